@@ -39,6 +39,28 @@ unsigned int Get32LE(const unsigned char* p) {
     return unsigned(p[3]) << 24 | unsigned(p[2]) << 16 | unsigned(p[1]) << 8 | p[0];
 }
 
+// The position and appending forms of the integer writers and readers, built
+// on the pointer form.
+template <auto Put, typename T>
+void PutAt(unsigned char* buf, T value, int& pos) {
+    Put(buf + pos, value);
+    pos += int(sizeof(T));
+}
+
+template <auto Put, typename T>
+bool PutAppended(CAutoBuf& buf, T value) {
+    unsigned char bytes[sizeof(T)];
+    Put(bytes, value);
+    return buf.Append(bytes, int(sizeof(T)));
+}
+
+template <auto Get>
+auto GetAt(const unsigned char* buf, int& pos) {
+    constexpr int kSize = int(sizeof(Get(buf)));
+    pos += kSize;
+    return Get(buf + pos - kSize);
+}
+
 // True when n bytes at pos lie within data[0, length).
 bool Fits(const unsigned char* data, int length, int pos, int64_t n) {
     return data != nullptr && pos >= 0 && n >= 0 && int64_t(pos) + n <= int64_t(length);
@@ -112,48 +134,20 @@ void CPacker::Pack8(unsigned char* buf, unsigned char value, int& pos) { buf[pos
 bool CPacker::Pack8(CAutoBuf& buf, unsigned char value) { return buf.Append(&value, 1); }
 
 void CPacker::Pack16(unsigned char* p, unsigned short value) { Put16(p, value); }
-void CPacker::Pack16(unsigned char* buf, unsigned short value, int& pos) {
-    Put16(buf + pos, value);
-    pos += 2;
-}
-bool CPacker::Pack16(CAutoBuf& buf, unsigned short value) {
-    unsigned char b[2];
-    Put16(b, value);
-    return buf.Append(b, 2);
-}
+void CPacker::Pack16(unsigned char* buf, unsigned short value, int& pos) { PutAt<Put16>(buf, value, pos); }
+bool CPacker::Pack16(CAutoBuf& buf, unsigned short value) { return PutAppended<Put16>(buf, value); }
 
 void CPacker::Pack16LE(unsigned char* p, unsigned short value) { Put16LE(p, value); }
-void CPacker::Pack16LE(unsigned char* buf, unsigned short value, int& pos) {
-    Put16LE(buf + pos, value);
-    pos += 2;
-}
-bool CPacker::Pack16LE(CAutoBuf& buf, unsigned short value) {
-    unsigned char b[2];
-    Put16LE(b, value);
-    return buf.Append(b, 2);
-}
+void CPacker::Pack16LE(unsigned char* buf, unsigned short value, int& pos) { PutAt<Put16LE>(buf, value, pos); }
+bool CPacker::Pack16LE(CAutoBuf& buf, unsigned short value) { return PutAppended<Put16LE>(buf, value); }
 
 void CPacker::Pack32(unsigned char* p, unsigned int value) { Put32(p, value); }
-void CPacker::Pack32(unsigned char* buf, unsigned int value, int& pos) {
-    Put32(buf + pos, value);
-    pos += 4;
-}
-bool CPacker::Pack32(CAutoBuf& buf, unsigned int value) {
-    unsigned char b[4];
-    Put32(b, value);
-    return buf.Append(b, 4);
-}
+void CPacker::Pack32(unsigned char* buf, unsigned int value, int& pos) { PutAt<Put32>(buf, value, pos); }
+bool CPacker::Pack32(CAutoBuf& buf, unsigned int value) { return PutAppended<Put32>(buf, value); }
 
 void CPacker::Pack32LE(unsigned char* p, unsigned int value) { Put32LE(p, value); }
-void CPacker::Pack32LE(unsigned char* buf, unsigned int value, int& pos) {
-    Put32LE(buf + pos, value);
-    pos += 4;
-}
-bool CPacker::Pack32LE(CAutoBuf& buf, unsigned int value) {
-    unsigned char b[4];
-    Put32LE(b, value);
-    return buf.Append(b, 4);
-}
+void CPacker::Pack32LE(unsigned char* buf, unsigned int value, int& pos) { PutAt<Put32LE>(buf, value, pos); }
+bool CPacker::Pack32LE(CAutoBuf& buf, unsigned int value) { return PutAppended<Put32LE>(buf, value); }
 
 void CPacker::PackBuffer(unsigned char* dst, const unsigned char* src, int n) {
     if (n > 0)
@@ -230,28 +224,16 @@ unsigned char CPacker::Unpack8(const unsigned char* p) { return p[0]; }
 unsigned char CPacker::Unpack8(const unsigned char* buf, int& pos) { return buf[pos++]; }
 
 unsigned short CPacker::Unpack16(const unsigned char* p) { return Get16(p); }
-unsigned short CPacker::Unpack16(const unsigned char* buf, int& pos) {
-    pos += 2;
-    return Get16(buf + pos - 2);
-}
+unsigned short CPacker::Unpack16(const unsigned char* buf, int& pos) { return GetAt<Get16>(buf, pos); }
 
 unsigned int CPacker::Unpack32(const unsigned char* p) { return Get32(p); }
-unsigned int CPacker::Unpack32(const unsigned char* buf, int& pos) {
-    pos += 4;
-    return Get32(buf + pos - 4);
-}
+unsigned int CPacker::Unpack32(const unsigned char* buf, int& pos) { return GetAt<Get32>(buf, pos); }
 
 unsigned short CPacker::Unpack16LE(const unsigned char* p) { return Get16LE(p); }
-unsigned short CPacker::Unpack16LE(const unsigned char* buf, int& pos) {
-    pos += 2;
-    return Get16LE(buf + pos - 2);
-}
+unsigned short CPacker::Unpack16LE(const unsigned char* buf, int& pos) { return GetAt<Get16LE>(buf, pos); }
 
 unsigned int CPacker::Unpack32LE(const unsigned char* p) { return Get32LE(p); }
-unsigned int CPacker::Unpack32LE(const unsigned char* buf, int& pos) {
-    pos += 4;
-    return Get32LE(buf + pos - 4);
-}
+unsigned int CPacker::Unpack32LE(const unsigned char* buf, int& pos) { return GetAt<Get32LE>(buf, pos); }
 
 unsigned char* CPacker::UnpackBuffer(const unsigned char* data, int n) {
     if (data == nullptr || n < 1)

@@ -7,90 +7,83 @@
 // A collection on the wire is its records back to back, with no count and no
 // terminator. Records keep the order in which they were added; a type may
 // repeat.
+//
+// Both record forms are one implementation, CTLVBase, told apart by the type
+// of the length field; the two collections likewise share CTLVColBase. Only
+// the four instantiations below exist, built once in the library.
 
 #include "CByteReader.h"
 #include "CYolArray.h"
 #include "YolTypes.h"
 
+#include <cstdint>
+#include <type_traits>
+
 class CAutoBuf;
 
-class YOL_API CTLV {
+template <typename Len>
+class YOL_API CTLVBase {
+    static_assert(std::is_same_v<Len, unsigned short> || std::is_same_v<Len, unsigned int>);
+
 public:
-    static constexpr int kHeaderSize = 4;
+    static constexpr int kHeaderSize = 2 + int(sizeof(Len));
+    // A record's wire size: an int while the length field cannot take it
+    // past INT_MAX.
+    using WireSizeType = std::conditional_t<sizeof(Len) < sizeof(int), int, int64_t>;
 
     // Type 0xFFFF, no value.
-    CTLV() = default;
+    CTLVBase() = default;
     // Numbers become 1-, 2- or 4-byte big-endian values.
-    CTLV(unsigned short type, unsigned char value);
-    CTLV(unsigned short type, unsigned short value);
-    CTLV(unsigned short type, unsigned int value);
+    CTLVBase(unsigned short type, unsigned char value);
+    CTLVBase(unsigned short type, unsigned short value);
+    CTLVBase(unsigned short type, unsigned int value);
     // A copy of the bytes; null data gives an empty value.
-    CTLV(unsigned short type, unsigned short length, const unsigned char* data);
+    CTLVBase(unsigned short type, Len length, const unsigned char* data);
     // One record from its wire form; the caller has checked that the whole
     // record is there. Bytes from outside go through LoadWire.
-    explicit CTLV(const unsigned char* wire);
-    CTLV(const CTLV& other);
-    CTLV(CTLV&& other) noexcept;
-    virtual ~CTLV();
+    explicit CTLVBase(const unsigned char* wire);
+    CTLVBase(const CTLVBase& other);
+    CTLVBase(CTLVBase&& other) noexcept;
+    virtual ~CTLVBase();
 
-    CTLV& operator=(const CTLV& other);
-    CTLV& operator=(CTLV&& other) noexcept;
+    CTLVBase& operator=(const CTLVBase& other);
+    CTLVBase& operator=(CTLVBase&& other) noexcept;
 
     // Replaces type and value (data may be this record's own value). False,
-    // the record unchanged, when the copy cannot be allocated.
-    bool Load(unsigned short type, unsigned short length, const unsigned char* data);
+    // the record unchanged, when the copy cannot be allocated, or when the
+    // value is longer than INT_MAX bytes (no byte count in this library
+    // reaches it; only a 32-bit length can ask for it).
+    bool Load(unsigned short type, Len length, const unsigned char* data);
     // One record from the first `available` bytes of wire. False, the record
     // unchanged, when the header or the value runs past them.
     bool LoadWire(const unsigned char* wire, int available);
 
     unsigned short GetType() const { return type; }
-    unsigned short GetLength() const { return length; }
+    Len GetLength() const { return length; }
     const unsigned char* GetValue() const { return value; }
-    int WireSize() const { return kHeaderSize + length; }
+    WireSizeType WireSize() const { return kHeaderSize + WireSizeType(length); }
     // A bounded reader over the value.
-    CByteReader Reader() const { return CByteReader(value, length); }
+    CByteReader Reader() const { return CByteReader(value, int(length)); }
     // Writes the wire form (WireSize() bytes) at out.
     void Write(unsigned char* out, bool littleEndian) const;
 
 private:
     unsigned short type = 0xFFFF;
-    unsigned short length = 0;
+    Len length = 0;
     unsigned char* value = nullptr;
 };
 
-class YOL_API CBigTLV {
+extern template class CTLVBase<unsigned short>;
+extern template class CTLVBase<unsigned int>;
+
+class YOL_API CTLV : public CTLVBase<unsigned short> {
 public:
-    static constexpr int kHeaderSize = 6;
+    using CTLVBase::CTLVBase;
+};
 
-    CBigTLV() = default;
-    CBigTLV(unsigned short type, unsigned char value);
-    CBigTLV(unsigned short type, unsigned short value);
-    CBigTLV(unsigned short type, unsigned int value);
-    CBigTLV(unsigned short type, unsigned int length, const unsigned char* data);
-    explicit CBigTLV(const unsigned char* wire);
-    CBigTLV(const CBigTLV& other);
-    CBigTLV(CBigTLV&& other) noexcept;
-    virtual ~CBigTLV();
-
-    CBigTLV& operator=(const CBigTLV& other);
-    CBigTLV& operator=(CBigTLV&& other) noexcept;
-
-    // As CTLV; a value longer than INT_MAX bytes cannot be held (no byte
-    // count in this library reaches it) and fails.
-    bool Load(unsigned short type, unsigned int length, const unsigned char* data);
-    bool LoadWire(const unsigned char* wire, int available);
-
-    unsigned short GetType() const { return type; }
-    unsigned int GetLength() const { return length; }
-    const unsigned char* GetValue() const { return value; }
-    int64_t WireSize() const { return kHeaderSize + int64_t(length); }
-    CByteReader Reader() const { return CByteReader(value, int(length)); }
-    void Write(unsigned char* out, bool littleEndian) const;
-
-private:
-    unsigned short type = 0xFFFF;
-    unsigned int length = 0;
-    unsigned char* value = nullptr;
+class YOL_API CBigTLV : public CTLVBase<unsigned int> {
+public:
+    using CTLVBase::CTLVBase;
 };
 
 // Both collections: Add, Count, operator[] and the rest come from the array.
@@ -107,35 +100,23 @@ private:
 // record in order (type and length little-endian when asked, values as they
 // are), which the caller frees; null when the collection is empty or too
 // large. AppendTo writes the same bytes at the end of a CAutoBuf.
-class YOL_API CTLVCol : public CYolArray<CTLV> {
+template <class Rec>
+class YOL_API CTLVColBase : public CYolArray<Rec> {
 public:
-    CTLVCol() = default;
-    CTLVCol(const CTLVCol& other);
-    CTLVCol(CTLVCol&& other) noexcept = default;
-    ~CTLVCol() override;
-    CTLVCol& operator=(const CTLVCol& other);
-    CTLVCol& operator=(CTLVCol&& other) noexcept = default;
-
     int Unpack(const unsigned char* data, int length);
     // The first record of that type in order of addition; null when none.
-    const CTLV* GetTLV(unsigned short type) const;
+    const Rec* GetTLV(unsigned short type) const;
     int GetDataLength() const;
     unsigned char* GetBuffer(bool littleEndian) const;
     bool AppendTo(CAutoBuf& out, bool littleEndian = false) const;
+
+private:
+    void WriteAll(unsigned char* out, bool littleEndian) const;
 };
 
-class YOL_API CBigTLVCol : public CYolArray<CBigTLV> {
-public:
-    CBigTLVCol() = default;
-    CBigTLVCol(const CBigTLVCol& other);
-    CBigTLVCol(CBigTLVCol&& other) noexcept = default;
-    ~CBigTLVCol() override;
-    CBigTLVCol& operator=(const CBigTLVCol& other);
-    CBigTLVCol& operator=(CBigTLVCol&& other) noexcept = default;
+extern template class CTLVColBase<CTLV>;
+extern template class CTLVColBase<CBigTLV>;
 
-    int Unpack(const unsigned char* data, int length);
-    const CBigTLV* GetTLV(unsigned short type) const;
-    int GetDataLength() const;
-    unsigned char* GetBuffer(bool littleEndian) const;
-    bool AppendTo(CAutoBuf& out, bool littleEndian = false) const;
-};
+class YOL_API CTLVCol : public CTLVColBase<CTLV> {};
+
+class YOL_API CBigTLVCol : public CTLVColBase<CBigTLV> {};

@@ -39,6 +39,11 @@ public:
     // Convenience for our own code and tests: UTF-8 in, UTF-8 out.
     static CYolString FromUtf8(std::string_view text);
     std::string ToUtf8() const;
+    // The bytes ToUtf8 answers, counted or written at `out` (room for
+    // Utf8Length() bytes, no terminator added) without an allocation, for
+    // packers that size a buffer first. WriteUtf8 answers the count.
+    size_t Utf8Length() const;
+    size_t WriteUtf8(char* out) const;
     std::u16string ToU16() const;
 
     int Length() const;

@@ -1,26 +1,13 @@
 #include "CYolDll.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include <dlfcn.h>
-
 namespace {
 
 const std::string kPacks = YOL_TEST_PACKS_DIR;
-
-CYolString W(const std::string& utf8) {
-    return CYolString::FromUtf8(utf8);
-}
-
-// Whether the loader still has the library mapped.
-bool IsResident(const std::string& path) {
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (handle)
-        dlclose(handle);
-    return handle != nullptr;
-}
 
 typedef bool (*GetStringFunc)(int, CYolString&);
 

@@ -1,64 +1,21 @@
 #include "CYolFile.h"
 #include "CYolFileSystem.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-CYolString W(const std::string& utf8) {
-    return CYolString::FromUtf8(utf8);
-}
-
-std::vector<unsigned char> Bytes(std::initializer_list<int> values) {
-    std::vector<unsigned char> bytes;
-    for (int v : values)
-        bytes.push_back(static_cast<unsigned char>(v));
-    return bytes;
-}
-
-class FileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/yol-file-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-
-    std::string PathOf(const std::string& name) const { return folder + "/" + name; }
-
-    std::string Put(const std::string& name, const std::vector<unsigned char>& bytes) {
-        std::string path = PathOf(name);
-        fs::create_directories(fs::path(path).parent_path());
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
-
-    static std::vector<unsigned char> Contents(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
-    std::string folder;
-};
+using FileTest = TempFolderTest;
 
 TEST_F(FileTest, CreateOpenAndReplaceFollowTheirDispositions) {
     std::string existing = Put("existing.bin", Bytes({0x01, 0x02, 0x03}));
@@ -66,7 +23,7 @@ TEST_F(FileTest, CreateOpenAndReplaceFollowTheirDispositions) {
     CYolFile createExisting(W(existing), CYolFile::ModeWrite);
     EXPECT_FALSE(createExisting.Create());
     EXPECT_FALSE(createExisting.IsOpen());
-    EXPECT_EQ(Contents(existing).size(), 3u);
+    EXPECT_EQ(ReadBytes(existing).size(), 3u);
 
     CYolFile openMissing(W(PathOf("missing.bin")), CYolFile::ModeRead);
     EXPECT_FALSE(openMissing.Open());
@@ -82,7 +39,7 @@ TEST_F(FileTest, CreateOpenAndReplaceFollowTheirDispositions) {
     ASSERT_TRUE(replace.Replace());
     EXPECT_EQ(replace.Size(), 0);
     replace.Close();
-    EXPECT_TRUE(Contents(existing).empty());
+    EXPECT_TRUE(ReadBytes(existing).empty());
 
     CYolFile replaceMissing(W(PathOf("fresh.bin")), CYolFile::ModeWrite);
     EXPECT_TRUE(replaceMissing.Replace());
@@ -121,7 +78,7 @@ TEST_F(FileTest, WritesReadsAndSeeksInOneFile) {
     EXPECT_EQ(file.Read(nullptr, 4), 0);
     EXPECT_EQ(file.Read(buffer, 0), 0);
     file.Close();
-    EXPECT_EQ(Contents(PathOf("data.bin")), Bytes({0x59, 0x48, 0x46, 0x00, 0x02, 0xAA, 0xBB, 0xCC}));
+    EXPECT_EQ(ReadBytes(PathOf("data.bin")), Bytes({0x59, 0x48, 0x46, 0x00, 0x02, 0xAA, 0xBB, 0xCC}));
 }
 
 TEST_F(FileTest, ReadModeCannotWrite) {
@@ -132,7 +89,7 @@ TEST_F(FileTest, ReadModeCannotWrite) {
     EXPECT_FALSE(file.Write(bytes.data(), 1));
     unsigned char buffer[2];
     EXPECT_EQ(file.Read(buffer, 2), 2);
-    EXPECT_EQ(Contents(path), Bytes({0x10, 0x20}));
+    EXPECT_EQ(ReadBytes(path), Bytes({0x10, 0x20}));
 }
 
 TEST_F(FileTest, ClosedObjectAnswersFailure) {
@@ -155,7 +112,7 @@ TEST_F(FileTest, AHeldFileIsNotSharedUntilClosed) {
     EXPECT_FALSE(second.Open());
     CYolFile replacer(W(path), CYolFile::ModeWrite);
     EXPECT_FALSE(replacer.Replace());
-    EXPECT_EQ(Contents(path).size(), 4u); // a refused Replace truncates nothing
+    EXPECT_EQ(ReadBytes(path).size(), 4u); // a refused Replace truncates nothing
     EXPECT_FALSE(CYolFile::FileExists(W(path)));
     EXPECT_EQ(CYolFile::Size(W(path)), 0);
     EXPECT_TRUE(CYolFile::ReadFromFile(W(path)).IsEmpty());
@@ -177,13 +134,13 @@ TEST_F(FileTest, FileExistsOnlyForReadableFiles) {
 
 TEST_F(FileTest, StaticSizeIsZeroForWhatCannotBeOpened) {
     EXPECT_EQ(CYolFile::Size(W(Put("five.bin", Bytes({1, 2, 3, 4, 5})))), 5);
-    EXPECT_EQ(CYolFile::Size(W(Put("empty.bin", {}))), 0);
+    EXPECT_EQ(CYolFile::Size(W(Put("empty.bin"))), 0);
     EXPECT_EQ(CYolFile::Size(W(PathOf("absent.bin"))), 0);
     EXPECT_EQ(CYolFile::Size64(W(PathOf("absent.bin"))), -1);
 
     // Past what an int holds: the int form says so instead of wrapping.
     std::string big = PathOf("big.bin");
-    fs::resize_file(Put("big.bin", {}), 3'000'000'000ULL);
+    fs::resize_file(Put("big.bin"), 3'000'000'000ULL);
     EXPECT_EQ(CYolFile::Size(W(big)), -1);
     EXPECT_EQ(CYolFile::Size64(W(big)), 3'000'000'000LL);
 }
@@ -205,8 +162,8 @@ TEST_F(FileTest, ReadFromFileDecodesCodePage1251) {
 }
 
 TEST_F(FileTest, ReadFromFileIsEmptyOnEveryFailure) {
-    std::string empty = Put("empty.txt", {});
-    std::string huge = Put("huge.txt", {});
+    std::string empty = Put("empty.txt");
+    std::string huge = Put("huge.txt");
     fs::resize_file(huge, CYolFile::kMaxWholeFile + 1);
     fs::create_directories(PathOf("folder"));
 
@@ -225,7 +182,7 @@ TEST_F(FileTest, ReadAllBytesHonoursItsCap) {
     EXPECT_EQ(bytes, Bytes({0, 1, 2, 3, 4, 5}));
     EXPECT_FALSE(CYolFile::ReadAllBytes(W(path), bytes, 5));
     EXPECT_TRUE(bytes.empty());
-    EXPECT_TRUE(CYolFile::ReadAllBytes(W(Put("empty.bin", {})), bytes));
+    EXPECT_TRUE(CYolFile::ReadAllBytes(W(Put("empty.bin")), bytes));
     EXPECT_TRUE(bytes.empty());
 }
 
@@ -233,24 +190,20 @@ TEST_F(FileTest, WriteWholeFileReplacesAtOnceAndLeavesNoTemporaryFiles) {
     std::string path = Put("settings.yol", Bytes({0x01, 0x02, 0x03, 0x04}));
     const auto next = Bytes({0xDE, 0xAD, 0xBE, 0xEF, 0x00, 0x01});
     ASSERT_TRUE(CYolFile::WriteWholeFile(W(path), next.data(), next.size(), 0600));
-    EXPECT_EQ(Contents(path), next);
+    EXPECT_EQ(ReadBytes(path), next);
     struct stat st;
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 
     ASSERT_TRUE(CYolFile::WriteWholeFile(W(PathOf("cache.bin")), next.data(), 2));
-    EXPECT_EQ(Contents(PathOf("cache.bin")), Bytes({0xDE, 0xAD}));
+    EXPECT_EQ(ReadBytes(PathOf("cache.bin")), Bytes({0xDE, 0xAD}));
     ASSERT_EQ(stat(PathOf("cache.bin").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
 
     EXPECT_TRUE(CYolFile::WriteWholeFile(W(PathOf("empty.bin")), nullptr, 0));
     EXPECT_TRUE(fs::exists(PathOf("empty.bin")));
 
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"cache.bin", "empty.bin", "settings.yol"}));
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"cache.bin", "empty.bin", "settings.yol"}));
 }
 
 TEST_F(FileTest, WriteWholeFileFailureLeavesTheTargetAlone) {
@@ -262,10 +215,7 @@ TEST_F(FileTest, WriteWholeFileFailureLeavesTheTargetAlone) {
     EXPECT_FALSE(CYolFile::WriteWholeFile(W(PathOf("data.bin")), nullptr, 1));
     EXPECT_FALSE(CYolFile::WriteWholeFile(CYolString(), bytes.data(), 1));
 
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    EXPECT_EQ(names, std::vector<std::string>{"taken"});
+    EXPECT_EQ(Entries(), std::vector<std::string>{"taken"});
 }
 
 // --- CYolFileSystem ---------------------------------------------------
@@ -274,10 +224,10 @@ class FileSystemTest : public FileTest {
 protected:
     void SetUp() override {
         FileTest::SetUp();
-        Put("b.ini", {});
-        Put("A.png", {});
-        Put("Zeta/x", {});
-        Put("Beta/y", {});
+        Put("b.ini");
+        Put("A.png");
+        Put("Zeta/x");
+        Put("Beta/y");
         fs::create_directory_symlink(PathOf("Beta"), PathOf("LinkToBeta"));
     }
 

@@ -1,42 +1,16 @@
 #include "CYolPath.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <stdlib.h>
-#include <unistd.h>
-
 namespace {
 
 namespace fs = std::filesystem;
-
-CYolString W(const char* utf8) {
-    return CYolString::FromUtf8(utf8);
-}
-
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        char pattern[] = "/tmp/yol-path-XXXXXX";
-        path = mkdtemp(pattern) ? pattern : "";
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string File(const std::string& relative) const {
-        fs::path full = fs::path(path) / relative;
-        fs::create_directories(full.parent_path());
-        std::ofstream(full) << "x";
-        return full.string();
-    }
-    std::string path;
-};
 
 // Tests that move the program folder put the real one back afterwards.
 class AppDirTest : public ::testing::Test {
@@ -138,20 +112,20 @@ TEST_F(AppDirTest, PathWritesOnlyWhatFitsTheBuffer) {
 }
 
 TEST(CYolPathResolveTest, FindsEachComponentIgnoringCase) {
-    ScratchFolder scratch;
-    std::string pack = scratch.File("Langs/Yol_Russian.so");
+    TempFolder scratch;
+    std::string pack = scratch.Put("Langs/Yol_Russian.so", "x");
     const struct {
         std::string asked;
         bool found;
         std::string expected;
     } cases[] = {
         {pack, true, pack},
-        {scratch.path + "/langs/yol_russian.SO", true, pack},
-        {scratch.path + "\\LANGS\\Yol_Russian.so", true, pack},
-        {scratch.path + "/LANGS/", true, scratch.path + "/Langs/"},
-        {scratch.path + "/Langs/Yol_German.so", false, ""},
-        {scratch.path + "/Nope/Yol_Russian.so", false, ""},
-        {scratch.path + "/LANGS/../langs/yol_russian.so", true, scratch.path + "/Langs/../Langs/Yol_Russian.so"},
+        {scratch.Root() + "/langs/yol_russian.SO", true, pack},
+        {scratch.Root() + "\\LANGS\\Yol_Russian.so", true, pack},
+        {scratch.Root() + "/LANGS/", true, scratch.Root() + "/Langs/"},
+        {scratch.Root() + "/Langs/Yol_German.so", false, ""},
+        {scratch.Root() + "/Nope/Yol_Russian.so", false, ""},
+        {scratch.Root() + "/LANGS/../langs/yol_russian.so", true, scratch.Root() + "/Langs/../Langs/Yol_Russian.so"},
     };
     for (const auto& c : cases) {
         CYolString resolved = W("untouched");
@@ -161,21 +135,21 @@ TEST(CYolPathResolveTest, FindsEachComponentIgnoringCase) {
 }
 
 TEST(CYolPathResolveTest, PrefersTheExactNameAndOtherwiseTheFirstInByteOrder) {
-    ScratchFolder scratch;
+    TempFolder scratch;
     for (const char* name : {"skin.png", "Skin.png", "SKIN.png", "sKiN.png"})
-        scratch.File(name);
+        scratch.Put(name, "x");
     CYolString resolved;
-    ASSERT_TRUE(CYolPath::ResolveCaseInsensitive(W((scratch.path + "/Skin.png").c_str()), resolved));
-    EXPECT_EQ(resolved.ToUtf8(), scratch.path + "/Skin.png");
-    ASSERT_TRUE(CYolPath::ResolveCaseInsensitive(W((scratch.path + "/skIN.PNG").c_str()), resolved));
-    EXPECT_EQ(resolved.ToUtf8(), scratch.path + "/SKIN.png");
+    ASSERT_TRUE(CYolPath::ResolveCaseInsensitive(W((scratch.Root() + "/Skin.png").c_str()), resolved));
+    EXPECT_EQ(resolved.ToUtf8(), scratch.Root() + "/Skin.png");
+    ASSERT_TRUE(CYolPath::ResolveCaseInsensitive(W((scratch.Root() + "/skIN.PNG").c_str()), resolved));
+    EXPECT_EQ(resolved.ToUtf8(), scratch.Root() + "/SKIN.png");
 }
 
 TEST(CYolPathResolveTest, ResolvesRelativePathsFromTheWorkingFolder) {
-    ScratchFolder scratch;
-    scratch.File("Alerts/Default/_alerts.ini");
+    TempFolder scratch;
+    scratch.Put("Alerts/Default/_alerts.ini", "x");
     std::string previous = fs::current_path().string();
-    fs::current_path(scratch.path);
+    fs::current_path(scratch.Root());
     CYolString resolved;
     bool found = CYolPath::ResolveCaseInsensitive(W("alerts\\default\\_ALERTS.ini"), resolved);
     fs::current_path(previous);

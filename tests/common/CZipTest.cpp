@@ -1,4 +1,5 @@
 #include "CZip.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -8,22 +9,6 @@
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
-
-Bytes Hex(const char* text)
-{
-    Bytes out;
-    for (const char* p = text; *p;) {
-        if (*p == ' ') {
-            ++p;
-            continue;
-        }
-        out.push_back(static_cast<unsigned char>(std::strtoul(std::string(p, 2).c_str(), nullptr, 16)));
-        p += 2;
-    }
-    return out;
-}
 
 struct Freer {
     void operator()(void* p) const { CZip::Free(p); }

@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "YolWMMUI_Controller.h"
 
 #include <gtest/gtest.h>
@@ -9,25 +10,11 @@
 #include <thread>
 #include <vector>
 
-#include <dlfcn.h>
-#include <stdlib.h>
-
 namespace {
 
 namespace fs = std::filesystem;
 
 const std::string kPacks = YOL_TEST_PACKS_DIR;
-
-CYolString W(const std::string& utf8) {
-    return CYolString::FromUtf8(utf8);
-}
-
-bool IsResident(const std::string& path) {
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (handle)
-        dlclose(handle);
-    return handle != nullptr;
-}
 
 // The module's own English table: ids 0 and 1 are also in the packs, id 2
 // only here.
@@ -48,19 +35,12 @@ std::u16string Text(const MUI::CYolWMMUI_Controller& mui, int id) {
 // A temporary "Langs/" folder holding copies of some of the test packs.
 struct PackFolder {
     explicit PackFolder(std::initializer_list<const char*> files) {
-        char pattern[] = "/tmp/yol-mui-XXXXXX";
-        root = mkdtemp(pattern) ? pattern : "/nonexistent";
-        langs = root + "/Langs/";
         fs::create_directories(langs);
         for (const char* file : files)
             fs::copy_file(kPacks + file, langs + file);
     }
-    ~PackFolder() {
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
-    }
-    std::string root;
-    std::string langs;
+    TempFolder root;
+    std::string langs = root.PathOf("Langs/");
 };
 
 class MuiControllerTest : public ::testing::Test {

@@ -1,13 +1,12 @@
 #include "CYolBrowserLauncher.h"
 #include "CYolSystemInfo.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 
@@ -19,34 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-CYolString W(const std::string& utf8) {
-    return CYolString::FromUtf8(utf8);
-}
-
-class ScratchTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/yol-sys-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-    std::string Put(const std::string& name, const std::string& bytes, fs::perms perms = fs::perms::owner_read |
-                                                                                        fs::perms::owner_write) {
-        std::string path = folder + "/" + name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        fs::permissions(path, perms);
-        return path;
-    }
-    static std::string Slurp(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    std::string folder;
-};
+using ScratchTest = TempFolderTest;
 
 TEST(CYolSystemInfoTest, ReportsTheBuildAndThePlatformPeersExpect) {
     EXPECT_EQ(CYolSystemInfo::YolVersion(), 2142);
@@ -164,7 +136,7 @@ protected:
     std::string WaitForRecord() {
         for (int i = 0; i < 500 && !fs::exists(record); ++i)
             std::this_thread::sleep_for(10ms);
-        return Slurp(record);
+        return ReadText(record);
     }
     std::string record;
     std::string opener;
@@ -209,7 +181,7 @@ TEST_F(BrowserLaunchTest, DoesNotWaitForTheOpener) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
     for (int i = 0; i < 500 && !fs::exists(pidFile); ++i)
         std::this_thread::sleep_for(10ms);
-    pid_t pid = static_cast<pid_t>(std::stol(Slurp(pidFile)));
+    pid_t pid = static_cast<pid_t>(std::stol(ReadText(pidFile)));
     ASSERT_GT(pid, 1);
     kill(pid, SIGTERM);
 }

@@ -1,0 +1,388 @@
+// The sockets service over loopback servers the tests run themselves: socket
+// validation, settings, the receive queue, sends, the direct connect path and
+// its events, and the traffic counters.
+
+#include "SocketsTestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <netdb.h>
+
+using namespace Sockets;
+using namespace SocketsTest;
+using ::testing::ElementsAre;
+
+namespace {
+
+// A port on which nobody listens (held bound, so nobody else takes it).
+struct ClosedPort {
+    int fd;
+    unsigned int port = 0;
+    ClosedPort() {
+        fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        socklen_t size = sizeof a;
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
+        port = ntohs(a.sin_port);
+    }
+    ~ClosedPort() { ::close(fd); }
+};
+
+}  // namespace
+
+TEST(SocketsService, RegistersItselfAndTheTrafficEvent) {
+    ServiceRig rig;
+    EXPECT_EQ(rig.services.GetService(SocketsManagerGuid), static_cast<CSocketsManager*>(rig.sockets.get()));
+    auto registered = rig.services.Registered(rig.sockets->GetTrafficEventKey());
+    EXPECT_EQ(registered.first, SocketsManagerGuid);
+    EXPECT_EQ(registered.second, 1);
+}
+
+TEST(SocketsService, UnknownSocketsAreRefusedWithoutBeingTouched) {
+    ServiceRig rig;
+    auto* stranger = reinterpret_cast<CYolSocket*>(uintptr_t{0x1234});
+    CYolSocket* destroyed = rig.sockets->CreateSocket(ServiceRig::Owner);
+    ASSERT_NE(destroyed, nullptr);
+    EXPECT_TRUE(rig.sockets->IsValidSocket(destroyed));
+    EXPECT_EQ(rig.sockets->DestroySocket(destroyed), 0);
+    char buffer[4] = {};
+    for (CYolSocket* socket : {stranger, destroyed, static_cast<CYolSocket*>(nullptr)}) {
+        EXPECT_FALSE(rig.sockets->IsValidSocket(socket));
+        EXPECT_EQ(rig.sockets->DestroySocket(socket), -2);
+        EXPECT_EQ(rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", 1)), -2);
+        EXPECT_EQ(rig.sockets->Send(socket, "x", 1, 0), -2);
+        EXPECT_EQ(rig.sockets->Receive(socket, buffer, 4, 0), -2);
+        EXPECT_EQ(rig.sockets->SetSocketOption(socket, 1), -2);
+        EXPECT_EQ(rig.sockets->Reserved9(socket, 1), -2);
+        EXPECT_EQ(rig.sockets->Reserved10(socket, 1), -2);
+        rig.sockets->Close(socket);
+    }
+    EXPECT_EQ(rig.sockets->GetBytesSent(), 0u);
+    EXPECT_TRUE(rig.services.Events().empty());
+}
+
+TEST(SocketsService, ValidSocketAcceptsOptionsWithoutEffect) {
+    ServiceRig rig;
+    CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
+    EXPECT_EQ(rig.sockets->SetSocketOption(socket, 1), 0);
+    EXPECT_EQ(rig.sockets->Reserved9(socket, 7), 0);
+    EXPECT_EQ(rig.sockets->Reserved10(socket, 7), 0);
+    char buffer[8];
+    EXPECT_EQ(rig.sockets->Receive(socket, buffer, sizeof buffer, 0), 0);
+}
+
+// --- connection settings --------------------------------------------------------------
+
+TEST(SocketsService, ProxySettingsSurviveARestartButHostAndPortDoNot) {
+    RecordingServices services;
+    MemoryDatabase database;
+    services.RegisterService(DatabaseGuid, static_cast<Database::CYolDatabase*>(&database));
+    {
+        CSocketsManagerImpl sockets(&services);
+        ConnectionSettings s;
+        s.accessPoint = u"Work";
+        s.host = u"chat.example.org";
+        s.port = 5222;
+        s.proxyType = ProxyType::Socks5;
+        s.proxyHost = u"proxy.example.org";
+        s.proxyPort = 1080;
+        s.proxyAuth = 1;
+        s.proxyLogin = u"bob";
+        s.proxyPassword = u"p\u00e4ss";
+        s.secure = 1;
+        sockets.SetSettings(s);
+    }
+    const YOL_GUID& section = SocketsManagerGuid;
+    EXPECT_EQ(Hex(std::string(reinterpret_cast<const char*>(database.Raw(section, u"Proxy type").data()), 1)), "03");
+    auto port = database.Raw(section, u"Proxy port");
+    EXPECT_EQ(Hex(std::string(port.begin(), port.end())), "38040000");
+    auto auth = database.Raw(section, u"Proxy auth");
+    EXPECT_EQ(Hex(std::string(auth.begin(), auth.end())), "01");
+    auto password = database.Raw(section, u"Proxy password");
+    EXPECT_EQ(std::string(password.begin(), password.end()), "p\xc3\xa4ss");  // plain UTF-8
+
+    CSocketsManagerImpl again(&services);
+    ConnectionSettings loaded;
+    again.GetSettings(loaded);
+    EXPECT_EQ(loaded.accessPoint, u"Work");
+    EXPECT_EQ(loaded.proxyType, 3u);
+    EXPECT_EQ(loaded.proxyHost, u"proxy.example.org");
+    EXPECT_EQ(loaded.proxyPort, 1080u);
+    EXPECT_EQ(loaded.proxyAuth, 1u);
+    EXPECT_EQ(loaded.proxyLogin, u"bob");
+    EXPECT_EQ(loaded.proxyPassword, u"p\u00e4ss");
+    EXPECT_TRUE(loaded.host.IsEmpty());
+    EXPECT_EQ(loaded.port, 0u);
+    EXPECT_EQ(loaded.secure, 0u);
+}
+
+TEST(SocketsService, MissingSettingsTakeTheirDefaults) {
+    ServiceRig rig;
+    ConnectionSettings s;
+    s.proxyType = 9;
+    rig.sockets->GetSettings(s);
+    EXPECT_EQ(s.proxyType, 0u);
+    EXPECT_EQ(s.proxyPort, 0u);
+    EXPECT_EQ(s.proxyAuth, 0u);
+    EXPECT_TRUE(s.accessPoint.IsEmpty());
+    EXPECT_TRUE(s.proxyHost.IsEmpty());
+}
+
+// --- connecting directly ---------------------------------------------------------------
+
+TEST(SocketsService, DirectConnectReportsEachStepThenConnected) {
+    LoopbackServer server([](int fd, LoopbackServer&) { LoopbackServer::WaitForClose(fd); });
+    ServiceRig rig;
+    CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
+    ASSERT_EQ(rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port())), 0);
+    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::ConnectResult));
+    EXPECT_THAT(rig.services.Sequence(socket),
+                ElementsAre("8 Connect to network", "8 Address translation", "8 Connect to 127.0.0.1", "2 0"));
+    for (const auto& e : rig.services.Events(socket)) {
+        EXPECT_EQ(e.client, ServiceRig::Owner);
+        EXPECT_EQ(e.channel, SocketsManagerGuid);
+    }
+    rig.sockets->Close(socket);
+    EXPECT_EQ(rig.services.Sequence(socket).back(), "3 0");
+}
+
+TEST(SocketsService, PeerClosingAtOnceGivesConnectedThenClosed) {
+    LoopbackServer server([](int, LoopbackServer&) {});
+    ServiceRig rig;
+    CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
+    rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
+    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::Closed));
+    auto sequence = rig.services.Sequence(socket);
+    ASSERT_GE(sequence.size(), 2u);
+    EXPECT_EQ(sequence[sequence.size() - 2], "2 0");
+    EXPECT_EQ(sequence.back(), "3 0");
+}
+
+TEST(SocketsService, ConnectFailuresReportTextAndWinsockCode) {
+    ClosedPort closed;
+    SocketOptions options = ServiceRig::QuickOptions();
+    options.resolve = [](const std::string& host, const std::string&, int, std::vector<SocketAddress>&) {
+        return host == "no.such.host" ? EAI_NONAME : EAI_AGAIN;
+    };
+    ServiceRig rig(options);
+    struct Case {
+        ConnectionSettings settings;
+        std::vector<std::string> sequence;
+    } cases[] = {
+        {ServiceRig::Direct("127.0.0.1", closed.port),
+         {"8 Connect to network", "8 Address translation", "8 Connect to 127.0.0.1", "9 Can't connect to 127.0.0.1",
+          "2 10061"}},
+        {ServiceRig::Direct("no.such.host", 80),
+         {"8 Connect to network", "8 Address translation", "9 Address translation error: 11001", "2 11001"}},
+        {ServiceRig::Direct("busy.dns", 80),
+         {"8 Connect to network", "8 Address translation", "9 Address translation error: 11002", "2 11002"}},
+        {ServiceRig::Direct("127.0.0.1", 70000),
+         {"8 Connect to network", "8 Address translation", "9 Address translation error: 10109", "2 10109"}},
+        {ServiceRig::Via(7, 1080, "127.0.0.1", 80), {"8 Connect to network", "2 -1"}},
+        {ServiceRig::Via(ProxyType::Http, closed.port, "example.org", 443),
+         {"8 Connect to network", "8 Address translation", "8 Connect to 127.0.0.1", "9 Can't connect to 127.0.0.1",
+          "2 10061"}},
+    };
+    for (const auto& c : cases) {
+        rig.services.Clear();  // a new socket may reuse the address of the last one
+        CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
+        rig.sockets->Connect(socket, c.settings);
+        ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::ConnectResult));
+        rig.sockets->Close(socket);
+        EXPECT_EQ(rig.services.Sequence(socket), c.sequence);
+        rig.sockets->DestroySocket(socket);
+    }
+}
+
+TEST(SocketsService, ConnectsToIPv6Loopback) {
+    LoopbackServer server([](int fd, LoopbackServer&) { LoopbackServer::WriteAll(fd, "v6"); LoopbackServer::WaitForClose(fd); },
+                          true);
+    ServiceRig rig;
+    CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
+    rig.sockets->Connect(socket, ServiceRig::Direct("::1", server.Port()));
+    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::ConnectResult));
+    EXPECT_EQ(rig.services.CodeOf(socket, SocketEvent::ConnectResult), 0);
+    EXPECT_EQ(rig.ReadFor(socket, 2), "v6");
+}
+
+TEST(SocketsService, SocketConnectsAgainAfterItClosed) {
+    LoopbackServer server([](int fd, LoopbackServer&) { LoopbackServer::WriteAll(fd, "hi"); LoopbackServer::WaitForClose(fd); });
+    ServiceRig rig;
+    CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
+    for (int round = 1; round <= 3; ++round) {
+        rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
+        ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::ConnectResult, round));
+        EXPECT_EQ(rig.ReadFor(socket, 2), "hi");
+        rig.sockets->Close(socket);
+        EXPECT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::Closed, round, 0));
+    }
+}
+
+// --- receiving ------------------------------------------------------------------------------
+
+TEST(SocketsService, ReceiveTakesFromTheOldestChunkOnly) {
+    std::atomic<int> step{0};
+    LoopbackServer server([&](int fd, LoopbackServer&) {
+        LoopbackServer::WriteAll(fd, "abcd");
+        while (step < 1)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        LoopbackServer::WriteAll(fd, "efghij");
+        while (step < 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        LoopbackServer::WriteAll(fd, "0123456789");
+        LoopbackServer::WaitForClose(fd);
+    });
+    ServiceRig rig;
+    CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
+    rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
+    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::DataAvailable, 1));
+    step = 1;
+    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::DataAvailable, 2));
+
+    char buffer[10];
+    EXPECT_EQ(rig.sockets->Receive(socket, buffer, 10, 0), 4);
+    EXPECT_EQ(std::string(buffer, 4), "abcd");
+    EXPECT_EQ(rig.sockets->Receive(socket, buffer, 10, 0), 6);
+    EXPECT_EQ(std::string(buffer, 6), "efghij");
+    EXPECT_EQ(rig.sockets->Receive(socket, buffer, 10, 0), 0);
+
+    step = 2;
+    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::DataAvailable, 3));
+    std::string pieces;
+    std::vector<int> counts;
+    int n;
+    while ((n = rig.sockets->Receive(socket, buffer, 3, 0)) > 0) {
+        counts.push_back(n);
+        pieces.append(buffer, static_cast<size_t>(n));
+    }
+    EXPECT_THAT(counts, ElementsAre(3, 3, 3, 1));
+    EXPECT_EQ(pieces, "0123456789");
+
+    auto data = rig.services.Events(socket);
+    std::vector<int> announced;
+    for (const auto& e : data)
+        if (e.event == SocketEvent::DataAvailable)
+            announced.push_back(e.code);
+    EXPECT_THAT(announced, ElementsAre(4, 6, 10));
+    EXPECT_EQ(rig.sockets->GetBytesReceived(), 20u);
+    EXPECT_EQ(rig.services.Broadcasts(rig.sockets->GetTrafficEventKey()), 6);
+}
+
+TEST(SocketsService, ChunksAreAtMost1024BytesAndTheQueueStaysUnderItsCap) {
+    const size_t total = 3 << 20;
+    std::string payload(total, '\0');
+    for (size_t i = 0; i < total; ++i)
+        payload[i] = static_cast<char>(i * 7 + (i >> 10));
+    LoopbackServer server([&](int fd, LoopbackServer&) {
+        LoopbackServer::WriteAll(fd, payload);
+        LoopbackServer::WaitForClose(fd);
+    });
+    SocketOptions options = ServiceRig::QuickOptions();
+    options.receiveQueueCap = 64 * 1024;
+    ServiceRig rig(options);
+    CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
+    rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
+    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::DataAvailable));
+    // Let the sender run ahead: the socket must stop reading at the cap.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_LE(socket->QueuedBytes(), options.receiveQueueCap + CYolSocket::ReceiveChunkBytes);
+    EXPECT_GE(socket->QueuedBytes(), options.receiveQueueCap);
+
+    std::string received = rig.ReadFor(socket, total, 20000);
+    ASSERT_EQ(received.size(), total);
+    EXPECT_TRUE(received == payload);
+    for (const auto& e : rig.services.Events(socket)) {
+        if (e.event == SocketEvent::DataAvailable) {
+            ASSERT_LE(e.code, 1024);
+        }
+    }
+}
+
+// --- sending ---------------------------------------------------------------------------------
+
+TEST(SocketsService, SendOnUnconnectedSocketCountsFailsAndReports) {
+    ServiceRig rig;
+    CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
+    EXPECT_EQ(rig.sockets->Send(socket, "hello", 5, 0), -1);
+    EXPECT_EQ(rig.sockets->GetBytesSent(), 5u);
+    EXPECT_EQ(rig.services.Broadcasts(rig.sockets->GetTrafficEventKey()), 1);
+    EXPECT_THAT(rig.services.Sequence(socket, true), ElementsAre("5 10057"));
+}
+
+// A send far larger than the socket buffers, to a reader that dawdles, is
+// written whole before Send returns.
+TEST(SocketsService, LargeSendIsCompletedAgainstASlowReader) {
+    const size_t total = 8 << 20;
+    std::string payload(total, '\0');
+    for (size_t i = 0; i < total; ++i)
+        payload[i] = static_cast<char>(i ^ (i >> 8));
+    std::string got;
+    std::atomic<bool> done{false};
+    LoopbackServer server([&](int fd, LoopbackServer&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        got = LoopbackServer::ReadExactly(fd, total);
+        done = true;
+    });
+    ServiceRig rig;
+    CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
+    rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
+    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::ConnectResult));
+    EXPECT_EQ(rig.sockets->Send(socket, payload.data(), static_cast<int>(total), 0), static_cast<int>(total));
+    for (int i = 0; i < 10000 && !done; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    server.Stop();
+    EXPECT_EQ(got.size(), total);
+    EXPECT_TRUE(got == payload);
+    EXPECT_EQ(rig.services.CodeOf(socket, SocketEvent::SendError), 0);
+    EXPECT_EQ(rig.sockets->GetBytesSent(), total);
+}
+
+TEST(SocketsService, SendToAPeerThatResetReportsTheError) {
+    LoopbackServer server([](int fd, LoopbackServer& self) { self.Abort(fd); });
+    ServiceRig rig;
+    CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
+    rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
+    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::Closed));
+    EXPECT_EQ(rig.services.CodeOf(socket, SocketEvent::Closed), 10054);
+    EXPECT_EQ(rig.sockets->Send(socket, "late", 4, 0), -1);
+    EXPECT_NE(rig.services.CodeOf(socket, SocketEvent::SendError), 0);
+}
+
+TEST(SocketsService, TrafficCountersAddUpAcrossThreads) {
+    ServiceRig rig;
+    std::vector<CYolSocket*> sockets;
+    for (int i = 0; i < 4; ++i)
+        sockets.push_back(rig.sockets->CreateSocket(ServiceRig::Owner));
+    std::vector<std::thread> senders;
+    for (CYolSocket* socket : sockets)
+        senders.emplace_back([&, socket] {
+            for (int i = 0; i < 500; ++i)
+                rig.sockets->Send(socket, "0123456789", 10, 0);
+        });
+    for (auto& t : senders)
+        t.join();
+    EXPECT_EQ(rig.sockets->GetBytesSent(), 4u * 500u * 10u);
+}
+
+// --- errors ------------------------------------------------------------------------------------
+
+TEST(SocketErrors, ErrnoBecomesTheWinsockNumber) {
+    struct Case {
+        int errnoValue;
+        int winsock;
+    } cases[] = {
+        {ECONNREFUSED, 10061}, {ETIMEDOUT, 10060}, {EHOSTUNREACH, 10065}, {ENETUNREACH, 10051},
+        {ECONNRESET, 10054},   {ECONNABORTED, 10053}, {ENOTCONN, 10057},  {EADDRINUSE, 10048},
+        {EINTR, 10004},        {EPIPE, 10054},      {EAGAIN, 10035},     {EINPROGRESS, 10036},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WinsockError(c.errnoValue), c.winsock) << c.errnoValue;
+    EXPECT_EQ(WinsockResolveError(EAI_NONAME, 0), 11001);
+    EXPECT_EQ(WinsockResolveError(EAI_AGAIN, 0), 11002);
+    EXPECT_EQ(WinsockResolveError(EAI_FAIL, 0), 11003);
+    EXPECT_EQ(WinsockResolveError(EAI_SYSTEM, ECONNREFUSED), 10061);
+}
