@@ -1,4 +1,5 @@
 #include "CEventsQueue.h"
+#include "EventTestSupport.h"
 #include "YolGuids.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <future>
 #include <mutex>
 #include <stdexcept>
@@ -18,37 +18,6 @@
 using namespace Services;
 
 namespace {
-
-// An argument that counts itself, so a test sees when the last holder let go.
-class Tracked : public CEventArg {
-public:
-    explicit Tracked(std::atomic<int>& live) : live(live) { ++live; }
-    ~Tracked() override { --live; }
-
-private:
-    std::atomic<int>& live;
-};
-
-class FnClient final : public CEventsClient {
-public:
-    using Fn = std::function<int(const YOL_GUID&, int, CEventArg*, CEventArg*)>;
-    explicit FnClient(Fn fn = {}) : fn(std::move(fn)) {}
-    int OnEvent(const YOL_GUID& channel, int event, CEventArg* arg, CEventArg* extra) override {
-        return fn ? fn(channel, event, arg, extra) : 0;
-    }
-    Fn fn;
-};
-
-template <typename Pred>
-bool WaitFor(Pred pred, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-    auto until = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 // The delivery's own reference, as the services manager adds it.
 CEventArg* Held(CEventArg* arg) {

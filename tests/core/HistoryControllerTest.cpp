@@ -3,6 +3,7 @@
 // loading for display, and the merged history of a meta contact.
 
 #include "CHistoryController.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -16,21 +17,6 @@
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
-
-Bytes Hex(const std::string& text) {
-    Bytes out;
-    std::string digits;
-    for (char c : text)
-        if (std::isxdigit(static_cast<unsigned char>(c)))
-            digits += c;
-    for (size_t i = 0; i + 1 < digits.size(); i += 2)
-        out.push_back(static_cast<unsigned char>(std::stoul(digits.substr(i, 2), nullptr, 16)));
-    return out;
-}
-
-CYolString U(const std::string& utf8) { return CYolString::FromUtf8(utf8); }
 
 // The contact list, protocols manager, preferences and chat windows as the
 // controller sees them.
@@ -67,8 +53,8 @@ public:
                     const std::string& alias) {
         items[id].account = account;
         items[id].parent = parent;
-        items[id].strings[u"SrvLogName"] = U(login);
-        items[id].strings[u"CL Alias"] = U(alias);
+        items[id].strings[u"SrvLogName"] = W(login);
+        items[id].strings[u"CL Alias"] = W(alias);
     }
 
     std::map<unsigned int, Contact> items;
@@ -76,7 +62,7 @@ public:
     std::map<unsigned int, CYolString> protocols;
     std::map<unsigned int, CYolString> logins;
     std::map<std::u16string, unsigned char> preferences{{u"HistSaveHist", 1}, {u"HistSaveNotInList", 0}};
-    CYolString ownName = U("Me");
+    CYolString ownName = W("Me");
 };
 
 constexpr unsigned int kAccount = 0x10000001;
@@ -89,29 +75,21 @@ constexpr unsigned int kMeta = 0xC0000001;
 class HistoryControllerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/yol-history-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
-        folder = root + "/History/";
-        context.protocols[kAccount] = U("P");
-        context.logins[kAccount] = U("bob");
-        context.protocols[kOtherAccount] = U("J");
-        context.logins[kOtherAccount] = U("me@example.org");
+        context.protocols[kAccount] = W("P");
+        context.logins[kAccount] = W("bob");
+        context.protocols[kOtherAccount] = W("J");
+        context.logins[kOtherAccount] = W("me@example.org");
         context.AddContact(kAlice, kAccount, 1, "alice", "Alice");
         context.AddContact(kBob, kOtherAccount, 2, "bob@example.org", "Bobby");
         context.AddContact(kStranger, kAccount, 0, "stranger", "Stranger");
-        context.items[kMeta].strings[u"CL Alias"] = U("Meta Alice");
+        context.items[kMeta].strings[u"CL Alias"] = W("Meta Alice");
         context.subContacts[kMeta] = {kAlice, kBob};
-        history = std::make_unique<CHistoryController>(context, U(folder));
+        history = std::make_unique<CHistoryController>(context, W(folder));
     }
-    void TearDown() override { std::filesystem::remove_all(root); }
 
-    Bytes ReadFile(const std::string& name) const {
-        std::ifstream in(folder + name, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
+    Bytes ReadFile(const std::string& name) const { return ReadBytes(folder + name); }
     int Append(unsigned int contact, unsigned int time, const std::string& text, unsigned char direction = 0) {
-        return history->AppendHistoryMessage(contact, 1, direction, 0, time, U(text));
+        return history->AppendHistoryMessage(contact, 1, direction, 0, time, W(text));
     }
     static std::vector<std::string> Texts(const CYolArray<CHistoryController::CHistoryMessageRecord>& records) {
         std::vector<std::string> out;
@@ -120,8 +98,9 @@ protected:
         return out;
     }
 
-    std::string root;
-    std::string folder;
+    TempFolder temp;
+    const std::string root = temp.Root();
+    const std::string folder = root + "/History/";
     FakeContext context;
     std::unique_ptr<CHistoryController> history;
 };
@@ -177,15 +156,15 @@ TEST(HistoryFileName, LongNamesAreCutToTheLimitWithAHashOfTheFullName) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::string name = CHistoryController::HistoryFileName(U("P"), U("bob"), U(c.contact)).ToUtf8();
-        std::string other = CHistoryController::HistoryFileName(U("P"), U("bob"), U(c.contact + "x")).ToUtf8();
+        std::string name = CHistoryController::HistoryFileName(W("P"), W("bob"), W(c.contact)).ToUtf8();
+        std::string other = CHistoryController::HistoryFileName(W("P"), W("bob"), W(c.contact + "x")).ToUtf8();
         EXPECT_LE(name.size(), CHistoryController::kMaxFileNameBytes);
         EXPECT_EQ(name.rfind(".yhf"), name.size() - 4);
         EXPECT_EQ(name.rfind("P_bob_", 0), 0u);
         EXPECT_NE(name.find("%~"), std::string::npos);
         EXPECT_NE(name, other);
         // Cut between characters and escapes only.
-        EXPECT_EQ(U(name).ToUtf8(), name);
+        EXPECT_EQ(W(name).ToUtf8(), name);
         for (size_t at = name.find('%'); at != std::string::npos; at = name.find('%', at + 1)) {
             std::string after = name.substr(at + 1, 2);
             EXPECT_TRUE(after[0] == '~' || (after.size() == 2 && std::isxdigit(static_cast<unsigned char>(after[0])) &&
@@ -194,19 +173,19 @@ TEST(HistoryFileName, LongNamesAreCutToTheLimitWithAHashOfTheFullName) {
     }
     // One byte shorter fits as it is.
     std::string fits(255 - 4 - 6, 'b');
-    EXPECT_EQ(CHistoryController::HistoryFileName(U("P"), U("bob"), U(fits)).ToUtf8(), "P_bob_" + fits + ".yhf");
+    EXPECT_EQ(CHistoryController::HistoryFileName(W("P"), W("bob"), W(fits)).ToUtf8(), "P_bob_" + fits + ".yhf");
 }
 
 TEST_F(HistoryControllerTest, PathIsTheFolderAndTheNameAndTheFolderIsMade) {
     std::string nested = root + "/a/b/History";
-    CHistoryController deep(context, U(nested));
+    CHistoryController deep(context, W(nested));
     EXPECT_EQ(deep.HistoryFilePath(kAlice).ToUtf8(), nested + "/P_bob_alice.yhf");
     EXPECT_TRUE(std::filesystem::is_directory(nested));
     EXPECT_EQ(history->HistoryFilePath(kBob).ToUtf8(), folder + "J_me@example.org_bob@example.org.yhf");
 }
 
 TEST_F(HistoryControllerTest, FirstAppendCreatesTheFileByteForByte) {
-    ASSERT_EQ(history->AppendHistoryMessage(kAlice, 1, 0, 0, 1000000000, U("Hi")), 0);
+    ASSERT_EQ(history->AppendHistoryMessage(kAlice, 1, 0, 0, 1000000000, W("Hi")), 0);
     EXPECT_EQ(ReadFile("P_bob_alice.yhf"),
               Hex("59 48 46 01  00 00 00 23  00  00 00 00 00  00 00 00 00  00  00 00 00 00  00 00 00 00"
                   "00 00 00 00  00 00 00 00  00 00 00 01  00 00 00 01  00 01"
@@ -317,7 +296,7 @@ TEST(HistoryMessageRecord, ConversionFollowsTheDirection) {
         CTLVCol tlvs;
         tlvs.Unpack(record.data() + 6, int(record.size() - 6));
 
-        auto converted = CHistoryController::ToMessageRecord(tlvs, U("Alice"), U("Me"));
+        auto converted = CHistoryController::ToMessageRecord(tlvs, W("Alice"), W("Me"));
         EXPECT_EQ(converted.direction, c.expectedDirection);
         EXPECT_EQ(converted.icon, c.icon);
         EXPECT_EQ(converted.sender.ToUtf8(), c.sender);
@@ -366,7 +345,7 @@ TEST_F(HistoryControllerTest, MetaHistoryMergesEveryMessageByTime) {
         SCOPED_TRACE(c.maxCount);
         CYolArray<CHistoryController::CHistoryMessageRecord> out;
         out.Add({});
-        out[0].text = U("already there");
+        out[0].text = W("already there");
         ASSERT_EQ(history->LoadMetaContactHistory(kMeta, c.maxCount, out), 0);
         std::vector<std::string> expected = c.expected;
         expected.push_back("already there");

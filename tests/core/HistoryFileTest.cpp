@@ -4,14 +4,12 @@
 
 #include "CHistoryFile.h"
 #include "CPacker.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <string>
 #include <thread>
@@ -20,26 +18,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
-
-Bytes Hex(const std::string& text) {
-    Bytes out;
-    std::string digits;
-    for (char c : text)
-        if (std::isxdigit(static_cast<unsigned char>(c)))
-            digits += c;
-    for (size_t i = 0; i + 1 < digits.size(); i += 2)
-        out.push_back(static_cast<unsigned char>(std::stoul(digits.substr(i, 2), nullptr, 16)));
-    return out;
-}
-
-Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& part : parts)
-        out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
 
 CHistoryFile::Message Msg(unsigned int time, const std::string& text, unsigned char direction = 0) {
     CHistoryFile::Message message;
@@ -83,25 +61,11 @@ Bytes Record(uint32_t number, uint32_t time, const std::string& text, unsigned c
     return CHistoryFile::BuildRecord(number, message);
 }
 
-class HistoryFileTest : public ::testing::Test {
+class HistoryFileTest : public TempFolderTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/yol-history-file-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        path = folder + "/P_bob_al.yhf";
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
-    CYolString Path() const { return CYolString::FromUtf8(path); }
-    Bytes ReadFile() const {
-        std::ifstream in(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
-    void WriteFile(const Bytes& bytes) const {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
+    CYolString Path() const { return W(path); }
+    Bytes ReadFile() const { return ReadBytes(path); }
+    void WriteFile(const Bytes& bytes) const { Put(kName, bytes); }
     int Append(const CHistoryFile::Message& message) const { return CHistoryFile::Append(Path(), "al", "A", message); }
     CYolArray<CTLVCol> Load(unsigned int maxCount = 0, int* rc = nullptr) const {
         CYolArray<CTLVCol> out;
@@ -111,8 +75,8 @@ protected:
         return out;
     }
 
-    std::string folder;
-    std::string path;
+    static constexpr const char* kName = "P_bob_al.yhf";
+    const std::string path = PathOf(kName);
 };
 
 TEST_F(HistoryFileTest, FirstAppendWritesHeaderAndOneRecordByteForByte) {

@@ -1,5 +1,7 @@
 #include "CEventsQueue.h"
 #include "CServicesManagerImpl.h"
+#include "EventTestSupport.h"
+#include "TestSupport.h"
 #include "YolGuids.h"
 
 #include <gtest/gtest.h>
@@ -18,40 +20,6 @@
 using namespace Services;
 
 namespace {
-
-class Tracked : public CEventArg {
-public:
-    explicit Tracked(std::atomic<int>& live) : live(live) { ++live; }
-    ~Tracked() override { --live; }
-
-private:
-    std::atomic<int>& live;
-};
-
-class FnClient final : public CEventsClient {
-public:
-    using Fn = std::function<int(const YOL_GUID&, int, CEventArg*, CEventArg*)>;
-    explicit FnClient(Fn fn = {}) : fn(std::move(fn)) {}
-    int OnEvent(const YOL_GUID& channel, int event, CEventArg* arg, CEventArg* extra) override {
-        return fn ? fn(channel, event, arg, extra) : 0;
-    }
-    Fn fn;
-};
-
-template <typename Pred>
-bool WaitFor(Pred pred, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-    auto until = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-CYolString Name(const char* text) {
-    return CYolString::FromUtf8(text);
-}
 
 constexpr YOL_GUID TestChannel{0x01020304, 0x0506, 0x0708, 1, 2, 3, 4, 5, 6, 7, 8};
 
@@ -75,7 +43,7 @@ TEST_F(ServicesManager, FirstKeysOfEachKind) {
         {"own service", manager.GetOwnServiceKey(), 0x10000001},
         {"services-started event", manager.GetStartedEventKey(), 0x30000001},
         {"first service", manager.RegisterService(DatabaseGuid, &client), 0x10000002},
-        {"first client", manager.RegisterEventsClient(&client, Name("first")), 0x20000001},
+        {"first client", manager.RegisterEventsClient(&client, W("first")), 0x20000001},
         {"first event", manager.RegisterEvent(TestChannel, 5), 0x30000002},
         {"first subscription", manager.Subscribe(TestChannel, 5, 0x20000001), 0x40000001},
         {"second service", manager.RegisterService(SkinManagerGuid, &client), 0x10000003},
@@ -86,9 +54,9 @@ TEST_F(ServicesManager, FirstKeysOfEachKind) {
 
 TEST_F(ServicesManager, KeysAreNeverReused) {
     FnClient client;
-    unsigned int a = manager.RegisterEventsClient(&client, Name("a"));
+    unsigned int a = manager.RegisterEventsClient(&client, W("a"));
     ASSERT_EQ(manager.UnregisterEventsClient(a), 0);
-    EXPECT_EQ(manager.RegisterEventsClient(&client, Name("b")), a + 1);
+    EXPECT_EQ(manager.RegisterEventsClient(&client, W("b")), a + 1);
     unsigned int e = manager.RegisterEvent(TestChannel, 1);
     ASSERT_EQ(manager.UnregisterEvent(e), 0);
     EXPECT_EQ(manager.RegisterEvent(TestChannel, 1), e + 1);
@@ -121,12 +89,12 @@ TEST_F(ServicesManager, UnknownKeysGiveMinusTwo) {
     EXPECT_EQ(manager.UnregisterEventsClient(0x20000099), -2);
     EXPECT_EQ(manager.UnregisterEvent(0x30000099), -2);
     EXPECT_EQ(manager.Unsubscribe(0x40000099), -2);
-    EXPECT_EQ(manager.RegisterEventsClient(nullptr, Name("none")), 0u);
+    EXPECT_EQ(manager.RegisterEventsClient(nullptr, W("none")), 0u);
 }
 
 TEST_F(ServicesManager, SubscribeToUnregisteredEventFails) {
     FnClient client;
-    unsigned int key = manager.RegisterEventsClient(&client, Name("c"));
+    unsigned int key = manager.RegisterEventsClient(&client, W("c"));
     manager.RegisterEvent(TestChannel, 1);
     EXPECT_EQ(manager.Subscribe(TestChannel, 2, key), 0u);
     EXPECT_EQ(manager.Subscribe(ContactListGuid, 1, key), 0u);
@@ -180,7 +148,7 @@ TEST_F(ServicesManager, SendDeliversOnTheClientThread) {
         EXPECT_EQ(static_cast<CEventArg_Data<unsigned int>*>(arg)->Get(), 77u);
         return event + 100;
     });
-    unsigned int key = manager.RegisterEventsClient(&client, Name("c"));
+    unsigned int key = manager.RegisterEventsClient(&client, W("c"));
     EXPECT_EQ(manager.SendEvent(key, TestChannel, 5, new CEventArg_Data<unsigned int>(77), nullptr, false), 1);
     EXPECT_EQ(manager.SendEvent(key, TestChannel, 6, new CEventArg_Data<unsigned int>(77), nullptr, true), 106);
     EXPECT_NE(handlerThread, std::this_thread::get_id());
@@ -188,7 +156,7 @@ TEST_F(ServicesManager, SendDeliversOnTheClientThread) {
 
 TEST_F(ServicesManager, HandlerExceptionReachesSenderAsMinusOne) {
     FnClient client([](const YOL_GUID&, int, CEventArg*, CEventArg*) -> int { throw std::bad_alloc(); });
-    unsigned int key = manager.RegisterEventsClient(&client, Name("c"));
+    unsigned int key = manager.RegisterEventsClient(&client, W("c"));
     EXPECT_EQ(manager.SendEvent(key, TestChannel, 1, new Tracked(live), nullptr, true), -1);
     EXPECT_EQ(live, 0);
     EXPECT_EQ(manager.SendEvent(key, TestChannel, 1, nullptr, nullptr, true), -1);
@@ -210,7 +178,7 @@ TEST_F(ServicesManager, SendToOwnClientFromHandlerRunsNested) {
         inside = false;
         return 0;
     };
-    key = manager.RegisterEventsClient(&client, Name("c"));
+    key = manager.RegisterEventsClient(&client, W("c"));
     EXPECT_EQ(manager.SendEvent(key, TestChannel, 1, nullptr, nullptr, true), 0);
     EXPECT_EQ(inner, 8);
     EXPECT_TRUE(innerRanInside);
@@ -228,7 +196,7 @@ TEST_F(ServicesManager, EventsOfEachSenderArriveInOrder) {
         seen[event / perSender].push_back(event % perSender);
         return 0;
     });
-    unsigned int key = manager.RegisterEventsClient(&client, Name("fifo"));
+    unsigned int key = manager.RegisterEventsClient(&client, W("fifo"));
     std::vector<std::thread> threads;
     for (int s = 0; s < senders; ++s) {
         threads.emplace_back([&, s] {
@@ -260,7 +228,7 @@ protected:
                     liveDuringCall.push_back(live.load());
                 return results[i];
             };
-            keys[i] = manager.RegisterEventsClient(&clients[i], Name("sub"));
+            keys[i] = manager.RegisterEventsClient(&clients[i], W("sub"));
         }
         // Subscribed out of key order: the walk follows subscription order.
         for (int i : {2, 0, 1})
@@ -346,8 +314,8 @@ TEST_F(ServicesManager, StartedEventReachesSubscribersBeforeReturning) {
         calls.push_back({1, channel == ServicesManagerGuid && event == 1});
         return 0;
     });
-    unsigned int ka = manager.RegisterEventsClient(&a, Name("a"));
-    unsigned int kb = manager.RegisterEventsClient(&b, Name("b"));
+    unsigned int ka = manager.RegisterEventsClient(&a, W("a"));
+    unsigned int kb = manager.RegisterEventsClient(&b, W("b"));
     manager.Subscribe(ServicesManagerGuid, 1, kb);
     manager.Subscribe(ServicesManagerGuid, 1, ka);
     manager.BroadcastStarted();
@@ -369,8 +337,8 @@ TEST_F(ServicesManager, UnregisterWaitsForHandlerWithoutBlockingOthers) {
         return 0;
     });
     FnClient other([](const YOL_GUID&, int event, CEventArg*, CEventArg*) { return event; });
-    unsigned int slowKey = manager.RegisterEventsClient(&slow, Name("slow"));
-    unsigned int otherKey = manager.RegisterEventsClient(&other, Name("other"));
+    unsigned int slowKey = manager.RegisterEventsClient(&slow, W("slow"));
+    unsigned int otherKey = manager.RegisterEventsClient(&other, W("other"));
     manager.SendEvent(slowKey, TestChannel, 1, nullptr, nullptr, false);
     entered.get_future().wait();
     EXPECT_EQ(manager.SendEvent(slowKey, TestChannel, 2, new Tracked(live), new Tracked(live), false), 1);
@@ -380,7 +348,7 @@ TEST_F(ServicesManager, UnregisterWaitsForHandlerWithoutBlockingOthers) {
     EXPECT_EQ(manager.SendEvent(slowKey, TestChannel, 3, nullptr, nullptr, true), -2);
     EXPECT_EQ(manager.SendEvent(otherKey, TestChannel, 4, nullptr, nullptr, true), 4);
     FnClient late;
-    EXPECT_NE(manager.RegisterEventsClient(&late, Name("late")), 0u);
+    EXPECT_NE(manager.RegisterEventsClient(&late, W("late")), 0u);
     EXPECT_EQ(unregister.wait_for(std::chrono::milliseconds(20)), std::future_status::timeout);
 
     release.set_value();
@@ -400,7 +368,7 @@ TEST_F(ServicesManager, HandlerUnregisteringItsOwnClient) {
             unregisterResult = manager.UnregisterEventsClient(key);
         return 0;
     };
-    key = manager.RegisterEventsClient(&client, Name("self"));
+    key = manager.RegisterEventsClient(&client, W("self"));
     unsigned int event = manager.RegisterEvent(TestChannel, 3);
     unsigned int subscription = manager.Subscribe(TestChannel, 3, key);
     EXPECT_EQ(CEventsQueue::LiveThreads(), before + 1);
@@ -419,8 +387,8 @@ TEST_F(ServicesManager, HandlerUnregisteringItsOwnClient) {
 TEST_F(ServicesManager, StopAllQueuesEndsThreadsAndEmptiesMaps) {
     int before = CEventsQueue::LiveThreads();
     FnClient a, b;
-    unsigned int ka = manager.RegisterEventsClient(&a, Name("a"));
-    manager.RegisterEventsClient(&b, Name("b"));
+    unsigned int ka = manager.RegisterEventsClient(&a, W("a"));
+    manager.RegisterEventsClient(&b, W("b"));
     unsigned int event = manager.RegisterEvent(TestChannel, 1);
     manager.Subscribe(TestChannel, 1, ka);
     EXPECT_EQ(CEventsQueue::LiveThreads(), before + 2);
@@ -438,7 +406,7 @@ TEST_F(ServicesManager, DestructorStopsRemainingQueues) {
     FnClient client;
     {
         CServicesManagerImpl local;
-        unsigned int key = local.RegisterEventsClient(&client, Name("left"));
+        unsigned int key = local.RegisterEventsClient(&client, W("left"));
         local.SendEvent(key, TestChannel, 1, new Tracked(live), nullptr, false);
     }
     EXPECT_EQ(CEventsQueue::LiveThreads(), before);
@@ -472,7 +440,7 @@ TEST_F(ServicesManager, StressRegistrationChurnDuringBroadcasts) {
                 manager.SendEvent(slotKey[(i + 1) % slots].load(), TestChannel, 2, nullptr, nullptr, false);
             return 0;
         };
-        slotKey[i] = manager.RegisterEventsClient(&clients[i], Name("stress"));
+        slotKey[i] = manager.RegisterEventsClient(&clients[i], W("stress"));
         manager.Subscribe(TestChannel, 1 + i % 2, slotKey[i]);
     }
     std::mutex churnLock[slots];  // one re-registration of a slot at a time
@@ -503,7 +471,7 @@ TEST_F(ServicesManager, StressRegistrationChurnDuringBroadcasts) {
                     if (r % 10 == 0) {
                         std::lock_guard<std::mutex> g(churnLock[slot]);
                         manager.UnregisterEventsClient(slotKey[slot].load());
-                        unsigned int key = manager.RegisterEventsClient(&clients[slot], Name("stress"));
+                        unsigned int key = manager.RegisterEventsClient(&clients[slot], W("stress"));
                         manager.Subscribe(TestChannel, 1 + slot % 2, key);
                         slotKey[slot] = key;
                     }

@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,13 +25,6 @@ using Database::LoadResult;
 namespace {
 
 Bytes Ascii(const char* text) { return Bytes(text, text + std::strlen(text)); }
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& part : parts)
-        out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
 
 class SettingsDatabase : public TempFolderTest {
 protected:
@@ -54,11 +46,11 @@ const char kProtocols[] = "{3BAE2E79-C55B-41B8-851D-0CB7DFF053B6}";
 const char kPreferences[] = "{5CA0CBC1-999A-4EA2-8B44-F8F67D7F8EBE}";
 const char kContactList[] = "{D42F2173-F868-469C-9F2F-B283F799F1CE}";
 
-const Bytes kSection1 = Cat({Hex("26"), Ascii(kProtocols), Hex("08000000  01 7A 02000000 0201")});
-const Bytes kSection2 = Cat({Hex("26"), Ascii(kPreferences), Hex("10000000  04 4C616E67 07000000 456E676C697368")});
-const Bytes kSection3 = Cat({Hex("26"), Ascii(kContactList),
-                             Hex("19000000  01 42 04000000 05000000  01 61 02000000 6869  01 62 01000000 01")});
-const Bytes kGoodFile = Cat({kSection1, kSection2, kSection3});
+const Bytes kSection1 = Concat({Hex("26"), Ascii(kProtocols), Hex("08000000  01 7A 02000000 0201")});
+const Bytes kSection2 = Concat({Hex("26"), Ascii(kPreferences), Hex("10000000  04 4C616E67 07000000 456E676C697368")});
+const Bytes kSection3 = Concat({Hex("26"), Ascii(kContactList),
+                                Hex("19000000  01 42 04000000 05000000  01 61 02000000 6869  01 62 01000000 01")});
+const Bytes kGoodFile = Concat({kSection1, kSection2, kSection3});
 
 void FillAsGoodFile(Database::CYolDatabase& db) {
     db.SetByte(ContactListGuid, W("b"), 1);
@@ -243,25 +235,26 @@ TEST_F(SettingsDatabase, MalformedFilesLoadWhatIsSoundAndReportTheRest) {
         bool hasZ, hasLang, hasB;
     } cases[] = {
         {"a good record and three stray bytes empty their section only",
-         Cat({kSection1, Hex("26"), Ascii(kPreferences), Hex("0E000000 04 4C616E67 02000000 6869 AABBCC"), kSection3}),
+         Concat({kSection1, Hex("26"), Ascii(kPreferences), Hex("0E000000 04 4C616E67 02000000 6869 AABBCC"),
+                 kSection3}),
          3, 4, 1, 0, 0, 0, true, false, true},
         {"a record running past its section empties that section",
-         Cat({kSection1, Hex("26"), Ascii(kPreferences), Hex("09000000 04 4C616E67 09000000"), kSection3}),
+         Concat({kSection1, Hex("26"), Ascii(kPreferences), Hex("09000000 04 4C616E67 09000000"), kSection3}),
          3, 4, 1, 0, 0, 0, true, false, true},
         {"the first of two records of one name is kept",
-         Cat({Hex("26"), Ascii(kProtocols), Hex("10000000 01 7A 02000000 0201 01 7A 02000000 FFFF"), kSection2}),
+         Concat({Hex("26"), Ascii(kProtocols), Hex("10000000 01 7A 02000000 0201 01 7A 02000000 FFFF"), kSection2}),
          2, 2, 0, 1, 0, 0, true, true, false},
         {"a 4 GB section length ends the load without allocating it",
-         Cat({kSection1, Hex("26"), Ascii(kPreferences), Hex("FFFFFFFF 0000")}),
+         Concat({kSection1, Hex("26"), Ascii(kPreferences), Hex("FFFFFFFF 0000")}),
          1, 1, 0, 0, 0, 45, true, false, false},
         {"a name length past the end of the file",
-         Cat({kSection1, kSection2, Hex("FF 414243")}),
+         Concat({kSection1, kSection2, Hex("FF 414243")}),
          2, 2, 0, 0, 0, 4, true, true, false},
         {"a name that would not fit the length byte once decoded is dropped",
-         Cat({Hex("02 FFFF 00000000"), Hex("FF"), Bytes(255, 0xFF), Hex("00000000"), kSection1}),
+         Concat({Hex("02 FFFF 00000000"), Hex("FF"), Bytes(255, 0xFF), Hex("00000000"), kSection1}),
          3, 1, 0, 0, 1, 0, true, false, false},
         {"a repeated section adds only new names",
-         Cat({kSection1, Hex("26"), Ascii(kProtocols), Hex("10000000 01 7A 02000000 FFFF 01 79 02000000 0304")}),
+         Concat({kSection1, Hex("26"), Ascii(kProtocols), Hex("10000000 01 7A 02000000 FFFF 01 79 02000000 0304")}),
          2, 2, 0, 1, 0, 0, true, false, false},
     };
     CYolDatabaseImpl db(nullptr, Path());

@@ -63,10 +63,7 @@ struct FullListener {
     FullListener() {
         for (int i = 0; i < 3; ++i) {
             int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-            sockaddr_in a{};
-            a.sin_family = AF_INET;
-            a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            a.sin_port = htons(static_cast<uint16_t>(server.Port()));
+            sockaddr_in a = LoopbackV4(server.Port());
             ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
             fillers.push_back(fd);
         }
@@ -152,7 +149,7 @@ struct PhaseRig {
             std::string wanted = reached;
             rig->services.WaitFor([&](const std::vector<RecordedEvent>& all) {
                 for (const auto& e : all)
-                    if (e.socket == socket && e.Spelled() == wanted)
+                    if (SocketOf(e) == socket && Spelled(e) == wanted)
                         return true;
                 return false;
             });
@@ -174,7 +171,7 @@ TEST(SocketsClose, CloseEndsEveryPhaseWithinASecond) {
     for (Phase phase : {Phase::Resolving, Phase::Connecting, Phase::HttpHandshake, Phase::Socks5Handshake,
                         Phase::TlsHandshake, Phase::Receiving}) {
         PhaseRig rig(phase);
-        auto before = rig.rig->services.Sequence(rig.socket);
+        auto before = rig.rig->Sequence(rig.socket);
         ASSERT_FALSE(before.empty()) << Name(phase);
         if (phase == Phase::Receiving) {
             EXPECT_EQ(before.back(), "2 0");
@@ -188,7 +185,7 @@ TEST(SocketsClose, CloseEndsEveryPhaseWithinASecond) {
 
         // A close while connecting is no failure to tell the user about: no
         // error text, only the interrupted connect result.
-        auto after = rig.rig->services.Sequence(rig.socket);
+        auto after = rig.rig->Sequence(rig.socket);
         ASSERT_EQ(after.size(), before.size() + 1) << Name(phase);
         EXPECT_EQ(after.back(), phase == Phase::Receiving ? "3 0" : "2 10004") << Name(phase);
     }
@@ -209,7 +206,7 @@ TEST(SocketsClose, ServiceTeardownEndsEverySocket) {
     PhaseRig first(Phase::TlsHandshake);
     CYolSocket* second = first.rig->sockets->CreateSocket(ServiceRig::Owner);
     first.rig->sockets->Connect(second, ServiceRig::Direct("127.0.0.1", first.silent.Port()));
-    ASSERT_TRUE(first.rig->services.WaitForEvent(second, SocketEvent::ConnectResult));
+    ASSERT_TRUE(first.rig->WaitForEvent(second, SocketEvent::ConnectResult));
     auto start = Clock::now();
     first.rig->sockets.reset();
     EXPECT_LT(MillisecondsSince(start), 1000);
@@ -224,10 +221,10 @@ TEST(SocketsClose, CloseAllEndsEverySocketAndKeepsThem) {
         rig.sockets->Connect(sockets.back(), ServiceRig::Direct("127.0.0.1", server.Port()));
     }
     for (CYolSocket* socket : sockets)
-        ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::ConnectResult));
+        ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::ConnectResult));
     rig.sockets->CloseAll();
     for (CYolSocket* socket : sockets) {
-        EXPECT_EQ(rig.services.Sequence(socket).back(), "3 0");
+        EXPECT_EQ(rig.Sequence(socket).back(), "3 0");
         EXPECT_TRUE(rig.sockets->IsValidSocket(socket));
     }
 }
@@ -237,7 +234,7 @@ TEST(SocketsClose, CloseWakesASendWaitingForRoom) {
     ServiceRig rig;
     CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
     rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
-    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::ConnectResult));
+    ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::ConnectResult));
 
     std::string big(64 << 20, 'x');
     std::atomic<int> result{0};
@@ -248,7 +245,7 @@ TEST(SocketsClose, CloseWakesASendWaitingForRoom) {
     sender.join();
     EXPECT_LT(MillisecondsSince(start), 1000);
     EXPECT_EQ(result, -1);
-    EXPECT_EQ(rig.services.CodeOf(socket, SocketEvent::SendError), 10004);
+    EXPECT_EQ(rig.CodeOf(socket, SocketEvent::SendError), 10004);
 }
 
 // --- time-outs -------------------------------------------------------------------------------
@@ -268,8 +265,8 @@ TEST(SocketsTimeouts, EachPhaseGivesUpWithItsOwnTextAndCode) {
     options.handshakeTimeoutMs = 300;
     for (const auto& c : cases) {
         PhaseRig rig(c.phase, options);
-        ASSERT_TRUE(rig.rig->services.WaitForEvent(rig.socket, SocketEvent::ConnectResult, 1, 3000)) << Name(c.phase);
-        auto sequence = rig.rig->services.Sequence(rig.socket);
+        ASSERT_TRUE(rig.rig->WaitForEvent(rig.socket, SocketEvent::ConnectResult, 1, 3000)) << Name(c.phase);
+        auto sequence = rig.rig->Sequence(rig.socket);
         ASSERT_GE(sequence.size(), c.tail.size());
         EXPECT_EQ(std::vector<std::string>(sequence.end() - static_cast<std::ptrdiff_t>(c.tail.size()), sequence.end()),
                   c.tail)

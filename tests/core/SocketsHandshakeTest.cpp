@@ -11,7 +11,7 @@
 #include <vector>
 
 using namespace Sockets;
-using SocketsTest::Hex;
+using SocketsTest::ToHex;
 using SocketsTest::Unhex;
 
 namespace {
@@ -35,7 +35,7 @@ Played Play(CProxyHandshake& handshake, const std::string& proxyBytes, size_t st
     while (!handshake.Finished()) {
         if (handshake.GetState() == CProxyHandshake::State::Send) {
             const auto& bytes = handshake.Pending();
-            played.sent.push_back(Hex(std::string(bytes.begin(), bytes.end())));
+            played.sent.push_back(ToHex(std::string(bytes.begin(), bytes.end())));
             handshake.Sent();
             continue;
         }
@@ -161,7 +161,7 @@ TEST(Socks5Handshake, ReadsTheReplyByAddressTypeAndNotOneByteMore) {
         size_t length;
     } cases[] = {
         {"IPv4", "050000017f000001" "1f90", 10},
-        {"domain", "0500000309" + Hex("localhost") + "1f90", 16},
+        {"domain", "0500000309" + ToHex("localhost") + "1f90", 16},
         {"empty domain", "050000030000" "50", 7},
         {"IPv6", "0500000400000000000000000000000000000001" "1f90", 22},
     };

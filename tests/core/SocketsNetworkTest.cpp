@@ -130,12 +130,7 @@ struct NetworkRig {
         };
         rig = std::make_unique<ServiceRig>(options, std::move(owned));
     }
-    CYolSocket* Connect(const ConnectionSettings& settings) {
-        CYolSocket* socket = rig->sockets->CreateSocket(ServiceRig::Owner);
-        rig->sockets->Connect(socket, settings);
-        EXPECT_TRUE(rig->services.WaitForEvent(socket, SocketEvent::ConnectResult));
-        return socket;
-    }
+    CYolSocket* Connect(const ConnectionSettings& settings) { return rig->ConnectAndWait(settings); }
 };
 
 // A SOCKS5 proxy that takes no password and tunnels to a greeting.
@@ -180,7 +175,7 @@ TEST(SocketsNetwork, ConnectionManagerFailuresAreReportedAndTheConnectStillMade)
             expected.push_back(c.text);
         for (const char* step : {"8 Address translation", "8 Connect to 127.0.0.1", "2 0"})
             expected.push_back(step);
-        EXPECT_EQ(net.rig->services.Sequence(socket), expected);
+        EXPECT_EQ(net.rig->Sequence(socket), expected);
         net.rig->sockets->DestroySocket(socket);
         EXPECT_EQ(net.network->Releases(), c.releases) << (c.text ? c.text : "connected");
     }
@@ -192,10 +187,10 @@ TEST(SocketsNetwork, WaitingStatusesWaitForTheNextChange) {
     CYolSocket* socket = net.rig->sockets->CreateSocket(ServiceRig::Owner);
     net.rig->sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_THAT(net.rig->services.Sequence(socket), ElementsAre("8 Connect to network"));
+    EXPECT_THAT(net.rig->Sequence(socket), ElementsAre("8 Connect to network"));
     net.network->Change(ConnMgrStatus::Connected);
-    ASSERT_TRUE(net.rig->services.WaitForEvent(socket, SocketEvent::ConnectResult));
-    EXPECT_THAT(net.rig->services.Sequence(socket),
+    ASSERT_TRUE(net.rig->WaitForEvent(socket, SocketEvent::ConnectResult));
+    EXPECT_THAT(net.rig->Sequence(socket),
                 ElementsAre("8 Connect to network", "8 Address translation", "8 Connect to 127.0.0.1", "2 0"));
 }
 
@@ -204,7 +199,7 @@ TEST(SocketsNetwork, ARoundWithoutChangeTimesOut) {
     options.networkRoundMs = 100;
     NetworkRig net([](ScriptedNetwork& n) { n.initialStatus = ConnMgrStatus::WaitingConnection; }, options);
     CYolSocket* socket = net.Connect(ServiceRig::Direct("no.such.host", 80));
-    auto sequence = net.rig->services.Sequence(socket);
+    auto sequence = net.rig->Sequence(socket);
     ASSERT_GE(sequence.size(), 2u);
     EXPECT_EQ(sequence[1], "9 Network error: timeout expired ");
 }
@@ -217,7 +212,7 @@ TEST(SocketsNetwork, CloseWhileWaitingForTheNetworkAbortsIt) {
     auto start = std::chrono::steady_clock::now();
     net.rig->sockets->Close(socket);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-    EXPECT_THAT(net.rig->services.Sequence(socket),
+    EXPECT_THAT(net.rig->Sequence(socket),
                 ElementsAre("8 Connect to network", "9 Network error: user aborted connection", "2 10004"));
 }
 
@@ -256,10 +251,10 @@ TEST(SocketsNetwork, LinkDroppingWhileConnectedClosesWithItsStatus) {
     CYolSocket* socket = net.Connect(ServiceRig::Direct("127.0.0.1", server.Port()));
     net.network->Change(ConnMgrStatus::Suspended);  // survives
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(net.rig->services.Sequence(socket).back(), "2 0");
+    EXPECT_EQ(net.rig->Sequence(socket).back(), "2 0");
     net.network->Change(ConnMgrStatus::ConnectionLinkFailed);
-    ASSERT_TRUE(net.rig->services.WaitForEvent(socket, SocketEvent::Closed));
-    EXPECT_EQ(net.rig->services.Sequence(socket).back(), "3 42");
+    ASSERT_TRUE(net.rig->WaitForEvent(socket, SocketEvent::Closed));
+    EXPECT_EQ(net.rig->Sequence(socket).back(), "3 42");
 }
 
 TEST(SocketsNetwork, ConfiguredProxyIsTakenOnlyWhenTheSettingsNameNone) {
@@ -275,7 +270,7 @@ TEST(SocketsNetwork, ConfiguredProxyIsTakenOnlyWhenTheSettingsNameNone) {
     };
     NetworkRig net(configure);
     CYolSocket* socket = net.Connect(ServiceRig::Direct("127.0.0.1", direct.Port()));
-    EXPECT_THAT(net.rig->services.Sequence(socket),
+    EXPECT_THAT(net.rig->Sequence(socket),
                 ElementsAre("8 Connect to network", "8 Connect to network", "8 Address translation",
                             "8 Connect to 127.0.0.1", "8 Init proxy server", "2 0"));
     EXPECT_EQ(net.rig->ReadFor(socket, 9), "via proxy");
@@ -284,7 +279,7 @@ TEST(SocketsNetwork, ConfiguredProxyIsTakenOnlyWhenTheSettingsNameNone) {
     // configuration is not asked for at all.
     NetworkRig named(configure);
     CYolSocket* second = named.Connect(ServiceRig::Via(ProxyType::Socks5, proxy.Port(), "127.0.0.1", 80));
-    EXPECT_EQ(named.rig->services.Sequence(second)[1], "8 Address translation");
+    EXPECT_EQ(named.rig->Sequence(second)[1], "8 Address translation");
 }
 
 // --- the always-connected stand-in --------------------------------------------------------
@@ -376,8 +371,8 @@ TEST(AlwaysConnected, EnvironmentProxyCarriesTheConnect) {
     ServiceRig rig(ServiceRig::QuickOptions(), std::move(network));
     CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
     rig.sockets->Connect(socket, ServiceRig::Direct("chat.example", 5222));
-    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::ConnectResult));
-    EXPECT_THAT(rig.services.Sequence(socket),
+    ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::ConnectResult));
+    EXPECT_THAT(rig.Sequence(socket),
                 ElementsAre("8 Connect to network", "8 Connect to network", "8 Address translation",
                             "8 Connect to 127.0.0.1", "8 Init proxy server", "2 0"));
     EXPECT_EQ(rig.ReadFor(socket, 7), "welcome");

@@ -21,13 +21,9 @@ struct ClosedPort {
     unsigned int port = 0;
     ClosedPort() {
         fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in a = LoopbackV4();
         ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        socklen_t size = sizeof a;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
-        port = ntohs(a.sin_port);
+        port = LocalPort(fd);
     }
     ~ClosedPort() { ::close(fd); }
 };
@@ -37,7 +33,7 @@ struct ClosedPort {
 TEST(SocketsService, RegistersItselfAndTheTrafficEvent) {
     ServiceRig rig;
     EXPECT_EQ(rig.services.GetService(SocketsManagerGuid), static_cast<CSocketsManager*>(rig.sockets.get()));
-    auto registered = rig.services.Registered(rig.sockets->GetTrafficEventKey());
+    auto registered = rig.services.RegisteredEvent(rig.sockets->GetTrafficEventKey());
     EXPECT_EQ(registered.first, SocketsManagerGuid);
     EXPECT_EQ(registered.second, 1);
 }
@@ -78,7 +74,7 @@ TEST(SocketsService, ValidSocketAcceptsOptionsWithoutEffect) {
 // --- connection settings --------------------------------------------------------------
 
 TEST(SocketsService, ProxySettingsSurviveARestartButHostAndPortDoNot) {
-    RecordingServices services;
+    RecordingServicesManager services;
     MemoryDatabase database;
     services.RegisterService(DatabaseGuid, static_cast<Database::CYolDatabase*>(&database));
     {
@@ -97,11 +93,11 @@ TEST(SocketsService, ProxySettingsSurviveARestartButHostAndPortDoNot) {
         sockets.SetSettings(s);
     }
     const YOL_GUID& section = SocketsManagerGuid;
-    EXPECT_EQ(Hex(std::string(reinterpret_cast<const char*>(database.Raw(section, u"Proxy type").data()), 1)), "03");
+    EXPECT_EQ(ToHex(std::string(reinterpret_cast<const char*>(database.Raw(section, u"Proxy type").data()), 1)), "03");
     auto port = database.Raw(section, u"Proxy port");
-    EXPECT_EQ(Hex(std::string(port.begin(), port.end())), "38040000");
+    EXPECT_EQ(ToHex(std::string(port.begin(), port.end())), "38040000");
     auto auth = database.Raw(section, u"Proxy auth");
-    EXPECT_EQ(Hex(std::string(auth.begin(), auth.end())), "01");
+    EXPECT_EQ(ToHex(std::string(auth.begin(), auth.end())), "01");
     auto password = database.Raw(section, u"Proxy password");
     EXPECT_EQ(std::string(password.begin(), password.end()), "p\xc3\xa4ss");  // plain UTF-8
 
@@ -139,15 +135,15 @@ TEST(SocketsService, DirectConnectReportsEachStepThenConnected) {
     ServiceRig rig;
     CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
     ASSERT_EQ(rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port())), 0);
-    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::ConnectResult));
-    EXPECT_THAT(rig.services.Sequence(socket),
+    ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::ConnectResult));
+    EXPECT_THAT(rig.Sequence(socket),
                 ElementsAre("8 Connect to network", "8 Address translation", "8 Connect to 127.0.0.1", "2 0"));
-    for (const auto& e : rig.services.Events(socket)) {
+    for (const auto& e : rig.Events(socket)) {
         EXPECT_EQ(e.client, ServiceRig::Owner);
         EXPECT_EQ(e.channel, SocketsManagerGuid);
     }
     rig.sockets->Close(socket);
-    EXPECT_EQ(rig.services.Sequence(socket).back(), "3 0");
+    EXPECT_EQ(rig.Sequence(socket).back(), "3 0");
 }
 
 TEST(SocketsService, PeerClosingAtOnceGivesConnectedThenClosed) {
@@ -155,8 +151,8 @@ TEST(SocketsService, PeerClosingAtOnceGivesConnectedThenClosed) {
     ServiceRig rig;
     CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
     rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
-    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::Closed));
-    auto sequence = rig.services.Sequence(socket);
+    ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::Closed));
+    auto sequence = rig.Sequence(socket);
     ASSERT_GE(sequence.size(), 2u);
     EXPECT_EQ(sequence[sequence.size() - 2], "2 0");
     EXPECT_EQ(sequence.back(), "3 0");
@@ -188,12 +184,12 @@ TEST(SocketsService, ConnectFailuresReportTextAndWinsockCode) {
           "2 10061"}},
     };
     for (const auto& c : cases) {
-        rig.services.Clear();  // a new socket may reuse the address of the last one
+        rig.services.ClearEvents();  // a new socket may reuse the address of the last one
         CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
         rig.sockets->Connect(socket, c.settings);
-        ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::ConnectResult));
+        ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::ConnectResult));
         rig.sockets->Close(socket);
-        EXPECT_EQ(rig.services.Sequence(socket), c.sequence);
+        EXPECT_EQ(rig.Sequence(socket), c.sequence);
         rig.sockets->DestroySocket(socket);
     }
 }
@@ -204,8 +200,8 @@ TEST(SocketsService, ConnectsToIPv6Loopback) {
     ServiceRig rig;
     CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
     rig.sockets->Connect(socket, ServiceRig::Direct("::1", server.Port()));
-    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::ConnectResult));
-    EXPECT_EQ(rig.services.CodeOf(socket, SocketEvent::ConnectResult), 0);
+    ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::ConnectResult));
+    EXPECT_EQ(rig.CodeOf(socket, SocketEvent::ConnectResult), 0);
     EXPECT_EQ(rig.ReadFor(socket, 2), "v6");
 }
 
@@ -215,10 +211,10 @@ TEST(SocketsService, SocketConnectsAgainAfterItClosed) {
     CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
     for (int round = 1; round <= 3; ++round) {
         rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
-        ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::ConnectResult, round));
+        ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::ConnectResult, round));
         EXPECT_EQ(rig.ReadFor(socket, 2), "hi");
         rig.sockets->Close(socket);
-        EXPECT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::Closed, round, 0));
+        EXPECT_TRUE(rig.WaitForEvent(socket, SocketEvent::Closed, round, 0));
     }
 }
 
@@ -239,9 +235,9 @@ TEST(SocketsService, ReceiveTakesFromTheOldestChunkOnly) {
     ServiceRig rig;
     CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
     rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
-    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::DataAvailable, 1));
+    ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::DataAvailable, 1));
     step = 1;
-    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::DataAvailable, 2));
+    ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::DataAvailable, 2));
 
     char buffer[10];
     EXPECT_EQ(rig.sockets->Receive(socket, buffer, 10, 0), 4);
@@ -251,7 +247,7 @@ TEST(SocketsService, ReceiveTakesFromTheOldestChunkOnly) {
     EXPECT_EQ(rig.sockets->Receive(socket, buffer, 10, 0), 0);
 
     step = 2;
-    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::DataAvailable, 3));
+    ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::DataAvailable, 3));
     std::string pieces;
     std::vector<int> counts;
     int n;
@@ -262,11 +258,11 @@ TEST(SocketsService, ReceiveTakesFromTheOldestChunkOnly) {
     EXPECT_THAT(counts, ElementsAre(3, 3, 3, 1));
     EXPECT_EQ(pieces, "0123456789");
 
-    auto data = rig.services.Events(socket);
+    auto data = rig.Events(socket);
     std::vector<int> announced;
     for (const auto& e : data)
         if (e.event == SocketEvent::DataAvailable)
-            announced.push_back(e.code);
+            announced.push_back(CodeOf(e));
     EXPECT_THAT(announced, ElementsAre(4, 6, 10));
     EXPECT_EQ(rig.sockets->GetBytesReceived(), 20u);
     EXPECT_EQ(rig.services.Broadcasts(rig.sockets->GetTrafficEventKey()), 6);
@@ -286,7 +282,7 @@ TEST(SocketsService, ChunksAreAtMost1024BytesAndTheQueueStaysUnderItsCap) {
     ServiceRig rig(options);
     CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
     rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
-    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::DataAvailable));
+    ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::DataAvailable));
     // Let the sender run ahead: the socket must stop reading at the cap.
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_LE(socket->QueuedBytes(), options.receiveQueueCap + CYolSocket::ReceiveChunkBytes);
@@ -295,9 +291,9 @@ TEST(SocketsService, ChunksAreAtMost1024BytesAndTheQueueStaysUnderItsCap) {
     std::string received = rig.ReadFor(socket, total, 20000);
     ASSERT_EQ(received.size(), total);
     EXPECT_TRUE(received == payload);
-    for (const auto& e : rig.services.Events(socket)) {
+    for (const auto& e : rig.Events(socket)) {
         if (e.event == SocketEvent::DataAvailable) {
-            ASSERT_LE(e.code, 1024);
+            ASSERT_LE(CodeOf(e), 1024);
         }
     }
 }
@@ -310,7 +306,7 @@ TEST(SocketsService, SendOnUnconnectedSocketCountsFailsAndReports) {
     EXPECT_EQ(rig.sockets->Send(socket, "hello", 5, 0), -1);
     EXPECT_EQ(rig.sockets->GetBytesSent(), 5u);
     EXPECT_EQ(rig.services.Broadcasts(rig.sockets->GetTrafficEventKey()), 1);
-    EXPECT_THAT(rig.services.Sequence(socket, true), ElementsAre("5 10057"));
+    EXPECT_THAT(rig.Sequence(socket, true), ElementsAre("5 10057"));
 }
 
 // A send far larger than the socket buffers, to a reader that dawdles, is
@@ -330,14 +326,14 @@ TEST(SocketsService, LargeSendIsCompletedAgainstASlowReader) {
     ServiceRig rig;
     CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
     rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
-    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::ConnectResult));
+    ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::ConnectResult));
     EXPECT_EQ(rig.sockets->Send(socket, payload.data(), static_cast<int>(total), 0), static_cast<int>(total));
     for (int i = 0; i < 10000 && !done; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     server.Stop();
     EXPECT_EQ(got.size(), total);
     EXPECT_TRUE(got == payload);
-    EXPECT_EQ(rig.services.CodeOf(socket, SocketEvent::SendError), 0);
+    EXPECT_EQ(rig.CodeOf(socket, SocketEvent::SendError), 0);
     EXPECT_EQ(rig.sockets->GetBytesSent(), total);
 }
 
@@ -346,10 +342,10 @@ TEST(SocketsService, SendToAPeerThatResetReportsTheError) {
     ServiceRig rig;
     CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
     rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
-    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::Closed));
-    EXPECT_EQ(rig.services.CodeOf(socket, SocketEvent::Closed), 10054);
+    ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::Closed));
+    EXPECT_EQ(rig.CodeOf(socket, SocketEvent::Closed), 10054);
     EXPECT_EQ(rig.sockets->Send(socket, "late", 4, 0), -1);
-    EXPECT_NE(rig.services.CodeOf(socket, SocketEvent::SendError), 0);
+    EXPECT_NE(rig.CodeOf(socket, SocketEvent::SendError), 0);
 }
 
 TEST(SocketsService, TrafficCountersAddUpAcrossThreads) {

@@ -1,13 +1,13 @@
 #pragma once
-// What the sockets tests share: a services manager that records the events
-// sockets send, an in-memory settings database, and a loopback server run by
-// the test itself.
+// What the sockets tests share: the sockets service over the recording
+// services manager with settings in memory, how its events read for a
+// socket, and a loopback server run by the test itself.
 
-#include "CEventArg.h"
-#include "CServicesManager.h"
 #include "CSocketsManagerImpl.h"
-#include "CYolDatabase.h"
 #include "CYolSocket.h"
+#include "MemoryDatabase.h"
+#include "RecordingServicesManager.h"
+#include "TestSupport.h"
 #include "YolGuids.h"
 
 #include <arpa/inet.h>
@@ -20,12 +20,8 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
-#include <cstring>
 #include <functional>
-#include <map>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -35,279 +31,40 @@ namespace SocketsTest {
 
 using Sockets::CYolSocket;
 
-struct RecordedEvent {
-    unsigned int client = 0;
-    YOL_GUID channel;
-    int event = 0;
-    CYolSocket* socket = nullptr;
-    int code = 0;
-    std::string text;
-    bool hasText = false;
+// The socket an event is about.
+inline CYolSocket* SocketOf(const RecordedEvent& e) {
+    auto* socket = e.Arg<CYolSocket*>();
+    return socket ? *socket : nullptr;
+}
+// The code an event carries (an error number, a byte count); 0 when it
+// carries a text or nothing.
+inline int CodeOf(const RecordedEvent& e) {
+    auto* code = e.Extra<int>();
+    return code ? *code : 0;
+}
+// "2 0", "8 Connect to network": how tests spell expected sequences.
+inline std::string Spelled(const RecordedEvent& e) {
+    auto* text = e.Extra<CYolString>();
+    return std::to_string(e.event) + " " + (text ? text->ToUtf8() : std::to_string(CodeOf(e)));
+}
 
-    // "2 0", "8 Connect to network": how tests spell expected sequences.
-    std::string Spelled() const { return std::to_string(event) + " " + (hasText ? text : std::to_string(code)); }
-};
+// 127.0.0.1 at the port; with port 0, bind picks a free one.
+inline sockaddr_in LoopbackV4(unsigned int port = 0) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    return a;
+}
 
-// Records every event sent and every broadcast; hands out keys like the real
-// manager. Arguments are read and given up at once.
-class RecordingServices final : public Services::CServicesManager {
-public:
-    unsigned int RegisterService(const YOL_GUID& id, void* service) override {
-        std::lock_guard<std::mutex> hold(lock);
-        services[id] = service;
-        return ++nextServiceKey;
-    }
-    int UnregisterService(unsigned int) override { return 0; }
-    bool IsServiceRegistered(const YOL_GUID& id) override { return GetService(id) != nullptr; }
-    void* GetService(const YOL_GUID& id) override {
-        std::lock_guard<std::mutex> hold(lock);
-        auto found = services.find(id);
-        return found == services.end() ? nullptr : found->second;
-    }
-    void ForgetService(const YOL_GUID& id) {
-        std::lock_guard<std::mutex> hold(lock);
-        services.erase(id);
-    }
-    unsigned int RegisterEventsClient(Services::CEventsClient*, const CYolString&) override { return 0; }
-    int UnregisterEventsClient(unsigned int) override { return -2; }
-
-    int SendEvent(unsigned int clientKey, const YOL_GUID& channel, int event, Services::CEventArg* arg,
-                  Services::CEventArg* extra, bool) override {
-        RecordedEvent record;
-        record.client = clientKey;
-        record.channel = channel;
-        record.event = event;
-        if (auto* socketArg = dynamic_cast<Services::CEventArg_Data<CYolSocket*>*>(arg))
-            record.socket = socketArg->Get();
-        if (auto* intArg = dynamic_cast<Services::CEventArg_Data<int>*>(extra))
-            record.code = intArg->Get();
-        if (auto* textArg = dynamic_cast<Services::CEventArg_Data<CYolString>*>(extra)) {
-            record.text = textArg->Get().ToUtf8();
-            record.hasText = true;
-        }
-        if (arg)
-            arg->AddRef(0);
-        if (extra)
-            extra->AddRef(0);
-        std::function<void(const RecordedEvent&)> hook;
-        {
-            std::lock_guard<std::mutex> hold(lock);
-            events.push_back(record);
-            hook = onEvent;
-        }
-        changed.notify_all();
-        if (hook)
-            hook(record);
-        return 1;
-    }
-
-    unsigned int RegisterEvent(const YOL_GUID& channel, int event) override {
-        std::lock_guard<std::mutex> hold(lock);
-        registered[++nextEventKey] = {channel, event};
-        return nextEventKey;
-    }
-    int UnregisterEvent(unsigned int key) override {
-        std::lock_guard<std::mutex> hold(lock);
-        return registered.erase(key) ? 0 : -2;
-    }
-    int BroadcastEvent(unsigned int eventKey, Services::CEventArg* arg, Services::CEventArg* extra, bool) override {
-        if (arg)
-            arg->AddRef(0);
-        if (extra)
-            extra->AddRef(0);
-        std::lock_guard<std::mutex> hold(lock);
-        ++broadcasts[eventKey];
-        return 0;
-    }
-    unsigned int Subscribe(const YOL_GUID&, int, unsigned int) override { return 0; }
-    int Unsubscribe(unsigned int) override { return -2; }
-
-    // --- for the tests ---
-
-    std::pair<YOL_GUID, int> Registered(unsigned int key) {
-        std::lock_guard<std::mutex> hold(lock);
-        return registered.count(key) ? registered[key] : std::pair<YOL_GUID, int>{};
-    }
-    int Broadcasts(unsigned int key) {
-        std::lock_guard<std::mutex> hold(lock);
-        return broadcasts[key];
-    }
-    // Called on the sending thread after each event is recorded.
-    void SetHook(std::function<void(const RecordedEvent&)> hook) {
-        std::lock_guard<std::mutex> hold(lock);
-        onEvent = std::move(hook);
-    }
-
-    std::vector<RecordedEvent> Events(CYolSocket* socket = nullptr) {
-        std::lock_guard<std::mutex> hold(lock);
-        std::vector<RecordedEvent> out;
-        for (const auto& e : events)
-            if (!socket || e.socket == socket)
-                out.push_back(e);
-        return out;
-    }
-    // The socket's events in order, spelled, leaving out SendError and
-    // DataAvailable unless asked for.
-    std::vector<std::string> Sequence(CYolSocket* socket, bool withData = false) {
-        std::vector<std::string> out;
-        for (const auto& e : Events(socket)) {
-            if (!withData && (e.event == Sockets::SocketEvent::DataAvailable || e.event == Sockets::SocketEvent::SendError))
-                continue;
-            out.push_back(e.Spelled());
-        }
-        return out;
-    }
-    bool WaitFor(const std::function<bool(const std::vector<RecordedEvent>&)>& done, int timeoutMs = 10000) {
-        std::unique_lock<std::mutex> hold(lock);
-        return changed.wait_for(hold, std::chrono::milliseconds(timeoutMs), [&] { return done(events); });
-    }
-    // Waits for the socket's n-th event of that number.
-    bool WaitForEvent(CYolSocket* socket, int event, int count = 1, int timeoutMs = 10000) {
-        return WaitFor(
-            [&](const std::vector<RecordedEvent>& all) {
-                int seen = 0;
-                for (const auto& e : all)
-                    seen += e.socket == socket && e.event == event;
-                return seen >= count;
-            },
-            timeoutMs);
-    }
-    const RecordedEvent* Last(CYolSocket* socket, int event, RecordedEvent& out) {
-        for (const auto& e : Events(socket))
-            if (e.event == event)
-                out = e;
-        return &out;
-    }
-    int CodeOf(CYolSocket* socket, int event) {
-        RecordedEvent e;
-        e.code = 0x7FFFFFFF;
-        Last(socket, event, e);
-        return e.code;
-    }
-    void Clear() {
-        std::lock_guard<std::mutex> hold(lock);
-        events.clear();
-    }
-
-private:
-    std::mutex lock;
-    std::condition_variable changed;
-    std::vector<RecordedEvent> events;
-    std::map<YOL_GUID, void*> services;
-    std::map<unsigned int, std::pair<YOL_GUID, int>> registered;
-    std::map<unsigned int, int> broadcasts;
-    std::function<void(const RecordedEvent&)> onEvent;
-    unsigned int nextServiceKey = 0x10000001;
-    unsigned int nextEventKey = 0x30000001;
-};
-
-// Settings held in memory, little-endian as the real database keeps them.
-class MemoryDatabase final : public Database::CYolDatabase {
-public:
-    using Key = std::pair<std::string, std::string>;
-
-    bool GetSize(const YOL_GUID& s, const CYolString& k, unsigned long& size) override {
-        auto v = Find(s, k);
-        if (!v)
-            return false;
-        size = v->size();
-        return true;
-    }
-    bool GetData(const YOL_GUID& s, const CYolString& k, void* buffer, unsigned long& size) override {
-        auto v = Find(s, k);
-        if (!v)
-            return false;
-        bool fits = size >= v->size();
-        if (fits && !v->empty())
-            std::memcpy(buffer, v->data(), v->size());
-        size = v->size();
-        return fits;
-    }
-    bool GetString(const YOL_GUID& s, const CYolString& k, CYolString& value) override {
-        auto v = Find(s, k);
-        if (!v)
-            return false;
-        value = CYolString::FromUtf8(std::string(v->begin(), v->end()));
-        return true;
-    }
-    bool GetDword(const YOL_GUID& s, const CYolString& k, unsigned long& value) override {
-        return GetNumber(s, k, 4, value);
-    }
-    bool GetWord(const YOL_GUID& s, const CYolString& k, unsigned short& value) override {
-        unsigned long v = 0;
-        bool ok = GetNumber(s, k, 2, v);
-        if (ok)
-            value = static_cast<unsigned short>(v);
-        return ok;
-    }
-    bool GetByte(const YOL_GUID& s, const CYolString& k, unsigned char& value) override {
-        unsigned long v = 0;
-        bool ok = GetNumber(s, k, 1, v);
-        if (ok)
-            value = static_cast<unsigned char>(v);
-        return ok;
-    }
-    bool SetData(const YOL_GUID& s, const CYolString& k, const void* data, const unsigned long& size) override {
-        auto bytes = static_cast<const uint8_t*>(data);
-        Put(s, k, std::vector<uint8_t>(bytes, bytes + size));
-        return true;
-    }
-    bool SetString(const YOL_GUID& s, const CYolString& k, const CYolString& value) override {
-        std::string utf8 = value.ToUtf8();
-        Put(s, k, std::vector<uint8_t>(utf8.begin(), utf8.end()));
-        return true;
-    }
-    bool SetDword(const YOL_GUID& s, const CYolString& k, const unsigned long& value) override {
-        return PutNumber(s, k, 4, value);
-    }
-    bool SetWord(const YOL_GUID& s, const CYolString& k, const unsigned short& value) override {
-        return PutNumber(s, k, 2, value);
-    }
-    bool SetByte(const YOL_GUID& s, const CYolString& k, const unsigned char& value) override {
-        return PutNumber(s, k, 1, value);
-    }
-
-    // The stored bytes of a value; empty when missing.
-    std::vector<uint8_t> Raw(const YOL_GUID& s, const char16_t* k) {
-        auto v = Find(s, k);
-        return v ? *v : std::vector<uint8_t>{};
-    }
-    bool Has(const YOL_GUID& s, const char16_t* k) { return Find(s, k).has_value(); }
-
-private:
-    static Key MakeKey(const YOL_GUID& s, const CYolString& k) { return {s.GetString().ToUtf8(), k.ToUtf8()}; }
-    std::optional<std::vector<uint8_t>> Find(const YOL_GUID& s, const CYolString& k) {
-        std::lock_guard<std::mutex> hold(lock);
-        auto found = values.find(MakeKey(s, k));
-        if (found == values.end())
-            return std::nullopt;
-        return found->second;
-    }
-    void Put(const YOL_GUID& s, const CYolString& k, std::vector<uint8_t> bytes) {
-        std::lock_guard<std::mutex> hold(lock);
-        values[MakeKey(s, k)] = std::move(bytes);
-    }
-    bool GetNumber(const YOL_GUID& s, const CYolString& k, size_t width, unsigned long& value) {
-        auto v = Find(s, k);
-        if (!v)
-            return false;
-        value = 0;
-        if (v->size() >= width)
-            for (size_t i = 0; i < width; ++i)
-                value |= static_cast<unsigned long>((*v)[i]) << (8 * i);
-        return true;
-    }
-    bool PutNumber(const YOL_GUID& s, const CYolString& k, size_t width, unsigned long value) {
-        std::vector<uint8_t> bytes(width);
-        for (size_t i = 0; i < width; ++i)
-            bytes[i] = static_cast<uint8_t>(value >> (8 * i));
-        Put(s, k, std::move(bytes));
-        return true;
-    }
-
-    std::mutex lock;
-    std::map<Key, std::vector<uint8_t>> values;
-};
+// The port a bound socket, IPv4 or IPv6, got.
+inline unsigned int LocalPort(int fd) {
+    sockaddr_storage a{};
+    socklen_t size = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
+    return ntohs(a.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6&>(a).sin6_port
+                                         : reinterpret_cast<const sockaddr_in&>(a).sin_port);
+}
 
 // A TCP server on 127.0.0.1 (or ::1) at a port of the kernel's choosing; each
 // accepted connection runs `serve` on a thread of its own. Stopping shuts
@@ -325,18 +82,11 @@ public:
             a.sin6_family = AF_INET6;
             a.sin6_addr = in6addr_loopback;
             ::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
-            socklen_t size = sizeof a;
-            ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size);
-            port = ntohs(a.sin6_port);
         } else {
-            sockaddr_in a{};
-            a.sin_family = AF_INET;
-            a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            sockaddr_in a = LoopbackV4();
             ::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
-            socklen_t size = sizeof a;
-            ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size);
-            port = ntohs(a.sin_port);
         }
+        port = LocalPort(listener);
         ::listen(listener, backlog);
         if (this->serve)
             acceptor = std::thread([this] { AcceptLoop(); });
@@ -443,7 +193,7 @@ private:
 // The sockets service over a recording manager, with the in-memory database
 // registered, as every sockets test uses it.
 struct ServiceRig {
-    RecordingServices services;
+    RecordingServicesManager services;
     MemoryDatabase database;
     std::unique_ptr<Sockets::CSocketsManagerImpl> sockets;
     static constexpr unsigned int Owner = 0x20000007;
@@ -482,6 +232,56 @@ struct ServiceRig {
         return s;
     }
 
+    // A new socket of Owner's, once its connect to `settings` came to a
+    // result, whichever.
+    CYolSocket* ConnectAndWait(const Sockets::ConnectionSettings& settings) {
+        CYolSocket* socket = sockets->CreateSocket(Owner);
+        sockets->Connect(socket, settings);
+        EXPECT_TRUE(WaitForEvent(socket, Sockets::SocketEvent::ConnectResult));
+        return socket;
+    }
+
+    // The socket's events in order.
+    std::vector<RecordedEvent> Events(CYolSocket* socket) {
+        std::vector<RecordedEvent> out;
+        for (auto& e : services.Events())
+            if (SocketOf(e) == socket)
+                out.push_back(std::move(e));
+        return out;
+    }
+    // The socket's events in order, spelled, leaving out SendError and
+    // DataAvailable unless asked for.
+    std::vector<std::string> Sequence(CYolSocket* socket, bool withData = false) {
+        std::vector<std::string> out;
+        for (const auto& e : Events(socket)) {
+            if (!withData &&
+                (e.event == Sockets::SocketEvent::DataAvailable || e.event == Sockets::SocketEvent::SendError))
+                continue;
+            out.push_back(Spelled(e));
+        }
+        return out;
+    }
+    // Waits for the socket's n-th event of that number.
+    bool WaitForEvent(CYolSocket* socket, int event, int count = 1, int timeoutMs = 10000) {
+        return services.WaitFor(
+            [&](const std::vector<RecordedEvent>& all) {
+                int seen = 0;
+                for (const auto& e : all)
+                    seen += SocketOf(e) == socket && e.event == event;
+                return seen >= count;
+            },
+            timeoutMs);
+    }
+    // The code the socket's last event of that number carried; 0x7FFFFFFF
+    // when there was none.
+    int CodeOf(CYolSocket* socket, int event) {
+        int code = 0x7FFFFFFF;
+        for (const auto& e : Events(socket))
+            if (e.event == event)
+                code = SocketsTest::CodeOf(e);
+        return code;
+    }
+
     // Everything queued on the socket so far, read through the service.
     std::string Drain(CYolSocket* socket) {
         std::string out;
@@ -504,7 +304,8 @@ struct ServiceRig {
     }
 };
 
-inline std::string Hex(const std::string& bytes) {
+// The bytes in hexadecimal, lower case, without blanks.
+inline std::string ToHex(const std::string& bytes) {
     static const char digits[] = "0123456789abcdef";
     std::string out;
     for (unsigned char c : bytes) {
@@ -514,11 +315,10 @@ inline std::string Hex(const std::string& bytes) {
     return out;
 }
 
-inline std::string Unhex(const std::string& hex) {
-    std::string out;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return out;
+// Hexadecimal text (as Hex reads it) as the bytes a socket carries.
+inline std::string Unhex(std::string_view hex) {
+    Bytes bytes = ::Hex(hex);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace SocketsTest

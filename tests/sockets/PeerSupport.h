@@ -9,12 +9,10 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace SocketsTest {
@@ -34,50 +32,19 @@ inline std::string FindProgram(const std::string& name) {
     return {};
 }
 
-// A folder of its own for one test, removed afterwards.
-struct TempDir {
-    std::string path;
-    TempDir() {
-        char pattern[] = "/tmp/yol-sockets-XXXXXX";
-        path = ::mkdtemp(pattern) ? pattern : "";
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string Write(const std::string& name, const std::string& text) const {
-        std::string file = path + "/" + name;
-        std::ofstream(file) << text;
-        return file;
-    }
-};
-
-inline std::string ReadFile(const std::string& file) {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // A loopback port that was free a moment ago.
 inline unsigned int FreePort() {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in a = LoopbackV4();
     ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t size = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
+    unsigned int port = LocalPort(fd);
     ::close(fd);
-    return ntohs(a.sin_port);
+    return port;
 }
 
 inline bool Accepts(unsigned int port) {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
+    sockaddr_in a = LoopbackV4(port);
     bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
     ::close(fd);
     return ok;
@@ -198,7 +165,7 @@ public:
     explicit ScriptedProxy(const std::vector<std::string>& steps) {
         std::vector<std::string> args = {"/usr/bin/python3", std::string(YOL_PEERS_DIR) + "/scripted_proxy.py"};
         args.insert(args.end(), steps.begin(), steps.end());
-        process = std::make_unique<PeerProcess>(args, dir.path + "/proxy.log", true);
+        process = std::make_unique<PeerProcess>(args, dir.PathOf("proxy.log"), true);
         std::string line = process->ReadLine();
         if (line.rfind("PORT ", 0) == 0)
             port = static_cast<unsigned int>(std::stoul(line.substr(5)));
@@ -215,11 +182,11 @@ public:
                 break;
         }
         process->Stop();
-        return lines + process->Rest() + ReadFile(dir.path + "/proxy.log");
+        return lines + process->Rest() + ReadText(dir.PathOf("proxy.log"));
     }
 
 private:
-    TempDir dir;
+    TempFolder dir;
     std::unique_ptr<PeerProcess> process;
     unsigned int port = 0;
 };
@@ -231,11 +198,11 @@ private:
 class TestPki : public ::testing::Environment {
 public:
     static inline TestPki* instance = nullptr;
-    TempDir dir;
+    TempFolder dir;
     bool ready = false;
 
-    std::string Cert(const std::string& name) const { return dir.path + "/" + name + ".pem"; }
-    std::string Key(const std::string& name) const { return dir.path + "/" + name + ".key"; }
+    std::string Cert(const std::string& name) const { return dir.PathOf(name + ".pem"); }
+    std::string Key(const std::string& name) const { return dir.PathOf(name + ".key"); }
 
     void SetUp() override {
         instance = this;
@@ -252,7 +219,7 @@ public:
 
 private:
     bool Run(const std::vector<std::string>& args) {
-        PeerProcess process(args, dir.path + "/openssl.log");
+        PeerProcess process(args, dir.PathOf("openssl.log"));
         for (int i = 0; i < 2000 && process.Running(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         return !process.Running();
@@ -264,9 +231,9 @@ private:
     }
     bool MakeServer(const std::string& openssl, const std::string& name, const std::string& ca,
                     const std::string& altNames) {
-        std::string csr = dir.path + "/" + name + ".csr";
-        std::string ext = dir.Write(name + ".ext", "subjectAltName=" + altNames +
-                                                        "\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n");
+        std::string csr = dir.PathOf(name + ".csr");
+        std::string ext = dir.Put(name + ".ext", "subjectAltName=" + altNames +
+                                                     "\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n");
         Run({openssl, "req", "-new", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
              Key(name), "-out", csr, "-subj", "/CN=" + name});
         Run({openssl, "x509", "-req", "-in", csr, "-CA", Cert(ca), "-CAkey", Key(ca), "-CAcreateserial", "-out",

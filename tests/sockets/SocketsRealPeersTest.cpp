@@ -19,7 +19,7 @@ namespace {
 
 // A peer program on a port of its own.
 struct RealPeer {
-    TempDir dir;
+    TempFolder dir;
     std::unique_ptr<PeerProcess> process;
     unsigned int port = 0;
     std::string missing;  // the program is not installed
@@ -33,12 +33,12 @@ struct RealPeer {
             return;
         }
         args.insert(args.begin(), path);
-        log = dir.path + "/peer.log";
+        log = dir.PathOf("peer.log");
         process = std::make_unique<PeerProcess>(args, log);
         if (!process->WaitForPort(port))
             port = 0;
     }
-    std::string Log() const { return ReadFile(log); }
+    std::string Log() const { return ReadText(log); }
 };
 
 #define START_OR_SKIP(peer)                                                 \
@@ -55,7 +55,7 @@ std::unique_ptr<RealPeer> Tinyproxy(bool basicAuth) {
                          "\nListen 127.0.0.1\nTimeout 30\nMaxClients 20\nLogLevel Info\nAllow 127.0.0.1\n";
     if (basicAuth)
         config += "BasicAuth bob secret\n";
-    peer->Start("tinyproxy", {"-d", "-c", peer->dir.Write("tinyproxy.conf", config)});
+    peer->Start("tinyproxy", {"-d", "-c", peer->dir.Put("tinyproxy.conf", config)});
     return peer;
 }
 
@@ -69,7 +69,7 @@ std::unique_ptr<RealPeer> Dante() {
     config +=
         "client pass {\n  from: 127.0.0.0/8 to: 0.0.0.0/0\n}\n"
         "socks pass {\n  from: 127.0.0.0/8 to: 127.0.0.0/8\n  protocol: tcp\n  command: connect\n}\n";
-    peer->Start("danted", {"-f", peer->dir.Write("danted.conf", config), "-N", "1"});
+    peer->Start("danted", {"-f", peer->dir.Put("danted.conf", config), "-N", "1"});
     return peer;
 }
 
@@ -125,12 +125,8 @@ std::vector<std::string> Plus(std::vector<std::string> a, const std::vector<std:
 struct Attempt {
     ServiceRig rig;
     CYolSocket* socket;
-    explicit Attempt(const ConnectionSettings& settings) {
-        socket = rig.sockets->CreateSocket(ServiceRig::Owner);
-        rig.sockets->Connect(socket, settings);
-        EXPECT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::ConnectResult));
-    }
-    std::vector<std::string> Sequence() { return rig.services.Sequence(socket); }
+    explicit Attempt(const ConnectionSettings& settings) : socket(rig.ConnectAndWait(settings)) {}
+    std::vector<std::string> Sequence() { return rig.Sequence(socket); }
     // Sends and reads back what the far end answers.
     std::string RoundTrip(const std::string& out, size_t answer) {
         EXPECT_EQ(rig.sockets->Send(socket, out.data(), static_cast<int>(out.size()), 0), static_cast<int>(out.size()));

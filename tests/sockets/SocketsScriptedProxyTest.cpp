@@ -15,8 +15,9 @@ const std::vector<std::string> proxyPrefix = {"8 Connect to network", "8 Address
                                               "8 Init proxy server"};
 
 std::string HttpRequest(bool auth) {
-    return Hex(std::string("CONNECT 127.0.0.1:443 HTTP/1.0\r\nConnection: Keep-Alive\r\nUser-agent: Mozilla/4.0\r\n") +
-               (auth ? "Proxy-Authorization: basic Ym9iOnNlY3JldA==\r\n" : "") + "\r\n");
+    return ToHex(
+        std::string("CONNECT 127.0.0.1:443 HTTP/1.0\r\nConnection: Keep-Alive\r\nUser-agent: Mozilla/4.0\r\n") +
+        (auth ? "Proxy-Authorization: basic Ym9iOnNlY3JldA==\r\n" : "") + "\r\n");
 }
 
 const std::string socks4Request = "040101bb7f00000100";
@@ -49,14 +50,14 @@ void RunCase(const Case& c, int handshakeTimeoutMs = 5000) {
         settings.proxyPassword = u"secret";
     }
     rig.sockets->Connect(socket, settings);
-    ASSERT_TRUE(rig.services.WaitForEvent(socket, SocketEvent::ConnectResult, 1, handshakeTimeoutMs + 5000));
+    ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::ConnectResult, 1, handshakeTimeoutMs + 5000));
     std::vector<std::string> expected = proxyPrefix;
     expected.insert(expected.end(), c.tail.begin(), c.tail.end());
     if (!c.data.empty()) {
         EXPECT_EQ(rig.ReadFor(socket, c.data.size()), c.data);
     }
     rig.sockets->DestroySocket(socket);
-    auto sequence = rig.services.Sequence(socket);
+    auto sequence = rig.Sequence(socket);
     if (!sequence.empty() && sequence.back() == "3 0")
         sequence.pop_back();
     EXPECT_EQ(sequence, expected);
@@ -70,12 +71,12 @@ void RunCase(const Case& c, int handshakeTimeoutMs = 5000) {
 }  // namespace
 
 TEST(SocketsScriptedProxy, HttpConnect) {
-    std::string ok = Hex("HTTP/1.0 200 Connection established\r\nProxy-agent: scripted\r\n\r\n");
+    std::string ok = ToHex("HTTP/1.0 200 Connection established\r\nProxy-agent: scripted\r\n\r\n");
     Case cases[] = {
         {"reply and tunnel bytes in one segment", ProxyType::Http, false,
-         {"expect=" + HttpRequest(false), "send=" + ok + Hex("hello"), "silent"}, {"2 0"}, "hello"},
+         {"expect=" + HttpRequest(false), "send=" + ok + ToHex("hello"), "silent"}, {"2 0"}, "hello"},
         {"reply split into single bytes", ProxyType::Http, false,
-         {"expect=" + HttpRequest(false), "split=" + ok, "send=" + Hex("hello"), "silent"}, {"2 0"}, "hello"},
+         {"expect=" + HttpRequest(false), "split=" + ok, "send=" + ToHex("hello"), "silent"}, {"2 0"}, "hello"},
         {"basic authorization", ProxyType::Http, true,
          {"expect=" + HttpRequest(true), "text=HTTP/1.1 200 OK\\r\\n\\r\\n", "silent"}, {"2 0"}, ""},
         {"authentication required", ProxyType::Http, false,
@@ -98,9 +99,9 @@ TEST(SocketsScriptedProxy, HttpConnect) {
 TEST(SocketsScriptedProxy, Socks4) {
     Case cases[] = {
         {"granted, reply split", ProxyType::Socks4, false,
-         {"expect=" + socks4Request, "split=005a000000000000", "send=" + Hex("hello"), "silent"}, {"2 0"}, "hello"},
+         {"expect=" + socks4Request, "split=005a000000000000", "send=" + ToHex("hello"), "silent"}, {"2 0"}, "hello"},
         {"user id sent when a login is set", ProxyType::Socks4, true,
-         {"expect=" + socks4RequestBob, "send=005a000000000000" + Hex("hello"), "silent"}, {"2 0"}, "hello"},
+         {"expect=" + socks4RequestBob, "send=005a000000000000" + ToHex("hello"), "silent"}, {"2 0"}, "hello"},
         {"rejected", ProxyType::Socks4, false, {"expect=" + socks4Request, "send=005b000000000000", "silent"},
          {"9 SOCKS4 proxy server error", "2 -1"}, ""},
         {"hang-up inside the reply", ProxyType::Socks4, false, {"expect=" + socks4Request, "send=005a00", "close"},
@@ -111,15 +112,15 @@ TEST(SocketsScriptedProxy, Socks4) {
 }
 
 TEST(SocketsScriptedProxy, Socks5) {
-    std::string domainReply = "0500000309" + Hex("localhost") + "1f90";
+    std::string domainReply = "0500000309" + ToHex("localhost") + "1f90";
     std::string v6Reply = "0500000400000000000000000000000000000001" "1f90";
     Case cases[] = {
         {"no authentication, domain reply split", ProxyType::Socks5, false,
-         {"expect=050100", "split=0500", "expect=" + socks5Connect, "split=" + domainReply, "send=" + Hex("hello"),
+         {"expect=050100", "split=0500", "expect=" + socks5Connect, "split=" + domainReply, "send=" + ToHex("hello"),
           "silent"},
          {"2 0"}, "hello"},
         {"IPv6 reply with tunnel bytes behind it", ProxyType::Socks5, false,
-         {"expect=050100", "send=0500", "expect=" + socks5Connect, "send=" + v6Reply + Hex("hello"), "silent"},
+         {"expect=050100", "send=0500", "expect=" + socks5Connect, "send=" + v6Reply + ToHex("hello"), "silent"},
          {"2 0"}, "hello"},
         {"user name and password", ProxyType::Socks5, true,
          {"expect=050102", "send=0502", "expect=" + socks5Auth, "send=0100", "expect=" + socks5Connect,

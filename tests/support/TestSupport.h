@@ -10,6 +10,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <optional>
 #include <stdexcept>
@@ -41,6 +42,14 @@ inline Bytes Hex(std::string_view text) {
         out.push_back(static_cast<unsigned char>(std::stoul(std::string(text.substr(i, 2)), nullptr, 16)));
         i += 2;
     }
+    return out;
+}
+
+// The parts one after another: Concat({Hex("26"), name, body}).
+inline Bytes Concat(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& part : parts)
+        out.insert(out.end(), part.begin(), part.end());
     return out;
 }
 
