@@ -1,0 +1,112 @@
+#pragma once
+// What the plug-in framework's suites share: a real services manager with
+// the program's argument factory registered, and a stand-in for the
+// protocols manager that records the account events it receives.
+
+#include "AccountEvents.h"
+#include "CEventArg.h"
+#include "CEventArgFactoryImpl.h"
+#include "CEventsClient.h"
+#include "CServicesManagerImpl.h"
+#include "ProtocolRecords.h"
+#include "TestSupport.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+// One account event as the stand-in manager saw it.
+struct ReceivedEvent {
+    YOL_GUID channel;
+    int event = 0;
+    unsigned int accountId = 0;
+    std::optional<Protocols::TimerRequest> timerRequest;
+    std::optional<Protocols::TimerInfo> timerInfo;
+    CYolString text;
+};
+
+class RecordingManager final : public Services::CEventsClient {
+public:
+    int OnEvent(const YOL_GUID& channel, int event, Services::CEventArg* arg, Services::CEventArg* extra) override {
+        ReceivedEvent got;
+        got.channel = channel;
+        got.event = event;
+        if (arg != nullptr)
+            got.accountId = static_cast<Services::CEventArg_Data<unsigned int>*>(arg)->data;
+        if (event == Protocols::AccountEvent::SetTimer && extra != nullptr)
+            got.timerRequest = static_cast<Services::CEventArg_Data<Protocols::TimerRequest>*>(extra)->data;
+        if (event == Protocols::AccountEvent::KillTimer && extra != nullptr)
+            got.timerInfo = static_cast<Services::CEventArg_Data<Protocols::TimerInfo>*>(extra)->data;
+        if (event == Protocols::AccountEvent::ShowText && extra != nullptr)
+            got.text = static_cast<Services::CEventArg_Data<CYolString>*>(extra)->data;
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            events.push_back(got);
+            // Held like a subscriber that keeps what it was given.
+            for (Services::CEventArg* held : {arg, extra}) {
+                if (held != nullptr) {
+                    held->AddRef(1);
+                    kept.push_back(held);
+                }
+            }
+        }
+        changed.notify_all();
+        return 0;
+    }
+
+    // Waits until `count` events have come; false after two seconds.
+    bool WaitFor(size_t count) {
+        std::unique_lock<std::mutex> hold(lock);
+        return changed.wait_for(hold, std::chrono::seconds(2), [&] { return events.size() >= count; });
+    }
+
+    void ReleaseKept() {
+        std::lock_guard<std::mutex> hold(lock);
+        for (Services::CEventArg* held : kept)
+            held->Release();
+        kept.clear();
+    }
+
+    ~RecordingManager() { ReleaseKept(); }
+
+    std::vector<Services::CEventArg*> kept;
+
+    std::vector<ReceivedEvent> Events() {
+        std::lock_guard<std::mutex> hold(lock);
+        return events;
+    }
+
+private:
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<ReceivedEvent> events;
+};
+
+// The services manager, the factory and the recording manager, wired up the
+// way the program wires them before it creates accounts.
+struct PluginRig {
+    Services::CServicesManagerImpl services;
+    Protocols::CEventArgFactoryImpl factory;
+    RecordingManager manager;
+    unsigned int managerKey = 0;
+
+    PluginRig() {
+        services.RegisterService(Protocols::EventArgFactoryGuid, static_cast<Protocols::CEventArgFactory*>(&factory));
+        managerKey = services.RegisterEventsClient(&manager, W("Protocols manager"));
+    }
+    ~PluginRig() { services.StopAllQueues(); }
+};
+
+// Polls `done` until it holds; false after two seconds.
+inline bool WaitUntil(const std::function<bool()>& done) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
