@@ -59,6 +59,7 @@ struct ProtocolInfo {
     CYolString authors;
     CYolString pluginName;
     CYolArray<CYolString> loginSuffixes;  // "@domain" endings of this flavour's logins
+    int imageId = -1;                     // the icon in the skin image store; -1 until registered
 
     ProtocolInfo() = default;
     ProtocolInfo(const ProtocolInfo&) = default;

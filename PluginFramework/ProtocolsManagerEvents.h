@@ -49,6 +49,7 @@ enum : int {
     UnloadPluginDll = 164,      // a CYolDll, -
     AskBaseAccount = 166,       // a bool again, -
     SetBaseAccountLogin = 167,  // a CYolString login, b CYolString password
+    SaveAccounts = 168,         // -, -: write "Accounts data" once for a burst of changes
 };
 }  // namespace ProtocolsManagerRequest
 

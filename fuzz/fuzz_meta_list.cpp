@@ -1,0 +1,54 @@
+// "MetaCL data" parsing on arbitrary bytes: records bounded by their lengths,
+// group indexes in range, and what was read builds into bytes that read back
+// whole and build into the same bytes again.
+
+#include "CContactListCache.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+using CL::CContactListCache;
+using CL::MetaListData;
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+void CheckIndexes(const MetaListData& list) {
+    for (const CL::MetaContactRecord& record : list.metaContacts)
+        Check(record.metaGroupIndex >= -1 && record.metaGroupIndex < list.metaGroupNames.Count());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    MetaListData list;
+    bool read = CContactListCache::ParseMetaList(data, size, list);
+    CheckIndexes(list);
+    if (!read) {
+        Check(list.metaContacts.Count() == 0 && list.metaGroupNames.Count() == 0);
+        return 0;
+    }
+
+    CAutoBuf built;
+    int leftOut = 0;
+    Check(CContactListCache::BuildMetaList(list, built, &leftOut));
+    MetaListData back;
+    Check(CContactListCache::ParseMetaList(built.Data(), size_t(built.Length()), back));
+    Check(back.recordsIntact);
+    CheckIndexes(back);
+    Check(back.metaContacts.Count() <= list.metaContacts.Count() &&
+          back.metaContacts.Count() >= list.metaContacts.Count() - leftOut);
+    Check(back.metaGroupNames.Count() == list.metaGroupNames.Count());
+
+    CAutoBuf again;
+    int leftOutAgain = -1;
+    Check(CContactListCache::BuildMetaList(back, again, &leftOutAgain));
+    Check(leftOutAgain == 0 && again.Length() == built.Length() &&
+          std::memcmp(again.Data(), built.Data(), size_t(built.Length())) == 0);
+    return 0;
+}

@@ -1,0 +1,183 @@
+#pragma once
+// A protocols manager that knows a few accounts (their logins and
+// "SrvFileName") and records what the contact-list model asks of it. Shared
+// by the model's tests and its benchmark, so it needs nothing of GoogleTest.
+
+#include "CProtocolsManager.h"
+#include "CYolString.h"
+#include "YolGuids.h"
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace ClTest {
+
+using Protocols::ContactStatusInfo;
+using Protocols::MessageInfo;
+
+inline std::string Hex(unsigned int id) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", id);
+    return text;
+}
+
+class FakeProtocolsManager final : public Protocols::CProtocolsManager {
+public:
+    struct Account {
+        CYolString login;     // GetAccountLogin without the protocol
+        CYolString fileName;  // "SrvFileName"
+    };
+
+    void AddAccount(unsigned int id, const std::string& login, const std::string& fileName) {
+        std::lock_guard<std::mutex> guard(mutex);
+        order.push_back(id);
+        accounts[id] = Account{CYolString::FromUtf8(login), CYolString::FromUtf8(fileName)};
+    }
+    void SetContactStatus(unsigned int contact, unsigned int status) {
+        std::lock_guard<std::mutex> guard(mutex);
+        statuses[contact] = status;
+    }
+    std::vector<std::string> Calls() {
+        std::lock_guard<std::mutex> guard(mutex);
+        return calls;
+    }
+    void ClearCalls() {
+        std::lock_guard<std::mutex> guard(mutex);
+        calls.clear();
+    }
+    // The protocol text every account's key starts with.
+    static std::string ProtocolText() { return RuvProtocolGuid.GetString().ToUtf8(); }
+
+    int GetAccountCount() override {
+        std::lock_guard<std::mutex> guard(mutex);
+        return static_cast<int>(order.size());
+    }
+    unsigned int GetAccountId(unsigned int index) override {
+        std::lock_guard<std::mutex> guard(mutex);
+        return index < order.size() ? order[index] : 0;
+    }
+    void GetAccountLogin(CYolString& out, unsigned int account, bool withProtocol) override {
+        std::lock_guard<std::mutex> guard(mutex);
+        auto it = accounts.find(account);
+        if (it == accounts.end())
+            return;
+        out = withProtocol ? RuvProtocolGuid.GetString() + it->second.login : it->second.login;
+    }
+    bool GetAccountString(unsigned int account, const CYolString& key, CYolString& value, bool) override {
+        std::lock_guard<std::mutex> guard(mutex);
+        auto it = accounts.find(account);
+        if (it == accounts.end() || key != CYolString(u"SrvFileName"))
+            return false;
+        value = it->second.fileName;
+        return true;
+    }
+    // Runs at the start of every GetContactStatus, on the asking thread.
+    std::function<void()> onGetContactStatus;
+
+    bool GetContactStatus(unsigned int, unsigned int contact, ContactStatusInfo* out) override {
+        if (onGetContactStatus)
+            onGetContactStatus();
+        std::lock_guard<std::mutex> guard(mutex);
+        auto it = statuses.find(contact);
+        if (out != nullptr)
+            out->status = it != statuses.end() ? it->second : 0;
+        return true;
+    }
+    bool SendMessage(unsigned int account, const MessageInfo& message, bool silent) override {
+        Record("SendMessage " + Hex(account) + " " + Hex(message.contactId) + " " + Hex(message.metaContactId) + " " +
+               message.text.ToUtf8() + (silent ? " silent" : ""));
+        return true;
+    }
+    bool SendTyping(unsigned int account, unsigned int contact, bool typing) override {
+        Record("SendTyping " + Hex(account) + " " + Hex(contact) + (typing ? " 1" : " 0"));
+        return true;
+    }
+    bool RequestContactInfo(unsigned int account, unsigned int contact) override {
+        Record("RequestContactInfo " + Hex(account) + " " + Hex(contact));
+        return true;
+    }
+    int SendFile(unsigned int account, unsigned int contact, const CYolString& path) override {
+        Record("SendFile " + Hex(account) + " " + Hex(contact) + " " + path.ToUtf8());
+        return 0;
+    }
+    bool DeleteContact(unsigned int account, unsigned int contact) override {
+        Record("DeleteContact " + Hex(account) + " " + Hex(contact));
+        return true;
+    }
+
+    // Everything else the model never asks.
+    int DiscoverProtocols() override { return 0; }
+    int GetProtocolCount() override { return 0; }
+    const Protocols::ProtocolEntry* FindProtocol(const YOL_GUID&) override { return nullptr; }
+    void GetProtocolInfo(Protocols::ProtocolRecord&, int) override {}
+    unsigned int GetBaseAccount() override { return 0; }
+    void SetBaseAccountLogin(const CYolString&, const CYolString&) override {}
+    void ResetAccounts() override {}
+    unsigned int GetXStatusId() override { return 0; }
+    void SetXStatus(unsigned int, const CYolString&, const CYolString&) override {}
+    void GetXStatusText(unsigned int, CYolString&, CYolString&) override {}
+    unsigned int AddAccount(const YOL_GUID&) override { return 0; }
+    int DeleteAccount(unsigned int) override { return 0; }
+    int ReloadAccountSettings(unsigned int) override { return 0; }
+    int SendNotify84(unsigned int, unsigned int) override { return 0; }
+    int SendStringList(unsigned int, CYolArray<CYolString>) override { return 0; }
+    int NotifyAccountChanged(unsigned int, unsigned int) override { return 0; }
+    void GetAccountProtocolInfo(Protocols::ProtocolRecord&, unsigned int) override {}
+    bool GetAccountValueSize(unsigned int, const CYolString&, unsigned int&) override { return false; }
+    bool GetAccountBlob(unsigned int, const CYolString&, void*, unsigned int&) override { return false; }
+    bool GetAccountDword(unsigned int, const CYolString&, unsigned int&) override { return false; }
+    bool GetAccountWord(unsigned int, const CYolString&, unsigned short&) override { return false; }
+    bool GetAccountByte(unsigned int, const CYolString&, unsigned char&) override { return false; }
+    bool GetAccountBool(unsigned int, const CYolString&, bool&) override { return false; }
+    bool SetAccountBlob(unsigned int, const CYolString&, const void*, const unsigned int&) override { return false; }
+    bool SetAccountString(unsigned int, const CYolString&, const CYolString&, bool) override { return false; }
+    bool SetAccountDword(unsigned int, const CYolString&, const unsigned int&) override { return false; }
+    bool SetAccountWord(unsigned int, const CYolString&, const unsigned short&) override { return false; }
+    bool SetAccountByte(unsigned int, const CYolString&, const unsigned char&) override { return false; }
+    bool SetAccountBool(unsigned int, const CYolString&, const bool&) override { return false; }
+    bool SendContactIdList(unsigned int, CYolArray<unsigned int>*) override { return false; }
+    bool SendMenu60(unsigned int, CYolMenuInfo*) override { return false; }
+    bool SendMenu61(unsigned int, unsigned int, CYolMenuInfo*) override { return false; }
+    bool GetContactMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return false; }
+    bool GetContactQuickMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return false; }
+    bool BroadcastMenu64(CYolMenuInfo*) override { return false; }
+    bool AddGroup(unsigned int, const CYolString&) override { return false; }
+    bool RenameGroup(unsigned int, unsigned int, const CYolString&) override { return false; }
+    bool DeleteGroup(unsigned int, unsigned int) override { return false; }
+    bool AddContact(unsigned int, unsigned int, const CYolString&, const CYolString&) override { return false; }
+    bool RenameContact(unsigned int, unsigned int, const CYolString&) override { return false; }
+    bool MoveContact(unsigned int, unsigned int, unsigned int) override { return false; }
+    bool SendContact80(unsigned int, unsigned int) override { return false; }
+    bool SetAuthorization(unsigned int, unsigned int, bool) override { return false; }
+    int CreateOwnDetailsPanes(unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
+    int CreateContactDetailsPanes(unsigned int, unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
+    int StartSearch(unsigned int, int) override { return 0; }
+    int CreateSearchPanes(unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
+    int SetStatus(unsigned int, Protocols::Status) override { return 0; }
+    int GetStatus(unsigned int, Protocols::Status&) override { return 0; }
+    int GetStatusInfo(unsigned int, Protocols::Status, Protocols::StatusInfo&) override { return 0; }
+    int GetLogonDate(unsigned int, CYolTime&) override { return 1; }
+    int GetAccountMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return 0; }
+    int CreateSettingsPanes(unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
+    int GetAccountObject(unsigned int, void**) override { return -2; }
+    int AcceptFile(unsigned int, unsigned int, const CYolString&, const CYolString&) override { return 0; }
+    int RefuseFile(unsigned int, unsigned int, const CYolString&) override { return 0; }
+
+private:
+    void Record(const std::string& call) {
+        std::lock_guard<std::mutex> guard(mutex);
+        calls.push_back(call);
+    }
+
+    std::mutex mutex;
+    std::vector<unsigned int> order;
+    std::map<unsigned int, Account> accounts;
+    std::map<unsigned int, unsigned int> statuses;
+    std::vector<std::string> calls;
+};
+
+}  // namespace ClTest
