@@ -1,5 +1,6 @@
 #include "YolWMMUI_Controller.h"
 #include "CYolPath.h"
+#include "Window.h"
 
 #include <mutex>
 
@@ -85,6 +86,19 @@ CYolString CYolWMMUI_Controller::GetDefLang() const {
 bool CYolWMMUI_Controller::HasPack() const {
     std::shared_lock<std::shared_mutex> guard(lock);
     return pack.IsLoaded();
+}
+
+bool CYolWMMUI_Controller::SetWinText(const CYolWMMUI_Controller& controller, HWND window, int id)
+{
+    CYolString text;
+    if (!controller.GetString(id, text))
+        return false;
+    return SetWindowText(window, text.IsEmpty() ? u"" : text.c_str());
+}
+
+bool CYolWMMUI_Controller::SetWinText(const CYolWMMUI_Controller& controller, HWND dialog, int controlId, int id)
+{
+    return SetWinText(controller, GetDlgItem(dialog, controlId), id);
 }
 
 } // namespace MUI

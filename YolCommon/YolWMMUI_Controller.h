@@ -14,6 +14,7 @@
 
 #include "CYolDll.h"
 #include "CYolString.h"
+#include "PlatformTypes.h"
 #include "YolTypes.h"
 
 #include <shared_mutex>
@@ -47,6 +48,12 @@ public:
     // The text of `id` in the current language, else from the built-in
     // table; false when neither knows it (`text` is then as they left it).
     bool GetString(int id, CYolString& text) const;
+
+    // Sets a window's text, or the text of a dialog's control, to the text
+    // of `id`; a text neither the pack nor the built-in table knows leaves
+    // the window as it was (false).
+    static bool SetWinText(const CYolWMMUI_Controller& controller, HWND window, int id);
+    static bool SetWinText(const CYolWMMUI_Controller& controller, HWND dialog, int controlId, int id);
 
     CYolString GetCurLang() const;
     CYolString GetDefLang() const;
