@@ -7,6 +7,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+
 #include <netdb.h>
 
 using namespace Sockets;
@@ -338,10 +341,20 @@ TEST(SocketsService, LargeSendIsCompletedAgainstASlowReader) {
 }
 
 TEST(SocketsService, SendToAPeerThatResetReportsTheError) {
-    LoopbackServer server([](int fd, LoopbackServer& self) { self.Abort(fd); });
+    // The peer resets only once the connect has been reported; a reset that
+    // overtakes the connect is a failed connect, not this case.
+    std::promise<void> connected;
+    std::shared_future<void> reported = connected.get_future().share();
+    LoopbackServer server([reported](int fd, LoopbackServer& self) {
+        reported.wait_for(std::chrono::seconds(10));
+        self.Abort(fd);
+    });
     ServiceRig rig;
     CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
     rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
+    ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::ConnectResult));
+    ASSERT_EQ(rig.CodeOf(socket, SocketEvent::ConnectResult), 0);
+    connected.set_value();
     ASSERT_TRUE(rig.WaitForEvent(socket, SocketEvent::Closed));
     EXPECT_EQ(rig.CodeOf(socket, SocketEvent::Closed), 10054);
     EXPECT_EQ(rig.sockets->Send(socket, "late", 4, 0), -1);
