@@ -182,6 +182,10 @@ public:
     // empty store when null); started at once (and given a file name) when
     // `start`. 0 when the library or the plug-in made no account.
     unsigned int CreateAccount(const YOL_GUID& protocol, std::shared_ptr<CAccountSettingsStore> settings, bool start);
+    // Moves the account to position index; with `broadcast`, AccountChanged
+    // tells the subscribers. -1 when the index is not below the count or the
+    // account is unknown.
+    int MoveAccount(unsigned int account, unsigned int index, bool broadcast);
     // Init, language, extended status, AccountAdded, Ready; once per account.
     void StartAccount(unsigned int account);
     // Starts every account of the table that has not been started, in table
@@ -256,7 +260,6 @@ private:
     AccountInfo* Lookup(unsigned int account);
     bool FindRef(unsigned int account, AccountRef& ref);
     void AssignFileName(unsigned int account);
-    int MoveAccount(unsigned int account, unsigned int index, bool broadcast);
     void OnDeleteAccount(unsigned int account, unsigned int flags);
     void OnAskBaseAccount(bool again);
     void OnSetBaseAccountLogin(const CYolString& login, const CYolString& password);
