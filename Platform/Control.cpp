@@ -1,6 +1,10 @@
 // Registration of the control classes and what they share.
 
+#include "ControlCombo.h"
 #include "ControlImpl.h"
+#include "ControlProgress.h"
+#include "ControlTrackbar.h"
+#include "ControlUpDown.h"
 
 #include <mutex>
 
@@ -75,6 +79,11 @@ const ClassEntry kClasses[] = {
     {WC_BUTTON, ButtonProc, 0},
     {WC_EDIT, EditProc, 0},
     {WC_SCROLLBAR, ScrollBarProc, 0},
+    {WC_COMBOBOX, ComboProc, 0},
+    {WC_COMBOLIST, ComboListProc, 0},
+    {PROGRESS_CLASS, ProgressProc, 0},
+    {UPDOWN_CLASS, UpDownProc, 0},
+    {TRACKBAR_CLASS, TrackbarProc, 0},
 };
 
 void RegisterAll()

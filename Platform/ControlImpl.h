@@ -67,6 +67,13 @@ LRESULT StaticProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT ButtonProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT EditProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT ScrollBarProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT ComboProc(HWND, UINT, WPARAM, LPARAM);
+// The pop-up list a combo box drops.
+constexpr const char16_t* WC_COMBOLIST = u"combolbox";
+LRESULT ComboListProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT ProgressProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT UpDownProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT TrackbarProc(HWND, UINT, WPARAM, LPARAM);
 // Installs the painting and pen handling of WS_VSCROLL windows' bars.
 void InstallWindowScrollBars();
 

@@ -1,0 +1,339 @@
+// The trackbar.
+
+#include "ControlImpl.h"
+#include "ControlTrackbar.h"
+#include "ShellScreen.h"
+#include "Timers.h"
+#include "WindowKeys.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace Platform::Controls {
+namespace {
+
+struct TrackState {
+    static inline const char key = 0;
+    int low = 0;
+    int high = 100;
+    int pos = 0;
+    int ticFreq = 1;
+    int page = 20;
+    int line = 1;
+    bool dragging = false;
+    int grabOffset = 0;
+    // While the pen pages on the channel: where it is along the bar.
+    bool paging = false;
+    int penAlong = 0;
+    bool keyHeld = false;
+    bool focused = false;
+};
+
+constexpr std::uintptr_t kRepeatTimer = 1;
+constexpr std::uint32_t kFirstRepeatMs = 400;
+constexpr std::uint32_t kRepeatMs = 100;
+
+bool Vertical(HWND hwnd)
+{
+    return (StyleOf(hwnd) & TBS_VERT) != 0;
+}
+
+// The slide along the bar: the thumb's centre runs from `start` to `end`.
+struct Slide {
+    int start = 0;
+    int end = 0;
+    int thumb = 0;
+};
+
+Slide SlideOf(HWND hwnd)
+{
+    const RECT c = ClientOf(hwnd);
+    const int length = Vertical(hwnd) ? c.bottom : c.right;
+    Slide sl;
+    sl.thumb = std::max(2, std::min(Vertical(hwnd) ? ScaleY(11) : ScaleX(11), length / 2));
+    sl.start = sl.thumb / 2;
+    sl.end = std::max(sl.start, length - sl.thumb / 2 - 1);
+    return sl;
+}
+
+int CentreOf(const TrackState& s, const Slide& sl)
+{
+    const long long span = static_cast<long long>(s.high) - s.low;
+    if (span <= 0)
+        return sl.start;
+    return sl.start + static_cast<int>((static_cast<long long>(s.pos) - s.low) * (sl.end - sl.start) / span);
+}
+
+int PosAt(const TrackState& s, const Slide& sl, int along)
+{
+    const long long span = static_cast<long long>(s.high) - s.low;
+    const int room = sl.end - sl.start;
+    if (span <= 0 || room <= 0)
+        return s.low;
+    const long long offset = std::clamp(along - sl.start, 0, room);
+    return static_cast<int>(s.low + (offset * span + room / 2) / room);
+}
+
+int Along(HWND hwnd, LPARAM lParam)
+{
+    return Vertical(hwnd) ? GET_Y_LPARAM(lParam) : GET_X_LPARAM(lParam);
+}
+
+void Tell(HWND hwnd, const TrackState& s, unsigned code)
+{
+    const HWND parent = GetParent(hwnd);
+    const bool thumb = code == TB_THUMBTRACK || code == TB_THUMBPOSITION;
+    if (parent)
+        SendMessage(parent, Vertical(hwnd) ? WM_VSCROLL : WM_HSCROLL,
+                    MAKEWPARAM(code, thumb ? static_cast<unsigned>(s.pos) : 0u), reinterpret_cast<LPARAM>(hwnd));
+}
+
+bool MoveTo(HWND hwnd, TrackState& s, long long pos)
+{
+    const int old = s.pos;
+    s.pos = static_cast<int>(std::clamp<long long>(pos, s.low, s.high));
+    if (s.pos != old)
+        InvalidateRect(hwnd, nullptr, false);
+    return s.pos != old;
+}
+
+// A user's move by `code`; tells the parent when the thumb moved.
+void UserMove(HWND hwnd, TrackState& s, unsigned code, long long to)
+{
+    if (MoveTo(hwnd, s, to))
+        Tell(hwnd, s, code);
+}
+
+// One page from the thumb towards the pen on the channel.
+void PageTowardsPen(HWND hwnd, TrackState& s)
+{
+    const int centre = CentreOf(s, SlideOf(hwnd));
+    const int half = SlideOf(hwnd).thumb / 2;
+    if (s.penAlong < centre - half)
+        UserMove(hwnd, s, TB_PAGEUP, std::max<long long>(static_cast<long long>(s.pos) - s.page, PosAt(s, SlideOf(hwnd), s.penAlong)));
+    else if (s.penAlong > centre + half)
+        UserMove(hwnd, s, TB_PAGEDOWN, std::min<long long>(static_cast<long long>(s.pos) + s.page, PosAt(s, SlideOf(hwnd), s.penAlong)));
+}
+
+int TickCount(HWND hwnd, const TrackState& s)
+{
+    const std::uint32_t style = StyleOf(hwnd);
+    if (style & TBS_NOTICKS)
+        return 0;
+    const long long span = static_cast<long long>(s.high) - s.low;
+    if (span <= 0)
+        return 1;
+    if (!(style & TBS_AUTOTICKS))
+        return 2;
+    return static_cast<int>((span + s.ticFreq - 1) / s.ticFreq + 1);
+}
+
+void Paint(HWND hwnd, const TrackState& s)
+{
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    const RECT c = ClientOf(hwnd);
+    const bool vertical = Vertical(hwnd);
+    FillRect(hdc, &c, ControlBrush(hwnd, hdc, WM_CTLCOLORSTATIC, GetSysColorBrush(COLOR_STATIC)));
+    const Slide sl = SlideOf(hwnd);
+    const int across = vertical ? c.right : c.bottom;
+    const int tickRoom = (StyleOf(hwnd) & TBS_NOTICKS) ? 0 : std::max(3, across / 4);
+    const int thumbAcross = across - tickRoom;
+    const int mid = thumbAcross / 2;
+    auto span = [&](int alongFrom, int alongTo, int acrossFrom, int acrossTo) {
+        return vertical ? RECT{acrossFrom, alongFrom, acrossTo, alongTo} : RECT{alongFrom, acrossFrom, alongTo, acrossTo};
+    };
+    RECT channel = span(sl.start, sl.end + 1, mid - 2, mid + 2);
+    DrawEdge(hdc, &channel, EDGE_SUNKEN, BF_RECT);
+
+    if (tickRoom) {
+        HBRUSH ink = GetSysColorBrush(COLOR_BTNTEXT);
+        const long long range = static_cast<long long>(s.high) - s.low;
+        auto tickAt = [&](long long value) {
+            const int at = range > 0 ? sl.start + static_cast<int>((value - s.low) * (sl.end - sl.start) / range) : sl.start;
+            RECT t = span(at, at + 1, thumbAcross + 1, thumbAcross + tickRoom - 1);
+            FillRect(hdc, &t, ink);
+        };
+        if (StyleOf(hwnd) & TBS_AUTOTICKS)
+            for (long long v = s.low; v < s.high; v += s.ticFreq)
+                tickAt(v);
+        else
+            tickAt(s.low);
+        tickAt(s.high);
+    }
+
+    const int centre = CentreOf(s, sl);
+    RECT thumb = span(centre - sl.thumb / 2, centre - sl.thumb / 2 + sl.thumb, 1, std::max(2, thumbAcross - 1));
+    FillRect(hdc, &thumb, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(hdc, &thumb, s.dragging ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    if (s.focused) {
+        RECT focus = c;
+        DrawFocusRect(hdc, &focus);
+    }
+    EndPaint(hwnd, &ps);
+}
+
+void EndPen(HWND hwnd, TrackState& s)
+{
+    KillTimer(hwnd, kRepeatTimer);
+    const bool wasDragging = s.dragging;
+    s.dragging = false;
+    s.paging = false;
+    InvalidateRect(hwnd, nullptr, false);
+    if (wasDragging)
+        Tell(hwnd, s, TB_THUMBPOSITION);
+    Tell(hwnd, s, TB_ENDTRACK);
+}
+
+LRESULT Message(HWND hwnd, TrackState& s, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case TBM_GETPOS:
+        return s.pos;
+    case TBM_SETPOS:
+        MoveTo(hwnd, s, static_cast<int>(lParam));
+        return 0;
+    case TBM_SETRANGE:
+        s.low = static_cast<int>(LOWORD(static_cast<std::uintptr_t>(lParam)));
+        s.high = std::max(s.low, static_cast<int>(HIWORD(static_cast<std::uintptr_t>(lParam))));
+        MoveTo(hwnd, s, s.pos);
+        if (wParam)
+            InvalidateRect(hwnd, nullptr, false);
+        return 0;
+    case TBM_GETRANGEMIN:
+        return s.low;
+    case TBM_GETRANGEMAX:
+        return s.high;
+    case TBM_SETTICFREQ:
+        s.ticFreq = std::max(1, static_cast<int>(wParam));
+        InvalidateRect(hwnd, nullptr, false);
+        return 0;
+    case TBM_SETPAGESIZE: {
+        const int old = s.page;
+        s.page = std::max(1, static_cast<int>(lParam));
+        return old;
+    }
+    case TBM_GETPAGESIZE:
+        return s.page;
+    case TBM_SETLINESIZE: {
+        const int old = s.line;
+        s.line = std::max(1, static_cast<int>(lParam));
+        return old;
+    }
+    case TBM_GETLINESIZE:
+        return s.line;
+    case TBM_GETNUMTICS:
+        return TickCount(hwnd, s);
+    case WM_PAINT:
+        Paint(hwnd, s);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_ENABLE:
+        InvalidateRect(hwnd, nullptr, false);
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        s.focused = msg == WM_SETFOCUS;
+        InvalidateRect(hwnd, nullptr, false);
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        if (!IsWindowEnabled(hwnd))
+            return 0;
+        if (StyleOf(hwnd) & WS_TABSTOP)
+            SetFocus(hwnd);
+        const Slide sl = SlideOf(hwnd);
+        const int along = Along(hwnd, lParam);
+        const int centre = CentreOf(s, sl);
+        SetCapture(hwnd);
+        if (std::abs(along - centre) <= sl.thumb / 2) {
+            s.dragging = true;
+            s.grabOffset = along - centre;
+            InvalidateRect(hwnd, nullptr, false);
+            return 0;
+        }
+        s.paging = true;
+        s.penAlong = along;
+        PageTowardsPen(hwnd, s);
+        if (IsWindow(hwnd) && s.paging)
+            SetTimer(hwnd, kRepeatTimer, kFirstRepeatMs, nullptr);
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        if (GetCapture() != hwnd)
+            return 0;
+        if (s.dragging)
+            UserMove(hwnd, s, TB_THUMBTRACK, PosAt(s, SlideOf(hwnd), Along(hwnd, lParam) - s.grabOffset));
+        else if (s.paging)
+            s.penAlong = Along(hwnd, lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        if (GetCapture() != hwnd)
+            return 0;
+        if (s.dragging)
+            MoveTo(hwnd, s, PosAt(s, SlideOf(hwnd), Along(hwnd, lParam) - s.grabOffset));
+        ReleaseCapture();
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (s.dragging || s.paging)
+            EndPen(hwnd, s);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kRepeatTimer) {
+            if (!s.paging) {
+                KillTimer(hwnd, kRepeatTimer);
+                return 0;
+            }
+            PageTowardsPen(hwnd, s);
+            if (IsWindow(hwnd) && s.paging)
+                SetTimer(hwnd, kRepeatTimer, kRepeatMs, nullptr);
+        }
+        return 0;
+    case WM_KEYDOWN: {
+        static constexpr struct {
+            unsigned vk;
+            unsigned code;
+        } keys[] = {{VK_LEFT, TB_LINEUP},   {VK_UP, TB_LINEUP},     {VK_RIGHT, TB_LINEDOWN}, {VK_DOWN, TB_LINEDOWN},
+                    {VK_PRIOR, TB_PAGEUP}, {VK_NEXT, TB_PAGEDOWN}, {VK_HOME, TB_TOP},       {VK_END, TB_BOTTOM}};
+        for (const auto& k : keys) {
+            if (k.vk != wParam)
+                continue;
+            const long long pos = s.pos;
+            const long long to[] = {pos - s.line, pos + s.line, pos - s.page, pos + s.page, pos, pos, s.low, s.high};
+            s.keyHeld = true;
+            UserMove(hwnd, s, k.code, to[k.code]);
+        }
+        return 0;
+    }
+    case WM_KEYUP:
+        if (s.keyHeld) {
+            s.keyHeld = false;
+            Tell(hwnd, s, TB_ENDTRACK);
+        }
+        return 0;
+    case WM_DESTROY:
+        KillTimer(hwnd, kRepeatTimer);
+        return 0;
+    default:
+        return DefWindowProc(hwnd, msg, wParam, lParam);
+    }
+}
+
+} // namespace
+
+LRESULT TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_CREATE) {
+        MakeState<TrackState>(hwnd);
+        return 0;
+    }
+    auto state = StateOf<TrackState>(hwnd);
+    if (!state)
+        return DefWindowProc(hwnd, msg, wParam, lParam);
+    return Message(hwnd, *state, msg, wParam, lParam);
+}
+
+} // namespace Platform::Controls

@@ -1,0 +1,406 @@
+// The up-down control and its buddy.
+
+#include "ControlImpl.h"
+#include "ControlUpDown.h"
+#include "ControlScrollBar.h"
+#include "Timers.h"
+#include "WindowKeys.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+namespace Platform::Controls {
+namespace {
+
+struct UpDownState {
+    static inline const char key = 0;
+    int lower = 0;
+    int upper = 100;
+    int pos = 0;
+    HWND buddy = nullptr;
+    // +1 while the pen holds the up arrow, -1 the down arrow.
+    int pressed = 0;
+    bool overPressed = false;
+    bool keyHeld = false;
+};
+
+struct BuddyHook {
+    static inline const char key = 0;
+    WNDPROC old = nullptr;
+    HWND updown = nullptr;
+};
+
+constexpr std::uintptr_t kRepeatTimer = 1;
+constexpr std::uint32_t kFirstRepeatMs = 400;
+constexpr std::uint32_t kRepeatMs = 100;
+
+int Low(const UpDownState& s)
+{
+    return std::min(s.lower, s.upper);
+}
+
+int High(const UpDownState& s)
+{
+    return std::max(s.lower, s.upper);
+}
+
+bool Horizontal(HWND hwnd)
+{
+    return (StyleOf(hwnd) & UDS_HORZ) != 0;
+}
+
+// Plain decimal with an optional sign and spaces around it.
+std::optional<long long> ParseNumber(std::u16string_view text)
+{
+    size_t i = 0;
+    while (i < text.size() && text[i] == u' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        negative = text[i++] == u'-';
+    long long value = 0;
+    size_t digits = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i, ++digits) {
+        value = value * 10 + (text[i] - u'0');
+        if (value > (1LL << 40))
+            return std::nullopt;
+    }
+    while (i < text.size() && text[i] == u' ')
+        ++i;
+    if (!digits || i != text.size())
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+bool UsesBuddyText(HWND hwnd, const UpDownState& s)
+{
+    return s.buddy && IsWindow(s.buddy) && (StyleOf(hwnd) & UDS_SETBUDDYINT);
+}
+
+// Takes up a number the user typed in the buddy; false when its text is no
+// number in range.
+bool ReadBuddy(HWND hwnd, UpDownState& s)
+{
+    if (!UsesBuddyText(hwnd, s))
+        return true;
+    const auto value = ParseNumber(TextOf(s.buddy));
+    if (!value || *value < Low(s) || *value > High(s))
+        return false;
+    s.pos = static_cast<int>(*value);
+    return true;
+}
+
+void ShowInBuddy(HWND hwnd, const UpDownState& s)
+{
+    if (!UsesBuddyText(hwnd, s))
+        return;
+    const std::string digits = std::to_string(s.pos);
+    SetWindowText(s.buddy, std::u16string(digits.begin(), digits.end()).c_str());
+}
+
+LRESULT SetPos(HWND hwnd, UpDownState& s, long long pos)
+{
+    const int old = s.pos;
+    s.pos = static_cast<int>(std::clamp<long long>(pos, Low(s), High(s)));
+    ShowInBuddy(hwnd, s);
+    return old;
+}
+
+void Tell(HWND hwnd, const UpDownState& s, unsigned code)
+{
+    const HWND parent = GetParent(hwnd);
+    if (parent)
+        SendMessage(parent, Horizontal(hwnd) ? WM_HSCROLL : WM_VSCROLL,
+                    MAKEWPARAM(code, static_cast<unsigned>(s.pos)), reinterpret_cast<LPARAM>(hwnd));
+}
+
+// One step: +1 up (towards the upper end), -1 down.
+void Step(HWND hwnd, UpDownState& s, int direction)
+{
+    ReadBuddy(hwnd, s);
+    NMUPDOWN nm;
+    nm.iPos = s.pos;
+    nm.iDelta = s.upper >= s.lower ? direction : -direction;
+    if (NotifyRecord(hwnd, &nm.hdr, UDN_DELTAPOS) != 0 || !IsWindow(hwnd))
+        return;
+    long long next = static_cast<long long>(s.pos) + nm.iDelta;
+    const bool wrap = (StyleOf(hwnd) & UDS_WRAP) != 0;
+    if (next > High(s))
+        next = wrap ? Low(s) : High(s);
+    else if (next < Low(s))
+        next = wrap ? High(s) : Low(s);
+    if (next == s.pos)
+        return;
+    SetPos(hwnd, s, next);
+    Tell(hwnd, s, SB_THUMBPOSITION);
+}
+
+// ---- The buddy --------------------------------------------------------------
+
+LRESULT BuddyHookProc(HWND buddy, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    auto hook = std::static_pointer_cast<BuddyHook>(GetWindowExtra(buddy, &BuddyHook::key));
+    if (!hook)
+        return DefWindowProc(buddy, msg, wParam, lParam);
+    const bool arrow = wParam == VK_UP || wParam == VK_DOWN;
+    if (IsWindow(hook->updown) && StateOf<UpDownState>(hook->updown)) {
+        if ((msg == WM_KEYDOWN || msg == WM_KEYUP) && arrow)
+            return SendMessage(hook->updown, msg, wParam, lParam);
+        if (msg == WM_GETDLGCODE)
+            return CallWindowProc(hook->old, buddy, msg, wParam, lParam) | DLGC_WANTARROWS;
+    }
+    return CallWindowProc(hook->old, buddy, msg, wParam, lParam);
+}
+
+void Unhook(HWND buddy)
+{
+    if (!buddy || !IsWindow(buddy))
+        return;
+    auto hook = std::static_pointer_cast<BuddyHook>(GetWindowExtra(buddy, &BuddyHook::key));
+    if (!hook)
+        return;
+    if (GetWindowLong(buddy, GWL_WNDPROC) == reinterpret_cast<LONG_PTR>(&BuddyHookProc)) {
+        SetWindowLong(buddy, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(hook->old));
+        SetWindowExtra(buddy, &BuddyHook::key, nullptr);
+    } else {
+        // Someone subclassed the buddy after us: stay in its chain, idle.
+        hook->updown = nullptr;
+    }
+}
+
+void Align(HWND hwnd, HWND buddy)
+{
+    const std::uint32_t style = StyleOf(hwnd);
+    if (!(style & (UDS_ALIGNRIGHT | UDS_ALIGNLEFT)))
+        return;
+    RECT b;
+    GetWindowRect(buddy, &b);
+    POINT corners[2] = {{b.left, b.top}, {b.right, b.bottom}};
+    MapWindowPoints(nullptr, GetParent(hwnd), corners, 2);
+    const int width = ClientOf(hwnd).right;
+    const int height = corners[1].y - corners[0].y;
+    const int buddyWidth = std::max(0, corners[1].x - corners[0].x - width);
+    if (style & UDS_ALIGNRIGHT) {
+        MoveWindow(buddy, corners[0].x, corners[0].y, buddyWidth, height, true);
+        MoveWindow(hwnd, corners[0].x + buddyWidth, corners[0].y, width, height, true);
+    } else {
+        MoveWindow(hwnd, corners[0].x, corners[0].y, width, height, true);
+        MoveWindow(buddy, corners[0].x + width, corners[0].y, buddyWidth, height, true);
+    }
+}
+
+HWND Attach(HWND hwnd, UpDownState& s, HWND buddy)
+{
+    const HWND old = s.buddy;
+    Unhook(old);
+    s.buddy = buddy && IsWindow(buddy) ? buddy : nullptr;
+    if (!s.buddy)
+        return old;
+    if (StyleOf(hwnd) & UDS_ARROWKEYS) {
+        auto hook = std::make_shared<BuddyHook>();
+        hook->updown = hwnd;
+        SetWindowExtra(s.buddy, &BuddyHook::key, hook);
+        hook->old = reinterpret_cast<WNDPROC>(
+            SetWindowLong(s.buddy, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&BuddyHookProc)));
+    }
+    Align(hwnd, s.buddy);
+    return old;
+}
+
+// ---- Pen and paint ----------------------------------------------------------
+
+// Which arrow a point is on: +1 up, -1 down, 0 outside.
+int ArrowAt(HWND hwnd, POINT p)
+{
+    const RECT c = ClientOf(hwnd);
+    if (!PtInRect(&c, p))
+        return 0;
+    if (Horizontal(hwnd))
+        return p.x >= c.right / 2 ? 1 : -1;
+    return p.y < c.bottom / 2 ? 1 : -1;
+}
+
+void DrawArrowBox(HDC hdc, RECT box, bool horizontal, bool up, bool sunken, bool enabled)
+{
+    FillRect(hdc, &box, GetSysColorBrush(COLOR_BTNFACE));
+    RECT edge = box;
+    DrawEdge(hdc, &edge, sunken ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    const int cx = (box.left + box.right) / 2 + (sunken ? 1 : 0);
+    const int cy = (box.top + box.bottom) / 2 + (sunken ? 1 : 0);
+    const int r = std::max(2, std::min(box.right - box.left, box.bottom - box.top) / 4);
+    POINT p[3];
+    if (horizontal) {
+        const int tip = up ? cx + r / 2 : cx - r / 2;
+        const int base = up ? cx - r / 2 : cx + r / 2;
+        p[0] = {base, cy - r};
+        p[1] = {base, cy + r};
+        p[2] = {tip, cy};
+    } else {
+        const int tip = up ? cy - r / 2 : cy + r / 2;
+        const int base = up ? cy + r / 2 : cy - r / 2;
+        p[0] = {cx - r, base};
+        p[1] = {cx + r, base};
+        p[2] = {cx, tip};
+    }
+    HGDIOBJ oldBrush = SelectObject(hdc, GetSysColorBrush(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    HGDIOBJ oldPen = SelectObject(hdc, GetStockObject(NULL_PEN));
+    Polygon(hdc, p, 3);
+    SelectObject(hdc, oldBrush);
+    SelectObject(hdc, oldPen);
+}
+
+void Paint(HWND hwnd, const UpDownState& s)
+{
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    const RECT c = ClientOf(hwnd);
+    const bool horizontal = Horizontal(hwnd);
+    const bool enabled = IsWindowEnabled(hwnd);
+    const RECT upBox = horizontal ? RECT{c.right / 2, 0, c.right, c.bottom} : RECT{0, 0, c.right, c.bottom / 2};
+    const RECT downBox = horizontal ? RECT{0, 0, c.right / 2, c.bottom} : RECT{0, c.bottom / 2, c.right, c.bottom};
+    DrawArrowBox(hdc, upBox, horizontal, true, s.pressed == 1 && s.overPressed, enabled);
+    DrawArrowBox(hdc, downBox, horizontal, false, s.pressed == -1 && s.overPressed, enabled);
+    EndPaint(hwnd, &ps);
+}
+
+LRESULT Message(HWND hwnd, UpDownState& s, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case UDM_SETRANGE:
+        s.upper = static_cast<std::int16_t>(LOWORD(static_cast<std::uintptr_t>(lParam)));
+        s.lower = static_cast<std::int16_t>(HIWORD(static_cast<std::uintptr_t>(lParam)));
+        s.pos = std::clamp(s.pos, Low(s), High(s));
+        return 0;
+    case UDM_GETRANGE:
+        return MAKELPARAM(s.upper, s.lower);
+    case UDM_SETRANGE32:
+        s.lower = static_cast<int>(wParam);
+        s.upper = static_cast<int>(lParam);
+        s.pos = std::clamp(s.pos, Low(s), High(s));
+        return 0;
+    case UDM_GETRANGE32:
+        if (wParam)
+            *reinterpret_cast<int*>(wParam) = s.lower;
+        if (lParam)
+            *reinterpret_cast<int*>(lParam) = s.upper;
+        return 0;
+    case UDM_SETPOS:
+        return SetPos(hwnd, s, static_cast<std::int16_t>(LOWORD(static_cast<std::uintptr_t>(lParam))));
+    case UDM_SETPOS32:
+        return SetPos(hwnd, s, static_cast<int>(lParam));
+    case UDM_GETPOS: {
+        const bool ok = ReadBuddy(hwnd, s);
+        return MAKELPARAM(s.pos, ok ? 0 : 1);
+    }
+    case UDM_GETPOS32: {
+        const bool ok = ReadBuddy(hwnd, s);
+        if (lParam)
+            *reinterpret_cast<bool*>(lParam) = !ok;
+        return s.pos;
+    }
+    case UDM_SETBUDDY:
+        return reinterpret_cast<LRESULT>(Attach(hwnd, s, reinterpret_cast<HWND>(wParam)));
+    case UDM_GETBUDDY:
+        return reinterpret_cast<LRESULT>(s.buddy);
+    case WM_PAINT:
+        Paint(hwnd, s);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_ENABLE:
+        InvalidateRect(hwnd, nullptr, false);
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        const int arrow = ArrowAt(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (!arrow || !IsWindowEnabled(hwnd))
+            return 0;
+        SetCapture(hwnd);
+        s.pressed = arrow;
+        s.overPressed = true;
+        InvalidateRect(hwnd, nullptr, false);
+        Step(hwnd, s, arrow);
+        if (IsWindow(hwnd) && s.pressed)
+            SetTimer(hwnd, kRepeatTimer, kFirstRepeatMs, nullptr);
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        if (GetCapture() == hwnd && s.pressed) {
+            const bool over = ArrowAt(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) == s.pressed;
+            if (over != s.overPressed) {
+                s.overPressed = over;
+                InvalidateRect(hwnd, nullptr, false);
+            }
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        if (GetCapture() == hwnd)
+            ReleaseCapture();
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (s.pressed) {
+            KillTimer(hwnd, kRepeatTimer);
+            s.pressed = 0;
+            s.overPressed = false;
+            InvalidateRect(hwnd, nullptr, false);
+            Tell(hwnd, s, SB_ENDSCROLL);
+        }
+        return 0;
+    case WM_TIMER:
+        if (wParam == kRepeatTimer) {
+            if (!s.pressed) {
+                KillTimer(hwnd, kRepeatTimer);
+                return 0;
+            }
+            if (s.overPressed)
+                Step(hwnd, s, s.pressed);
+            if (IsWindow(hwnd) && s.pressed)
+                SetTimer(hwnd, kRepeatTimer, kRepeatMs, nullptr);
+        }
+        return 0;
+    case WM_KEYDOWN: {
+        const int direction = (wParam == VK_UP || wParam == VK_RIGHT) ? 1
+                              : (wParam == VK_DOWN || wParam == VK_LEFT) ? -1
+                                                                           : 0;
+        if (direction && IsWindowEnabled(hwnd)) {
+            s.keyHeld = true;
+            Step(hwnd, s, direction);
+        }
+        return 0;
+    }
+    case WM_KEYUP:
+        if (s.keyHeld) {
+            s.keyHeld = false;
+            Tell(hwnd, s, SB_ENDSCROLL);
+        }
+        return 0;
+    case WM_DESTROY:
+        KillTimer(hwnd, kRepeatTimer);
+        Unhook(s.buddy);
+        s.buddy = nullptr;
+        return 0;
+    default:
+        return DefWindowProc(hwnd, msg, wParam, lParam);
+    }
+}
+
+} // namespace
+
+LRESULT UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_CREATE) {
+        auto s = MakeState<UpDownState>(hwnd);
+        if (StyleOf(hwnd) & UDS_AUTOBUDDY)
+            Attach(hwnd, *s, GetWindow(hwnd, GW_HWNDPREV));
+        return 0;
+    }
+    auto state = StateOf<UpDownState>(hwnd);
+    if (!state)
+        return DefWindowProc(hwnd, msg, wParam, lParam);
+    return Message(hwnd, *state, msg, wParam, lParam);
+}
+
+} // namespace Platform::Controls
