@@ -2,6 +2,7 @@
 // escaping, building from pieces and dotted IPv4 addresses.
 
 #include "CYolStringRep.h"
+#include "YolHex.h"
 
 #include <array>
 #include <cstdarg>
@@ -14,16 +15,6 @@ using namespace YolStringDetail;
 namespace {
 
 // ------------------------------------------------------------------ numbers
-
-int HexValue(unsigned c) {
-    if (c >= '0' && c <= '9')
-        return static_cast<int>(c - '0');
-    if (c >= 'a' && c <= 'f')
-        return static_cast<int>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F')
-        return static_cast<int>(c - 'A' + 10);
-    return -1;
-}
 
 // Digits in radix 10 or 16 (lower case), padded; `false` when the padded
 // text and its terminator exceed `size`.
@@ -66,8 +57,8 @@ unsigned int ParseNumber(const C* text, int length, bool hex, bool& parsed) {
         ++i;
     if (hex) {
         unsigned int value = 0;
-        for (int digits = 0; digits < 8 && i < limit && HexValue(at(i)) >= 0; ++digits, ++i) {
-            value = (value << 4) | static_cast<unsigned>(HexValue(at(i)));
+        for (int digits = 0; digits < 8 && i < limit && YolHexDigitValue(at(i)) >= 0; ++digits, ++i) {
+            value = (value << 4) | static_cast<unsigned>(YolHexDigitValue(at(i)));
             parsed = true;
         }
         return value;
@@ -248,7 +239,7 @@ size_t NumericReference(std::u16string_view text, uint32_t& codePoint) {
     size_t firstDigit = i;
     uint32_t value = 0;
     for (; i < text.size(); ++i) {
-        int digit = hex ? HexValue(text[i]) : (text[i] >= u'0' && text[i] <= u'9' ? text[i] - u'0' : -1);
+        int digit = hex ? YolHexDigitValue(text[i]) : (text[i] >= u'0' && text[i] <= u'9' ? text[i] - u'0' : -1);
         if (digit < 0)
             break;
         value = std::min<uint32_t>(value * (hex ? 16 : 10) + static_cast<uint32_t>(digit), 0x110000);

@@ -1,4 +1,5 @@
 #include "CYolSystemInfo.h"
+#include "YolHex.h"
 
 #include <cerrno>
 #include <string>
@@ -52,16 +53,6 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 CYolString CYolSystemInfo::DeviceID() {
@@ -78,8 +69,8 @@ CYolString CYolSystemInfo::DeviceIDFrom(const char* machineIdPath) {
     if (text.size() != 2 * sizeof machineId)
         return CYolString();
     for (size_t i = 0; i < sizeof machineId; ++i) {
-        int high = HexValue(text[2 * i]);
-        int low = HexValue(text[2 * i + 1]);
+        int high = YolHexDigitValue(text[2 * i]);
+        int low = YolHexDigitValue(text[2 * i + 1]);
         if (high < 0 || low < 0)
             return CYolString();
         machineId[i] = static_cast<unsigned char>(high << 4 | low);

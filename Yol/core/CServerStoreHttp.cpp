@@ -1,4 +1,5 @@
 #include "CServerStoreHttp.h"
+#include "YolHex.h"
 
 #include "CMD5.h"
 
@@ -38,16 +39,6 @@ bool LeadingNumber(std::string_view text, uint64_t& value) {
         ++i;
     }
     return i > 0;
-}
-
-int HexValue(unsigned char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -139,7 +130,7 @@ bool HashedDigest(const unsigned char stored[32], unsigned char digest[16]) {
         plain[i] = static_cast<unsigned char>(-int(stored[i]) - i - 2);
     unsigned char out[16];
     for (int i = 0; i < 16; ++i) {
-        const int high = HexValue(plain[2 * i]), low = HexValue(plain[2 * i + 1]);
+        const int high = YolHexDigitValue(plain[2 * i]), low = YolHexDigitValue(plain[2 * i + 1]);
         if (high < 0 || low < 0)
             return false;
         out[i] = static_cast<unsigned char>(high * 16 + low);

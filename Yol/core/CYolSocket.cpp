@@ -338,28 +338,31 @@ int CYolSocket::OpenHttp(int& fd) {
     return RunHandshake(handshake, fd);
 }
 
-int CYolSocket::OpenSocks4(int& fd) {
+// Both SOCKS versions connect to the proxy and name the destination by its
+// IPv4 address, which the client resolves itself.
+int CYolSocket::ConnectSocksProxy(int& fd, uint32_t& address) {
     int result = ConnectTcp(settings.proxyHost, settings.proxyPort, fd);
     if (result != 0)
         return result;
     ReportProgress(u"Init proxy server");
-    uint32_t address = 0;
     result = ResolveIPv4(settings.host, address);
     if (result != 0)
         return Fail(u"Can't resolve destination server name for proxy server", result);
+    return 0;
+}
+
+int CYolSocket::OpenSocks4(int& fd) {
+    uint32_t address = 0;
+    if (int result = ConnectSocksProxy(fd, address); result != 0)
+        return result;
     CSocks4Handshake handshake(address, settings.port, settings.proxyAuth != 0, ToCodePage(settings.proxyLogin));
     return RunHandshake(handshake, fd);
 }
 
 int CYolSocket::OpenSocks5(int& fd) {
-    int result = ConnectTcp(settings.proxyHost, settings.proxyPort, fd);
-    if (result != 0)
-        return result;
-    ReportProgress(u"Init proxy server");
     uint32_t address = 0;
-    result = ResolveIPv4(settings.host, address);
-    if (result != 0)
-        return Fail(u"Can't resolve destination server name for proxy server", result);
+    if (int result = ConnectSocksProxy(fd, address); result != 0)
+        return result;
     CSocks5Handshake handshake(address, settings.port, settings.proxyAuth != 0, ToCodePage(settings.proxyLogin),
                                ToCodePage(settings.proxyPassword));
     return RunHandshake(handshake, fd);

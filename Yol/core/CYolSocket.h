@@ -90,6 +90,7 @@ private:
     int Open(int& fd);
     int ConnectTcp(const CYolString& host, unsigned int port, int& fd);
     int OpenHttp(int& fd);
+    int ConnectSocksProxy(int& fd, uint32_t& address);
     int OpenSocks4(int& fd);
     int OpenSocks5(int& fd);
     int ResolveIPv4(const CYolString& host, uint32_t& address);
