@@ -3,6 +3,7 @@
 // services manager with settings in memory, how its events read for a
 // socket, and a loopback server run by the test itself.
 
+#include "PeerProcess.h"
 #include "CSocketsManagerImpl.h"
 #include "CYolSocket.h"
 #include "MemoryDatabase.h"
@@ -49,13 +50,7 @@ inline std::string Spelled(const RecordedEvent& e) {
 }
 
 // 127.0.0.1 at the port; with port 0, bind picks a free one.
-inline sockaddr_in LoopbackV4(unsigned int port = 0) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    return a;
-}
+inline sockaddr_in LoopbackV4(unsigned int port = 0) { return LoopbackAddress(port); }
 
 // The port a bound socket, IPv4 or IPv6, got.
 inline unsigned int LocalPort(int fd) {
@@ -304,16 +299,7 @@ struct ServiceRig {
     }
 };
 
-// The bytes in hexadecimal, lower case, without blanks.
-inline std::string ToHex(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
+using ::ToHex;
 
 // Hexadecimal text (as Hex reads it) as the bytes a socket carries.
 inline std::string Unhex(std::string_view hex) {

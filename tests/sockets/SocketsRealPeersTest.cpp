@@ -15,7 +15,7 @@ using namespace SocketsTest;
 
 namespace {
 
-::testing::Environment* const pki = ::testing::AddGlobalTestEnvironment(new TestPki);
+::testing::Environment* const pki = ::testing::AddGlobalTestEnvironment(new TestPkiEnvironment);
 
 // A peer program on a port of its own.
 struct RealPeer {
@@ -88,17 +88,17 @@ std::unique_ptr<RealPeer> Microsocks(bool password) {
 // asking for "localhost" by SNI, and the others get `certificate`.
 std::unique_ptr<RealPeer> TlsServer(const std::string& certificate, const std::string& forLocalhost = "") {
     auto peer = std::make_unique<RealPeer>();
-    if (!TestPki::instance || !TestPki::instance->ready) {
+    if (!TestPkiEnvironment::instance || !TestPkiEnvironment::instance->ready) {
         peer->missing = "openssl is not installed";
         return peer;
     }
     peer->port = FreePort();
     std::vector<std::string> args = {"s_server", "-accept", "127.0.0.1:" + std::to_string(peer->port), "-cert",
-                                     TestPki::instance->Cert(certificate), "-key", TestPki::instance->Key(certificate),
+                                     TestPkiEnvironment::instance->Cert(certificate), "-key", TestPkiEnvironment::instance->Key(certificate),
                                      "-rev", "-quiet"};
     if (!forLocalhost.empty())
-        args.insert(args.end(), {"-servername", "localhost", "-cert2", TestPki::instance->Cert(forLocalhost), "-key2",
-                                 TestPki::instance->Key(forLocalhost)});
+        args.insert(args.end(), {"-servername", "localhost", "-cert2", TestPkiEnvironment::instance->Cert(forLocalhost), "-key2",
+                                 TestPkiEnvironment::instance->Key(forLocalhost)});
     peer->Start("openssl", args);
     return peer;
 }

@@ -421,7 +421,7 @@ TEST(ServerStoreExchange, DefaultsToTheProviderDomainOnPort80) {
 
 // Port 443 is spoken over TLS, with the certificate checked like any other.
 TEST(ServerStoreExchange, Port443IsSpokenOverTls) {
-    TestPki pki;
+    StorePki pki;
     if (!pki.ready)
         GTEST_SKIP() << "no openssl to make certificates";
     ClockScope clock;

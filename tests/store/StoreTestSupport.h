@@ -10,6 +10,7 @@
 #include "CSocketsManagerImpl.h"
 #include "CYolClock.h"
 #include "CYolDatabase.h"
+#include "PeerProcess.h"
 #include "TestSupport.h"
 #include "YolGuids.h"
 
@@ -36,28 +37,6 @@ namespace StoreTest {
 inline constexpr unsigned int kBase = 0x10000001;
 inline constexpr int64_t kNow = 1600000000;
 
-inline std::string ToHex(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
-// A loopback port nobody listened on a moment ago.
-inline unsigned int FreePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t size = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
 
 // The settings database in memory: the store's section is all it touches.
 class MemorySettings final : public Database::CYolDatabase {
@@ -156,123 +135,24 @@ private:
     std::map<std::string, Bytes> values;
 };
 
-// A program the test starts, in a process group of its own, with its
-// standard output read line by line; stopping ends the group and reaps it.
-class PeerProcess {
-public:
-    explicit PeerProcess(const std::vector<std::string>& args, const std::string& log = "/dev/null") {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0)
-            return;
-        std::vector<char*> argv;
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        pid = ::fork();
-        if (pid == 0) {
-            ::setpgid(0, 0);
-            ::dup2(::open("/dev/null", O_RDONLY), 0);
-            ::dup2(fds[1], 1);
-            ::dup2(::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        output = fds[0];
-    }
-    ~PeerProcess() { Stop(); }
-    PeerProcess(const PeerProcess&) = delete;
-    PeerProcess& operator=(const PeerProcess&) = delete;
-
-    // The next line without its end ("" when the program ended or nothing
-    // came within the time).
-    std::string ReadLine(int timeoutMs = 15000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        for (;;) {
-            const size_t end = pending.find('\n');
-            if (end != std::string::npos) {
-                std::string line = pending.substr(0, end);
-                pending.erase(0, end + 1);
-                return line;
-            }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                                   std::chrono::steady_clock::now());
-            pollfd p{output, POLLIN, 0};
-            if (output < 0 || left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0)
-                return {};
-            char buffer[4096];
-            const ssize_t n = ::read(output, buffer, sizeof buffer);
-            if (n <= 0)
-                return {};
-            pending.append(buffer, static_cast<size_t>(n));
-        }
-    }
-    // Waits for the program to end by itself; false when it did not in time.
-    bool Wait(int timeoutMs) {
-        for (int waited = 0; pid > 0 && waited < timeoutMs; waited += 5) {
-            int status;
-            if (::waitpid(pid, &status, WNOHANG) == pid) {
-                pid = -1;
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return pid <= 0;
-    }
-    void Stop() {
-        if (pid > 0) {
-            ::kill(-pid, SIGKILL);
-            int status;
-            ::waitpid(pid, &status, 0);
-            pid = -1;
-        }
-        if (output >= 0)
-            ::close(output);
-        output = -1;
-    }
-
-private:
-    pid_t pid = -1;
-    int output = -1;
-    std::string pending;
-};
-
 // A certificate authority made for the run (SSL_CERT_FILE names it, so the
 // sockets trust it alone) and two server certificates it signed: "good" for
 // 127.0.0.1 and "wronghost" for another name.
-class TestPki {
+class StorePki {
 public:
     bool ready = false;
 
-    TestPki() {
-        const std::string openssl = "/usr/bin/openssl";
-        if (::access(openssl.c_str(), X_OK) != 0)
-            return;
-        ready = Run({openssl, "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-                     "-keyout", Key("ca"), "-out", Cert("ca"), "-subj", "/CN=Yol Store Test CA", "-days", "2"}) &&
-                Server(openssl, "good", "IP:127.0.0.1") && Server(openssl, "wronghost", "DNS:other.example");
+    StorePki() {
+        ready = pki.MakeAuthority("ca", "Yol Store Test CA") && pki.MakeServer("good", "ca", "IP:127.0.0.1") &&
+                pki.MakeServer("wronghost", "ca", "DNS:other.example");
         if (ready)
-            ::setenv("SSL_CERT_FILE", Cert("ca").c_str(), 1);
+            pki.Trust("ca");
     }
-    std::string Cert(const std::string& name) const { return folder.PathOf(name + ".pem"); }
-    std::string Key(const std::string& name) const { return folder.PathOf(name + ".key"); }
+    std::string Cert(const std::string& name) const { return pki.Cert(name); }
+    std::string Key(const std::string& name) const { return pki.Key(name); }
 
 private:
-    bool Run(const std::vector<std::string>& args) {
-        PeerProcess process(args, folder.PathOf("openssl.log"));
-        return process.Wait(20000);
-    }
-    bool Server(const std::string& openssl, const std::string& name, const std::string& altName) {
-        const std::string ext = folder.Put(name + ".ext", "subjectAltName=" + altName +
-                                                              "\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n");
-        return Run({openssl, "req", "-new", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-                    "-keyout", Key(name), "-out", folder.PathOf(name + ".csr"), "-subj", "/CN=" + name}) &&
-               Run({openssl, "x509", "-req", "-in", folder.PathOf(name + ".csr"), "-CA", Cert("ca"), "-CAkey", Key("ca"),
-                    "-CAcreateserial", "-out", Cert(name), "-days", "2", "-extfile", ext}) &&
-               std::filesystem::exists(Cert(name)) && std::filesystem::file_size(Cert(name)) > 0;
-    }
-
-    TempFolder folder;
+    TestPki pki;
 };
 
 // The base account's settings, kept as the protocols manager keeps them.
@@ -403,7 +283,7 @@ public:
     explicit StoreServer(const std::vector<std::string>& args) {
         std::vector<std::string> all = {"/usr/bin/python3", std::string(YOL_PEERS_DIR) + "/server_store.py"};
         all.insert(all.end(), args.begin(), args.end());
-        process = std::make_unique<PeerProcess>(all, folder.PathOf("server.log"));
+        process = std::make_unique<PeerProcess>(all, folder.PathOf("server.log"), true);
         const std::string line = process->ReadLine();
         if (line.rfind("PORT ", 0) == 0)
             port = static_cast<unsigned int>(std::stoul(line.substr(5)));
