@@ -1,9 +1,13 @@
 // Registration of the control classes and what they share.
 
 #include "ControlCombo.h"
+#include "ControlDatePicker.h"
 #include "ControlImpl.h"
+#include "ControlListViewImpl.h"
 #include "ControlProgress.h"
+#include "ControlTab.h"
 #include "ControlTrackbar.h"
+#include "ControlTreeView.h"
 #include "ControlUpDown.h"
 
 #include <mutex>
@@ -84,6 +88,10 @@ const ClassEntry kClasses[] = {
     {PROGRESS_CLASS, ProgressProc, 0},
     {UPDOWN_CLASS, UpDownProc, 0},
     {TRACKBAR_CLASS, TrackbarProc, 0},
+    {WC_TREEVIEW, TreeViewProc, CS_DBLCLKS},
+    {DATETIMEPICK_CLASS, DatePickerProc, 0},
+    {WC_TABCONTROL, TabProc, CS_DBLCLKS},
+    {WC_LISTVIEW, ListViewProc, CS_DBLCLKS},
 };
 
 void RegisterAll()

@@ -355,6 +355,28 @@ void KeyDown(HWND hwnd, ComboState& s, WPARAM vk)
         Choose(hwnd, s, row);
 }
 
+// A character typed on a closed drop-down list chooses the next entry after
+// the chosen one that starts with it, case-insensitively, going round to the
+// top; the chosen entry itself comes last, so typing the same letter again
+// walks through the entries that start with it.
+void TypeToSelect(HWND hwnd, ComboState& s, char16_t typed)
+{
+    const int n = Count(s);
+    if (s.list || HasEdit(hwnd) || !n || typed < u' ')
+        return;
+    const char16_t wanted = CYolString::ToLowerChar(typed);
+    const int from = Valid(s, s.sel) ? s.sel : -1;
+    for (int step = 1; step <= n; ++step) {
+        const int index = (from + step) % n;
+        const std::u16string& text = s.entries[static_cast<size_t>(index)].text;
+        if (!text.empty() && CYolString::ToLowerChar(text[0]) == wanted) {
+            if (index != s.sel)
+                Choose(hwnd, s, index);
+            return;
+        }
+    }
+}
+
 LRESULT EditHookProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     auto hook = StateOf<EditHook>(edit);
@@ -541,7 +563,7 @@ LRESULT FieldMessage(HWND hwnd, ComboState& s, UINT msg, WPARAM wParam, LPARAM l
         InvalidateRect(hwnd, nullptr, false);
         return 0;
     case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | (s.list ? DLGC_WANTALLKEYS : 0);
+        return DLGC_WANTARROWS | (HasEdit(hwnd) ? 0 : DLGC_WANTCHARS) | (s.list ? DLGC_WANTALLKEYS : 0);
     case WM_SETFOCUS:
         if (s.edit) {
             SetFocus(s.edit);
@@ -594,6 +616,9 @@ LRESULT FieldMessage(HWND hwnd, ComboState& s, UINT msg, WPARAM wParam, LPARAM l
     }
     case WM_KEYDOWN:
         KeyDown(hwnd, s, wParam);
+        return 0;
+    case WM_CHAR:
+        TypeToSelect(hwnd, s, static_cast<char16_t>(wParam));
         return 0;
     case WM_DESTROY:
         if (s.list) {

@@ -1,6 +1,7 @@
 // The notification bubble: the window that shows the notification the model
 // has popped up.
 
+#include "DesktopNotifications.h"
 #include "Gdi.h"
 #include "MessageQueue.h"
 #include "ShellImpl.h"
@@ -12,6 +13,7 @@
 #include "WindowGeometry.h"
 #include "WindowPaint.h"
 
+#include <algorithm>
 #include <mutex>
 
 using namespace Platform;
@@ -20,6 +22,9 @@ namespace {
 
 constexpr const char16_t* kBubbleClass = u"YolPlatformBubble";
 constexpr std::uintptr_t kDurationTimer = 1;
+// Posted to the bubble by other threads: bring the window in line with the
+// model.
+constexpr UINT kSyncMessage = WM_USER + 1;
 
 // The bubble's look, in logical pixels and colours.
 constexpr int kBodyHeight = 120;
@@ -27,6 +32,7 @@ constexpr int kTitleHeight = 20;
 constexpr int kMargin = 4;
 constexpr int kTitleFont = 12;
 constexpr int kBodyFont = 11;
+constexpr int kIconSide = 16;
 constexpr COLORREF kTitleBand = RGB(36, 52, 82);
 constexpr COLORREF kTitleText = RGB(255, 255, 255);
 constexpr COLORREF kBody = RGB(255, 255, 255);
@@ -124,6 +130,13 @@ void Paint(HWND hwnd)
     HGDIOBJ oldFont = SelectObject(hdc, titleFont);
     RECT titleRect = band;
     InflateRect(&titleRect, -ScaleX(kMargin), 0);
+    if (have && n.picture.get()) {
+        // The notification's icon leads the title.
+        const int side = std::min(ScaleY(kIconSide), static_cast<int>(band.bottom - band.top));
+        const int top = band.top + (band.bottom - band.top - side) / 2;
+        DrawIconEx(hdc, titleRect.left, top, n.picture.get(), side, side, 0, nullptr, DI_NORMAL);
+        titleRect.left += side + ScaleX(kMargin);
+    }
     SetTextColor(hdc, kTitleText);
     if (have)
         DrawText(hdc, n.title.c_str(), static_cast<int>(n.title.size()), &titleRect,
@@ -184,6 +197,9 @@ LRESULT BubbleProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SHELL_SOFTKEY:
         PressBubbleKey(static_cast<int>(wParam));
+        return 0;
+    case kSyncMessage:
+        SyncBubble(false);
         return 0;
     case WM_TIMER:
         if (wParam == kDurationTimer) {
@@ -256,6 +272,12 @@ void SyncBubble(bool restartTimer)
     }
     InvalidateRect(hwnd, nullptr, false);
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void RequestBubbleSync()
+{
+    if (const HWND hwnd = BubbleWindow())
+        PostMessage(hwnd, kSyncMessage, 0, 0);
 }
 
 HWND ShownBubble()

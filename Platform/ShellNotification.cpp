@@ -2,6 +2,7 @@
 
 #include "ShellNotification.h"
 
+#include "DesktopNotifications.h"
 #include "MessageQueue.h"
 #include "ShellImpl.h"
 #include "Window.h"
@@ -70,6 +71,7 @@ LRESULT SHNotificationAdd(const SHNOTIFICATIONDATA* data)
         n.priority = data->npPriority;
         n.duration = data->csDuration;
         n.icon = data->hicon;
+        n.picture = IconCopy(data->hicon);
         n.flags = data->grfFlags;
         n.sink = data->hwndSink;
         n.html = Text(data->pszHTML);
@@ -79,8 +81,10 @@ LRESULT SHNotificationAdd(const SHNOTIFICATIONDATA* data)
         n.todayKey = Text(data->pszTodaySK);
         n.todayExec = Text(data->pszTodayExec);
         all.list.push_back(std::move(n));
-        if (!(data->grfFlags & SHNF_STRAIGHTTOTRAY))
+        if (!(data->grfFlags & SHNF_STRAIGHTTOTRAY)) {
             PopUp(all.list, all.list.end() - 1);
+            DesktopShow(all.list.back(), true);
+        }
     }
     SyncBubble(true);
     return SHN_OK;
@@ -103,8 +107,10 @@ LRESULT SHNotificationUpdate(std::uint32_t mask, const SHNOTIFICATIONDATA* data)
             it->duration = data->csDuration;
             restart = it->bubble;
         }
-        if (mask & SHNUM_ICON)
+        if (mask & SHNUM_ICON) {
             it->icon = data->hicon;
+            it->picture = IconCopy(data->hicon);
+        }
         if (mask & SHNUM_HTML)
             it->html = Text(data->pszHTML);
         if (mask & SHNUM_TITLE)
@@ -118,6 +124,7 @@ LRESULT SHNotificationUpdate(std::uint32_t mask, const SHNOTIFICATIONDATA* data)
                 restart = true;
             }
         }
+        DesktopShow(*it, it->bubble);
     }
     SyncBubble(restart);
     return SHN_OK;
@@ -135,6 +142,7 @@ LRESULT SHNotificationRemove(const YOL_GUID* clsid, std::uint32_t id)
             return SHN_NOT_FOUND;
         all.list.erase(it);
     }
+    DesktopRemove(*clsid, id);
     SyncBubble(false);
     return SHN_OK;
 }
@@ -191,6 +199,32 @@ bool BubbleNotification(ShellNotification* out)
     return false;
 }
 
+namespace {
+
+// Applies the soft key `index` of the notification: what it does to the
+// notification, and the sink and command to tell. False when the key is
+// missing or disabled. Lock held.
+bool ApplyKey(std::vector<ShellNotification>& list, std::vector<ShellNotification>::iterator it, int index,
+              HWND* sink, WPARAM* command)
+{
+    const ShellNotification::Key& key = it->keys[index];
+    if (key.title.empty() || (key.flags & NOTIF_SOFTKEY_FLAGS_DISABLED))
+        return false;
+    *sink = it->sink;
+    *command = key.command;
+    if (key.flags & NOTIF_SOFTKEY_FLAGS_STAYOPEN) {
+        // stays as it is
+    } else if (key.flags & NOTIF_SOFTKEY_FLAGS_HIDE) {
+        it->bubble = false;
+    } else {
+        DesktopRemove(it->clsid, it->id);
+        list.erase(it);
+    }
+    return true;
+}
+
+} // namespace
+
 void PressBubbleKey(int index)
 {
     if (index < 0 || index > 1)
@@ -201,22 +235,28 @@ void PressBubbleKey(int index)
         Notifications& all = TheNotifications();
         std::lock_guard<std::mutex> lock(all.m);
         auto it = std::find_if(all.list.begin(), all.list.end(), [](const ShellNotification& n) { return n.bubble; });
-        if (it == all.list.end())
+        if (it == all.list.end() || !ApplyKey(all.list, it, index, &sink, &command))
             return;
-        const ShellNotification::Key& key = it->keys[index];
-        if (key.title.empty() || (key.flags & NOTIF_SOFTKEY_FLAGS_DISABLED))
-            return;
-        sink = it->sink;
-        command = key.command;
-        if (key.flags & NOTIF_SOFTKEY_FLAGS_STAYOPEN) {
-            // stays as it is
-        } else if (key.flags & NOTIF_SOFTKEY_FLAGS_HIDE) {
-            it->bubble = false;
-        } else {
-            all.list.erase(it);
-        }
     }
     SyncBubble(false);
+    PostMessage(sink, WM_COMMAND, command, 0);
+}
+
+void PressNotificationKey(const YOL_GUID& clsid, std::uint32_t id, int index)
+{
+    if (index < 0 || index > 1)
+        return;
+    HWND sink = nullptr;
+    WPARAM command = 0;
+    {
+        Notifications& all = TheNotifications();
+        std::lock_guard<std::mutex> lock(all.m);
+        auto it = Find(all.list, clsid, id);
+        if (it == all.list.end() || !ApplyKey(all.list, it, index, &sink, &command))
+            return;
+    }
+    // The bubble belongs to the thread that made it.
+    RequestBubbleSync();
     PostMessage(sink, WM_COMMAND, command, 0);
 }
 

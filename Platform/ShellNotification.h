@@ -7,6 +7,7 @@
 // soft keys post WM_COMMAND with the key's command to the sink window.
 // Tests inspect the model through GetShellNotifications.
 
+#include "Icon.h"
 #include "PlatformTypes.h"
 #include "Tray.h"
 #include "YOL_GUID.h"
@@ -98,7 +99,8 @@ struct ShellNotification {
     std::uint32_t id = 0;
     int priority = SHNP_INFORM;
     std::uint32_t duration = SHN_DURATION_FOREVER;
-    HICON icon = nullptr;
+    HICON icon = nullptr;  // the handle as given
+    IconCopy picture;      // what the bubble shows: the shell's own copy
     std::uint32_t flags = 0;
     HWND sink = nullptr;
     std::u16string html;

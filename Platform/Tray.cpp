@@ -2,6 +2,7 @@
 
 #include "Tray.h"
 
+#include "Gdi.h"
 #include "MessageQueue.h"
 #include "Window.h"
 #include "WindowPaintImpl.h"
@@ -34,8 +35,10 @@ void Apply(TrayIcon& icon, const NOTIFYICONDATA& data)
 {
     if (data.uFlags & NIF_MESSAGE)
         icon.callbackMessage = data.uCallbackMessage;
-    if (data.uFlags & NIF_ICON)
+    if (data.uFlags & NIF_ICON) {
         icon.icon = data.hIcon;
+        icon.picture = IconCopy(data.hIcon);
+    }
     if (data.uFlags & NIF_TIP) {
         const auto* end = std::find(std::begin(data.szTip), std::end(data.szTip), u'\0');
         icon.tip.assign(std::begin(data.szTip), end);
@@ -60,7 +63,7 @@ bool Shell_NotifyIcon(UINT message, const NOTIFYICONDATA* data)
         case NIM_ADD:
             if (it != tray.icons.end() || !IsWindow(data->hWnd))
                 return false;
-            tray.icons.push_back(TrayIcon{data->hWnd, data->uID, 0, nullptr, {}});
+            tray.icons.push_back(TrayIcon{data->hWnd, data->uID, 0, nullptr, {}, {}});
             Apply(tray.icons.back(), *data);
             break;
         case NIM_MODIFY:
@@ -107,6 +110,23 @@ bool TapTrayIcon(HWND hwnd, UINT id)
         message = it->callbackMessage;
     }
     return PostMessage(hwnd, message, id, WM_LBUTTONDOWN) && PostMessage(hwnd, message, id, WM_LBUTTONUP);
+}
+
+int DrawTrayIcons(HDC dc, const RECT& area)
+{
+    const int side = area.bottom - area.top;
+    if (!dc || side <= 0)
+        return 0;
+    int drawn = 0;
+    int x = area.left;
+    for (const TrayIcon& icon : GetTrayIcons()) {
+        if (x + side > area.right)
+            break;
+        if (DrawIconEx(dc, x, area.top, icon.picture.get(), side, side, 0, nullptr, DI_NORMAL))
+            ++drawn;
+        x += side;
+    }
+    return drawn;
 }
 
 } // namespace Platform

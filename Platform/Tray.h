@@ -5,15 +5,13 @@
 // message (wParam the icon id, lParam the stylus message: WM_LBUTTONDOWN,
 // then WM_LBUTTONUP).
 
+#include "Icon.h"
 #include "PlatformTypes.h"
 #include "YolTypes.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-// Icons are drawing objects.
-using HICON = HGDIOBJ;
 
 // Shell_NotifyIcon operations and flags.
 constexpr UINT NIM_ADD = 0;
@@ -35,8 +33,9 @@ struct NOTIFYICONDATA {
 };
 
 // An icon is identified by (window, id). Adding one that exists, or changing
-// or removing one that does not, fails. The shell does not own the icon
-// handles.
+// or removing one that does not, fails. The shell draws its own copy of the
+// icon it is given, so the caller's handle may be destroyed at any time
+// (also before the icon is removed).
 YOL_API bool Shell_NotifyIcon(UINT message, const NOTIFYICONDATA* data);
 
 namespace Platform {
@@ -45,8 +44,9 @@ struct TrayIcon {
     HWND hwnd = nullptr;
     UINT id = 0;
     UINT callbackMessage = 0;
-    HICON icon = nullptr;
+    HICON icon = nullptr;  // the handle as given
     std::u16string tip;
+    IconCopy picture;  // what the tray shows
 };
 
 // The icons in the order they were added.
@@ -54,5 +54,8 @@ YOL_API std::vector<TrayIcon> GetTrayIcons();
 // A tap on the icon: its window gets the call-back message twice (pen down,
 // pen up). False when there is no such icon or it has no call-back message.
 YOL_API bool TapTrayIcon(HWND hwnd, UINT id);
+// Draws the icons left to right from the area's left edge, each in a square
+// as high as the area, up to its right edge; answers how many were drawn.
+YOL_API int DrawTrayIcons(HDC dc, const RECT& area);
 
 } // namespace Platform

@@ -166,31 +166,17 @@ bool CYolWMUI_FloatListImageCtrl::KeyTarget(int key, int& target) const
 
 void CYolWMUI_FloatListImageCtrl::OnKeyDown(int key)
 {
-    if (key == static_cast<int>(VK_RETURN)) {
-        if (m_selected >= 0 && m_observer)
-            m_observer->OnImageClick(this, m_selected);
-        return;
-    }
-    int target = -1;
-    if (!KeyTarget(key, target))
-        return;
-    m_selected = target;
-    SynchronizeSelectImage();
-    if (m_observer)
-        m_observer->OnSelectChange(this, m_selected);
+    ListImage::Input::KeyDown(*this, key);
 }
 
 void CYolWMUI_FloatListImageCtrl::OnLButtonDown(int, POINT point)
 {
-    m_selected = HitTest(point);
-    SynchronizeSelectImage();
-    if (m_selected >= 0 && m_observer)
-        m_observer->OnImageClick(this, m_selected);
+    ListImage::Input::LButtonDown(*this, point);
 }
 
 int CYolWMUI_FloatListImageCtrl::OnGetDlgCode()
 {
-    return static_cast<int>(DLGC_WANTARROWS);
+    return ListImage::Input::DlgCode();
 }
 
 void CYolWMUI_FloatListImageCtrl::SynchronizeSelectImage()

@@ -48,6 +48,8 @@ protected:
     void AddItem(int width, int height);
 
 private:
+    friend struct ListImage::Input;
+
     void PlaceCell(int index, int clientWidth);
     void RecalculateCells();
     // Range from the content's height; another pass when the bar's coming

@@ -8,6 +8,7 @@
 // CYolWMUI_ListImageCtrl lays equal cells out in a grid.
 
 #include "CYolWMUI_ScrollWnd.h"
+#include "WindowKeys.h"
 
 namespace UI {
 
@@ -15,6 +16,40 @@ namespace ListImage {
 // The selection frame around `cell`: one pixel outside it, a rounded
 // rectangle in the highlight colour.
 void DrawSelectionFrame(HDC hdc, RECT cell);
+
+// The input both pickers share (each is a friend): Return clicks the
+// selected image, a navigation key moves the selection and tells the
+// observer, the stylus selects the image under it and clicks it, and the
+// pickers ask the dialog for the arrow keys.
+struct Input {
+    template <typename Picker>
+    static void KeyDown(Picker& p, int key)
+    {
+        if (key == static_cast<int>(VK_RETURN)) {
+            if (p.m_selected >= 0 && p.m_observer)
+                p.m_observer->OnImageClick(&p, p.m_selected);
+            return;
+        }
+        int target = -1;
+        if (!p.KeyTarget(key, target))
+            return;
+        p.m_selected = target;
+        p.SynchronizeSelectImage();
+        if (p.m_observer)
+            p.m_observer->OnSelectChange(&p, p.m_selected);
+    }
+
+    template <typename Picker>
+    static void LButtonDown(Picker& p, POINT point)
+    {
+        p.m_selected = p.HitTest(point);
+        p.SynchronizeSelectImage();
+        if (p.m_selected >= 0 && p.m_observer)
+            p.m_observer->OnImageClick(&p, p.m_selected);
+    }
+
+    static int DlgCode() { return static_cast<int>(DLGC_WANTARROWS); }
+};
 } // namespace ListImage
 
 class YOL_API CYolWMUI_ListImageCtrl : public CYolWMUI_ScrollWnd {
@@ -54,6 +89,8 @@ public:
     void OnScroll() override;
 
 private:
+    friend struct ListImage::Input;
+
     void InitGrid();
     void ReLayoutItems();
     void HighliteSelectImage(HDC hdc);

@@ -3,6 +3,7 @@
 #include "ShellScreen.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace UI {
 
@@ -22,46 +23,77 @@ void CYolWMUI_ScrollWnd::OnCreate()
 
 void CYolWMUI_ScrollWnd::OnScroll() {}
 
-int CYolWMUI_ScrollWnd::ClampedPos(int pos) const
+namespace {
+
+// pos + delta, held within int: the bar clamps the result anyway.
+int Moved(int pos, long long delta)
 {
-    const int last = std::max(m_min, m_max - std::max(m_page - 1, 0));
-    return std::clamp(pos, m_min, last);
+    return static_cast<int>(std::clamp<long long>(pos + delta, INT_MIN, INT_MAX));
 }
 
-void CYolWMUI_ScrollWnd::ApplyBar()
+} // namespace
+
+SCROLLINFO CYolWMUI_ScrollWnd::Bar() const
 {
-    if (!m_hWnd)
-        return;
-    const long long span = static_cast<long long>(m_max) - m_min + 1;
-    ShowScrollBar(m_hWnd, m_max > m_min && (m_page <= 0 || m_page < span));
+    SCROLLINFO si;
+    si.fMask = SIF_ALL;
+    if (!m_hWnd || !::GetScrollInfo(m_hWnd, SB_VERT, &si))
+        si = SCROLLINFO{};
+    return si;
 }
 
 void CYolWMUI_ScrollWnd::SetScrollInfo(int min, int max, int page, int pos)
 {
-    m_min = min;
-    m_max = std::max(min, max);
-    const long long span = static_cast<long long>(m_max) - m_min + 1;
-    m_page = static_cast<int>(std::clamp<long long>(page, 0, span));
-    m_pos = ClampedPos(pos);
-    ApplyBar();
+    if (!m_hWnd)
+        return;
+    SCROLLINFO si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = min;
+    // A range that ends before it starts is an empty one.
+    si.nMax = std::max(min, max);
+    si.nPage = static_cast<UINT>(std::max(page, 0));
+    si.nPos = pos;
+    ::SetScrollInfo(m_hWnd, SB_VERT, &si, true);
 }
 
 void CYolWMUI_ScrollWnd::SetScrollInfo(int min, int max, int page)
 {
-    SetScrollInfo(min, max, page, m_pos);
+    SetScrollInfo(min, max, page, GetScrollPos());
 }
 
 void CYolWMUI_ScrollWnd::GetScrollRange(int* min, int* max) const
 {
+    const SCROLLINFO si = Bar();
     if (min)
-        *min = m_min;
+        *min = si.nMin;
     if (max)
-        *max = m_max;
+        *max = si.nMax;
+}
+
+int CYolWMUI_ScrollWnd::GetScrollMinRange() const
+{
+    return Bar().nMin;
+}
+
+int CYolWMUI_ScrollWnd::GetScrollMaxRange() const
+{
+    return Bar().nMax;
+}
+
+int CYolWMUI_ScrollWnd::GetScrollPos() const
+{
+    return Bar().nPos;
+}
+
+int CYolWMUI_ScrollWnd::GetScrollPage() const
+{
+    return static_cast<int>(Bar().nPage);
 }
 
 void CYolWMUI_ScrollWnd::SetScrollPos(int pos)
 {
-    m_pos = ClampedPos(pos);
+    if (m_hWnd)
+        ::SetScrollPos(m_hWnd, SB_VERT, pos, true);
     OnScroll();
     Redraw(EPaintFull);
 }
@@ -70,17 +102,21 @@ int CYolWMUI_ScrollWnd::OnMessage(unsigned int msg, WPARAM wParam, LPARAM lParam
 {
     if (msg != WM_VSCROLL)
         return CYolWMUI_Wnd::OnMessage(msg, wParam, lParam);
-    const int tracked = static_cast<int>(HIWORD(wParam));
+    const SCROLLINFO bar = Bar();
+    // The message carries 16 bits of the thumb's place; while the pen drags
+    // the thumb, the bar knows all of it.
+    const int tracked = bar.nTrackPos != bar.nPos ? bar.nTrackPos : static_cast<int>(HIWORD(wParam));
+    const int page = static_cast<int>(bar.nPage);
     switch (LOWORD(wParam)) {
-    case SB_LINEUP: SetScrollPos(m_pos - m_scrollTic); break;
-    case SB_LINEDOWN: SetScrollPos(m_pos + m_scrollTic); break;
-    case SB_PAGEUP: SetScrollPos(m_pos - m_page); break;
-    case SB_PAGEDOWN: SetScrollPos(m_pos + m_page); break;
+    case SB_LINEUP: SetScrollPos(Moved(bar.nPos, -static_cast<long long>(m_scrollTic))); break;
+    case SB_LINEDOWN: SetScrollPos(Moved(bar.nPos, m_scrollTic)); break;
+    case SB_PAGEUP: SetScrollPos(Moved(bar.nPos, -static_cast<long long>(page))); break;
+    case SB_PAGEDOWN: SetScrollPos(Moved(bar.nPos, page)); break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: SetScrollPos(tracked); break;
-    case SB_TOP: SetScrollPos(m_min); break;
-    case SB_BOTTOM: SetScrollPos(m_max); break;
-    case SB_ENDSCROLL: SetScrollPos(m_pos); break;
+    case SB_TOP: SetScrollPos(bar.nMin); break;
+    case SB_BOTTOM: SetScrollPos(bar.nMax); break;
+    case SB_ENDSCROLL: SetScrollPos(bar.nPos); break;
     default: break;
     }
     // The default processing still sees the message.

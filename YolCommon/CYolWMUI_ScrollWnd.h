@@ -1,11 +1,13 @@
 #pragma once
 // A child window with a vertical scroll bar that scrolls its content by a
-// step (line up / down) or a page. The window keeps the bar's range, page and
-// position, clamped as the platform clamps a scroll bar: the position stays
-// within min .. max - page + 1. The bar shows while the range is larger
-// than the page.
+// step (line up / down) or a page. Range, page and position live in the
+// window's own scroll bar (SB_VERT), which clamps them: the position stays
+// within min .. max - page + 1, and the bar shows while the range is larger
+// than the page. Before the window exists, or after it is gone, there is no
+// bar: the setters do nothing and the getters answer 0.
 
 #include "CYolWMUI_WndBase.h"
+#include "ControlScrollBar.h"
 
 namespace UI {
 
@@ -30,10 +32,10 @@ public:
     // Keeps the position (clamped to the new range).
     void SetScrollInfo(int min, int max, int page);
     void GetScrollRange(int* min, int* max) const;
-    int GetScrollMinRange() const { return m_min; }
-    int GetScrollMaxRange() const { return m_max; }
-    int GetScrollPos() const { return m_pos; }
-    int GetScrollPage() const { return m_page; }
+    int GetScrollMinRange() const;
+    int GetScrollMaxRange() const;
+    int GetScrollPos() const;
+    int GetScrollPage() const;
     // Moves to `pos` (clamped), then OnScroll and a full repaint.
     void SetScrollPos(int pos);
 
@@ -41,13 +43,8 @@ protected:
     int m_scrollTic;
 
 private:
-    int ClampedPos(int pos) const;
-    void ApplyBar();
-
-    int m_min = 0;
-    int m_max = 0;
-    int m_page = 0;
-    int m_pos = 0;
+    // The bar's state as it stands (all 0 without a window).
+    SCROLLINFO Bar() const;
 };
 
 } // namespace UI

@@ -171,6 +171,33 @@ TEST_F(Combos, ArrowsOnTheClosedListChooseAtOnceAndStopAtTheEnds) {
     EXPECT_EQ(Sel(combo), 1);
 }
 
+TEST_F(Combos, TypingALetterOnTheClosedListChoosesTheNextEntryStartingWithIt) {
+    HWND combo = List(CBS_DROPDOWNLIST, {u"Apple", u"banana", u"Berry", u"cherry", u"blueberry"});
+    SetFocus(combo);
+    EXPECT_TRUE(SendMessage(combo, WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS);
+    const struct {
+        const char16_t* typed;
+        LRESULT expected;
+    } cases[] = {
+        {u"b", 1}, {u"B", 2}, {u"b", 4}, {u"b", 1}, // round the end, whatever the case
+        {u"a", 0}, {u"x", 0},                      // no entry starts with x: no change
+        {u"c", 3},
+    };
+    for (const auto& c : cases) {
+        rec.log.clear();
+        const LRESULT before = Sel(combo);
+        Platform::InjectText(c.typed);
+        Platform::PumpMessages();
+        EXPECT_EQ(Sel(combo), c.expected) << "typed " << static_cast<char>(c.typed[0]);
+        const bool changed = c.expected != before;
+        EXPECT_EQ(!Codes().empty() && Codes().front() == CBN_SELCHANGE, changed)
+            << "typed " << static_cast<char>(c.typed[0]);
+    }
+    HWND withEdit = List(CBS_DROPDOWN, {u"apple", u"berry"});
+    SendMessage(withEdit, WM_CHAR, u'b', 1);
+    EXPECT_EQ(Sel(withEdit), CB_ERR) << "a drop-down with an edit field takes typing as text";
+}
+
 TEST_F(Combos, KeysOnTheOpenListMoveTheMarkUntilEnterOrEscape) {
     HWND combo = List(CBS_DROPDOWNLIST, {u"a", u"b", u"c"});
     SetFocus(combo);

@@ -5,9 +5,17 @@
 #include "ControlTestSupport.h"
 
 #include "ControlButton.h"
+#include "ControlCombo.h"
+#include "ControlDatePicker.h"
 #include "ControlEdit.h"
+#include "ControlListView.h"
+#include "ControlProgress.h"
 #include "ControlScrollBar.h"
 #include "ControlStatic.h"
+#include "ControlTab.h"
+#include "ControlTrackbar.h"
+#include "ControlTreeView.h"
+#include "ControlUpDown.h"
 #include "Dialog.h"
 
 #include <cairo.h>
@@ -32,6 +40,35 @@ INT_PTR GalleryProc(HWND dlg, UINT msg, WPARAM, LPARAM) {
     si.nPos = 30;
     SetScrollInfo(GetDlgItem(dlg, 30), SB_CTL, &si, true);
     SetScrollInfo(GetDlgItem(dlg, 31), SB_CTL, &si, true);
+    for (int combo : {40, 41}) {
+        for (const char16_t* entry : {u"Online", u"Away", u"Invisible"})
+            SendDlgItemMessage(dlg, combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+        SendDlgItemMessage(dlg, combo, CB_SETCURSEL, combo == 40 ? 0 : 1, 0);
+    }
+    SendDlgItemMessage(dlg, 50, PBM_SETPOS, 60, 0);
+    SendDlgItemMessage(dlg, 51, TBM_SETRANGE, true, MAKELPARAM(0, 10));
+    SendDlgItemMessage(dlg, 51, TBM_SETPOS, true, 3);
+    SendDlgItemMessage(dlg, 53, UDM_SETRANGE32, 0, 99);
+    SendDlgItemMessage(dlg, 53, UDM_SETPOS32, 0, 42);
+    for (const char16_t* text : {u"Anna", u"Boris"}) {
+        LVITEM row;
+        row.mask = LVIF_TEXT;
+        row.iItem = ListView_GetItemCount(GetDlgItem(dlg, 60));
+        row.pszText = const_cast<char16_t*>(text);
+        ListView_InsertItem(GetDlgItem(dlg, 60), &row);
+    }
+    TVINSERTSTRUCT node;
+    node.hParent = TVI_ROOT;
+    node.hInsertAfter = TVI_LAST;
+    node.item.mask = TVIF_TEXT;
+    node.item.pszText = const_cast<char16_t*>(u"Friends");
+    TreeView_InsertItem(GetDlgItem(dlg, 61), &node);
+    for (const char16_t* text : {u"General", u"Sounds"}) {
+        TCITEM tab;
+        tab.mask = TCIF_TEXT;
+        tab.pszText = const_cast<char16_t*>(text);
+        SendDlgItemMessage(dlg, 62, TCM_INSERTITEM, text[0] == u'G' ? 0 : 1, reinterpret_cast<LPARAM>(&tab));
+    }
     return 1;
 }
 
@@ -41,7 +78,7 @@ TEST_F(Gallery, EveryControlFromATemplatePaintsItsPlace) {
     DialogTemplate t;
     t.style = WS_POPUP | WS_VISIBLE | DS_SETFONT;
     t.cx = 220;
-    t.cy = 250;
+    t.cy = 330;
     t.fontFace = u"Tahoma";
     t.pointSize = 8;
     t.items = {
@@ -64,6 +101,17 @@ TEST_F(Gallery, EveryControlFromATemplatePaintsItsPlace) {
          u"one,\r\nand a fourth one that needs the scroll bar."},
         {WC_SCROLLBAR, 30, 6, 200, 200, 10, WS_VISIBLE | SBS_HORZ, u""},
         {WC_SCROLLBAR, 31, 204, 4, 10, 90, WS_VISIBLE | SBS_VERT, u""},
+        {WC_COMBOBOX, 40, 6, 214, 96, 60, WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWN, u""},
+        {WC_COMBOBOX, 41, 110, 214, 96, 60, WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, u""},
+        {PROGRESS_CLASS, 50, 6, 232, 200, 8, WS_VISIBLE, u""},
+        {TRACKBAR_CLASS, 51, 6, 244, 140, 20, WS_VISIBLE | WS_TABSTOP | TBS_AUTOTICKS, u""},
+        {WC_EDIT, 52, 150, 246, 44, 14, WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_NUMBER, u""},
+        {UPDOWN_CLASS, 53, 194, 246, 12, 14,
+         WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY, u""},
+        {WC_LISTVIEW, 60, 6, 268, 96, 34, WS_VISIBLE | WS_TABSTOP | WS_BORDER | LVS_LIST, u""},
+        {WC_TREEVIEW, 61, 110, 268, 96, 34, WS_VISIBLE | WS_TABSTOP | WS_BORDER, u""},
+        {DATETIMEPICK_CLASS, 63, 6, 306, 96, 14, WS_VISIBLE | WS_TABSTOP | WS_BORDER, u""},
+        {WC_TABCONTROL, 62, 110, 306, 96, 16, WS_VISIBLE | WS_TABSTOP, u""},
     };
     RegisterDialogTemplate(&g_module, 1, t);
     HWND dlg = CreateDialogParam(&g_module, 1, nullptr, &GalleryProc, 0);

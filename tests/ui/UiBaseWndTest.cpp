@@ -374,3 +374,43 @@ TEST_F(UiBaseWnd, ScrollBarMessagesMoveThePosition)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(UiBaseWnd, ScrollWindowKeepsItsStateInTheWindowsScrollBar)
+{
+    CountingScrollWnd wnd(5);
+    ASSERT_EQ(wnd.Create(UI::GetYolCommonInstance(), parent, WS_VISIBLE, RECT{0, 0, 100, 100}), 1);
+    wnd.SetScrollInfo(0, 299, 100, 50);
+    SCROLLINFO si;
+    si.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(wnd, SB_VERT, &si));
+    EXPECT_EQ(si.nMin, 0);
+    EXPECT_EQ(si.nMax, 299);
+    EXPECT_EQ(si.nPage, 100u);
+    EXPECT_EQ(si.nPos, 50);
+
+    // Whoever moves the bar moves the window's position.
+    SetScrollPos(wnd, SB_VERT, 500, true);
+    EXPECT_EQ(wnd.GetScrollPos(), 200) << "clamped by the bar";
+
+    // A tap on the bar's down arrow scrolls by one step.
+    wnd.SetScrollInfo(0, 299, 100, 50);
+    wnd.scrolls = 0;
+    RECT r;
+    GetWindowRect(wnd, &r);
+    Platform::InjectTap(POINT{r.right - 1 - GetSystemMetrics(SM_CXVSCROLL) / 2, r.bottom - 3});
+    Platform::PumpMessages();
+    EXPECT_EQ(wnd.GetScrollPos(), 55);
+    EXPECT_GE(wnd.scrolls, 1);
+}
+
+TEST_F(UiBaseWnd, ScrollWindowWithoutAWindowHasNoBar)
+{
+    CountingScrollWnd wnd(5);
+    wnd.SetScrollInfo(0, 299, 100, 50);
+    EXPECT_EQ(wnd.GetScrollMaxRange(), 0);
+    EXPECT_EQ(wnd.GetScrollPos(), 0);
+}
+
+} // namespace

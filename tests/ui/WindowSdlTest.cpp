@@ -9,9 +9,24 @@
 
 #include <SDL2/SDL.h>
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dlfcn.h>
+#include <optional>
+#include <string>
+#include <thread>
+
+extern char** environ;
 
 using namespace ui_test;
 
@@ -91,6 +106,170 @@ TEST_F(WindowSdl, WindowShowsTheScreenAndTheMouseIsTheStylus) {
     EXPECT_EQ(GET_Y_LPARAM(m.lParam), 5);
     ASSERT_EQ(GetMessage(&m, nullptr, WM_CHAR, WM_CHAR), 1);
     EXPECT_EQ(m.wParam, 0x451u);
+}
+
+// ---- A real X server ------------------------------------------------------
+
+// What the test reads back from the X server, through libX11 loaded at run
+// time (the test program does not link it).
+struct X11 {
+    void* lib = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+    template <typename F>
+    F Get(const char* name) const { return lib ? reinterpret_cast<F>(dlsym(lib, name)) : nullptr; }
+    decltype(&XOpenDisplay) open = Get<decltype(&XOpenDisplay)>("XOpenDisplay");
+    decltype(&XCloseDisplay) close = Get<decltype(&XCloseDisplay)>("XCloseDisplay");
+    decltype(&XDefaultRootWindow) root = Get<decltype(&XDefaultRootWindow)>("XDefaultRootWindow");
+    decltype(&XGetImage) getImage = Get<decltype(&XGetImage)>("XGetImage");
+    bool Ok() const { return open && close && root && getImage; }
+};
+
+bool Installed(const char* program)
+{
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    for (size_t start = 0; start <= path.size();) {
+        const size_t end = std::min(path.find(':', start), path.size());
+        if (end > start && access((path.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// The SDL back-end on an X server: the one in DISPLAY, else an Xvfb the
+// fixture starts on a free display number and stops afterwards.
+class WindowSdlX11 : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        const char* display = std::getenv("DISPLAY");
+        if (display && *display) {
+            displayName = display;
+        } else if (!Installed("Xvfb")) {
+            GTEST_SKIP() << "no X display and Xvfb is not installed";
+        } else if (!StartXvfb()) {
+            FAIL() << "Xvfb is installed but no X server could be started on displays :90 to :119";
+        }
+        ASSERT_TRUE(x11.Ok()) << "libX11.so.6 cannot be loaded";
+        setenv("DISPLAY", displayName.c_str(), 1);
+        const char* driver = std::getenv("SDL_VIDEODRIVER");
+        oldDriver = driver ? std::optional<std::string>(driver) : std::nullopt;
+        setenv("SDL_VIDEODRIVER", "x11", 1);
+        Platform::SdlOptions options;
+        options.width = 240;
+        options.height = 320;
+        options.dpi = 96;
+        ASSERT_TRUE(sdl.Open(options)) << "SDL cannot open a window on " << displayName << ": " << sdl.Error();
+    }
+
+    void TearDown() override {
+        sdl.Close();
+        if (oldDriver)
+            setenv("SDL_VIDEODRIVER", oldDriver->c_str(), 1);
+        else
+            unsetenv("SDL_VIDEODRIVER");
+        if (xvfb > 0) {
+            unsetenv("DISPLAY");
+            kill(xvfb, SIGTERM);
+            waitpid(xvfb, nullptr, 0);
+        }
+        WindowTest::TearDown();
+    }
+
+    bool StartXvfb() {
+        for (int n = 90; n < 120; ++n) {
+            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+            const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
+            struct stat st {};
+            if (stat(socket.c_str(), &st) == 0 || stat(lock.c_str(), &st) == 0)
+                continue;
+            const std::string name = ":" + std::to_string(n);
+            const char* argv[] = {"Xvfb", name.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", nullptr};
+            posix_spawn_file_actions_t actions;
+            posix_spawn_file_actions_init(&actions);
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+            posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+            pid_t pid = -1;
+            const int spawned =
+                posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char* const*>(argv), environ);
+            posix_spawn_file_actions_destroy(&actions);
+            if (spawned != 0)
+                return false;
+            // Ready once it takes connections; gone when the display was taken after all.
+            for (int tries = 0; tries < 100; ++tries) {
+                if (waitpid(pid, nullptr, WNOHANG) == pid)
+                    break;
+                if (Display* d = x11.open ? x11.open(name.c_str()) : nullptr) {
+                    x11.close(d);
+                    xvfb = pid;
+                    displayName = name;
+                    return true;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+        return false;
+    }
+
+    // How many pixels of the X server's screen have the colour.
+    long CountOnScreen(COLORREF colour) {
+        Display* d = x11.open(displayName.c_str());
+        if (!d)
+            return -1;
+        const ::Window root = x11.root(d);
+        XImage* image = x11.getImage(d, root, 0, 0, 640, 480, AllPlanes, ZPixmap);
+        long count = 0;
+        if (image) {
+            for (int y = 0; y < image->height; ++y) {
+                for (int x = 0; x < image->width; ++x) {
+                    const unsigned long p = image->f.get_pixel(image, x, y);
+                    const COLORREF c = RGB((p & image->red_mask) >> 16, (p & image->green_mask) >> 8,
+                                           p & image->blue_mask);
+                    count += c == colour ? 1 : 0;
+                }
+            }
+            image->f.destroy_image(image);
+        }
+        x11.close(d);
+        return image ? count : -1;
+    }
+
+    X11 x11;
+    Platform::SdlBackend sdl;
+    pid_t xvfb = -1;
+    std::string displayName;
+    std::optional<std::string> oldDriver;
+};
+
+TEST_F(WindowSdlX11, TheXServerShowsWhatTheWindowsPaint) {
+    Recorder rec;
+    rec.handler = [](HWND hwnd, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
+        if (msg != WM_PAINT)
+            return std::nullopt;
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(hwnd, &ps);
+        RECT client;
+        GetClientRect(hwnd, &client);
+        HBRUSH brush = CreateSolidBrush(RGB(250, 20, 130));
+        FillRect(hdc, &client, brush);
+        DeleteObject(brush);
+        EndPaint(hwnd, &ps);
+        return 0;
+    };
+    Make(rec, WS_POPUP | WS_VISIBLE, RECT{20, 30, 70, 90});
+    Platform::PumpMessages();
+    sdl.Present();
+    EXPECT_EQ(sdl.ShownPixel(40, 50), RGB(250, 20, 130));
+    // The server may take a moment to show the new picture.
+    long shown = 0;
+    for (int tries = 0; tries < 50 && shown != 50 * 60; ++tries) {
+        sdl.PumpEvents();
+        sdl.Present();
+        shown = CountOnScreen(RGB(250, 20, 130));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(shown, 50 * 60) << "the 50 x 60 window on the X server's screen " << displayName;
 }
 
 } // namespace
