@@ -7,7 +7,7 @@
 
 #include "CProtocolsManagerImplShared.h"
 #include "CRecord.h"
-#include "CSkinManagerImpl.h"
+#include "CSkinManager.h"
 #include "CYolDatabaseImpl.h"
 #include "CYolPair.h"
 
@@ -121,7 +121,7 @@ void CProtocolsManagerImpl::StartAccount(unsigned int account) {
     services->SendEvent(ref.clientId, ProtocolsManagerGuid, AccountCommand::Init, nullptr, nullptr, true);
 
     CYolString language;
-    if (auto* skins = static_cast<Skins::CSkinManagerImpl*>(services->GetService(SkinManagerGuid)))
+    if (auto* skins = static_cast<Skins::CSkinManager*>(services->GetService(SkinManagerGuid)))
         skins->GetLanguage(language);
     services->SendEvent(ref.clientId, ProtocolsManagerGuid, AccountCommand::SetLanguage, NewArg(language), nullptr,
                         false);

@@ -5,7 +5,7 @@
 #include "CProtocolsManagerImplShared.h"
 #include "PluginExports.h"
 
-#include "CSkinManagerImpl.h"
+#include "CSkinManager.h"
 #include "CYolFileSystem.h"
 
 #include <thread>
@@ -14,10 +14,10 @@ namespace Protocols {
 
 namespace {
 
-Skins::CSkinManagerImpl* SkinService(Services::CServicesManager* services) {
+Skins::CSkinManager* SkinService(Services::CServicesManager* services) {
     if (services == nullptr)
         return nullptr;
-    return static_cast<Skins::CSkinManagerImpl*>(services->GetService(SkinManagerGuid));
+    return static_cast<Skins::CSkinManager*>(services->GetService(SkinManagerGuid));
 }
 
 }  // namespace
@@ -113,7 +113,7 @@ int CProtocolsManagerImpl::ScanLocked() {
         dll.Unload();
     }
 
-    if (Skins::CSkinManagerImpl* skins = SkinService(services)) {
+    if (Skins::CSkinManager* skins = SkinService(services)) {
         for (auto [id, entry] : fresh) {
             const CYolString* icon = icons.Find(id);
             if (icon != nullptr && !icon->IsEmpty())
@@ -138,7 +138,7 @@ int CProtocolsManagerImpl::ScanLocked() {
 }
 
 void CProtocolsManagerImpl::ReleaseImages(const std::vector<std::shared_ptr<ProtocolEntry>>& entries) {
-    Skins::CSkinManagerImpl* skins = SkinService(services);
+    Skins::CSkinManager* skins = SkinService(services);
     if (skins == nullptr)
         return;
     for (const auto& entry : entries) {

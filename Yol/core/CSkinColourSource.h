@@ -5,13 +5,10 @@
 // CSkinColourHolder keeps both as plain values for a program without
 // windows.
 
+#include "PlatformTypes.h"
+
 #include <atomic>
 #include <cstdint>
-
-// A brush handle of the drawing layer; null means none.
-typedef void* HBRUSH;
-// A colour as 0x00BBGGRR.
-typedef uint32_t COLORREF;
 
 namespace Skins {
 

@@ -9,7 +9,7 @@ CSkinManagerImpl::CSkinManagerImpl(Services::CServicesManager* servicesManager, 
                                    CLanguageSource& languageSource, CSkinColourSource& colourSource)
     : manager(servicesManager), images(imageStore), language(languageSource), colours(colourSource) {
     if (manager != nullptr)
-        serviceKey = manager->RegisterService(SkinManagerGuid, this);
+        serviceKey = manager->RegisterService(SkinManagerGuid, static_cast<CSkinManager*>(this));
 }
 
 CSkinManagerImpl::CSkinManagerImpl(Services::CServicesManager* servicesManager)

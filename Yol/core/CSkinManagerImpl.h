@@ -4,11 +4,11 @@
 // interface language and the skin colours without linking against the
 // program: each operation forwards to the application object that owns it.
 //
-// Plug-ins cast the registered pointer to this class and call through its
-// table of operations, so the order of the five virtual operations is fixed
-// and nothing else in the class is virtual.
+// Plug-ins see it only as the interface Skins::CSkinManager (CSkinManager.h)
+// and never link against this class.
 
 #include "CLanguageSource.h"
+#include "CSkinManager.h"
 #include "CSkinColourSource.h"
 #include "CSkinImageStore.h"
 #include "CYolString.h"
@@ -19,7 +19,7 @@ class CServicesManager;
 
 namespace Skins {
 
-class CSkinManagerImpl final {
+class CSkinManagerImpl final : public CSkinManager {
 public:
     // Registers the service (not when `manager` is null) and forwards to the
     // given objects, which must outlive it.
@@ -32,15 +32,11 @@ public:
     CSkinManagerImpl(const CSkinManagerImpl&) = delete;
     CSkinManagerImpl& operator=(const CSkinManagerImpl&) = delete;
 
-    // A known name gains a reference and keeps its id; a new one is appended.
-    virtual int RegisterImage(const CYolString& fileName);
-    // One reference less; at zero the image is freed, its id stays.
-    virtual void ReleaseImage(int imageId);
-    // Copies the current interface language's name into `out`.
-    virtual CYolString& GetLanguage(CYolString& out);
-    virtual HBRUSH GetBkBrush();
-    // Skin colour 22.
-    virtual COLORREF GetTextColor();
+    int RegisterImage(const CYolString& fileName) override;
+    void ReleaseImage(int imageId) override;
+    CYolString& GetLanguage(CYolString& out) override;
+    HBRUSH GetBkBrush() override;
+    COLORREF GetTextColor() override;
 
     // One image store, language ("English" at first) and colour set per
     // process, made at first use.

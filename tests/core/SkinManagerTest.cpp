@@ -1,3 +1,4 @@
+#include "Gdi.h"
 #include "CSkinManagerImpl.h"
 #include "RecordingServicesManager.h"
 #include "TestSupport.h"
@@ -129,10 +130,11 @@ TEST_F(SkinService, ForwardsLanguageAndColours) {
 
     EXPECT_EQ(skins.GetBkBrush(), nullptr);
     EXPECT_EQ(skins.GetTextColor(), 0u);
-    int brush = 0;
-    colours.SetBackgroundBrush(&brush);
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+    colours.SetBackgroundBrush(brush);
     colours.SetTextColour(Skins::MakeColour(0x11, 0x22, 0x33));
-    EXPECT_EQ(skins.GetBkBrush(), &brush);
+    EXPECT_EQ(skins.GetBkBrush(), brush);
+    DeleteObject(brush);
     EXPECT_EQ(skins.GetTextColor(), 0x00332211u);
 }
 

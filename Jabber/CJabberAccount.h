@@ -1,0 +1,336 @@
+#pragma once
+// CJabberAccount: one XMPP account. The program drives it only through the
+// account interface of the plug-in framework (commands and socket events,
+// all arriving on the account's own queue thread); the account talks to its
+// server only through the sockets service. Its methods are spread over one
+// file per area; each area keeps its members in its own block below.
+//
+// Threads: everything here runs on the account's queue thread. Other threads
+// (the reconnection wait, the work-queue worker, timers) only post events to
+// it, so the socket, the zlib streams, the counters and the pending tables
+// are never touched from two threads.
+
+#include "CAccount.h"
+#include "CWorkQueue.h"
+#include "CYolCriticalSection.h"
+#include "CYolString.h"
+#include "JabberCaps.h"
+#include "JabberContacts.h"
+#include "JabberIq.h"
+#include "JabberNamespaces.h"
+#include "JabberProtocolInfo.h"
+#include "JabberSasl.h"
+#include "ProtocolRecords.h"
+#include "XmlNode.h"
+#include "XmlStreamParser.h"
+#include "XmppAccountSettings.h"
+#include "XmppCompression.h"
+#include "YOL_GUID.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace CL {
+class CContactList;
+}
+namespace Sockets {
+class CSocketsManager;
+}
+class CYolMenuInfo;
+
+class CJabberAccount : public Protocols::CAccount {
+public:
+    CJabberAccount(Services::CServicesManager* servicesManager, unsigned int accountId, unsigned int managerClientId,
+                   int kind);
+    ~CJabberAccount() override;
+
+    // ---- connection (X1) ----
+public:
+    int Connect(Protocols::Status wanted);
+    // Serialises the element and sends it; false when nothing went.
+    bool SendStanza(const XmlNode& element);
+    // Sends the bytes as they are (the stream's end tag, the keep-alive blank).
+    bool SendText(std::string_view text);
+    // Bytes placed in the receive buffer; 0 or less: nothing.
+    int ReadSocket();
+    int InitCompression();
+    void OnCompressed(const XmlNode& element);
+
+    Protocols::Status GetPresenceStatus() const { return status; }
+    Protocols::Status GetWantedStatus() const { return wantedStatus; }
+    bool IsCompressionActive() const { return compression.IsActive(); }
+
+    int OnSocketConnected(Sockets::CYolSocket* socket, int code) override;
+    int OnSocketData(Sockets::CYolSocket* socket, int byteCount) override;
+    int OnSocketClosed(Sockets::CYolSocket* socket, int code) override;
+
+protected:
+    Sockets::CSocketsManager* SocketsService() const;
+    CL::CContactList* ContactListService() const;
+    // Sends an account event and the status record of `value`.
+    void ReportStatus(Protocols::Status value);
+    // Grows the receive buffer to hold `capacity` bytes; false past the cap.
+    bool GrowReceiveBuffer(size_t capacity);
+    void FeedParser();
+    // The connection broke under a wanted status: disconnect and try again
+    // after the reconnection delay.
+    void LoseConnection();
+
+    // The largest the receive buffer may grow: a stanza the parser refuses
+    // anyway plus one read.
+    static constexpr size_t kMaxReceiveBuffer = (size_t{1} << 20) + 4096;
+
+    Sockets::CYolSocket* socket = nullptr;
+    Protocols::Status status = Protocols::Offline;
+    Protocols::Status wantedStatus = Protocols::Offline;
+    Protocols::Status reconnectStatus = Protocols::Offline;
+    bool restartStream = false;
+    XmlStreamParser parser;
+    static constexpr size_t kInitialReceiveBuffer = 2048;
+    std::vector<char> receiveBuffer = std::vector<char>(kInitialReceiveBuffer + 1, '\0');  // NUL after the data
+    size_t receiveCapacity = kInitialReceiveBuffer;
+    size_t receiveUsed = 0;
+    XmppCompression compression;
+
+    // ---- router (X1) ----
+public:
+    // Depth-2 end call-back of the parser: one complete top-level element.
+    static void RouteStanza(XmlNode* element, void* account);
+    void Route(const XmlNode& element);
+    void DispatchIq(const XmlNode& iq);
+    // The next request number (the N of "yol_N").
+    int NextIqNumber();
+    // Waits for the answer to request `id` sent to `to` (empty: the own
+    // server). A non-zero key replaces the waiting request with that key.
+    void AddPendingIq(int id, int key, IqHandler handler, const CYolString& to = CYolString());
+    // The handler waiting for `id`, taken out of the table, when `from` may
+    // answer it; null otherwise.
+    IqHandler TakePendingIq(int id, const CYolString* from);
+    void ClearPendingIqs();
+    int PendingIqCount() const { return static_cast<int>(pendingIqs.size()); }
+    // Gives the iq a fresh id, waits for its answer with `handler` (unless
+    // null) and sends it: the request number.
+    int SendIq(XmlNode& iq, IqHandler handler, int key = 0);
+
+    void OnVersionRequest(const XmlNode& stanza, IqRequest& request);
+    void OnPingRequest(const XmlNode& stanza, IqRequest& request);
+    void OnDiscoInfoRequest(const XmlNode& stanza, IqRequest& request);
+    // The keep-alive timer's call-back (it runs on the account's thread):
+    // milliseconds until the next blank, 0 to end.
+    static unsigned int KeepAlive(void* account);
+    static constexpr unsigned int kKeepAliveMs = 120000;
+
+    CWorkQueue& WorkQueue() { return workQueue; }
+
+protected:
+    void RegisterIqHandlers();
+    // Whether an answer from `from` can answer a request sent to `to`.
+    bool IsAddressedAnswer(const CYolString& to, const CYolString* from) const;
+
+    int iqCounter = 0;
+    std::vector<PendingIq> pendingIqs;
+    CWorkQueue workQueue{this};
+
+    // ---- account (X1) ----
+public:
+    int GetKind() const { return kind; }
+    const YOL_GUID& GetProtocolGuid() const { return *GetJabberFlavour(kind).protocol; }
+    int GetFirstStatusImage() const { return GetJabberFlavour(kind).firstStatusImage; }
+    const XmppAccountSettings& Settings() const { return settings; }
+    XmppAccountSettings& MutableSettings() { return settings; }
+
+    CYolString GetProtocolName() override;
+
+protected:
+    int OnInit() override;
+    int OnShutdown() override;
+    int SetStatus(Protocols::Status status) override;
+    int GetStatus() override;
+    int AddGroup(const CYolString& name) override;
+    int ReloadSettings() override;
+
+    int kind;
+    XmppAccountSettings settings;
+    CYolString statusMessages[5];
+
+    // ---- disconnect (X1) ----
+public:
+    int Disconnect();
+    void OnSaslFailure(const XmlNode& element);
+    void OnStreamError(const XmlNode& element);
+    // Starts the wait before the next connection attempt (with "KeepAlive").
+    void StartReconnect();
+    // Cancels a waiting reconnection and joins its thread.
+    void StopReconnect();
+    bool IsReconnectPending() const { return reconnectThread.joinable(); }
+    void ShowText(const CYolString& text);
+
+protected:
+    // The reconnection thread: posts SetStatus(restore) to the account at
+    // tick `due` unless cancelled first.
+    void ReconnectWait(Protocols::Status restore, uint64_t due);
+
+    std::thread reconnectThread;
+    std::mutex reconnectLock;
+    std::condition_variable reconnectWake;
+    bool reconnectCancelled = false;
+
+    // ---- slots (X1) ----
+public:
+    void PublishStatusIcons();
+    // Puts a roster contact into the contact list and links the entry to it.
+    void AddContactItem(ContactRecord* entry, const CYolString& jid, const CYolString& name, unsigned int group,
+                        uint8_t subscription);
+
+protected:
+    int GetLogin(CYolString* out) override;
+    int GetStatusInfo(Protocols::Status status, Protocols::StatusInfo* out) override;
+    int GetContactStatus(unsigned int contact, Protocols::ContactStatusInfo* out) override;
+    int SetLanguage(const CYolString& language) override;
+
+    // ---- login (X2) ----
+public:
+    void OpenStream();
+    static void StreamHeaderCallback(XmlNode* element, void* account);
+    void OnStreamHeader(const XmlNode& element);
+    void OnFeatures(const XmlNode& element);
+    void OnSaslSuccess(const XmlNode& element);
+    void OnSaslChallenge(const XmlNode& element);
+    void StartLegacyAuth();
+    void OnLegacyAuthFields(const XmlNode& iq);
+    void OnLegacyAuthResult(const XmlNode& iq);
+    void OnBindResult(const XmlNode& iq);
+    void OnSessionResult(const XmlNode& iq);
+    void OnSessionEstablished();
+    // Ends a login the server refused, or whose server could not prove it
+    // knows the password: the stream's end tag, disconnect without
+    // reconnection, "Invalid account name or password".
+    void FailAuthentication();
+    const CYolString& GetOwnJid() const { return ownJid; }
+    const std::string& GetStreamId() const { return streamId; }
+    bool IsLegacyOnly() const { return legacyOnly; }
+
+protected:
+    SaslCredentials Credentials() const;
+
+    std::string streamId;
+    bool legacyOnly = false;
+    std::unique_ptr<SaslMechanism> sasl;
+    bool sessionRequired = false;
+    CYolString ownJid;
+
+    // ---- contacts (X4) ----
+public:
+    CJabberContactMap& Contacts() { return contacts; }
+    unsigned int ContactIdOf(const CYolString& jid);
+    void StoreCaps(const XmlNode& presence);
+    unsigned int FindGroupByName(const CYolString& name);
+    // Roster set (with an id; the answer is not awaited) and roster remove.
+    void SetRosterItem(const CYolString& jid, const CYolString& name, const CYolString& group, int subscription);
+    void RemoveRosterItem(const CYolString& jid);
+    void OnRosterResult(const XmlNode& iq);
+    void OnRosterPush(const XmlNode& stanza, IqRequest& request);
+    void ApplyStatus(Protocols::Status wanted);
+    void SendPresence(Protocols::Status presence, bool allRooms);
+    void OnPresence(const XmlNode& stanza);
+    void UpdateContactPresence(const CYolString& jid);
+    void BuildContactStatus(unsigned int contact, Protocols::ContactStatusInfo* out);
+    void SendSubscription(unsigned int contact, const char* type);
+    CYolString GetOwnBareJid() const;
+    // Whether `jid` is the account's own bare JID (as bound, or as set up).
+    // The own server's address (the domain alone, any resource).
+    bool IsOwnServer(const CYolString& jid) const;
+    bool IsOwnBareJid(const CYolString& jid) const;
+    int GetMood() const { return mood; }
+
+protected:
+    int RenameGroup(unsigned int group, const CYolString& name) override;
+    int DeleteGroup(unsigned int group) override;
+    int AddContact(const CYolString& login, const CYolString& name, unsigned int group) override;
+    int RenameContact(unsigned int contact, const CYolString& name) override;
+    int MoveContact(unsigned int contact, unsigned int group) override;
+    int DeleteContact(unsigned int contact) override;
+    int RequestContactInfo(unsigned int contact) override;
+    int SetAuthorization(unsigned int contact, bool grant) override;
+    int SetXStatus(unsigned int id, const CYolString& title, const CYolString& description) override;
+    int GetContactMenu(unsigned int contact, CYolMenuInfo* menu) override;
+    // The contact menu's "Request authorization" comes back here, posted on
+    // the plug-in's contact-menu channel.
+    int OnOtherEvent(const YOL_GUID& channel, int event, Services::CEventArg* first,
+                     Services::CEventArg* second) override;
+
+    // A group of the account in the contact list, named `name`: its id.
+    unsigned int CreateGroup(const CYolString& name);
+    // The entry's subscription, its "Subscription" value and its shown status.
+    void SetSubscription(ContactRecord& entry, uint8_t subscription);
+    void PushContactStatus(const ContactRecord& entry);
+
+    CJabberContactMap contacts;
+    int mood = 0;
+    unsigned int xStatusId = 0;
+    CYolString xStatusTitle;
+    CYolString xStatusDescription;
+    // An available presence that contacts can see went out this session.
+    bool visiblePresenceSent = false;
+
+    // ---- messages (X5) ----
+public:
+    void OnMessage(const XmlNode& stanza);
+    void SendChatMessage(const CYolString& jid, const CYolString& text, unsigned int messageId, bool special);
+    void DeliverMessage(const CYolString& jid, unsigned int kind, int flags, const CYolString& text,
+                        const CYolString& extra);
+    void AcknowledgeMessage(unsigned int contact, unsigned int stanzaNumber);
+    void OnMailNotify(const XmlNode& x);
+    CYolString BuildWebmailLink() const;
+    unsigned int UnreadMailCount() const { return unreadMail; }
+    size_t PendingReceiptCount() const { return pendingReceipts.size(); }
+
+    // Sent messages waiting for their delivery event; the oldest go first
+    // when a peer never answers.
+    static constexpr size_t kMaxPendingReceipts = 512;
+
+protected:
+    int SendMessage(Protocols::MessageInfo message) override;
+    // Gate for senders outside the list: whether the message may be shown,
+    // and if so the contact it is shown for (the sender added outside
+    // groups). 0 drops it.
+    unsigned int AdmitUnlistedSender(const CYolString& jid, const Protocols::MessageInfo& message);
+
+    // A sent message: its id in the core and the contact it went to, which
+    // alone may acknowledge it.
+    struct PendingReceipt {
+        unsigned int messageId;
+        unsigned int contact;
+    };
+    // Stanza number (the N of "yol_N") to the message it carried.
+    std::map<unsigned int, PendingReceipt> pendingReceipts;
+    unsigned int unreadMail = 0;
+
+    // ---- caps (X5) ----
+public:
+    uint64_t GetResourceFeatures(const CYolString& jid, bool completeResource);
+    // 1 when it answered the disco#info request, 0 when the caller must.
+    int AnswerDiscoInfo(const IqRequest& request, const CYolString* node);
+
+protected:
+    CCapsCache caps;
+
+    // ---- descriptions and settings (X6) ----
+public:
+    void LoadSettings();
+    void SaveSettings();
+
+protected:
+    int OnReady() override;
+    int GetAccountMenu(unsigned int kind, CYolMenuInfo* menu) override;
+};
+
+// "%" and the value in lower-case hexadecimal without padding.
+CYolString PercentByte(unsigned int value);

@@ -1,0 +1,197 @@
+// The byte layer under the account's XML stream: connecting through the
+// sockets service, the receive buffer that feeds the parser, the send path
+// and stream compression.
+
+#include "CJabberAccount.h"
+#include "CSocketsManager.h"
+
+#include <climits>
+#include <cstring>
+
+namespace {
+// What ReadSocket answers when the compressed stream is broken.
+constexpr int kReadBroken = INT_MIN;
+}  // namespace
+
+int CJabberAccount::Connect(Protocols::Status wanted) {
+    if (wanted == Protocols::Offline)
+        return -2;
+    if (status == Protocols::Connecting) {
+        wantedStatus = wanted;
+        reconnectStatus = wanted;
+        return 0;
+    }
+    if (status >= Protocols::Online) {
+        wantedStatus = wanted;
+        ApplyStatus(wanted);
+        ReportStatus(wanted);
+        return 0;
+    }
+    Sockets::CSocketsManager* sockets = SocketsService();
+    if (!sockets)
+        return -3;
+    if (socket && sockets->IsValidSocket(socket))
+        sockets->DestroySocket(socket);
+    socket = nullptr;
+    compression.End();
+    receiveUsed = 0;
+    ClearPendingIqs();
+    workQueue.Start();
+
+    socket = sockets->CreateSocket(clientId);
+    if (!socket)
+        return -4;
+    Sockets::ConnectionSettings connection;
+    sockets->GetSettings(connection);
+    connection.host = settings.host;
+    connection.port = settings.hostPort;
+    connection.secure = settings.useSsl ? 1 : 0;
+    if (int result = sockets->Connect(socket, connection); result != 0)
+        return result;
+    sockets->SetSocketOption(socket, 1);
+
+    status = Protocols::Connecting;
+    wantedStatus = wanted;
+    reconnectStatus = wanted;
+    ReportStatus(Protocols::Connecting);
+    return 0;
+}
+
+int CJabberAccount::OnSocketConnected(Sockets::CYolSocket* connected, int code) {
+    if (connected != socket)
+        return 0;
+    if (code == 0) {
+        if (Sockets::CSocketsManager* sockets = SocketsService())
+            sockets->SetSocketOption(socket, 1);
+        restartStream = true;
+        receiveUsed = 0;
+        OpenStream();
+        return 0;
+    }
+    Protocols::Status restore = wantedStatus;
+    Disconnect();
+    if (code != -3 && restore != Protocols::Offline) {
+        reconnectStatus = restore;
+        StartReconnect();
+    }
+    return 0;
+}
+
+int CJabberAccount::OnSocketClosed(Sockets::CYolSocket* closed, int) {
+    if (closed != socket)
+        return 0;
+    LoseConnection();
+    return 0;
+}
+
+void CJabberAccount::LoseConnection() {
+    Protocols::Status restore = wantedStatus;
+    if (restore == Protocols::Offline)
+        return;
+    Disconnect();
+    reconnectStatus = restore;
+    StartReconnect();
+}
+
+bool CJabberAccount::GrowReceiveBuffer(size_t capacity) {
+    if (capacity > kMaxReceiveBuffer)
+        return false;
+    if (capacity > receiveCapacity) {
+        receiveBuffer.resize(capacity + 1);
+        receiveCapacity = capacity;
+    }
+    return true;
+}
+
+int CJabberAccount::OnSocketData(Sockets::CYolSocket* from, int byteCount) {
+    if (status == Protocols::Offline || from != socket)
+        return 0;
+    if (byteCount > 0 && receiveUsed + static_cast<size_t>(byteCount) > receiveCapacity &&
+        !GrowReceiveBuffer(receiveUsed + static_cast<size_t>(byteCount))) {
+        LoseConnection();
+        return 0;
+    }
+    // Read until nothing is left: one compressed chunk can inflate to far
+    // more than one buffer, and no further event comes for what is already
+    // in the inflater.
+    for (;;) {
+        if (receiveUsed == receiveCapacity && !GrowReceiveBuffer(receiveCapacity * 2)) {
+            LoseConnection();
+            return 0;
+        }
+        int read = ReadSocket();
+        if (read == kReadBroken) {
+            LoseConnection();
+            return 0;
+        }
+        if (read <= 0)
+            return 0;
+        receiveUsed += static_cast<size_t>(read);
+        receiveBuffer[receiveUsed] = '\0';
+        FeedParser();
+        if (status == Protocols::Offline)
+            return 0;
+        if (parser.Failed()) {
+            LoseConnection();
+            return 0;
+        }
+        if (restartStream)
+            OpenStream();
+    }
+}
+
+void CJabberAccount::FeedParser() {
+    size_t taken = parser.Feed(receiveBuffer.data(), receiveUsed);
+    if (status == Protocols::Offline || taken == 0)
+        return;
+    std::memmove(receiveBuffer.data(), receiveBuffer.data() + taken, receiveUsed - taken);
+    receiveUsed -= taken;
+    receiveBuffer[receiveUsed] = '\0';
+}
+
+int CJabberAccount::ReadSocket() {
+    Sockets::CSocketsManager* sockets = SocketsService();
+    if (!sockets || !socket)
+        return 0;
+    char* out = receiveBuffer.data() + receiveUsed;
+    size_t room = receiveCapacity - receiveUsed;
+    if (!compression.IsActive())
+        return sockets->Receive(socket, out, static_cast<int>(room), 0);
+    for (;;) {
+        if (!compression.HasPendingInput()) {
+            char compressed[XmppCompression::kChunk];
+            int received = sockets->Receive(socket, compressed, sizeof(compressed), 0);
+            if (received < 1)
+                return received;
+            compression.AddInput(compressed, static_cast<size_t>(received));
+        }
+        size_t produced = 0;
+        if (compression.Inflate(out, room, produced) == XmppCompression::InflateResult::Error)
+            return kReadBroken;
+        if (produced > 0)
+            return static_cast<int>(produced);
+    }
+}
+
+bool CJabberAccount::SendStanza(const XmlNode& element) { return SendText(element.Serialize()); }
+
+bool CJabberAccount::SendText(std::string_view text) {
+    Sockets::CSocketsManager* sockets = SocketsService();
+    if (!sockets || !socket || text.empty())
+        return false;
+    if (!compression.IsActive())
+        return sockets->Send(socket, text.data(), static_cast<int>(text.size()), 0) == static_cast<int>(text.size());
+    return compression.Deflate(text, [sockets, this](const char* data, int length) {
+        return sockets->Send(socket, data, length, 0);
+    });
+}
+
+int CJabberAccount::InitCompression() { return compression.Init() ? 1 : 0; }
+
+void CJabberAccount::OnCompressed(const XmlNode& element) {
+    const CYolString* xmlns = element.GetAttr("xmlns");
+    if (!xmlns || *xmlns != CYolString::FromUtf8(JabberNs::Compress) || !compression.IsInitialised())
+        return;
+    compression.Activate();
+    restartStream = true;
+}

@@ -1,0 +1,128 @@
+// Ending a session: disconnect, the server's authentication failure and
+// stream errors, and the reconnection that follows a lost connection.
+
+#include "CJabberAccount.h"
+#include "CContactList.h"
+#include "CSocketsManager.h"
+#include "CYolClock.h"
+#include "JabberPlugin.h"
+#include "JabberStrings.h"
+#include "YolGuids.h"
+
+#include <algorithm>
+#include <chrono>
+
+int CJabberAccount::Disconnect() {
+    wantedStatus = Protocols::Offline;
+    sasl.reset();
+    if (Sockets::CSocketsManager* sockets = SocketsService(); sockets && socket && sockets->IsValidSocket(socket)) {
+        sockets->Close(socket);
+        sockets->DestroySocket(socket);
+    }
+    socket = nullptr;
+    if (status == Protocols::Offline)
+        return 0;
+
+    status = Protocols::Offline;
+    StopTimer(&CJabberAccount::KeepAlive, this);
+    ReportStatus(Protocols::Offline);
+    if (CL::CContactList* list = ContactListService()) {
+        list->BeginUpdate();
+        {
+            CYolCriticalSection::Guard guard(contacts.Lock());
+            for (int i = 0; i < contacts.Count(); ++i) {
+                ContactRecord* contact = contacts.GetContactAt(i);
+                if (!contact || contact->contactId == 0 || contact->summary.status == Protocols::Offline)
+                    continue;
+                contact->ClearResources();
+                contact->summary.status = Protocols::Offline;
+                Protocols::ContactStatusInfo info;
+                BuildContactStatus(contact->contactId, &info);
+                list->SetContactStatus(contact->contactId, info);
+            }
+        }
+        list->EndUpdate();
+    }
+    workQueue.Flush();
+    workQueue.Stop();
+    ClearPendingIqs();
+    return 0;
+}
+
+void CJabberAccount::OnSaslFailure(const XmlNode& element) {
+    const CYolString* xmlns = element.GetAttr("xmlns");
+    if (!xmlns || *xmlns != CYolString::FromUtf8(JabberNs::Sasl))
+        return;
+    SendText("</stream:stream>");
+    Disconnect();
+    ShowText(JabberPlugin::UiString(JabberStrInvalidLogin));
+}
+
+void CJabberAccount::OnStreamError(const XmlNode& element) {
+    if (element.ChildCount() == 0)
+        return;
+    CYolString message;
+    for (int i = 0; i < element.ChildCount(); ++i) {
+        const XmlNode& child = element.ChildAt(i);
+        message += CYolString::FromUtf8(child.Name());
+        message += u": ";
+        message += child.Text();
+        message += u"\n";
+        // Someone else logged in with our resource: reconnecting would only
+        // throw them out in turn.
+        if (child.Name() == "conflict") {
+            Disconnect();
+            break;
+        }
+    }
+    if (!message.IsEmpty())
+        ShowText(message);
+    SendText("</stream:stream>");
+}
+
+void CJabberAccount::ShowText(const CYolString& text) {
+    SendAccountEvent(Protocols::AccountEvent::ShowText, NewStringEventArg(text));
+}
+
+void CJabberAccount::StartReconnect() {
+    if (!settings.keepAlive)
+        return;
+    // One wait at a time: a new failure replaces the wait of an older one.
+    StopReconnect();
+    Protocols::Status restore = reconnectStatus;
+    // The wait runs on the system's clock, which tests replace: it is due
+    // a delay after the failure, not after the thread got going.
+    const uint64_t due = CYolClock::Current().TickCount64() + reconnectDelay;
+    reconnectDelay = DefaultReconnectDelay;
+    reconnectThread = std::thread([this, restore, due] { ReconnectWait(restore, due); });
+}
+
+void CJabberAccount::StopReconnect() {
+    {
+        std::lock_guard lock(reconnectLock);
+        reconnectCancelled = true;
+    }
+    reconnectWake.notify_all();
+    if (reconnectThread.joinable())
+        reconnectThread.join();
+    std::lock_guard lock(reconnectLock);
+    reconnectCancelled = false;
+}
+
+void CJabberAccount::ReconnectWait(Protocols::Status restore, uint64_t due) {
+    if (restore == Protocols::Offline || restore == Protocols::Connecting)
+        return;
+    // Looks at the clock in short slices rather than sleeping the whole
+    // delay at once, so that a replaced clock is noticed.
+    std::unique_lock lock(reconnectLock);
+    for (;;) {
+        if (reconnectCancelled)
+            return;
+        uint64_t now = CYolClock::Current().TickCount64();
+        if (now >= due)
+            break;
+        auto slice = std::chrono::milliseconds(std::min<uint64_t>(due - now, 50));
+        reconnectWake.wait_for(lock, slice, [this] { return reconnectCancelled; });
+    }
+    PostToSelf(ProtocolsManagerGuid, Protocols::AccountCommand::SetStatus, NewStatusEventArg(restore));
+}

@@ -1,0 +1,214 @@
+// The stanza router: every top-level element of the stream comes here and
+// goes to its handler; iqs go through the registry of request handlers and
+// the table of answers the account waits for.
+
+#include "CJabberAccount.h"
+#include "CYolClock.h"
+
+#include <array>
+#include <climits>
+#include <string_view>
+
+namespace {
+
+struct Route {
+    std::string_view name;
+    void (CJabberAccount::*handler)(const XmlNode& element);  // null: ignored
+};
+
+// First match wins. "proceed" answers a starttls we never ask for: the
+// secure socket is chosen before connecting.
+constexpr std::array<Route, 10> kRoutes = {{
+    {"proceed", nullptr},
+    {"compressed", &CJabberAccount::OnCompressed},
+    {"stream:features", &CJabberAccount::OnFeatures},
+    {"success", &CJabberAccount::OnSaslSuccess},
+    {"failure", &CJabberAccount::OnSaslFailure},
+    {"stream:error", &CJabberAccount::OnStreamError},
+    {"challenge", &CJabberAccount::OnSaslChallenge},
+    {"message", &CJabberAccount::OnMessage},
+    {"presence", &CJabberAccount::OnPresence},
+    {"iq", &CJabberAccount::DispatchIq},
+}};
+
+int IqTypeOf(const CYolString* type) {
+    if (!type)
+        return 0;
+    if (*type == u"get")
+        return IqType::Get;
+    if (*type == u"set")
+        return IqType::Set;
+    return 0;
+}
+
+}  // namespace
+
+int ParseIqId(const CYolString* id) {
+    if (!id)
+        return -1;
+    static constexpr std::u16string_view prefix = u"yol_";
+    int length = id->Length();
+    const char16_t* text = id->c_str();
+    if (length < static_cast<int>(prefix.size()) || std::u16string_view(text, prefix.size()) != prefix)
+        return -1;
+    long long value = 0;
+    for (int i = static_cast<int>(prefix.size()); i < length && CYolString::IsDigit(text[i]); ++i) {
+        value = value * 10 + (text[i] - u'0');
+        // Beyond any number we ever gave out: no pending entry can match.
+        if (value > INT_MAX)
+            return INT_MAX;
+    }
+    return static_cast<int>(value);
+}
+
+int ParseIqId(const XmlNode& stanza) { return ParseIqId(stanza.GetAttr("id")); }
+
+void CJabberAccount::RouteStanza(XmlNode* element, void* account) {
+    if (element && account)
+        static_cast<CJabberAccount*>(account)->Route(*element);
+}
+
+void CJabberAccount::Route(const XmlNode& element) {
+    for (const auto& route : kRoutes) {
+        if (route.name == element.Name()) {
+            if (route.handler)
+                (this->*route.handler)(element);
+            return;
+        }
+    }
+}
+
+void CJabberAccount::DispatchIq(const XmlNode& iq) {
+    const CYolString* typeText = iq.GetAttr("type");
+    if (iq.Name() != "iq" || !typeText)
+        return;
+    int number = ParseIqId(iq);
+    int type = IqTypeOf(typeText);
+    if (type != 0 && workQueue.Offer(iq, type))
+        return;
+    if (*typeText == u"result" || *typeText == u"error") {
+        if (IqHandler handler = TakePendingIq(number, iq.GetAttr("from")))
+            (this->*handler)(iq);
+        return;
+    }
+    if (type == 0)
+        return;
+    XmlNode reply = MakeIqReply("error", iq.GetAttr("id"), iq.GetAttr("from"));
+    XmlNode& error = reply.AddChild("error");
+    error.SetAttrNarrow("type", "cancel");
+    error.AddNsChild("service-unavailable", CYolString::FromUtf8(JabberNs::Stanzas));
+    SendStanza(reply);
+}
+
+int CJabberAccount::NextIqNumber() {
+    if (iqCounter == INT_MAX)
+        iqCounter = 0;
+    return ++iqCounter;
+}
+
+void CJabberAccount::AddPendingIq(int id, int key, IqHandler handler, const CYolString& to) {
+    PendingIq entry{id, key, handler, to, CYolClock::Current().TickCount()};
+    if (key != 0) {
+        for (PendingIq& pending : pendingIqs) {
+            if (pending.key == key) {
+                pending = entry;
+                return;
+            }
+        }
+    }
+    pendingIqs.push_back(entry);
+}
+
+bool CJabberAccount::IsAddressedAnswer(const CYolString& to, const CYolString* from) const {
+    if (!to.IsEmpty())
+        return from && SameJid(*from, to);
+    // A request without "to" went to our own server, which answers without
+    // "from" or in the name of our own account or its domain.
+    if (!from)
+        return true;
+    if (SameJid(*from, GetOwnBareJid()) || SameJid(*from, settings.server))
+        return true;
+    return !ownJid.IsEmpty() && (SameJid(*from, ownJid) || SameJid(*from, BareJidCopy(ownJid)));
+}
+
+IqHandler CJabberAccount::TakePendingIq(int id, const CYolString* from) {
+    uint32_t now = CYolClock::Current().TickCount();
+    std::erase_if(pendingIqs, [now](const PendingIq& entry) { return now - entry.time >= kPendingIqLifetimeMs; });
+    if (id < 0)
+        return nullptr;
+    for (auto it = pendingIqs.begin(); it != pendingIqs.end(); ++it) {
+        if (it->id != id)
+            continue;
+        // Someone else answering in the addressee's place: not the answer,
+        // which may still come.
+        if (!IsAddressedAnswer(it->to, from))
+            return nullptr;
+        IqHandler handler = it->handler;
+        pendingIqs.erase(it);
+        return handler;
+    }
+    return nullptr;
+}
+
+void CJabberAccount::ClearPendingIqs() {
+    pendingIqs.clear();
+    pendingIqs.shrink_to_fit();
+}
+
+int CJabberAccount::SendIq(XmlNode& iq, IqHandler handler, int key) {
+    int number = NextIqNumber();
+    iq.SetId(number);
+    if (handler) {
+        const CYolString* to = iq.GetAttr("to");
+        AddPendingIq(number, key, handler, to ? *to : CYolString());
+    }
+    SendStanza(iq);
+    return number;
+}
+
+void CJabberAccount::RegisterIqHandlers() {
+    if (workQueue.RegisteredCount() > 0)
+        return;
+    workQueue.Register(&CJabberAccount::OnVersionRequest, IqType::Get, IqField::From | IqField::Id,
+                       JabberNs::Version, "query");
+    workQueue.Register(&CJabberAccount::OnPingRequest, IqType::Get, IqField::From | IqField::Id, JabberNs::Ping,
+                       "ping");
+    workQueue.Register(&CJabberAccount::OnRosterPush, IqType::Set, IqField::From | IqField::Id | IqField::Query,
+                       JabberNs::Roster, "query");
+    workQueue.Register(&CJabberAccount::OnDiscoInfoRequest, IqType::Get,
+                       IqField::From | IqField::To | IqField::Id | IqField::Query, JabberNs::DiscoInfo, "query");
+}
+
+void CJabberAccount::OnVersionRequest(const XmlNode&, IqRequest& request) {
+    if (!request.from)
+        return;
+    XmlNode reply = MakeIqReply("result", request.id, request.from);
+    XmlNode& query = reply.AddQuery(JabberNs::Version);
+    query.AddTextChild("name", std::string(kClientNamePrefix) + kOsName);
+    query.AddWideTextChild("version", CYolString(kProgramVersion, false, 4));
+    query.AddTextChild("os", kOsName);
+    SendStanza(reply);
+}
+
+void CJabberAccount::OnPingRequest(const XmlNode&, IqRequest& request) {
+    SendStanza(MakeIqReply("result", request.id, request.from));
+}
+
+void CJabberAccount::OnDiscoInfoRequest(const XmlNode&, IqRequest& request) {
+    if (request.query && AnswerDiscoInfo(request, request.query->GetAttr("node")) != 0)
+        return;
+    XmlNode reply = MakeIqReply("error", request.id, request.from);
+    XmlNode& error = reply.AddChild("error");
+    error.SetAttrNarrow("code", "404");
+    error.SetAttrNarrow("type", "cancel");
+    error.AddNsChild("item-not-found", CYolString::FromUtf8(JabberNs::Stanzas));
+    SendStanza(reply);
+}
+
+unsigned int CJabberAccount::KeepAlive(void* context) {
+    auto* account = static_cast<CJabberAccount*>(context);
+    if (!account || account->status < Protocols::Online)
+        return 0;
+    account->SendText(" ");
+    return kKeepAliveMs;
+}

@@ -1,0 +1,196 @@
+#!/usr/bin/python3
+"""The other party of the XMPP tests: a real client (slixmpp) logged in as a
+second user and driven line by line.
+
+    xmpp_peer.py JID PASSWORD HOST PORT [--tls] [--ca PATH] [--resource NAME]
+
+--tls connects with direct TLS; otherwise the plain port is used and
+STARTTLS taken when offered. --ca names the authority to trust (the rig's).
+
+Lines are fields separated by TAB; in a field, backslash escapes "\\t", "\\n",
+"\\r" and "\\\\". Commands on standard input:
+
+    message JID TEXT [ID]      a chat message (ID: its stanza id), asking for a receipt
+    presence SHOW STATUS       available presence; SHOW is one of
+                               available, away, chat, dnd, xa
+    unavailable                unavailable presence
+    subscribe JID | subscribed JID | unsubscribe JID | unsubscribed JID
+    chatstate JID STATE        active, composing, paused, inactive, gone
+    receipt JID ID             a delivery receipt for message ID
+    roster                     prints the server's roster of this user
+    add JID NAME GROUP         roster set
+    quit                       logs out and ends
+
+Each command is answered with "OK" (or "FAIL<TAB>text") once it went out.
+What arrives is printed as it comes:
+
+    READY                                  the session has started
+    MESSAGE FROM ID TYPE BODY              a message with a body
+    CHATSTATE FROM STATE                   a chat state without a body
+    RECEIPT FROM ID                        a delivery receipt
+    PRESENCE FROM TYPE SHOW STATUS PRIORITY
+    SUBSCRIBE FROM | SUBSCRIBED FROM | UNSUBSCRIBE FROM | UNSUBSCRIBED FROM
+    ROSTER JID NAME SUBSCRIPTION GROUPS    (GROUPS joined by ",") then ROSTEREND
+    DISCONNECTED
+"""
+
+import argparse
+import asyncio
+import logging
+import sys
+
+import slixmpp
+
+ESCAPES = {"\\": "\\\\", "\t": "\\t", "\n": "\\n", "\r": "\\r"}
+UNESCAPES = {"\\": "\\", "t": "\t", "n": "\n", "r": "\r"}
+
+
+def escape(text):
+    return "".join(ESCAPES.get(ch, ch) for ch in str(text))
+
+
+def unescape(text):
+    out, i = [], 0
+    while i < len(text):
+        if text[i] == "\\" and i + 1 < len(text):
+            out.append(UNESCAPES.get(text[i + 1], text[i + 1]))
+            i += 2
+        else:
+            out.append(text[i])
+            i += 1
+    return "".join(out)
+
+
+def say(*fields):
+    sys.stdout.write("\t".join(escape(f) for f in fields) + "\n")
+    sys.stdout.flush()
+
+
+class Peer(slixmpp.ClientXMPP):
+    def __init__(self, jid, password, ca):
+        super().__init__(jid, password)
+        for plugin in ("xep_0030", "xep_0085", "xep_0184", "xep_0199", "xep_0115"):
+            self.register_plugin(plugin)
+        # Receipts are sent by command, so a test decides when one goes.
+        self.plugin["xep_0184"].auto_ack = False
+        self.plugin["xep_0184"].auto_request = False
+        if ca:
+            self.ca_certs = ca
+        # Subscriptions are answered by command too.
+        self.auto_authorize = None
+        self.auto_subscribe = False
+        self.add_event_handler("session_start", self.on_start)
+        self.add_event_handler("message", self.on_message)
+        self.add_event_handler("chatstate", self.on_chatstate)
+        self.add_event_handler("receipt_received", self.on_receipt)
+        self.add_event_handler("presence", self.on_presence)
+        self.add_event_handler("disconnected", lambda _: say("DISCONNECTED"))
+        self.add_event_handler("failed_auth", lambda _: say("FAIL", "authentication"))
+
+    async def on_start(self, _):
+        self.send_presence()
+        await self.get_roster()
+        say("READY")
+        asyncio.get_event_loop().create_task(self.read_commands())
+
+    def on_message(self, msg):
+        if msg["body"]:
+            say("MESSAGE", msg["from"], msg["id"], msg["type"], msg["body"])
+
+    def on_chatstate(self, msg):
+        if not msg["body"]:
+            say("CHATSTATE", msg["from"], msg["chat_state"])
+
+    def on_receipt(self, msg):
+        say("RECEIPT", msg["from"], msg["receipt"])
+
+    def on_presence(self, pres):
+        kind = pres["type"]
+        if kind in ("subscribe", "subscribed", "unsubscribe", "unsubscribed"):
+            say(kind.upper(), pres["from"])
+            return
+        say("PRESENCE", pres["from"], kind, pres["show"], pres["status"], pres["priority"])
+
+    async def read_commands(self):
+        loop = asyncio.get_event_loop()
+        reader = asyncio.StreamReader()
+        await loop.connect_read_pipe(lambda: asyncio.StreamReaderProtocol(reader), sys.stdin)
+        while True:
+            raw = await reader.readline()
+            if not raw:
+                break
+            fields = [unescape(f) for f in raw.decode("utf-8").rstrip("\n").split("\t")]
+            try:
+                if await self.run(fields):
+                    break
+            except Exception as error:  # the test reads the failure; the peer goes on
+                say("FAIL", "%s: %s" % (type(error).__name__, error))
+        self.disconnect()
+
+    async def run(self, f):
+        command = f[0]
+        if command == "message":
+            msg = self.make_message(mto=f[1], mbody=f[2], mtype="chat")
+            if len(f) > 3 and f[3]:
+                msg["id"] = f[3]
+            msg["request_receipt"] = True
+            msg.send()
+        elif command == "presence":
+            show = "" if f[1] == "available" else f[1]
+            self.send_presence(pshow=show, pstatus=f[2] if len(f) > 2 else None)
+        elif command == "unavailable":
+            self.send_presence(ptype="unavailable")
+        elif command in ("subscribe", "subscribed", "unsubscribe", "unsubscribed"):
+            self.send_presence(pto=f[1], ptype=command)
+        elif command == "chatstate":
+            msg = self.make_message(mto=f[1], mtype="chat")
+            msg["chat_state"] = f[2]
+            msg.send()
+        elif command == "receipt":
+            ack = self.make_message(mto=f[1])
+            ack["receipt"] = f[2]
+            ack.send()
+        elif command == "roster":
+            await self.get_roster()
+            roster = self.client_roster
+            for jid in sorted(roster.keys()):
+                if jid == self.boundjid.bare:
+                    continue
+                item = roster[jid]
+                say("ROSTER", jid, item["name"], item["subscription"], ",".join(item["groups"]))
+            say("ROSTEREND")
+        elif command == "add":
+            await self.update_roster(f[1], name=f[2], groups=[f[3]] if len(f) > 3 and f[3] else [])
+        elif command == "quit":
+            say("OK")
+            return True
+        else:
+            say("FAIL", "unknown command " + command)
+            return False
+        say("OK")
+        return False
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("jid")
+    parser.add_argument("password")
+    parser.add_argument("host")
+    parser.add_argument("port", type=int)
+    parser.add_argument("--tls", action="store_true")
+    parser.add_argument("--ca")
+    parser.add_argument("--resource", default="peer")
+    options = parser.parse_args()
+    logging.basicConfig(level=logging.ERROR, stream=sys.stderr)
+
+    peer = Peer("%s/%s" % (options.jid, options.resource), options.password, options.ca)
+    peer.connect((options.host, options.port), use_ssl=options.tls)
+    peer.add_event_handler("disconnected", lambda _: peer.loop.stop())
+    try:
+        peer.loop.run_forever()
+    except KeyboardInterrupt:
+        pass
+
+
+if __name__ == "__main__":
+    main()

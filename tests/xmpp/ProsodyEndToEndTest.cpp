@@ -1,0 +1,287 @@
+// The XMPP account against a real server (Prosody) and a real other party
+// (slixmpp): logging in over the plain and the TLS port, the roster in the
+// contact-list model, contact changes the server keeps, messages both ways,
+// the peer's presence, a subscription request, reconnection after the server
+// restarts and a clean logout.
+
+#include "LiveXmppAccount.h"
+#include "ProsodyFixture.h"
+
+#include "CYolMenuInfo.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace XmppPeers;
+namespace AccountCommand = Protocols::AccountCommand;
+
+constexpr const char* kAlicePassword = "секрет";
+constexpr const char* kBobPassword = "bob-pw";
+
+class ProsodyEndToEnd : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!RigAvailable())
+            GTEST_SKIP() << "prosody, openssl or /usr/bin/python3 is missing";
+    }
+
+    // The server with alice (our account) and bob (the peer); alice's
+    // roster holds `rosterSize` generated contacts.
+    void StartServer(int rosterSize = 0) {
+        ProsodyRig::Options options{{{"alice", kAlicePassword}, {"bob", kBobPassword}}, {}};
+        if (rosterSize > 0)
+            options.rosters.push_back({"alice", rosterSize});
+        rig = std::make_unique<ProsodyRig>(options);
+        ASSERT_TRUE(rig->Ready()) << rig->Failure();
+    }
+    void LogIn(bool tls = false) {
+        account = std::make_unique<LiveXmppAccount>();
+        account->Setup(rig->Jid("alice"), kAlicePassword, tls ? rig->TlsPort() : rig->PlainPort(), tls);
+        account->SetStatus(Protocols::Online);
+        ASSERT_TRUE(account->WaitForStatus(Protocols::Online)) << "status " << account->GetStatus();
+    }
+    std::unique_ptr<XmppPeer> Peer(const std::string& resource = "peer") {
+        auto peer = std::make_unique<XmppPeer>(*rig, "bob", kBobPassword, false, resource);
+        EXPECT_TRUE(peer->Ready()) << peer->Log();
+        return peer;
+    }
+    // alice's roster as the server keeps it, read by another session of hers.
+    std::vector<PeerLine> ServerRoster() {
+        XmppPeer check(*rig, "alice", kAlicePassword, false, "check");
+        EXPECT_TRUE(check.Ready()) << check.Log();
+        return check.Roster();
+    }
+    // Waits until alice's server roster satisfies `done`.
+    // When it does not, the roster last seen is in the test's output.
+    bool ServerRosterBecomes(const std::function<bool(const std::vector<PeerLine>&)>& done) {
+        std::vector<PeerLine> last;
+        if (LiveXmppAccount::Eventually([&] { return done(last = ServerRoster()); }, 20000))
+            return true;
+        std::string seen;
+        for (const PeerLine& item : last)
+            seen += " [" + item[0] + " '" + item[1] + "' " + item[2] + " " + item[3] + "]";
+        ADD_FAILURE() << "the server's roster stayed:" << seen;
+        return false;
+    }
+    static const PeerLine* Find(const std::vector<PeerLine>& roster, const std::string& jid) {
+        for (const PeerLine& item : roster)
+            if (item[0] == jid)
+                return &item;
+        return nullptr;
+    }
+    // A group of the account's own, made through the account.
+    unsigned int MakeGroup(const std::string& name) {
+        account->Command(AccountCommand::AddGroup, LiveXmppAccount::Arg(name));
+        unsigned int group = 0;
+        EXPECT_TRUE(LiveXmppAccount::Eventually([&] { return (group = account->GroupNamed(name)) != 0; }));
+        return group;
+    }
+    // Adds bob in a group (contacts outside groups stay off the server's roster).
+    void AddBob(const std::string& name) {
+        const unsigned int group = MakeGroup("Друзья");
+        account->Command(AccountCommand::AddContact,
+                         new Services::CEventArg_Data<Protocols::StringPair>(
+                             Protocols::StringPair(U(rig->Jid("bob")), U(name))),
+                         LiveXmppAccount::Arg(group));
+    }
+    // The contact's menu item with that caption, picked as the user would.
+    bool PickContactMenuItem(unsigned int contact, const std::string& caption) {
+        CYolMenuInfo menu;
+        account->Command(AccountCommand::GetContactMenu, LiveXmppAccount::Arg(contact),
+                         new Services::CEventArg_Data<CYolMenuInfo*>(&menu));
+        for (int i = 0; i < menu.GetCount(); ++i)
+            if (menu[i].caption.GetLocalized().ToUtf8() == caption)
+                return menu[i].Invoke();
+        return false;
+    }
+    // The contact of an authorization request (a message of kind 3) that
+    // reached the contact list.
+    unsigned int AuthorizationRequestContact() {
+        const std::string line = account->log.WaitFor("message ");
+        if (line.empty())
+            return 0;
+        const size_t idEnd = line.find(' ', 8);
+        EXPECT_EQ(line.substr(idEnd, 3), " 3 ") << line;
+        return static_cast<unsigned int>(std::stoul(line.substr(8, idEnd - 8)));
+    }
+    // bob in alice's roster with a mutual subscription, both sides online:
+    // bob asks and alice grants, then alice asks through the contact menu and
+    // bob grants.
+    void BecomeMutualContacts(XmppPeer& bob) {
+        AddBob("Боб");
+        ASSERT_TRUE(LiveXmppAccount::Eventually([&] { return (bobContact = account->ContactOf(rig->Jid("bob"))) != 0; }));
+        ASSERT_TRUE(bob.Do({"subscribe", rig->Jid("alice")}));
+        ASSERT_NE(AuthorizationRequestContact(), 0u);
+        account->Command(AccountCommand::SetAuthorization, LiveXmppAccount::Arg(bobContact), LiveXmppAccount::Arg(true));
+        ASSERT_TRUE(bob.WaitForKind("SUBSCRIBED", rig->Jid("alice")));
+        ASSERT_TRUE(PickContactMenuItem(bobContact, "Request authorization"));
+        ASSERT_TRUE(bob.WaitForKind("SUBSCRIBE", rig->Jid("alice")));
+        ASSERT_TRUE(bob.Do({"subscribed", rig->Jid("alice")}));
+    }
+
+    std::unique_ptr<ProsodyRig> rig;
+    std::unique_ptr<LiveXmppAccount> account;
+    unsigned int bobContact = 0;
+};
+
+class ProsodyLogin : public ProsodyEndToEnd, public testing::WithParamInterface<bool> {};
+
+TEST_P(ProsodyLogin, LogsInAndLoadsItsRosterIntoTheContactList) {
+    StartServer(3);
+    LogIn(GetParam());
+    EXPECT_TRUE(LiveXmppAccount::Eventually([&] { return account->Contacts().size() == 3; }));
+    EXPECT_EQ(account->Contacts(), (std::vector<std::string>{
+                                       "Group 1/contact00001@localhost 'Contact 00001' 3",
+                                       "Group 2/contact00002@localhost 'Contact 00002' 3",
+                                       "Group 3/contact00003@localhost 'Contact 00003' 3",
+                                   }));
+    CYolString login;
+    account->Command(AccountCommand::GetLogin, new Services::CEventArg_Data<CYolString*>(&login));
+    EXPECT_EQ(login.ToUtf8(), "alice@localhost");
+}
+
+INSTANTIATE_TEST_SUITE_P(PlainAndTls, ProsodyLogin, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Tls" : "Plain"; });
+
+TEST_F(ProsodyEndToEnd, WrongPasswordLeavesTheAccountOfflineWithTheLoginText) {
+    StartServer();
+    account = std::make_unique<LiveXmppAccount>();
+    account->Setup(rig->Jid("alice"), "wrong", rig->PlainPort(), false);
+    account->SetStatus(Protocols::Online);
+    ASSERT_TRUE(LiveXmppAccount::Eventually([&] {
+        for (const auto& e : account->manager.TakeEvents())
+            if (e.event == Protocols::AccountEvent::ShowText)
+                return e.text.ToUtf8() == "Invalid account name or password";
+        return false;
+    }));
+    EXPECT_EQ(account->GetStatus(), Protocols::Offline);
+}
+
+TEST_F(ProsodyEndToEnd, ContactChangesAreKeptByTheServer) {
+    StartServer();
+    LogIn();
+    const std::string bob = rig->Jid("bob");
+
+    AddBob("Боб");
+    ASSERT_TRUE(ServerRosterBecomes([&](const auto& roster) {
+        const PeerLine* item = Find(roster, bob);
+        return item && (*item)[1] == "Боб" && (*item)[3] == "Друзья";
+    }));
+    unsigned int contact = 0;
+    ASSERT_TRUE(LiveXmppAccount::Eventually([&] { return (contact = account->ContactOf(bob)) != 0; }));
+
+    account->Command(AccountCommand::RenameContact, LiveXmppAccount::Arg(contact), LiveXmppAccount::Arg(std::string("Бобби")));
+    EXPECT_TRUE(ServerRosterBecomes([&](const auto& roster) {
+        const PeerLine* item = Find(roster, bob);
+        return item && (*item)[1] == "Бобби";
+    }));
+
+    const unsigned int group = MakeGroup("Работа");
+    ASSERT_NE(group, 0u);
+    account->Command(AccountCommand::MoveContact, LiveXmppAccount::Arg(contact), LiveXmppAccount::Arg(group));
+    EXPECT_TRUE(ServerRosterBecomes([&](const auto& roster) {
+        const PeerLine* item = Find(roster, bob);
+        return item && (*item)[3] == "Работа";
+    }));
+
+    account->Command(AccountCommand::DeleteContact, LiveXmppAccount::Arg(contact));
+    EXPECT_TRUE(ServerRosterBecomes([&](const auto& roster) { return Find(roster, bob) == nullptr; }));
+}
+
+TEST_F(ProsodyEndToEnd, MessagesTravelBothWaysInCyrillic) {
+    StartServer();
+    LogIn();
+    auto bob = Peer();
+    ASSERT_TRUE(bob->Ready());
+    BecomeMutualContacts(*bob);
+
+    ASSERT_TRUE(bob->Do({"message", rig->Jid("alice"), "Привет, Алиса! <b>&amp;</b>"}));
+    EXPECT_EQ(account->log.WaitFor("message " + std::to_string(bobContact)),
+              "message " + std::to_string(bobContact) + " 0 Привет, Алиса! <b>&amp;</b>");
+
+    Protocols::MessageInfo message;
+    message.contactId = bobContact;
+    message.messageId = 77;
+    message.text = U("Здравствуй, Боб & <друг>");
+    account->Command(AccountCommand::SendMessage, new Services::CEventArg_Data<Protocols::MessageInfo>(message));
+    auto got = bob->WaitForKind("MESSAGE", rig->Jid("alice"));
+    ASSERT_TRUE(got) << bob->Log();
+    EXPECT_EQ((*got)[4], "Здравствуй, Боб & <друг>");
+}
+
+TEST_F(ProsodyEndToEnd, PeerPresenceChangesReachTheContact) {
+    StartServer();
+    LogIn();
+    auto bob = Peer();
+    ASSERT_TRUE(bob->Ready());
+    BecomeMutualContacts(*bob);
+    ASSERT_TRUE(LiveXmppAccount::Eventually([&] { return account->Shown(bobContact).status == Protocols::Online; }))
+        << "shown " << account->Shown(bobContact).status << " " << account->log.WaitFor("status", 0);
+
+    ASSERT_TRUE(bob->Do({"presence", "away", "Ушёл обедать"}));
+    EXPECT_TRUE(LiveXmppAccount::Eventually([&] { return account->Shown(bobContact).status == Protocols::Away; }))
+        << "shown " << account->Shown(bobContact).status;
+
+    ASSERT_TRUE(bob->Do({"presence", "dnd", ""}));
+    EXPECT_TRUE(LiveXmppAccount::Eventually(
+        [&] { return account->Shown(bobContact).status == Protocols::DoNotDisturb; }));
+
+    ASSERT_TRUE(bob->Do({"unavailable"}));
+    EXPECT_TRUE(LiveXmppAccount::Eventually([&] { return account->Shown(bobContact).status == Protocols::Offline; }));
+}
+
+TEST_F(ProsodyEndToEnd, SubscriptionRequestIsAnsweredByTheUser) {
+    StartServer();
+    LogIn();
+    auto bob = Peer();
+    ASSERT_TRUE(bob->Ready());
+
+    // Requests of senders outside the list are let through.
+    account->contactList->SetAntispamMsgsFromNIL(true);
+    account->contactList->SetAntispamEnable(false);
+    ASSERT_TRUE(bob->Do({"subscribe", rig->Jid("alice")}));
+    const unsigned int contact = AuthorizationRequestContact();
+    ASSERT_NE(contact, 0u) << "the request reached no contact";
+    account->Command(AccountCommand::SetAuthorization, LiveXmppAccount::Arg(contact), LiveXmppAccount::Arg(true));
+    EXPECT_TRUE(bob->WaitForKind("SUBSCRIBED", rig->Jid("alice")));
+    EXPECT_TRUE(ServerRosterBecomes([&](const auto& roster) {
+        const PeerLine* item = Find(roster, rig->Jid("bob"));
+        return item && ((*item)[2] == "from" || (*item)[2] == "both");
+    }));
+}
+
+TEST_F(ProsodyEndToEnd, ReconnectsAfterTheServerRestarts) {
+    StartServer(2);
+    LogIn();
+    ASSERT_TRUE(rig->StopServer());
+    ASSERT_TRUE(account->WaitForStatus(Protocols::Offline));
+    ASSERT_TRUE(rig->StartServer());
+    // One attempt 15 seconds after the loss.
+    EXPECT_TRUE(account->WaitForStatus(Protocols::Online, 40000));
+    EXPECT_TRUE(LiveXmppAccount::Eventually([&] { return account->Contacts().size() == 2; }));
+}
+
+TEST_F(ProsodyEndToEnd, LogoutIsSeenByThePeerAndEndsTheSession) {
+    StartServer();
+    LogIn();
+    auto bob = Peer();
+    ASSERT_TRUE(bob->Ready());
+    BecomeMutualContacts(*bob);
+    ASSERT_TRUE(bob->WaitFor([&](const PeerLine& l) {
+        return l[0] == "PRESENCE" && l[1].rfind(rig->Jid("alice") + "/", 0) == 0 && l[2] == "available";
+    }));
+
+    account->SetStatus(Protocols::Offline);
+    EXPECT_EQ(account->GetStatus(), Protocols::Offline);
+    EXPECT_TRUE(bob->WaitFor([&](const PeerLine& l) {
+        return l[0] == "PRESENCE" && l[1].rfind(rig->Jid("alice") + "/", 0) == 0 && l[2] == "unavailable";
+    }));
+    bool reported = false;
+    for (const auto& e : account->manager.TakeEvents())
+        if (e.event == Protocols::AccountEvent::StatusChanged && e.status.status == Protocols::Offline)
+            reported = true;
+    EXPECT_TRUE(reported);
+}
+
+}  // namespace

@@ -1,0 +1,389 @@
+#pragma once
+// The real-peer side of the XMPP tests: a Prosody server started by
+// tests/peers/prosody_rig.py on loopback ports chosen at run time, and other
+// parties logged in through tests/peers/xmpp_peer.py (slixmpp), both driven
+// over their standard input and output. Each program runs in a process group
+// of its own that is ended with the object; the end of its standard input
+// ends it too, so nothing outlives a test that dies.
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace XmppPeers {
+
+inline std::string PeersDir() {
+#ifdef YOL_PEERS_DIR
+    return YOL_PEERS_DIR;
+#else
+    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "peers").string();
+#endif
+}
+
+// The peers run with the system's Python, which has slixmpp.
+inline constexpr const char* kPython = "/usr/bin/python3";
+
+inline bool HaveProgram(const char* path) { return ::access(path, X_OK) == 0; }
+
+inline bool RigAvailable() {
+    return HaveProgram(kPython) && HaveProgram("/usr/bin/prosody") && HaveProgram("/usr/bin/prosodyctl") &&
+           HaveProgram("/usr/bin/openssl");
+}
+
+// A program with its standard input and output on pipes; its standard error
+// goes to `log`.
+class PipedProcess {
+public:
+    PipedProcess(const std::vector<std::string>& args, const std::string& log) {
+        // Writing to a program that already ended must fail, not end the test.
+        static const bool ignoringSigpipe = [] { return ::signal(SIGPIPE, SIG_IGN) != SIG_ERR; }();
+        (void)ignoringSigpipe;
+        int in[2], out[2];
+        if (::pipe2(in, O_CLOEXEC) != 0)
+            return;
+        if (::pipe2(out, O_CLOEXEC) != 0) {
+            ::close(in[0]);
+            ::close(in[1]);
+            return;
+        }
+        std::vector<char*> argv;
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        pid = ::fork();
+        if (pid == 0) {
+            ::setpgid(0, 0);
+            int err = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+            ::dup2(in[0], 0);
+            ::dup2(out[1], 1);
+            ::dup2(err >= 0 ? err : out[1], 2);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(in[0]);
+        ::close(out[1]);
+        input = in[1];
+        output = out[0];
+        if (pid < 0) {
+            Close(input);
+            Close(output);
+        }
+    }
+    ~PipedProcess() { Stop(); }
+    PipedProcess(const PipedProcess&) = delete;
+    PipedProcess& operator=(const PipedProcess&) = delete;
+
+    bool Started() const { return pid > 0; }
+
+    bool WriteLine(const std::string& line) {
+        std::string data = line + "\n";
+        size_t done = 0;
+        while (input >= 0 && done < data.size()) {
+            ssize_t n = ::write(input, data.data() + done, data.size() - done);
+            if (n <= 0)
+                return false;
+            done += static_cast<size_t>(n);
+        }
+        return done == data.size();
+    }
+
+    // The next line without its end; nothing when the program ended or no
+    // line came in time.
+    std::optional<std::string> ReadLine(int timeoutMs) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            const size_t end = pending.find('\n');
+            if (end != std::string::npos) {
+                std::string line = pending.substr(0, end);
+                pending.erase(0, end + 1);
+                return line;
+            }
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            pollfd p{output, POLLIN, 0};
+            if (output < 0 || left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0)
+                return std::nullopt;
+            char buffer[4096];
+            const ssize_t n = ::read(output, buffer, sizeof buffer);
+            if (n <= 0)
+                return std::nullopt;
+            pending.append(buffer, static_cast<size_t>(n));
+        }
+    }
+
+    // Closes its input (the programs end on that), then ends the group.
+    void Stop(int graceMs = 5000) {
+        Close(input);
+        if (pid > 0) {
+            if (!WaitExit(graceMs)) {
+                ::kill(-pid, SIGTERM);
+                if (!WaitExit(5000))
+                    ::kill(-pid, SIGKILL);
+            }
+            int status;
+            ::waitpid(pid, &status, 0);
+            ::kill(-pid, SIGKILL);  // anything it left in its group
+            pid = -1;
+        }
+        Close(output);
+    }
+
+private:
+    bool WaitExit(int timeoutMs) {
+        for (int waited = 0; waited <= timeoutMs; waited += 10) {
+            siginfo_t info{};
+            if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+    static void Close(int& fd) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+
+    pid_t pid = -1;
+    int input = -1;
+    int output = -1;
+    std::string pending;
+};
+
+// The Prosody server. Construction starts it with the users given (name,
+// password) and rosters of generated contacts (user, count); Ready() tells
+// whether it came up. The sockets service trusts its authority from then on
+// (SSL_CERT_FILE).
+class ProsodyRig {
+public:
+    struct Options {
+        std::vector<std::pair<std::string, std::string>> users;
+        std::vector<std::pair<std::string, int>> rosters;
+    };
+
+    explicit ProsodyRig(const Options& options) {
+        std::vector<std::string> args = {kPython, PeersDir() + "/prosody_rig.py"};
+        for (const auto& [name, password] : options.users) {
+            args.push_back("--user");
+            args.push_back(name + ":" + password);
+        }
+        for (const auto& [name, count] : options.rosters) {
+            args.push_back("--roster");
+            args.push_back(name + ":" + std::to_string(count));
+        }
+        process = std::make_unique<PipedProcess>(args, logs.PathOf("rig.log"));
+        for (;;) {
+            std::optional<std::string> line = process->ReadLine(60000);
+            if (!line) {
+                failure = "no answer from the rig: " + ReadText(logs.PathOf("rig.log"));
+                return;
+            }
+            if (*line == "READY")
+                break;
+            if (line->rfind("FAIL", 0) == 0) {
+                failure = *line;
+                return;
+            }
+            const size_t blank = line->find(' ');
+            const std::string key = line->substr(0, blank), value = line->substr(blank + 1);
+            if (key == "DOMAIN")
+                domain = value;
+            else if (key == "PLAIN")
+                plainPort = static_cast<unsigned int>(std::stoul(value));
+            else if (key == "TLS")
+                tlsPort = static_cast<unsigned int>(std::stoul(value));
+            else if (key == "CA")
+                authority = value;
+        }
+        ::setenv("SSL_CERT_FILE", authority.c_str(), 1);
+        ready = true;
+    }
+    ~ProsodyRig() {
+        if (process) {
+            process->WriteLine("quit");
+            process->Stop(20000);
+        }
+    }
+
+    bool Ready() const { return ready; }
+    const std::string& Failure() const { return failure; }
+    const std::string& Domain() const { return domain; }
+    unsigned int PlainPort() const { return plainPort; }
+    unsigned int TlsPort() const { return tlsPort; }
+    const std::string& Authority() const { return authority; }
+    std::string Jid(const std::string& user) const { return user + "@" + domain; }
+
+    // Stops the server and starts it again on the same ports.
+    bool Restart() { return Command("restart"); }
+    bool StopServer() { return Command("stop"); }
+    bool StartServer() { return Command("start"); }
+    bool Register(const std::string& name, const std::string& password) {
+        return Command("register " + name + " " + password);
+    }
+
+private:
+    bool Command(const std::string& line) {
+        if (!ready || !process->WriteLine(line))
+            return false;
+        std::optional<std::string> answer = process->ReadLine(60000);
+        return answer && *answer == "OK";
+    }
+
+    TempFolder logs;
+    std::unique_ptr<PipedProcess> process;
+    bool ready = false;
+    std::string failure;
+    std::string domain;
+    unsigned int plainPort = 0;
+    unsigned int tlsPort = 0;
+    std::string authority;
+};
+
+// One line of the peer: its fields, unescaped.
+using PeerLine = std::vector<std::string>;
+
+inline std::string EscapeField(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\t': out += "\\t"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+inline PeerLine SplitLine(const std::string& line) {
+    PeerLine fields(1);
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\t') {
+            fields.emplace_back();
+        } else if (c == '\\' && i + 1 < line.size()) {
+            const char e = line[++i];
+            fields.back() += e == 't' ? '\t' : e == 'n' ? '\n' : e == 'r' ? '\r' : e;
+        } else {
+            fields.back() += c;
+        }
+    }
+    return fields;
+}
+
+// Another party: a slixmpp client logged in as `user`. What it receives is
+// kept in arrival order until a test takes it.
+class XmppPeer {
+public:
+    XmppPeer(const ProsodyRig& rig, const std::string& user, const std::string& password, bool tls = false,
+             const std::string& resource = "peer") {
+        const unsigned int port = tls ? rig.TlsPort() : rig.PlainPort();
+        std::vector<std::string> args = {kPython, PeersDir() + "/xmpp_peer.py", rig.Jid(user), password, "127.0.0.1",
+                                         std::to_string(port), "--ca", rig.Authority(), "--resource", resource};
+        if (tls)
+            args.push_back("--tls");
+        process = std::make_unique<PipedProcess>(args, logs.PathOf("peer.log"));
+        ready = WaitFor([](const PeerLine& l) { return l[0] == "READY"; }, 30000).has_value();
+    }
+    ~XmppPeer() {
+        if (process) {
+            process->WriteLine("quit");
+            process->Stop();
+        }
+    }
+
+    bool Ready() const { return ready; }
+    std::string Log() const { return ReadText(logs.PathOf("peer.log")); }
+
+    // Sends one command; true once the peer answered OK.
+    bool Do(std::initializer_list<std::string> fields, int timeoutMs = 15000) {
+        std::string line;
+        for (const std::string& field : fields)
+            line += (line.empty() ? "" : "\t") + EscapeField(field);
+        if (!process->WriteLine(line))
+            return false;
+        auto answer = WaitFor([](const PeerLine& l) { return l[0] == "OK" || l[0] == "FAIL"; }, timeoutMs);
+        return answer && (*answer)[0] == "OK";
+    }
+
+    // The first line, received so far or within the time, that `match`
+    // accepts; it and everything before it that matched nothing stay
+    // available to later waits, except the line returned.
+    std::optional<PeerLine> WaitFor(const std::function<bool(const PeerLine&)>& match, int timeoutMs = 15000) {
+        for (auto it = received.begin(); it != received.end(); ++it) {
+            if (match(*it)) {
+                PeerLine found = *it;
+                received.erase(it);
+                return found;
+            }
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                return std::nullopt;
+            std::optional<std::string> line = process->ReadLine(static_cast<int>(left.count()));
+            if (!line)
+                return std::nullopt;
+            PeerLine fields = SplitLine(*line);
+            if (match(fields))
+                return fields;
+            received.push_back(std::move(fields));
+        }
+    }
+    // The first line of that kind (first field), optionally from a bare JID.
+    std::optional<PeerLine> WaitForKind(const std::string& kind, const std::string& fromBare = {},
+                                        int timeoutMs = 15000) {
+        return WaitFor(
+            [&](const PeerLine& l) {
+                return l[0] == kind && (fromBare.empty() || (l.size() > 1 && l[1].substr(0, l[1].find('/')) == fromBare));
+            },
+            timeoutMs);
+    }
+
+    // The server's roster of this user: {jid, name, subscription, groups}.
+    std::vector<PeerLine> Roster() {
+        std::vector<PeerLine> items;
+        std::string line = "roster";
+        if (!process->WriteLine(line))
+            return items;
+        for (;;) {
+            auto item = WaitFor([](const PeerLine& l) { return l[0] == "ROSTER" || l[0] == "ROSTEREND"; });
+            if (!item || (*item)[0] == "ROSTEREND")
+                break;
+            item->erase(item->begin());
+            item->resize(4);
+            items.push_back(*item);
+        }
+        WaitFor([](const PeerLine& l) { return l[0] == "OK" || l[0] == "FAIL"; });
+        return items;
+    }
+
+private:
+    TempFolder logs;
+    std::unique_ptr<PipedProcess> process;
+    std::deque<PeerLine> received;
+    bool ready = false;
+};
+
+}  // namespace XmppPeers

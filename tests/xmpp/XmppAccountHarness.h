@@ -1,0 +1,528 @@
+#pragma once
+// An XMPP account under test, wired to the real services manager, the real
+// contact-list model and an in-memory settings file, with two doubles in
+// place of the network and of the protocols manager:
+//   - RecordingSockets records every byte the account sends and hands it
+//     whatever a test injects, split anywhere, plus connect results and
+//     closes;
+//   - XmppFakeProtocolsManager keeps the account's values (its settings)
+//     and records every account event the account posts.
+// Commands and socket events reach the account the way the program sends
+// them: as events on the account's own queue thread, waited for. Nothing
+// opens a port.
+//
+//     XmppAccountHarness h;            // kind 1 (plain XMPP), not started
+//     h.SetValue("SrvLogName", "alice@example.org");
+//     h.Init();                        // AccountCommand::Init
+//     h.SetStatus(Protocols::Online);  // connects: h.sockets.connects has the settings
+//     h.Connected();                   // connect result 0: the stream header goes out
+//     h.Receive("<stream:stream ...>");
+//     h.TakeSent();                    // what went out since the last take
+//     h.Events();                      // account events, after the queues drained
+
+#include "CAccount.h"
+#include "CContactListImpl.h"
+#include "CEventArg.h"
+#include "CEventArgFactoryImpl.h"
+#include "CEventsClient.h"
+#include "CJabberAccount.h"
+#include "CProtocolsManager.h"
+#include "CServicesManagerImpl.h"
+#include "CSocketsManager.h"
+#include "CYolClock.h"
+#include "CYolDatabaseImpl.h"
+#include "ProtocolsManagerEvents.h"
+#include "TestSupport.h"
+#include "YolGuids.h"
+
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace XmppTest {
+
+using Services::CEventArg;
+using Services::CEventArg_Data;
+
+inline CYolString U(std::string_view utf8) { return CYolString::FromUtf8(utf8); }
+
+// ------------------------------------------------------------------ sockets
+
+class RecordingSockets final : public Sockets::CSocketsManager {
+public:
+    struct ConnectCall {
+        Sockets::CYolSocket* socket;
+        Sockets::ConnectionSettings settings;
+    };
+
+    // What Connect answers (0: the connect thread started).
+    int connectResult = 0;
+    // Send answers at most this many bytes per call (negative: all).
+    int sendLimit = -1;
+
+    Sockets::CYolSocket* CreateSocket(unsigned int owner) override {
+        std::lock_guard guard(lock);
+        if (failCreate)
+            return nullptr;
+        auto* socket = reinterpret_cast<Sockets::CYolSocket*>(uintptr_t{0x10000} + 0x10 * ++made);
+        live[socket] = owner;
+        return socket;
+    }
+    bool IsValidSocket(Sockets::CYolSocket* socket) override {
+        std::lock_guard guard(lock);
+        return live.count(socket) != 0;
+    }
+    int DestroySocket(Sockets::CYolSocket* socket) override {
+        std::lock_guard guard(lock);
+        if (live.erase(socket) == 0)
+            return -2;
+        ++destroyed;
+        return 0;
+    }
+    int Connect(Sockets::CYolSocket* socket, const Sockets::ConnectionSettings& settings) override {
+        std::lock_guard guard(lock);
+        if (live.count(socket) == 0)
+            return -2;
+        connects.push_back({socket, settings});
+        return connectResult;
+    }
+    int Send(Sockets::CYolSocket* socket, const void* data, int length, int) override {
+        std::lock_guard guard(lock);
+        if (live.count(socket) == 0)
+            return -2;
+        int taken = sendLimit >= 0 && sendLimit < length ? sendLimit : length;
+        sent.append(static_cast<const char*>(data), static_cast<size_t>(taken));
+        ++sendCalls;
+        return taken;
+    }
+    int Receive(Sockets::CYolSocket* socket, void* buffer, int size, int) override {
+        std::lock_guard guard(lock);
+        if (live.count(socket) == 0)
+            return -2;
+        if (chunks.empty() || size <= 0)
+            return 0;
+        std::string& chunk = chunks.front();
+        size_t taken = std::min(chunk.size(), static_cast<size_t>(size));
+        std::memcpy(buffer, chunk.data(), taken);
+        chunk.erase(0, taken);
+        if (chunk.empty())
+            chunks.pop_front();
+        return static_cast<int>(taken);
+    }
+    void Close(Sockets::CYolSocket* socket) override {
+        std::lock_guard guard(lock);
+        if (live.count(socket))
+            ++closes;
+    }
+    void CloseAll() override {}
+    int SetSocketOption(Sockets::CYolSocket* socket, int) override { return IsValidSocket(socket) ? 0 : -2; }
+    int Reserved9(Sockets::CYolSocket*, int) override { return 0; }
+    int Reserved10(Sockets::CYolSocket*, int) override { return 0; }
+    void GetSettings(Sockets::ConnectionSettings& settings) override {
+        std::lock_guard guard(lock);
+        settings = defaults;
+    }
+    void SetSettings(const Sockets::ConnectionSettings& settings) override {
+        std::lock_guard guard(lock);
+        defaults = settings;
+    }
+    unsigned int GetBytesSent() override { return 0; }
+    unsigned int GetBytesReceived() override { return 0; }
+
+    // Queues one chunk as the socket's reader would.
+    void Queue(std::string bytes) {
+        std::lock_guard guard(lock);
+        chunks.push_back(std::move(bytes));
+    }
+    std::string TakeSent() {
+        std::lock_guard guard(lock);
+        std::string out;
+        out.swap(sent);
+        return out;
+    }
+    size_t Pending() {
+        std::lock_guard guard(lock);
+        size_t total = 0;
+        for (const std::string& chunk : chunks)
+            total += chunk.size();
+        return total;
+    }
+    int LiveSockets() {
+        std::lock_guard guard(lock);
+        return static_cast<int>(live.size());
+    }
+
+    std::mutex lock;
+    bool failCreate = false;
+    Sockets::ConnectionSettings defaults;
+    std::vector<ConnectCall> connects;
+    std::map<Sockets::CYolSocket*, unsigned int> live;
+    std::deque<std::string> chunks;
+    std::string sent;
+    int sendCalls = 0;
+    int made = 0;
+    int destroyed = 0;
+    int closes = 0;
+};
+
+// ---------------------------------------------------------- protocols manager
+
+// One account event as the account posted it.
+struct AccountEventRecord {
+    int event = 0;
+    unsigned int account = 0;
+    bool hasSecond = false;
+    CYolString text;                         // ShowText, OpenUrl
+    Protocols::StatusInfo status;            // StatusChanged
+    CYolArray<unsigned int> icon;            // AddStatusIcon
+    Protocols::TimerRequest timer;           // SetTimer
+    Protocols::TimerInfo timerInfo;          // KillTimer
+    Protocols::NotificationInfo notification;
+    Protocols::FTProgress progress;
+    Protocols::UserInfo user;
+    unsigned int number = 0;                 // ContactDetailsReady (item id)
+};
+
+class XmppFakeProtocolsManager final : public Protocols::CProtocolsManager, public Services::CEventsClient {
+public:
+    using ProtocolRecord = Protocols::ProtocolRecord;
+    using ProtocolEntry = Protocols::ProtocolEntry;
+    using ContactStatusInfo = Protocols::ContactStatusInfo;
+    using MessageInfo = Protocols::MessageInfo;
+    using Status = Protocols::Status;
+    using StatusInfo = Protocols::StatusInfo;
+
+    unsigned int accountId = 0;
+    CYolString login;
+
+    // --- events client: the account's events --------------------------------------
+    int OnEvent(const YOL_GUID&, int event, CEventArg* arg, CEventArg* extra) override {
+        if (event < Protocols::AccountEvent::First || event > Protocols::AccountEvent::Last)
+            return 0;
+        AccountEventRecord record;
+        record.event = event;
+        if (arg)
+            record.account = static_cast<CEventArg_Data<unsigned int>*>(arg)->data;
+        record.hasSecond = extra != nullptr;
+        if (extra)
+            Read(event, extra, record);
+        std::lock_guard guard(lock);
+        events.push_back(std::move(record));
+        return 1;
+    }
+    std::vector<AccountEventRecord> TakeEvents() {
+        std::lock_guard guard(lock);
+        std::vector<AccountEventRecord> out;
+        out.swap(events);
+        return out;
+    }
+
+    // --- account values ---------------------------------------------------------------
+    bool GetAccountValueSize(unsigned int, const CYolString& key, unsigned int& size) override {
+        std::lock_guard guard(lock);
+        auto it = values.find(key.ToU16());
+        if (it == values.end())
+            return false;
+        size = static_cast<unsigned int>(it->second.size());
+        return true;
+    }
+    bool GetAccountBlob(unsigned int, const CYolString& key, void* buffer, unsigned int& size) override {
+        std::lock_guard guard(lock);
+        auto it = values.find(key.ToU16());
+        if (it == values.end())
+            return false;
+        bool fits = size >= it->second.size();
+        if (fits && !it->second.empty())
+            std::memcpy(buffer, it->second.data(), it->second.size());
+        size = static_cast<unsigned int>(it->second.size());
+        return fits;
+    }
+    bool GetAccountString(unsigned int, const CYolString& key, CYolString& value, bool) override {
+        std::lock_guard guard(lock);
+        auto it = values.find(key.ToU16());
+        if (it == values.end())
+            return false;
+        value = CYolString(reinterpret_cast<const char16_t*>(it->second.data()),
+                           static_cast<int>(it->second.size() / 2));
+        return true;
+    }
+    bool GetAccountDword(unsigned int, const CYolString& key, unsigned int& value) override { return Get(key, value); }
+    bool GetAccountWord(unsigned int, const CYolString& key, unsigned short& value) override { return Get(key, value); }
+    bool GetAccountByte(unsigned int, const CYolString& key, unsigned char& value) override { return Get(key, value); }
+    bool GetAccountBool(unsigned int, const CYolString& key, bool& value) override {
+        unsigned char byte = 0;
+        if (!Get(key, byte))
+            return false;
+        value = byte != 0;
+        return true;
+    }
+    bool SetAccountBlob(unsigned int, const CYolString& key, const void* data, const unsigned int& size) override {
+        std::lock_guard guard(lock);
+        auto* bytes = static_cast<const uint8_t*>(data);
+        values[key.ToU16()] = std::vector<uint8_t>(bytes, bytes + size);
+        return true;
+    }
+    bool SetAccountString(unsigned int, const CYolString& key, const CYolString& value, bool) override {
+        std::lock_guard guard(lock);
+        auto* units = reinterpret_cast<const uint8_t*>(value.c_str());
+        values[key.ToU16()] = std::vector<uint8_t>(units, units + 2 * value.Length());
+        return true;
+    }
+    bool SetAccountDword(unsigned int, const CYolString& key, const unsigned int& value) override { return Set(key, value); }
+    bool SetAccountWord(unsigned int, const CYolString& key, const unsigned short& value) override { return Set(key, value); }
+    bool SetAccountByte(unsigned int, const CYolString& key, const unsigned char& value) override { return Set(key, value); }
+    bool SetAccountBool(unsigned int, const CYolString& key, const bool& value) override {
+        return Set(key, static_cast<unsigned char>(value ? 1 : 0));
+    }
+    bool HasValue(std::string_view key) {
+        std::lock_guard guard(lock);
+        return values.count(U(key).ToU16()) != 0;
+    }
+
+    // --- the one account ----------------------------------------------------------------
+    int GetAccountCount() override { return accountId ? 1 : 0; }
+    unsigned int GetAccountId(unsigned int index) override { return index == 0 ? accountId : 0; }
+    void GetAccountLogin(CYolString& out, unsigned int account, bool) override {
+        out = account == accountId ? login : CYolString();
+    }
+    const ProtocolEntry* FindProtocol(const YOL_GUID&) override { return nullptr; }
+
+    // --- everything else answers that it did nothing ---------------------------------
+    int DiscoverProtocols() override { return 0; }
+    int GetProtocolCount() override { return 0; }
+    void GetProtocolInfo(ProtocolRecord&, int) override {}
+    unsigned int GetBaseAccount() override { return 0; }
+    void SetBaseAccountLogin(const CYolString&, const CYolString&) override {}
+    void ResetAccounts() override {}
+    unsigned int GetXStatusId() override { return 0; }
+    void SetXStatus(unsigned int, const CYolString&, const CYolString&) override {}
+    void GetXStatusText(unsigned int, CYolString&, CYolString&) override {}
+    unsigned int AddAccount(const YOL_GUID&) override { return 0; }
+    int DeleteAccount(unsigned int) override { return 0; }
+    int ReloadAccountSettings(unsigned int) override { return 0; }
+    int SendNotify84(unsigned int, unsigned int) override { return 0; }
+    int SendStringList(unsigned int, CYolArray<CYolString>) override { return 0; }
+    int NotifyAccountChanged(unsigned int, unsigned int) override { return 0; }
+    void GetAccountProtocolInfo(ProtocolRecord&, unsigned int) override {}
+    bool SendContactIdList(unsigned int, CYolArray<unsigned int>*) override { return false; }
+    bool GetContactStatus(unsigned int, unsigned int, ContactStatusInfo*) override { return false; }
+    bool SendMenu60(unsigned int, CYolMenuInfo*) override { return false; }
+    bool SendMenu61(unsigned int, unsigned int, CYolMenuInfo*) override { return false; }
+    bool GetContactMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return false; }
+    bool GetContactQuickMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return false; }
+    bool BroadcastMenu64(CYolMenuInfo*) override { return false; }
+    bool AddGroup(unsigned int, const CYolString&) override { return false; }
+    bool RenameGroup(unsigned int, unsigned int, const CYolString&) override { return false; }
+    bool DeleteGroup(unsigned int, unsigned int) override { return false; }
+    bool AddContact(unsigned int, unsigned int, const CYolString&, const CYolString&) override { return false; }
+    bool RenameContact(unsigned int, unsigned int, const CYolString&) override { return false; }
+    bool MoveContact(unsigned int, unsigned int, unsigned int) override { return false; }
+    bool DeleteContact(unsigned int, unsigned int) override { return false; }
+    bool SendContact80(unsigned int, unsigned int) override { return false; }
+    bool RequestContactInfo(unsigned int, unsigned int) override { return false; }
+    bool SendMessage(unsigned int, const MessageInfo&, bool) override { return false; }
+    bool SendTyping(unsigned int, unsigned int, bool) override { return false; }
+    bool SetAuthorization(unsigned int, unsigned int, bool) override { return false; }
+    int CreateOwnDetailsPanes(unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
+    int CreateContactDetailsPanes(unsigned int, unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
+    int StartSearch(unsigned int, int) override { return 0; }
+    int CreateSearchPanes(unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
+    int SetStatus(unsigned int, Status) override { return 0; }
+    int GetStatus(unsigned int, Status&) override { return 0; }
+    int GetStatusInfo(unsigned int, Status, StatusInfo&) override { return 0; }
+    int GetLogonDate(unsigned int, CYolTime&) override { return 0; }
+    int GetAccountMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return 0; }
+    int CreateSettingsPanes(unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
+    int GetAccountObject(unsigned int, void**) override { return 0; }
+    int AcceptFile(unsigned int, unsigned int, const CYolString&, const CYolString&) override { return 0; }
+    int SendFile(unsigned int, unsigned int, const CYolString&) override { return 0; }
+    int RefuseFile(unsigned int, unsigned int, const CYolString&) override { return 0; }
+
+private:
+    template <typename T>
+    bool Get(const CYolString& key, T& value) {
+        std::lock_guard guard(lock);
+        auto it = values.find(key.ToU16());
+        if (it == values.end() || it->second.size() != sizeof(T))
+            return false;
+        std::memcpy(&value, it->second.data(), sizeof(T));
+        return true;
+    }
+    template <typename T>
+    bool Set(const CYolString& key, T value) {
+        std::lock_guard guard(lock);
+        auto* bytes = reinterpret_cast<const uint8_t*>(&value);
+        values[key.ToU16()] = std::vector<uint8_t>(bytes, bytes + sizeof(T));
+        return true;
+    }
+    template <typename T>
+    static const T& Data(CEventArg* arg) {
+        return static_cast<CEventArg_Data<T>*>(arg)->data;
+    }
+    static void Read(int event, CEventArg* extra, AccountEventRecord& record) {
+        namespace E = Protocols::AccountEvent;
+        switch (event) {
+        case E::StatusChanged: record.status = Data<Protocols::StatusInfo>(extra); break;
+        case E::ShowText:
+        case E::OpenUrl: record.text = Data<CYolString>(extra); break;
+        case E::AddStatusIcon: record.icon = Data<CYolArray<unsigned int>>(extra); break;
+        case E::SetTimer: record.timer = Data<Protocols::TimerRequest>(extra); break;
+        case E::KillTimer: record.timerInfo = Data<Protocols::TimerInfo>(extra); break;
+        case E::Notification: record.notification = Data<Protocols::NotificationInfo>(extra); break;
+        case E::FileTransferProgress: record.progress = Data<Protocols::FTProgress>(extra); break;
+        case E::SearchResult: record.user = Data<Protocols::UserInfo>(extra); break;
+        default: break;
+        }
+    }
+
+    std::mutex lock;
+    std::map<std::u16string, std::vector<uint8_t>> values;
+    std::vector<AccountEventRecord> events;
+};
+
+// ------------------------------------------------------------------ harness
+
+class XmppAccountHarness : public TempFolder {
+public:
+    static constexpr unsigned int kAccountId = 0x20000001;
+
+    // An account of `kind` (JabberKind), constructed but not initialised.
+    explicit XmppAccountHarness(int kind = JabberKindXmpp) {
+        database = std::make_unique<Database::CYolDatabaseImpl>(&services, U(PathOf("settings.yol")));
+        services.RegisterService(Protocols::EventArgFactoryGuid, static_cast<Protocols::CEventArgFactory*>(&factory));
+        services.RegisterService(SocketsManagerGuid, static_cast<Sockets::CSocketsManager*>(&sockets));
+        services.RegisterService(ProtocolsManagerGuid, static_cast<Protocols::CProtocolsManager*>(&manager));
+        // The broadcasts the contact-list model listens to.
+        for (int event : {1, 3, 4, 6})
+            services.RegisterEvent(ProtocolsManagerGuid, event);
+        manager.accountId = kAccountId;
+        managerKey = services.RegisterEventsClient(&manager, U("Protocols manager"));
+        contactList = std::make_unique<CL::CContactListImpl>(&services);
+        services.BroadcastStarted();
+        account = new CJabberAccount(&services, kAccountId, managerKey, kind);
+        account->SetProtocolId(*GetJabberFlavour(kind).protocol);
+    }
+
+    ~XmppAccountHarness() {
+        if (account)
+            account->Destroy();
+        contactList.reset();
+        services.StopAllQueues();
+    }
+
+    XmppAccountHarness(const XmppAccountHarness&) = delete;
+    XmppAccountHarness& operator=(const XmppAccountHarness&) = delete;
+
+    // --- account values (before Init, or before ReloadSettings) ----------------------
+    void SetValue(std::string_view key, std::string_view text) {
+        manager.SetAccountString(kAccountId, U(key), U(text), false);
+    }
+    void SetByte(std::string_view key, unsigned char value) { manager.SetAccountByte(kAccountId, U(key), value); }
+    void SetDword(std::string_view key, unsigned int value) { manager.SetAccountDword(kAccountId, U(key), value); }
+
+    // --- commands, on the account's thread -----------------------------------------------
+    int Command(int event, CEventArg* first = nullptr, CEventArg* second = nullptr) {
+        return services.SendEvent(account->GetClientId(), ProtocolsManagerGuid, event, first, second, true);
+    }
+    int Init() { return Command(Protocols::AccountCommand::Init); }
+    int Shutdown() { return Command(Protocols::AccountCommand::Shutdown); }
+    int SetStatus(Protocols::Status status) {
+        return Command(Protocols::AccountCommand::SetStatus, new CEventArg_Data<Protocols::Status>(status));
+    }
+    int GetStatus() { return Command(Protocols::AccountCommand::GetStatus); }
+
+    // --- the socket, as the sockets service reports it ------------------------------------
+    Sockets::CYolSocket* Socket() {
+        std::lock_guard guard(sockets.lock);
+        return sockets.connects.empty() ? nullptr : sockets.connects.back().socket;
+    }
+    int SocketEvent(int event, CEventArg* second) {
+        return services.SendEvent(account->GetClientId(), SocketsManagerGuid, event,
+                                  new CEventArg_Data<Sockets::CYolSocket*>(Socket()), second, true);
+    }
+    int Connected(int code = 0) {
+        return SocketEvent(Sockets::SocketEvent::ConnectResult, new CEventArg_Data<int>(code));
+    }
+    int Closed(int code = 0) { return SocketEvent(Sockets::SocketEvent::Closed, new CEventArg_Data<int>(code)); }
+    // Bytes arriving as one chunk, with its data event.
+    int Receive(std::string_view bytes) {
+        sockets.Queue(std::string(bytes));
+        return SocketEvent(Sockets::SocketEvent::DataAvailable, new CEventArg_Data<int>(static_cast<int>(bytes.size())));
+    }
+    // The same bytes in chunks of at most `piece` bytes, one event each.
+    void ReceiveInPieces(std::string_view bytes, size_t piece) {
+        for (size_t at = 0; at < bytes.size(); at += piece)
+            Receive(bytes.substr(at, piece));
+    }
+
+    std::string TakeSent() { return sockets.TakeSent(); }
+
+    // The server's side of a SASL PLAIN login with resource binding and no
+    // session, as far as the account going online. Call after Init with
+    // "SrvLogName" set; answers the account's status afterwards. What was
+    // sent on the way is taken (dropped), and so are the events before the
+    // bind result: the events of going online stay to be read.
+    static constexpr std::string_view kServerHeader =
+        "<?xml version='1.0'?><stream:stream xmlns='jabber:client' "
+        "xmlns:stream='http://etherx.jabber.org/streams' id='s1' from='example.org' version='1.0'>";
+    int GoOnline(Protocols::Status status = Protocols::Online) {
+        SetStatus(status);
+        Connected();
+        Receive(std::string(kServerHeader) +
+                "<stream:features><mechanisms xmlns='urn:ietf:params:xml:ns:xmpp-sasl'>"
+                "<mechanism>PLAIN</mechanism></mechanisms></stream:features>");
+        Receive("<success xmlns='urn:ietf:params:xml:ns:xmpp-sasl'/>");
+        Receive(std::string(kServerHeader) +
+                "<stream:features><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/></stream:features>");
+        std::string sent = TakeSent();
+        size_t at = sent.rfind("id='yol_");
+        std::string id = at == std::string::npos ? "yol_0" : sent.substr(at + 4, sent.find('\'', at + 4) - at - 4);
+        Events();
+        Receive("<iq type='result' id='" + id +
+                "'><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'><jid>alice@example.org/Yol PDA</jid></bind></iq>");
+        TakeSent();
+        return GetStatus();
+    }
+
+    // Waits until every event posted so far to the manager double has been
+    // recorded, and answers them.
+    std::vector<AccountEventRecord> Events() {
+        Drain();
+        return manager.TakeEvents();
+    }
+    // Only the events of one number.
+    std::vector<AccountEventRecord> Events(int event) {
+        std::vector<AccountEventRecord> out;
+        for (AccountEventRecord& record : Events())
+            if (record.event == event)
+                out.push_back(std::move(record));
+        return out;
+    }
+    void Drain() {
+        services.SendEvent(account->GetClientId(), ServicesManagerGuid, 0, nullptr, nullptr, true);
+        services.SendEvent(managerKey, ServicesManagerGuid, 0, nullptr, nullptr, true);
+    }
+
+    // A timer the account asked for fires now, on the account's thread.
+    int FireTimer(const Protocols::TimerRequest& request) {
+        return services.SendEvent(account->GetClientId(), Protocols::TimerServiceGuid, Protocols::TimerEvent::Fire,
+                                  new CEventArg_Data<Protocols::TimerRequest>(request), nullptr, true);
+    }
+
+    Services::CServicesManagerImpl services;
+    Protocols::CEventArgFactoryImpl factory;
+    RecordingSockets sockets;
+    XmppFakeProtocolsManager manager;
+    std::unique_ptr<Database::CYolDatabaseImpl> database;
+    std::unique_ptr<CL::CContactListImpl> contactList;
+    unsigned int managerKey = 0;
+    CJabberAccount* account = nullptr;
+};
+
+}  // namespace XmppTest

@@ -1,0 +1,174 @@
+// The byte layer of an account: connecting, the receive buffer feeding the
+// parser, the send path and stream compression.
+
+#include "XmppAccountHarness.h"
+#include "XmppTestZlib.h"
+
+#include <gtest/gtest.h>
+
+using namespace XmppTest;
+
+namespace {
+
+class XmppConnectionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        h.SetValue("SrvLogName", "alice@example.org");
+        h.Init();
+    }
+    // A ping from a contact; the account answers it with a result.
+    static std::string Ping(const std::string& id) {
+        return "<iq type='get' id='" + id + "' from='bob@example.org/pc'><ping xmlns='urn:xmpp:ping'/></iq>";
+    }
+    XmppAccountHarness h;
+};
+
+TEST_F(XmppConnectionTest, ConnectUsesTheAccountHostAndReportsConnecting) {
+    h.SetValue("SrvSpecString2", "xmpp.example.org");
+    h.SetDword("SrvSpecDword2", 5223);
+    h.SetByte("SrvSpecBool1", 1);
+    h.Command(Protocols::AccountCommand::ReloadSettings);
+    h.SetStatus(Protocols::Away);
+    ASSERT_EQ(h.sockets.connects.size(), 1u);
+    EXPECT_EQ(h.sockets.connects[0].settings.host.ToUtf8(), "xmpp.example.org");
+    EXPECT_EQ(h.sockets.connects[0].settings.port, 5223u);
+    EXPECT_EQ(h.sockets.connects[0].settings.secure, 1u);
+    auto changes = h.Events(Protocols::AccountEvent::StatusChanged);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].status.status, Protocols::Connecting);
+    EXPECT_EQ(changes[0].account, XmppAccountHarness::kAccountId);
+    // Connecting reads as connecting, whatever was asked for.
+    EXPECT_EQ(h.GetStatus(), Protocols::Connecting);
+}
+
+TEST_F(XmppConnectionTest, ConnectFailuresLeaveTheAccountOffline) {
+    h.sockets.connectResult = -7;
+    h.SetStatus(Protocols::Online);
+    EXPECT_EQ(h.GetStatus(), Protocols::Offline);
+    EXPECT_TRUE(h.Events().empty());
+    h.sockets.connectResult = 0;
+    h.sockets.failCreate = true;
+    h.SetStatus(Protocols::Online);
+    EXPECT_EQ(h.GetStatus(), Protocols::Offline);
+    EXPECT_TRUE(h.Events().empty());
+}
+
+TEST_F(XmppConnectionTest, FailedConnectResultReconnectsUnlessItIsMinus3) {
+    struct Case {
+        int code;
+        bool reconnects;
+    } cases[] = {{-3, false}, {-1, true}, {10061, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        h.SetStatus(Protocols::Online);
+        h.Connected(c.code);
+        EXPECT_EQ(h.GetStatus(), Protocols::Offline);
+        EXPECT_EQ(h.account->IsReconnectPending(), c.reconnects);
+        EXPECT_EQ(h.sockets.LiveSockets(), 0);
+        h.SetStatus(Protocols::Offline);  // cancels the wait
+        EXPECT_FALSE(h.account->IsReconnectPending());
+    }
+}
+
+TEST_F(XmppConnectionTest, ConnectedSendsTheStreamHeader) {
+    h.SetStatus(Protocols::Online);
+    h.Connected();
+    std::string sent = h.TakeSent();
+    EXPECT_EQ(sent.rfind("<?xml version='1.0' encoding='UTF-8'?><stream:stream", 0), 0u) << sent;
+    EXPECT_NE(sent.find("to='example.org'"), std::string::npos) << sent;
+}
+
+TEST_F(XmppConnectionTest, DataWhileOfflineIsIgnored) {
+    h.SetStatus(Protocols::Online);
+    h.SetStatus(Protocols::Offline);
+    h.sockets.Queue(Ping("p1"));
+    h.SocketEvent(Sockets::SocketEvent::DataAvailable, new CEventArg_Data<int>(10));
+    EXPECT_EQ(h.TakeSent(), "");
+}
+
+TEST_F(XmppConnectionTest, StanzaSplitAtEveryByteIsHandledOnceWhenComplete) {
+    ASSERT_EQ(h.GoOnline(), Protocols::Online);
+    std::string ping = Ping("p1");
+    h.ReceiveInPieces(ping.substr(0, ping.size() - 1), 1);
+    EXPECT_EQ(h.TakeSent(), "");
+    h.Receive(ping.substr(ping.size() - 1) + Ping("p2"));
+    std::string sent = h.TakeSent();
+    EXPECT_NE(sent.find("id='p1'"), std::string::npos) << sent;
+    EXPECT_NE(sent.find("id='p2'"), std::string::npos) << sent;
+}
+
+TEST_F(XmppConnectionTest, StanzaLargerThanTheBufferGrowsItUntilItFits) {
+    ASSERT_EQ(h.GoOnline(), Protocols::Online);
+    std::string id(20000, 'x');
+    h.ReceiveInPieces(Ping(id), 1500);
+    EXPECT_NE(h.TakeSent().find("id='" + id + "'"), std::string::npos);
+}
+
+TEST_F(XmppConnectionTest, MalformedStreamDropsTheConnection) {
+    ASSERT_EQ(h.GoOnline(), Protocols::Online);
+    h.Receive(std::string("<iq type='get'\0", 15));
+    EXPECT_EQ(h.GetStatus(), Protocols::Offline);
+    EXPECT_EQ(h.sockets.LiveSockets(), 0);
+    EXPECT_TRUE(h.account->IsReconnectPending());
+}
+
+// ------------------------------------------------------------------ compression
+
+class XmppCompressionTest : public XmppConnectionTest {
+protected:
+    void SetUp() override {
+        h.SetValue("SrvLogName", "alice@example.org");
+        h.SetByte("Compression", 1);
+        h.Init();
+        h.SetStatus(Protocols::Online);
+        h.Connected();
+        h.Receive(std::string(XmppAccountHarness::kServerHeader) +
+                  "<stream:features><compression xmlns='http://jabber.org/features/compress'>"
+                  "<method>zlib</method></compression></stream:features>");
+        std::string sent = h.TakeSent();
+        ASSERT_NE(sent.find("<compress xmlns='http://jabber.org/protocol/compress'><method>zlib</method>"),
+                  std::string::npos)
+            << sent;
+        h.Receive("<compressed xmlns='http://jabber.org/protocol/compress'/>");
+        ASSERT_TRUE(h.account->IsCompressionActive());
+    }
+    ServerZlib server;
+};
+
+TEST_F(XmppCompressionTest, RestartedStreamHeaderGoesOutDeflated) {
+    std::string sent = h.TakeSent();
+    EXPECT_EQ(sent.find("<stream:stream"), std::string::npos);
+    EXPECT_EQ(server.Inflate(sent).rfind("<?xml version='1.0' encoding='UTF-8'?><stream:stream", 0), 0u);
+}
+
+TEST_F(XmppCompressionTest, LargeCompressedStanzaFollowedBySilenceIsHandledWhole) {
+    server.Inflate(h.TakeSent());
+    // Compresses to far less than one read, inflates to many buffers: no
+    // further data event will come for what the inflater still holds.
+    std::string id(300000, 'q');
+    std::string bytes = server.Deflate(std::string(XmppAccountHarness::kServerHeader) + Ping(id));
+    ASSERT_LT(bytes.size(), 2048u);
+    h.Receive(bytes);
+    EXPECT_NE(server.Inflate(h.TakeSent()).find("id='" + id + "'"), std::string::npos);
+}
+
+TEST_F(XmppCompressionTest, SplitCompressedInputIsReassembled) {
+    server.Inflate(h.TakeSent());
+    std::string bytes = server.Deflate(std::string(XmppAccountHarness::kServerHeader) + Ping("z1") + Ping("z2"));
+    h.ReceiveInPieces(bytes, 3);
+    std::string replies = server.Inflate(h.TakeSent());
+    EXPECT_NE(replies.find("id='z1'"), std::string::npos) << replies;
+    EXPECT_NE(replies.find("id='z2'"), std::string::npos) << replies;
+}
+
+TEST_F(XmppCompressionTest, InflateErrorDisconnects) {
+    h.Events();
+    h.Receive("\xff\xff\xff\xff not deflate at all");
+    EXPECT_EQ(h.GetStatus(), Protocols::Offline);
+    EXPECT_EQ(h.sockets.LiveSockets(), 0);
+    auto changes = h.Events(Protocols::AccountEvent::StatusChanged);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].status.status, Protocols::Offline);
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// A real account over real sockets against the scripted XMPP server of
+// tests/peers, for what Prosody cannot do: DIGEST-MD5 with the server's
+// proof checked, zlib stream compression with one large compressed stanza
+// followed by silence, the older iq-auth digest, and refused logins. The
+// server asserts every element the account sends and reports DONE or FAIL.
+
+#include "LiveXmppAccount.h"
+#include "ProsodyFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace {
+
+using namespace XmppPeers;
+
+constexpr const char* kPassword = "r0m30myr0m30";
+
+class XmppScriptedServer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HaveProgram(kPython))
+            GTEST_SKIP() << "/usr/bin/python3 is missing";
+    }
+
+    // Starts the server on `scenario` and an account pointed at it.
+    void Start(const std::string& scenario, bool compression, const std::string& password = kPassword) {
+        server = std::make_unique<PipedProcess>(
+            std::vector<std::string>{kPython, PeersDir() + "/xmpp_server.py", scenario, "--user", "juliet", "--domain",
+                                     "capulet.example", "--password", kPassword, "--resource", "Yol PDA", "--realm",
+                                     "capulet.example", "--roster", "3"},
+            log.PathOf("server.log"));
+        std::optional<std::string> port = server->ReadLine(10000);
+        ASSERT_TRUE(port && port->rfind("PORT ", 0) == 0) << Log();
+        account = std::make_unique<LiveXmppAccount>();
+        account->manager.SetAccountByte(LiveXmppAccount::kAccountId, U("Compression"), compression ? 1 : 0);
+        account->Setup("juliet@capulet.example", password, static_cast<unsigned int>(std::stoul(port->substr(5))),
+                       false);
+        account->SetStatus(Protocols::Online);
+    }
+
+    // The server's next report line.
+    std::string Report(int timeoutMs = 30000) { return server->ReadLine(timeoutMs).value_or("(nothing)"); }
+
+    bool ShowedInvalidLogin() {
+        return LiveXmppAccount::Eventually([&] {
+            for (const auto& e : account->manager.TakeEvents())
+                if (e.event == Protocols::AccountEvent::ShowText)
+                    return e.text.ToUtf8() == "Invalid account name or password";
+            return false;
+        });
+    }
+
+    std::string Log() { return ReadText(log.PathOf("server.log")); }
+
+    TempFolder log;
+    std::unique_ptr<PipedProcess> server;
+    std::unique_ptr<LiveXmppAccount> account;
+};
+
+TEST_F(XmppScriptedServer, DigestMd5OverZlibSurvivesALargeCompressedStanzaFollowedBySilence) {
+    Start("digest-zlib", true);
+    ASSERT_TRUE(account->WaitForStatus(Protocols::Online)) << Log();
+    EXPECT_TRUE(account->account->IsCompressionActive());
+    EXPECT_EQ("juliet@capulet.example/Yol PDA", account->account->GetOwnJid().ToUtf8());
+    // The server sends one large request and nothing after it: only an
+    // account that inflates everything it was given can answer.
+    EXPECT_EQ("ANSWERED large1", Report()) << Log();
+    account->SetStatus(Protocols::Offline);
+    EXPECT_EQ("DONE", Report()) << Log();
+}
+
+TEST_F(XmppScriptedServer, LogsInWithEachMethodAndLogsOut) {
+    for (const char* scenario : {"digest", "plain", "legacy-digest"}) {
+        SCOPED_TRACE(scenario);
+        Start(scenario, false);
+        ASSERT_TRUE(account->WaitForStatus(Protocols::Online)) << Log();
+        account->SetStatus(Protocols::Offline);
+        EXPECT_EQ("DONE", Report()) << Log();
+        account.reset();
+    }
+}
+
+TEST_F(XmppScriptedServer, RefusedLoginsEndTheStreamAndTellTheUser) {
+    for (const char* scenario : {"sasl-failure", "bad-rspauth", "legacy-set-error"}) {
+        SCOPED_TRACE(scenario);
+        Start(scenario, false);
+        EXPECT_EQ("DONE", Report()) << Log();
+        EXPECT_TRUE(ShowedInvalidLogin());
+        EXPECT_EQ(Protocols::Offline, account->account->GetPresenceStatus());
+        account.reset();
+    }
+}
+
+}  // namespace
