@@ -10,6 +10,11 @@
 #include "ControlTreeView.h"
 #include "ControlUpDown.h"
 
+#include "ShellScreen.h"
+#include "WindowKeys.h"
+
+#include <algorithm>
+#include <cstdlib>
 #include <mutex>
 
 namespace Platform::Controls {
@@ -40,6 +45,71 @@ LRESULT NotifyRecord(HWND control, NMHDR* record, UINT code)
     return SendMessage(parent, WM_NOTIFY, record->idFrom, reinterpret_cast<LPARAM>(record));
 }
 
+void TellPlain(HWND control, UINT code)
+{
+    NMHDR hdr;
+    NotifyRecord(control, &hdr, code);
+}
+
+void TellScroll(HWND control, bool vertical, unsigned code, int pos)
+{
+    const HWND parent = GetParent(control);
+    if (parent)
+        SendMessage(parent, vertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, static_cast<unsigned>(pos)),
+                    reinterpret_cast<LPARAM>(control));
+}
+
+unsigned ScrollCodeOfKey(WPARAM vk)
+{
+    static constexpr struct {
+        unsigned key;
+        unsigned code;
+    } keys[] = {{VK_UP, SB_LINEUP},   {VK_LEFT, SB_LINEUP},   {VK_DOWN, SB_LINEDOWN}, {VK_RIGHT, SB_LINEDOWN},
+                {VK_PRIOR, SB_PAGEUP}, {VK_NEXT, SB_PAGEDOWN}, {VK_HOME, SB_TOP},      {VK_END, SB_BOTTOM}};
+    for (const auto& k : keys)
+        if (k.key == vk)
+            return k.code;
+    return SB_ENDSCROLL;
+}
+
+int ScrolledTop(unsigned code, unsigned thumb, int top, int page, int count)
+{
+    switch (code) {
+    case SB_LINEUP:
+        return top - 1;
+    case SB_LINEDOWN:
+        return top + 1;
+    case SB_PAGEUP:
+        return top - page;
+    case SB_PAGEDOWN:
+        return top + page;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+        return static_cast<int>(thumb);
+    case SB_TOP:
+        return 0;
+    case SB_BOTTOM:
+        return count;
+    default:
+        return top;
+    }
+}
+
+void DragScroll::Press(POINT pt, int topRow)
+{
+    down = true;
+    dragging = false;
+    at = pt;
+    top = topRow;
+}
+
+bool DragScroll::Follow(POINT pt)
+{
+    if (down && !dragging && std::abs(pt.y - at.y) > GetSystemMetrics(SM_CYDRAG))
+        dragging = true;
+    return down && dragging;
+}
+
 HBRUSH ControlBrush(HWND control, HDC hdc, UINT ctlColorMessage, HBRUSH fallback)
 {
     SetTextColor(hdc, GetSysColor(IsWindowEnabled(control) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
@@ -52,6 +122,38 @@ HBRUSH ControlBrush(HWND control, HDC hdc, UINT ctlColorMessage, HBRUSH fallback
     if (!IsWindowEnabled(control))
         SetTextColor(hdc, GetSysColor(COLOR_GRAYTEXT));
     return brush ? brush : fallback;
+}
+
+void DrawArrowButton(HDC hdc, RECT box, Arrow towards, bool sunken, bool enabled, int shift)
+{
+    FillRect(hdc, &box, GetSysColorBrush(COLOR_BTNFACE));
+    RECT edge = box;
+    DrawEdge(hdc, &edge, sunken ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    const int cx = (box.left + box.right) / 2 + shift;
+    const int cy = (box.top + box.bottom) / 2 + shift;
+    const int r = std::max(2, std::min(box.right - box.left, box.bottom - box.top) / 4);
+    // The tip half a radius ahead of the centre, the base half a radius
+    // behind it.
+    const bool ahead = towards == Arrow::Down || towards == Arrow::Right;
+    POINT p[3];
+    if (towards == Arrow::Up || towards == Arrow::Down) {
+        const int tip = ahead ? cy + r / 2 : cy - r / 2;
+        const int base = ahead ? cy - r / 2 : cy + r / 2;
+        p[0] = {cx - r, base};
+        p[1] = {cx + r, base};
+        p[2] = {cx, tip};
+    } else {
+        const int tip = ahead ? cx + r / 2 : cx - r / 2;
+        const int base = ahead ? cx - r / 2 : cx + r / 2;
+        p[0] = {base, cy - r};
+        p[1] = {base, cy + r};
+        p[2] = {tip, cy};
+    }
+    HGDIOBJ oldBrush = SelectObject(hdc, GetSysColorBrush(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    HGDIOBJ oldPen = SelectObject(hdc, GetStockObject(NULL_PEN));
+    Polygon(hdc, p, 3);
+    SelectObject(hdc, oldBrush);
+    SelectObject(hdc, oldPen);
 }
 
 HFONT FontOr(HFONT font)

@@ -284,29 +284,6 @@ bool PressListBar(HWND list, ComboState& s, POINT screen)
     return true;
 }
 
-int ScrolledTop(const ComboState& s, unsigned code, unsigned thumb)
-{
-    switch (code) {
-    case SB_LINEUP:
-        return s.top - 1;
-    case SB_LINEDOWN:
-        return s.top + 1;
-    case SB_PAGEUP:
-        return s.top - s.rows;
-    case SB_PAGEDOWN:
-        return s.top + s.rows;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-        return static_cast<int>(thumb);
-    case SB_TOP:
-        return 0;
-    case SB_BOTTOM:
-        return Count(s);
-    default:
-        return s.top;
-    }
-}
-
 // ---- Keys -----------------------------------------------------------------
 
 // Keys the combo takes from its edit field.
@@ -393,22 +370,6 @@ LRESULT EditHookProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam)
 
 // ---- The field --------------------------------------------------------------
 
-void DrawDropButton(HDC hdc, RECT box, bool open, bool enabled)
-{
-    FillRect(hdc, &box, GetSysColorBrush(COLOR_BTNFACE));
-    RECT edge = box;
-    DrawEdge(hdc, &edge, open ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-    const int cx = (box.left + box.right) / 2;
-    const int cy = (box.top + box.bottom) / 2;
-    const int r = std::max(2, std::min(box.right - box.left, box.bottom - box.top) / 4);
-    const POINT p[3] = {{cx - r, cy - r / 2}, {cx + r, cy - r / 2}, {cx, cy + r / 2}};
-    HGDIOBJ oldBrush = SelectObject(hdc, GetSysColorBrush(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-    HGDIOBJ oldPen = SelectObject(hdc, GetStockObject(NULL_PEN));
-    Polygon(hdc, p, 3);
-    SelectObject(hdc, oldBrush);
-    SelectObject(hdc, oldPen);
-}
-
 void PaintField(HWND hwnd, const ComboState& s)
 {
     PAINTSTRUCT ps;
@@ -418,7 +379,7 @@ void PaintField(HWND hwnd, const ComboState& s)
     FillRect(hdc, &c, ControlBrush(hwnd, hdc, WM_CTLCOLOREDIT, GetSysColorBrush(COLOR_WINDOW)));
     FrameRect(hdc, &c, GetSysColorBrush(COLOR_WINDOWFRAME));
     const int bw = ButtonWidth(hwnd);
-    DrawDropButton(hdc, RECT{c.right - bw, c.top, c.right, c.bottom}, s.list != nullptr, enabled);
+    DrawArrowButton(hdc, RECT{c.right - bw, c.top, c.right, c.bottom}, Arrow::Down, s.list != nullptr, enabled);
     if (!s.edit) {
         RECT text{1, 1, c.right - bw, c.bottom - 1};
         if (s.focused && !s.list && enabled) {
@@ -515,19 +476,25 @@ LRESULT FindExact(const ComboState& s, std::intptr_t after, const char16_t* text
     return CB_ERR;
 }
 
+// The field answers the enabling, the dialog keys and the focus itself:
+// they go to its edit field when it has one.
+constexpr CommonAnswers<ComboState, const ComboState> kCommon{
+    .paint = &PaintField,
+    .font = &ComboState::font,
+    // The field's height follows the font.
+    .fontChanged =
+        [](HWND hwnd, ComboState& s, bool redraw) {
+            if (s.edit)
+                SendMessage(s.edit, WM_SETFONT, reinterpret_cast<WPARAM>(s.font), redraw);
+            FitField(hwnd, s);
+            if (redraw)
+                InvalidateRect(hwnd, nullptr, false);
+        },
+};
+
 LRESULT FieldMessage(HWND hwnd, ComboState& s, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_SETFONT:
-        s.font = reinterpret_cast<HFONT>(wParam);
-        if (s.edit)
-            SendMessage(s.edit, WM_SETFONT, wParam, lParam);
-        FitField(hwnd, s);
-        if (lParam)
-            InvalidateRect(hwnd, nullptr, false);
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(s.font);
     case WM_SIZE:
         PlaceEdit(hwnd, s);
         InvalidateRect(hwnd, nullptr, false);
@@ -550,11 +517,6 @@ LRESULT FieldMessage(HWND hwnd, ComboState& s, UINT msg, WPARAM wParam, LPARAM l
     case WM_GETTEXT:
     case WM_GETTEXTLENGTH:
         return s.edit ? SendMessage(s.edit, msg, wParam, lParam) : DefWindowProc(hwnd, msg, wParam, lParam);
-    case WM_PAINT:
-        PaintField(hwnd, s);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_ENABLE:
         if (s.edit)
             EnableWindow(s.edit, wParam != 0);
@@ -629,7 +591,7 @@ LRESULT FieldMessage(HWND hwnd, ComboState& s, UINT msg, WPARAM wParam, LPARAM l
         }
         return 0;
     default:
-        return DefWindowProc(hwnd, msg, wParam, lParam);
+        return CommonMessage(hwnd, s, kCommon, msg, wParam, lParam);
     }
 }
 
@@ -745,7 +707,7 @@ LRESULT ComboListProc(HWND list, UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_VSCROLL:
-        s.top = ScrolledTop(s, LOWORD(wParam), HIWORD(wParam));
+        s.top = ScrolledTop(LOWORD(wParam), HIWORD(wParam), s.top, s.rows, Count(s));
         SyncListBar(s);
         return 0;
     case WM_CAPTURECHANGED:

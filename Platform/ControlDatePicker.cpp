@@ -405,6 +405,20 @@ bool SetTime(HWND hwnd, PickerState& s, WPARAM flag, const SYSTEMTIME* st)
     return true;
 }
 
+constexpr CommonAnswers<PickerState> kCommon{
+    .paint = &Paint,
+    .dlgCode = DLGC_WANTARROWS | DLGC_WANTCHARS,
+    .focused = &PickerState::focused,
+    // Digits typed towards a value are dropped when the focus moves.
+    .focusChanged = [](HWND, PickerState& s, bool) { s.typed.clear(); },
+    .font = &PickerState::font,
+    .fontChanged =
+        [](HWND hwnd, PickerState&, bool redraw) {
+            if (redraw)
+                InvalidateRect(hwnd, nullptr, false);
+        },
+};
+
 } // namespace
 
 LRESULT DatePickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -429,28 +443,7 @@ LRESULT DatePickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case DTM_SETSYSTEMTIME:
         return SetTime(hwnd, s, wParam, reinterpret_cast<const SYSTEMTIME*>(lParam));
-    case WM_SETFONT:
-        s.font = reinterpret_cast<HFONT>(wParam);
-        if (lParam)
-            InvalidateRect(hwnd, nullptr, false);
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(s.font);
-    case WM_PAINT:
-        Paint(hwnd, s);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_ENABLE:
     case WM_SIZE:
-        InvalidateRect(hwnd, nullptr, false);
-        return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        s.focused = msg == WM_SETFOCUS;
-        s.typed.clear();
         InvalidateRect(hwnd, nullptr, false);
         return 0;
     case WM_LBUTTONDOWN:
@@ -465,7 +458,7 @@ LRESULT DatePickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             TypeDigit(hwnd, s, static_cast<char16_t>(wParam));
         return 0;
     default:
-        return DefWindowProc(hwnd, msg, wParam, lParam);
+        return CommonMessage(hwnd, s, kCommon, msg, wParam, lParam);
     }
 }
 

@@ -6,11 +6,13 @@
 #include "Gdi.h"
 #include "Messages.h"
 #include "MessageQueue.h"
+#include "Timers.h"
 #include "Window.h"
 #include "WindowFocus.h"
 #include "WindowGeometry.h"
 #include "WindowPaint.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -52,6 +54,9 @@ void Notify(HWND control, unsigned code);
 // WM_NOTIFY with a record whose head names the control.
 LRESULT NotifyRecord(HWND control, NMHDR* record, UINT code);
 
+// WM_NOTIFY with a bare NMHDR.
+void TellPlain(HWND control, UINT code);
+
 // Sets the default colours on the context, asks the parent with
 // `ctlColorMessage` and answers its brush, or `fallback` when it has none.
 HBRUSH ControlBrush(HWND control, HDC hdc, UINT ctlColorMessage, HBRUSH fallback);
@@ -61,6 +66,142 @@ HBRUSH ControlBrush(HWND control, HDC hdc, UINT ctlColorMessage, HBRUSH fallback
 HFONT FontOr(HFONT font);
 // Line height of the font.
 int LineHeight(HFONT font);
+
+// A button face with a triangle pointing `towards` (greyed when disabled):
+// raised, or sunken while pressed, the triangle then moved by `shift`
+// pixels down and right.
+enum class Arrow { Up, Down, Left, Right };
+void DrawArrowButton(HDC hdc, RECT box, Arrow towards, bool sunken, bool enabled, int shift = 0);
+
+// ---- Messages most classes answer alike --------------------------------
+
+// How a control takes part in the messages most classes answer the same
+// way. `Painted` is the state type its painter takes (const for painters
+// that only read it).
+template <class State, class Painted = State>
+struct CommonAnswers {
+    void (*paint)(HWND, Painted&) = nullptr;
+    // What WM_GETDLGCODE answers.
+    LRESULT dlgCode = DLGC_WANTARROWS;
+    // The flag WM_SETFOCUS / WM_KILLFOCUS keep for painting the focus;
+    // without one the control leaves the focus messages to DefWindowProc.
+    bool State::*focused = nullptr;
+    // More work once the flag is set and the control is marked for painting.
+    void (*focusChanged)(HWND, State&, bool focused) = nullptr;
+    // Where WM_SETFONT keeps the font WM_GETFONT answers; without one the
+    // control leaves both to DefWindowProc.
+    HFONT State::*font = nullptr;
+    // More work for a new font; `redraw` is what WM_SETFONT asked.
+    void (*fontChanged)(HWND, State&, bool redraw) = nullptr;
+};
+
+// Answers painting (the painter covers the whole client, so there is no
+// background to erase), WM_ENABLE (a repaint, greyed or not), the dialog
+// keys, the focus and the font as `answers` say; the rest goes to
+// DefWindowProc.
+template <class State, class Painted>
+LRESULT CommonMessage(HWND hwnd, State& s, const CommonAnswers<State, Painted>& answers, UINT msg, WPARAM wParam,
+                      LPARAM lParam)
+{
+    switch (msg) {
+    case WM_PAINT:
+        if (!answers.paint)
+            break;
+        answers.paint(hwnd, s);
+        return 0;
+    case WM_ERASEBKGND:
+        if (!answers.paint)
+            break;
+        return 1;
+    case WM_ENABLE:
+        InvalidateRect(hwnd, nullptr, false);
+        return 0;
+    case WM_GETDLGCODE:
+        return answers.dlgCode;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        if (!answers.focused)
+            break;
+        s.*answers.focused = msg == WM_SETFOCUS;
+        InvalidateRect(hwnd, nullptr, false);
+        if (answers.focusChanged)
+            answers.focusChanged(hwnd, s, msg == WM_SETFOCUS);
+        return 0;
+    case WM_SETFONT:
+        if (!answers.font)
+            break;
+        s.*answers.font = reinterpret_cast<HFONT>(wParam);
+        if (answers.fontChanged)
+            answers.fontChanged(hwnd, s, lParam != 0);
+        return 0;
+    case WM_GETFONT:
+        if (!answers.font)
+            break;
+        return reinterpret_cast<LRESULT>(s.*answers.font);
+    default:
+        break;
+    }
+    return DefWindowProc(hwnd, msg, wParam, lParam);
+}
+
+// A focusChanged that tells the parent NM_SETFOCUS / NM_KILLFOCUS.
+template <class State>
+void TellFocus(HWND hwnd, State&, bool focused)
+{
+    TellPlain(hwnd, focused ? NM_SETFOCUS : NM_KILLFOCUS);
+}
+
+// ---- Scrolling ----------------------------------------------------------
+
+// WM_VSCROLL (WM_HSCROLL for a horizontal control) with `code` and `pos` to
+// the control's parent.
+void TellScroll(HWND control, bool vertical, unsigned code, int pos);
+
+// The scroll code a key asks of a bar (SB_LINEUP .. SB_BOTTOM), or
+// SB_ENDSCROLL for a key that asks nothing.
+unsigned ScrollCodeOfKey(WPARAM vk);
+
+// The first row a WM_VSCROLL code asks for, from the first row shown now,
+// the rows a page holds and the rows there are; the caller clamps it.
+int ScrolledTop(unsigned code, unsigned thumb, int top, int page, int count);
+
+// The pen pressed on rows that scroll: it taps until it moves further than
+// the drag distance, then the rows follow it (dragging up shows the rows
+// further down).
+struct DragScroll {
+    bool down = false;
+    bool dragging = false;
+    POINT at{};
+    // The first row shown when the pen went down.
+    int top = 0;
+
+    void Press(POINT pt, int topRow);
+    // Whether the rows follow the pen at `pt`: false while the press is
+    // still a tap.
+    bool Follow(POINT pt);
+    // The first row to show with the pen at `pt`.
+    int TopAt(POINT pt, int rowHeight) const { return top - (pt.y - at.y) / rowHeight; }
+};
+
+// The repeat of a press held on an arrow or a channel: the first repeat
+// waits longer than the ones after it.
+constexpr std::uintptr_t kRepeatTimer = 1;
+constexpr std::uint32_t kFirstRepeatMs = 400;
+constexpr std::uint32_t kRepeatMs = 100;
+
+// A tick of the repeat timer: `step` while `held()` says the press lasts,
+// then the next tick at the repeat pace; the timer stops with the press.
+template <class Held, class Step>
+void RepeatTick(HWND hwnd, Held held, Step step)
+{
+    if (!held()) {
+        KillTimer(hwnd, kRepeatTimer);
+        return;
+    }
+    step();
+    if (IsWindow(hwnd) && held())
+        SetTimer(hwnd, kRepeatTimer, kRepeatMs, nullptr);
+}
 
 // Window procedures of the classes (registered in Control.cpp).
 LRESULT StaticProc(HWND, UINT, WPARAM, LPARAM);

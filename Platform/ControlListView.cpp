@@ -376,6 +376,19 @@ bool SetBkImage(HWND hwnd, State& s, const LVBKIMAGE* image)
     return true;
 }
 
+constexpr CommonAnswers<State> kCommon{
+    .paint = &Paint,
+    .focused = &State::focused,
+    .focusChanged = &TellFocus<State>,
+    .font = &State::font,
+    // Owner-drawn rows are measured again for the new font.
+    .fontChanged =
+        [](HWND hwnd, State& s, bool) {
+            s.measured = 0;
+            SyncBar(hwnd, s);
+        },
+};
+
 LRESULT LookMessage(HWND hwnd, State& s, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     // CLR_DEFAULT puts back the colour the list starts with.
@@ -428,45 +441,16 @@ LRESULT LookMessage(HWND hwnd, State& s, UINT msg, WPARAM wParam, LPARAM lParam)
     case LVM_GETEXTENDEDLISTVIEWSTYLE:
         return s.exStyle;
     default:
-        return DefWindowProc(hwnd, msg, wParam, lParam);
+        return CommonMessage(hwnd, s, kCommon, msg, wParam, lParam);
     }
-}
-
-void Focus(HWND hwnd, State& s, bool focused, UINT code)
-{
-    s.focused = focused;
-    InvalidateRect(hwnd, nullptr, false);
-    NMHDR nm;
-    NotifyRecord(hwnd, &nm, code);
 }
 
 LRESULT WindowMessage(HWND hwnd, State& s, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (msg) {
-    case WM_SETFONT:
-        s.font = reinterpret_cast<HFONT>(wParam);
-        s.measured = 0;
-        SyncBar(hwnd, s);
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(s.font);
     case WM_SIZE:
         SyncBar(hwnd, s);
-        return 0;
-    case WM_PAINT:
-        Paint(hwnd, s);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_ENABLE:
-        InvalidateRect(hwnd, nullptr, false);
-        return 0;
-    case WM_SETFOCUS:
-        Focus(hwnd, s, true, NM_SETFOCUS);
-        return 0;
-    case WM_KILLFOCUS:
-        Focus(hwnd, s, false, NM_KILLFOCUS);
         return 0;
     case WM_GETDLGCODE:
         // Enter belongs to the list (it activates the focused item), not to
@@ -486,13 +470,14 @@ LRESULT WindowMessage(HWND hwnd, State& s, UINT msg, WPARAM wParam, LPARAM lPara
         PenUp(hwnd, s, pt);
         return 0;
     case WM_CAPTURECHANGED:
-        s.pressed = false;
+        s.pen.down = false;
         return 0;
     case WM_CONTEXTMENU:
         Hold(hwnd, s, pt);
         return 0;
     case WM_VSCROLL:
-        ScrollTo(hwnd, s, ScrolledTop(s, LayoutOf(hwnd, s), LOWORD(wParam), HIWORD(wParam)));
+        ScrollTo(hwnd, s,
+                 ScrolledTop(LOWORD(wParam), HIWORD(wParam), s.top, std::max(1, LayoutOf(hwnd, s).perPage), Count(s)));
         return 0;
     default:
         return LookMessage(hwnd, s, msg, wParam, lParam);

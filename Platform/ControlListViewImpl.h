@@ -54,12 +54,9 @@ struct State {
     // checks it to know whether its indices still mean the same items.
     unsigned generation = 0;
 
-    // The pen press under way.
-    bool pressed = false;
-    bool dragged = false;
+    // The pen press under way and the row it went down on.
+    DragScroll pen;
     int pressRow = -1;
-    int pressY = 0;
-    int pressTop = 0;
 };
 
 struct Layout {
@@ -124,8 +121,6 @@ void PenMove(HWND hwnd, State& s, POINT pt);
 void PenUp(HWND hwnd, State& s, POINT pt);
 // WM_CONTEXTMENU: the press was held still.
 void Hold(HWND hwnd, State& s, POINT screen);
-// The first row a WM_VSCROLL code asks for.
-int ScrolledTop(const State& s, const Layout& l, unsigned code, unsigned thumb);
 
 } // namespace ListView
 } // namespace Platform::Controls

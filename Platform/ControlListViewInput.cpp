@@ -2,11 +2,9 @@
 
 #include "ControlListViewImpl.h"
 
-#include "ShellScreen.h"
 #include "WindowKeys.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace Platform::Controls::ListView {
 
@@ -50,25 +48,15 @@ void PenDown(HWND hwnd, State& s, POINT pt)
     const Layout l = LayoutOf(hwnd, s);
     if (pt.y < l.header)
         return;
-    s.pressed = true;
-    s.dragged = false;
+    s.pen.Press(pt, s.top);
     s.pressRow = ItemAt(l, s, pt, nullptr);
-    s.pressY = pt.y;
-    s.pressTop = s.top;
     SetCapture(hwnd);
 }
 
 void PenMove(HWND hwnd, State& s, POINT pt)
 {
-    if (!s.pressed)
-        return;
-    const int dy = pt.y - s.pressY;
-    if (!s.dragged && std::abs(dy) <= GetSystemMetrics(SM_CYDRAG))
-        return;
-    s.dragged = true;
-    // The rows follow the pen: dragging up shows the rows further down.
-    const int row = LayoutOf(hwnd, s).row;
-    ScrollTo(hwnd, s, s.pressTop - dy / row);
+    if (s.pen.Follow(pt))
+        ScrollTo(hwnd, s, s.pen.TopAt(pt, LayoutOf(hwnd, s).row));
 }
 
 // A tap selects the row under it; a tap on the row already selected (the
@@ -76,12 +64,12 @@ void PenMove(HWND hwnd, State& s, POINT pt)
 // clears the selection.
 void PenUp(HWND hwnd, State& s, POINT pt)
 {
-    if (!s.pressed)
+    if (!s.pen.down)
         return;
-    s.pressed = false;
+    s.pen.down = false;
     if (GetCapture() == hwnd)
         ReleaseCapture();
-    if (s.dragged)
+    if (s.pen.dragging)
         return;
     const int row = ItemAt(LayoutOf(hwnd, s), s, pt, nullptr);
     if (row != s.pressRow)
@@ -108,8 +96,8 @@ void PenUp(HWND hwnd, State& s, POINT pt)
 // its context menu; the lift that follows is no tap.
 void Hold(HWND hwnd, State& s, POINT screen)
 {
-    const bool ours = s.pressed;
-    s.pressed = false;
+    const bool ours = s.pen.down;
+    s.pen.down = false;
     if (GetCapture() == hwnd)
         ReleaseCapture();
     if (!ours)
@@ -127,30 +115,6 @@ void Hold(HWND hwnd, State& s, POINT screen)
     nm.ptAction = screen;
     nm.dwItemSpec = static_cast<std::uint32_t>(row);
     NotifyRecord(hwnd, &nm.hdr, GN_CONTEXTMENU);
-}
-
-int ScrolledTop(const State& s, const Layout& l, unsigned code, unsigned thumb)
-{
-    const int page = std::max(1, l.perPage);
-    switch (code) {
-    case SB_LINEUP:
-        return s.top - 1;
-    case SB_LINEDOWN:
-        return s.top + 1;
-    case SB_PAGEUP:
-        return s.top - page;
-    case SB_PAGEDOWN:
-        return s.top + page;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-        return static_cast<int>(thumb);
-    case SB_TOP:
-        return 0;
-    case SB_BOTTOM:
-        return Count(s);
-    default:
-        return s.top;
-    }
 }
 
 } // namespace Platform::Controls::ListView

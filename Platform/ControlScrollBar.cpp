@@ -4,7 +4,6 @@
 #include "ControlImpl.h"
 #include "ControlScrollBar.h"
 #include "ShellScreen.h"
-#include "WindowKeys.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -168,36 +167,6 @@ RECT Span(const RECT& bar, bool vertical, int from, int to)
                     : RECT{bar.left + from, bar.top, bar.left + to, bar.bottom};
 }
 
-void DrawArrow(HDC hdc, RECT box, bool vertical, bool towardsEnd, bool enabled)
-{
-    FillRect(hdc, &box, GetSysColorBrush(COLOR_BTNFACE));
-    RECT edge = box;
-    DrawEdge(hdc, &edge, EDGE_RAISED, BF_RECT);
-    const int cx = (box.left + box.right) / 2;
-    const int cy = (box.top + box.bottom) / 2;
-    const int r = std::max(2, std::min(box.right - box.left, box.bottom - box.top) / 4);
-    POINT p[3];
-    if (vertical) {
-        const int tip = towardsEnd ? cy + r / 2 : cy - r / 2;
-        const int base = towardsEnd ? cy - r / 2 : cy + r / 2;
-        p[0] = {cx - r, base};
-        p[1] = {cx + r, base};
-        p[2] = {cx, tip};
-    } else {
-        const int tip = towardsEnd ? cx + r / 2 : cx - r / 2;
-        const int base = towardsEnd ? cx - r / 2 : cx + r / 2;
-        p[0] = {base, cy - r};
-        p[1] = {base, cy + r};
-        p[2] = {tip, cy};
-    }
-    HBRUSH ink = GetSysColorBrush(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT);
-    HGDIOBJ oldBrush = SelectObject(hdc, ink);
-    HGDIOBJ oldPen = SelectObject(hdc, GetStockObject(NULL_PEN));
-    Polygon(hdc, p, 3);
-    SelectObject(hdc, oldBrush);
-    SelectObject(hdc, oldPen);
-}
-
 void DrawBar(HDC hdc, const RECT& bar, bool vertical, const BarInfo& b, HBRUSH track, bool enabled)
 {
     const int length = vertical ? bar.bottom - bar.top : bar.right - bar.left;
@@ -205,8 +174,9 @@ void DrawBar(HDC hdc, const RECT& bar, bool vertical, const BarInfo& b, HBRUSH t
     const Geometry g = Measure(b, length, thickness);
     RECT trackRect = Span(bar, vertical, g.trackStart, g.trackEnd);
     FillRect(hdc, &trackRect, track);
-    DrawArrow(hdc, Span(bar, vertical, 0, g.arrow), vertical, false, enabled);
-    DrawArrow(hdc, Span(bar, vertical, g.trackEnd, g.length), vertical, true, enabled);
+    DrawArrowButton(hdc, Span(bar, vertical, 0, g.arrow), vertical ? Arrow::Up : Arrow::Left, false, enabled);
+    DrawArrowButton(hdc, Span(bar, vertical, g.trackEnd, g.length), vertical ? Arrow::Down : Arrow::Right, false,
+                    enabled);
     const bool scrollable = enabled && TopPos(b) > b.min;
     if (scrollable) {
         RECT thumb = Span(bar, vertical, g.thumbStart, g.thumbEnd);
@@ -342,10 +312,7 @@ Geometry ControlGeometry(HWND hwnd, const BarInfo& b)
 
 void Tell(HWND hwnd, unsigned code, int pos = 0)
 {
-    const HWND parent = GetParent(hwnd);
-    if (parent)
-        SendMessage(parent, Vertical(hwnd) ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, static_cast<unsigned>(pos)),
-                    reinterpret_cast<LPARAM>(hwnd));
+    TellScroll(hwnd, Vertical(hwnd), code, pos);
 }
 
 void PaintControl(HWND hwnd, const ScrollControl& s)
@@ -357,6 +324,8 @@ void PaintControl(HWND hwnd, const ScrollControl& s)
     DrawBar(hdc, client, Vertical(hwnd), s.info, track, IsWindowEnabled(hwnd));
     EndPaint(hwnd, &ps);
 }
+
+constexpr CommonAnswers<ScrollControl, const ScrollControl> kCommon{.paint = &PaintControl};
 
 } // namespace
 
@@ -418,16 +387,6 @@ LRESULT ScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         Fill(b, *reinterpret_cast<SCROLLINFO*>(lParam));
         return 1;
-    case WM_PAINT:
-        PaintControl(hwnd, s);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_ENABLE:
-        InvalidateRect(hwnd, nullptr, false);
-        return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS;
     case WM_LBUTTONDOWN: {
         if (StyleOf(hwnd) & WS_TABSTOP)
             SetFocus(hwnd);
@@ -471,20 +430,15 @@ LRESULT ScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_KEYDOWN: {
-        static constexpr struct {
-            unsigned key;
-            unsigned code;
-        } keys[] = {{VK_UP, SB_LINEUP},   {VK_LEFT, SB_LINEUP},   {VK_DOWN, SB_LINEDOWN}, {VK_RIGHT, SB_LINEDOWN},
-                    {VK_PRIOR, SB_PAGEUP}, {VK_NEXT, SB_PAGEDOWN}, {VK_HOME, SB_TOP},      {VK_END, SB_BOTTOM}};
-        for (const auto& k : keys)
-            if (k.key == wParam) {
-                Tell(hwnd, k.code);
-                Tell(hwnd, SB_ENDSCROLL);
-            }
+        const unsigned code = ScrollCodeOfKey(wParam);
+        if (code != SB_ENDSCROLL) {
+            Tell(hwnd, code);
+            Tell(hwnd, SB_ENDSCROLL);
+        }
         return 0;
     }
     default:
-        return DefWindowProc(hwnd, msg, wParam, lParam);
+        return CommonMessage(hwnd, s, kCommon, msg, wParam, lParam);
     }
 }
 

@@ -151,12 +151,6 @@ void EnsureVisible(HWND hwnd, TabState& s, int index)
     InvalidateRect(hwnd, nullptr, false);
 }
 
-void TellPlain(HWND hwnd, UINT code)
-{
-    NMHDR hdr;
-    NotifyRecord(hwnd, &hdr, code);
-}
-
 // A tab the user chose.
 void Choose(HWND hwnd, TabState& s, int index)
 {
@@ -416,6 +410,14 @@ void AdjustRect(HWND hwnd, const TabState& s, bool toWindow, RECT* r)
         r->bottom = r->top;
 }
 
+constexpr CommonAnswers<TabState> kCommon{
+    .paint = &Paint,
+    .focused = &TabState::focused,
+    .font = &TabState::font,
+    // A new font changes the tabs' widths.
+    .fontChanged = [](HWND hwnd, TabState& s, bool) { EnsureVisible(hwnd, s, s.cur); },
+};
+
 } // namespace
 
 LRESULT TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -481,29 +483,8 @@ LRESULT TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case TCM_ADJUSTRECT:
         AdjustRect(hwnd, s, wParam != 0, reinterpret_cast<RECT*>(lParam));
         return 0;
-    case WM_SETFONT:
-        s.font = reinterpret_cast<HFONT>(wParam);
-        EnsureVisible(hwnd, s, s.cur);
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(s.font);
     case WM_SIZE:
         EnsureVisible(hwnd, s, s.cur);
-        return 0;
-    case WM_PAINT:
-        Paint(hwnd, s);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_ENABLE:
-        InvalidateRect(hwnd, nullptr, false);
-        return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        s.focused = msg == WM_SETFOCUS;
-        InvalidateRect(hwnd, nullptr, false);
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -513,7 +494,7 @@ LRESULT TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         KeyDown(hwnd, s, wParam);
         return 0;
     default:
-        return DefWindowProc(hwnd, msg, wParam, lParam);
+        return CommonMessage(hwnd, s, kCommon, msg, wParam, lParam);
     }
 }
 

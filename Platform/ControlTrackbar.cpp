@@ -3,8 +3,6 @@
 #include "ControlImpl.h"
 #include "ControlTrackbar.h"
 #include "ShellScreen.h"
-#include "Timers.h"
-#include "WindowKeys.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -29,9 +27,9 @@ struct TrackState {
     bool focused = false;
 };
 
-constexpr std::uintptr_t kRepeatTimer = 1;
-constexpr std::uint32_t kFirstRepeatMs = 400;
-constexpr std::uint32_t kRepeatMs = 100;
+// Keys and the pen ask with the scroll bar's codes.
+static_assert(TB_LINEUP == SB_LINEUP && TB_PAGEDOWN == SB_PAGEDOWN && TB_BOTTOM == SB_BOTTOM &&
+              TB_ENDTRACK == SB_ENDSCROLL);
 
 bool Vertical(HWND hwnd)
 {
@@ -81,11 +79,8 @@ int Along(HWND hwnd, LPARAM lParam)
 
 void Tell(HWND hwnd, const TrackState& s, unsigned code)
 {
-    const HWND parent = GetParent(hwnd);
     const bool thumb = code == TB_THUMBTRACK || code == TB_THUMBPOSITION;
-    if (parent)
-        SendMessage(parent, Vertical(hwnd) ? WM_VSCROLL : WM_HSCROLL,
-                    MAKEWPARAM(code, thumb ? static_cast<unsigned>(s.pos) : 0u), reinterpret_cast<LPARAM>(hwnd));
+    TellScroll(hwnd, Vertical(hwnd), code, thumb ? s.pos : 0);
 }
 
 bool MoveTo(HWND hwnd, TrackState& s, long long pos)
@@ -185,6 +180,8 @@ void EndPen(HWND hwnd, TrackState& s)
     Tell(hwnd, s, TB_ENDTRACK);
 }
 
+constexpr CommonAnswers<TrackState, const TrackState> kCommon{.paint = &Paint, .focused = &TrackState::focused};
+
 LRESULT Message(HWND hwnd, TrackState& s, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
@@ -224,21 +221,6 @@ LRESULT Message(HWND hwnd, TrackState& s, UINT msg, WPARAM wParam, LPARAM lParam
         return s.line;
     case TBM_GETNUMTICS:
         return TickCount(hwnd, s);
-    case WM_PAINT:
-        Paint(hwnd, s);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_ENABLE:
-        InvalidateRect(hwnd, nullptr, false);
-        return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        s.focused = msg == WM_SETFOCUS;
-        InvalidateRect(hwnd, nullptr, false);
-        return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
         if (!IsWindowEnabled(hwnd))
@@ -282,30 +264,17 @@ LRESULT Message(HWND hwnd, TrackState& s, UINT msg, WPARAM wParam, LPARAM lParam
             EndPen(hwnd, s);
         return 0;
     case WM_TIMER:
-        if (wParam == kRepeatTimer) {
-            if (!s.paging) {
-                KillTimer(hwnd, kRepeatTimer);
-                return 0;
-            }
-            PageTowardsPen(hwnd, s);
-            if (IsWindow(hwnd) && s.paging)
-                SetTimer(hwnd, kRepeatTimer, kRepeatMs, nullptr);
-        }
+        if (wParam == kRepeatTimer)
+            RepeatTick(hwnd, [&] { return s.paging; }, [&] { PageTowardsPen(hwnd, s); });
         return 0;
     case WM_KEYDOWN: {
-        static constexpr struct {
-            unsigned vk;
-            unsigned code;
-        } keys[] = {{VK_LEFT, TB_LINEUP},   {VK_UP, TB_LINEUP},     {VK_RIGHT, TB_LINEDOWN}, {VK_DOWN, TB_LINEDOWN},
-                    {VK_PRIOR, TB_PAGEUP}, {VK_NEXT, TB_PAGEDOWN}, {VK_HOME, TB_TOP},       {VK_END, TB_BOTTOM}};
-        for (const auto& k : keys) {
-            if (k.vk != wParam)
-                continue;
-            const long long pos = s.pos;
-            const long long to[] = {pos - s.line, pos + s.line, pos - s.page, pos + s.page, pos, pos, s.low, s.high};
-            s.keyHeld = true;
-            UserMove(hwnd, s, k.code, to[k.code]);
-        }
+        const unsigned code = ScrollCodeOfKey(wParam);
+        if (code == SB_ENDSCROLL)
+            return 0;
+        const long long pos = s.pos;
+        const long long to[] = {pos - s.line, pos + s.line, pos - s.page, pos + s.page, pos, pos, s.low, s.high};
+        s.keyHeld = true;
+        UserMove(hwnd, s, code, to[code]);
         return 0;
     }
     case WM_KEYUP:
@@ -318,7 +287,7 @@ LRESULT Message(HWND hwnd, TrackState& s, UINT msg, WPARAM wParam, LPARAM lParam
         KillTimer(hwnd, kRepeatTimer);
         return 0;
     default:
-        return DefWindowProc(hwnd, msg, wParam, lParam);
+        return CommonMessage(hwnd, s, kCommon, msg, wParam, lParam);
     }
 }
 

@@ -269,12 +269,6 @@ LRESULT Tell(HWND hwnd, TreeState& s, UINT code, UINT action, ItemId oldItem, It
     return NotifyRecord(hwnd, &nm.hdr, code);
 }
 
-void TellPlain(HWND hwnd, UINT code)
-{
-    NMHDR hdr;
-    NotifyRecord(hwnd, &hdr, code);
-}
-
 // ---- Selection and branches ---------------------------------------------------
 
 bool Select(HWND hwnd, TreeState& s, ItemId id, UINT action)

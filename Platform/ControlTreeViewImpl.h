@@ -54,13 +54,9 @@ struct TreeState {
     // Of the font and the images; measured again when either changes.
     int rowHeight = 0;
     bool focused = false;
-    // The pen: where it went down, the top row then, and whether it has
-    // become a drag that scrolls or its tap was already used.
-    bool penDown = false;
-    bool dragging = false;
+    // The pen press under way, and whether its tap was already used.
+    DragScroll pen;
     bool penUsed = false;
-    POINT penAt{};
-    int penTop = 0;
 };
 
 struct RowParts {
@@ -97,7 +93,6 @@ void ScrollTo(HWND hwnd, TreeState& s, int top);
 bool EnsureVisible(HWND hwnd, TreeState& s, ItemId id);
 
 // Notices, selection and branches.
-void TellPlain(HWND hwnd, UINT code);
 bool Select(HWND hwnd, TreeState& s, ItemId id, UINT action);
 bool Expand(HWND hwnd, TreeState& s, ItemId id, WPARAM code);
 

@@ -3,12 +3,10 @@
 // and the keys.
 
 #include "ControlTreeViewImpl.h"
-#include "ControlScrollBar.h"
 #include "ShellScreen.h"
 #include "WindowKeys.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace Platform::Controls::TreeViewImpl {
 namespace {
@@ -105,11 +103,8 @@ void PenDown(HWND hwnd, TreeState& s, POINT pt, bool twice)
 {
     SetFocus(hwnd);
     SetCapture(hwnd);
-    s.penDown = true;
-    s.dragging = false;
+    s.pen.Press(pt, s.top);
     s.penUsed = twice;
-    s.penAt = pt;
-    s.penTop = s.top;
     TVHITTESTINFO hit;
     hit.pt = pt;
     const ItemId id = HitTest(hwnd, s, &hit);
@@ -127,27 +122,21 @@ void PenDown(HWND hwnd, TreeState& s, POINT pt, bool twice)
 
 void PenMove(HWND hwnd, TreeState& s, POINT pt)
 {
-    if (!s.penDown)
-        return;
-    const int dy = pt.y - s.penAt.y;
-    if (!s.dragging && std::abs(dy) < GetSystemMetrics(SM_CYDRAG))
-        return;
-    // The rows follow the pen.
-    s.dragging = true;
-    ScrollTo(hwnd, s, s.penTop - dy / RowHeight(s));
+    if (s.pen.Follow(pt))
+        ScrollTo(hwnd, s, s.pen.TopAt(pt, RowHeight(s)));
 }
 
 void PenUp(HWND hwnd, TreeState& s)
 {
-    if (!s.penDown)
+    if (!s.pen.down)
         return;
-    s.penDown = false;
+    s.pen.down = false;
     if (GetCapture() == hwnd)
         ReleaseCapture();
-    if (s.dragging || s.penUsed)
+    if (s.pen.dragging || s.penUsed)
         return;
     TVHITTESTINFO hit;
-    hit.pt = s.penAt;
+    hit.pt = s.pen.at;
     const ItemId id = HitTest(hwnd, s, &hit);
     if (id)
         Select(hwnd, s, id, TVC_BYMOUSE);
@@ -214,29 +203,19 @@ void KeyDown(HWND hwnd, TreeState& s, WPARAM vk)
         EnsureVisible(hwnd, s, s.sel);
 }
 
-int ScrolledTop(HWND hwnd, const TreeState& s, unsigned code, unsigned thumb)
-{
-    const int page = PageRows(hwnd, s);
-    switch (code) {
-    case SB_LINEUP:
-        return s.top - 1;
-    case SB_LINEDOWN:
-        return s.top + 1;
-    case SB_PAGEUP:
-        return s.top - page;
-    case SB_PAGEDOWN:
-        return s.top + page;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-        return static_cast<int>(thumb);
-    case SB_TOP:
-        return 0;
-    case SB_BOTTOM:
-        return static_cast<int>(s.rows.size());
-    default:
-        return s.top;
-    }
-}
+constexpr CommonAnswers<TreeState> kCommon{
+    .paint = &Paint,
+    .dlgCode = DLGC_WANTARROWS | DLGC_WANTCHARS,
+    .focused = &TreeState::focused,
+    .focusChanged = &TellFocus<TreeState>,
+    .font = &TreeState::font,
+    // The rows are as high as the font needs.
+    .fontChanged =
+        [](HWND hwnd, TreeState& s, bool) {
+            Measure(s);
+            SyncBar(hwnd, s);
+        },
+};
 
 } // namespace
 
@@ -244,28 +223,8 @@ LRESULT WindowMessage(HWND hwnd, TreeState& s, UINT msg, WPARAM wParam, LPARAM l
 {
     const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (msg) {
-    case WM_SETFONT:
-        s.font = reinterpret_cast<HFONT>(wParam);
-        Measure(s);
-        SyncBar(hwnd, s);
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(s.font);
     case WM_SIZE:
         SyncBar(hwnd, s);
-        return 0;
-    case WM_PAINT:
-        Paint(hwnd, s);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        s.focused = msg == WM_SETFOCUS;
-        InvalidateRect(hwnd, nullptr, false);
-        TellPlain(hwnd, s.focused ? NM_SETFOCUS : NM_KILLFOCUS);
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -278,19 +237,20 @@ LRESULT WindowMessage(HWND hwnd, TreeState& s, UINT msg, WPARAM wParam, LPARAM l
         PenUp(hwnd, s);
         return 0;
     case WM_CAPTURECHANGED:
-        s.penDown = false;
+        s.pen.down = false;
         return 0;
     case WM_KEYDOWN:
         KeyDown(hwnd, s, wParam);
         return 0;
     case WM_VSCROLL:
-        ScrollTo(hwnd, s, ScrolledTop(hwnd, s, LOWORD(wParam), HIWORD(wParam)));
+        ScrollTo(hwnd, s,
+                 ScrolledTop(LOWORD(wParam), HIWORD(wParam), s.top, PageRows(hwnd, s), static_cast<int>(s.rows.size())));
         return 0;
     case WM_DESTROY:
         Delete(hwnd, s, TVI_ROOT);
         return 0;
     default:
-        return DefWindowProc(hwnd, msg, wParam, lParam);
+        return CommonMessage(hwnd, s, kCommon, msg, wParam, lParam);
     }
 }
 

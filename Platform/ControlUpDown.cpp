@@ -3,7 +3,6 @@
 #include "ControlImpl.h"
 #include "ControlUpDown.h"
 #include "ControlScrollBar.h"
-#include "Timers.h"
 #include "WindowKeys.h"
 
 #include <algorithm>
@@ -30,10 +29,6 @@ struct BuddyHook {
     WNDPROC old = nullptr;
     HWND updown = nullptr;
 };
-
-constexpr std::uintptr_t kRepeatTimer = 1;
-constexpr std::uint32_t kFirstRepeatMs = 400;
-constexpr std::uint32_t kRepeatMs = 100;
 
 int Low(const UpDownState& s)
 {
@@ -109,10 +104,7 @@ LRESULT SetPos(HWND hwnd, UpDownState& s, long long pos)
 
 void Tell(HWND hwnd, const UpDownState& s, unsigned code)
 {
-    const HWND parent = GetParent(hwnd);
-    if (parent)
-        SendMessage(parent, Horizontal(hwnd) ? WM_HSCROLL : WM_VSCROLL,
-                    MAKEWPARAM(code, static_cast<unsigned>(s.pos)), reinterpret_cast<LPARAM>(hwnd));
+    TellScroll(hwnd, !Horizontal(hwnd), code, s.pos);
 }
 
 // One step: +1 up (towards the upper end), -1 down.
@@ -221,35 +213,6 @@ int ArrowAt(HWND hwnd, POINT p)
     return p.y < c.bottom / 2 ? 1 : -1;
 }
 
-void DrawArrowBox(HDC hdc, RECT box, bool horizontal, bool up, bool sunken, bool enabled)
-{
-    FillRect(hdc, &box, GetSysColorBrush(COLOR_BTNFACE));
-    RECT edge = box;
-    DrawEdge(hdc, &edge, sunken ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-    const int cx = (box.left + box.right) / 2 + (sunken ? 1 : 0);
-    const int cy = (box.top + box.bottom) / 2 + (sunken ? 1 : 0);
-    const int r = std::max(2, std::min(box.right - box.left, box.bottom - box.top) / 4);
-    POINT p[3];
-    if (horizontal) {
-        const int tip = up ? cx + r / 2 : cx - r / 2;
-        const int base = up ? cx - r / 2 : cx + r / 2;
-        p[0] = {base, cy - r};
-        p[1] = {base, cy + r};
-        p[2] = {tip, cy};
-    } else {
-        const int tip = up ? cy - r / 2 : cy + r / 2;
-        const int base = up ? cy + r / 2 : cy - r / 2;
-        p[0] = {cx - r, base};
-        p[1] = {cx + r, base};
-        p[2] = {cx, tip};
-    }
-    HGDIOBJ oldBrush = SelectObject(hdc, GetSysColorBrush(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-    HGDIOBJ oldPen = SelectObject(hdc, GetStockObject(NULL_PEN));
-    Polygon(hdc, p, 3);
-    SelectObject(hdc, oldBrush);
-    SelectObject(hdc, oldPen);
-}
-
 void Paint(HWND hwnd, const UpDownState& s)
 {
     PAINTSTRUCT ps;
@@ -259,10 +222,15 @@ void Paint(HWND hwnd, const UpDownState& s)
     const bool enabled = IsWindowEnabled(hwnd);
     const RECT upBox = horizontal ? RECT{c.right / 2, 0, c.right, c.bottom} : RECT{0, 0, c.right, c.bottom / 2};
     const RECT downBox = horizontal ? RECT{0, 0, c.right / 2, c.bottom} : RECT{0, c.bottom / 2, c.right, c.bottom};
-    DrawArrowBox(hdc, upBox, horizontal, true, s.pressed == 1 && s.overPressed, enabled);
-    DrawArrowBox(hdc, downBox, horizontal, false, s.pressed == -1 && s.overPressed, enabled);
+    // A pressed arrow moves down and right with its sunken face.
+    const bool upSunken = s.pressed == 1 && s.overPressed;
+    const bool downSunken = s.pressed == -1 && s.overPressed;
+    DrawArrowButton(hdc, upBox, horizontal ? Arrow::Right : Arrow::Up, upSunken, enabled, upSunken ? 1 : 0);
+    DrawArrowButton(hdc, downBox, horizontal ? Arrow::Left : Arrow::Down, downSunken, enabled, downSunken ? 1 : 0);
     EndPaint(hwnd, &ps);
 }
+
+constexpr CommonAnswers<UpDownState, const UpDownState> kCommon{.paint = &Paint};
 
 LRESULT Message(HWND hwnd, UpDownState& s, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -303,16 +271,6 @@ LRESULT Message(HWND hwnd, UpDownState& s, UINT msg, WPARAM wParam, LPARAM lPara
         return reinterpret_cast<LRESULT>(Attach(hwnd, s, reinterpret_cast<HWND>(wParam)));
     case UDM_GETBUDDY:
         return reinterpret_cast<LRESULT>(s.buddy);
-    case WM_PAINT:
-        Paint(hwnd, s);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_ENABLE:
-        InvalidateRect(hwnd, nullptr, false);
-        return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
         const int arrow = ArrowAt(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
@@ -350,16 +308,12 @@ LRESULT Message(HWND hwnd, UpDownState& s, UINT msg, WPARAM wParam, LPARAM lPara
         }
         return 0;
     case WM_TIMER:
-        if (wParam == kRepeatTimer) {
-            if (!s.pressed) {
-                KillTimer(hwnd, kRepeatTimer);
-                return 0;
-            }
-            if (s.overPressed)
-                Step(hwnd, s, s.pressed);
-            if (IsWindow(hwnd) && s.pressed)
-                SetTimer(hwnd, kRepeatTimer, kRepeatMs, nullptr);
-        }
+        if (wParam == kRepeatTimer)
+            RepeatTick(hwnd, [&] { return s.pressed != 0; },
+                       [&] {
+                           if (s.overPressed)
+                               Step(hwnd, s, s.pressed);
+                       });
         return 0;
     case WM_KEYDOWN: {
         const int direction = (wParam == VK_UP || wParam == VK_RIGHT) ? 1
@@ -383,7 +337,7 @@ LRESULT Message(HWND hwnd, UpDownState& s, UINT msg, WPARAM wParam, LPARAM lPara
         s.buddy = nullptr;
         return 0;
     default:
-        return DefWindowProc(hwnd, msg, wParam, lParam);
+        return CommonMessage(hwnd, s, kCommon, msg, wParam, lParam);
     }
 }
 

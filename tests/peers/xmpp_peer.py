@@ -3,20 +3,27 @@
 second user and driven line by line.
 
     xmpp_peer.py JID PASSWORD HOST PORT [--tls] [--ca PATH] [--resource NAME]
+                 [--caps-node NODE]
 
 --tls connects with direct TLS; otherwise the plain port is used and
 STARTTLS taken when offered. --ca names the authority to trust (the rig's).
+The peer's presence carries entity capabilities with a SHA-1 ver under the
+node --caps-node names (slixmpp's own node by default); an empty node leaves
+them out.
 
 Lines are fields separated by TAB; in a field, backslash escapes "\\t", "\\n",
 "\\r" and "\\\\". Commands on standard input:
 
-    message JID TEXT [ID]      a chat message (ID: its stanza id), asking for a receipt
+    message JID TEXT [ID] [STATE]
+                               a chat message (ID: its stanza id), asking for a
+                               receipt; STATE adds that chat state beside the body
     presence SHOW STATUS       available presence; SHOW is one of
                                available, away, chat, dnd, xa
     unavailable                unavailable presence
     subscribe JID | subscribed JID | unsubscribe JID | unsubscribed JID
     chatstate JID STATE        active, composing, paused, inactive, gone
     receipt JID ID             a delivery receipt for message ID
+    disco JID [NODE]           asks JID for its disco#info (of NODE)
     roster                     prints the server's roster of this user
     add JID NAME GROUP         roster set
     quit                       logs out and ends
@@ -25,12 +32,17 @@ Each command is answered with "OK" (or "FAIL<TAB>text") once it went out.
 What arrives is printed as it comes:
 
     READY                                  the session has started
-    MESSAGE FROM ID TYPE BODY              a message with a body
+    MESSAGE FROM ID TYPE BODY STATE        a message with a body (STATE: its
+                                           chat state, empty when none)
     CHATSTATE FROM STATE                   a chat state without a body
     RECEIPT FROM ID                        a delivery receipt
-    PRESENCE FROM TYPE SHOW STATUS PRIORITY
+    PRESENCE FROM TYPE SHOW STATUS PRIORITY CAPSNODE CAPSVER
+                                           (the caps fields empty when none)
     SUBSCRIBE FROM | SUBSCRIBED FROM | UNSUBSCRIBE FROM | UNSUBSCRIBED FROM
     ROSTER JID NAME SUBSCRIPTION GROUPS    (GROUPS joined by ",") then ROSTEREND
+    DISCO FROM NODE IDENTITIES FEATURES    the disco#info answer: identities as
+                                           category/type/name, features in the
+                                           order sent, each list joined by " "
     DISCONNECTED
 """
 
@@ -40,6 +52,9 @@ import logging
 import sys
 
 import slixmpp
+
+NS_CAPS = "http://jabber.org/protocol/caps"
+NS_DISCO_INFO = "http://jabber.org/protocol/disco#info"
 
 ESCAPES = {"\\": "\\\\", "\t": "\\t", "\n": "\\n", "\r": "\\r"}
 UNESCAPES = {"\\": "\\", "t": "\t", "n": "\n", "r": "\r"}
@@ -67,10 +82,14 @@ def say(*fields):
 
 
 class Peer(slixmpp.ClientXMPP):
-    def __init__(self, jid, password, ca):
+    def __init__(self, jid, password, ca, caps_node=None):
         super().__init__(jid, password)
         for plugin in ("xep_0030", "xep_0085", "xep_0184", "xep_0199", "xep_0115"):
             self.register_plugin(plugin)
+        if caps_node == "":
+            self.plugin["xep_0115"].broadcast = False
+        elif caps_node:
+            self.plugin["xep_0115"].caps_node = caps_node
         # Receipts are sent by command, so a test decides when one goes.
         self.plugin["xep_0184"].auto_ack = False
         self.plugin["xep_0184"].auto_request = False
@@ -88,14 +107,26 @@ class Peer(slixmpp.ClientXMPP):
         self.add_event_handler("failed_auth", lambda _: say("FAIL", "authentication"))
 
     async def on_start(self, _):
+        # The ver is made from the features only once asked; until then the
+        # presence goes out without caps.
+        if self.plugin["xep_0115"].broadcast:
+            await self.plugin["xep_0115"].update_caps(broadcast=False)
         self.send_presence()
         await self.get_roster()
+        if getattr(self, "command_task", None) is not None:
+            say("READY")
+            return
+        loop = asyncio.get_event_loop()
+        self.commands = asyncio.StreamReader()
+        await loop.connect_read_pipe(lambda: asyncio.StreamReaderProtocol(self.commands), sys.stdin)
+        # The loop holds tasks only weakly: without this reference the
+        # command reader can be collected while it waits for a line.
+        self.command_task = loop.create_task(self.read_commands())
         say("READY")
-        asyncio.get_event_loop().create_task(self.read_commands())
 
     def on_message(self, msg):
         if msg["body"]:
-            say("MESSAGE", msg["from"], msg["id"], msg["type"], msg["body"])
+            say("MESSAGE", msg["from"], msg["id"], msg["type"], msg["body"], msg["chat_state"])
 
     def on_chatstate(self, msg):
         if not msg["body"]:
@@ -109,14 +140,16 @@ class Peer(slixmpp.ClientXMPP):
         if kind in ("subscribe", "subscribed", "unsubscribe", "unsubscribed"):
             say(kind.upper(), pres["from"])
             return
-        say("PRESENCE", pres["from"], kind, pres["show"], pres["status"], pres["priority"])
+        # Read from the XML: asking the stanza for its caps would add an
+        # empty element to it.
+        caps = pres.xml.find("{%s}c" % NS_CAPS)
+        node = caps.get("node", "") if caps is not None else ""
+        ver = caps.get("ver", "") if caps is not None else ""
+        say("PRESENCE", pres["from"], kind, pres["show"], pres["status"], pres["priority"], node, ver)
 
     async def read_commands(self):
-        loop = asyncio.get_event_loop()
-        reader = asyncio.StreamReader()
-        await loop.connect_read_pipe(lambda: asyncio.StreamReaderProtocol(reader), sys.stdin)
         while True:
-            raw = await reader.readline()
+            raw = await self.commands.readline()
             if not raw:
                 break
             fields = [unescape(f) for f in raw.decode("utf-8").rstrip("\n").split("\t")]
@@ -134,6 +167,8 @@ class Peer(slixmpp.ClientXMPP):
             if len(f) > 3 and f[3]:
                 msg["id"] = f[3]
             msg["request_receipt"] = True
+            if len(f) > 4 and f[4]:
+                msg["chat_state"] = f[4]
             msg.send()
         elif command == "presence":
             show = "" if f[1] == "available" else f[1]
@@ -150,6 +185,14 @@ class Peer(slixmpp.ClientXMPP):
             ack = self.make_message(mto=f[1])
             ack["receipt"] = f[2]
             ack.send()
+        elif command == "disco":
+            node = f[2] if len(f) > 2 and f[2] else None
+            iq = await self.plugin["xep_0030"].get_info(jid=f[1], node=node, local=False, cached=False)
+            query = iq.xml.find("{%s}query" % NS_DISCO_INFO)
+            identities = ["%s/%s/%s" % (i.get("category", ""), i.get("type", ""), i.get("name", ""))
+                          for i in query.findall("{%s}identity" % NS_DISCO_INFO)]
+            features = [feature.get("var", "") for feature in query.findall("{%s}feature" % NS_DISCO_INFO)]
+            say("DISCO", iq["from"], query.get("node", ""), " ".join(identities), " ".join(features))
         elif command == "roster":
             await self.get_roster()
             roster = self.client_roster
@@ -180,10 +223,11 @@ def main():
     parser.add_argument("--tls", action="store_true")
     parser.add_argument("--ca")
     parser.add_argument("--resource", default="peer")
+    parser.add_argument("--caps-node")
     options = parser.parse_args()
     logging.basicConfig(level=logging.ERROR, stream=sys.stderr)
 
-    peer = Peer("%s/%s" % (options.jid, options.resource), options.password, options.ca)
+    peer = Peer("%s/%s" % (options.jid, options.resource), options.password, options.ca, options.caps_node)
     peer.connect((options.host, options.port), use_ssl=options.tls)
     peer.add_event_handler("disconnected", lambda _: peer.loop.stop())
     try:
