@@ -32,6 +32,31 @@ bool HasUserResource(const CYolString& jid) {
 
 bool ComparesFullJid(int kind) { return kind == ContactKindOccupant || kind == ContactKindStranger; }
 
+// A hash of what the first `length` units of a JID compare by: JIDs that
+// SameJid (whole) or SameBareJid (bare parts) call equal hash alike. Comparei
+// folds each unit and stops at the first one that folds to 0, and equal
+// JIDs have equal lengths, so the hash covers the kind, the length and the
+// folded units before that one (64-bit FNV-1a).
+uint64_t KeyHash(int kind, const CYolString& jid, int length) {
+    uint64_t hash = 0xCBF29CE484222325ULL;
+    auto mix = [&hash](uint32_t value) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            hash ^= (value >> shift) & 0xFF;
+            hash *= 0x100000001B3ULL;
+        }
+    };
+    mix(static_cast<uint32_t>(kind));
+    mix(static_cast<uint32_t>(length));
+    const char16_t* units = jid.c_str();
+    for (int i = 0; i < length; ++i) {
+        char16_t folded = CYolString::ToLowerChar(units[i]);
+        if (folded == 0)
+            break;
+        mix(folded);
+    }
+    return hash;
+}
+
 }  // namespace
 
 // --- records -------------------------------------------------------------------
@@ -100,42 +125,97 @@ Protocols::Status MergeStatus(Protocols::Status a, Protocols::Status b) {
 
 // --- the map --------------------------------------------------------------------
 
-bool CJabberContactMap::HasRoom(const CYolString& jid) {
-    for (const auto& entry : entries)
-        if (entry->kind == ContactKindRoom && SameBareJid(entry->jid, jid))
-            return true;
-    return false;
+namespace {
+
+// Equal hashes only make candidates: each is checked with the comparison
+// the lookup rules name, and the earliest one that passes wins.
+template <typename Index, typename Matches, typename Posting = typename Index::mapped_type>
+Posting Earliest(const Index& index, uint64_t hash, Matches matches) {
+    Posting best{0, nullptr};
+    auto [from, to] = index.equal_range(hash);
+    for (auto it = from; it != to; ++it)
+        if ((best.record == nullptr || it->second.order < best.order) && matches(*it->second.record))
+            best = it->second;
+    return best;
 }
 
-int CJabberContactMap::IndexOf(int kind, const CYolString& jid) {
-    bool keyIsFull = ComparesFullJid(kind) || (kind == ContactKindRoster && HasRoom(jid));
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const ContactRecord& entry = *entries[i];
-        if (entry.kind != kind)
-            continue;
-        bool full = keyIsFull || (kind == ContactKindRoster && entry.fullJidKey);
-        if (full ? SameJid(entry.jid, jid) : SameBareJid(entry.jid, jid))
-            return static_cast<int>(i);
+template <typename Index>
+void RemovePosting(Index& index, uint64_t hash, uint64_t order) {
+    auto [from, to] = index.equal_range(hash);
+    for (auto it = from; it != to; ++it)
+        if (it->second.order == order) {
+            index.erase(it);
+            return;
+        }
+}
+
+}  // namespace
+
+// Every entry is found by its whole JID; all but those of kinds 7 and 8 and
+// those marked full-JID key also by their bare JID.
+void CJabberContactMap::Index(const Slot& slot, bool add) {
+    const ContactRecord& entry = *slot.record;
+    const bool bare = !ComparesFullJid(entry.kind) && !entry.fullJidKey;
+    const uint64_t fullHash = KeyHash(entry.kind, entry.jid, entry.jid.Length());
+    const uint64_t bareHash = KeyHash(entry.kind, entry.jid, BareLength(entry.jid));
+    if (add) {
+        byFullJid.emplace(fullHash, Posting{slot.order, slot.record.get()});
+        if (bare)
+            byBareJid.emplace(bareHash, Posting{slot.order, slot.record.get()});
+    } else {
+        RemovePosting(byFullJid, fullHash, slot.order);
+        if (bare)
+            RemovePosting(byBareJid, bareHash, slot.order);
     }
-    return -1;
+}
+
+bool CJabberContactMap::HasRoom(const CYolString& jid) const {
+    return Earliest(byBareJid, KeyHash(ContactKindRoom, jid, BareLength(jid)), [&](const ContactRecord& entry) {
+               return entry.kind == ContactKindRoom && SameBareJid(entry.jid, jid);
+           }).record != nullptr;
+}
+
+// Kinds 7 and 8 and, while a room of that bare JID exists, kind 0 compare
+// whole JIDs. Otherwise an entry compares as a bare JID, except a kind-0
+// entry marked full-JID key, which compares whole; of the two candidates the
+// earlier one wins.
+CJabberContactMap::Posting CJabberContactMap::Lookup(int kind, const CYolString& jid) const {
+    const uint64_t fullHash = KeyHash(kind, jid, jid.Length());
+    auto sameWhole = [&](const ContactRecord& entry) { return entry.kind == kind && SameJid(entry.jid, jid); };
+    if (ComparesFullJid(kind) || (kind == ContactKindRoster && HasRoom(jid)))
+        return Earliest(byFullJid, fullHash, sameWhole);
+    Posting bare = Earliest(byBareJid, KeyHash(kind, jid, BareLength(jid)), [&](const ContactRecord& entry) {
+        return entry.kind == kind && SameBareJid(entry.jid, jid);
+    });
+    if (kind != ContactKindRoster)
+        return bare;
+    Posting keyed = Earliest(byFullJid, fullHash,
+                             [&](const ContactRecord& entry) { return entry.fullJidKey && sameWhole(entry); });
+    return keyed.record != nullptr && (bare.record == nullptr || keyed.order < bare.order) ? keyed : bare;
+}
+
+int CJabberContactMap::PositionOf(uint64_t order) const {
+    auto found = std::lower_bound(entries.begin(), entries.end(), order,
+                                  [](const Slot& slot, uint64_t wanted) { return slot.order < wanted; });
+    return found != entries.end() && found->order == order ? static_cast<int>(found - entries.begin()) : -1;
 }
 
 ContactRecord* CJabberContactMap::FindContact(int kind, const CYolString& jid) {
     CYolCriticalSection::Guard hold(section);
-    int index = IndexOf(kind, jid);
-    return index < 0 ? nullptr : entries[static_cast<size_t>(index)].get();
+    return At(kind, jid);
 }
 
 int CJabberContactMap::FindContactIndex(int kind, const CYolString& jid) {
     CYolCriticalSection::Guard hold(section);
-    return IndexOf(kind, jid) + 1;
+    Posting found = Lookup(kind, jid);
+    return found.record == nullptr ? 0 : PositionOf(found.order) + 1;
 }
 
 ContactRecord* CJabberContactMap::GetContactAt(int index) {
     CYolCriticalSection::Guard hold(section);
     if (index < 0 || static_cast<size_t>(index) >= entries.size())
         return nullptr;
-    return entries[static_cast<size_t>(index)].get();
+    return entries[static_cast<size_t>(index)].record.get();
 }
 
 int CJabberContactMap::Count() {
@@ -146,16 +226,15 @@ int CJabberContactMap::Count() {
 int CJabberContactMap::FindContactByKind(int kind, int start) {
     CYolCriticalSection::Guard hold(section);
     for (size_t i = static_cast<size_t>(std::max(start, 0)); i < entries.size(); ++i)
-        if (entries[i]->kind == kind)
+        if (entries[i].record->kind == kind)
             return static_cast<int>(i);
     return -1;
 }
 
 ContactRecord* CJabberContactMap::FindOrAddContact(int kind, const CYolString& jid) {
     CYolCriticalSection::Guard hold(section);
-    int index = IndexOf(kind, jid);
-    if (index >= 0)
-        return entries[static_cast<size_t>(index)].get();
+    if (ContactRecord* existing = At(kind, jid))
+        return existing;
 
     auto entry = std::make_unique<ContactRecord>();
     entry->kind = kind;
@@ -165,29 +244,35 @@ ContactRecord* CJabberContactMap::FindOrAddContact(int kind, const CYolString& j
     entry->fullJidKey = room;
     if (kind == ContactKindRoster)
         entry->flags = ContactFlagChatStates;
-    entries.push_back(std::move(entry));
-    return entries.back().get();
+
+    entries.push_back(Slot{std::move(entry), nextOrder++});
+    Index(entries.back(), true);
+    return entries.back().record.get();
 }
 
 void CJabberContactMap::RemoveContact(int kind, const CYolString& jid) {
     CYolCriticalSection::Guard hold(section);
-    int index = IndexOf(kind, jid);
-    if (index >= 0)
-        entries.erase(entries.begin() + index);
+    int index = PositionOf(Lookup(kind, jid).order);
+    if (index < 0)
+        return;
+    Index(entries[static_cast<size_t>(index)], false);
+    entries.erase(entries.begin() + index);
 }
 
 void CJabberContactMap::ClearContacts() {
     CYolCriticalSection::Guard hold(section);
     entries.clear();
+    byBareJid.clear();
+    byFullJid.clear();
 }
 
 bool CJabberContactMap::UpdateResource(int kind, const CYolString& jid, Protocols::Status status,
                                        const CYolString& text, int8_t priority) {
     CYolCriticalSection::Guard hold(section);
-    int index = IndexOf(kind, jid);
-    if (index < 0)
+    ContactRecord* found = At(kind, jid);
+    if (found == nullptr)
         return false;
-    ContactRecord& entry = *entries[static_cast<size_t>(index)];
+    ContactRecord& entry = *found;
 
     if (!JidHasResource(jid)) {
         entry.summary.status = status;
@@ -219,10 +304,10 @@ bool CJabberContactMap::UpdateResource(int kind, const CYolString& jid, Protocol
 
 void CJabberContactMap::RemoveResource(int kind, const CYolString& jid) {
     CYolCriticalSection::Guard hold(section);
-    int index = IndexOf(kind, jid);
-    if (index < 0)
+    ContactRecord* found = At(kind, jid);
+    if (found == nullptr)
         return;
-    ContactRecord& entry = *entries[static_cast<size_t>(index)];
+    ContactRecord& entry = *found;
     int at = entry.FindResourceIgnoringCase(JidResource(jid));
     if (at < 0)
         return;
@@ -245,10 +330,10 @@ void CJabberContactMap::RemoveResource(int kind, const CYolString& jid) {
 
 CYolString CJabberContactMap::BestResource(const CYolString& jid) {
     CYolCriticalSection::Guard hold(section);
-    int index = IndexOf(ContactKindRoster, jid);
-    if (index < 0)
+    const ContactRecord* found = At(ContactKindRoster, jid);
+    if (found == nullptr)
         return CYolString();
-    const ContactRecord& entry = *entries[static_cast<size_t>(index)];
+    const ContactRecord& entry = *found;
     const auto& resources = entry.resources;
     int count = static_cast<int>(resources.size());
     if (count == 0)

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 // What an entry of the map stands for. Rooms make roster entries of the
@@ -119,11 +120,15 @@ Protocols::Status MergeStatus(Protocols::Status a, Protocols::Status b);
 
 // --- the map -----------------------------------------------------------------
 
-// Entries keep their insertion order and are searched linearly. Entry
-// pointers stay valid until the entry is removed; only the account's thread
-// removes entries, and the account's thread is the one that reads through
-// the pointers. Every lookup that answers an index, and every change, holds
-// the map's lock; Lock() lets a caller hold it across several steps.
+// Entries keep their insertion order, and a lookup answers the first entry
+// in that order whose key matches. Two hash indexes (whole JIDs, bare JIDs)
+// make a lookup cost the same for 5 entries and for 5,000: a roster sync
+// looks every contact up several times. Entry pointers stay valid until the entry is removed; only
+// the account's thread removes entries, and the account's thread is the one
+// that reads through the pointers. Every lookup that answers an index, and
+// every change, holds the map's lock; Lock() lets a caller hold it across
+// several steps. An entry's kind, JID and full-JID key are fixed when it is
+// added: the indexes are built from them.
 class CJabberContactMap {
 public:
     CJabberContactMap() = default;
@@ -157,9 +162,28 @@ public:
     CYolString FullJidForSend(const CYolString& jid);
 
 private:
-    int IndexOf(int kind, const CYolString& jid);
-    bool HasRoom(const CYolString& jid);
+    struct Slot {
+        std::unique_ptr<ContactRecord> record;
+        uint64_t order = 0;  // grows with every entry added
+    };
+    struct Posting {
+        uint64_t order;
+        ContactRecord* record;
+    };
+    // Entries by the hash of their key (see KeyHash in the source).
+    using KeyIndex = std::unordered_multimap<uint64_t, Posting>;
+
+    // The first matching entry, {0, nullptr} when none matches.
+    Posting Lookup(int kind, const CYolString& jid) const;
+    int PositionOf(uint64_t order) const;
+    ContactRecord* At(int kind, const CYolString& jid) const { return Lookup(kind, jid).record; }
+    bool HasRoom(const CYolString& jid) const;
+    // Adds the entry to the indexes, or takes it out of them.
+    void Index(const Slot& slot, bool add);
 
     CYolCriticalSection section;
-    std::vector<std::unique_ptr<ContactRecord>> entries;
+    std::vector<Slot> entries;
+    KeyIndex byBareJid;  // entries compared as bare JIDs
+    KeyIndex byFullJid;  // every entry
+    uint64_t nextOrder = 1;
 };

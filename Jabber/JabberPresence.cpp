@@ -421,9 +421,20 @@ int CJabberAccount::RequestContactInfo(unsigned int contact) {
         return 0;
     ResourceRecord& shown = entry->summary;
     if (shown.status > Protocols::Connecting && shown.statusTextChanged) {
+        // The summary copies the flag from the chosen resource on every
+        // presence, so the resource forgets it too: a text is shown once.
         shown.statusTextChanged = false;
-        DeliverMessage(jid, 2, static_cast<int>(JabberPlugin::ImageId(JabberImgXStatusNone + shown.xStatusId)),
-                       shown.xStatusTitle, shown.xStatusDescription);
+        if (entry->chosenResource >= 0 && static_cast<size_t>(entry->chosenResource) < entry->resources.size())
+            entry->resources[static_cast<size_t>(entry->chosenResource)].statusTextChanged = false;
+        // An extended status shows under its title; a plain status text
+        // (most clients send nothing else) shows on its own with the notice
+        // image, since a notice without text would never reach the chat.
+        if (!shown.xStatusTitle.IsEmpty())
+            DeliverMessage(jid, 2, static_cast<int>(JabberPlugin::ImageId(JabberImgXStatusNone + shown.xStatusId)),
+                           shown.xStatusTitle, shown.xStatusDescription);
+        else
+            DeliverMessage(jid, 2, static_cast<int>(JabberPlugin::ImageId(JabberImgXStatusMode)),
+                           shown.statusText, CYolString());
     }
     return 0;
 }

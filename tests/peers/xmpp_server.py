@@ -3,7 +3,8 @@
 SASL DIGEST-MD5 (it checks the client's digest and proves itself with
 rspauth), PLAIN, the older jabber:iq:auth login with a digest or a password,
 bind and session, zlib stream compression (with one large compressed stanza
-followed by silence), stream errors and the failure paths of the login.
+followed by silence), stream errors, mail notices from the server and the
+failure paths of the login.
 
     xmpp_server.py SCENARIO [--user U] [--domain D] [--password P]
                    [--resource R] [--realm R] [--timeout S] [--roster N]
@@ -39,6 +40,7 @@ NS_ROSTER = "jabber:iq:roster"
 NS_DISCO_INFO = "http://jabber.org/protocol/disco#info"
 NS_TLS = "urn:ietf:params:xml:ns:xmpp-tls"
 NS_STANZAS = "urn:ietf:params:xml:ns:xmpp-stanzas"
+NS_MAIL_NOTIFY = "yol:mail:notify"
 
 LARGE_ID = "large1"
 
@@ -413,6 +415,22 @@ async def other_error_action(c, state):
     return True
 
 
+def mail_notice(sender, address, subject):
+    return ("<presence from=%s><x xmlns='%s'><message date='1700000000'><senders><sender name='Nurse' address=%s/>"
+            "</senders><subject>%s</subject><snippet>...</snippet></message></x></presence>"
+            % (quoteattr(sender), NS_MAIL_NOTIFY, quoteattr(address), escape(subject)))
+
+
+async def mail_action(c, state):
+    """A notice in a roster contact's name (which the client must ignore),
+    then the server's unread count and one notice of its own."""
+    domain = c.options.domain
+    await c.send(mail_notice("contact1@%s/phone" % domain, "forged@montague.example", "Forged"))
+    await c.send("<presence from=%s><x xmlns='%s'><unread count='4'/></x></presence>"
+                 % (quoteattr(domain), NS_MAIL_NOTIFY))
+    await c.send(mail_notice(domain, "nurse@%s" % domain, "Письмо & <ответ>"))
+
+
 # ---- legacy login ----
 
 async def legacy(c, fields, get_error=False, set_error=False):
@@ -550,6 +568,13 @@ async def run_conflict(c):
     await online(c, conflict_action)
 
 
+async def run_mail_notices(c):
+    await c.open_stream(features=mechanisms("PLAIN"))
+    await sasl_plain(c)
+    await bind(c)
+    await online(c, mail_action)
+
+
 async def run_stream_error(c):
     await c.open_stream(features=mechanisms("PLAIN"))
     await sasl_plain(c)
@@ -574,6 +599,8 @@ SCENARIOS = {
     "bind-error": (run_bind_error, "bind answered with an error"),
     "conflict": (run_conflict, "online, then stream error <conflict/>: client leaves"),
     "stream-error": (run_stream_error, "online, then stream error <system-shutdown/>: client ends the stream"),
+    "mail-notices": (run_mail_notices, "online, then a mail notice from a contact, the unread count and a "
+                                       "notice from the server"),
 }
 
 

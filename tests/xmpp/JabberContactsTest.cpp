@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 using namespace Protocols;
+using namespace std::literals;
 
 namespace {
 
@@ -271,4 +273,90 @@ TEST_F(JabberContactMapTest, FullJidForSendCompletesOnlyBareJids) {
     EXPECT_EQ(U(map.FullJidForSend(S("bob@x"))), "bob@x/Phone");
     EXPECT_EQ(U(map.FullJidForSend(S("bob@x/Desk"))), "bob@x/Desk");
     EXPECT_EQ(U(map.FullJidForSend(S("stranger@x"))), "stranger@x");
+}
+
+namespace {
+
+// The lookup rules written as the plain walk over the entries in insertion
+// order: a room of the bare JID makes kind-0 lookups compare whole JIDs,
+// kinds 7 and 8 always do, and a kind-0 entry marked full-JID key compares
+// whole; everything else compares bare JIDs. Index + 1, 0 for none.
+int LinearIndex(CJabberContactMap& map, int kind, const CYolString& jid) {
+    bool room = false;
+    for (int i = 0; i < map.Count(); ++i)
+        room = room || (map.GetContactAt(i)->kind == ContactKindRoom && SameBareJid(map.GetContactAt(i)->jid, jid));
+    const bool keyIsFull =
+        kind == ContactKindOccupant || kind == ContactKindStranger || (kind == ContactKindRoster && room);
+    for (int i = 0; i < map.Count(); ++i) {
+        const ContactRecord& entry = *map.GetContactAt(i);
+        if (entry.kind != kind)
+            continue;
+        const bool full = keyIsFull || (kind == ContactKindRoster && entry.fullJidKey);
+        if (full ? SameJid(entry.jid, jid) : SameBareJid(entry.jid, jid))
+            return i + 1;
+    }
+    return 0;
+}
+
+// Texts that may hold a 0 unit, which a C string would end at.
+CYolString Units(std::u16string_view units) { return CYolString(units.data(), static_cast<int>(units.size())); }
+
+}  // namespace
+
+TEST_F(JabberContactMapTest, IndexedLookupsAgreeWithTheLinearRules) {
+    const std::string longNode(300, 'n');
+    const std::vector<CYolString> probes = {
+        S("bob@example.org"), S("BOB@example.ORG/Home"), S("bob@example.org/"), S("bob@example.org.evil"),
+        S("gw.example.org"), S("gw.example.org/registered"), S("GW.example.org/REGISTERED"), S("gw.example.org/x"),
+        S("алиса@пример.рф"), S("АЛИСА@Пример.РФ/Телефон"), S("İ@x"), S("i@x"), S("I@x"), S("Σ@x"), S("ς@x"),
+        S("room@conf.x"), S("Room@Conf.x/alice"), S("room@conf.x/ALICE"), S("room@conf.x/bob"),
+        S("room@conf.x/early"), S("room@conf.x/"), S("eve@x/Laptop"), S("EVE@X/laptop"), S("eve@x"),
+        S("eve@x/Laptop/2"), S(""), S("/"), S("@"), S("a@b/c/d"), S("A@B/C/D"),
+        S((longNode + "1@x").c_str()), S((longNode + "2@x/r").c_str()),
+        Units(u"nul\0a@x"sv), Units(u"NUL\0b@x"sv), Units(u"nul\0a@x/r"sv), Units(u"nul@x"sv),
+        Units(u"\xD83D\xDE00@x"sv), Units(u"\xD83D\xDE01@x/\xD83D\xDE00"sv),
+    };
+    const int kinds[] = {ContactKindRoster, ContactKindRoom, ContactKindOccupant, ContactKindStranger, 3};
+    auto expectAgreement = [&](const char* step) {
+        SCOPED_TRACE(step);
+        for (int kind : kinds)
+            for (const CYolString& probe : probes) {
+                const int linear = LinearIndex(map, kind, probe);
+                ASSERT_EQ(map.FindContactIndex(kind, probe), linear) << "kind " << kind << " " << U(probe);
+                EXPECT_EQ(map.FindContact(kind, probe), linear == 0 ? nullptr : map.GetContactAt(linear - 1));
+            }
+    };
+
+    for (const char* jid : {"bob@example.org/Home", "gw.example.org/registered", "Алиса@пример.рф/Дом",
+                            "room@conf.x/early", "i@x", "Σ@x", "a@b/c/d"})
+        map.FindOrAddContact(ContactKindRoster, S(jid));
+    map.FindOrAddContact(ContactKindRoster, S((longNode + "1@x").c_str()));
+    map.FindOrAddContact(3, S("gw.example.org/registered"));
+    expectAgreement("roster only");
+
+    // A room arriving after a roster entry of its bare JID.
+    map.FindOrAddContact(ContactKindRoom, S("room@conf.x/me"));
+    for (const char* jid : {"room@conf.x/alice", "room@conf.x/Bob", "room@conf.x"})
+        map.FindOrAddContact(ContactKindRoster, S(jid));
+    for (const char* jid : {"eve@x/Laptop", "EVE@x/Phone", "room@conf.x/alice"})
+        map.FindOrAddContact(ContactKindStranger, S(jid));
+    map.FindOrAddContact(ContactKindOccupant, S("room@conf.x/alice"));
+    expectAgreement("with a room");
+
+    map.RemoveContact(ContactKindRoom, S("ROOM@conf.x"));
+    expectAgreement("room gone");
+    map.RemoveContact(ContactKindRoster, S("room@conf.x/anything"));
+    map.RemoveContact(ContactKindStranger, S("eve@x/laptop"));
+    expectAgreement("bare entry gone");
+
+    map.FindOrAddContact(ContactKindRoster, Units(u"nul\0z@x"sv));
+    map.FindOrAddContact(ContactKindStranger, Units(u"NUL\0q@x"sv));
+    map.FindOrAddContact(ContactKindRoster, Units(u"\xD83D\xDE00@x/r"sv));
+    map.FindOrAddContact(ContactKindRoom, S("room@conf.x"));
+    expectAgreement("room back");
+
+    map.ClearContacts();
+    expectAgreement("cleared");
+    map.FindOrAddContact(ContactKindRoster, S("bob@example.org"));
+    expectAgreement("after clearing");
 }

@@ -5,15 +5,13 @@
 // settings file, and the protocols-manager double of the account harness
 // (which keeps the account's values and records its events). What the
 // contact list tells its subscribers about messages and statuses is kept as
-// text lines a test can wait for.
+// text lines a test can wait for (ContactListLog of the harness).
 
-#include "ContactListEvents.h"
 #include "CSocketsManagerImpl.h"
 #include "XmppAccountHarness.h"
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <string>
 #include <thread>
@@ -23,70 +21,8 @@ namespace XmppPeers {
 
 using XmppTest::U;
 
-// The contact list's broadcasts as lines: "message <contact> <kind> <text>",
-// "ack <contact> <message id>", "status <contact> <status> <text>",
-// "typing <contact> <flag>".
-class ContactListLog final : public Services::CEventsClient {
-public:
-    void Attach(Services::CServicesManager& services) {
-        key = services.RegisterEventsClient(this, U("Contact-list log"));
-        for (int event : {CL::ContactListEvent::MessageReceived, CL::ContactListEvent::MessageAcknowledged,
-                          CL::ContactListEvent::ContactStatusChanged, CL::ContactListEvent::ContactTyping})
-            services.Subscribe(ContactListGuid, event, key);
-    }
-    int OnEvent(const YOL_GUID& channel, int event, Services::CEventArg* arg, Services::CEventArg* extra) override {
-        if (channel != ContactListGuid || arg == nullptr)
-            return 0;
-        const unsigned int id = static_cast<Services::CEventArg_Data<unsigned int>*>(arg)->data;
-        std::string line;
-        switch (event) {
-            case CL::ContactListEvent::MessageReceived: {
-                const auto& m = static_cast<Services::CEventArg_Data<Protocols::MessageInfo>*>(extra)->data;
-                line = "message " + std::to_string(id) + " " + std::to_string(m.kind) + " " + m.text.ToUtf8();
-                break;
-            }
-            case CL::ContactListEvent::MessageAcknowledged:
-                line = "ack " + std::to_string(id) + " " +
-                       std::to_string(static_cast<Services::CEventArg_Data<unsigned int>*>(extra)->data);
-                break;
-            case CL::ContactListEvent::ContactStatusChanged: {
-                const auto& s = static_cast<Services::CEventArg_Data<Protocols::ContactStatusInfo>*>(extra)->data;
-                line = "status " + std::to_string(id) + " " + std::to_string(s.status) + " " + s.text.ToUtf8();
-                break;
-            }
-            case CL::ContactListEvent::ContactTyping:
-                line = "typing " + std::to_string(id);
-                break;
-            default:
-                return 0;
-        }
-        std::lock_guard guard(lock);
-        lines.push_back(line);
-        wake.notify_all();
-        return 0;
-    }
-    // The first line, kept so far or coming within the time, that starts
-    // with `prefix`; "" when none came. The line is taken.
-    std::string WaitFor(const std::string& prefix, int timeoutMs = 15000) {
-        std::unique_lock guard(lock);
-        std::string found;
-        wake.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&] {
-            auto it = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
-            if (it == lines.end())
-                return false;
-            found = *it;
-            lines.erase(it);
-            return true;
-        });
-        return found;
-    }
-
-private:
-    unsigned int key = 0;
-    std::mutex lock;
-    std::condition_variable wake;
-    std::vector<std::string> lines;
-};
+// What the contact list tells its subscribers, as text lines.
+using XmppTest::ContactListLog;
 
 class LiveXmppAccount : public TempFolder {
 public:
@@ -106,6 +42,7 @@ public:
         services.BroadcastStarted();
         account = new CJabberAccount(&services, kAccountId, managerKey, kind);
         account->SetProtocolId(*GetJabberFlavour(kind).protocol);
+        XmppTest::AnnounceAccount(services, *contactList, kAccountId);
     }
     ~LiveXmppAccount() {
         if (account) {
@@ -130,11 +67,6 @@ public:
         manager.SetAccountString(kAccountId, U("SrvSpecString2"), U("127.0.0.1"), false);
         manager.SetAccountDword(kAccountId, U("SrvSpecDword2"), port);
         manager.login = U(jid);
-        // The protocols manager announces the account, so the contact-list
-        // model keeps items for it.
-        services.SendEvent(contactList->GetEventsClientId(), ProtocolsManagerGuid,
-                           Protocols::ProtocolsManagerEvent::AccountAdded,
-                           new Services::CEventArg_Data<unsigned int>(kAccountId), nullptr, true);
         Command(Protocols::AccountCommand::Init);
         Command(Protocols::AccountCommand::Ready);
     }

@@ -1,13 +1,15 @@
 // The XMPP account against a real server (Prosody) and a real other party
 // (slixmpp): logging in over the plain and the TLS port, the roster in the
 // contact-list model, contact changes the server keeps, messages both ways,
-// the peer's presence, a subscription request, reconnection after the server
+// the peer's presence, a subscription request, chat states, receipts and
+// capabilities with the peer's client, reconnection after the server
 // restarts and a clean logout.
 
 #include "LiveXmppAccount.h"
 #include "ProsodyFixture.h"
 
 #include "CYolMenuInfo.h"
+#include "JabberCaps.h"
 
 #include <gtest/gtest.h>
 
@@ -222,6 +224,11 @@ TEST_F(ProsodyEndToEnd, PeerPresenceChangesReachTheContact) {
     ASSERT_TRUE(bob->Do({"presence", "away", "Ушёл обедать"}));
     EXPECT_TRUE(LiveXmppAccount::Eventually([&] { return account->Shown(bobContact).status == Protocols::Away; }))
         << "shown " << account->Shown(bobContact).status;
+    // The peer's status text, sent without an extended status, reaches the
+    // chat as a status notice when the user opens the contact.
+    account->Command(AccountCommand::RequestContactInfo, LiveXmppAccount::Arg(bobContact));
+    EXPECT_EQ(account->log.WaitFor("message " + std::to_string(bobContact)),
+              "message " + std::to_string(bobContact) + " 2 Ушёл обедать");
 
     ASSERT_TRUE(bob->Do({"presence", "dnd", ""}));
     EXPECT_TRUE(LiveXmppAccount::Eventually(
@@ -282,6 +289,151 @@ TEST_F(ProsodyEndToEnd, LogoutIsSeenByThePeerAndEndsTheSession) {
         if (e.event == Protocols::AccountEvent::StatusChanged && e.status.status == Protocols::Offline)
             reported = true;
     EXPECT_TRUE(reported);
+}
+
+// ---- chat states, receipts and capabilities with the peer's own client ----------------------
+
+// The node the peer's client announces its capabilities under.
+constexpr const char* kPeerCapsNode = "http://peer.yol.test/caps";
+
+class ProsodyPeerFeatures : public ProsodyEndToEnd {
+protected:
+    // bob logged in as `resource`, announcing caps under `capsNode` ("":
+    // none), a mutual contact of ours and shown online.
+    std::unique_ptr<XmppPeer> OnlineBob(const std::string& resource, const char* capsNode) {
+        auto bob = std::make_unique<XmppPeer>(*rig, "bob", kBobPassword, false, resource, capsNode);
+        EXPECT_TRUE(bob->Ready()) << bob->Log();
+        return bob;
+    }
+    void WaitUntilBobShows(Protocols::Status status) {
+        const auto wanted = static_cast<unsigned int>(status);
+        ASSERT_TRUE(LiveXmppAccount::Eventually([&] { return account->Shown(bobContact).status == wanted; }))
+            << "shown " << account->Shown(bobContact).status;
+    }
+    // Our message as bob's client got it: {MESSAGE, from, id, type, body, chat state}.
+    PeerLine SendToBob(XmppPeer& bob, const std::string& text, unsigned int messageId) {
+        Protocols::MessageInfo message;
+        message.contactId = bobContact;
+        message.messageId = messageId;
+        message.text = U(text);
+        account->Command(AccountCommand::SendMessage, new Services::CEventArg_Data<Protocols::MessageInfo>(message));
+        auto got = bob.WaitFor([&](const PeerLine& l) { return l[0] == "MESSAGE" && l.size() > 5 && l[4] == text; });
+        EXPECT_TRUE(got) << "bob never got '" << text << "': " << bob.Log();
+        return got.value_or(PeerLine(6));
+    }
+    // bob's message as the contact list showed it.
+    std::string FromBob(XmppPeer& bob, const std::string& text, const std::string& state = {}) {
+        EXPECT_TRUE(bob.Do({"message", rig->Jid("alice"), text, "", state}));
+        return account->log.WaitFor("message " + std::to_string(bobContact) + " ");
+    }
+    std::string ShownLine(const std::string& text) const {
+        return "message " + std::to_string(bobContact) + " 0 " + text;
+    }
+};
+
+TEST_F(ProsodyPeerFeatures, OurMessagesCarryActiveOnlyToAClientWithCapsThatShowedChatStates) {
+    StartServer();
+    LogIn();
+    // A client without caps: its <active/> counts for nothing.
+    auto bob = OnlineBob("plain", "");
+    ASSERT_TRUE(bob->Ready());
+    BecomeMutualContacts(*bob);
+    WaitUntilBobShows(Protocols::Online);
+    EXPECT_EQ(FromBob(*bob, "Пишу с active", "active"), ShownLine("Пишу с active"));
+    EXPECT_EQ(SendToBob(*bob, "Без caps", 1)[5], "");
+    ASSERT_TRUE(bob->Do({"unavailable"}));
+    WaitUntilBobShows(Protocols::Offline);
+    bob.reset();
+
+    bob = OnlineBob("caps", kPeerCapsNode);
+    ASSERT_TRUE(bob->Ready());
+    WaitUntilBobShows(Protocols::Online);
+    EXPECT_EQ(SendToBob(*bob, "Ещё не знаю", 2)[5], "");
+    // A chat state alone shows nothing; the text with <active/> behind it does.
+    ASSERT_TRUE(bob->Do({"chatstate", rig->Jid("alice"), "composing"}));
+    EXPECT_EQ(FromBob(*bob, "Теперь с active", "active"), ShownLine("Теперь с active"));
+    EXPECT_EQ(SendToBob(*bob, "Уже знаю", 3)[5], "active");
+}
+
+TEST_F(ProsodyPeerFeatures, ReceiptsAreAnsweredAndAcknowledgeOurMessages) {
+    StartServer();
+    LogIn();
+    auto bob = OnlineBob("peer", kPeerCapsNode);
+    ASSERT_TRUE(bob->Ready());
+    BecomeMutualContacts(*bob);
+
+    // bob's client asks for a receipt with every message.
+    ASSERT_TRUE(bob->Do({"message", rig->Jid("alice"), "Дошло?", "bob-1"}));
+    EXPECT_EQ(account->log.WaitFor("message " + std::to_string(bobContact)), ShownLine("Дошло?"));
+    auto receipt = bob->WaitForKind("RECEIPT", rig->Jid("alice"));
+    ASSERT_TRUE(receipt) << bob->Log();
+    EXPECT_EQ((*receipt)[2], "bob-1");
+
+    const PeerLine sent = SendToBob(*bob, "Дойдёт?", 91);
+    ASSERT_EQ(sent[2].rfind("yol_", 0), 0u) << sent[2];
+    // A receipt naming nothing we sent acknowledges nothing; the one for
+    // our message does.
+    ASSERT_TRUE(bob->Do({"receipt", rig->Jid("alice"), "yol_999999"}));
+    ASSERT_TRUE(bob->Do({"receipt", rig->Jid("alice"), sent[2]}));
+    EXPECT_EQ(account->log.WaitFor("ack "), "ack " + std::to_string(bobContact) + " 91");
+}
+
+TEST_F(ProsodyPeerFeatures, PeerCapsNameItsClientAndOurCapsAreWhatDiscoAnswers) {
+    StartServer();
+    LogIn();
+    // The first rule's ver does not fit the peer's SHA-1 ver, the second's does.
+    std::vector<int> registered;
+    CClientIconTable::Images images;
+    images.registerImage = [&](const CYolString&) {
+        registered.push_back(700 + static_cast<int>(registered.size()));
+        return registered.back();
+    };
+    ASSERT_EQ(CClientIconTable::Instance().Count(), 0u) << "a clients.ini was found beside the tests";
+    CClientIconTable::Instance().LoadText(U(std::string("[Other]\nnode=http://other.example/caps\npic=other.png\n"
+                                                        "[Old peer]\nnode=") +
+                                            kPeerCapsNode + "\nver=WM*\npic=old.png\n[Peer]\nnode=" + kPeerCapsNode +
+                                            "\nver=*=\npic=peer.png\n"),
+                                          images);
+    ASSERT_EQ(registered, (std::vector<int>{700, 701, 702}));
+
+    auto bob = OnlineBob("peer", kPeerCapsNode);
+    ASSERT_TRUE(bob->Ready());
+    BecomeMutualContacts(*bob);
+    WaitUntilBobShows(Protocols::Online);
+    Protocols::ContactStatusInfo info;
+    account->Command(AccountCommand::GetContactStatus, LiveXmppAccount::Arg(bobContact),
+                     new Services::CEventArg_Data<Protocols::ContactStatusInfo*>(&info));
+    ASSERT_EQ(info.extraIcons.Count(), 1);
+    ASSERT_EQ(info.extraIcons[0].Count(), 1);
+    EXPECT_EQ(info.extraIcons[0][0], 702u);
+
+    auto presence = bob->WaitFor([&](const PeerLine& l) {
+        return l[0] == "PRESENCE" && l[1].rfind(rig->Jid("alice") + "/", 0) == 0 && l[2] == "available";
+    });
+    ASSERT_TRUE(presence && presence->size() > 7) << bob->Log();
+    const std::string alice = (*presence)[1];
+    const std::string node = (*presence)[6] + "#" + (*presence)[7];
+    EXPECT_EQ(node, "http://yol.im/caps#WM2142");
+
+    const std::string common =
+        "http://jabber.org/protocol/disco#info http://jabber.org/protocol/si "
+        "http://jabber.org/protocol/si/profile/file-transfer http://jabber.org/protocol/bytestreams "
+        "http://jabber.org/protocol/ibb jabber:iq:oob";
+    const std::string rest = "jabber:iq:version urn:xmpp:ping vcard-temp urn:xmpp:receipts";
+    struct Case {
+        std::string node;
+        std::string features;
+    };
+    for (const Case& c : {Case{node, common + " " + rest}, Case{"http://yol.im/caps#cmds", "http://jabber.org/protocol/commands"},
+                          Case{"", common + " http://jabber.org/protocol/commands " + rest}}) {
+        SCOPED_TRACE(c.node);
+        ASSERT_TRUE(bob->Do({"disco", alice, c.node})) << bob->Log();
+        auto answer = bob->WaitForKind("DISCO");
+        ASSERT_TRUE(answer && answer->size() > 4);
+        EXPECT_EQ(*answer, (PeerLine{"DISCO", alice, c.node, "client/pda/Yol PDA WM", c.features}));
+    }
+    // A version we never announced is not ours to answer.
+    EXPECT_FALSE(bob->Do({"disco", alice, "http://yol.im/caps#WM2140"}));
 }
 
 }  // namespace

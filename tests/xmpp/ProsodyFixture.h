@@ -294,13 +294,19 @@ inline PeerLine SplitLine(const std::string& line) {
 // kept in arrival order until a test takes it.
 class XmppPeer {
 public:
+    // Its presence announces entity capabilities under `capsNode` (null:
+    // slixmpp's own node; empty: none).
     XmppPeer(const ProsodyRig& rig, const std::string& user, const std::string& password, bool tls = false,
-             const std::string& resource = "peer") {
+             const std::string& resource = "peer", const char* capsNode = nullptr) {
         const unsigned int port = tls ? rig.TlsPort() : rig.PlainPort();
         std::vector<std::string> args = {kPython, PeersDir() + "/xmpp_peer.py", rig.Jid(user), password, "127.0.0.1",
                                          std::to_string(port), "--ca", rig.Authority(), "--resource", resource};
         if (tls)
             args.push_back("--tls");
+        if (capsNode) {
+            args.push_back("--caps-node");
+            args.push_back(capsNode);
+        }
         process = std::make_unique<PipedProcess>(args, logs.PathOf("peer.log"));
         ready = WaitFor([](const PeerLine& l) { return l[0] == "READY"; }, 30000).has_value();
     }

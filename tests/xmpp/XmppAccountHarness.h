@@ -9,7 +9,8 @@
 //     and records every account event the account posts.
 // Commands and socket events reach the account the way the program sends
 // them: as events on the account's own queue thread, waited for. Nothing
-// opens a port.
+// opens a port. The account is announced to the contact-list model, so the
+// model keeps its items from the start.
 //
 //     XmppAccountHarness h;            // kind 1 (plain XMPP), not started
 //     h.SetValue("SrvLogName", "alice@example.org");
@@ -29,12 +30,16 @@
 #include "CProtocolsManager.h"
 #include "CServicesManagerImpl.h"
 #include "CSocketsManager.h"
+#include "ContactListEvents.h"
 #include "CYolClock.h"
 #include "CYolDatabaseImpl.h"
 #include "ProtocolsManagerEvents.h"
 #include "TestSupport.h"
 #include "YolGuids.h"
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <deque>
@@ -386,7 +391,108 @@ private:
     std::vector<AccountEventRecord> events;
 };
 
+// ------------------------------------------------------------ contact-list log
+
+// The contact list's broadcasts as lines: "message <contact> <kind> <text>",
+// "ack <contact> <message id>", "status <contact> <status> <text>",
+// "typing <contact> <flag>".
+class ContactListLog final : public Services::CEventsClient {
+public:
+    ContactListLog() = default;
+    ContactListLog(const ContactListLog&) = delete;
+    ContactListLog& operator=(const ContactListLog&) = delete;
+    // No queue may call the log once it is gone.
+    ~ContactListLog() {
+        if (services != nullptr)
+            services->UnregisterEventsClient(key);
+    }
+
+    void Attach(Services::CServicesManager& manager) {
+        services = &manager;
+        key = manager.RegisterEventsClient(this, U("Contact-list log"));
+        for (int event : {CL::ContactListEvent::MessageReceived, CL::ContactListEvent::MessageAcknowledged,
+                          CL::ContactListEvent::ContactStatusChanged, CL::ContactListEvent::ContactTyping})
+            manager.Subscribe(ContactListGuid, event, key);
+    }
+    int OnEvent(const YOL_GUID& channel, int event, Services::CEventArg* arg, Services::CEventArg* extra) override {
+        if (channel != ContactListGuid || arg == nullptr)
+            return 0;
+        const unsigned int id = static_cast<Services::CEventArg_Data<unsigned int>*>(arg)->data;
+        std::string line;
+        switch (event) {
+            case CL::ContactListEvent::MessageReceived: {
+                const auto& m = static_cast<Services::CEventArg_Data<Protocols::MessageInfo>*>(extra)->data;
+                line = "message " + std::to_string(id) + " " + std::to_string(m.kind) + " " + m.text.ToUtf8();
+                std::lock_guard guard(lock);
+                messages.push_back(m);
+                break;
+            }
+            case CL::ContactListEvent::MessageAcknowledged:
+                line = "ack " + std::to_string(id) + " " +
+                       std::to_string(static_cast<Services::CEventArg_Data<unsigned int>*>(extra)->data);
+                break;
+            case CL::ContactListEvent::ContactStatusChanged: {
+                const auto& s = static_cast<Services::CEventArg_Data<Protocols::ContactStatusInfo>*>(extra)->data;
+                line = "status " + std::to_string(id) + " " + std::to_string(s.status) + " " + s.text.ToUtf8();
+                break;
+            }
+            case CL::ContactListEvent::ContactTyping:
+                line = "typing " + std::to_string(id);
+                break;
+            default:
+                return 0;
+        }
+        std::lock_guard guard(lock);
+        lines.push_back(line);
+        wake.notify_all();
+        return 0;
+    }
+    // The first line, kept so far or coming within the time, that starts
+    // with `prefix`; "" when none came. The line is taken.
+    std::string WaitFor(const std::string& prefix, int timeoutMs = 15000) {
+        std::unique_lock guard(lock);
+        std::string found;
+        wake.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&] {
+            auto it = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+            if (it == lines.end())
+                return false;
+            found = *it;
+            lines.erase(it);
+            return true;
+        });
+        return found;
+    }
+
+    // Waits until the log has taken every event posted to it so far.
+    void Sync() {
+        if (services != nullptr)
+            services->SendEvent(key, ServicesManagerGuid, 0, nullptr, nullptr, true);
+    }
+    // The messages received so far, whole, taken.
+    std::vector<Protocols::MessageInfo> TakeMessages() {
+        std::lock_guard guard(lock);
+        std::vector<Protocols::MessageInfo> out;
+        out.swap(messages);
+        return out;
+    }
+
+private:
+    Services::CServicesManager* services = nullptr;
+    unsigned int key = 0;
+    std::mutex lock;
+    std::condition_variable wake;
+    std::vector<std::string> lines;
+    std::vector<Protocols::MessageInfo> messages;
+};
+
 // ------------------------------------------------------------------ harness
+
+// The contact-list model keeps items only for accounts the protocols
+// manager has announced; the program announces every account it starts.
+inline void AnnounceAccount(Services::CServicesManager& services, CL::CContactListImpl& list, unsigned int account) {
+    services.SendEvent(list.GetEventsClientId(), ProtocolsManagerGuid, Protocols::ProtocolsManagerEvent::AccountAdded,
+                       new CEventArg_Data<unsigned int>(account), nullptr, true);
+}
 
 class XmppAccountHarness : public TempFolder {
 public:
@@ -407,6 +513,7 @@ public:
         services.BroadcastStarted();
         account = new CJabberAccount(&services, kAccountId, managerKey, kind);
         account->SetProtocolId(*GetJabberFlavour(kind).protocol);
+        AnnounceAccount(services, *contactList, kAccountId);
     }
 
     ~XmppAccountHarness() {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 using namespace XmppTest;
@@ -27,12 +28,17 @@ protected:
         h.Events();
     }
     // Waits (a little real time) for the reconnection to post its status.
+    // The account's thread may be connecting while this looks.
     bool WaitForConnects(size_t count) {
-        for (int i = 0; i < 400 && h.sockets.connects.size() < count; ++i) {
+        for (int i = 0; i < 400 && Connects() < count; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             h.Drain();
         }
-        return h.sockets.connects.size() >= count;
+        return Connects() >= count;
+    }
+    size_t Connects() {
+        std::lock_guard guard(h.sockets.lock);
+        return h.sockets.connects.size();
     }
 
     CYolManualClock clock{5000000, 1700000000};

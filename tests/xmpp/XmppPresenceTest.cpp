@@ -240,3 +240,47 @@ TEST_F(XmppPresenceTest, ContactMenuOffersWhatTheSubscriptionLacks) {
     h.Drain();
     EXPECT_EQ(h.TakeSent(), "<presence to='bob@example.org' type='unsubscribed'/>");
 }
+
+TEST_F(XmppPresenceTest, StatusTextReachesTheChatOnceWhenTheContactIsOpened) {
+    ContactListLog log;
+    log.Attach(h.services);
+    OnlineWithBob();
+    // Opening the contact asks for its information; what the contact says
+    // about itself arrives in its chat as a status notice.
+    auto opened = [&] {
+        Command(Cmd::RequestContactInfo, Arg(bob));
+        log.Sync();
+        return log.TakeMessages();
+    };
+    auto expectNotice = [&](const std::vector<MessageInfo>& got, int image, const char* text, const char* extra) {
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_EQ(got[0].contactId, bob);
+        EXPECT_EQ(got[0].kind, 2u);
+        EXPECT_EQ(got[0].flags, static_cast<int>(JabberPlugin::ImageId(image)));
+        EXPECT_EQ(got[0].text.ToUtf8(), text);
+        EXPECT_EQ(got[0].extra.ToUtf8(), extra);
+    };
+
+    // A plain client: a status text and no extended status.
+    h.Receive("<presence from='bob@example.org/desk'><status>In a meeting &amp; busy</status></presence>");
+    expectNotice(opened(), 49, "In a meeting & busy", "");
+    // Shown once: opening again, or the same text again with another
+    // status, shows nothing.
+    EXPECT_TRUE(opened().empty());
+    h.Receive("<presence from='bob@example.org/desk'><show>away</show><status>In a meeting &amp; busy</status>"
+              "</presence>");
+    EXPECT_TRUE(opened().empty());
+    h.Receive("<presence from='bob@example.org/desk'><status>Back at 3</status></presence>");
+    expectNotice(opened(), 49, "Back at 3", "");
+
+    // An extended status shows under its title with its own image.
+    h.Receive("<presence from='bob@example.org/desk'><status>Coffee. Black</status>"
+              "<x xmlns='http://yol.im/x-status' id='10'><title>Coffee</title></x></presence>");
+    expectNotice(opened(), 60, "Coffee", " Black");
+
+    // Without a text, or offline, there is nothing to show.
+    h.Receive("<presence from='bob@example.org/desk'><show>dnd</show></presence>");
+    EXPECT_TRUE(opened().empty());
+    h.Receive("<presence from='bob@example.org/desk' type='unavailable'><status>gone</status></presence>");
+    EXPECT_TRUE(opened().empty());
+}

@@ -1,8 +1,9 @@
 // A real account over real sockets against the scripted XMPP server of
 // tests/peers, for what Prosody cannot do: DIGEST-MD5 with the server's
 // proof checked, zlib stream compression with one large compressed stanza
-// followed by silence, the older iq-auth digest, and refused logins. The
-// server asserts every element the account sends and reports DONE or FAIL.
+// followed by silence, the older iq-auth digest, refused logins, and mail
+// notices, which only the own server may send. The server asserts every
+// element the account sends and reports DONE or FAIL.
 
 #include "LiveXmppAccount.h"
 #include "ProsodyFixture.h"
@@ -11,6 +12,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -92,6 +94,30 @@ TEST_F(XmppScriptedServer, RefusedLoginsEndTheStreamAndTellTheUser) {
         EXPECT_EQ(Protocols::Offline, account->account->GetPresenceStatus());
         account.reset();
     }
+}
+
+TEST_F(XmppScriptedServer, MailNoticesAreTakenFromTheOwnServerOnly) {
+    Start("mail-notices", false);
+    ASSERT_TRUE(account->WaitForStatus(Protocols::Online)) << Log();
+    // The server sends a notice in a contact's name first: by the time its
+    // own notice is seen, the forged one has been handled too.
+    std::vector<XmppTest::AccountEventRecord> notices;
+    ASSERT_TRUE(LiveXmppAccount::Eventually([&] {
+        for (auto& e : account->manager.TakeEvents())
+            if (e.event == Protocols::AccountEvent::Notification)
+                notices.push_back(std::move(e));
+        return !notices.empty() && notices.back().notification.text.GetLocalized().ToUtf8().find("nurse@") !=
+                                       std::string::npos;
+    })) << Log();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].notification.text.GetLocalized().ToUtf8(),
+              "Acc.: juliet\r\nE-mail received\r\nFrom: nurse@capulet.example\r\nSubject: Письмо & <ответ>");
+    EXPECT_EQ(notices[0].notification.title.ToUtf8().rfind(
+                  "http://passport.yol.im/reg/test?user=juliet%40capulet.example&hash=", 0),
+              0u);
+    EXPECT_EQ(account->account->UnreadMailCount(), 4u);
+    account->SetStatus(Protocols::Offline);
+    EXPECT_EQ("DONE", Report()) << Log();
 }
 
 }  // namespace

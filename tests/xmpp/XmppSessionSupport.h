@@ -38,10 +38,6 @@ protected:
     void SetUp() override {
         h.SetValue("SrvLogName", "alice@example.org");
         h.SetValue("SrvLogPass", "secret");
-        // The protocols manager announces the account, so the contact-list
-        // model keeps items for it.
-        h.services.SendEvent(h.contactList->GetEventsClientId(), ProtocolsManagerGuid,
-                             Protocols::ProtocolsManagerEvent::AccountAdded, Arg(kAccount), nullptr, true);
         h.Init();
     }
 
