@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -86,14 +87,22 @@ inline bool Accepts(unsigned int port)
 
 // One program started by the test. Its standard error goes to `log`; its
 // standard output too, or to a pipe the test reads line by line when
-// `pipeOutput` is set. Stopping ends its whole process group and reaps it.
+// `pipeOutput` is set; with `pipeInput` the test writes its standard input
+// line by line. Stopping ends its whole process group and reaps it.
 class PeerProcess {
 public:
-    PeerProcess(const std::vector<std::string>& args, const std::string& log, bool pipeOutput = false)
+    PeerProcess(const std::vector<std::string>& args, const std::string& log, bool pipeOutput = false,
+                bool pipeInput = false)
     {
-        int pipeFds[2] = {-1, -1};
-        if (pipeOutput && ::pipe2(pipeFds, O_CLOEXEC) != 0)
+        // Writing to a program that already ended must fail, not end the test.
+        static const bool ignoringSigpipe = [] { return ::signal(SIGPIPE, SIG_IGN) != SIG_ERR; }();
+        (void)ignoringSigpipe;
+        int outFds[2] = {-1, -1};
+        int inFds[2] = {-1, -1};
+        if ((pipeOutput && ::pipe2(outFds, O_CLOEXEC) != 0) || (pipeInput && ::pipe2(inFds, O_CLOEXEC) != 0)) {
+            CloseBoth(outFds);
             return;
+        }
         std::vector<char*> argv;
         for (const auto& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
@@ -102,15 +111,23 @@ public:
         if (pid == 0) {
             ::setpgid(0, 0);
             int logFd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            ::dup2(::open("/dev/null", O_RDONLY), 0);
-            ::dup2(pipeOutput ? pipeFds[1] : logFd, 1);
+            ::dup2(pipeInput ? inFds[0] : ::open("/dev/null", O_RDONLY), 0);
+            ::dup2(pipeOutput ? outFds[1] : logFd, 1);
             ::dup2(logFd, 2);
             ::execv(argv[0], argv.data());
             ::_exit(127);
         }
         if (pipeOutput) {
-            ::close(pipeFds[1]);
-            output = pipeFds[0];
+            ::close(outFds[1]);
+            output = outFds[0];
+        }
+        if (pipeInput) {
+            ::close(inFds[0]);
+            input = inFds[1];
+        }
+        if (pid < 0) {
+            Close(input);
+            Close(output);
         }
     }
     ~PeerProcess() { Stop(); }
@@ -155,9 +172,22 @@ public:
         }
         return false;
     }
-    // The next line of a piped program's output without its end ("" when
-    // the program ended or nothing came within the time).
-    std::string ReadLine(int timeoutMs = 15000)
+    // Writes one line to a program started with `pipeInput`.
+    bool WriteLine(const std::string& line)
+    {
+        std::string data = line + "\n";
+        size_t done = 0;
+        while (input >= 0 && done < data.size()) {
+            ssize_t n = ::write(input, data.data() + done, data.size() - done);
+            if (n <= 0)
+                return false;
+            done += static_cast<size_t>(n);
+        }
+        return done == data.size();
+    }
+    // The next line of a piped program's output without its end; nothing
+    // when the program ended or no line came within the time.
+    std::optional<std::string> NextLine(int timeoutMs = 15000)
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         for (;;) {
@@ -171,20 +201,28 @@ public:
                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             pollfd p{output, POLLIN, 0};
             if (output < 0 || left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0)
-                return {};
+                return std::nullopt;
             char buffer[4096];
             const ssize_t n = ::read(output, buffer, sizeof buffer);
             if (n <= 0)
-                return {};
+                return std::nullopt;
             pending.append(buffer, static_cast<size_t>(n));
         }
     }
-    // Asks the group to end, then makes it.
-    void Stop()
+    // The same, "" for nothing.
+    std::string ReadLine(int timeoutMs = 15000) { return NextLine(timeoutMs).value_or(std::string()); }
+    // Closes the program's input first: a program that reads commands ends
+    // on that, and gets `graceMs` to do so. Then the group is asked to end,
+    // and made to.
+    void Stop(int graceMs = 5000)
     {
+        const bool hadInput = input >= 0;
+        Close(input);
+        if (hadInput)
+            Wait(graceMs);
         if (pid > 0) {
             ::kill(-pid, SIGTERM);
-            for (int i = 0; i < 200 && Running(); ++i)
+            for (int i = 0; i < 500 && Running(); ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             if (pid > 0)
                 ::kill(-pid, SIGKILL);
@@ -209,7 +247,20 @@ private:
         output = -1;
     }
 
+    static void Close(int& fd)
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+    static void CloseBoth(int (&fds)[2])
+    {
+        Close(fds[0]);
+        Close(fds[1]);
+    }
+
     pid_t pid = -1;
+    int input = -1;
     int output = -1;
     std::string pending;
 };

@@ -6,6 +6,7 @@
 // of its own that is ended with the object; the end of its standard input
 // ends it too, so nothing outlives a test that dies.
 
+#include "PeerProcess.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -48,126 +49,6 @@ inline bool RigAvailable() {
            HaveProgram("/usr/bin/openssl");
 }
 
-// A program with its standard input and output on pipes; its standard error
-// goes to `log`.
-class PipedProcess {
-public:
-    PipedProcess(const std::vector<std::string>& args, const std::string& log) {
-        // Writing to a program that already ended must fail, not end the test.
-        static const bool ignoringSigpipe = [] { return ::signal(SIGPIPE, SIG_IGN) != SIG_ERR; }();
-        (void)ignoringSigpipe;
-        int in[2], out[2];
-        if (::pipe2(in, O_CLOEXEC) != 0)
-            return;
-        if (::pipe2(out, O_CLOEXEC) != 0) {
-            ::close(in[0]);
-            ::close(in[1]);
-            return;
-        }
-        std::vector<char*> argv;
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        pid = ::fork();
-        if (pid == 0) {
-            ::setpgid(0, 0);
-            int err = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-            ::dup2(in[0], 0);
-            ::dup2(out[1], 1);
-            ::dup2(err >= 0 ? err : out[1], 2);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(in[0]);
-        ::close(out[1]);
-        input = in[1];
-        output = out[0];
-        if (pid < 0) {
-            Close(input);
-            Close(output);
-        }
-    }
-    ~PipedProcess() { Stop(); }
-    PipedProcess(const PipedProcess&) = delete;
-    PipedProcess& operator=(const PipedProcess&) = delete;
-
-    bool Started() const { return pid > 0; }
-
-    bool WriteLine(const std::string& line) {
-        std::string data = line + "\n";
-        size_t done = 0;
-        while (input >= 0 && done < data.size()) {
-            ssize_t n = ::write(input, data.data() + done, data.size() - done);
-            if (n <= 0)
-                return false;
-            done += static_cast<size_t>(n);
-        }
-        return done == data.size();
-    }
-
-    // The next line without its end; nothing when the program ended or no
-    // line came in time.
-    std::optional<std::string> ReadLine(int timeoutMs) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        for (;;) {
-            const size_t end = pending.find('\n');
-            if (end != std::string::npos) {
-                std::string line = pending.substr(0, end);
-                pending.erase(0, end + 1);
-                return line;
-            }
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            pollfd p{output, POLLIN, 0};
-            if (output < 0 || left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0)
-                return std::nullopt;
-            char buffer[4096];
-            const ssize_t n = ::read(output, buffer, sizeof buffer);
-            if (n <= 0)
-                return std::nullopt;
-            pending.append(buffer, static_cast<size_t>(n));
-        }
-    }
-
-    // Closes its input (the programs end on that), then ends the group.
-    void Stop(int graceMs = 5000) {
-        Close(input);
-        if (pid > 0) {
-            if (!WaitExit(graceMs)) {
-                ::kill(-pid, SIGTERM);
-                if (!WaitExit(5000))
-                    ::kill(-pid, SIGKILL);
-            }
-            int status;
-            ::waitpid(pid, &status, 0);
-            ::kill(-pid, SIGKILL);  // anything it left in its group
-            pid = -1;
-        }
-        Close(output);
-    }
-
-private:
-    bool WaitExit(int timeoutMs) {
-        for (int waited = 0; waited <= timeoutMs; waited += 10) {
-            siginfo_t info{};
-            if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0)
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
-    }
-    static void Close(int& fd) {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
-
-    pid_t pid = -1;
-    int input = -1;
-    int output = -1;
-    std::string pending;
-};
-
 // The Prosody server. Construction starts it with the users given (name,
 // password) and rosters of generated contacts (user, count); Ready() tells
 // whether it came up. The sockets service trusts its authority from then on
@@ -189,9 +70,9 @@ public:
             args.push_back("--roster");
             args.push_back(name + ":" + std::to_string(count));
         }
-        process = std::make_unique<PipedProcess>(args, logs.PathOf("rig.log"));
+        process = std::make_unique<PeerProcess>(args, logs.PathOf("rig.log"), true, true);
         for (;;) {
-            std::optional<std::string> line = process->ReadLine(60000);
+            std::optional<std::string> line = process->NextLine(60000);
             if (!line) {
                 failure = "no answer from the rig: " + ReadText(logs.PathOf("rig.log"));
                 return;
@@ -243,12 +124,12 @@ private:
     bool Command(const std::string& line) {
         if (!ready || !process->WriteLine(line))
             return false;
-        std::optional<std::string> answer = process->ReadLine(60000);
+        std::optional<std::string> answer = process->NextLine(60000);
         return answer && *answer == "OK";
     }
 
     TempFolder logs;
-    std::unique_ptr<PipedProcess> process;
+    std::unique_ptr<PeerProcess> process;
     bool ready = false;
     std::string failure;
     std::string domain;
@@ -307,7 +188,7 @@ public:
             args.push_back("--caps-node");
             args.push_back(capsNode);
         }
-        process = std::make_unique<PipedProcess>(args, logs.PathOf("peer.log"));
+        process = std::make_unique<PeerProcess>(args, logs.PathOf("peer.log"), true, true);
         ready = WaitFor([](const PeerLine& l) { return l[0] == "READY"; }, 30000).has_value();
     }
     ~XmppPeer() {
@@ -348,7 +229,7 @@ public:
                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0)
                 return std::nullopt;
-            std::optional<std::string> line = process->ReadLine(static_cast<int>(left.count()));
+            std::optional<std::string> line = process->NextLine(static_cast<int>(left.count()));
             if (!line)
                 return std::nullopt;
             PeerLine fields = SplitLine(*line);
@@ -387,7 +268,7 @@ public:
 
 private:
     TempFolder logs;
-    std::unique_ptr<PipedProcess> process;
+    std::unique_ptr<PeerProcess> process;
     std::deque<PeerLine> received;
     bool ready = false;
 };

@@ -29,12 +29,12 @@ protected:
 
     // Starts the server on `scenario` and an account pointed at it.
     void Start(const std::string& scenario, bool compression, const std::string& password = kPassword) {
-        server = std::make_unique<PipedProcess>(
+        server = std::make_unique<PeerProcess>(
             std::vector<std::string>{kPython, PeersDir() + "/xmpp_server.py", scenario, "--user", "juliet", "--domain",
                                      "capulet.example", "--password", kPassword, "--resource", "Yol PDA", "--realm",
                                      "capulet.example", "--roster", "3"},
-            log.PathOf("server.log"));
-        std::optional<std::string> port = server->ReadLine(10000);
+            log.PathOf("server.log"), true, true);
+        std::optional<std::string> port = server->NextLine(10000);
         ASSERT_TRUE(port && port->rfind("PORT ", 0) == 0) << Log();
         account = std::make_unique<LiveXmppAccount>();
         account->manager.SetAccountByte(LiveXmppAccount::kAccountId, U("Compression"), compression ? 1 : 0);
@@ -44,7 +44,7 @@ protected:
     }
 
     // The server's next report line.
-    std::string Report(int timeoutMs = 30000) { return server->ReadLine(timeoutMs).value_or("(nothing)"); }
+    std::string Report(int timeoutMs = 30000) { return server->NextLine(timeoutMs).value_or("(nothing)"); }
 
     bool ShowedInvalidLogin() {
         return LiveXmppAccount::Eventually([&] {
@@ -58,7 +58,7 @@ protected:
     std::string Log() { return ReadText(log.PathOf("server.log")); }
 
     TempFolder log;
-    std::unique_ptr<PipedProcess> server;
+    std::unique_ptr<PeerProcess> server;
     std::unique_ptr<LiveXmppAccount> account;
 };
 
