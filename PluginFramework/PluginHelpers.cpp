@@ -1,6 +1,6 @@
 #include "PluginHelpers.h"
 
-#include "WindowModule.h"
+#include "WindowSystem/WindowModule.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #include "CYolWMUI_Dlg.h"
 
-#include "Dialog.h"
-#include "ShellMenuBar.h"
+#include "WindowSystem/Dialog.h"
+#include "Shell/ShellMenuBar.h"
 
 namespace UI {
 

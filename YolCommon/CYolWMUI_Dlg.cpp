@@ -1,6 +1,6 @@
 #include "CYolWMUI_Dlg.h"
 
-#include "Dialog.h"
+#include "WindowSystem/Dialog.h"
 
 namespace UI {
 

@@ -8,7 +8,7 @@
 
 #include "CYolString.h"
 #include "CYolWMUI_WndBase.h"
-#include "Shell.h"
+#include "Shell/Shell.h"
 
 namespace UI {
 

@@ -1,6 +1,6 @@
 #include "CYolWMUI_FloatListImageCtrl.h"
 
-#include "WindowKeys.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "CYolWMUI_ListImageCtrl.h"
 
-#include "ShellScreen.h"
-#include "WindowKeys.h"
+#include "Shell/ShellScreen.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <algorithm>
 

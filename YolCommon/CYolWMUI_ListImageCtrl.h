@@ -8,7 +8,7 @@
 // CYolWMUI_ListImageCtrl lays equal cells out in a grid.
 
 #include "CYolWMUI_ScrollWnd.h"
-#include "WindowKeys.h"
+#include "WindowSystem/WindowKeys.h"
 
 namespace UI {
 

@@ -3,8 +3,8 @@
 
 #include "CYolWMUI_WndBase.h"
 
-#include "DialogTemplate.h"
-#include "ShellMenuBar.h"
+#include "WindowSystem/DialogTemplate.h"
+#include "Shell/ShellMenuBar.h"
 
 #include <mutex>
 

@@ -1,6 +1,6 @@
 #include "CYolWMUI_ScrollWnd.h"
 
-#include "ShellScreen.h"
+#include "Shell/ShellScreen.h"
 
 #include <algorithm>
 #include <climits>

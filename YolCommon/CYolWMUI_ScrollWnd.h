@@ -7,7 +7,7 @@
 // bar: the setters do nothing and the getters answer 0.
 
 #include "CYolWMUI_WndBase.h"
-#include "ControlScrollBar.h"
+#include "Controls/ControlScrollBar.h"
 
 namespace UI {
 

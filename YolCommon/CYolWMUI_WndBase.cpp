@@ -1,7 +1,7 @@
 #include "CYolWMUI_WndBase.h"
 
-#include "Dialog.h"
-#include "WindowPaint.h"
+#include "WindowSystem/Dialog.h"
+#include "WindowSystem/WindowPaint.h"
 
 namespace UI {
 

@@ -9,11 +9,11 @@
 // onto the window). A full repaint, once asked for, wins over a partial one
 // until it has been done.
 
-#include "Gdi.h"
-#include "Messages.h"
+#include "Drawing/Gdi.h"
+#include "WindowSystem/Messages.h"
 #include "PlatformTypes.h"
-#include "Window.h"
-#include "WindowGeometry.h"
+#include "WindowSystem/Window.h"
+#include "WindowSystem/WindowGeometry.h"
 #include "YolTypes.h"
 
 #include <cstdint>

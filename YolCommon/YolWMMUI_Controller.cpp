@@ -1,6 +1,6 @@
 #include "YolWMMUI_Controller.h"
 #include "CYolPath.h"
-#include "Window.h"
+#include "WindowSystem/Window.h"
 
 #include <mutex>
 

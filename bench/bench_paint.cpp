@@ -5,7 +5,7 @@
 // content drawn with plain cairo and Pango calls, so the difference is the
 // layer's own cost.
 
-#include "Gdi.h"
+#include "Drawing/Gdi.h"
 
 #include <benchmark/benchmark.h>
 

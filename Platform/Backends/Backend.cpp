@@ -3,10 +3,10 @@
 #include "Backend.h"
 
 #include "BackendHeadless.h"
-#include "GdiSurface.h"
-#include "ShellScreen.h"
-#include "WindowImpl.h"
-#include "WindowPaintImpl.h"
+#include "Drawing/GdiSurface.h"
+#include "Shell/ShellScreen.h"
+#include "WindowSystem/WindowImpl.h"
+#include "WindowSystem/WindowPaintImpl.h"
 
 #include <cairo.h>
 

@@ -3,13 +3,13 @@
 #include "BackendSdl.h"
 
 #include "CYolString.h"
-#include "GdiTypes.h"
-#include "MessageQueue.h"
-#include "Shell.h"
-#include "ShellScreen.h"
-#include "WindowInput.h"
-#include "WindowKeys.h"
-#include "WindowPaintImpl.h"
+#include "Drawing/GdiTypes.h"
+#include "Shell/Shell.h"
+#include "Shell/ShellScreen.h"
+#include "WindowSystem/MessageQueue.h"
+#include "WindowSystem/WindowInput.h"
+#include "WindowSystem/WindowKeys.h"
+#include "WindowSystem/WindowPaintImpl.h"
 
 #include <SDL.h>
 #include <cairo.h>

@@ -10,8 +10,8 @@
 #include "ControlTreeView.h"
 #include "ControlUpDown.h"
 
-#include "ShellScreen.h"
-#include "WindowKeys.h"
+#include "Shell/ShellScreen.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <algorithm>
 #include <cstdlib>

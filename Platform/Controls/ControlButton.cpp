@@ -2,8 +2,8 @@
 
 #include "ControlButton.h"
 #include "ControlImpl.h"
-#include "ShellScreen.h"
-#include "WindowKeys.h"
+#include "Shell/ShellScreen.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <algorithm>
 #include <vector>

@@ -10,7 +10,7 @@
 // too, so moving through a group selects as it goes.
 
 #include "Control.h"
-#include "Messages.h"
+#include "WindowSystem/Messages.h"
 
 #include <cstdint>
 

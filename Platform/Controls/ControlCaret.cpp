@@ -1,11 +1,11 @@
 // The caret and its blink timer.
 
 #include "ControlCaret.h"
-#include "Gdi.h"
-#include "Timers.h"
-#include "Window.h"
-#include "WindowGeometry.h"
-#include "WindowPaint.h"
+#include "Drawing/Gdi.h"
+#include "WindowSystem/Timers.h"
+#include "WindowSystem/Window.h"
+#include "WindowSystem/WindowGeometry.h"
+#include "WindowSystem/WindowPaint.h"
 
 #include <mutex>
 

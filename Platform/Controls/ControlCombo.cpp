@@ -5,8 +5,8 @@
 #include "ControlEdit.h"
 #include "ControlImpl.h"
 #include "ControlScrollBar.h"
-#include "ShellScreen.h"
-#include "WindowKeys.h"
+#include "Shell/ShellScreen.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <algorithm>
 #include <vector>

@@ -16,7 +16,7 @@
 // nothing.
 
 #include "Control.h"
-#include "Messages.h"
+#include "WindowSystem/Messages.h"
 
 #include <cstdint>
 

@@ -4,8 +4,8 @@
 #include "ControlDatePicker.h"
 #include "CYolClock.h"
 #include "ControlImpl.h"
-#include "ShellScreen.h"
-#include "WindowKeys.h"
+#include "Shell/ShellScreen.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <algorithm>
 #include <ctime>

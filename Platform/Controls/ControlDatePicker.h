@@ -15,7 +15,7 @@
 // day the new month does not have, the day becomes the month's last.
 
 #include "Control.h"
-#include "Messages.h"
+#include "WindowSystem/Messages.h"
 
 #include <cstdint>
 

@@ -1,13 +1,13 @@
 // The edit control's window procedure: typing, keys, the pen, selection,
 // clipboard and the edit messages.
 
-#include "Clipboard.h"
 #include "ControlCaret.h"
 #include "ControlEditImpl.h"
 #include "ControlScrollBar.h"
-#include "Dialog.h"
-#include "ShellScreen.h"
-#include "WindowKeys.h"
+#include "Shell/Clipboard.h"
+#include "Shell/ShellScreen.h"
+#include "WindowSystem/Dialog.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <algorithm>
 #include <charconv>

@@ -11,7 +11,7 @@
 // made); typing that hits the limit tells it EN_MAXTEXT.
 
 #include "Control.h"
-#include "Messages.h"
+#include "WindowSystem/Messages.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 #include "ControlCaret.h"
 #include "ControlEditImpl.h"
 #include "ControlScrollBar.h"
-#include "ShellScreen.h"
+#include "Shell/ShellScreen.h"
 
 #include <algorithm>
 

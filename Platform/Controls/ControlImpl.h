@@ -3,14 +3,14 @@
 // notifications, the control colours and the font.
 
 #include "Control.h"
-#include "Gdi.h"
-#include "Messages.h"
-#include "MessageQueue.h"
-#include "Timers.h"
-#include "Window.h"
-#include "WindowFocus.h"
-#include "WindowGeometry.h"
-#include "WindowPaint.h"
+#include "Drawing/Gdi.h"
+#include "WindowSystem/MessageQueue.h"
+#include "WindowSystem/Messages.h"
+#include "WindowSystem/Timers.h"
+#include "WindowSystem/Window.h"
+#include "WindowSystem/WindowFocus.h"
+#include "WindowSystem/WindowGeometry.h"
+#include "WindowSystem/WindowPaint.h"
 
 #include <cstdint>
 #include <memory>

@@ -3,7 +3,7 @@
 #include "ControlListViewImpl.h"
 
 #include "ControlScrollBar.h"
-#include "WindowKeys.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <algorithm>
 #include <climits>

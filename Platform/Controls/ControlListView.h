@@ -29,10 +29,10 @@
 // always end with a terminator.
 
 #include "Control.h"
-#include "ImageList.h"
-#include "MessageQueue.h"
-#include "Messages.h"
-#include "ShellGesture.h"
+#include "Drawing/ImageList.h"
+#include "Shell/ShellGesture.h"
+#include "WindowSystem/MessageQueue.h"
+#include "WindowSystem/Messages.h"
 
 #include <cstdint>
 

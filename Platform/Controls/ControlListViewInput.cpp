@@ -2,7 +2,7 @@
 
 #include "ControlListViewImpl.h"
 
-#include "WindowKeys.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include "ControlListViewImpl.h"
 
-#include "ShellScreen.h"
+#include "Shell/ShellScreen.h"
 
 #include <algorithm>
 #include <climits>

@@ -3,7 +3,7 @@
 
 #include "ControlListViewImpl.h"
 
-#include "ShellScreen.h"
+#include "Shell/ShellScreen.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // The progress bar.
 
-#include "ControlImpl.h"
 #include "ControlProgress.h"
+#include "ControlImpl.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 // below its low end is the empty range at the low end.
 
 #include "Control.h"
-#include "Messages.h"
+#include "WindowSystem/Messages.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
 // Scroll bars: the bar of WS_VSCROLL windows and the scroll-bar control,
 // sharing their ranges, geometry and drawing.
 
-#include "ControlImpl.h"
 #include "ControlScrollBar.h"
-#include "ShellScreen.h"
+#include "ControlImpl.h"
+#include "Shell/ShellScreen.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -10,7 +10,7 @@
 // while its range is more than a page and hides when it no longer is.
 
 #include "Control.h"
-#include "Messages.h"
+#include "WindowSystem/Messages.h"
 
 #include <cstdint>
 

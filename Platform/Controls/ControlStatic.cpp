@@ -1,7 +1,7 @@
 // The static control.
 
-#include "ControlImpl.h"
 #include "ControlStatic.h"
+#include "ControlImpl.h"
 
 namespace Platform::Controls {
 namespace {

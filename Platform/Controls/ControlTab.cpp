@@ -3,8 +3,8 @@
 
 #include "ControlTab.h"
 #include "ControlImpl.h"
-#include "ShellScreen.h"
-#include "WindowKeys.h"
+#include "Shell/ShellScreen.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <algorithm>
 #include <string>

@@ -14,8 +14,8 @@
 // page.
 
 #include "Control.h"
-#include "ImageList.h"
-#include "Messages.h"
+#include "Drawing/ImageList.h"
+#include "WindowSystem/Messages.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
 // The trackbar.
 
-#include "ControlImpl.h"
 #include "ControlTrackbar.h"
-#include "ShellScreen.h"
+#include "ControlImpl.h"
+#include "Shell/ShellScreen.h"
 
 #include <algorithm>
 #include <cstdlib>

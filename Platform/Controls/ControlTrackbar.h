@@ -11,7 +11,7 @@
 // thumb, or on the channel pages towards the pen, repeating while held.
 
 #include "Control.h"
-#include "Messages.h"
+#include "WindowSystem/Messages.h"
 
 #include <cstdint>
 

@@ -1,10 +1,10 @@
 // The tree view: items in a handle table, the rows laid out from the open
 // branches, selection and branches, and the messages.
 
-#include "ControlTreeViewImpl.h"
 #include "CYolString.h"
 #include "ControlScrollBar.h"
-#include "ShellScreen.h"
+#include "ControlTreeViewImpl.h"
+#include "Shell/ShellScreen.h"
 
 #include <algorithm>
 #include <atomic>

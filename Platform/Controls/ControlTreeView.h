@@ -16,9 +16,9 @@
 // NM_RETURN.
 
 #include "Control.h"
-#include "ImageList.h"
-#include "MessageQueue.h"
-#include "Messages.h"
+#include "Drawing/ImageList.h"
+#include "WindowSystem/MessageQueue.h"
+#include "WindowSystem/Messages.h"
 
 #include <cstdint>
 #include <cstring>

@@ -3,8 +3,8 @@
 // and the keys.
 
 #include "ControlTreeViewImpl.h"
-#include "ShellScreen.h"
-#include "WindowKeys.h"
+#include "Shell/ShellScreen.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <algorithm>
 

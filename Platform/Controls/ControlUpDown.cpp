@@ -1,9 +1,9 @@
 // The up-down control and its buddy.
 
-#include "ControlImpl.h"
 #include "ControlUpDown.h"
+#include "ControlImpl.h"
 #include "ControlScrollBar.h"
-#include "WindowKeys.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <algorithm>
 #include <optional>

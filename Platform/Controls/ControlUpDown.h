@@ -15,7 +15,7 @@
 // user typed there is where the next step starts from.
 
 #include "Control.h"
-#include "Messages.h"
+#include "WindowSystem/Messages.h"
 
 #include <cstdint>
 

@@ -4,9 +4,9 @@
 
 #include "DesktopNotifications.h"
 
-#include "IconImpl.h"
+#include "Drawing/IconImpl.h"
+#include "Drawing/TextUtf.h"
 #include "ShellNotification.h"
-#include "TextUtf.h"
 
 #include <gio/gio.h>
 

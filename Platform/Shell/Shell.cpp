@@ -2,13 +2,13 @@
 
 #include "Shell.h"
 
-#include "Dialog.h"
-#include "MessageQueue.h"
 #include "ShellImpl.h"
 #include "ShellScreen.h"
-#include "WindowFocus.h"
-#include "WindowGeometry.h"
-#include "WindowImpl.h"
+#include "WindowSystem/Dialog.h"
+#include "WindowSystem/MessageQueue.h"
+#include "WindowSystem/WindowFocus.h"
+#include "WindowSystem/WindowGeometry.h"
+#include "WindowSystem/WindowImpl.h"
 
 using namespace Platform;
 

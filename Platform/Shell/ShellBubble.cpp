@@ -2,16 +2,16 @@
 // has popped up.
 
 #include "DesktopNotifications.h"
-#include "Gdi.h"
-#include "MessageQueue.h"
+#include "Drawing/Gdi.h"
 #include "ShellImpl.h"
 #include "ShellNotification.h"
 #include "ShellScreen.h"
-#include "Timers.h"
-#include "Window.h"
-#include "WindowFocus.h"
-#include "WindowGeometry.h"
-#include "WindowPaint.h"
+#include "WindowSystem/MessageQueue.h"
+#include "WindowSystem/Timers.h"
+#include "WindowSystem/Window.h"
+#include "WindowSystem/WindowFocus.h"
+#include "WindowSystem/WindowGeometry.h"
+#include "WindowSystem/WindowPaint.h"
 
 #include <algorithm>
 #include <mutex>

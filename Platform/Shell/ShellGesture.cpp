@@ -3,11 +3,11 @@
 #include "ShellGesture.h"
 
 #include "CYolClock.h"
-#include "MessageQueueImpl.h"
 #include "ShellScreen.h"
-#include "Window.h"
-#include "WindowGeometry.h"
-#include "WindowInputImpl.h"
+#include "WindowSystem/MessageQueueImpl.h"
+#include "WindowSystem/Window.h"
+#include "WindowSystem/WindowGeometry.h"
+#include "WindowSystem/WindowInputImpl.h"
 
 #include <cstdlib>
 

@@ -7,8 +7,8 @@
 // waits (handling sent messages) until the pen moves, lifts, or the delay
 // passes.
 
-#include "Messages.h"
 #include "PlatformTypes.h"
+#include "WindowSystem/Messages.h"
 #include "YolTypes.h"
 
 #include <cstdint>

@@ -2,15 +2,15 @@
 
 #include "ShellMenuBar.h"
 
-#include "Gdi.h"
-#include "MessageQueue.h"
+#include "Drawing/Gdi.h"
 #include "ShellImpl.h"
 #include "ShellScreen.h"
-#include "Window.h"
-#include "WindowFocus.h"
-#include "WindowGeometry.h"
-#include "WindowImpl.h"
-#include "WindowPaint.h"
+#include "WindowSystem/MessageQueue.h"
+#include "WindowSystem/Window.h"
+#include "WindowSystem/WindowFocus.h"
+#include "WindowSystem/WindowGeometry.h"
+#include "WindowSystem/WindowImpl.h"
+#include "WindowSystem/WindowPaint.h"
 
 #include <map>
 #include <mutex>

@@ -3,9 +3,9 @@
 #include "ShellNotification.h"
 
 #include "DesktopNotifications.h"
-#include "MessageQueue.h"
 #include "ShellImpl.h"
-#include "Window.h"
+#include "WindowSystem/MessageQueue.h"
+#include "WindowSystem/Window.h"
 
 #include <algorithm>
 #include <mutex>

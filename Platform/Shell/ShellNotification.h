@@ -7,7 +7,7 @@
 // soft keys post WM_COMMAND with the key's command to the sink window.
 // Tests inspect the model through GetShellNotifications.
 
-#include "Icon.h"
+#include "Drawing/Icon.h"
 #include "PlatformTypes.h"
 #include "Tray.h"
 #include "YOL_GUID.h"

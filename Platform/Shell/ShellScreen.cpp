@@ -1,8 +1,8 @@
 #include "ShellScreen.h"
 
-#include "GdiSurface.h"
-#include "MessageQueue.h"
-#include "WindowImpl.h"
+#include "Drawing/GdiSurface.h"
+#include "WindowSystem/MessageQueue.h"
+#include "WindowSystem/WindowImpl.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -2,10 +2,10 @@
 
 #include "Tray.h"
 
-#include "Gdi.h"
-#include "MessageQueue.h"
-#include "Window.h"
-#include "WindowPaintImpl.h"
+#include "Drawing/Gdi.h"
+#include "WindowSystem/MessageQueue.h"
+#include "WindowSystem/Window.h"
+#include "WindowSystem/WindowPaintImpl.h"
 
 #include <algorithm>
 #include <mutex>

@@ -5,7 +5,7 @@
 // message (wParam the icon id, lParam the stylus message: WM_LBUTTONDOWN,
 // then WM_LBUTTONUP).
 
-#include "Icon.h"
+#include "Drawing/Icon.h"
 #include "PlatformTypes.h"
 #include "YolTypes.h"
 

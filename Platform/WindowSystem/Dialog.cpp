@@ -4,8 +4,8 @@
 #include "Dialog.h"
 
 #include "DialogImpl.h"
-#include "Gdi.h"
-#include "ShellScreen.h"
+#include "Drawing/Gdi.h"
+#include "Shell/ShellScreen.h"
 #include "WindowFocus.h"
 #include "WindowGeometry.h"
 #include "WindowPaint.h"

@@ -3,8 +3,8 @@
 #include "Dialog.h"
 
 #include "DialogImpl.h"
-#include "Gdi.h"
-#include "ShellScreen.h"
+#include "Drawing/Gdi.h"
+#include "Shell/ShellScreen.h"
 
 #include <map>
 #include <mutex>

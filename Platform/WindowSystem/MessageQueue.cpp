@@ -2,7 +2,7 @@
 
 #include "MessageQueueImpl.h"
 
-#include "Backend.h"
+#include "Backends/Backend.h"
 #include "CYolClock.h"
 #include "WindowImpl.h"
 #include "WindowInputImpl.h"

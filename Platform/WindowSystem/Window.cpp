@@ -1,8 +1,8 @@
 // Creating and destroying windows.
 
 #include "MessageQueueImpl.h"
-#include "ShellImpl.h"
-#include "ShellScreen.h"
+#include "Shell/ShellImpl.h"
+#include "Shell/ShellScreen.h"
 #include "WindowFocus.h"
 #include "WindowGeometry.h"
 #include "WindowImpl.h"

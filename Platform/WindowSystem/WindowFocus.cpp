@@ -3,7 +3,7 @@
 #include "WindowFocus.h"
 
 #include "MessageQueue.h"
-#include "ShellImpl.h"
+#include "Shell/ShellImpl.h"
 #include "WindowImpl.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "WindowGeometry.h"
 
 #include "MessageQueue.h"
-#include "ShellScreen.h"
+#include "Shell/ShellScreen.h"
 #include "WindowFocus.h"
 #include "WindowImpl.h"
 #include "WindowPaint.h"

@@ -4,8 +4,8 @@
 
 #include "CYolClock.h"
 #include "MessageQueueImpl.h"
-#include "ShellImpl.h"
-#include "ShellScreen.h"
+#include "Shell/ShellImpl.h"
+#include "Shell/ShellScreen.h"
 #include "WindowGeometry.h"
 #include "WindowImpl.h"
 #include "WindowKeys.h"

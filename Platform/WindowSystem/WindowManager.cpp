@@ -2,7 +2,7 @@
 // share.
 
 #include "MessageQueueImpl.h"
-#include "ShellScreen.h"
+#include "Shell/ShellScreen.h"
 #include "WindowImpl.h"
 
 #include <cairo.h>

@@ -2,7 +2,7 @@
 
 #include "WindowPaint.h"
 
-#include "Gdi.h"
+#include "Drawing/Gdi.h"
 #include "MessageQueueImpl.h"
 #include "WindowGeometry.h"
 #include "WindowImpl.h"

@@ -1,4 +1,4 @@
-#include "Gdi.h"
+#include "Drawing/Gdi.h"
 #include "CSkinManagerImpl.h"
 #include "RecordingServicesManager.h"
 #include "TestSupport.h"

@@ -3,9 +3,9 @@
 
 #include "ControlTestSupport.h"
 
-#include "ControlButton.h"
-#include "ControlStatic.h"
-#include "Dialog.h"
+#include "Controls/ControlButton.h"
+#include "Controls/ControlStatic.h"
+#include "WindowSystem/Dialog.h"
 
 using namespace ui_test;
 

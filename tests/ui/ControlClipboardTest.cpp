@@ -1,7 +1,7 @@
 // The clipboard: opening, ownership of blocks, text in and out, and
 // exclusion of other threads while it is open.
 
-#include "Clipboard.h"
+#include "Shell/Clipboard.h"
 
 #include <gtest/gtest.h>
 

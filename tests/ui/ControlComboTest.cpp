@@ -3,9 +3,9 @@
 
 #include "ControlTestSupport.h"
 
-#include "ControlCombo.h"
-#include "ControlEdit.h"
-#include "ControlScrollBar.h"
+#include "Controls/ControlCombo.h"
+#include "Controls/ControlEdit.h"
+#include "Controls/ControlScrollBar.h"
 
 using namespace ui_test;
 

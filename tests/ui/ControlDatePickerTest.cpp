@@ -3,8 +3,8 @@
 
 #include "ControlTestSupport.h"
 
-#include "ControlDatePicker.h"
-#include "GdiSurface.h"
+#include "Controls/ControlDatePicker.h"
+#include "Drawing/GdiSurface.h"
 
 #include <ctime>
 

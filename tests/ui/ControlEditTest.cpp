@@ -4,10 +4,10 @@
 
 #include "ControlTestSupport.h"
 
-#include "Clipboard.h"
-#include "ControlCaret.h"
-#include "ControlEdit.h"
-#include "ControlScrollBar.h"
+#include "Shell/Clipboard.h"
+#include "Controls/ControlCaret.h"
+#include "Controls/ControlEdit.h"
+#include "Controls/ControlScrollBar.h"
 
 using namespace ui_test;
 

@@ -4,10 +4,10 @@
 
 #include "ControlTestSupport.h"
 
-#include "ControlListView.h"
-#include "ControlScrollBar.h"
-#include "GdiSurface.h"
-#include "ShellScreen.h"
+#include "Controls/ControlListView.h"
+#include "Controls/ControlScrollBar.h"
+#include "Drawing/GdiSurface.h"
+#include "Shell/ShellScreen.h"
 
 #include <cstdlib>
 #include <string>

@@ -3,7 +3,7 @@
 
 #include "ControlTestSupport.h"
 
-#include "ControlProgress.h"
+#include "Controls/ControlProgress.h"
 
 using namespace ui_test;
 

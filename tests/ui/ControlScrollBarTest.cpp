@@ -3,8 +3,8 @@
 
 #include "ControlTestSupport.h"
 
-#include "ControlScrollBar.h"
-#include "ShellScreen.h"
+#include "Controls/ControlScrollBar.h"
+#include "Shell/ShellScreen.h"
 
 using namespace ui_test;
 

@@ -4,9 +4,9 @@
 
 #include "ControlTestSupport.h"
 
-#include "ControlTab.h"
-#include "GdiSurface.h"
-#include "ShellScreen.h"
+#include "Controls/ControlTab.h"
+#include "Drawing/GdiSurface.h"
+#include "Shell/ShellScreen.h"
 
 #include <map>
 

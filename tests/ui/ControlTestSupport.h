@@ -5,9 +5,9 @@
 
 #include "WindowTestSupport.h"
 
-#include "Control.h"
-#include "Gdi.h"
-#include "WindowKeys.h"
+#include "Controls/Control.h"
+#include "Drawing/Gdi.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <string>
 

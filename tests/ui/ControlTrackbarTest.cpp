@@ -3,8 +3,8 @@
 
 #include "ControlTestSupport.h"
 
-#include "ControlTrackbar.h"
-#include "ShellScreen.h"
+#include "Controls/ControlTrackbar.h"
+#include "Shell/ShellScreen.h"
 
 using namespace ui_test;
 

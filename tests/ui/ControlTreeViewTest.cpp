@@ -4,10 +4,10 @@
 
 #include "ControlTestSupport.h"
 
-#include "ControlScrollBar.h"
-#include "ControlTreeView.h"
-#include "GdiSurface.h"
-#include "ShellScreen.h"
+#include "Controls/ControlScrollBar.h"
+#include "Controls/ControlTreeView.h"
+#include "Drawing/GdiSurface.h"
+#include "Shell/ShellScreen.h"
 
 #include <cstdio>
 #include <map>

@@ -4,9 +4,9 @@
 
 #include "ControlTestSupport.h"
 
-#include "ControlEdit.h"
-#include "ControlScrollBar.h"
-#include "ControlUpDown.h"
+#include "Controls/ControlEdit.h"
+#include "Controls/ControlScrollBar.h"
+#include "Controls/ControlUpDown.h"
 
 using namespace ui_test;
 

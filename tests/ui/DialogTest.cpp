@@ -3,10 +3,10 @@
 
 #include "WindowTestSupport.h"
 
-#include "Dialog.h"
-#include "Gdi.h"
+#include "WindowSystem/Dialog.h"
+#include "Drawing/Gdi.h"
 #include "TestSupport.h"
-#include "WindowKeys.h"
+#include "WindowSystem/WindowKeys.h"
 
 using namespace ui_test;
 

@@ -4,19 +4,19 @@
 
 #include "ControlTestSupport.h"
 
-#include "ControlButton.h"
-#include "ControlCombo.h"
-#include "ControlDatePicker.h"
-#include "ControlEdit.h"
-#include "ControlListView.h"
-#include "ControlProgress.h"
-#include "ControlScrollBar.h"
-#include "ControlStatic.h"
-#include "ControlTab.h"
-#include "ControlTrackbar.h"
-#include "ControlTreeView.h"
-#include "ControlUpDown.h"
-#include "Dialog.h"
+#include "Controls/ControlButton.h"
+#include "Controls/ControlCombo.h"
+#include "Controls/ControlDatePicker.h"
+#include "Controls/ControlEdit.h"
+#include "Controls/ControlListView.h"
+#include "Controls/ControlProgress.h"
+#include "Controls/ControlScrollBar.h"
+#include "Controls/ControlStatic.h"
+#include "Controls/ControlTab.h"
+#include "Controls/ControlTrackbar.h"
+#include "Controls/ControlTreeView.h"
+#include "Controls/ControlUpDown.h"
+#include "WindowSystem/Dialog.h"
 
 #include <cairo.h>
 

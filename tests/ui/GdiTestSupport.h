@@ -2,7 +2,7 @@
 // A drawing surface for the drawing-layer tests: an opaque surface of a given
 // size and colour with a context onto it, read back pixel by pixel.
 
-#include "Gdi.h"
+#include "Drawing/Gdi.h"
 
 #include <gtest/gtest.h>
 

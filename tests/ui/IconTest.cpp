@@ -4,11 +4,11 @@
 #include "GdiTestSupport.h"
 #include "WindowTestSupport.h"
 
-#include "Backend.h"
-#include "Icon.h"
-#include "ImageList.h"
-#include "ShellNotification.h"
-#include "Tray.h"
+#include "Backends/Backend.h"
+#include "Drawing/Icon.h"
+#include "Drawing/ImageList.h"
+#include "Shell/ShellNotification.h"
+#include "Shell/Tray.h"
 
 #include <vector>
 

@@ -4,8 +4,8 @@
 #include "WindowTestSupport.h"
 
 #include "CYolEvent.h"
-#include "Dialog.h"
-#include "WindowKeys.h"
+#include "WindowSystem/Dialog.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <atomic>
 #include <chrono>

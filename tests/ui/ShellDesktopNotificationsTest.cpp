@@ -5,10 +5,10 @@
 
 #include "WindowTestSupport.h"
 
-#include "DesktopNotifications.h"
-#include "Gdi.h"
-#include "Icon.h"
-#include "ShellNotification.h"
+#include "Shell/DesktopNotifications.h"
+#include "Drawing/Gdi.h"
+#include "Drawing/Icon.h"
+#include "Shell/ShellNotification.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -3,14 +3,14 @@
 
 #include "WindowTestSupport.h"
 
-#include "Dialog.h"
-#include "Gdi.h"
-#include "Shell.h"
-#include "ShellGesture.h"
-#include "ShellMenuBar.h"
-#include "ShellNotification.h"
-#include "Tray.h"
-#include "WindowKeys.h"
+#include "WindowSystem/Dialog.h"
+#include "Drawing/Gdi.h"
+#include "Shell/Shell.h"
+#include "Shell/ShellGesture.h"
+#include "Shell/ShellMenuBar.h"
+#include "Shell/ShellNotification.h"
+#include "Shell/Tray.h"
+#include "WindowSystem/WindowKeys.h"
 
 using namespace ui_test;
 

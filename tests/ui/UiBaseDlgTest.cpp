@@ -6,8 +6,8 @@
 
 #include "CYolWMUI_Dlg.h"
 #include "CYolWMUI_TabPan.h"
-#include "Dialog.h"
-#include "ShellMenuBar.h"
+#include "WindowSystem/Dialog.h"
+#include "Shell/ShellMenuBar.h"
 #include "YolWMMUI_Controller.h"
 
 #include <functional>

@@ -5,8 +5,8 @@
 
 #include "CYolWMUI_FloatListImageCtrl.h"
 #include "CYolWMUI_ListImageCtrl.h"
-#include "Gdi.h"
-#include "WindowKeys.h"
+#include "Drawing/Gdi.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <string>
 #include <vector>

@@ -6,8 +6,8 @@
 
 #include "CYolWMUI_ScrollWnd.h"
 #include "CYolWMUI_WndBase.h"
-#include "Gdi.h"
-#include "WindowKeys.h"
+#include "Drawing/Gdi.h"
+#include "WindowSystem/WindowKeys.h"
 
 #include <string>
 

@@ -3,8 +3,8 @@
 
 #include "WindowTestSupport.h"
 
-#include "WindowHook.h"
-#include "WindowKeys.h"
+#include "WindowSystem/WindowHook.h"
+#include "WindowSystem/WindowKeys.h"
 
 using namespace ui_test;
 

@@ -2,7 +2,7 @@
 
 #include "WindowTestSupport.h"
 
-#include "Gdi.h"
+#include "Drawing/Gdi.h"
 #include "TestSupport.h"
 
 using namespace ui_test;

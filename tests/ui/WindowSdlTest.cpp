@@ -4,8 +4,8 @@
 
 #include "WindowTestSupport.h"
 
-#include "BackendSdl.h"
-#include "Gdi.h"
+#include "Backends/BackendSdl.h"
+#include "Drawing/Gdi.h"
 
 #include <SDL2/SDL.h>
 

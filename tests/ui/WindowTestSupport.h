@@ -3,17 +3,17 @@
 // windows log their messages and let a test answer them, and clean-up of
 // every window, input and screen change a test leaves behind.
 
-#include "Backend.h"
-#include "BackendHeadless.h"
+#include "Backends/Backend.h"
+#include "Backends/BackendHeadless.h"
 #include "CYolClock.h"
-#include "MessageQueue.h"
-#include "ShellScreen.h"
-#include "Timers.h"
-#include "Window.h"
-#include "WindowFocus.h"
-#include "WindowGeometry.h"
-#include "WindowInput.h"
-#include "WindowPaint.h"
+#include "WindowSystem/MessageQueue.h"
+#include "Shell/ShellScreen.h"
+#include "WindowSystem/Timers.h"
+#include "WindowSystem/Window.h"
+#include "WindowSystem/WindowFocus.h"
+#include "WindowSystem/WindowGeometry.h"
+#include "WindowSystem/WindowInput.h"
+#include "WindowSystem/WindowPaint.h"
 
 #include <gtest/gtest.h>
 
