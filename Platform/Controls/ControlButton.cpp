@@ -202,6 +202,184 @@ void PaintButton(HWND hwnd, const ButtonState& state)
     EndPaint(hwnd, &ps);
 }
 
+// ---- Messages -----------------------------------------------------------
+
+// A group box frames controls made after it, which the window system puts
+// below it: it goes to the bottom before it first shows, so that they show
+// through and take the pen.
+void PaintInOrder(HWND hwnd, const ButtonState& state)
+{
+    if (TypeOf(hwnd) == BS_GROUPBOX && GetWindow(hwnd, GW_HWNDLAST) != hwnd)
+        SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    PaintButton(hwnd, state);
+}
+
+void FocusChanged(HWND hwnd, ButtonState& state, bool focused)
+{
+    if (!focused) {
+        state.spaceDown = false;
+        SetPushed(hwnd, state, false);
+    }
+    if (StyleOf(hwnd) & BS_NOTIFY)
+        Notify(hwnd, focused ? BN_SETFOCUS : BN_KILLFOCUS);
+    // Arrowing onto an auto radio button checks it.
+    if (focused && TypeOf(hwnd) == BS_AUTORADIOBUTTON && state.check != BST_CHECKED &&
+        (GetKeyState(VK_UP) < 0 || GetKeyState(VK_DOWN) < 0 || GetKeyState(VK_LEFT) < 0 || GetKeyState(VK_RIGHT) < 0))
+        Click(hwnd, state);
+}
+
+constexpr CommonAnswers<ButtonState, const ButtonState> kCommon{
+    .paint = &PaintInOrder,
+    .focused = &ButtonState::focused,
+    .focusChanged = &FocusChanged,
+    .font = &ButtonState::font,
+    .fontChanged = &RepaintForFont<ButtonState>,
+};
+
+LRESULT SetTextAndRepaint(HWND hwnd, ButtonState&, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT r = DefWindowProc(hwnd, WM_SETTEXT, wParam, lParam);
+    InvalidateRect(hwnd, nullptr, false);
+    return r;
+}
+
+LRESULT DialogCode(HWND hwnd, ButtonState&, WPARAM, LPARAM)
+{
+    const std::uint32_t type = TypeOf(hwnd);
+    if (type == BS_GROUPBOX)
+        return DLGC_STATIC;
+    if (IsRadioType(type))
+        return DLGC_BUTTON | DLGC_RADIOBUTTON;
+    if (type == BS_DEFPUSHBUTTON)
+        return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+    return DLGC_BUTTON | (type == BS_PUSHBUTTON ? DLGC_UNDEFPUSHBUTTON : 0);
+}
+
+LRESULT GetCheck(HWND hwnd, ButtonState& state, WPARAM, LPARAM)
+{
+    const std::uint32_t type = TypeOf(hwnd);
+    return (IsCheckType(type) || IsRadioType(type)) ? state.check : BST_UNCHECKED;
+}
+
+LRESULT SetCheck(HWND hwnd, ButtonState& state, WPARAM wParam, LPARAM)
+{
+    const std::uint32_t type = TypeOf(hwnd);
+    LRESULT check = static_cast<LRESULT>(wParam);
+    if (check != BST_CHECKED && check != BST_INDETERMINATE)
+        check = BST_UNCHECKED;
+    if (check == BST_INDETERMINATE && type != BS_3STATE && type != BS_AUTO3STATE)
+        check = BST_CHECKED;
+    if ((IsCheckType(type) || IsRadioType(type)) && state.check != check) {
+        state.check = check;
+        InvalidateRect(hwnd, nullptr, false);
+    }
+    return 0;
+}
+
+LRESULT GetPushState(HWND, ButtonState& state, WPARAM, LPARAM)
+{
+    return state.check | (state.pushed ? BST_PUSHED : 0) | (state.focused ? BST_FOCUS : 0);
+}
+
+LRESULT SetPushState(HWND hwnd, ButtonState& state, WPARAM wParam, LPARAM)
+{
+    SetPushed(hwnd, state, wParam != 0);
+    return 0;
+}
+
+LRESULT SetType(HWND hwnd, ButtonState&, WPARAM wParam, LPARAM lParam)
+{
+    SetWindowLong(hwnd, GWL_STYLE, static_cast<LONG_PTR>((StyleOf(hwnd) & ~BS_TYPEMASK) | (wParam & BS_TYPEMASK)));
+    if (lParam)
+        InvalidateRect(hwnd, nullptr, false);
+    return 0;
+}
+
+LRESULT ClickIfEnabled(HWND hwnd, ButtonState& state, WPARAM, LPARAM)
+{
+    if (IsWindowEnabled(hwnd))
+        Click(hwnd, state);
+    return 0;
+}
+
+LRESULT PenDown(HWND hwnd, ButtonState& state, WPARAM, LPARAM)
+{
+    if (TypeOf(hwnd) == BS_GROUPBOX)
+        return 0;
+    SetFocus(hwnd);
+    SetCapture(hwnd);
+    SetPushed(hwnd, state, true);
+    return 0;
+}
+
+// The button shows pushed while the captured pen is over it.
+LRESULT PenMove(HWND hwnd, ButtonState& state, WPARAM, LPARAM lParam)
+{
+    if (GetCapture() == hwnd) {
+        RECT client = ClientOf(hwnd);
+        SetPushed(hwnd, state, PtInRect(&client, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}));
+    }
+    return 0;
+}
+
+LRESULT PenUp(HWND hwnd, ButtonState& state, WPARAM, LPARAM)
+{
+    if (GetCapture() == hwnd) {
+        const bool inside = state.pushed;
+        ReleaseCapture();
+        SetPushed(hwnd, state, false);
+        if (inside)
+            Click(hwnd, state);
+    }
+    return 0;
+}
+
+LRESULT CaptureLost(HWND hwnd, ButtonState& state, WPARAM, LPARAM)
+{
+    if (!state.spaceDown)
+        SetPushed(hwnd, state, false);
+    return 0;
+}
+
+LRESULT KeyDown(HWND hwnd, ButtonState& state, WPARAM wParam, LPARAM)
+{
+    if (wParam == VK_SPACE && TypeOf(hwnd) != BS_GROUPBOX) {
+        state.spaceDown = true;
+        SetPushed(hwnd, state, true);
+    }
+    return 0;
+}
+
+LRESULT KeyUp(HWND hwnd, ButtonState& state, WPARAM wParam, LPARAM)
+{
+    if (wParam == VK_SPACE && state.spaceDown) {
+        state.spaceDown = false;
+        const bool pushed = state.pushed;
+        SetPushed(hwnd, state, false);
+        if (pushed)
+            Click(hwnd, state);
+    }
+    return 0;
+}
+
+constexpr MessageRow<ButtonState> kMessages[] = {
+    {WM_SETTEXT, &SetTextAndRepaint},
+    {WM_GETDLGCODE, &DialogCode},
+    {BM_GETCHECK, &GetCheck},
+    {BM_SETCHECK, &SetCheck},
+    {BM_GETSTATE, &GetPushState},
+    {BM_SETSTATE, &SetPushState},
+    {BM_SETSTYLE, &SetType},
+    {BM_CLICK, &ClickIfEnabled},
+    {WM_LBUTTONDOWN, &PenDown},
+    {WM_LBUTTONDBLCLK, &PenDown},
+    {WM_MOUSEMOVE, &PenMove},
+    {WM_LBUTTONUP, &PenUp},
+    {WM_CAPTURECHANGED, &CaptureLost},
+    {WM_KEYDOWN, &KeyDown},
+    {WM_KEYUP, &KeyUp},
+};
+
 } // namespace
 
 LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -213,133 +391,7 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     auto state = StateOf<ButtonState>(hwnd);
     if (!state)
         return DefWindowProc(hwnd, msg, wParam, lParam);
-    const std::uint32_t type = TypeOf(hwnd);
-    switch (msg) {
-    case WM_SETFONT:
-        state->font = reinterpret_cast<HFONT>(wParam);
-        if (lParam)
-            InvalidateRect(hwnd, nullptr, false);
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(state->font);
-    case WM_SETTEXT: {
-        const LRESULT r = DefWindowProc(hwnd, msg, wParam, lParam);
-        InvalidateRect(hwnd, nullptr, false);
-        return r;
-    }
-    case WM_ENABLE:
-        InvalidateRect(hwnd, nullptr, false);
-        return 0;
-    case WM_PAINT:
-        // A group box frames controls made after it, which the window
-        // system puts below it: it goes to the bottom before it first
-        // shows, so that they show through and take the pen.
-        if (type == BS_GROUPBOX && GetWindow(hwnd, GW_HWNDLAST) != hwnd)
-            SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
-        PaintButton(hwnd, *state);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_GETDLGCODE:
-        if (type == BS_GROUPBOX)
-            return DLGC_STATIC;
-        if (IsRadioType(type))
-            return DLGC_BUTTON | DLGC_RADIOBUTTON;
-        if (type == BS_DEFPUSHBUTTON)
-            return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
-        return DLGC_BUTTON | (type == BS_PUSHBUTTON ? DLGC_UNDEFPUSHBUTTON : 0);
-    case BM_GETCHECK:
-        return (IsCheckType(type) || IsRadioType(type)) ? state->check : BST_UNCHECKED;
-    case BM_SETCHECK: {
-        LRESULT check = static_cast<LRESULT>(wParam);
-        if (check != BST_CHECKED && check != BST_INDETERMINATE)
-            check = BST_UNCHECKED;
-        if (check == BST_INDETERMINATE && type != BS_3STATE && type != BS_AUTO3STATE)
-            check = BST_CHECKED;
-        if ((IsCheckType(type) || IsRadioType(type)) && state->check != check) {
-            state->check = check;
-            InvalidateRect(hwnd, nullptr, false);
-        }
-        return 0;
-    }
-    case BM_GETSTATE:
-        return state->check | (state->pushed ? BST_PUSHED : 0) | (state->focused ? BST_FOCUS : 0);
-    case BM_SETSTATE:
-        SetPushed(hwnd, *state, wParam != 0);
-        return 0;
-    case BM_SETSTYLE:
-        SetWindowLong(hwnd, GWL_STYLE,
-                      static_cast<LONG_PTR>((StyleOf(hwnd) & ~BS_TYPEMASK) | (wParam & BS_TYPEMASK)));
-        if (lParam)
-            InvalidateRect(hwnd, nullptr, false);
-        return 0;
-    case BM_CLICK:
-        if (IsWindowEnabled(hwnd))
-            Click(hwnd, *state);
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-        if (type == BS_GROUPBOX)
-            return 0;
-        SetFocus(hwnd);
-        SetCapture(hwnd);
-        SetPushed(hwnd, *state, true);
-        return 0;
-    case WM_MOUSEMOVE:
-        if (GetCapture() == hwnd) {
-            RECT client = ClientOf(hwnd);
-            SetPushed(hwnd, *state, PtInRect(&client, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}));
-        }
-        return 0;
-    case WM_LBUTTONUP:
-        if (GetCapture() == hwnd) {
-            const bool inside = state->pushed;
-            ReleaseCapture();
-            SetPushed(hwnd, *state, false);
-            if (inside)
-                Click(hwnd, *state);
-        }
-        return 0;
-    case WM_CAPTURECHANGED:
-        if (!state->spaceDown)
-            SetPushed(hwnd, *state, false);
-        return 0;
-    case WM_KEYDOWN:
-        if (wParam == VK_SPACE && type != BS_GROUPBOX) {
-            state->spaceDown = true;
-            SetPushed(hwnd, *state, true);
-        }
-        return 0;
-    case WM_KEYUP:
-        if (wParam == VK_SPACE && state->spaceDown) {
-            state->spaceDown = false;
-            const bool pushed = state->pushed;
-            SetPushed(hwnd, *state, false);
-            if (pushed)
-                Click(hwnd, *state);
-        }
-        return 0;
-    case WM_SETFOCUS:
-        state->focused = true;
-        InvalidateRect(hwnd, nullptr, false);
-        if (StyleOf(hwnd) & BS_NOTIFY)
-            Notify(hwnd, BN_SETFOCUS);
-        if (type == BS_AUTORADIOBUTTON && state->check != BST_CHECKED &&
-            (GetKeyState(VK_UP) < 0 || GetKeyState(VK_DOWN) < 0 || GetKeyState(VK_LEFT) < 0 ||
-             GetKeyState(VK_RIGHT) < 0))
-            Click(hwnd, *state);
-        return 0;
-    case WM_KILLFOCUS:
-        state->focused = false;
-        state->spaceDown = false;
-        SetPushed(hwnd, *state, false);
-        InvalidateRect(hwnd, nullptr, false);
-        if (StyleOf(hwnd) & BS_NOTIFY)
-            Notify(hwnd, BN_KILLFOCUS);
-        return 0;
-    default:
-        return DefWindowProc(hwnd, msg, wParam, lParam);
-    }
+    return AnswerMessage(kMessages, kCommon, hwnd, *state, msg, wParam, lParam);
 }
 
 } // namespace Platform::Controls

@@ -492,108 +492,155 @@ constexpr CommonAnswers<ComboState, const ComboState> kCommon{
         },
 };
 
-LRESULT FieldMessage(HWND hwnd, ComboState& s, UINT msg, WPARAM wParam, LPARAM lParam)
+// ---- Messages of the field ----------------------------------------------
+
+LRESULT Resize(HWND hwnd, ComboState& s, WPARAM, LPARAM)
 {
-    switch (msg) {
-    case WM_SIZE:
-        PlaceEdit(hwnd, s);
-        InvalidateRect(hwnd, nullptr, false);
+    PlaceEdit(hwnd, s);
+    InvalidateRect(hwnd, nullptr, false);
+    return 0;
+}
+
+LRESULT SetFieldText(HWND hwnd, ComboState& s, WPARAM wParam, LPARAM lParam)
+{
+    if (s.edit) {
+        s.settingText = true;
+        const LRESULT set = SendMessage(s.edit, WM_SETTEXT, wParam, lParam);
+        s.settingText = false;
+        return set;
+    }
+    // The field of a drop-down list shows entries only.
+    const LRESULT found = FindExact(s, -1, reinterpret_cast<const char16_t*>(lParam));
+    if (found == CB_ERR)
         return 0;
-    case WM_SETTEXT:
-        if (s.edit) {
-            s.settingText = true;
-            const LRESULT set = SendMessage(s.edit, WM_SETTEXT, wParam, lParam);
-            s.settingText = false;
-            return set;
-        }
-        {
-            // The field of a drop-down list shows entries only.
-            const LRESULT found = FindExact(s, -1, reinterpret_cast<const char16_t*>(lParam));
-            if (found == CB_ERR)
-                return 0;
-            Select(hwnd, s, static_cast<int>(found));
-            return 1;
-        }
-    case WM_GETTEXT:
-    case WM_GETTEXTLENGTH:
-        return s.edit ? SendMessage(s.edit, msg, wParam, lParam) : DefWindowProc(hwnd, msg, wParam, lParam);
-    case WM_ENABLE:
-        if (s.edit)
-            EnableWindow(s.edit, wParam != 0);
-        if (!wParam)
-            CloseList(hwnd, s, false);
-        InvalidateRect(hwnd, nullptr, false);
-        return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | (HasEdit(hwnd) ? 0 : DLGC_WANTCHARS) | (s.list ? DLGC_WANTALLKEYS : 0);
-    case WM_SETFOCUS:
-        if (s.edit) {
-            SetFocus(s.edit);
-            return 0;
-        }
-        s.focused = true;
-        InvalidateRect(hwnd, nullptr, false);
-        Notify(hwnd, CBN_SETFOCUS);
-        return 0;
-    case WM_KILLFOCUS:
-        if (s.edit)
-            return 0;
-        s.focused = false;
+    Select(hwnd, s, static_cast<int>(found));
+    return 1;
+}
+
+template <UINT Msg>
+LRESULT FieldText(HWND hwnd, ComboState& s, WPARAM wParam, LPARAM lParam)
+{
+    return s.edit ? SendMessage(s.edit, Msg, wParam, lParam) : DefWindowProc(hwnd, Msg, wParam, lParam);
+}
+
+LRESULT Enable(HWND hwnd, ComboState& s, WPARAM wParam, LPARAM)
+{
+    if (s.edit)
+        EnableWindow(s.edit, wParam != 0);
+    if (!wParam)
         CloseList(hwnd, s, false);
-        InvalidateRect(hwnd, nullptr, false);
+    InvalidateRect(hwnd, nullptr, false);
+    return 0;
+}
+
+LRESULT DialogCode(HWND hwnd, ComboState& s, WPARAM, LPARAM)
+{
+    return DLGC_WANTARROWS | (HasEdit(hwnd) ? 0 : DLGC_WANTCHARS) | (s.list ? DLGC_WANTALLKEYS : 0);
+}
+
+// A combo with an edit field hands the focus on to it.
+LRESULT TakeFocus(HWND hwnd, ComboState& s, WPARAM, LPARAM)
+{
+    if (s.edit) {
+        SetFocus(s.edit);
+        return 0;
+    }
+    s.focused = true;
+    InvalidateRect(hwnd, nullptr, false);
+    Notify(hwnd, CBN_SETFOCUS);
+    return 0;
+}
+
+LRESULT LoseFocus(HWND hwnd, ComboState& s, WPARAM, LPARAM)
+{
+    if (s.edit)
+        return 0;
+    s.focused = false;
+    CloseList(hwnd, s, false);
+    InvalidateRect(hwnd, nullptr, false);
+    if (IsWindow(hwnd))
+        Notify(hwnd, CBN_KILLFOCUS);
+    return 0;
+}
+
+// The edit field's notices, told on as the combo's own.
+LRESULT EditNotice(HWND hwnd, ComboState& s, WPARAM wParam, LPARAM lParam)
+{
+    if (reinterpret_cast<HWND>(lParam) != s.edit || !s.edit)
+        return 0;
+    switch (HIWORD(wParam)) {
+    case EN_CHANGE:
+        if (!s.settingText)
+            Notify(hwnd, CBN_EDITCHANGE);
+        break;
+    case EN_SETFOCUS:
+        Notify(hwnd, CBN_SETFOCUS);
+        break;
+    case EN_KILLFOCUS:
+        CloseList(hwnd, s, false);
         if (IsWindow(hwnd))
             Notify(hwnd, CBN_KILLFOCUS);
-        return 0;
-    case WM_COMMAND:
-        if (reinterpret_cast<HWND>(lParam) != s.edit || !s.edit)
-            return 0;
-        switch (HIWORD(wParam)) {
-        case EN_CHANGE:
-            if (!s.settingText)
-                Notify(hwnd, CBN_EDITCHANGE);
-            break;
-        case EN_SETFOCUS:
-            Notify(hwnd, CBN_SETFOCUS);
-            break;
-        case EN_KILLFOCUS:
-            CloseList(hwnd, s, false);
-            if (IsWindow(hwnd))
-                Notify(hwnd, CBN_KILLFOCUS);
-            break;
-        default:
-            break;
-        }
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: {
-        SetFocus(s.edit ? s.edit : hwnd);
-        if (s.list) {
-            CloseList(hwnd, s, false);
-            return 0;
-        }
-        const RECT c = ClientOf(hwnd);
-        if (!s.edit || GET_X_LPARAM(lParam) >= c.right - ButtonWidth(hwnd))
-            OpenList(hwnd, s);
-        return 0;
-    }
-    case WM_KEYDOWN:
-        KeyDown(hwnd, s, wParam);
-        return 0;
-    case WM_CHAR:
-        TypeToSelect(hwnd, s, static_cast<char16_t>(wParam));
-        return 0;
-    case WM_DESTROY:
-        if (s.list) {
-            s.closing = true;
-            DestroyWindow(s.list);
-            s.list = nullptr;
-            s.closing = false;
-        }
-        return 0;
+        break;
     default:
-        return CommonMessage(hwnd, s, kCommon, msg, wParam, lParam);
+        break;
     }
+    return 0;
 }
+
+// A tap closes an open list; else it drops the list, from anywhere on a
+// drop-down list, from the button only beside an edit field.
+LRESULT PenDown(HWND hwnd, ComboState& s, WPARAM, LPARAM lParam)
+{
+    SetFocus(s.edit ? s.edit : hwnd);
+    if (s.list) {
+        CloseList(hwnd, s, false);
+        return 0;
+    }
+    const RECT c = ClientOf(hwnd);
+    if (!s.edit || GET_X_LPARAM(lParam) >= c.right - ButtonWidth(hwnd))
+        OpenList(hwnd, s);
+    return 0;
+}
+
+LRESULT KeyMessage(HWND hwnd, ComboState& s, WPARAM wParam, LPARAM)
+{
+    KeyDown(hwnd, s, wParam);
+    return 0;
+}
+
+LRESULT CharMessage(HWND hwnd, ComboState& s, WPARAM wParam, LPARAM)
+{
+    TypeToSelect(hwnd, s, static_cast<char16_t>(wParam));
+    return 0;
+}
+
+LRESULT Destroy(HWND, ComboState& s, WPARAM, LPARAM)
+{
+    if (s.list) {
+        s.closing = true;
+        DestroyWindow(s.list);
+        s.list = nullptr;
+        s.closing = false;
+    }
+    return 0;
+}
+
+constexpr MessageRow<ComboState> kFieldMessages[] = {
+    {WM_SIZE, &Resize},
+    {WM_SETTEXT, &SetFieldText},
+    {WM_GETTEXT, &FieldText<WM_GETTEXT>},
+    {WM_GETTEXTLENGTH, &FieldText<WM_GETTEXTLENGTH>},
+    {WM_ENABLE, &Enable},
+    {WM_GETDLGCODE, &DialogCode},
+    {WM_SETFOCUS, &TakeFocus},
+    {WM_KILLFOCUS, &LoseFocus},
+    {WM_COMMAND, &EditNotice},
+    {WM_LBUTTONDOWN, &PenDown},
+    {WM_LBUTTONDBLCLK, &PenDown},
+    {WM_KEYDOWN, &KeyMessage},
+    {WM_CHAR, &CharMessage},
+    {WM_DESTROY, &Destroy},
+};
 
 } // namespace
 
@@ -656,7 +703,7 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case CB_GETDROPPEDSTATE:
         return s.list != nullptr;
     default:
-        return FieldMessage(hwnd, s, msg, wParam, lParam);
+        return AnswerMessage(kFieldMessages, kCommon, hwnd, s, msg, wParam, lParam);
     }
 }
 

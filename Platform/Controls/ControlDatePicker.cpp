@@ -412,11 +412,7 @@ constexpr CommonAnswers<PickerState> kCommon{
     // Digits typed towards a value are dropped when the focus moves.
     .focusChanged = [](HWND, PickerState& s, bool) { s.typed.clear(); },
     .font = &PickerState::font,
-    .fontChanged =
-        [](HWND hwnd, PickerState&, bool redraw) {
-            if (redraw)
-                InvalidateRect(hwnd, nullptr, false);
-        },
+    .fontChanged = &RepaintForFont<PickerState>,
 };
 
 } // namespace

@@ -375,109 +375,370 @@ std::size_t CharArg(const EditState& s, WPARAM wParam)
     return static_cast<std::intptr_t>(wParam) < 0 ? s.caret : std::min<std::size_t>(wParam, s.text.size());
 }
 
-LRESULT EditMessage(EditState& s, UINT msg, WPARAM wParam, LPARAM lParam)
+// ---- The edit messages ----------------------------------------------------
+
+LRESULT GetSel(HWND, EditState& s, WPARAM wParam, LPARAM lParam)
 {
-    switch (msg) {
-    case EM_GETSEL:
-        if (wParam)
-            *reinterpret_cast<std::uint32_t*>(wParam) = static_cast<std::uint32_t>(s.SelMin());
-        if (lParam)
-            *reinterpret_cast<std::uint32_t*>(lParam) = static_cast<std::uint32_t>(s.SelMax());
-        return PackPair(s.SelMin(), s.SelMax());
-    case EM_SETSEL: {
-        const auto start = static_cast<std::intptr_t>(wParam);
-        const auto end = static_cast<std::intptr_t>(lParam);
-        if (start < 0) {
-            s.anchor = s.caret;
-        } else {
-            s.anchor = Snap(s.text, static_cast<std::size_t>(start));
-            s.caret = end < 0 ? s.text.size() : Snap(s.text, static_cast<std::size_t>(end));
-        }
-        s.goalX = -1;
-        EditUpdateCaret(s);
-        InvalidateRect(s.hwnd, nullptr, false);
-        return 0;
-    }
-    case EM_SCROLLCARET:
-        EditScrollToCaret(s);
-        return 1;
-    case EM_GETMODIFY:
-        return s.modified ? 1 : 0;
-    case EM_SETMODIFY:
-        s.modified = wParam != 0;
-        return 0;
-    case EM_GETLINECOUNT:
-        return static_cast<LRESULT>(s.lines.size());
-    case EM_LINEINDEX: {
-        const auto line = static_cast<std::intptr_t>(wParam);
-        const int index = line < 0 ? EditLineFromChar(s, s.caret) : static_cast<int>(line);
-        return index < static_cast<int>(s.lines.size()) ? static_cast<LRESULT>(s.lines[static_cast<std::size_t>(index)].start) : -1;
-    }
-    case EM_LINELENGTH:
-        return static_cast<LRESULT>(s.lines[static_cast<std::size_t>(EditLineFromChar(s, CharArg(s, wParam)))].length);
-    case EM_LINEFROMCHAR:
-        return EditLineFromChar(s, CharArg(s, wParam));
-    case EM_GETLINE: {
-        if (wParam >= s.lines.size() || !lParam)
-            return 0;
-        auto* buffer = reinterpret_cast<char16_t*>(lParam);
-        const EditLine& l = s.lines[wParam];
-        const std::size_t n = std::min<std::size_t>(l.length, buffer[0]);
-        std::copy_n(s.text.begin() + static_cast<std::ptrdiff_t>(l.start), n, buffer);
-        return static_cast<LRESULT>(n);
-    }
-    case EM_REPLACESEL:
-        ReplaceSelection(s, lParam ? reinterpret_cast<const char16_t*>(lParam) : u"", false, wParam != 0);
-        return 0;
-    case EM_SETLIMITTEXT:
-        s.limit = wParam ? static_cast<std::size_t>(wParam) : static_cast<std::size_t>(INT_MAX);
-        return 0;
-    case EM_GETLIMITTEXT:
-        return static_cast<LRESULT>(s.limit);
-    case EM_CANUNDO:
-        return s.canUndo ? 1 : 0;
-    case EM_UNDO:
-        Undo(s);
-        return 1;
-    case EM_EMPTYUNDOBUFFER:
-        s.canUndo = false;
-        return 0;
-    case EM_SETPASSWORDCHAR:
-        if (!s.Multi()) {
-            s.password = static_cast<char16_t>(wParam);
-            EditLayout(s);
-            EditScrollToCaret(s);
-        }
-        return 0;
-    case EM_GETPASSWORDCHAR:
-        return s.password;
-    case EM_SETREADONLY: {
-        const std::uint32_t style = StyleOf(s.hwnd);
-        SetWindowLong(s.hwnd, GWL_STYLE, static_cast<LONG_PTR>(wParam ? style | ES_READONLY : style & ~ES_READONLY));
-        InvalidateRect(s.hwnd, nullptr, false);
-        return 1;
-    }
-    case EM_GETFIRSTVISIBLELINE:
-        return s.Multi() ? s.firstLine : 0;
-    case EM_LINESCROLL:
-        if (s.Multi())
-            ScrollLines(s, static_cast<int>(lParam));
-        return s.Multi() ? 1 : 0;
-    case EM_POSFROMCHAR: {
-        if (wParam > s.text.size())
-            return -1;
-        const POINT p = EditPosFromChar(s, wParam);
-        return MAKELPARAM(p.x, p.y);
-    }
-    case EM_CHARFROMPOS: {
-        int line = 0;
-        const std::size_t pos = EditCharFromPoint(s, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, &line);
-        return PackPair(pos, static_cast<std::size_t>(line));
-    }
-    default:
-        return 0;
-    }
+    if (wParam)
+        *reinterpret_cast<std::uint32_t*>(wParam) = static_cast<std::uint32_t>(s.SelMin());
+    if (lParam)
+        *reinterpret_cast<std::uint32_t*>(lParam) = static_cast<std::uint32_t>(s.SelMax());
+    return PackPair(s.SelMin(), s.SelMax());
 }
+
+LRESULT SetSel(HWND hwnd, EditState& s, WPARAM wParam, LPARAM lParam)
+{
+    const auto start = static_cast<std::intptr_t>(wParam);
+    const auto end = static_cast<std::intptr_t>(lParam);
+    if (start < 0) {
+        s.anchor = s.caret;
+    } else {
+        s.anchor = Snap(s.text, static_cast<std::size_t>(start));
+        s.caret = end < 0 ? s.text.size() : Snap(s.text, static_cast<std::size_t>(end));
+    }
+    s.goalX = -1;
+    EditUpdateCaret(s);
+    InvalidateRect(hwnd, nullptr, false);
+    return 0;
+}
+
+LRESULT ScrollCaret(HWND, EditState& s, WPARAM, LPARAM)
+{
+    EditScrollToCaret(s);
+    return 1;
+}
+
+LRESULT GetModify(HWND, EditState& s, WPARAM, LPARAM)
+{
+    return s.modified ? 1 : 0;
+}
+
+LRESULT SetModify(HWND, EditState& s, WPARAM wParam, LPARAM)
+{
+    s.modified = wParam != 0;
+    return 0;
+}
+
+LRESULT LineCount(HWND, EditState& s, WPARAM, LPARAM)
+{
+    return static_cast<LRESULT>(s.lines.size());
+}
+
+LRESULT LineIndex(HWND, EditState& s, WPARAM wParam, LPARAM)
+{
+    const auto line = static_cast<std::intptr_t>(wParam);
+    const int index = line < 0 ? EditLineFromChar(s, s.caret) : static_cast<int>(line);
+    return index < static_cast<int>(s.lines.size()) ? static_cast<LRESULT>(s.lines[static_cast<std::size_t>(index)].start)
+                                                    : -1;
+}
+
+LRESULT LineLength(HWND, EditState& s, WPARAM wParam, LPARAM)
+{
+    return static_cast<LRESULT>(s.lines[static_cast<std::size_t>(EditLineFromChar(s, CharArg(s, wParam)))].length);
+}
+
+LRESULT LineFromChar(HWND, EditState& s, WPARAM wParam, LPARAM)
+{
+    return EditLineFromChar(s, CharArg(s, wParam));
+}
+
+// The buffer's first unit holds its size on the way in.
+LRESULT GetLine(HWND, EditState& s, WPARAM wParam, LPARAM lParam)
+{
+    if (wParam >= s.lines.size() || !lParam)
+        return 0;
+    auto* buffer = reinterpret_cast<char16_t*>(lParam);
+    const EditLine& l = s.lines[wParam];
+    const std::size_t n = std::min<std::size_t>(l.length, buffer[0]);
+    std::copy_n(s.text.begin() + static_cast<std::ptrdiff_t>(l.start), n, buffer);
+    return static_cast<LRESULT>(n);
+}
+
+LRESULT ReplaceSel(HWND, EditState& s, WPARAM wParam, LPARAM lParam)
+{
+    ReplaceSelection(s, lParam ? reinterpret_cast<const char16_t*>(lParam) : u"", false, wParam != 0);
+    return 0;
+}
+
+LRESULT SetLimit(HWND, EditState& s, WPARAM wParam, LPARAM)
+{
+    s.limit = wParam ? static_cast<std::size_t>(wParam) : static_cast<std::size_t>(INT_MAX);
+    return 0;
+}
+
+LRESULT GetLimit(HWND, EditState& s, WPARAM, LPARAM)
+{
+    return static_cast<LRESULT>(s.limit);
+}
+
+LRESULT CanUndo(HWND, EditState& s, WPARAM, LPARAM)
+{
+    return s.canUndo ? 1 : 0;
+}
+
+LRESULT UndoStep(HWND, EditState& s, WPARAM, LPARAM)
+{
+    Undo(s);
+    return 1;
+}
+
+LRESULT ForgetUndo(HWND, EditState& s, WPARAM, LPARAM)
+{
+    s.canUndo = false;
+    return 0;
+}
+
+LRESULT SetPasswordChar(HWND, EditState& s, WPARAM wParam, LPARAM)
+{
+    if (!s.Multi()) {
+        s.password = static_cast<char16_t>(wParam);
+        EditLayout(s);
+        EditScrollToCaret(s);
+    }
+    return 0;
+}
+
+LRESULT GetPasswordChar(HWND, EditState& s, WPARAM, LPARAM)
+{
+    return s.password;
+}
+
+LRESULT SetReadOnly(HWND hwnd, EditState&, WPARAM wParam, LPARAM)
+{
+    const std::uint32_t style = StyleOf(hwnd);
+    SetWindowLong(hwnd, GWL_STYLE, static_cast<LONG_PTR>(wParam ? style | ES_READONLY : style & ~ES_READONLY));
+    InvalidateRect(hwnd, nullptr, false);
+    return 1;
+}
+
+LRESULT FirstVisibleLine(HWND, EditState& s, WPARAM, LPARAM)
+{
+    return s.Multi() ? s.firstLine : 0;
+}
+
+LRESULT LineScroll(HWND, EditState& s, WPARAM, LPARAM lParam)
+{
+    if (s.Multi())
+        ScrollLines(s, static_cast<int>(lParam));
+    return s.Multi() ? 1 : 0;
+}
+
+LRESULT PosFromChar(HWND, EditState& s, WPARAM wParam, LPARAM)
+{
+    if (wParam > s.text.size())
+        return -1;
+    const POINT p = EditPosFromChar(s, wParam);
+    return MAKELPARAM(p.x, p.y);
+}
+
+LRESULT CharFromPos(HWND, EditState& s, WPARAM, LPARAM lParam)
+{
+    int line = 0;
+    const std::size_t pos = EditCharFromPoint(s, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, &line);
+    return PackPair(pos, static_cast<std::size_t>(line));
+}
+
+// An edit message the table does not name answers 0.
+constexpr MessageRow<EditState> kEditMessages[] = {
+    {EM_GETSEL, &GetSel},
+    {EM_SETSEL, &SetSel},
+    {EM_SCROLLCARET, &ScrollCaret},
+    {EM_GETMODIFY, &GetModify},
+    {EM_SETMODIFY, &SetModify},
+    {EM_GETLINECOUNT, &LineCount},
+    {EM_LINEINDEX, &LineIndex},
+    {EM_LINELENGTH, &LineLength},
+    {EM_LINEFROMCHAR, &LineFromChar},
+    {EM_GETLINE, &GetLine},
+    {EM_REPLACESEL, &ReplaceSel},
+    {EM_SETLIMITTEXT, &SetLimit},
+    {EM_GETLIMITTEXT, &GetLimit},
+    {EM_CANUNDO, &CanUndo},
+    {EM_UNDO, &UndoStep},
+    {EM_EMPTYUNDOBUFFER, &ForgetUndo},
+    {EM_SETPASSWORDCHAR, &SetPasswordChar},
+    {EM_GETPASSWORDCHAR, &GetPasswordChar},
+    {EM_SETREADONLY, &SetReadOnly},
+    {EM_GETFIRSTVISIBLELINE, &FirstVisibleLine},
+    {EM_LINESCROLL, &LineScroll},
+    {EM_POSFROMCHAR, &PosFromChar},
+    {EM_CHARFROMPOS, &CharFromPos},
+};
+
+// ---- Window messages --------------------------------------------------------
+
+void Paint(HWND, EditState& s)
+{
+    EditPaint(s);
+}
+
+// The caret goes and comes with the focus.
+void FocusChanged(HWND hwnd, EditState& s, bool focused)
+{
+    if (focused) {
+        CreateCaret(hwnd, nullptr, ScaleX(1), s.lineHeight);
+        EditUpdateCaret(s);
+        ShowCaret(hwnd);
+    } else {
+        DestroyCaret();
+    }
+    Notify(hwnd, focused ? EN_SETFOCUS : EN_KILLFOCUS);
+}
+
+// The lines are laid out again and the caret takes the new line height.
+void FontChanged(HWND hwnd, EditState& s, bool)
+{
+    EditLayout(s);
+    if (s.focused) {
+        CreateCaret(hwnd, nullptr, ScaleX(1), s.lineHeight);
+        ShowCaret(hwnd);
+    }
+    EditScrollToCaret(s);
+}
+
+constexpr CommonAnswers<EditState> kCommon{
+    .paint = &Paint,
+    .focused = &EditState::focused,
+    .focusChanged = &FocusChanged,
+    .font = &EditState::font,
+    .fontChanged = &FontChanged,
+};
+
+LRESULT SetTextMessage(HWND, EditState& s, WPARAM, LPARAM lParam)
+{
+    SetText(s, reinterpret_cast<const char16_t*>(lParam));
+    return 1;
+}
+
+LRESULT GetTextMessage(HWND, EditState& s, WPARAM wParam, LPARAM lParam)
+{
+    auto* buffer = reinterpret_cast<char16_t*>(lParam);
+    if (!buffer || wParam == 0)
+        return 0;
+    const std::size_t n = std::min<std::size_t>(s.text.size(), wParam - 1);
+    std::copy_n(s.text.begin(), n, buffer);
+    buffer[n] = 0;
+    return static_cast<LRESULT>(n);
+}
+
+LRESULT GetTextLength(HWND, EditState& s, WPARAM, LPARAM)
+{
+    return static_cast<LRESULT>(s.text.size());
+}
+
+LRESULT Resize(HWND, EditState& s, WPARAM, LPARAM)
+{
+    EditLayout(s);
+    EditScrollToCaret(s);
+    return 0;
+}
+
+// A multi-line edit that wants Return keeps it from the dialog's default
+// button.
+LRESULT DialogCode(HWND hwnd, EditState& s, WPARAM, LPARAM lParam)
+{
+    LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    const auto* m = reinterpret_cast<const MSG*>(lParam);
+    if (m && s.Multi() && (StyleOf(hwnd) & ES_WANTRETURN) && m->message == WM_KEYDOWN && m->wParam == VK_RETURN)
+        code |= DLGC_WANTALLKEYS;
+    return code;
+}
+
+LRESULT Destroy(HWND, EditState& s, WPARAM, LPARAM)
+{
+    if (s.focused)
+        DestroyCaret();
+    return 0;
+}
+
+LRESULT TypeKey(HWND, EditState& s, WPARAM wParam, LPARAM)
+{
+    KeyDown(s, static_cast<unsigned>(wParam));
+    return 0;
+}
+
+LRESULT TypeChar(HWND, EditState& s, WPARAM wParam, LPARAM)
+{
+    Char(s, static_cast<char16_t>(wParam));
+    return 0;
+}
+
+// The pen places the caret (Shift extends the selection) and selects while
+// it drags.
+LRESULT PenDown(HWND hwnd, EditState& s, WPARAM, LPARAM lParam)
+{
+    if (GetFocus() != hwnd)
+        SetFocus(hwnd);
+    const POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    s.goalX = -1;
+    MoveCaret(s, EditCharFromPoint(s, p, nullptr), GetKeyState(VK_SHIFT) < 0);
+    SetCapture(hwnd);
+    return 0;
+}
+
+LRESULT PenMove(HWND hwnd, EditState& s, WPARAM, LPARAM lParam)
+{
+    if (GetCapture() == hwnd)
+        MoveCaret(s, EditCharFromPoint(s, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, nullptr), true);
+    return 0;
+}
+
+LRESULT PenUp(HWND hwnd, EditState&, WPARAM, LPARAM)
+{
+    if (GetCapture() == hwnd)
+        ReleaseCapture();
+    return 0;
+}
+
+LRESULT ScrollMessage(HWND, EditState& s, WPARAM wParam, LPARAM)
+{
+    VScroll(s, LOWORD(wParam), static_cast<int>(static_cast<std::int16_t>(HIWORD(wParam))));
+    return 0;
+}
+
+LRESULT CutMessage(HWND, EditState& s, WPARAM, LPARAM)
+{
+    Cut(s);
+    return 0;
+}
+
+LRESULT CopyMessage(HWND, EditState& s, WPARAM, LPARAM)
+{
+    Copy(s);
+    return 0;
+}
+
+LRESULT PasteMessage(HWND, EditState& s, WPARAM, LPARAM)
+{
+    Paste(s);
+    return 0;
+}
+
+LRESULT ClearMessage(HWND, EditState& s, WPARAM, LPARAM)
+{
+    ReplaceSelection(s, u"", true, true);
+    return 0;
+}
+
+constexpr MessageRow<EditState> kWindowMessages[] = {
+    {WM_SETTEXT, &SetTextMessage},
+    {WM_GETTEXT, &GetTextMessage},
+    {WM_GETTEXTLENGTH, &GetTextLength},
+    {WM_SIZE, &Resize},
+    {WM_GETDLGCODE, &DialogCode},
+    {WM_DESTROY, &Destroy},
+    {WM_KEYDOWN, &TypeKey},
+    {WM_CHAR, &TypeChar},
+    {WM_LBUTTONDOWN, &PenDown},
+    {WM_MOUSEMOVE, &PenMove},
+    {WM_LBUTTONUP, &PenUp},
+    {WM_VSCROLL, &ScrollMessage},
+    {WM_CUT, &CutMessage},
+    {WM_COPY, &CopyMessage},
+    {WM_PASTE, &PasteMessage},
+    {WM_CLEAR, &ClearMessage},
+    {WM_UNDO, &UndoStep},
+};
 
 } // namespace
 
@@ -496,116 +757,11 @@ LRESULT EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     auto state = StateOf<EditState>(hwnd);
     if (!state)
         return DefWindowProc(hwnd, msg, wParam, lParam);
-    EditState& s = *state;
-    if (msg >= EM_GETSEL && msg <= EM_CHARFROMPOS)
-        return EditMessage(s, msg, wParam, lParam);
-    switch (msg) {
-    case WM_SETTEXT:
-        SetText(s, reinterpret_cast<const char16_t*>(lParam));
-        return 1;
-    case WM_GETTEXT: {
-        auto* buffer = reinterpret_cast<char16_t*>(lParam);
-        if (!buffer || wParam == 0)
-            return 0;
-        const std::size_t n = std::min<std::size_t>(s.text.size(), wParam - 1);
-        std::copy_n(s.text.begin(), n, buffer);
-        buffer[n] = 0;
-        return static_cast<LRESULT>(n);
+    if (msg >= EM_GETSEL && msg <= EM_CHARFROMPOS) {
+        const MessageStep<EditState> step = StepFor(kEditMessages, msg);
+        return step ? step(hwnd, *state, wParam, lParam) : 0;
     }
-    case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(s.text.size());
-    case WM_SETFONT:
-        s.font = reinterpret_cast<HFONT>(wParam);
-        EditLayout(s);
-        if (s.focused) {
-            CreateCaret(hwnd, nullptr, ScaleX(1), s.lineHeight);
-            ShowCaret(hwnd);
-        }
-        EditScrollToCaret(s);
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(s.font);
-    case WM_SIZE:
-        EditLayout(s);
-        EditScrollToCaret(s);
-        return 0;
-    case WM_ENABLE:
-        InvalidateRect(hwnd, nullptr, false);
-        return 0;
-    case WM_PAINT:
-        EditPaint(s);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_GETDLGCODE: {
-        LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
-        const auto* m = reinterpret_cast<const MSG*>(lParam);
-        if (m && s.Multi() && (StyleOf(hwnd) & ES_WANTRETURN) && m->message == WM_KEYDOWN && m->wParam == VK_RETURN)
-            code |= DLGC_WANTALLKEYS;
-        return code;
-    }
-    case WM_SETFOCUS:
-        s.focused = true;
-        CreateCaret(hwnd, nullptr, ScaleX(1), s.lineHeight);
-        EditUpdateCaret(s);
-        ShowCaret(hwnd);
-        InvalidateRect(hwnd, nullptr, false);
-        Notify(hwnd, EN_SETFOCUS);
-        return 0;
-    case WM_KILLFOCUS:
-        s.focused = false;
-        DestroyCaret();
-        InvalidateRect(hwnd, nullptr, false);
-        Notify(hwnd, EN_KILLFOCUS);
-        return 0;
-    case WM_DESTROY:
-        if (s.focused)
-            DestroyCaret();
-        return 0;
-    case WM_KEYDOWN:
-        KeyDown(s, static_cast<unsigned>(wParam));
-        return 0;
-    case WM_CHAR:
-        Char(s, static_cast<char16_t>(wParam));
-        return 0;
-    case WM_LBUTTONDOWN: {
-        if (GetFocus() != hwnd)
-            SetFocus(hwnd);
-        const POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        s.goalX = -1;
-        MoveCaret(s, EditCharFromPoint(s, p, nullptr), GetKeyState(VK_SHIFT) < 0);
-        SetCapture(hwnd);
-        return 0;
-    }
-    case WM_MOUSEMOVE:
-        if (GetCapture() == hwnd)
-            MoveCaret(s, EditCharFromPoint(s, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, nullptr), true);
-        return 0;
-    case WM_LBUTTONUP:
-        if (GetCapture() == hwnd)
-            ReleaseCapture();
-        return 0;
-    case WM_VSCROLL:
-        VScroll(s, LOWORD(wParam), static_cast<int>(static_cast<std::int16_t>(HIWORD(wParam))));
-        return 0;
-    case WM_CUT:
-        Cut(s);
-        return 0;
-    case WM_COPY:
-        Copy(s);
-        return 0;
-    case WM_PASTE:
-        Paste(s);
-        return 0;
-    case WM_CLEAR:
-        ReplaceSelection(s, u"", true, true);
-        return 0;
-    case WM_UNDO:
-        Undo(s);
-        return 1;
-    default:
-        return DefWindowProc(hwnd, msg, wParam, lParam);
-    }
+    return AnswerMessage(kWindowMessages, kCommon, hwnd, *state, msg, wParam, lParam);
 }
 
 } // namespace Platform::Controls

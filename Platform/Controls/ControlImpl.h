@@ -12,6 +12,7 @@
 #include "WindowSystem/WindowGeometry.h"
 #include "WindowSystem/WindowPaint.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -149,6 +150,49 @@ template <class State>
 void TellFocus(HWND hwnd, State&, bool focused)
 {
     TellPlain(hwnd, focused ? NM_SETFOCUS : NM_KILLFOCUS);
+}
+
+// A fontChanged for controls that only repaint with the new font.
+template <class State>
+void RepaintForFont(HWND hwnd, State&, bool redraw)
+{
+    if (redraw)
+        InvalidateRect(hwnd, nullptr, false);
+}
+
+// ---- Message tables -----------------------------------------------------
+
+// A control answers its own messages from a table of small steps, one row per
+// message, so that its window procedure stays a look-up however many
+// messages the class knows.
+template <class State>
+using MessageStep = LRESULT (*)(HWND hwnd, State& s, WPARAM wParam, LPARAM lParam);
+
+template <class State>
+struct MessageRow {
+    UINT msg;
+    MessageStep<State> step;
+};
+
+// The step `table` holds for `msg`, or null.
+template <class State, std::size_t N>
+MessageStep<State> StepFor(const MessageRow<State> (&table)[N], UINT msg)
+{
+    for (const MessageRow<State>& row : table)
+        if (row.msg == msg)
+            return row.step;
+    return nullptr;
+}
+
+// Answers `msg` from the control's table; what the table leaves goes to the
+// messages most classes answer alike.
+template <class State, class Painted, std::size_t N>
+LRESULT AnswerMessage(const MessageRow<State> (&table)[N], const CommonAnswers<State, Painted>& common, HWND hwnd,
+                      State& s, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (const MessageStep<State> step = StepFor(table, msg))
+        return step(hwnd, s, wParam, lParam);
+    return CommonMessage(hwnd, s, common, msg, wParam, lParam);
 }
 
 // ---- Scrolling ----------------------------------------------------------

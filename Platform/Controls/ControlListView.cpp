@@ -484,6 +484,187 @@ LRESULT WindowMessage(HWND hwnd, State& s, UINT msg, WPARAM wParam, LPARAM lPara
     }
 }
 
+// ---- Item and column messages ------------------------------------------
+
+// The item index most list messages carry in wParam; -1 is "none" or "all".
+std::intptr_t IndexOf(WPARAM wParam)
+{
+    return static_cast<std::intptr_t>(wParam);
+}
+
+int ClampedIndex(WPARAM wParam)
+{
+    return static_cast<int>(std::clamp<std::intptr_t>(IndexOf(wParam), -1, INT_MAX));
+}
+
+LRESULT GetCount(HWND, State& s, WPARAM, LPARAM)
+{
+    return Count(s);
+}
+
+LRESULT GetItemMessage(HWND, State& s, WPARAM, LPARAM lParam)
+{
+    return GetItem(s, reinterpret_cast<LVITEM*>(lParam));
+}
+
+LRESULT SetItemMessage(HWND hwnd, State& s, WPARAM, LPARAM lParam)
+{
+    return SetItem(hwnd, s, reinterpret_cast<const LVITEM*>(lParam));
+}
+
+LRESULT InsertItemMessage(HWND hwnd, State& s, WPARAM, LPARAM lParam)
+{
+    return InsertItem(hwnd, s, reinterpret_cast<const LVITEM*>(lParam));
+}
+
+LRESULT DeleteItemMessage(HWND hwnd, State& s, WPARAM wParam, LPARAM)
+{
+    return DeleteItem(hwnd, s, IndexOf(wParam));
+}
+
+LRESULT DeleteAll(HWND hwnd, State& s, WPARAM, LPARAM)
+{
+    s.items.clear();
+    ++s.generation;
+    ScrollTo(hwnd, s, 0);
+    return true;
+}
+
+LRESULT GetNext(HWND, State& s, WPARAM wParam, LPARAM lParam)
+{
+    return NextItem(s, IndexOf(wParam), static_cast<UINT>(lParam));
+}
+
+LRESULT GetItemRect(HWND hwnd, State& s, WPARAM wParam, LPARAM lParam)
+{
+    auto* r = reinterpret_cast<RECT*>(lParam);
+    if (!r || !Valid(s, IndexOf(wParam)))
+        return false;
+    *r = ItemRect(LayoutOf(hwnd, s), s, static_cast<int>(IndexOf(wParam)), r->left);
+    return true;
+}
+
+LRESULT HitTest(HWND hwnd, State& s, WPARAM, LPARAM lParam)
+{
+    auto* info = reinterpret_cast<LVHITTESTINFO*>(lParam);
+    if (!info)
+        return -1;
+    info->iSubItem = 0;
+    info->iItem = ItemAt(LayoutOf(hwnd, s), s, info->pt, &info->flags);
+    return info->iItem;
+}
+
+LRESULT EnsureVisibleMessage(HWND hwnd, State& s, WPARAM wParam, LPARAM lParam)
+{
+    return EnsureVisible(hwnd, s, ClampedIndex(wParam), lParam != 0);
+}
+
+LRESULT Update(HWND hwnd, State& s, WPARAM wParam, LPARAM)
+{
+    if (!Valid(s, IndexOf(wParam)))
+        return false;
+    InvalidateRect(hwnd, nullptr, false);
+    return true;
+}
+
+LRESULT SetItemState(HWND hwnd, State& s, WPARAM wParam, LPARAM lParam)
+{
+    const auto* item = reinterpret_cast<const LVITEM*>(lParam);
+    const std::intptr_t index = IndexOf(wParam);
+    if (!item)
+        return false;
+    if (index == -1)
+        return SetAllStates(hwnd, s, item->state, item->stateMask), true;
+    if (!Valid(s, index))
+        return false;
+    SetState(hwnd, s, static_cast<int>(index), item->state, item->stateMask, false);
+    return true;
+}
+
+LRESULT GetItemState(HWND, State& s, WPARAM wParam, LPARAM lParam)
+{
+    const std::intptr_t index = IndexOf(wParam);
+    return Valid(s, index) ? static_cast<LRESULT>(s.items[static_cast<size_t>(index)].state & static_cast<UINT>(lParam))
+                           : 0;
+}
+
+// A missing item or sub-item copies out an empty text.
+LRESULT GetItemText(HWND, State& s, WPARAM wParam, LPARAM lParam)
+{
+    auto* item = reinterpret_cast<LVITEM*>(lParam);
+    const std::intptr_t index = IndexOf(wParam);
+    if (!item)
+        return 0;
+    static const std::u16string none;
+    const std::u16string* text = &none;
+    if (Valid(s, index) && item->iSubItem >= 0) {
+        const auto& texts = s.items[static_cast<size_t>(index)].texts;
+        if (static_cast<size_t>(item->iSubItem) < texts.size())
+            text = &texts[static_cast<size_t>(item->iSubItem)];
+    }
+    int copied = 0;
+    CopyOut(*text, item->pszText, item->cchTextMax, &copied);
+    return copied;
+}
+
+LRESULT SetItemText(HWND hwnd, State& s, WPARAM wParam, LPARAM lParam)
+{
+    const auto* item = reinterpret_cast<const LVITEM*>(lParam);
+    if (!item || !SetText(s, ClampedIndex(wParam), item->iSubItem, item->pszText))
+        return false;
+    InvalidateRect(hwnd, nullptr, false);
+    return true;
+}
+
+LRESULT SelectedCount(HWND, State& s, WPARAM, LPARAM)
+{
+    return std::count_if(s.items.begin(), s.items.end(),
+                         [](const Item& item) { return (item.state & LVIS_SELECTED) != 0; });
+}
+
+LRESULT GetTop(HWND, State& s, WPARAM, LPARAM)
+{
+    return s.top;
+}
+
+LRESULT CountPerPage(HWND hwnd, State& s, WPARAM, LPARAM)
+{
+    return LayoutOf(hwnd, s).perPage;
+}
+
+template <UINT Msg>
+LRESULT Column(HWND hwnd, State& s, WPARAM wParam, LPARAM lParam)
+{
+    return ColumnMessage(hwnd, s, Msg, wParam, lParam);
+}
+
+constexpr MessageRow<State> kItemMessages[] = {
+    {LVM_GETITEMCOUNT, &GetCount},
+    {LVM_GETITEM, &GetItemMessage},
+    {LVM_SETITEM, &SetItemMessage},
+    {LVM_INSERTITEM, &InsertItemMessage},
+    {LVM_DELETEITEM, &DeleteItemMessage},
+    {LVM_DELETEALLITEMS, &DeleteAll},
+    {LVM_GETNEXTITEM, &GetNext},
+    {LVM_GETITEMRECT, &GetItemRect},
+    {LVM_HITTEST, &HitTest},
+    {LVM_ENSUREVISIBLE, &EnsureVisibleMessage},
+    {LVM_UPDATE, &Update},
+    {LVM_SETITEMSTATE, &SetItemState},
+    {LVM_GETITEMSTATE, &GetItemState},
+    {LVM_GETITEMTEXT, &GetItemText},
+    {LVM_SETITEMTEXT, &SetItemText},
+    {LVM_GETSELECTEDCOUNT, &SelectedCount},
+    {LVM_GETTOPINDEX, &GetTop},
+    {LVM_GETCOUNTPERPAGE, &CountPerPage},
+    {LVM_INSERTCOLUMN, &Column<LVM_INSERTCOLUMN>},
+    {LVM_DELETECOLUMN, &Column<LVM_DELETECOLUMN>},
+    {LVM_GETCOLUMN, &Column<LVM_GETCOLUMN>},
+    {LVM_SETCOLUMN, &Column<LVM_SETCOLUMN>},
+    {LVM_GETCOLUMNWIDTH, &Column<LVM_GETCOLUMNWIDTH>},
+    {LVM_SETCOLUMNWIDTH, &Column<LVM_SETCOLUMNWIDTH>},
+};
+
 } // namespace
 } // namespace ListView
 
@@ -506,103 +687,9 @@ LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     auto state = StateOf<State>(hwnd);
     if (!state)
         return DefWindowProc(hwnd, msg, wParam, lParam);
-    State& s = *state;
-    const auto index = static_cast<std::intptr_t>(wParam);
-    switch (msg) {
-    case LVM_GETITEMCOUNT:
-        return Count(s);
-    case LVM_GETITEM:
-        return GetItem(s, reinterpret_cast<LVITEM*>(lParam));
-    case LVM_SETITEM:
-        return SetItem(hwnd, s, reinterpret_cast<const LVITEM*>(lParam));
-    case LVM_INSERTITEM:
-        return InsertItem(hwnd, s, reinterpret_cast<const LVITEM*>(lParam));
-    case LVM_DELETEITEM:
-        return DeleteItem(hwnd, s, index);
-    case LVM_DELETEALLITEMS:
-        s.items.clear();
-        ++s.generation;
-        ScrollTo(hwnd, s, 0);
-        return true;
-    case LVM_GETNEXTITEM:
-        return NextItem(s, index, static_cast<UINT>(lParam));
-    case LVM_GETITEMRECT: {
-        auto* r = reinterpret_cast<RECT*>(lParam);
-        if (!r || !Valid(s, index))
-            return false;
-        *r = ItemRect(LayoutOf(hwnd, s), s, static_cast<int>(index), r->left);
-        return true;
-    }
-    case LVM_HITTEST: {
-        auto* info = reinterpret_cast<LVHITTESTINFO*>(lParam);
-        if (!info)
-            return -1;
-        info->iSubItem = 0;
-        info->iItem = ItemAt(LayoutOf(hwnd, s), s, info->pt, &info->flags);
-        return info->iItem;
-    }
-    case LVM_ENSUREVISIBLE:
-        return EnsureVisible(hwnd, s, static_cast<int>(std::clamp<std::intptr_t>(index, -1, INT_MAX)), lParam != 0);
-    case LVM_UPDATE:
-        if (!Valid(s, index))
-            return false;
-        InvalidateRect(hwnd, nullptr, false);
-        return true;
-    case LVM_SETITEMSTATE: {
-        const auto* item = reinterpret_cast<const LVITEM*>(lParam);
-        if (!item)
-            return false;
-        if (index == -1)
-            return SetAllStates(hwnd, s, item->state, item->stateMask), true;
-        if (!Valid(s, index))
-            return false;
-        SetState(hwnd, s, static_cast<int>(index), item->state, item->stateMask, false);
-        return true;
-    }
-    case LVM_GETITEMSTATE:
-        return Valid(s, index) ? static_cast<LRESULT>(s.items[static_cast<size_t>(index)].state &
-                                                      static_cast<UINT>(lParam))
-                               : 0;
-    case LVM_GETITEMTEXT: {
-        auto* item = reinterpret_cast<LVITEM*>(lParam);
-        if (!item)
-            return 0;
-        static const std::u16string none;
-        const std::u16string* text = &none;
-        if (Valid(s, index) && item->iSubItem >= 0) {
-            const auto& texts = s.items[static_cast<size_t>(index)].texts;
-            if (static_cast<size_t>(item->iSubItem) < texts.size())
-                text = &texts[static_cast<size_t>(item->iSubItem)];
-        }
-        int copied = 0;
-        CopyOut(*text, item->pszText, item->cchTextMax, &copied);
-        return copied;
-    }
-    case LVM_SETITEMTEXT: {
-        const auto* item = reinterpret_cast<const LVITEM*>(lParam);
-        if (!item || !SetText(s, static_cast<int>(std::clamp<std::intptr_t>(index, -1, INT_MAX)), item->iSubItem,
-                              item->pszText))
-            return false;
-        InvalidateRect(hwnd, nullptr, false);
-        return true;
-    }
-    case LVM_GETSELECTEDCOUNT:
-        return std::count_if(s.items.begin(), s.items.end(),
-                             [](const Item& item) { return (item.state & LVIS_SELECTED) != 0; });
-    case LVM_GETTOPINDEX:
-        return s.top;
-    case LVM_GETCOUNTPERPAGE:
-        return LayoutOf(hwnd, s).perPage;
-    case LVM_INSERTCOLUMN:
-    case LVM_DELETECOLUMN:
-    case LVM_GETCOLUMN:
-    case LVM_SETCOLUMN:
-    case LVM_GETCOLUMNWIDTH:
-    case LVM_SETCOLUMNWIDTH:
-        return ColumnMessage(hwnd, s, msg, wParam, lParam);
-    default:
-        return WindowMessage(hwnd, s, msg, wParam, lParam);
-    }
+    if (const MessageStep<State> step = StepFor(kItemMessages, msg))
+        return step(hwnd, *state, wParam, lParam);
+    return WindowMessage(hwnd, *state, msg, wParam, lParam);
 }
 
 } // namespace Platform::Controls

@@ -327,6 +327,160 @@ void PaintControl(HWND hwnd, const ScrollControl& s)
 
 constexpr CommonAnswers<ScrollControl, const ScrollControl> kCommon{.paint = &PaintControl};
 
+// ---- Messages of the scroll-bar control ---------------------------------
+
+// The thumb follows a new position unless the pen is dragging it.
+void FollowPos(ScrollControl& s)
+{
+    if (!s.dragging)
+        s.info.trackPos = s.info.pos;
+}
+
+LRESULT SetPos(HWND hwnd, ScrollControl& s, WPARAM wParam, LPARAM lParam)
+{
+    BarInfo& b = s.info;
+    const int old = b.pos;
+    b.pos = static_cast<int>(wParam);
+    Clamp(b);
+    FollowPos(s);
+    if (lParam)
+        InvalidateRect(hwnd, nullptr, false);
+    return old;
+}
+
+LRESULT GetPos(HWND, ScrollControl& s, WPARAM, LPARAM)
+{
+    return s.info.pos;
+}
+
+LRESULT SetRange(HWND hwnd, ScrollControl& s, WPARAM wParam, LPARAM lParam)
+{
+    BarInfo& b = s.info;
+    b.min = static_cast<int>(wParam);
+    b.max = static_cast<int>(lParam);
+    Clamp(b);
+    InvalidateRect(hwnd, nullptr, false);
+    return b.pos;
+}
+
+LRESULT GetRange(HWND, ScrollControl& s, WPARAM wParam, LPARAM lParam)
+{
+    if (wParam)
+        *reinterpret_cast<int*>(wParam) = s.info.min;
+    if (lParam)
+        *reinterpret_cast<int*>(lParam) = s.info.max;
+    return 0;
+}
+
+LRESULT SetInfo(HWND hwnd, ScrollControl& s, WPARAM wParam, LPARAM lParam)
+{
+    if (lParam) {
+        Apply(s.info, *reinterpret_cast<const SCROLLINFO*>(lParam));
+        FollowPos(s);
+        if (wParam)
+            InvalidateRect(hwnd, nullptr, false);
+    }
+    return s.info.pos;
+}
+
+LRESULT GetInfo(HWND, ScrollControl& s, WPARAM, LPARAM lParam)
+{
+    if (!lParam)
+        return 0;
+    Fill(s.info, *reinterpret_cast<SCROLLINFO*>(lParam));
+    return 1;
+}
+
+int AlongOf(HWND hwnd, LPARAM lParam)
+{
+    return Vertical(hwnd) ? GET_Y_LPARAM(lParam) : GET_X_LPARAM(lParam);
+}
+
+// The pen takes the thumb, or scrolls by the arrow or page it is on.
+LRESULT PenDown(HWND hwnd, ScrollControl& s, WPARAM, LPARAM lParam)
+{
+    if (StyleOf(hwnd) & WS_TABSTOP)
+        SetFocus(hwnd);
+    const Geometry g = ControlGeometry(hwnd, s.info);
+    const int along = AlongOf(hwnd, lParam);
+    const Part part = HitPart(g, along);
+    if (part == Part::None)
+        return 0;
+    SetCapture(hwnd);
+    s.pressed = true;
+    if (part == Part::Thumb) {
+        s.dragging = true;
+        s.grabOffset = along - g.thumbStart;
+    } else {
+        Tell(hwnd, CodeOf(part));
+    }
+    return 0;
+}
+
+// A dragged thumb tracks the pen and lands where the pen lifts.
+void DragThumb(HWND hwnd, ScrollControl& s, LPARAM lParam, bool lifted)
+{
+    if (!s.dragging)
+        return;
+    BarInfo& b = s.info;
+    const Geometry g = ControlGeometry(hwnd, b);
+    b.trackPos = PosFromThumb(b, g, AlongOf(hwnd, lParam) - s.grabOffset);
+    InvalidateRect(hwnd, nullptr, false);
+    Tell(hwnd, lifted ? SB_THUMBPOSITION : SB_THUMBTRACK, b.trackPos);
+}
+
+LRESULT PenMove(HWND hwnd, ScrollControl& s, WPARAM, LPARAM lParam)
+{
+    if (GetCapture() == hwnd)
+        DragThumb(hwnd, s, lParam, false);
+    return 0;
+}
+
+LRESULT PenUp(HWND hwnd, ScrollControl& s, WPARAM, LPARAM lParam)
+{
+    if (GetCapture() != hwnd)
+        return 0;
+    DragThumb(hwnd, s, lParam, true);
+    ReleaseCapture();
+    return 0;
+}
+
+LRESULT CaptureLost(HWND hwnd, ScrollControl& s, WPARAM, LPARAM)
+{
+    if (s.pressed) {
+        s.pressed = false;
+        s.dragging = false;
+        s.info.trackPos = s.info.pos;
+        InvalidateRect(hwnd, nullptr, false);
+        Tell(hwnd, SB_ENDSCROLL);
+    }
+    return 0;
+}
+
+LRESULT KeyDown(HWND hwnd, ScrollControl&, WPARAM wParam, LPARAM)
+{
+    const unsigned code = ScrollCodeOfKey(wParam);
+    if (code != SB_ENDSCROLL) {
+        Tell(hwnd, code);
+        Tell(hwnd, SB_ENDSCROLL);
+    }
+    return 0;
+}
+
+constexpr MessageRow<ScrollControl> kMessages[] = {
+    {SBM_SETPOS, &SetPos},
+    {SBM_GETPOS, &GetPos},
+    {SBM_SETRANGE, &SetRange},
+    {SBM_GETRANGE, &GetRange},
+    {SBM_SETSCROLLINFO, &SetInfo},
+    {SBM_GETSCROLLINFO, &GetInfo},
+    {WM_LBUTTONDOWN, &PenDown},
+    {WM_MOUSEMOVE, &PenMove},
+    {WM_LBUTTONUP, &PenUp},
+    {WM_CAPTURECHANGED, &CaptureLost},
+    {WM_KEYDOWN, &KeyDown},
+};
+
 } // namespace
 
 void InstallWindowScrollBars()
@@ -346,100 +500,7 @@ LRESULT ScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     auto state = StateOf<ScrollControl>(hwnd);
     if (!state)
         return DefWindowProc(hwnd, msg, wParam, lParam);
-    ScrollControl& s = *state;
-    BarInfo& b = s.info;
-    switch (msg) {
-    case SBM_SETPOS: {
-        const int old = b.pos;
-        b.pos = static_cast<int>(wParam);
-        Clamp(b);
-        if (!s.dragging)
-            b.trackPos = b.pos;
-        if (lParam)
-            InvalidateRect(hwnd, nullptr, false);
-        return old;
-    }
-    case SBM_GETPOS:
-        return b.pos;
-    case SBM_SETRANGE:
-        b.min = static_cast<int>(wParam);
-        b.max = static_cast<int>(lParam);
-        Clamp(b);
-        InvalidateRect(hwnd, nullptr, false);
-        return b.pos;
-    case SBM_GETRANGE:
-        if (wParam)
-            *reinterpret_cast<int*>(wParam) = b.min;
-        if (lParam)
-            *reinterpret_cast<int*>(lParam) = b.max;
-        return 0;
-    case SBM_SETSCROLLINFO:
-        if (lParam) {
-            Apply(b, *reinterpret_cast<const SCROLLINFO*>(lParam));
-            if (!s.dragging)
-                b.trackPos = b.pos;
-            if (wParam)
-                InvalidateRect(hwnd, nullptr, false);
-        }
-        return b.pos;
-    case SBM_GETSCROLLINFO:
-        if (!lParam)
-            return 0;
-        Fill(b, *reinterpret_cast<SCROLLINFO*>(lParam));
-        return 1;
-    case WM_LBUTTONDOWN: {
-        if (StyleOf(hwnd) & WS_TABSTOP)
-            SetFocus(hwnd);
-        const Geometry g = ControlGeometry(hwnd, b);
-        const int along = Vertical(hwnd) ? GET_Y_LPARAM(lParam) : GET_X_LPARAM(lParam);
-        const Part part = HitPart(g, along);
-        if (part == Part::None)
-            return 0;
-        SetCapture(hwnd);
-        s.pressed = true;
-        if (part == Part::Thumb) {
-            s.dragging = true;
-            s.grabOffset = along - g.thumbStart;
-        } else {
-            Tell(hwnd, CodeOf(part));
-        }
-        return 0;
-    }
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONUP: {
-        if (GetCapture() != hwnd)
-            return 0;
-        if (s.dragging) {
-            const Geometry g = ControlGeometry(hwnd, b);
-            const int along = Vertical(hwnd) ? GET_Y_LPARAM(lParam) : GET_X_LPARAM(lParam);
-            b.trackPos = PosFromThumb(b, g, along - s.grabOffset);
-            InvalidateRect(hwnd, nullptr, false);
-            Tell(hwnd, msg == WM_LBUTTONUP ? SB_THUMBPOSITION : SB_THUMBTRACK, b.trackPos);
-        }
-        if (msg == WM_LBUTTONUP)
-            ReleaseCapture();
-        return 0;
-    }
-    case WM_CAPTURECHANGED:
-        if (s.pressed) {
-            s.pressed = false;
-            s.dragging = false;
-            b.trackPos = b.pos;
-            InvalidateRect(hwnd, nullptr, false);
-            Tell(hwnd, SB_ENDSCROLL);
-        }
-        return 0;
-    case WM_KEYDOWN: {
-        const unsigned code = ScrollCodeOfKey(wParam);
-        if (code != SB_ENDSCROLL) {
-            Tell(hwnd, code);
-            Tell(hwnd, SB_ENDSCROLL);
-        }
-        return 0;
-    }
-    default:
-        return CommonMessage(hwnd, s, kCommon, msg, wParam, lParam);
-    }
+    return AnswerMessage(kMessages, kCommon, hwnd, *state, msg, wParam, lParam);
 }
 
 } // namespace Platform::Controls

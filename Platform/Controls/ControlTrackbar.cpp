@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace Platform::Controls {
 namespace {
@@ -182,114 +183,183 @@ void EndPen(HWND hwnd, TrackState& s)
 
 constexpr CommonAnswers<TrackState, const TrackState> kCommon{.paint = &Paint, .focused = &TrackState::focused};
 
-LRESULT Message(HWND hwnd, TrackState& s, UINT msg, WPARAM wParam, LPARAM lParam)
+// ---- Messages -----------------------------------------------------------
+
+LRESULT GetPos(HWND, TrackState& s, WPARAM, LPARAM)
 {
-    switch (msg) {
-    case TBM_GETPOS:
-        return s.pos;
-    case TBM_SETPOS:
-        MoveTo(hwnd, s, static_cast<int>(lParam));
+    return s.pos;
+}
+
+LRESULT SetPos(HWND hwnd, TrackState& s, WPARAM, LPARAM lParam)
+{
+    MoveTo(hwnd, s, static_cast<int>(lParam));
+    return 0;
+}
+
+LRESULT SetRange(HWND hwnd, TrackState& s, WPARAM wParam, LPARAM lParam)
+{
+    s.low = static_cast<int>(LOWORD(static_cast<std::uintptr_t>(lParam)));
+    s.high = std::max(s.low, static_cast<int>(HIWORD(static_cast<std::uintptr_t>(lParam))));
+    MoveTo(hwnd, s, s.pos);
+    if (wParam)
+        InvalidateRect(hwnd, nullptr, false);
+    return 0;
+}
+
+LRESULT GetRangeMin(HWND, TrackState& s, WPARAM, LPARAM)
+{
+    return s.low;
+}
+
+LRESULT GetRangeMax(HWND, TrackState& s, WPARAM, LPARAM)
+{
+    return s.high;
+}
+
+LRESULT SetTicFreq(HWND hwnd, TrackState& s, WPARAM wParam, LPARAM)
+{
+    s.ticFreq = std::max(1, static_cast<int>(wParam));
+    InvalidateRect(hwnd, nullptr, false);
+    return 0;
+}
+
+// The page and line steps are at least 1 and answer the step they replace.
+LRESULT SetPageSize(HWND, TrackState& s, WPARAM, LPARAM lParam)
+{
+    return std::exchange(s.page, std::max(1, static_cast<int>(lParam)));
+}
+
+LRESULT GetPageSize(HWND, TrackState& s, WPARAM, LPARAM)
+{
+    return s.page;
+}
+
+LRESULT SetLineSize(HWND, TrackState& s, WPARAM, LPARAM lParam)
+{
+    return std::exchange(s.line, std::max(1, static_cast<int>(lParam)));
+}
+
+LRESULT GetLineSize(HWND, TrackState& s, WPARAM, LPARAM)
+{
+    return s.line;
+}
+
+LRESULT NumTics(HWND hwnd, TrackState& s, WPARAM, LPARAM)
+{
+    return TickCount(hwnd, s);
+}
+
+// The pen on the thumb drags it; elsewhere on the slide it pages towards
+// the pen, repeating while held.
+LRESULT PenDown(HWND hwnd, TrackState& s, WPARAM, LPARAM lParam)
+{
+    if (!IsWindowEnabled(hwnd))
         return 0;
-    case TBM_SETRANGE:
-        s.low = static_cast<int>(LOWORD(static_cast<std::uintptr_t>(lParam)));
-        s.high = std::max(s.low, static_cast<int>(HIWORD(static_cast<std::uintptr_t>(lParam))));
-        MoveTo(hwnd, s, s.pos);
-        if (wParam)
-            InvalidateRect(hwnd, nullptr, false);
-        return 0;
-    case TBM_GETRANGEMIN:
-        return s.low;
-    case TBM_GETRANGEMAX:
-        return s.high;
-    case TBM_SETTICFREQ:
-        s.ticFreq = std::max(1, static_cast<int>(wParam));
+    if (StyleOf(hwnd) & WS_TABSTOP)
+        SetFocus(hwnd);
+    const Slide sl = SlideOf(hwnd);
+    const int along = Along(hwnd, lParam);
+    const int centre = CentreOf(s, sl);
+    SetCapture(hwnd);
+    if (std::abs(along - centre) <= sl.thumb / 2) {
+        s.dragging = true;
+        s.grabOffset = along - centre;
         InvalidateRect(hwnd, nullptr, false);
         return 0;
-    case TBM_SETPAGESIZE: {
-        const int old = s.page;
-        s.page = std::max(1, static_cast<int>(lParam));
-        return old;
     }
-    case TBM_GETPAGESIZE:
-        return s.page;
-    case TBM_SETLINESIZE: {
-        const int old = s.line;
-        s.line = std::max(1, static_cast<int>(lParam));
-        return old;
-    }
-    case TBM_GETLINESIZE:
-        return s.line;
-    case TBM_GETNUMTICS:
-        return TickCount(hwnd, s);
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: {
-        if (!IsWindowEnabled(hwnd))
-            return 0;
-        if (StyleOf(hwnd) & WS_TABSTOP)
-            SetFocus(hwnd);
-        const Slide sl = SlideOf(hwnd);
-        const int along = Along(hwnd, lParam);
-        const int centre = CentreOf(s, sl);
-        SetCapture(hwnd);
-        if (std::abs(along - centre) <= sl.thumb / 2) {
-            s.dragging = true;
-            s.grabOffset = along - centre;
-            InvalidateRect(hwnd, nullptr, false);
-            return 0;
-        }
-        s.paging = true;
-        s.penAlong = along;
-        PageTowardsPen(hwnd, s);
-        if (IsWindow(hwnd) && s.paging)
-            SetTimer(hwnd, kRepeatTimer, kFirstRepeatMs, nullptr);
-        return 0;
-    }
-    case WM_MOUSEMOVE:
-        if (GetCapture() != hwnd)
-            return 0;
-        if (s.dragging)
-            UserMove(hwnd, s, TB_THUMBTRACK, PosAt(s, SlideOf(hwnd), Along(hwnd, lParam) - s.grabOffset));
-        else if (s.paging)
-            s.penAlong = Along(hwnd, lParam);
-        return 0;
-    case WM_LBUTTONUP:
-        if (GetCapture() != hwnd)
-            return 0;
-        if (s.dragging)
-            MoveTo(hwnd, s, PosAt(s, SlideOf(hwnd), Along(hwnd, lParam) - s.grabOffset));
-        ReleaseCapture();
-        return 0;
-    case WM_CAPTURECHANGED:
-        if (s.dragging || s.paging)
-            EndPen(hwnd, s);
-        return 0;
-    case WM_TIMER:
-        if (wParam == kRepeatTimer)
-            RepeatTick(hwnd, [&] { return s.paging; }, [&] { PageTowardsPen(hwnd, s); });
-        return 0;
-    case WM_KEYDOWN: {
-        const unsigned code = ScrollCodeOfKey(wParam);
-        if (code == SB_ENDSCROLL)
-            return 0;
-        const long long pos = s.pos;
-        const long long to[] = {pos - s.line, pos + s.line, pos - s.page, pos + s.page, pos, pos, s.low, s.high};
-        s.keyHeld = true;
-        UserMove(hwnd, s, code, to[code]);
-        return 0;
-    }
-    case WM_KEYUP:
-        if (s.keyHeld) {
-            s.keyHeld = false;
-            Tell(hwnd, s, TB_ENDTRACK);
-        }
-        return 0;
-    case WM_DESTROY:
-        KillTimer(hwnd, kRepeatTimer);
-        return 0;
-    default:
-        return CommonMessage(hwnd, s, kCommon, msg, wParam, lParam);
-    }
+    s.paging = true;
+    s.penAlong = along;
+    PageTowardsPen(hwnd, s);
+    if (IsWindow(hwnd) && s.paging)
+        SetTimer(hwnd, kRepeatTimer, kFirstRepeatMs, nullptr);
+    return 0;
 }
+
+LRESULT PenMove(HWND hwnd, TrackState& s, WPARAM, LPARAM lParam)
+{
+    if (GetCapture() != hwnd)
+        return 0;
+    if (s.dragging)
+        UserMove(hwnd, s, TB_THUMBTRACK, PosAt(s, SlideOf(hwnd), Along(hwnd, lParam) - s.grabOffset));
+    else if (s.paging)
+        s.penAlong = Along(hwnd, lParam);
+    return 0;
+}
+
+LRESULT PenUp(HWND hwnd, TrackState& s, WPARAM, LPARAM lParam)
+{
+    if (GetCapture() != hwnd)
+        return 0;
+    if (s.dragging)
+        MoveTo(hwnd, s, PosAt(s, SlideOf(hwnd), Along(hwnd, lParam) - s.grabOffset));
+    ReleaseCapture();
+    return 0;
+}
+
+LRESULT CaptureLost(HWND hwnd, TrackState& s, WPARAM, LPARAM)
+{
+    if (s.dragging || s.paging)
+        EndPen(hwnd, s);
+    return 0;
+}
+
+LRESULT Repeat(HWND hwnd, TrackState& s, WPARAM wParam, LPARAM)
+{
+    if (wParam == kRepeatTimer)
+        RepeatTick(hwnd, [&] { return s.paging; }, [&] { PageTowardsPen(hwnd, s); });
+    return 0;
+}
+
+LRESULT KeyDown(HWND hwnd, TrackState& s, WPARAM wParam, LPARAM)
+{
+    const unsigned code = ScrollCodeOfKey(wParam);
+    if (code == SB_ENDSCROLL)
+        return 0;
+    const long long pos = s.pos;
+    // Where each scroll code moves the thumb, indexed by the code.
+    const long long to[] = {pos - s.line, pos + s.line, pos - s.page, pos + s.page, pos, pos, s.low, s.high};
+    s.keyHeld = true;
+    UserMove(hwnd, s, code, to[code]);
+    return 0;
+}
+
+LRESULT KeyUp(HWND hwnd, TrackState& s, WPARAM, LPARAM)
+{
+    if (s.keyHeld) {
+        s.keyHeld = false;
+        Tell(hwnd, s, TB_ENDTRACK);
+    }
+    return 0;
+}
+
+LRESULT Destroy(HWND hwnd, TrackState&, WPARAM, LPARAM)
+{
+    KillTimer(hwnd, kRepeatTimer);
+    return 0;
+}
+
+constexpr MessageRow<TrackState> kMessages[] = {
+    {TBM_GETPOS, &GetPos},
+    {TBM_SETPOS, &SetPos},
+    {TBM_SETRANGE, &SetRange},
+    {TBM_GETRANGEMIN, &GetRangeMin},
+    {TBM_GETRANGEMAX, &GetRangeMax},
+    {TBM_SETTICFREQ, &SetTicFreq},
+    {TBM_SETPAGESIZE, &SetPageSize},
+    {TBM_GETPAGESIZE, &GetPageSize},
+    {TBM_SETLINESIZE, &SetLineSize},
+    {TBM_GETLINESIZE, &GetLineSize},
+    {TBM_GETNUMTICS, &NumTics},
+    {WM_LBUTTONDOWN, &PenDown},
+    {WM_LBUTTONDBLCLK, &PenDown},
+    {WM_MOUSEMOVE, &PenMove},
+    {WM_LBUTTONUP, &PenUp},
+    {WM_CAPTURECHANGED, &CaptureLost},
+    {WM_TIMER, &Repeat},
+    {WM_KEYDOWN, &KeyDown},
+    {WM_KEYUP, &KeyUp},
+    {WM_DESTROY, &Destroy},
+};
 
 } // namespace
 
@@ -302,7 +372,7 @@ LRESULT TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     auto state = StateOf<TrackState>(hwnd);
     if (!state)
         return DefWindowProc(hwnd, msg, wParam, lParam);
-    return Message(hwnd, *state, msg, wParam, lParam);
+    return AnswerMessage(kMessages, kCommon, hwnd, *state, msg, wParam, lParam);
 }
 
 } // namespace Platform::Controls

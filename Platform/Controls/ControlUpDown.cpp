@@ -232,114 +232,182 @@ void Paint(HWND hwnd, const UpDownState& s)
 
 constexpr CommonAnswers<UpDownState, const UpDownState> kCommon{.paint = &Paint};
 
-LRESULT Message(HWND hwnd, UpDownState& s, UINT msg, WPARAM wParam, LPARAM lParam)
+// ---- Messages -----------------------------------------------------------
+
+LRESULT SetRange(HWND, UpDownState& s, WPARAM, LPARAM lParam)
 {
-    switch (msg) {
-    case UDM_SETRANGE:
-        s.upper = static_cast<std::int16_t>(LOWORD(static_cast<std::uintptr_t>(lParam)));
-        s.lower = static_cast<std::int16_t>(HIWORD(static_cast<std::uintptr_t>(lParam)));
-        s.pos = std::clamp(s.pos, Low(s), High(s));
-        return 0;
-    case UDM_GETRANGE:
-        return MAKELPARAM(s.upper, s.lower);
-    case UDM_SETRANGE32:
-        s.lower = static_cast<int>(wParam);
-        s.upper = static_cast<int>(lParam);
-        s.pos = std::clamp(s.pos, Low(s), High(s));
-        return 0;
-    case UDM_GETRANGE32:
-        if (wParam)
-            *reinterpret_cast<int*>(wParam) = s.lower;
-        if (lParam)
-            *reinterpret_cast<int*>(lParam) = s.upper;
-        return 0;
-    case UDM_SETPOS:
-        return SetPos(hwnd, s, static_cast<std::int16_t>(LOWORD(static_cast<std::uintptr_t>(lParam))));
-    case UDM_SETPOS32:
-        return SetPos(hwnd, s, static_cast<int>(lParam));
-    case UDM_GETPOS: {
-        const bool ok = ReadBuddy(hwnd, s);
-        return MAKELPARAM(s.pos, ok ? 0 : 1);
-    }
-    case UDM_GETPOS32: {
-        const bool ok = ReadBuddy(hwnd, s);
-        if (lParam)
-            *reinterpret_cast<bool*>(lParam) = !ok;
-        return s.pos;
-    }
-    case UDM_SETBUDDY:
-        return reinterpret_cast<LRESULT>(Attach(hwnd, s, reinterpret_cast<HWND>(wParam)));
-    case UDM_GETBUDDY:
-        return reinterpret_cast<LRESULT>(s.buddy);
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: {
-        const int arrow = ArrowAt(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        if (!arrow || !IsWindowEnabled(hwnd))
-            return 0;
-        SetCapture(hwnd);
-        s.pressed = arrow;
-        s.overPressed = true;
-        InvalidateRect(hwnd, nullptr, false);
-        Step(hwnd, s, arrow);
-        if (IsWindow(hwnd) && s.pressed)
-            SetTimer(hwnd, kRepeatTimer, kFirstRepeatMs, nullptr);
-        return 0;
-    }
-    case WM_MOUSEMOVE:
-        if (GetCapture() == hwnd && s.pressed) {
-            const bool over = ArrowAt(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) == s.pressed;
-            if (over != s.overPressed) {
-                s.overPressed = over;
-                InvalidateRect(hwnd, nullptr, false);
-            }
-        }
-        return 0;
-    case WM_LBUTTONUP:
-        if (GetCapture() == hwnd)
-            ReleaseCapture();
-        return 0;
-    case WM_CAPTURECHANGED:
-        if (s.pressed) {
-            KillTimer(hwnd, kRepeatTimer);
-            s.pressed = 0;
-            s.overPressed = false;
-            InvalidateRect(hwnd, nullptr, false);
-            Tell(hwnd, s, SB_ENDSCROLL);
-        }
-        return 0;
-    case WM_TIMER:
-        if (wParam == kRepeatTimer)
-            RepeatTick(hwnd, [&] { return s.pressed != 0; },
-                       [&] {
-                           if (s.overPressed)
-                               Step(hwnd, s, s.pressed);
-                       });
-        return 0;
-    case WM_KEYDOWN: {
-        const int direction = (wParam == VK_UP || wParam == VK_RIGHT) ? 1
-                              : (wParam == VK_DOWN || wParam == VK_LEFT) ? -1
-                                                                           : 0;
-        if (direction && IsWindowEnabled(hwnd)) {
-            s.keyHeld = true;
-            Step(hwnd, s, direction);
-        }
-        return 0;
-    }
-    case WM_KEYUP:
-        if (s.keyHeld) {
-            s.keyHeld = false;
-            Tell(hwnd, s, SB_ENDSCROLL);
-        }
-        return 0;
-    case WM_DESTROY:
-        KillTimer(hwnd, kRepeatTimer);
-        Unhook(s.buddy);
-        s.buddy = nullptr;
-        return 0;
-    default:
-        return CommonMessage(hwnd, s, kCommon, msg, wParam, lParam);
-    }
+    s.upper = static_cast<std::int16_t>(LOWORD(static_cast<std::uintptr_t>(lParam)));
+    s.lower = static_cast<std::int16_t>(HIWORD(static_cast<std::uintptr_t>(lParam)));
+    s.pos = std::clamp(s.pos, Low(s), High(s));
+    return 0;
 }
+
+LRESULT GetRange(HWND, UpDownState& s, WPARAM, LPARAM)
+{
+    return MAKELPARAM(s.upper, s.lower);
+}
+
+LRESULT SetRange32(HWND, UpDownState& s, WPARAM wParam, LPARAM lParam)
+{
+    s.lower = static_cast<int>(wParam);
+    s.upper = static_cast<int>(lParam);
+    s.pos = std::clamp(s.pos, Low(s), High(s));
+    return 0;
+}
+
+LRESULT GetRange32(HWND, UpDownState& s, WPARAM wParam, LPARAM lParam)
+{
+    if (wParam)
+        *reinterpret_cast<int*>(wParam) = s.lower;
+    if (lParam)
+        *reinterpret_cast<int*>(lParam) = s.upper;
+    return 0;
+}
+
+LRESULT SetPos16(HWND hwnd, UpDownState& s, WPARAM, LPARAM lParam)
+{
+    return SetPos(hwnd, s, static_cast<std::int16_t>(LOWORD(static_cast<std::uintptr_t>(lParam))));
+}
+
+LRESULT SetPos32(HWND hwnd, UpDownState& s, WPARAM, LPARAM lParam)
+{
+    return SetPos(hwnd, s, static_cast<int>(lParam));
+}
+
+// Both read the buddy's text first and say whether it held a number.
+LRESULT GetPos16(HWND hwnd, UpDownState& s, WPARAM, LPARAM)
+{
+    const bool ok = ReadBuddy(hwnd, s);
+    return MAKELPARAM(s.pos, ok ? 0 : 1);
+}
+
+LRESULT GetPos32(HWND hwnd, UpDownState& s, WPARAM, LPARAM lParam)
+{
+    const bool ok = ReadBuddy(hwnd, s);
+    if (lParam)
+        *reinterpret_cast<bool*>(lParam) = !ok;
+    return s.pos;
+}
+
+LRESULT SetBuddy(HWND hwnd, UpDownState& s, WPARAM wParam, LPARAM)
+{
+    return reinterpret_cast<LRESULT>(Attach(hwnd, s, reinterpret_cast<HWND>(wParam)));
+}
+
+LRESULT GetBuddy(HWND, UpDownState& s, WPARAM, LPARAM)
+{
+    return reinterpret_cast<LRESULT>(s.buddy);
+}
+
+// A press on an arrow steps at once and repeats while held.
+LRESULT PenDown(HWND hwnd, UpDownState& s, WPARAM, LPARAM lParam)
+{
+    const int arrow = ArrowAt(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    if (!arrow || !IsWindowEnabled(hwnd))
+        return 0;
+    SetCapture(hwnd);
+    s.pressed = arrow;
+    s.overPressed = true;
+    InvalidateRect(hwnd, nullptr, false);
+    Step(hwnd, s, arrow);
+    if (IsWindow(hwnd) && s.pressed)
+        SetTimer(hwnd, kRepeatTimer, kFirstRepeatMs, nullptr);
+    return 0;
+}
+
+// The pressed arrow shows sunken only while the pen is over it.
+LRESULT PenMove(HWND hwnd, UpDownState& s, WPARAM, LPARAM lParam)
+{
+    if (GetCapture() == hwnd && s.pressed) {
+        const bool over = ArrowAt(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) == s.pressed;
+        if (over != s.overPressed) {
+            s.overPressed = over;
+            InvalidateRect(hwnd, nullptr, false);
+        }
+    }
+    return 0;
+}
+
+LRESULT PenUp(HWND hwnd, UpDownState&, WPARAM, LPARAM)
+{
+    if (GetCapture() == hwnd)
+        ReleaseCapture();
+    return 0;
+}
+
+LRESULT CaptureLost(HWND hwnd, UpDownState& s, WPARAM, LPARAM)
+{
+    if (s.pressed) {
+        KillTimer(hwnd, kRepeatTimer);
+        s.pressed = 0;
+        s.overPressed = false;
+        InvalidateRect(hwnd, nullptr, false);
+        Tell(hwnd, s, SB_ENDSCROLL);
+    }
+    return 0;
+}
+
+LRESULT Repeat(HWND hwnd, UpDownState& s, WPARAM wParam, LPARAM)
+{
+    if (wParam == kRepeatTimer)
+        RepeatTick(hwnd, [&] { return s.pressed != 0; },
+                   [&] {
+                       if (s.overPressed)
+                           Step(hwnd, s, s.pressed);
+                   });
+    return 0;
+}
+
+LRESULT KeyDown(HWND hwnd, UpDownState& s, WPARAM wParam, LPARAM)
+{
+    const int direction = (wParam == VK_UP || wParam == VK_RIGHT)    ? 1
+                          : (wParam == VK_DOWN || wParam == VK_LEFT) ? -1
+                                                                     : 0;
+    if (direction && IsWindowEnabled(hwnd)) {
+        s.keyHeld = true;
+        Step(hwnd, s, direction);
+    }
+    return 0;
+}
+
+LRESULT KeyUp(HWND hwnd, UpDownState& s, WPARAM, LPARAM)
+{
+    if (s.keyHeld) {
+        s.keyHeld = false;
+        Tell(hwnd, s, SB_ENDSCROLL);
+    }
+    return 0;
+}
+
+LRESULT Destroy(HWND hwnd, UpDownState& s, WPARAM, LPARAM)
+{
+    KillTimer(hwnd, kRepeatTimer);
+    Unhook(s.buddy);
+    s.buddy = nullptr;
+    return 0;
+}
+
+constexpr MessageRow<UpDownState> kMessages[] = {
+    {UDM_SETRANGE, &SetRange},
+    {UDM_GETRANGE, &GetRange},
+    {UDM_SETRANGE32, &SetRange32},
+    {UDM_GETRANGE32, &GetRange32},
+    {UDM_SETPOS, &SetPos16},
+    {UDM_SETPOS32, &SetPos32},
+    {UDM_GETPOS, &GetPos16},
+    {UDM_GETPOS32, &GetPos32},
+    {UDM_SETBUDDY, &SetBuddy},
+    {UDM_GETBUDDY, &GetBuddy},
+    {WM_LBUTTONDOWN, &PenDown},
+    {WM_LBUTTONDBLCLK, &PenDown},
+    {WM_MOUSEMOVE, &PenMove},
+    {WM_LBUTTONUP, &PenUp},
+    {WM_CAPTURECHANGED, &CaptureLost},
+    {WM_TIMER, &Repeat},
+    {WM_KEYDOWN, &KeyDown},
+    {WM_KEYUP, &KeyUp},
+    {WM_DESTROY, &Destroy},
+};
 
 } // namespace
 
@@ -354,7 +422,7 @@ LRESULT UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     auto state = StateOf<UpDownState>(hwnd);
     if (!state)
         return DefWindowProc(hwnd, msg, wParam, lParam);
-    return Message(hwnd, *state, msg, wParam, lParam);
+    return AnswerMessage(kMessages, kCommon, hwnd, *state, msg, wParam, lParam);
 }
 
 } // namespace Platform::Controls

@@ -11,6 +11,7 @@
 #include "WindowKeys.h"
 
 #include <cstdlib>
+#include <optional>
 
 using namespace Platform;
 
@@ -127,6 +128,140 @@ bool Accepts(HWND target, UINT message, HWND filter, UINT filterMin, UINT filter
 
 enum class Step { Dropped, Made, NotOurs };
 
+// A pen-down on the same window, soon enough and near enough to the last one,
+// is a double click when the window's class asks for them.
+bool IsDoubleClick(const RawInput& e, const PenState& pen, const PenTarget& t)
+{
+    return t.client && t.doubleClicks && pen.lastDown == t.hwnd && e.time - pen.lastDownTime <= DoubleClickTime() &&
+           std::abs(e.pt.x - pen.lastDownPoint.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+           std::abs(e.pt.y - pen.lastDownPoint.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
+}
+
+void PenDownMessage(const RawInput& e, PenState& pen, const PenTarget& t, MSG* msg)
+{
+    pen.down = true;
+    msg->wParam = t.client ? MK_LBUTTON : static_cast<WPARAM>(t.hit);
+    msg->message = t.client ? WM_LBUTTONDOWN : WM_NCLBUTTONDOWN;
+    if (IsDoubleClick(e, pen, t)) {
+        msg->message = WM_LBUTTONDBLCLK;
+        pen.lastDown = nullptr;
+    } else {
+        pen.lastDown = t.hwnd;
+        pen.lastDownTime = e.time;
+        pen.lastDownPoint = e.pt;
+    }
+    // A press that stays put until the deadline becomes a tap-and-hold.
+    pen.holdArmed = true;
+    pen.holdTarget = t.hwnd;
+    pen.holdPoint = e.pt;
+    pen.holdDeadline = e.time + TapAndHoldDelay;
+}
+
+void PenMoveMessage(const RawInput& e, PenState& pen, const PenTarget& t, MSG* msg)
+{
+    msg->wParam = t.client ? MK_LBUTTON : static_cast<WPARAM>(t.hit);
+    msg->message = t.client ? WM_MOUSEMOVE : WM_NCMOUSEMOVE;
+    if (pen.holdArmed && (std::abs(e.pt.x - pen.holdPoint.x) > GetSystemMetrics(SM_CXDRAG) ||
+                          std::abs(e.pt.y - pen.holdPoint.y) > GetSystemMetrics(SM_CYDRAG)))
+        pen.holdArmed = false;
+}
+
+void PenUpMessage(PenState& pen, const PenTarget& t, MSG* msg)
+{
+    pen.down = false;
+    pen.holdArmed = false;
+    msg->wParam = t.client ? 0 : static_cast<WPARAM>(t.hit);
+    msg->message = t.client ? WM_LBUTTONUP : WM_NCLBUTTONUP;
+}
+
+Step TranslatePen(const RawInput& e, PenState& pen, std::thread::id thread, MSG* msg)
+{
+    if (e.kind == RawInput::Kind::PenMove && !pen.down)
+        return Step::Dropped; // a stylus does not hover
+    const PenTarget t = FindPenTarget(e.pt);
+    if (!t.hwnd) {
+        if (e.kind == RawInput::Kind::PenUp)
+            pen.down = pen.holdArmed = false;
+        else if (e.kind == RawInput::Kind::PenDown)
+            pen.down = true;
+        return Step::Dropped;
+    }
+    if (t.thread != thread)
+        return Step::NotOurs;
+    msg->hwnd = t.hwnd;
+    msg->lParam = MAKELPARAM(t.local.x, t.local.y);
+    if (e.kind == RawInput::Kind::PenDown)
+        PenDownMessage(e, pen, t, msg);
+    else if (e.kind == RawInput::Kind::PenMove)
+        PenMoveMessage(e, pen, t, msg);
+    else
+        PenUpMessage(pen, t, msg);
+    return Step::Made;
+}
+
+// F1 and F2 press the soft keys of the window that shows them; their release
+// goes nowhere. Answers nothing when the key is not a soft key or no window
+// shows soft keys, so that it goes on as a plain key.
+std::optional<Step> TranslateSoftKey(const RawInput& e, PenState& pen, std::thread::id thread, MSG* msg)
+{
+    const int softKey = e.vk == VK_F1 ? 0 : e.vk == VK_F2 ? 1 : -1;
+    if (softKey < 0)
+        return std::nullopt;
+    if (e.kind == RawInput::Kind::KeyDown) {
+        const HWND keys = SoftKeyWindow();
+        if (!keys)
+            return std::nullopt;
+        if (ThreadOf(keys) != thread)
+            return Step::NotOurs;
+        pen.softKeyDown[softKey] = true;
+        msg->hwnd = keys;
+        msg->message = WM_SHELL_SOFTKEY;
+        msg->wParam = static_cast<WPARAM>(softKey);
+        return Step::Made;
+    }
+    if (!pen.softKeyDown[softKey])
+        return std::nullopt;
+    pen.softKeyDown[softKey] = false;
+    return Step::Dropped;
+}
+
+Step TranslateKey(const RawInput& e, PenState& pen, std::thread::id thread, MSG* msg)
+{
+    if (const std::optional<Step> soft = TranslateSoftKey(e, pen, thread, msg))
+        return *soft;
+    const bool down = e.kind == RawInput::Kind::KeyDown;
+    std::thread::id owner;
+    const HWND target = KeyTarget(&owner);
+    if (!target) {
+        pen.keys[e.vk & 0xFF] = down;
+        return Step::Dropped;
+    }
+    if (owner != thread)
+        return Step::NotOurs;
+    pen.keys[e.vk & 0xFF] = down;
+    msg->hwnd = target;
+    msg->message = down ? WM_KEYDOWN : WM_KEYUP;
+    msg->wParam = e.vk;
+    msg->lParam = down ? 1 : static_cast<LPARAM>(0xC0000001u);
+    msg->character = down ? e.ch : 0;
+    return Step::Made;
+}
+
+Step TranslateChar(const RawInput& e, std::thread::id thread, MSG* msg)
+{
+    std::thread::id owner;
+    const HWND target = KeyTarget(&owner);
+    if (!target)
+        return Step::Dropped;
+    if (owner != thread)
+        return Step::NotOurs;
+    msg->hwnd = target;
+    msg->message = WM_CHAR;
+    msg->wParam = e.ch;
+    msg->lParam = 1;
+    return Step::Made;
+}
+
 // Translates one event with the pen state `pen` (a copy when peeking).
 Step Translate(const RawInput& e, PenState& pen, std::thread::id thread, MSG* msg)
 {
@@ -136,103 +271,13 @@ Step Translate(const RawInput& e, PenState& pen, std::thread::id thread, MSG* ms
     switch (e.kind) {
     case RawInput::Kind::PenDown:
     case RawInput::Kind::PenMove:
-    case RawInput::Kind::PenUp: {
-        if (e.kind == RawInput::Kind::PenMove && !pen.down)
-            return Step::Dropped; // a stylus does not hover
-        const PenTarget t = FindPenTarget(e.pt);
-        if (!t.hwnd) {
-            if (e.kind == RawInput::Kind::PenUp)
-                pen.down = pen.holdArmed = false;
-            else if (e.kind == RawInput::Kind::PenDown)
-                pen.down = true;
-            return Step::Dropped;
-        }
-        if (t.thread != thread)
-            return Step::NotOurs;
-        msg->hwnd = t.hwnd;
-        msg->lParam = MAKELPARAM(t.local.x, t.local.y);
-        if (e.kind == RawInput::Kind::PenDown) {
-            pen.down = true;
-            msg->wParam = t.client ? MK_LBUTTON : static_cast<WPARAM>(t.hit);
-            msg->message = t.client ? WM_LBUTTONDOWN : WM_NCLBUTTONDOWN;
-            if (t.client && t.doubleClicks && pen.lastDown == t.hwnd &&
-                e.time - pen.lastDownTime <= DoubleClickTime() &&
-                std::abs(e.pt.x - pen.lastDownPoint.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
-                std::abs(e.pt.y - pen.lastDownPoint.y) <= GetSystemMetrics(SM_CYDOUBLECLK)) {
-                msg->message = WM_LBUTTONDBLCLK;
-                pen.lastDown = nullptr;
-            } else {
-                pen.lastDown = t.hwnd;
-                pen.lastDownTime = e.time;
-                pen.lastDownPoint = e.pt;
-            }
-            pen.holdArmed = true;
-            pen.holdTarget = t.hwnd;
-            pen.holdPoint = e.pt;
-            pen.holdDeadline = e.time + TapAndHoldDelay;
-        } else if (e.kind == RawInput::Kind::PenMove) {
-            msg->wParam = t.client ? MK_LBUTTON : static_cast<WPARAM>(t.hit);
-            msg->message = t.client ? WM_MOUSEMOVE : WM_NCMOUSEMOVE;
-            if (pen.holdArmed && (std::abs(e.pt.x - pen.holdPoint.x) > GetSystemMetrics(SM_CXDRAG) ||
-                                  std::abs(e.pt.y - pen.holdPoint.y) > GetSystemMetrics(SM_CYDRAG)))
-                pen.holdArmed = false;
-        } else {
-            pen.down = false;
-            pen.holdArmed = false;
-            msg->wParam = t.client ? 0 : static_cast<WPARAM>(t.hit);
-            msg->message = t.client ? WM_LBUTTONUP : WM_NCLBUTTONUP;
-        }
-        return Step::Made;
-    }
+    case RawInput::Kind::PenUp:
+        return TranslatePen(e, pen, thread, msg);
     case RawInput::Kind::KeyDown:
-    case RawInput::Kind::KeyUp: {
-        const bool down = e.kind == RawInput::Kind::KeyDown;
-        const int softKey = e.vk == VK_F1 ? 0 : e.vk == VK_F2 ? 1 : -1;
-        if (softKey >= 0) {
-            if (down) {
-                if (const HWND keys = SoftKeyWindow()) {
-                    if (ThreadOf(keys) != thread)
-                        return Step::NotOurs;
-                    pen.softKeyDown[softKey] = true;
-                    msg->hwnd = keys;
-                    msg->message = WM_SHELL_SOFTKEY;
-                    msg->wParam = static_cast<WPARAM>(softKey);
-                    return Step::Made;
-                }
-            } else if (pen.softKeyDown[softKey]) {
-                pen.softKeyDown[softKey] = false;
-                return Step::Dropped;
-            }
-        }
-        std::thread::id owner;
-        const HWND target = KeyTarget(&owner);
-        if (!target) {
-            pen.keys[e.vk & 0xFF] = down;
-            return Step::Dropped;
-        }
-        if (owner != thread)
-            return Step::NotOurs;
-        pen.keys[e.vk & 0xFF] = down;
-        msg->hwnd = target;
-        msg->message = down ? WM_KEYDOWN : WM_KEYUP;
-        msg->wParam = e.vk;
-        msg->lParam = down ? 1 : static_cast<LPARAM>(0xC0000001u);
-        msg->character = down ? e.ch : 0;
-        return Step::Made;
-    }
-    case RawInput::Kind::Char: {
-        std::thread::id owner;
-        const HWND target = KeyTarget(&owner);
-        if (!target)
-            return Step::Dropped;
-        if (owner != thread)
-            return Step::NotOurs;
-        msg->hwnd = target;
-        msg->message = WM_CHAR;
-        msg->wParam = e.ch;
-        msg->lParam = 1;
-        return Step::Made;
-    }
+    case RawInput::Kind::KeyUp:
+        return TranslateKey(e, pen, thread, msg);
+    case RawInput::Kind::Char:
+        return TranslateChar(e, thread, msg);
     }
     return Step::Dropped;
 }
