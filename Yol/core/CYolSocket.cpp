@@ -363,14 +363,14 @@ int CYolSocket::ConnectTcp(const CYolString& host, unsigned int port, int& fd) {
                          addresses);
     if (result != 0)
         return Fail(u"Address translation error: " + Number(result), result);
-    // The attempts' schedule starts as the step is announced.
+    // Setting TLS up (the trust store is read) takes its time before the
+    // attempts' schedule starts; a failure is told after the step began.
+    if (settings.secure != 0 && !pendingChannel)
+        pendingChannel = CSecureChannel::Create(ToCodePage(settings.host));
     uint64_t start = CYolClock::Current().TickCount64();
     ReportProgress(u"Connect to " + host);
-    if (settings.secure != 0 && !pendingChannel) {
-        pendingChannel = CSecureChannel::Create(ToCodePage(settings.host));
-        if (!pendingChannel)
-            return Fail(u"Can't init secure socket", -1);
-    }
+    if (settings.secure != 0 && !pendingChannel)
+        return Fail(u"Can't init secure socket", -1);
     addresses.erase(std::remove_if(addresses.begin(), addresses.end(),
                                    [](const SocketAddress& a) {
                                        return a.Family() != AF_INET && a.Family() != AF_INET6;
