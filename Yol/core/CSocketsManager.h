@@ -39,7 +39,7 @@ namespace SocketEvent {
 enum : int {
     ConnectResult = 2,  // int: 0 connected (secure handshake done), else the failing step's code
     Closed = 3,         // int: 0 closed by the peer or by Close, else the error
-    DataAvailable = 4,  // int: bytes of the chunk just queued
+    DataAvailable = 4,  // int: bytes of the chunk announced; one Receive of that size takes it
     SendError = 5,      // int: after every Send, 0 or the socket error
     Progress = 8,       // CYolString: a connect step begins
     Error = 9,          // CYolString: a connect step failed

@@ -1,5 +1,6 @@
 #include "CYolSocket.h"
 
+#include "CYolClock.h"
 #include "ProxyHandshake.h"
 #include "SecureChannel.h"
 
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -59,6 +61,7 @@ int SendFlags(int flags) {
 struct CYolSocket::Link {
     int fd = -1;
     std::unique_ptr<CSecureChannel> tls;
+    std::unique_ptr<uint8_t[]> readBuffer;  // the receive loop's
     ~Link() {
         tls.reset();
         if (fd >= 0)
@@ -91,6 +94,12 @@ int CYolSocket::Connect(const ConnectionSettings& newSettings) {
     if (!IsUsable())
         return E_FAIL_RESULT;
     settings = newSettings;
+    {
+        // What a finished connection left unread is no part of the next one.
+        std::lock_guard<std::mutex> hold(queueLock);
+        queue.clear();
+        queuedBytes = 0;
+    }
     Drain(wakeFd);
     Drain(resumeFd);
     stopping = false;
@@ -144,6 +153,9 @@ int CYolSocket::Send(const void* data, int length, int flags, int& error) {
     // A write may have pulled a record in that only a read hands out.
     if (current->tls && current->tls->HasPending())
         Signal(resumeFd);
+    // A close cuts the send short, whatever the socket said as it went.
+    if (result != 0 && stopping)
+        result = SocketError::Interrupted;
     error = result;
     return result == 0 ? length : -1;
 }
@@ -152,31 +164,51 @@ int CYolSocket::Receive(void* buffer, int size) {
     if (!buffer || size <= 0)
         return 0;
     bool resume = false;
-    int taken = 0;
+    size_t n = 0;
     {
         std::lock_guard<std::mutex> hold(queueLock);
         if (queue.empty())
             return 0;
         bool wasFull = QueueFull();
         Chunk& chunk = queue.front();
-        uint32_t left = chunk.length - chunk.offset;
-        uint32_t n = std::min<uint32_t>(left, static_cast<uint32_t>(size));
-        std::memcpy(buffer, chunk.bytes.get() + chunk.offset, n);
-        chunk.offset += n;
-        if (chunk.offset == chunk.length)
-            queue.pop_front();
+        auto* out = static_cast<uint8_t*>(buffer);
+        while (n < static_cast<size_t>(size) && chunk.left > 0) {
+            Block& block = chunk.blocks.front();
+            size_t part = std::min(block.length - chunk.offset, static_cast<size_t>(size) - n);
+            std::memcpy(out + n, block.bytes.get() + chunk.offset, part);
+            n += part;
+            chunk.offset += part;
+            chunk.left -= part;
+            if (chunk.offset == block.length) {
+                if (block.readBuffer && spareBuffers.size() < MaxSpareBuffers)
+                    spareBuffers.push_back(std::move(block.bytes));
+                chunk.blocks.pop_front();
+                chunk.offset = 0;
+            }
+        }
         queuedBytes -= n;
-        taken = static_cast<int>(n);
-        resume = wasFull && !QueueFull();
+        bool tailDue = false;
+        if (chunk.left == 0) {
+            tailDue = chunk.announced && queue.size() == 2 && !queue.back().announced;
+            queue.pop_front();
+        }
+        // The thread reads on once there is room, and announces the tail
+        // once the owner took all it was told of.
+        resume = (wasFull && !QueueFull()) || tailDue;
     }
     if (resume)
         Signal(resumeFd);
-    return taken;
+    return static_cast<int>(n);
 }
 
 size_t CYolSocket::QueuedBytes() const {
     std::lock_guard<std::mutex> hold(queueLock);
     return queuedBytes;
+}
+
+bool CYolSocket::WaitQueued(size_t bytes, int timeoutMs) const {
+    std::unique_lock<std::mutex> hold(queueLock);
+    return queueGrew.wait_for(hold, std::chrono::milliseconds(timeoutMs), [&] { return queuedBytes >= bytes; });
 }
 
 bool CYolSocket::IsConnected() const {
@@ -186,17 +218,55 @@ bool CYolSocket::IsConnected() const {
 
 bool CYolSocket::QueueFull() const { return queuedBytes >= options.receiveQueueCap; }
 
-void CYolSocket::Enqueue(const uint8_t* data, size_t length) {
-    Chunk chunk;
-    chunk.bytes.reset(new uint8_t[length]);
-    std::memcpy(chunk.bytes.get(), data, length);
-    chunk.length = static_cast<uint32_t>(length);
+void CYolSocket::Enqueue(std::unique_ptr<uint8_t[]>& readBuffer, size_t length) {
+    Block block;
+    block.length = length;
+    // A small read would pin a whole read buffer: it gets a block of its own.
+    if (length < ReceiveChunkBytes / 2) {
+        block.bytes.reset(new uint8_t[length]);
+        std::memcpy(block.bytes.get(), readBuffer.get(), length);
+    } else {
+        block.bytes = std::move(readBuffer);
+        block.readBuffer = true;
+    }
     {
         std::lock_guard<std::mutex> hold(queueLock);
-        queue.push_back(std::move(chunk));
+        if (queue.empty() || queue.back().announced)
+            queue.emplace_back();
+        Chunk& tail = queue.back();
+        tail.blocks.push_back(std::move(block));
+        tail.left += length;
         queuedBytes += length;
+        if (!readBuffer && !spareBuffers.empty()) {
+            readBuffer = std::move(spareBuffers.back());
+            spareBuffers.pop_back();
+        }
     }
-    Event(SocketEvent::DataAvailable, static_cast<int>(length));
+    if (!readBuffer)
+        readBuffer.reset(new uint8_t[ReceiveChunkBytes]);
+    queueGrew.notify_all();
+}
+
+size_t CYolSocket::TakeAnnouncement(bool flush) {
+    if (queue.empty() || queue.back().announced || (!flush && queue.size() > 1))
+        return 0;
+    queue.back().announced = true;
+    return queue.back().left;
+}
+
+void CYolSocket::Announce(bool flush) {
+    size_t announce = 0;
+    {
+        std::lock_guard<std::mutex> hold(queueLock);
+        announce = TakeAnnouncement(flush);
+    }
+    if (announce)
+        Event(SocketEvent::DataAvailable, static_cast<int>(announce));
+}
+
+void CYolSocket::Ended(int code) {
+    Announce(true);
+    Event(SocketEvent::Closed, code);
 }
 
 // --- reporting ------------------------------------------------------------------
@@ -224,10 +294,12 @@ void CYolSocket::Run() {
         ~Leave() { id = std::thread::id(); }
     } leave{runningOn};
     CNetworkConnection* connection = nullptr;
-    ConnectToNetwork(network, settings, wakeFd, options.networkRoundMs, *this, connection);
+    int networkStep = ConnectToNetwork(network, settings, wakeFd, options.networkRoundMs, *this, connection);
 
+    // A proxy that is set but unusable fails the connect: going direct would
+    // bypass it behind the user's back.
     int fd = -1;
-    int code = stopping ? SocketError::Interrupted : Open(fd);
+    int code = stopping ? SocketError::Interrupted : networkStep == ProxyUnusable ? -1 : Open(fd);
     if (code == 0 && settings.secure != 0)
         code = StartSecure(fd);
     if (code != 0) {
@@ -249,6 +321,10 @@ void CYolSocket::Run() {
     }
     Event(SocketEvent::ConnectResult, 0);
     ReceiveLoop(current, connection);
+    {
+        std::lock_guard<std::mutex> hold(queueLock);
+        spareBuffers.clear();
+    }
 
     {
         std::lock_guard<std::mutex> hold(linkLock);
@@ -287,23 +363,21 @@ int CYolSocket::ConnectTcp(const CYolString& host, unsigned int port, int& fd) {
                          addresses);
     if (result != 0)
         return Fail(u"Address translation error: " + Number(result), result);
-    ReportProgress(u"Connect to " + host);
-    if (settings.secure != 0 && !pendingChannel) {
+    // Setting TLS up (the trust store is read) takes its time before the
+    // attempts' schedule starts; a failure is told after the step began.
+    if (settings.secure != 0 && !pendingChannel)
         pendingChannel = CSecureChannel::Create(ToCodePage(settings.host));
-        if (!pendingChannel)
-            return Fail(u"Can't init secure socket", -1);
-    }
-    int last = SocketError::HostNotFound;
-    for (const SocketAddress& address : addresses) {
-        if (address.Family() != AF_INET && address.Family() != AF_INET6)
-            continue;
-        last = ConnectSocket(address, wakeFd, options.connectTimeoutMs, fd);
-        if (last == 0)
-            return 0;
-        if (last == SocketError::Interrupted)
-            break;
-    }
-    return Fail(u"Can't connect to " + host, last);
+    uint64_t start = CYolClock::Current().TickCount64();
+    ReportProgress(u"Connect to " + host);
+    if (settings.secure != 0 && !pendingChannel)
+        return Fail(u"Can't init secure socket", -1);
+    addresses.erase(std::remove_if(addresses.begin(), addresses.end(),
+                                   [](const SocketAddress& a) {
+                                       return a.Family() != AF_INET && a.Family() != AF_INET6;
+                                   }),
+                    addresses.end());
+    result = ConnectFirst(addresses, wakeFd, start, options.connectTimeoutMs, options.attemptDelayMs, fd);
+    return result == 0 ? 0 : Fail(u"Can't connect to " + host, result);
 }
 
 int CYolSocket::ResolveIPv4(const CYolString& host, uint32_t& address) {
@@ -439,81 +513,88 @@ void CYolSocket::ReceiveLoop(const std::shared_ptr<Link>& current, CNetworkConne
         if (count < 0) {
             if (errno == EINTR)
                 continue;
-            Event(SocketEvent::Closed, WinsockError(errno));
+            Ended(WinsockError(errno));
             return;
         }
         if (fds[0].revents) {
-            Event(SocketEvent::Closed, 0);
+            Ended(0);
             return;
         }
         if (fds[1].revents) {
             unsigned int status = 0;
             int query = connection->QueryStatus(status);
             if (query != 0) {
-                Event(SocketEvent::Closed, query);
+                Ended(query);
                 return;
             }
             if (status != ConnMgrStatus::Connected && status != ConnMgrStatus::Suspended) {
-                Event(SocketEvent::Closed, static_cast<int>(status));
+                Ended(static_cast<int>(status));
                 return;
             }
         }
-        if (fds[2].revents)
+        if (fds[2].revents) {
             Drain(resumeFd);
+            Announce(false);
+        }
         if ((fds[3].revents || buffered) && !ReadAvailable(*current))
             return;
     }
 }
 
 bool CYolSocket::ReadAvailable(Link& current) {
-    // A burst is read without a poll per chunk; the bound keeps a close and
-    // the network status from waiting behind a fast sender.
+    std::unique_ptr<uint8_t[]>& readBuffer = current.readBuffer;
+    if (!readBuffer)
+        readBuffer.reset(new uint8_t[ReceiveChunkBytes]);
+    // A burst is read until the socket has no more, without a poll per read;
+    // the bound keeps a close and the network status from waiting behind a
+    // fast sender.
     constexpr int MaxChunksPerWake = 64;
     for (int i = 0; i < MaxChunksPerWake; ++i) {
-        ReadOutcome outcome = ReadOnce(current);
+        ReadOutcome outcome = ReadOnce(current, readBuffer);
         if (outcome == ReadOutcome::Ended)
             return false;
         if (outcome == ReadOutcome::Nothing || stopping)
-            return true;
+            break;
         std::lock_guard<std::mutex> hold(queueLock);
         if (QueueFull())
-            return true;
+            break;
     }
+    // One announcement for the burst.
+    Announce(false);
     return true;
 }
 
-CYolSocket::ReadOutcome CYolSocket::ReadOnce(Link& current) {
-    uint8_t buffer[ReceiveChunkBytes];
+CYolSocket::ReadOutcome CYolSocket::ReadOnce(Link& current, std::unique_ptr<uint8_t[]>& readBuffer) {
     if (current.tls) {
         size_t got = 0;
         int error = 0;
-        switch (current.tls->Read(buffer, sizeof buffer, got, error)) {
+        switch (current.tls->Read(readBuffer.get(), ReceiveChunkBytes, got, error)) {
         case CSecureChannel::ReadResult::Data:
-            Enqueue(buffer, got);
+            Enqueue(readBuffer, got);
             return ReadOutcome::Chunk;
         case CSecureChannel::ReadResult::WouldBlock:
             return ReadOutcome::Nothing;
         case CSecureChannel::ReadResult::Closed:
-            Event(SocketEvent::Closed, 0);
+            Ended(0);
             return ReadOutcome::Ended;
         case CSecureChannel::ReadResult::Failed:
-            Event(SocketEvent::Closed, error);
+            Ended(error);
             return ReadOutcome::Ended;
         }
         return ReadOutcome::Ended;
     }
-    ssize_t n = ::recv(current.fd, buffer, sizeof buffer, 0);
+    ssize_t n = ::recv(current.fd, readBuffer.get(), ReceiveChunkBytes, 0);
     if (n > 0) {
-        Enqueue(buffer, static_cast<size_t>(n));
+        Enqueue(readBuffer, static_cast<size_t>(n));
         return ReadOutcome::Chunk;
     }
     if (n == 0) {
-        Event(SocketEvent::Closed, 0);
+        Ended(0);
         return ReadOutcome::Ended;
     }
     if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
         return ReadOutcome::Nothing;
-    Event(SocketEvent::Closed, WinsockError(errno));
+    Ended(WinsockError(errno));
     return ReadOutcome::Ended;
 }
 

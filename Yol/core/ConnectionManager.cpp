@@ -118,23 +118,48 @@ CYolString WaitConnected(CNetworkConnection& connection, int wakeFd, int roundMs
     }
 }
 
-// "host:port" -> host and port; an IPv6 host comes in brackets.
-bool SplitServer(const std::string& server, std::string& host, unsigned int& port) {
+// A port as text: decimal digits only, 1 to 65535. The digits are checked
+// before any conversion, so that no overlong number wraps into range.
+bool ParsePort(const std::string& text, unsigned int& port) {
+    if (text.empty() || text.size() > 5)
+        return false;
+    unsigned int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + static_cast<unsigned int>(c - '0');
+    }
+    if (value < 1 || value > 0xFFFF)
+        return false;
+    port = value;
+    return true;
+}
+
+// "host[:port]" -> host and port (0 when none is given); an IPv6 host comes
+// in brackets. Empty when it splits, else what is wrong with it.
+std::string SplitServer(const std::string& server, std::string& host, unsigned int& port) {
     size_t colon;
     if (!server.empty() && server.front() == '[') {
         size_t close = server.find(']');
         if (close == std::string::npos)
-            return false;
+            return "no closing bracket after the IPv6 address";
         host = server.substr(1, close - 1);
         colon = close + 1;
         if (colon < server.size() && server[colon] != ':')
-            return false;
+            return "text after the IPv6 address";
     } else {
         colon = server.find(':');
         host = server.substr(0, colon);
     }
-    port = colon < server.size() ? static_cast<unsigned int>(std::strtoul(server.c_str() + colon + 1, nullptr, 10)) : 0;
-    return !host.empty();
+    if (host.empty())
+        return "no host name";
+    port = 0;
+    if (colon >= server.size() || colon + 1 == server.size())
+        return {};
+    std::string digits = server.substr(colon + 1);
+    if (!ParsePort(digits, port))
+        return "port \"" + digits + "\" is not a number from 1 to 65535";
+    return {};
 }
 
 }  // namespace
@@ -186,14 +211,20 @@ bool CAlwaysConnected::GetProxyConfig(const CYolString& host, ProxyConfig& confi
     for (const auto& pair : names) {
         for (const char* name : pair) {
             const char* value = Lookup(name);
-            if (value && *value)
-                return ParseProxyUrl(value, config);
+            if (!value || !*value)
+                continue;
+            std::string fault;
+            if (!ParseProxyUrl(value, config, fault)) {
+                config = ProxyConfig();
+                config.fault = CYolString::FromUtf8(std::string("Proxy variable ") + name + ": " + fault);
+            }
+            return true;
         }
     }
     return false;
 }
 
-bool CAlwaysConnected::ParseProxyUrl(const std::string& url, ProxyConfig& config) {
+bool CAlwaysConnected::ParseProxyUrl(const std::string& url, ProxyConfig& config, std::string& fault) {
     std::string rest = url;
     unsigned int kind = 1;
     size_t schemeEnd = rest.find("://");
@@ -203,8 +234,10 @@ bool CAlwaysConnected::ParseProxyUrl(const std::string& url, ProxyConfig& config
         for (const auto& row : proxySchemes)
             if (scheme == row.scheme)
                 kind = row.kind;
-        if (kind == 0)
+        if (kind == 0) {
+            fault = "scheme \"" + scheme + "\" is not a proxy this program speaks";
             return false;
+        }
         rest = rest.substr(schemeEnd + 3);
     }
     rest = rest.substr(0, rest.find('/'));
@@ -220,12 +253,11 @@ bool CAlwaysConnected::ParseProxyUrl(const std::string& url, ProxyConfig& config
     }
     std::string host;
     unsigned int port = 0;
-    if (!SplitServer(rest, host, port))
+    fault = SplitServer(rest, host, port);
+    if (!fault.empty())
         return false;
     if (port == 0)
         port = 1080;
-    if (port > 0xFFFF)
-        return false;
     bool v6 = host.find(':') != std::string::npos;
     config.kind = kind;
     config.server = CYolString::FromUtf8((v6 ? "[" + host + "]" : host) + ":" + std::to_string(port));
@@ -314,13 +346,22 @@ int ConnectToNetwork(CConnectionManager& manager, ConnectionSettings& settings, 
     ProxyConfig config;
     if (!manager.GetProxyConfig(settings.host, config))
         return 0;
+    if (!config.fault.IsEmpty()) {
+        report.ReportError(config.fault);
+        return ProxyUnusable;
+    }
     for (const auto& row : proxyTypes) {
         if (row.kind != config.kind)
             continue;
         std::string host;
         unsigned int port = 0;
-        if (!SplitServer(config.server.ToUtf8(), host, port))
-            return 0;
+        std::string fault = SplitServer(config.server.ToUtf8(), host, port);
+        if (fault.empty() && port == 0)
+            fault = "no port";
+        if (!fault.empty()) {
+            report.ReportError(u"Proxy server " + config.server + u": " + CYolString::FromUtf8(fault));
+            return ProxyUnusable;
+        }
         report.ReportProgress(u"Connect to network");
         settings.proxyType = row.type;
         settings.proxyHost = CYolString::FromUtf8(host);

@@ -42,12 +42,15 @@ enum : unsigned int {
 CYolString ConnMgrStatusText(unsigned int status);
 
 // A proxy the platform's configuration names. kind: 1 HTTP, 4 SOCKS4,
-// 8 SOCKS5; server "host:port" (an IPv6 host in brackets).
+// 8 SOCKS5; server "host:port" (an IPv6 host in brackets). A proxy that is
+// set but cannot be used comes with `fault` saying where it was set and what
+// is wrong; connecting around it would go past a proxy the user asked for.
 struct ProxyConfig {
     unsigned int kind = 0;
     CYolString server;
     CYolString userName;
     CYolString password;
+    CYolString fault;
 };
 
 // One established network connection.
@@ -75,6 +78,7 @@ public:
     // Gives the connection back; `cache` keeps the link up for reuse.
     virtual void Release(CNetworkConnection* connection, bool cache) = 0;
     // The configured proxy for connections to `host`; false when none.
+    // True with `fault` set when one is configured but unusable.
     virtual bool GetProxyConfig(const CYolString& host, ProxyConfig& config) = 0;
 };
 
@@ -96,11 +100,13 @@ public:
     // "[scheme://][user[:password]@]host[:port][/]" with scheme http, socks4,
     // socks4a, socks5 or socks5h (none: http; port: 1080 when missing).
     // no_proxy ("*", or host names and domain suffixes separated by commas)
-    // keeps the proxy off for the hosts it names.
+    // keeps the proxy off for the hosts it names. A variable that does not
+    // parse gives its name and fault ("Proxy variable all_proxy: ...").
     bool GetProxyConfig(const CYolString& host, ProxyConfig& config) override;
 
-    // Parses one proxy address as above; false when it is not one.
-    static bool ParseProxyUrl(const std::string& url, ProxyConfig& config);
+    // Parses one proxy address as above; false with `fault` set when it is
+    // not one.
+    static bool ParseProxyUrl(const std::string& url, ProxyConfig& config, std::string& fault);
     static bool NoProxyMatches(const std::string& noProxy, const std::string& host);
 
 private:
@@ -119,12 +125,16 @@ protected:
     ~MConnectReport() = default;
 };
 
+// Result of the network step when the configured proxy cannot be used.
+inline constexpr int ProxyUnusable = -2;
+
 // The network step of a connect attempt: waits for the network connection
 // the settings need (rounds of `roundMs`, ended early by `wakeFd`) and, when
 // the settings name no proxy, takes the configured one into them. 0, or -1
 // after reporting "Network error" and its detail; 0 with no event when the
-// manager never became ready. `connection` receives the connection to
-// release when done.
+// manager never became ready; ProxyUnusable after reporting what is wrong
+// with the configured proxy, and then no connection may be made.
+// `connection` receives the connection to release when done.
 int ConnectToNetwork(CConnectionManager& manager, ConnectionSettings& settings, int wakeFd, int roundMs,
                      MConnectReport& report, CNetworkConnection*& connection);
 

@@ -1,5 +1,7 @@
 #include "SocketIo.h"
 
+#include "CYolClock.h"
+
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -8,6 +10,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -237,34 +240,155 @@ int WaitFor(int fd, short events, int wakeFd, int timeoutMs) {
     }
 }
 
-int ConnectSocket(const SocketAddress& address, int wakeFd, int timeoutMs, int& fdOut) {
+namespace {
+
+// Wakes a wait whenever the clock in force jumps, so that waits measured on
+// a manual clock follow it.
+class ClockWake final : private MYolClockObserver {
+public:
+    ClockWake() : fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) { CYolClock::AddObserver(this); }
+    ~ClockWake() {
+        CYolClock::RemoveObserver(this);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ClockWake(const ClockWake&) = delete;
+    ClockWake& operator=(const ClockWake&) = delete;
+    int Fd() const { return fd; }
+    void Drain() {
+        uint64_t count;
+        [[maybe_unused]] ssize_t n = ::read(fd, &count, sizeof count);
+    }
+
+private:
+    void OnClockChanged() override {
+        uint64_t one = 1;
+        [[maybe_unused]] ssize_t n = ::write(fd, &one, sizeof one);
+    }
+    int fd;
+};
+
+// Starts a connect: 0 and the descriptor (`done` when it connected at once),
+// or a Winsock number.
+int StartConnect(const SocketAddress& address, int& fdOut, bool& done) {
     fdOut = -1;
     int fd = ::socket(address.Family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
     if (fd < 0)
         return PollError();
     int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    int result = 0;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address.storage), address.length) != 0) {
-        if (errno != EINPROGRESS) {
-            result = PollError();
-        } else {
-            result = WaitFor(fd, POLLOUT, wakeFd, timeoutMs);
-            if (result == 0) {
-                int error = 0;
-                socklen_t size = sizeof error;
-                if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
-                    error = errno;
-                result = error ? WinsockError(error) : 0;
-            }
-        }
-    }
-    if (result != 0) {
+    done = ::connect(fd, reinterpret_cast<const sockaddr*>(&address.storage), address.length) == 0;
+    if (!done && errno != EINPROGRESS) {
+        int error = PollError();
         ::close(fd);
-        return result;
+        return error;
     }
     fdOut = fd;
     return 0;
+}
+
+int PendingError(int fd) {
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
+        error = errno;
+    return error ? WinsockError(error) : 0;
+}
+
+}  // namespace
+
+int ConnectFirst(const std::vector<SocketAddress>& addresses, int wakeFd, uint64_t startTick, int timeoutMs,
+                 int attemptDelayMs, int& fdOut) {
+    fdOut = -1;
+    ClockWake clockWake;
+    auto now = [] { return static_cast<long long>(CYolClock::Current().TickCount64()); };
+    const long long start = static_cast<long long>(startTick);
+    const long long deadline = timeoutMs < 0 ? -1 : start + timeoutMs;
+    std::vector<int> running;
+    auto dropAll = [&running] {
+        for (int fd : running)
+            ::close(fd);
+        running.clear();
+    };
+    size_t next = 0;
+    long long nextAt = start;
+    int last = SocketError::HostNotFound;
+    for (;;) {
+        long long at = now();
+        while (next < addresses.size() && (at >= nextAt || running.empty())) {
+            int fd = -1;
+            bool done = false;
+            int started = StartConnect(addresses[next++], fd, done);
+            if (started != 0) {
+                last = started;
+                nextAt = std::min(nextAt, at);
+                continue;
+            }
+            if (done) {
+                dropAll();
+                fdOut = fd;
+                return 0;
+            }
+            running.push_back(fd);
+            // On schedule the next is due a delay after this one was; early
+            // (all before it failed), a delay from now.
+            nextAt = (at >= nextAt ? nextAt : at) + attemptDelayMs;
+        }
+        if (running.empty())
+            return last;
+        if (deadline >= 0 && at >= deadline) {
+            dropAll();
+            return SocketError::TimedOut;
+        }
+        long long until = deadline;
+        if (next < addresses.size() && (until < 0 || nextAt < until))
+            until = nextAt;
+        int waitMs = until < 0 ? -1 : static_cast<int>(std::min<long long>(until - at, 60000));
+
+        std::vector<pollfd> fds;
+        fds.push_back({wakeFd, POLLIN, 0});
+        fds.push_back({clockWake.Fd(), POLLIN, 0});
+        for (int fd : running)
+            fds.push_back({fd, POLLOUT, 0});
+        int count = ::poll(fds.data(), static_cast<nfds_t>(fds.size()), waitMs);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            int error = PollError();
+            dropAll();
+            return error;
+        }
+        if (fds[0].revents & POLLIN) {
+            dropAll();
+            return SocketError::Interrupted;
+        }
+        if (fds[1].revents)
+            clockWake.Drain();
+        int winner = -1;
+        std::vector<int> still;
+        for (size_t i = 2; i < fds.size(); ++i) {
+            int fd = fds[i].fd;
+            if (winner < 0 && fds[i].revents) {
+                int error = PendingError(fd);
+                if (error == 0) {
+                    winner = fd;
+                    continue;
+                }
+                last = error;
+                ::close(fd);
+                // A failed attempt hands its turn to the next address at once.
+                nextAt = now();
+                continue;
+            }
+            still.push_back(fd);
+        }
+        running = std::move(still);
+        if (winner >= 0) {
+            dropAll();
+            fdOut = winner;
+            return 0;
+        }
+    }
 }
 
 int SendAll(int fd, const void* data, size_t length, int flags, int wakeFd, int timeoutMs) {

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -78,9 +79,15 @@ int Resolve(const ResolveFunction& resolve, const std::string& host, unsigned po
 // time-out passes (-1: none). 0 ready, or Interrupted / TimedOut / an error.
 int WaitFor(int fd, short events, int wakeFd, int timeoutMs);
 
-// A non-blocking stream socket connected to `address`: 0 and the descriptor,
-// or a Winsock number (and no descriptor).
-int ConnectSocket(const SocketAddress& address, int wakeFd, int timeoutMs, int& fdOut);
+// A non-blocking stream socket connected to the first of `addresses` that
+// answers: 0 and the descriptor, or a Winsock number (and no descriptor).
+// The attempts race as RFC 8305 has them: the first is due at `startTick`,
+// each further one `attemptDelayMs` after the one before, or at once when
+// every running one has failed; the first to connect wins and the rest are
+// dropped. `timeoutMs` from `startTick` bounds the whole, not each attempt.
+// Ticks are CYolClock's, so a manual clock steps the delays.
+int ConnectFirst(const std::vector<SocketAddress>& addresses, int wakeFd, uint64_t startTick, int timeoutMs,
+                 int attemptDelayMs, int& fdOut);
 
 // Writes every byte, waiting for room as often as needed. 0 or an error.
 int SendAll(int fd, const void* data, size_t length, int flags, int wakeFd, int timeoutMs);

@@ -10,6 +10,7 @@
 #include <netdb.h>
 
 #include <condition_variable>
+#include <future>
 #include <memory>
 
 using namespace Sockets;
@@ -55,36 +56,18 @@ ResolveFunction Stuck(std::shared_ptr<StuckLookup> stuck) {
     };
 }
 
-// A listener whose accept queue is full: a further connect to it hangs in
-// its SYN retries.
-struct FullListener {
-    LoopbackServer server{nullptr, false, 0};
-    std::vector<int> fillers;
-    FullListener() {
-        for (int i = 0; i < 3; ++i) {
-            int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-            sockaddr_in a = LoopbackV4(server.Port());
-            ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-            fillers.push_back(fd);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    ~FullListener() {
-        for (int fd : fillers)
-            ::close(fd);
-    }
-};
-
 // Accepts, reads what comes, never answers.
 LoopbackServer::Serve Silent() {
     return [](int fd, LoopbackServer&) { LoopbackServer::WaitForClose(fd); };
 }
 
-// Accepts and never reads.
-LoopbackServer::Serve Deaf() {
-    return [](int, LoopbackServer& server) {
-        while (!server.Stopping())
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+// Accepts and never reads; waits for the hang-up of the stop (poll always
+// reports it, and no arriving byte ends the wait).
+LoopbackServer::Serve Deaf(std::promise<int>& accepted) {
+    return [&accepted](int fd, LoopbackServer&) {
+        accepted.set_value(fd);
+        pollfd hangUp{fd, 0, 0};
+        ::poll(&hangUp, 1, -1);
     };
 }
 
@@ -154,8 +137,6 @@ struct PhaseRig {
                 return false;
             });
         }
-        // Give the thread time to sit down in its wait.
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ~PhaseRig() {
         rig.reset();
@@ -230,7 +211,9 @@ TEST(SocketsClose, CloseAllEndsEverySocketAndKeepsThem) {
 }
 
 TEST(SocketsClose, CloseWakesASendWaitingForRoom) {
-    LoopbackServer server(Deaf());  // the send buffers fill up
+    std::promise<int> accepted;
+    std::future<int> peer = accepted.get_future();
+    LoopbackServer server(Deaf(accepted));  // the send buffers fill up
     ServiceRig rig;
     CYolSocket* socket = rig.sockets->CreateSocket(ServiceRig::Owner);
     rig.sockets->Connect(socket, ServiceRig::Direct("127.0.0.1", server.Port()));
@@ -239,7 +222,11 @@ TEST(SocketsClose, CloseWakesASendWaitingForRoom) {
     std::string big(64 << 20, 'x');
     std::atomic<int> result{0};
     std::thread sender([&] { result = rig.sockets->Send(socket, big.data(), static_cast<int>(big.size()), 0); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // Bytes at the peer: the Send is writing, and 64 MiB cannot go without
+    // waiting for room.
+    ASSERT_EQ(peer.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    pollfd arrived{peer.get(), POLLIN, 0};
+    ASSERT_EQ(::poll(&arrived, 1, 10000), 1);
     auto start = Clock::now();
     rig.sockets->DestroySocket(socket);
     sender.join();

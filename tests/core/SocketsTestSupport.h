@@ -185,6 +185,33 @@ private:
     std::vector<std::thread> workers;
 };
 
+// A listener whose accept queue is full: a further connect to it hangs in
+// its SYN retries, whatever the machine's network.
+struct FullListener {
+    LoopbackServer server{nullptr, false, 0};
+    std::vector<int> fillers;
+    FullListener() {
+        for (int i = 0; i < 3; ++i) {
+            int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            sockaddr_in a = LoopbackV4(server.Port());
+            ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+            fillers.push_back(fd);
+        }
+        // A backlog of 0 holds one connection; once a filler got in, the
+        // queue is full and later SYNs go unanswered.
+        std::vector<pollfd> fds;
+        for (int fd : fillers)
+            fds.push_back({fd, POLLOUT, 0});
+        ::poll(fds.data(), static_cast<nfds_t>(fds.size()), 5000);
+    }
+    ~FullListener() {
+        for (int fd : fillers)
+            ::close(fd);
+    }
+    FullListener(const FullListener&) = delete;
+    FullListener& operator=(const FullListener&) = delete;
+};
+
 // The sockets service over a recording manager, with the in-memory database
 // registered, as every sockets test uses it.
 struct ServiceRig {
@@ -286,16 +313,42 @@ struct ServiceRig {
             out.append(buffer, static_cast<size_t>(n));
         return out;
     }
-    // Reads until `count` bytes came or the time is up.
+    // The socket's events of that number so far.
+    int CountOf(CYolSocket* socket, int event) {
+        int seen = 0;
+        for (const auto& e : services.Events())
+            seen += SocketOf(e) == socket && e.event == event;
+        return seen;
+    }
+    // Reads until `count` bytes came, the connection ended or the time is
+    // up. A drained queue announces its next bytes, so each round waits for
+    // the next data event (or the close).
     std::string ReadFor(CYolSocket* socket, size_t count, int timeoutMs = 10000) {
+        using Sockets::SocketEvent::Closed;
+        using Sockets::SocketEvent::DataAvailable;
         std::string out;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (out.size() < count && std::chrono::steady_clock::now() < deadline) {
+        const int closedBefore = CountOf(socket, Closed);
+        for (;;) {
+            int announced = CountOf(socket, DataAvailable);
+            int closed = CountOf(socket, Closed);
             out += Drain(socket);
-            if (out.size() < count)
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            if (out.size() >= count || closed > closedBefore)
+                return out;
+            bool more = services.WaitFor(
+                [&](const std::vector<RecordedEvent>& all) {
+                    int data = 0, ends = 0;
+                    for (const auto& e : all) {
+                        if (SocketOf(e) != socket)
+                            continue;
+                        data += e.event == DataAvailable;
+                        ends += e.event == Closed;
+                    }
+                    return data > announced || ends > closed;
+                },
+                timeoutMs);
+            if (!more)
+                return out;
         }
-        return out;
     }
 };
 
