@@ -135,16 +135,22 @@ void BM_AppendUnsynced(benchmark::State& state) {
 }
 BENCHMARK(BM_AppendUnsynced)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
-void BM_FirstAppendSynced(benchmark::State& state) {
-    CYolString name = CYolString::FromUtf8(SmallFile());
+// Each iteration starts without the file; `append` creates it.
+template <typename Append>
+void FirstAppends(benchmark::State& state, Append append) {
     for (auto _ : state) {
         state.PauseTiming();
         std::filesystem::remove(SmallFile());
         state.ResumeTiming();
-        if (CHistoryFile::Append(name, "contact", "Contact", Message(1)) != CHistoryFile::Ok)
+        if (!append())
             state.SkipWithError("append failed");
     }
     std::filesystem::remove(SmallFile());
+}
+
+void BM_FirstAppendSynced(benchmark::State& state) {
+    CYolString name = CYolString::FromUtf8(SmallFile());
+    FirstAppends(state, [&] { return CHistoryFile::Append(name, "contact", "Contact", Message(1)) == CHistoryFile::Ok; });
 }
 BENCHMARK(BM_FirstAppendSynced)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
@@ -153,18 +159,13 @@ void BM_FirstAppendUnsynced(benchmark::State& state) {
     std::vector<unsigned char> bytes = header.Serialize();
     std::vector<unsigned char> record = CHistoryFile::BuildRecord(1, Message(1));
     bytes.insert(bytes.end(), record.begin(), record.end());
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::filesystem::remove(SmallFile());
-        state.ResumeTiming();
+    FirstAppends(state, [&] {
         int fd = open(SmallFile().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         bool ok = fd >= 0 && flock(fd, LOCK_EX) == 0 && pwrite(fd, bytes.data(), bytes.size(), 0) == ssize_t(bytes.size());
         if (fd >= 0)
             close(fd);
-        if (!ok)
-            state.SkipWithError("write failed");
-    }
-    std::filesystem::remove(SmallFile());
+        return ok;
+    });
 }
 BENCHMARK(BM_FirstAppendUnsynced)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

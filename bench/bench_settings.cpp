@@ -132,21 +132,9 @@ void BM_RawWrite(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * f.bytes.size());
 }
 
-// The same writes as a save, without any sync: temporary file, rename.
-void BM_RawWriteRenamed(benchmark::State& state) {
-    Fixture& f = Shared();
-    std::string temp = f.folder + "/raw.tmp";
-    std::string target = f.folder + "/raw.yol";
-    for (auto _ : state) {
-        FILE* out = std::fopen(temp.c_str(), "wb");
-        std::fwrite(f.bytes.data(), 1, f.bytes.size(), out);
-        std::fclose(out);
-        std::rename(temp.c_str(), target.c_str());
-    }
-    state.SetBytesProcessed(state.iterations() * f.bytes.size());
-}
-
-void BM_RawWriteFlushed(benchmark::State& state) {
+// The writes of a save: a temporary file renamed over the target; with
+// `flush`, the file is synced before the rename and the folder after it.
+void RawWriteRenamed(benchmark::State& state, bool flush) {
     Fixture& f = Shared();
     std::string temp = f.folder + "/raw.tmp";
     std::string target = f.folder + "/raw.yol";
@@ -154,15 +142,21 @@ void BM_RawWriteFlushed(benchmark::State& state) {
         FILE* out = std::fopen(temp.c_str(), "wb");
         std::fwrite(f.bytes.data(), 1, f.bytes.size(), out);
         std::fflush(out);
-        fsync(fileno(out));
+        if (flush)
+            fsync(fileno(out));
         std::fclose(out);
         std::rename(temp.c_str(), target.c_str());
-        int dir = open(f.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        fsync(dir);
-        close(dir);
+        if (flush) {
+            int dir = open(f.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            fsync(dir);
+            close(dir);
+        }
     }
     state.SetBytesProcessed(state.iterations() * f.bytes.size());
 }
+
+void BM_RawWriteRenamed(benchmark::State& state) { RawWriteRenamed(state, false); }
+void BM_RawWriteFlushed(benchmark::State& state) { RawWriteRenamed(state, true); }
 
 }  // namespace
 
