@@ -1,10 +1,15 @@
 #include "CYolFile.h"
+#include "CYolClock.h"
+#include "CYolFileSystem.h"
 #include "CYolPath.h"
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <string>
+#include <thread>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -12,30 +17,77 @@
 
 namespace {
 
-// Opens a regular file and takes the lock that stands for the sharing rule:
-// exclusive for a CYolFile, shared for the whole-file reader. O_NONBLOCK
-// keeps a FIFO in the way from hanging the open; it is cleared once we know
-// the file is a regular one.
-int OpenLocked(const std::string& path, int flags, int lock) {
+// flock has no timed wait, so a waiter tries again at this pace.
+constexpr auto kLockRetry = std::chrono::milliseconds(1);
+// What follows ".<name>" in a temporary copy's name; mkostemp fills the Xs.
+constexpr char kCopySuffix[] = ".yol-XXXXXX";
+
+struct Opening {
+    int fd = -1;
+    CYolFile::Status status = CYolFile::Missing;
+    int error = 0;
+};
+
+Opening Failed(CYolFile::Status status, int error) {
+    Opening failed;
+    failed.status = status;
+    failed.error = error;
+    return failed;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Opens a regular file and takes the lock that stands for the sharing rule,
+// waiting for it up to kLockWaitMs. O_NONBLOCK keeps a FIFO in the way from
+// hanging the open; it is cleared once we know the file is a regular one.
+Opening OpenLocked(const std::string& path, int flags, unsigned int permissions, int lock) {
     if (path.empty())
-        return -1;
-    int fd;
-    do
-        fd = open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
-    while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return -1;
-    struct stat st;
-    bool usable = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, lock | LOCK_NB) == 0;
-    if (usable) {
-        int status = fcntl(fd, F_GETFL);
-        usable = status >= 0 && fcntl(fd, F_SETFL, status & ~O_NONBLOCK) == 0;
-    }
-    if (!usable) {
+        return Failed(CYolFile::Missing, ENOENT);
+    const uint64_t deadline = CYolClock::Current().TickCount64() + CYolFile::kLockWaitMs;
+    for (;;) {
+        int fd;
+        do
+            fd = open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, static_cast<mode_t>(permissions & 07777));
+        while (fd < 0 && errno == EINTR);
+        if (fd < 0)
+            return Failed(errno == ENOENT || errno == ENOTDIR ? CYolFile::Missing : CYolFile::Unreadable, errno);
+        struct stat held {};
+        if (fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
+            close(fd);
+            return Failed(CYolFile::Unreadable, S_ISDIR(held.st_mode) ? EISDIR : EINVAL);
+        }
+        int error = 0;
+        while (flock(fd, lock | LOCK_NB) != 0) {
+            error = errno;
+            if (error == EINTR)
+                continue;
+            if (error != EWOULDBLOCK || CYolClock::Current().TickCount64() >= deadline)
+                break;
+            error = 0;
+            std::this_thread::sleep_for(kLockRetry);
+        }
+        if (error != 0) {
+            close(fd);
+            return Failed(error == EWOULDBLOCK ? CYolFile::Busy : CYolFile::Unreadable, error);
+        }
+        // A file removed or replaced while we waited is no longer the one
+        // the name stands for: open the name again.
+        struct stat named;
+        if (stat(path.c_str(), &named) == 0 && SameFile(held, named)) {
+            int status = fcntl(fd, F_GETFL);
+            if (status < 0 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+                close(fd);
+                return Failed(CYolFile::Unreadable, errno);
+            }
+            Opening opened;
+            opened.fd = fd;
+            opened.status = CYolFile::Opened;
+            return opened;
+        }
         close(fd);
-        return -1;
+        if (CYolClock::Current().TickCount64() >= deadline)
+            return Failed(CYolFile::Busy, EWOULDBLOCK);
     }
-    return fd;
 }
 
 int64_t FileSize(int fd) {
@@ -70,17 +122,24 @@ bool WriteFully(int fd, const unsigned char* data, size_t count) {
     return true;
 }
 
-void SyncFolder(const std::string& folder) {
-    int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    fsync(fd);
-    close(fd);
+// The folder (with its trailing "/", empty for the current one) and the
+// bare name of a path.
+std::pair<std::string, std::string> SplitPath(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {std::string(), path};
+    return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+bool IsCopyName(const std::string& entry, const std::string& prefix) {
+    const size_t random = sizeof kCopySuffix - 1 - (sizeof ".yol-" - 1);
+    return entry.size() == prefix.size() + random && entry.compare(0, prefix.size(), prefix) == 0;
 }
 
 } // namespace
 
-CYolFile::CYolFile(const CYolString& filePath, Mode fileMode) : path(filePath), mode(fileMode) {}
+CYolFile::CYolFile(const CYolString& filePath, Mode fileMode, unsigned int createPermissions)
+    : path(filePath), mode(fileMode), permissions(createPermissions) {}
 
 CYolFile::~CYolFile() {
     Close();
@@ -100,12 +159,21 @@ bool CYolFile::Replace() {
     return OpenWith(O_CREAT, true);
 }
 
+bool CYolFile::OpenAlways() {
+    return OpenWith(O_CREAT, false);
+}
+
 bool CYolFile::OpenWith(int flags, bool truncate) {
     Close();
-    int access = (mode == ModeWrite || truncate) ? O_RDWR : O_RDONLY;
-    fd = OpenLocked(CYolPath::ToNative(path), access | flags, LOCK_EX);
-    if (fd >= 0 && truncate && ftruncate(fd, 0) != 0)
+    bool writer = mode == ModeWrite || truncate;
+    Opening opening = OpenLocked(CYolPath::ToNative(path), (writer ? O_RDWR : O_RDONLY) | flags, permissions,
+                                 writer ? LOCK_EX : LOCK_SH);
+    fd = opening.fd;
+    status = opening.status;
+    if (fd >= 0 && truncate && ftruncate(fd, 0) != 0) {
         Close();
+        status = Unreadable;
+    }
     return fd >= 0;
 }
 
@@ -162,24 +230,36 @@ int64_t CYolFile::Size64(const CYolString& filePath) {
 
 bool CYolFile::FileExists(const CYolString& filePath) {
     CYolFile file(filePath, ModeRead);
-    return file.Open();
+    return file.Open() || file.GetStatus() == Busy;
+}
+
+CYolFile::Status CYolFile::ReadWhole(const CYolString& filePath, std::vector<unsigned char>& bytes, int64_t maxBytes,
+                                     int* error) {
+    bytes.clear();
+    Opening opening = OpenLocked(CYolPath::ToNative(filePath), O_RDONLY, 0, LOCK_SH);
+    int failure = opening.error;
+    if (opening.fd >= 0) {
+        int64_t size = FileSize(opening.fd);
+        if (size < 0 || size > maxBytes) {
+            failure = size < 0 ? errno : EFBIG;
+        } else if (size > 0) {
+            bytes.resize(static_cast<size_t>(size));
+            if (ReadFully(opening.fd, bytes.data(), bytes.size()) != bytes.size())
+                failure = EIO;
+        }
+        close(opening.fd);
+        if (failure != 0) {
+            bytes.clear();
+            opening.status = Unreadable;
+        }
+    }
+    if (error)
+        *error = failure;
+    return opening.status;
 }
 
 bool CYolFile::ReadAllBytes(const CYolString& filePath, std::vector<unsigned char>& bytes, int64_t maxBytes) {
-    bytes.clear();
-    int fd = OpenLocked(CYolPath::ToNative(filePath), O_RDONLY, LOCK_SH);
-    if (fd < 0)
-        return false;
-    int64_t size = FileSize(fd);
-    bool ok = size >= 0 && size <= maxBytes;
-    if (ok && size > 0) {
-        bytes.resize(static_cast<size_t>(size));
-        ok = ReadFully(fd, bytes.data(), bytes.size()) == bytes.size();
-    }
-    close(fd);
-    if (!ok)
-        bytes.clear();
-    return ok;
+    return ReadWhole(filePath, bytes, maxBytes) == Opened;
 }
 
 bool CYolFile::ReadFromFile(CYolString& text, const CYolString& filePath) {
@@ -201,25 +281,55 @@ CYolString CYolFile::ReadFromFile(const char16_t* filePath, int length) {
     return ReadFromFile(CYolString(filePath, length));
 }
 
+int CYolFile::RemoveStaleCopies(const CYolString& filePath) {
+    auto [folder, name] = SplitPath(CYolPath::ToNative(filePath));
+    if (name.empty())
+        return 0;
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return 0;
+    const std::string prefix = "." + name + ".yol-";
+    int removed = 0;
+    while (dirent* entry = readdir(dir)) {
+        std::string copy = entry->d_name;
+        if (!IsCopyName(copy, prefix))
+            continue;
+        std::string full = folder + copy;
+        int fd = open(full.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0)
+            continue;
+        // Its writer holds the lock until the rename: one we can lock has
+        // nobody left to finish it.
+        struct stat held, named;
+        if (fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            lstat(full.c_str(), &named) == 0 && SameFile(held, named) && unlink(full.c_str()) == 0)
+            ++removed;
+        close(fd);
+    }
+    closedir(dir);
+    return removed;
+}
+
 bool CYolFile::WriteWholeFile(const CYolString& filePath, const unsigned char* data, size_t count,
                               unsigned int permissions) {
     std::string target = CYolPath::ToNative(filePath);
     if (target.empty() || target.back() == '/' || (!data && count > 0))
         return false;
-    size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    std::string temp = folder + ".yol-XXXXXX";
+    RemoveStaleCopies(filePath);
+    auto [folder, name] = SplitPath(target);
+    std::string temp = folder + "." + name + kCopySuffix;
+    // mkostemp makes the copy owner-only; it is locked at once so that a
+    // cleaner in another process leaves it alone until it is renamed.
     int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
-    bool ok = fchmod(fd, static_cast<mode_t>(permissions & 07777)) == 0 && WriteFully(fd, data, count) &&
-              fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
+    bool ok = flock(fd, LOCK_EX | LOCK_NB) == 0 && fchmod(fd, static_cast<mode_t>(permissions & 07777)) == 0 &&
+              WriteFully(fd, data, count) && fsync(fd) == 0;
+    // Renamed while still open and locked, so that it is never an unlocked
+    // copy under the temporary name.
+    bool renamed = ok && rename(temp.c_str(), target.c_str()) == 0;
+    if (!renamed)
         unlink(temp.c_str());
-        return false;
-    }
-    SyncFolder(folder);
-    return true;
+    ok = close(fd) == 0 && renamed;
+    return ok && CYolFileSystem::SyncFolderOf(filePath);
 }

@@ -1,10 +1,13 @@
 #pragma once
 // CYolFile: one file opened by path, read or written in bytes.
 //
-// An open file is not shared: while one CYolFile holds it, another opener
-// (in this process or another that uses CYolFile) is refused, so two writers
-// never interleave in one history file. The whole-file reader only asks that
-// nobody holds the file for writing.
+// Openers share a file the way readers and writers do: a writer (mode 1)
+// holds it alone, readers (mode 0) hold it together. An opener that finds
+// the file held the other way waits for it, at most kLockWaitMs by the
+// system's clock, so that a loader never takes a file someone is writing at
+// that moment for a missing one. A file replaced or removed while we waited
+// for it is opened again by its name. After a failed open, GetStatus tells a
+// missing file from one that is busy or that cannot be read.
 //
 // Mode 1 opens for reading and writing (files we update in place, such as a
 // history header, are read back through the same object); mode 0 for reading.
@@ -19,11 +22,21 @@ class YOL_API CYolFile {
 public:
     enum Mode { ModeRead = 0, ModeWrite = 1 };
     enum SeekType { SeekBegin = 0, SeekCurrent = 1, SeekEnd = 2 };
+    // What the last attempt to open (or read whole) found.
+    enum Status {
+        Opened = 0,
+        Missing,    // nothing under that name (or a folder on its way is missing)
+        Busy,       // another opener held the file for longer than kLockWaitMs
+        Unreadable, // something is there but could not be opened or read whole
+    };
 
     // The biggest file the whole-file readers accept.
     static constexpr int64_t kMaxWholeFile = 64LL * 1024 * 1024;
+    // How long an opener waits for another to let go of the file.
+    static constexpr uint64_t kLockWaitMs = 2000;
 
-    CYolFile(const CYolString& path, Mode mode);
+    // `permissions` is the mode of a file that an open creates.
+    CYolFile(const CYolString& path, Mode mode, unsigned int permissions = 0666);
     ~CYolFile();
     CYolFile(const CYolFile&) = delete;
     CYolFile& operator=(const CYolFile&) = delete;
@@ -34,6 +47,8 @@ public:
     bool Open();
     // Creates the file or empties an existing one.
     bool Replace();
+    // Opens the file, creating it empty when it is missing.
+    bool OpenAlways();
 
     // Bytes read (fewer only at the end of the file or on an error); 0 when
     // nothing could be read.
@@ -48,6 +63,10 @@ public:
     int64_t Size64();
     void Close();
     bool IsOpen() const { return fd >= 0; }
+    Status GetStatus() const { return status; }
+    // The descriptor of the open file, for positioned reads and writes and
+    // syncing; -1 when closed. The object keeps owning it.
+    int Handle() const { return fd; }
     const CYolString& GetPath() const { return path; }
 
     // Size of the file at `path`: 0 when it cannot be opened, -1 when it is
@@ -55,7 +74,8 @@ public:
     static int Size(const CYolString& path);
     // -1 when the file cannot be opened.
     static int64_t Size64(const CYolString& path);
-    // True when the file can be opened for reading at this moment.
+    // True when a readable file is at `path`, also one that another opener
+    // holds for longer than we wait.
     static bool FileExists(const CYolString& path);
 
     // The whole file decoded from the device's default code page (1251);
@@ -70,19 +90,32 @@ public:
     // except that an empty file gives true with no bytes.
     static bool ReadAllBytes(const CYolString& path, std::vector<unsigned char>& bytes,
                              int64_t maxBytes = kMaxWholeFile);
+    // The same, saying why nothing was read: Opened when the bytes are all
+    // there; a file bigger than maxBytes or cut short while read is
+    // Unreadable. `error` (when given) gets the errno of the failure.
+    static Status ReadWhole(const CYolString& path, std::vector<unsigned char>& bytes, int64_t maxBytes,
+                            int* error = nullptr);
 
     // Replaces the file at `path` with `count` bytes so that a crash leaves
     // either the old file or the new one, never a mix: writes a temporary
-    // file in the same folder, flushes it to disk, then renames it over the
-    // target. `permissions` is the new file's mode (0600 for files with
-    // secrets). False, with the target untouched, on any failure.
+    // copy beside it (".<name>.yol-XXXXXX", created owner-only and given
+    // `permissions` before any byte goes in), flushes it to disk, renames it
+    // over the target and flushes the folder. False on any failure; the
+    // target is then untouched, except when only the folder's flush failed:
+    // the new bytes are in place but may not survive a power cut.
     static bool WriteWholeFile(const CYolString& path, const unsigned char* data, size_t count,
                                unsigned int permissions = 0644);
+    // Removes the temporary copies of the file at `path` that a writer
+    // killed before its rename left behind; a copy still being written is
+    // left alone. Answers how many went.
+    static int RemoveStaleCopies(const CYolString& path);
 
 private:
     bool OpenWith(int flags, bool truncate);
 
     CYolString path;
     Mode mode;
+    unsigned int permissions;
     int fd = -1;
+    Status status = Missing;
 };

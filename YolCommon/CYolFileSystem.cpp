@@ -2,6 +2,7 @@
 #include "CYolPath.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -54,4 +55,58 @@ bool CYolFileSystem::GetDirectoryFiles(const CYolString& folder, unsigned int fl
             names.Add(wide);
     }
     return true;
+}
+
+namespace {
+
+bool SyncNativeFolder(const std::string& folder) {
+    int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int rc;
+    do
+        rc = fsync(fd);
+    while (rc != 0 && errno == EINTR);
+    // Some file systems cannot flush a folder and say so with EINVAL.
+    bool ok = rc == 0 || errno == EINVAL;
+    close(fd);
+    return ok;
+}
+
+bool SyncNativeParent(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return SyncNativeFolder(std::string());
+    return SyncNativeFolder(path.substr(0, slash == 0 ? 1 : slash));
+}
+
+} // namespace
+
+bool CYolFileSystem::SyncFolder(const CYolString& folder) {
+    return SyncNativeFolder(CYolPath::ToNative(folder));
+}
+
+bool CYolFileSystem::SyncFolderOf(const CYolString& path) {
+    return SyncNativeParent(CYolPath::ToNative(path));
+}
+
+bool CYolFileSystem::CreateFolders(const CYolString& folder, unsigned int permissions) {
+    std::string native = CYolPath::ToNative(folder);
+    while (native.size() > 1 && native.back() == '/')
+        native.pop_back();
+    if (native.empty())
+        return false;
+    for (size_t slash = native.find('/', 1);; slash = native.find('/', slash + 1)) {
+        std::string part = native.substr(0, slash);
+        if (mkdir(part.c_str(), static_cast<mode_t>(permissions & 07777)) == 0) {
+            if (!SyncNativeParent(part))
+                return false;
+        } else if (errno != EEXIST) {
+            return false;
+        }
+        if (slash == std::string::npos)
+            break;
+    }
+    struct stat st;
+    return stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }

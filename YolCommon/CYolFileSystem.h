@@ -1,5 +1,5 @@
 #pragma once
-// CYolFileSystem: deleting files and listing folders.
+// CYolFileSystem: deleting files, listing, making and flushing folders.
 
 #include "CYolArray.h"
 #include "CYolString.h"
@@ -22,4 +22,15 @@ public:
     // points to. The folder may end with "/" or not. True always, also when
     // the folder does not exist.
     static bool GetDirectoryFiles(const CYolString& folder, unsigned int flags, CYolArray<CYolString>& names);
+
+    // Puts the folder's entries on disk, so that a file created, renamed or
+    // removed in it survives a power cut. True when done, or when the file
+    // system has nothing to flush for folders.
+    static bool SyncFolder(const CYolString& folder);
+    // The same for the folder holding `path`.
+    static bool SyncFolderOf(const CYolString& path);
+    // Makes the folder and every missing one on its way with `permissions`,
+    // flushing the folder each new one was made in. True when the folder is
+    // there afterwards.
+    static bool CreateFolders(const CYolString& folder, unsigned int permissions);
 };

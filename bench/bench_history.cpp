@@ -1,6 +1,8 @@
 // History store speed: appending 100,000 messages one by one, and loading
 // the newest 50 of them, against reading the same file whole with fread.
-// The load walks every record head, so the raw read is its floor.
+// The load walks every record head, so the raw read is its floor. Single
+// appends, later and first ones, are measured against the same writes
+// without their syncs.
 
 #include "CHistoryFile.h"
 
@@ -12,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -86,6 +90,84 @@ void BM_Append100k(benchmark::State& state) {
         benchmark::Counter(double(kMessages), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_Append100k)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One append to a file of a few messages, and one first append that creates
+// the file: each with its syncs (the record before the header; a new file
+// and then its folder), against the same writes on the same kind of file
+// without any sync. The difference is what the syncs cost per append.
+std::string SmallFile() { return TempPath("yol-bench-append"); }
+
+void BM_AppendSynced(benchmark::State& state) {
+    CYolString name = CYolString::FromUtf8(SmallFile());
+    std::filesystem::remove(SmallFile());
+    int i = 0;
+    for (auto _ : state)
+        if (CHistoryFile::Append(name, "contact", "Contact", Message(i++)) != CHistoryFile::Ok)
+            state.SkipWithError("append failed");
+    std::filesystem::remove(SmallFile());
+}
+BENCHMARK(BM_AppendSynced)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The reference: open and lock, read the header, write the record at the
+// end and the header at the start, as an append does, without syncing.
+void BM_AppendUnsynced(benchmark::State& state) {
+    std::filesystem::remove(SmallFile());
+    CHistoryFile::Header header = CHistoryFile::Header::Fresh("contact", "Contact");
+    std::vector<unsigned char> bytes = header.Serialize();
+    int i = 0;
+    for (auto _ : state) {
+        int fd = open(SmallFile().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0 || flock(fd, LOCK_EX) != 0 || pread(fd, bytes.data(), bytes.size(), 0) < 0) {
+            state.SkipWithError("open failed");
+            break;
+        }
+        ++i;
+        std::vector<unsigned char> record = CHistoryFile::BuildRecord(uint32_t(i), Message(i));
+        off_t end = lseek(fd, 0, SEEK_END);
+        bool ok = pwrite(fd, record.data(), record.size(), end < off_t(bytes.size()) ? off_t(bytes.size()) : end) ==
+                      ssize_t(record.size()) &&
+                  pwrite(fd, bytes.data(), bytes.size(), 0) == ssize_t(bytes.size());
+        close(fd);
+        if (!ok)
+            state.SkipWithError("write failed");
+    }
+    std::filesystem::remove(SmallFile());
+}
+BENCHMARK(BM_AppendUnsynced)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// Each iteration starts without the file; `append` creates it.
+template <typename Append>
+void FirstAppends(benchmark::State& state, Append append) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove(SmallFile());
+        state.ResumeTiming();
+        if (!append())
+            state.SkipWithError("append failed");
+    }
+    std::filesystem::remove(SmallFile());
+}
+
+void BM_FirstAppendSynced(benchmark::State& state) {
+    CYolString name = CYolString::FromUtf8(SmallFile());
+    FirstAppends(state, [&] { return CHistoryFile::Append(name, "contact", "Contact", Message(1)) == CHistoryFile::Ok; });
+}
+BENCHMARK(BM_FirstAppendSynced)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void BM_FirstAppendUnsynced(benchmark::State& state) {
+    CHistoryFile::Header header = CHistoryFile::Header::Fresh("contact", "Contact");
+    std::vector<unsigned char> bytes = header.Serialize();
+    std::vector<unsigned char> record = CHistoryFile::BuildRecord(1, Message(1));
+    bytes.insert(bytes.end(), record.begin(), record.end());
+    FirstAppends(state, [&] {
+        int fd = open(SmallFile().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        bool ok = fd >= 0 && flock(fd, LOCK_EX) == 0 && pwrite(fd, bytes.data(), bytes.size(), 0) == ssize_t(bytes.size());
+        if (fd >= 0)
+            close(fd);
+        return ok;
+    });
+}
+BENCHMARK(BM_FirstAppendUnsynced)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_LoadNewest50(benchmark::State& state) {
     CYolString name = CYolString::FromUtf8(FullFile());

@@ -2,16 +2,14 @@
 
 #include "CPacker.h"
 #include "CSHA1.h"
+#include "CYolFileSystem.h"
 #include "CYolPath.h"
 #include "CYolTime.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -116,17 +114,6 @@ size_t UnitLength(const std::string& s, size_t i) {
     return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
 }
 
-// Creates the folder and any missing parent, private to the user.
-void MakeFolders(const std::string& folder) {
-    for (size_t slash = folder.find('/', 1); ; slash = folder.find('/', slash + 1)) {
-        std::string part = folder.substr(0, slash);
-        if (!part.empty() && mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return;
-        if (slash == std::string::npos)
-            return;
-    }
-}
-
 uint32_t RecordTime(const CTLVCol& tlvs) {
     const CTLV* time = tlvs.GetTLV(CHistoryFile::TlvTime);
     return time && time->GetLength() == 4 ? CPacker::Unpack32(time->GetValue()) : 0;
@@ -177,8 +164,15 @@ CYolString CHistoryController::HistoryFileName(const CYolString& protocol, const
 }
 
 CYolString CHistoryController::HistoryFilePath(unsigned int contactId) const {
+    bool ignored;
+    return PrepareFilePath(contactId, ignored);
+}
+
+CYolString CHistoryController::PrepareFilePath(unsigned int contactId, bool& folderKept) const {
     CYolString dir = HistoryFolder();
-    MakeFolders(CYolPath::ToNative(dir));
+    // Private to the user, and flushed into the folders holding them: a new
+    // history file's own flush keeps nothing when its folder is lost.
+    folderKept = CYolFileSystem::CreateFolders(dir, 0700);
     unsigned int account = context.GetItemAccount(contactId);
     return dir + HistoryFileName(context.GetAccountProtocolName(account), context.GetAccountLogin(account),
                                  ItemString(contactId, kLogName));
@@ -197,7 +191,11 @@ int CHistoryController::AppendHistoryMessage(unsigned int contactId, unsigned ch
     message.third = thirdByte;
     message.time = time;
     message.text = text.ToUtf8();
-    return CHistoryFile::Append(HistoryFilePath(contactId), ItemString(contactId, kLogName).ToUtf8(),
+    bool folderKept;
+    CYolString path = PrepareFilePath(contactId, folderKept);
+    if (!folderKept)
+        return CHistoryFile::WriteFailed;
+    return CHistoryFile::Append(path, ItemString(contactId, kLogName).ToUtf8(),
                                 ItemString(contactId, kAlias).ToUtf8(), message);
 }
 

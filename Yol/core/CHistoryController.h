@@ -43,8 +43,9 @@ public:
     // folder when it is missing.
     CYolString HistoryFilePath(unsigned int contactId) const;
 
-    // 0 written or not wanted; 1 the file cannot be opened; 2 or 3 bad
-    // header; 4 a write failed.
+    // 0 written or not wanted; 1 the file cannot be opened; 3 another
+    // version; 4 a write failed, or the history folder could not be made
+    // or flushed.
     int AppendHistoryMessage(unsigned int contactId, unsigned char thirdByte, unsigned char direction,
                              unsigned char secondByte, unsigned int time, const CYolString& text) const;
     // Appends to `out` the newest maxCount message records (all when 0),
@@ -80,6 +81,8 @@ public:
 
 private:
     CYolString HistoryFolder() const;
+    // HistoryFilePath, telling whether the folder is there and on disk.
+    CYolString PrepareFilePath(unsigned int contactId, bool& folderKept) const;
     CYolString ItemString(unsigned int id, const char16_t* name) const;
 
     CHistoryContext& context;

@@ -1,26 +1,22 @@
 #include "CHistoryFile.h"
 
 #include "CPacker.h"
+#include "CYolFile.h"
+#include "CYolFileSystem.h"
 #include "CYolPath.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstring>
-#include <thread>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// Another appender or loader holds a file only for a moment; waiting this
-// long for it keeps two windows that write at once from losing a message.
-constexpr auto kLockWait = std::chrono::seconds(2);
-constexpr auto kLockRetry = std::chrono::milliseconds(1);
+// ReadHeader's answer for a file that ends before its header does: no
+// record can be in it.
+constexpr int kCutHeader = -1;
 // The head walk reads the file in blocks of this size.
 constexpr size_t kWalkChunk = 256 * 1024;
 // The header is read in one block of this size when the names fit in it.
@@ -105,80 +101,6 @@ private:
     mutable std::vector<unsigned char> start;
 };
 
-// An open, locked history file; closing releases the lock.
-class LockedFile {
-public:
-    LockedFile(const CYolString& path, int access, int lock) {
-        std::string native = CYolPath::ToNative(path);
-        if (native.empty())
-            return;
-        auto deadline = std::chrono::steady_clock::now() + kLockWait;
-        while (Open(native, access)) {
-            LockResult result = Lock(lock, deadline);
-            if (result == Locked)
-                return;
-            Close();
-            // A file deleted (or replaced) while we waited for its lock is no
-            // longer the history: open the name again, or the message would
-            // go into a file nobody can reach.
-            if (result != Moved || std::chrono::steady_clock::now() >= deadline)
-                return;
-        }
-    }
-    ~LockedFile() { Close(); }
-    LockedFile(const LockedFile&) = delete;
-    LockedFile& operator=(const LockedFile&) = delete;
-
-    int Fd() const { return fd; }
-    int64_t Size() const {
-        struct stat st;
-        return fd >= 0 && fstat(fd, &st) == 0 ? int64_t(st.st_size) : -1;
-    }
-
-private:
-    bool Open(const std::string& native, int access) {
-        // O_NONBLOCK keeps a FIFO planted under the name from hanging us; it
-        // is cleared once the file proves to be a regular one.
-        do
-            fd = open(native.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0600);
-        while (fd < 0 && errno == EINTR);
-        if (fd < 0)
-            return false;
-        struct stat st;
-        int flags = -1;
-        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (flags = fcntl(fd, F_GETFL)) < 0 ||
-            fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-            Close();
-            return false;
-        }
-        name = native;
-        return true;
-    }
-
-    enum LockResult { Locked, Failed, Moved };
-
-    LockResult Lock(int lock, std::chrono::steady_clock::time_point deadline) {
-        while (flock(fd, lock | LOCK_NB) != 0) {
-            if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline)
-                return Failed;
-            std::this_thread::sleep_for(kLockRetry);
-        }
-        struct stat held, named;
-        bool same = fstat(fd, &held) == 0 && stat(name.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
-                    held.st_ino == named.st_ino;
-        return same ? Locked : Moved;
-    }
-
-    void Close() {
-        if (fd >= 0)
-            close(fd);
-        fd = -1;
-    }
-
-    std::string name;
-    int fd = -1;
-};
-
 bool WriteAt(int fd, const std::vector<unsigned char>& bytes, int64_t offset) {
     size_t done = 0;
     while (done < bytes.size()) {
@@ -206,6 +128,21 @@ bool Sync(int fd) {
     return rc == 0;
 }
 
+// A history file opened and locked through CYolFile, which waits a little
+// for another appender or loader to finish: they hold a file only for a
+// moment, and waiting keeps two windows that write at once from losing a
+// message.
+struct OpenedFile {
+    OpenedFile(const CYolString& path, CYolFile::Mode mode, bool create) : file(path, mode, 0600) {
+        opened = create ? file.OpenAlways() : file.Open();
+    }
+    int Fd() const { return opened ? file.Handle() : -1; }
+    int64_t Size() { return opened ? file.Size64() : -1; }
+
+    CYolFile file;
+    bool opened;
+};
+
 bool ReadString(const Source& source, int64_t& offset, std::vector<unsigned char>& out) {
     unsigned char length[2];
     if (!source.ReadAt(offset, length, 2))
@@ -220,22 +157,26 @@ bool ReadString(const Source& source, int64_t& offset, std::vector<unsigned char
     return true;
 }
 
+// Ok, BadVersion, or kCutHeader when the file ends inside the header. The
+// version is checked as soon as its byte is there, so that a cut file of
+// another version is never taken for an empty one of ours.
 int ReadHeader(const Source& source, CHistoryFile::Header& header) {
-    if (!source.ReadAt(0, header.fixed, CHistoryFile::kFixedHeaderSize))
-        return CHistoryFile::BadHeader;
-    if (header.Version() != CHistoryFile::kVersion)
+    unsigned char version = 0;
+    if (source.ReadAt(3, &version, 1) && version != CHistoryFile::kVersion)
         return CHistoryFile::BadVersion;
+    if (!source.ReadAt(0, header.fixed, CHistoryFile::kFixedHeaderSize))
+        return kCutHeader;
     int64_t offset = CHistoryFile::kFixedHeaderSize;
     if (!ReadString(source, offset, header.first) || !ReadString(source, offset, header.second))
-        return CHistoryFile::BadHeader;
+        return kCutHeader;
     return CHistoryFile::Ok;
 }
 
 // What a walk over the record heads found.
 struct Walk {
-    int64_t records = 0;  // whole records
-    int64_t end = 0;      // just past the last whole record
-    int64_t last = -1;    // start of the last whole record
+    int64_t messages = 0; // whole message records
+    int64_t end = 0;      // just past the last whole record of any type
+    int64_t last = -1;    // start of the last whole message record
     // Starts of the whole records big enough to hold a message, oldest
     // first (kept only when asked). Smaller ones cannot be shown, so the
     // list stays well below the size of the file it describes.
@@ -243,8 +184,11 @@ struct Walk {
 };
 
 // Steps from head to head without reading the bodies, up to the first head
-// that is cut short, is not a message record or announces a body running
-// past the end of the file.
+// that is cut short, has type 0 or announces a body running past the end of
+// the file. A record of another type is stepped over: its length is known,
+// and the messages after it are still ours. Type 0 is not a record but what
+// a file system leaves where a write did not reach before a power cut (a
+// zero-filled tail); stepping over it would walk through zeros.
 Walk WalkRecords(const Source& source, int64_t from, bool keepCandidates) {
     Walk walk;
     int64_t pos = from;
@@ -260,14 +204,16 @@ Walk WalkRecords(const Source& source, int64_t from, bool keepCandidates) {
             chunkEnd = pos + int64_t(n);
         }
         const unsigned char* head = chunk.data() + (pos - chunkStart);
+        uint16_t type = Be16(head);
         uint32_t body = Be32(head + 2);
-        if (Be16(head) != CHistoryFile::kMessageRecordType ||
-            uint64_t(body) > uint64_t(source.Size() - pos - CHistoryFile::kRecordHeadSize))
+        if (type == 0 || uint64_t(body) > uint64_t(source.Size() - pos - CHistoryFile::kRecordHeadSize))
             break;
-        if (keepCandidates && body >= CHistoryFile::kMinMessageBody && body <= uint32_t(INT_MAX))
-            walk.candidates.push_back(pos);
-        walk.last = pos;
-        ++walk.records;
+        if (type == CHistoryFile::kMessageRecordType) {
+            if (keepCandidates && body >= CHistoryFile::kMinMessageBody && body <= uint32_t(INT_MAX))
+                walk.candidates.push_back(pos);
+            walk.last = pos;
+            ++walk.messages;
+        }
         pos += CHistoryFile::kRecordHeadSize + int64_t(body);
     }
     walk.end = pos;
@@ -292,7 +238,10 @@ bool ReadRecord(const Source& source, int64_t start, std::vector<unsigned char>&
 
 int LoadFrom(const Source& source, unsigned int maxCount, CYolArray<CTLVCol>& out) {
     CHistoryFile::Header header;
-    if (int rc = ReadHeader(source, header))
+    int rc = ReadHeader(source, header);
+    if (rc == kCutHeader)
+        return CHistoryFile::Ok;
+    if (rc != CHistoryFile::Ok)
         return rc;
     Walk walk = WalkRecords(source, header.Size(), true);
     // Newest first, so that only the records that are shown get parsed.
@@ -318,7 +267,7 @@ int LoadFrom(const Source& source, unsigned int maxCount, CYolArray<CTLVCol>& ou
 int Reconcile(int fd, const Source& source, CHistoryFile::Header& header, int64_t& end) {
     Walk walk = WalkRecords(source, header.Size(), false);
     int64_t total = walk.end - header.Size();
-    if (total > int64_t(UINT32_MAX) || walk.records > int64_t(UINT32_MAX))
+    if (total > int64_t(UINT32_MAX) || walk.messages > int64_t(UINT32_MAX))
         return CHistoryFile::WriteFailed;
     uint32_t last = header.LastMessageNumber();
     std::vector<unsigned char> body;
@@ -331,7 +280,7 @@ int Reconcile(int fd, const Source& source, CHistoryFile::Header& header, int64_
     if (walk.end < source.Size() && ftruncate(fd, off_t(walk.end)) != 0)
         return CHistoryFile::WriteFailed;
     header.SetTotalBytes(uint32_t(total));
-    header.SetMessageCount(uint32_t(walk.records));
+    header.SetMessageCount(uint32_t(walk.messages));
     header.SetLastMessageNumber(last);
     end = walk.end;
     return CHistoryFile::Ok;
@@ -384,7 +333,8 @@ std::vector<unsigned char> CHistoryFile::Header::Serialize() const {
 
 int CHistoryFile::ParseHeader(const unsigned char* data, size_t size, Header& header) {
     static const unsigned char kNothing = 0;
-    return ReadHeader(MemorySource(data ? data : &kNothing, data ? size : 0), header);
+    int rc = ReadHeader(MemorySource(data ? data : &kNothing, data ? size : 0), header);
+    return rc == kCutHeader ? BadHeader : rc;
 }
 
 // ------------------------------------------------------------------ records
@@ -429,30 +379,17 @@ bool CHistoryFile::IsMessageRecord(const CTLVCol& tlvs) {
 
 int CHistoryFile::Append(const CYolString& path, std::string_view logName, std::string_view alias,
                          const Message& message) {
-    LockedFile file(path, O_RDWR | O_CREAT, LOCK_EX);
-    int64_t size = file.Fd() >= 0 ? file.Size() : -1;
+    OpenedFile file(path, CYolFile::ModeWrite, true);
+    int64_t size = file.Size();
     if (size < 0)
         return CannotOpen;
 
-    if (size == 0) {
-        // Nothing to keep consistent yet: header and record go in one write.
-        Header header = Header::Fresh(logName, alias);
-        std::vector<unsigned char> record = BuildRecord(1, message);
-        header.SetMessageCount(1);
-        header.SetLastMessageNumber(1);
-        header.SetTotalBytes(uint32_t(record.size()));
-        std::vector<unsigned char> bytes = header.Serialize();
-        bytes.insert(bytes.end(), record.begin(), record.end());
-        if (!WriteAt(file.Fd(), bytes, 0)) {
-            CutBack(file.Fd(), 0);
-            return WriteFailed;
-        }
-        return Sync(file.Fd()) ? Ok : WriteFailed;
-    }
-
     FileSource source(file.Fd(), size);
     Header header;
-    if (int rc = ReadHeader(source, header))
+    int rc = ReadHeader(source, header);
+    if (rc == kCutHeader)
+        return AppendFirst(file.file, size, logName, alias, message);
+    if (rc != Ok)
         return rc;
     int64_t end = header.Size() + int64_t(header.TotalBytes());
     if (end != size) {
@@ -478,19 +415,43 @@ int CHistoryFile::Append(const CYolString& path, std::string_view logName, std::
     return WriteAt(file.Fd(), header.Serialize(), 0) ? Ok : WriteFailed;
 }
 
+int CHistoryFile::AppendFirst(CYolFile& file, int64_t size, std::string_view logName, std::string_view alias,
+                              const Message& message) {
+    // Nothing to keep consistent yet: header and record go in one write.
+    Header header = Header::Fresh(logName, alias);
+    std::vector<unsigned char> record = BuildRecord(1, message);
+    header.SetMessageCount(1);
+    header.SetLastMessageNumber(1);
+    header.SetTotalBytes(uint32_t(record.size()));
+    std::vector<unsigned char> bytes = header.Serialize();
+    bytes.insert(bytes.end(), record.begin(), record.end());
+    int fd = file.Handle();
+    // The new file and its name in the folder both reach the disk before
+    // the message counts as kept.
+    if ((size == 0 || CutBack(fd, 0)) && WriteAt(fd, bytes, 0) && Sync(fd) &&
+        CYolFileSystem::SyncFolderOf(file.GetPath()))
+        return Ok;
+    // What is left holds no message: a file that stayed would only be one
+    // more that a power cut can tear. Removed under the lock, so that an
+    // appender waiting for it opens the name again.
+    unlink(CYolPath::ToNative(file.GetPath()).c_str());
+    return WriteFailed;
+}
+
 // ------------------------------------------------------------------ delete
 
 bool CHistoryFile::Delete(const CYolString& path) {
-    // Under the lock, so that no append is half-way through the file.
-    LockedFile file(path, O_RDONLY, LOCK_EX);
+    // Under a reader's lock, so that no append is half-way through the file;
+    // appenders waiting for it open the name again once it is gone.
+    OpenedFile file(path, CYolFile::ModeRead, false);
     return file.Fd() >= 0 && unlink(CYolPath::ToNative(path).c_str()) == 0;
 }
 
 // -------------------------------------------------------------------- load
 
 int CHistoryFile::Load(const CYolString& path, unsigned int maxCount, CYolArray<CTLVCol>& out) {
-    LockedFile file(path, O_RDONLY, LOCK_SH);
-    int64_t size = file.Fd() >= 0 ? file.Size() : -1;
+    OpenedFile file(path, CYolFile::ModeRead, false);
+    int64_t size = file.Size();
     if (size < 0)
         return CannotOpen;
     return LoadFrom(FileSource(file.Fd(), size), maxCount, out);

@@ -20,12 +20,14 @@
 // syncs its record before the counters move, so the counters can lag behind
 // the records but never run ahead of them. The loader ignores the counters:
 // it walks the record heads from the end of the header up to the first head
-// that is not a whole message record (wrong type, or N running past the end
-// of the file) and keeps what lies before it. An appender that finds the
-// file's size disagreeing with the header's total walks the records the
-// same way, takes the counters from what it found (the last message number
-// never goes down) and cuts off an unreadable tail, so that its new record
-// is one the loader reaches.
+// that is not a whole record (type 0, or N running past the end of the
+// file) and keeps the message records before it; records of other types
+// are stepped over. A file that ends inside its header holds no record and
+// loads as an empty history. An appender that finds the file's size
+// disagreeing with the header's total walks the records the same way, takes
+// the counters from what it found (the last message number never goes down)
+// and cuts off an unreadable tail, so that its new record is one the loader
+// reaches; one that finds the header cut writes the file anew.
 
 #include "CTLV.h"
 #include "CYolArray.h"
@@ -37,13 +39,15 @@
 #include <string_view>
 #include <vector>
 
+class CYolFile;
+
 class CHistoryFile {
 public:
     // Results of the header and record steps.
     enum Result : int {
         Ok = 0,
         CannotOpen = 1,
-        BadHeader = 2,   // the header or one of its strings is not there whole
+        BadHeader = 2,   // ParseHeader: the header or one of its strings is not there whole
         BadVersion = 3,  // a version other than 1
         WriteFailed = 4, // a write did not complete
     };
@@ -107,14 +111,17 @@ public:
     static std::vector<unsigned char> BuildRecord(uint32_t number, const Message& message);
 
     // Appends one message to the file at `path`, creating the file (mode
-    // 0600) with a fresh header for the two names when it is empty. Waits a
-    // little for another opener of the file to finish; CannotOpen when it
-    // does not. BadHeader / BadVersion leave the file unchanged.
+    // 0600) with a fresh header for the two names when it holds no whole
+    // header; a new file is synced with its folder before Ok. A first
+    // append that fails removes the file again. Waits a little for another
+    // opener of the file to finish; CannotOpen when it does not. BadVersion
+    // leaves the file unchanged.
     static int Append(const CYolString& path, std::string_view logName, std::string_view alias,
                       const Message& message);
 
     // Appends to `out` the newest `maxCount` message records (all when 0),
     // oldest first. Records lacking TLV 2 (4 bytes), 3 or 4 are passed over.
+    // Ok with nothing for a file cut inside its header.
     static int Load(const CYolString& path, unsigned int maxCount, CYolArray<CTLVCol>& out);
     // The same over the bytes of a whole file.
     static int LoadFromBytes(const unsigned char* data, size_t size, unsigned int maxCount, CYolArray<CTLVCol>& out);
@@ -128,4 +135,9 @@ public:
     // The longest prefix of valid UTF-8 `text` of at most maxBytes bytes that
     // does not split a character.
     static std::string FitUtf8(std::string_view text, size_t maxBytes);
+
+private:
+    // Writes `file`, which held `size` bytes and no whole header, anew.
+    static int AppendFirst(CYolFile& file, int64_t size, std::string_view logName, std::string_view alias,
+                           const Message& message);
 };

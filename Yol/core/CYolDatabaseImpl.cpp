@@ -5,6 +5,8 @@
 #include "CYolPath.h"
 #include "YolGuids.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -34,22 +36,41 @@ CYolDatabaseImpl::~CYolDatabaseImpl() {
 }
 
 void CYolDatabaseImpl::LoadFile() {
+    // Copies a killed save left behind hold the passwords too.
+    CYolFile::RemoveStaleCopies(path);
     LoadResult result;
-    if (CYolFile::Size64(path) >= 0) {
-        try {
-            std::vector<unsigned char> bytes;
-            if (CYolFile::ReadAllBytes(path, bytes, kMaxFileBytes))
-                result = LoadFromBytes(bytes.data(), bytes.size());
-            else
-                result.readFailed = true;
-        } catch (const std::bad_alloc&) {
-            result = LoadResult();
-            result.readFailed = true;
-        }
-        result.fileFound = true;
+    std::vector<unsigned char> bytes;
+    int error = 0;
+    CYolFile::Status status;
+    try {
+        status = CYolFile::ReadWhole(path, bytes, kMaxFileBytes, &error);
+        if (status == CYolFile::Opened)
+            result = LoadFromBytes(bytes.data(), bytes.size());
+    } catch (const std::bad_alloc&) {
+        status = CYolFile::Unreadable;
+        error = ENOMEM;
+    }
+    result.fileStatus = status;
+    result.fileFound = status != CYolFile::Missing;
+    if (status != CYolFile::Opened && status != CYolFile::Missing) {
+        result.readFailed = true;
+        result.error = error;
     }
     CYolCriticalSection::Guard guard(lock);
     loadResult = result;
+    if (result.readFailed)
+        std::fprintf(stderr, "Yol: %s\n", SaveBlockedReason().ToUtf8().c_str());
+}
+
+CYolString CYolDatabaseImpl::SaveBlockedReason() const {
+    CYolCriticalSection::Guard guard(lock);
+    if (!loadResult.readFailed)
+        return CYolString();
+    const char* why = loadResult.fileStatus == CYolFile::Busy ? "is held by another program"
+                                                              : std::strerror(loadResult.error);
+    return CYolString::FromUtf8("the settings file " + path.ToUtf8() + " could not be read (" + why +
+                                "); settings changed in this session will not be saved, so that the stored ones "
+                                "are not lost.");
 }
 
 LoadResult CYolDatabaseImpl::GetLoadResult() const {
@@ -188,6 +209,10 @@ bool CYolDatabaseImpl::Save() {
     uint64_t snapshot;
     try {
         CYolCriticalSection::Guard guard(lock);
+        if (loadResult.readFailed) {
+            std::fprintf(stderr, "Yol: %s\n", SaveBlockedReason().ToUtf8().c_str());
+            return false;
+        }
         if (sections.IsEmpty())
             return true;
         if (!SaveToBytes(bytes))

@@ -10,11 +10,15 @@
 //
 // Writing goes through a temporary file that is flushed and renamed over the
 // old one, mode 0600 (protected passwords live here): a crash or a full disk
-// leaves the previous file, never half of a new one.
+// leaves the previous file, never half of a new one. A settings file that is
+// there but could not be read (held by another program for too long, not
+// readable, too big) is never saved over: the database then starts empty,
+// and writing it would replace every stored account and password.
 
 #include "CRecord.h"
 #include "CYolCriticalSection.h"
 #include "CYolDatabase.h"
+#include "CYolFile.h"
 #include "CYolMap.h"
 #include "CYolString.h"
 #include "YOL_GUID.h"
@@ -35,6 +39,8 @@ namespace Database {
 struct LoadResult {
     bool fileFound = false;   // there was a settings file
     bool readFailed = false;  // ... but it could not be read whole, so nothing was loaded
+    CYolFile::Status fileStatus = CYolFile::Missing;  // Busy or Unreadable when the read failed
+    int error = 0;            // errno of the failed read (EWOULDBLOCK busy, EFBIG too big)
     uint64_t bytesRead = 0;   // size of what was parsed
     unsigned int sections = 0;          // whole sections read (duplicates included)
     unsigned int records = 0;           // records kept
@@ -81,8 +87,13 @@ public:
 
     // Writes the settings file now. True when it was written, or when there
     // is nothing to write (no section at all: an existing file stays as it
-    // is). False when it could not be written; the previous file then stays.
+    // is). False when it could not be written, and always after a load that
+    // found a file it could not read (GetLoadResult says why); the previous
+    // file then stays.
     bool Save();
+    // The text that tells the user why settings are not being saved; empty
+    // while saving is allowed.
+    CYolString SaveBlockedReason() const;
 
     const CYolString& GetPath() const { return path; }
     LoadResult GetLoadResult() const;

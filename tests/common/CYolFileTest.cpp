@@ -1,15 +1,21 @@
 #include "CYolFile.h"
 #include "CYolFileSystem.h"
 #include "TestSupport.h"
+#include "WatchedClock.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -103,22 +109,111 @@ TEST_F(FileTest, ClosedObjectAnswersFailure) {
     EXPECT_EQ(file.Size64(), -1);
 }
 
-TEST_F(FileTest, AHeldFileIsNotSharedUntilClosed) {
+TEST_F(FileTest, ReadersShareAFileThatWritersHoldAlone) {
     std::string path = Put("held.bin", Bytes({0x01, 0x02, 0x03, 0x04}));
+    CYolFile first(W(path), CYolFile::ModeRead);
+    CYolFile second(W(path), CYolFile::ModeRead);
+    ASSERT_TRUE(first.Open());
+    ASSERT_TRUE(second.Open());
+    EXPECT_EQ(CYolFile::Size64(W(path)), 4);
+    EXPECT_EQ(CYolFile::ReadFromFile(W(path)).Length(), 4);
+}
+
+// Runs `open` on a thread while a writer holds the file, and lets the clock
+// run out once the opener is seen waiting.
+template <typename Open>
+auto WhenHeldTooLong(Open open) {
+    WatchedClock clock;
+    auto opening = std::async(std::launch::async, open);
+    EXPECT_TRUE(clock.WaitForReads(2));
+    clock.Advance(CYolFile::kLockWaitMs);
+    return opening.get();
+}
+
+TEST_F(FileTest, AFileHeldTooLongIsBusyNotMissing) {
+    std::string path = Put("held.bin", Bytes({0x01, 0x02, 0x03, 0x04}));
+    CYolFile holder(W(path), CYolFile::ModeWrite);
+    ASSERT_TRUE(holder.Open());
+
+    EXPECT_EQ(WhenHeldTooLong([&] {
+                  CYolFile reader(W(path), CYolFile::ModeRead);
+                  reader.Open();
+                  return reader.GetStatus();
+              }),
+              CYolFile::Busy);
+    EXPECT_EQ(WhenHeldTooLong([&] {
+                  CYolFile replacer(W(path), CYolFile::ModeWrite);
+                  replacer.Replace();
+                  return replacer.GetStatus();
+              }),
+              CYolFile::Busy);
+    EXPECT_EQ(ReadBytes(path).size(), 4u); // a refused Replace truncates nothing
+    EXPECT_TRUE(WhenHeldTooLong([&] { return CYolFile::FileExists(W(path)); }));
+    EXPECT_EQ(WhenHeldTooLong([&] { return CYolFile::Size64(W(path)); }), -1);
+    std::vector<unsigned char> bytes;
+    EXPECT_EQ(WhenHeldTooLong([&] { return CYolFile::ReadWhole(W(path), bytes, 100); }), CYolFile::Busy);
+
+    holder.Close();
+    CYolFile reader(W(path), CYolFile::ModeRead);
+    EXPECT_TRUE(reader.Open());
+}
+
+TEST_F(FileTest, AReaderWaitsForTheWriterToFinish) {
+    std::string path = Put("held.bin", Bytes({0x01, 0x02}));
     auto holder = std::make_unique<CYolFile>(W(path), CYolFile::ModeWrite);
     ASSERT_TRUE(holder->Open());
+    WatchedClock clock; // never advanced: the reader cannot give up
+    auto reading = std::async(std::launch::async, [&] {
+        std::vector<unsigned char> bytes;
+        CYolFile::ReadWhole(W(path), bytes, 100);
+        return bytes;
+    });
+    ASSERT_TRUE(clock.WaitForReads(2));
+    const auto more = Bytes({0x03});
+    ASSERT_TRUE(holder->Seek(CYolFile::SeekEnd, 0));
+    ASSERT_TRUE(holder->Write(more.data(), 1));
+    holder.reset();
+    EXPECT_EQ(reading.get(), Bytes({0x01, 0x02, 0x03}));
+}
 
-    CYolFile second(W(path), CYolFile::ModeRead);
-    EXPECT_FALSE(second.Open());
-    CYolFile replacer(W(path), CYolFile::ModeWrite);
-    EXPECT_FALSE(replacer.Replace());
-    EXPECT_EQ(ReadBytes(path).size(), 4u); // a refused Replace truncates nothing
-    EXPECT_FALSE(CYolFile::FileExists(W(path)));
-    EXPECT_EQ(CYolFile::Size(W(path)), 0);
-    EXPECT_TRUE(CYolFile::ReadFromFile(W(path)).IsEmpty());
+TEST_F(FileTest, AFileReplacedWhileWaitedForIsOpenedAgain) {
+    std::string path = Put("settings.yol", Bytes({0x01}));
+    auto holder = std::make_unique<CYolFile>(W(path), CYolFile::ModeWrite);
+    ASSERT_TRUE(holder->Open());
+    WatchedClock clock;
+    auto reading = std::async(std::launch::async, [&] {
+        std::vector<unsigned char> bytes;
+        CYolFile::ReadWhole(W(path), bytes, 100);
+        return bytes;
+    });
+    ASSERT_TRUE(clock.WaitForReads(2));
+    const auto next = Bytes({0x02, 0x02});
+    ASSERT_TRUE(CYolFile::WriteWholeFile(W(path), next.data(), next.size()));
+    holder.reset();
+    EXPECT_EQ(reading.get(), next);
+}
 
-    holder.reset(); // the destructor closes
-    EXPECT_TRUE(second.Open());
+TEST_F(FileTest, StatusTellsMissingFromUnreadable) {
+    fs::create_directories(PathOf("folder"));
+    const struct {
+        std::string path;
+        CYolFile::Status expected;
+    } cases[] = {
+        {PathOf("absent.bin"), CYolFile::Missing},
+        {PathOf("absent/inside.bin"), CYolFile::Missing},
+        {Put("file.bin") + "/inside.bin", CYolFile::Missing},
+        {PathOf("folder"), CYolFile::Unreadable},
+        {Put("here.bin", Bytes({1})), CYolFile::Opened},
+    };
+    for (const auto& c : cases) {
+        CYolFile file(W(c.path), CYolFile::ModeRead);
+        file.Open();
+        EXPECT_EQ(file.GetStatus(), c.expected) << c.path;
+    }
+    std::vector<unsigned char> bytes;
+    int error = 0;
+    EXPECT_EQ(CYolFile::ReadWhole(W(Put("big.bin", Bytes(10, 0))), bytes, 9, &error), CYolFile::Unreadable);
+    EXPECT_EQ(error, EFBIG);
 }
 
 TEST_F(FileTest, FileExistsOnlyForReadableFiles) {
@@ -216,6 +311,33 @@ TEST_F(FileTest, WriteWholeFileFailureLeavesTheTargetAlone) {
     EXPECT_FALSE(CYolFile::WriteWholeFile(CYolString(), bytes.data(), 1));
 
     EXPECT_EQ(Entries(), std::vector<std::string>{"taken"});
+}
+
+TEST_F(FileTest, WriteWholeFileRemovesOnlyItsOwnStaleCopies) {
+    // As a save killed before its rename leaves them, beside copies that
+    // are not this file's to remove.
+    std::string stale = Put(".settings.yol.yol-a1B2c3", Bytes({0x50}));
+    std::string live = Put(".settings.yol.yol-LIVE00", Bytes({0x51}));
+    Put(".settings.yol.yol-toolong", Bytes({0x52}));
+    Put(".other.yol.yol-a1B2c3", Bytes({0x53}));
+    Put(".yol-a1B2c3", Bytes({0x54}));
+    Put("settings.yol.yol-a1B2c3", Bytes({0x55}));
+    fs::create_directories(PathOf(".settings.yol.yol-folder"));
+    // A writer still at work holds its copy locked.
+    int writer = open(live.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(flock(writer, LOCK_EX), 0);
+
+    const auto bytes = Bytes({0x01});
+    ASSERT_TRUE(CYolFile::WriteWholeFile(W(PathOf("settings.yol")), bytes.data(), 1, 0600));
+    close(writer);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_EQ(Entries(), (std::vector<std::string>{".other.yol.yol-a1B2c3", ".settings.yol.yol-LIVE00",
+                                                   ".settings.yol.yol-folder", ".settings.yol.yol-toolong",
+                                                   ".yol-a1B2c3", "settings.yol", "settings.yol.yol-a1B2c3"}));
+    // Its writer gone, the copy is stale too.
+    EXPECT_EQ(CYolFile::RemoveStaleCopies(W(PathOf("settings.yol"))), 1);
+    EXPECT_FALSE(fs::exists(live));
 }
 
 // --- CYolFileSystem ---------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include "CHistoryController.h"
 #include "TestSupport.h"
+#include "Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +183,15 @@ TEST_F(HistoryControllerTest, PathIsTheFolderAndTheNameAndTheFolderIsMade) {
     EXPECT_EQ(deep.HistoryFilePath(kAlice).ToUtf8(), nested + "/P_bob_alice.yhf");
     EXPECT_TRUE(std::filesystem::is_directory(nested));
     EXPECT_EQ(history->HistoryFilePath(kBob).ToUtf8(), folder + "J_me@example.org_bob@example.org.yhf");
+}
+
+TEST_F(HistoryControllerTest, AppendFailsWhenTheNewHistoryFolderCannotBeFlushed) {
+    // Its parent may be written but not opened, so it cannot be flushed:
+    // the folder, and every file in it, could vanish in a power cut.
+    ASSERT_TRUE(HandOver(root, 0300));
+    int rc = RunUnprivileged([&] { return Append(kAlice, 1, "x"); });
+    chmod(root.c_str(), 0700);
+    EXPECT_EQ(rc, CHistoryFile::WriteFailed);
 }
 
 TEST_F(HistoryControllerTest, FirstAppendCreatesTheFileByteForByte) {

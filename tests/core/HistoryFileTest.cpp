@@ -5,16 +5,20 @@
 #include "CHistoryFile.h"
 #include "CPacker.h"
 #include "TestSupport.h"
+#include "Unprivileged.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -54,6 +58,9 @@ Bytes HeaderBytes(uint32_t total, uint32_t count, uint32_t last, unsigned char v
     return Concat({fixed, BigEndian32(total), Bytes(26, 0), BigEndian32(count), BigEndian32(last),
                    Hex("00 01  00 03 61 6C 00  00 02 41 00")});
 }
+
+// The first `n` bytes, as a torn write leaves them.
+Bytes Prefix(const Bytes& bytes, size_t n) { return Bytes(bytes.begin(), bytes.begin() + long(n)); }
 
 // A message record as the appender writes it.
 Bytes Record(uint32_t number, uint32_t time, const std::string& text, unsigned char direction = 0) {
@@ -119,33 +126,33 @@ TEST_F(HistoryFileTest, LaterAppendsMoveCountersAndKeepTheHeaderAsRead) {
     EXPECT_EQ(ReadFile(), Concat({expectedHeader, r1, r2}));
 }
 
-TEST_F(HistoryFileTest, BadHeadersLeaveTheFileUnchanged) {
-    const Bytes good = HeaderBytes(0, 0, 0);
-    struct Case {
+TEST_F(HistoryFileTest, OtherVersionsAreLeftUnchanged) {
+    const struct {
         const char* what;
         Bytes bytes;
-        int expected;
+    } cases[] = {
+        {"version 2", HeaderBytes(0, 0, 0, 2)},
+        {"version 0", HeaderBytes(0, 0, 0, 0)},
+        {"version 2, cut in the fixed part", Prefix(HeaderBytes(0, 0, 0, 2), 10)},
     };
-    const Case cases[] = {
-        {"version 2", HeaderBytes(0, 0, 0, 2), CHistoryFile::BadVersion},
-        {"version 0", HeaderBytes(0, 0, 0, 0), CHistoryFile::BadVersion},
-        {"cut in the fixed part", Bytes(good.begin(), good.begin() + 43), CHistoryFile::BadHeader},
-        {"cut in L1", Bytes(good.begin(), good.begin() + 45), CHistoryFile::BadHeader},
-        {"cut in the first name", Bytes(good.begin(), good.begin() + 48), CHistoryFile::BadHeader},
-        {"cut in L2", Bytes(good.begin(), good.begin() + 50), CHistoryFile::BadHeader},
-        {"cut in the alias", Bytes(good.begin(), good.end() - 1), CHistoryFile::BadHeader},
-        {"L1 past the end", Concat({Bytes(good.begin(), good.begin() + 44), Hex("FF FF 61 00")}),
-         CHistoryFile::BadHeader},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         WriteFile(c.bytes);
         int rc = -1;
         EXPECT_EQ(Load(0, &rc).Count(), 0);
-        EXPECT_EQ(rc, c.expected);
-        EXPECT_EQ(Append(Msg(1, "x")), c.expected);
+        EXPECT_EQ(rc, CHistoryFile::BadVersion);
+        EXPECT_EQ(Append(Msg(1, "x")), CHistoryFile::BadVersion);
         EXPECT_EQ(ReadFile(), c.bytes);
     }
+}
+
+TEST_F(HistoryFileTest, ParseHeaderRefusesACutHeader) {
+    const Bytes good = HeaderBytes(0, 0, 0);
+    CHistoryFile::Header header;
+    EXPECT_EQ(CHistoryFile::ParseHeader(good.data(), good.size(), header), CHistoryFile::Ok);
+    EXPECT_EQ(header.LogName(), "al");
+    EXPECT_EQ(CHistoryFile::ParseHeader(good.data(), good.size() - 1, header), CHistoryFile::BadHeader);
+    EXPECT_EQ(CHistoryFile::ParseHeader(nullptr, 0, header), CHistoryFile::BadHeader);
 }
 
 TEST_F(HistoryFileTest, MissingFileCannotBeLoaded) {
@@ -181,53 +188,114 @@ TEST_F(HistoryFileTest, LoadsTheNewestRecordsOldestFirst) {
     EXPECT_EQ(out.Count(), 2);
 }
 
-TEST_F(HistoryFileTest, EveryCutOfAGoodFileKeepsItsWholeRecords) {
+// A write torn anywhere: in the header of a new file (a power cut inside
+// the first append, or a kill between creating the file and writing it),
+// or in any record after it.
+class TornWrite : public HistoryFileTest {
+protected:
     const Bytes r1 = Record(1, 10, "one"), r2 = Record(2, 20, "two", 1), r3 = Record(3, 30, "three");
     const Bytes header = HeaderBytes(uint32_t(r1.size() + r2.size() + r3.size()), 3, 3);
     const Bytes file = Concat({header, r1, r2, r3});
     const std::vector<std::string> all = {"one", "two", "three"};
 
+    // The records a file cut after `cut` bytes still holds whole.
+    std::vector<std::string> WholeBefore(size_t cut) const {
+        size_t whole = 0;
+        for (size_t end = header.size(); const Bytes* record : {&r1, &r2, &r3}) {
+            end += record->size();
+            whole += cut >= end;
+        }
+        return std::vector<std::string>(all.begin(), all.begin() + long(whole));
+    }
+};
+
+TEST_F(TornWrite, EveryCutLoadsItsWholeRecords) {
     for (size_t cut = 0; cut <= file.size(); ++cut) {
         SCOPED_TRACE("cut at " + std::to_string(cut));
         CYolArray<CTLVCol> out;
         // Each cut gets its own buffer so that ASan sees a read past it.
-        Bytes prefix(file.begin(), file.begin() + cut);
-        int rc = CHistoryFile::LoadFromBytes(prefix.data(), prefix.size(), 0, out);
-        if (cut < header.size()) {
-            EXPECT_EQ(rc, CHistoryFile::BadHeader);
-            EXPECT_EQ(out.Count(), 0);
-            continue;
-        }
-        size_t whole = (cut >= header.size() + r1.size()) + (cut >= header.size() + r1.size() + r2.size()) +
-                       (cut == file.size());
-        EXPECT_EQ(rc, CHistoryFile::Ok);
-        EXPECT_EQ(Texts(out), std::vector<std::string>(all.begin(), all.begin() + long(whole)));
+        Bytes prefix = Prefix(file, cut);
+        EXPECT_EQ(CHistoryFile::LoadFromBytes(prefix.data(), prefix.size(), 0, out), CHistoryFile::Ok);
+        EXPECT_EQ(Texts(out), WholeBefore(cut));
     }
 }
 
-TEST_F(HistoryFileTest, AppendAfterACutRepairsTheFileAndContinuesNumbering) {
-    const Bytes r1 = Record(1, 10, "one"), r2 = Record(2, 20, "two"), r3 = Record(3, 30, "three");
-    const Bytes header = HeaderBytes(uint32_t(r1.size() + r2.size() + r3.size()), 3, 3);
-    const Bytes file = Concat({header, r1, r2, r3});
-
-    for (size_t cut = header.size(); cut < file.size(); ++cut) {
+TEST_F(TornWrite, TheNextAppendRepairsTheFile) {
+    for (size_t cut = 0; cut < file.size(); ++cut) {
         SCOPED_TRACE("cut at " + std::to_string(cut));
-        WriteFile(Bytes(file.begin(), file.begin() + cut));
+        WriteFile(Prefix(file, cut));
+        int rc = -1;
+        EXPECT_EQ(Texts(Load(0, &rc)), WholeBefore(cut));
+        EXPECT_EQ(rc, CHistoryFile::Ok);
         ASSERT_EQ(Append(Msg(40, "new")), CHistoryFile::Ok);
 
+        std::vector<std::string> expected = WholeBefore(cut);
+        expected.push_back("new");
         CYolArray<CTLVCol> out = Load(0);
-        size_t whole = (cut >= header.size() + r1.size()) + (cut >= header.size() + r1.size() + r2.size());
-        ASSERT_EQ(size_t(out.Count()), whole + 1);
-        EXPECT_EQ(Text(out[out.Count() - 1]), "new");
+        EXPECT_EQ(Texts(out), expected);
+        Bytes bytes = ReadFile();
+        if (cut < header.size()) {
+            // Nothing was in it: the file starts again, numbering too.
+            Bytes record = Record(1, 40, "new");
+            EXPECT_EQ(bytes, Concat({HeaderBytes(uint32_t(record.size()), 1, 1), record}));
+            continue;
+        }
         // Numbers never go back: the header said 3 were given out.
         EXPECT_EQ(U32(out[out.Count() - 1].GetTLV(CHistoryFile::TlvNumber)), 4u);
-
         // The counters now describe exactly what is there.
-        Bytes bytes = ReadFile();
         Bytes tail(bytes.begin() + long(header.size()), bytes.end());
-        Bytes expectedHeader = HeaderBytes(uint32_t(tail.size()), uint32_t(whole + 1), 4);
+        Bytes expectedHeader = HeaderBytes(uint32_t(tail.size()), uint32_t(expected.size()), 4);
         EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + long(header.size())), expectedHeader);
     }
+}
+
+// The disk fills up, or the file outgrows what the process may write: a
+// file-size limit makes writes fail the way a full disk does.
+class FullDisk : public HistoryFileTest {
+protected:
+    int AppendWithin(rlim_t bytes, const CHistoryFile::Message& message) const {
+        struct rlimit saved {};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+        int rc = Append(message);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        return rc;
+    }
+};
+
+TEST_F(FullDisk, AFailedFirstAppendLeavesNoFile) {
+    const struct {
+        const char* what;
+        std::optional<Bytes> before;
+    } cases[] = {
+        {"no file", std::nullopt},
+        {"an empty file", Bytes()},
+        {"a cut header", Prefix(HeaderBytes(0, 0, 0), 20)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.before)
+            WriteFile(*c.before);
+        EXPECT_EQ(AppendWithin(30, Msg(1, "lost")), CHistoryFile::WriteFailed);
+        EXPECT_FALSE(std::filesystem::exists(path));
+
+        ASSERT_EQ(Append(Msg(2, "kept")), CHistoryFile::Ok);
+        EXPECT_EQ(Texts(Load(0)), std::vector<std::string>{"kept"});
+        std::filesystem::remove(path);
+    }
+}
+
+TEST_F(FullDisk, AFailedLaterAppendKeepsEveryEarlierRecord) {
+    ASSERT_EQ(Append(Msg(1, "one")), CHistoryFile::Ok);
+    const Bytes before = ReadFile();
+    EXPECT_EQ(AppendWithin(before.size() + 5, Msg(2, "lost")), CHistoryFile::WriteFailed);
+    EXPECT_EQ(ReadFile(), before);
+    ASSERT_EQ(Append(Msg(3, "two")), CHistoryFile::Ok);
+    EXPECT_EQ(Texts(Load(0)), (std::vector<std::string>{"one", "two"}));
 }
 
 TEST_F(HistoryFileTest, HeaderThatLagsBehindItsRecordsStillLoadsAndIsCaughtUp) {
@@ -268,7 +336,10 @@ TEST_F(HistoryFileTest, DamagedRecordsAreSkippedOrEndTheLoad) {
         // Heads that cannot be walked past: nothing after them is reached.
         {"huge N", Hex("00 01 FF FF FF FF 00 02 00 04"), {"one"}},
         {"N one past the end", Concat({Hex("00 01"), BigEndian32(uint32_t(good2.size() + 1))}), {"one"}},
-        {"other record type", Hex("00 02 00 00 00 00"), {"one"}},
+        // Records of another type: stepped over by their length.
+        {"other record type", Hex("00 02 00 00 00 00"), {"one", "two"}},
+        {"other record type with a body", Hex("00 07 00 00 00 03 AA BB CC"), {"one", "two"}},
+        // Where a write did not reach before a power cut.
         {"zero fill", Bytes(64, 0), {"one"}},
     };
     for (const Case& c : cases) {
@@ -280,6 +351,26 @@ TEST_F(HistoryFileTest, DamagedRecordsAreSkippedOrEndTheLoad) {
         for (const CTLVCol& tlvs : out)
             EXPECT_TRUE(CHistoryFile::IsMessageRecord(tlvs));
     }
+}
+
+TEST_F(HistoryFileTest, ANewFileIsNotKeptUntilItsFolderIsFlushed) {
+    // A folder we may write in but not open cannot be flushed: the new
+    // file's name would not survive a power cut.
+    ASSERT_TRUE(HandOver(folder, 0300));
+    int rc = RunUnprivileged([&] { return Append(Msg(1, "x")); });
+    chmod(folder.c_str(), 0700);
+    EXPECT_EQ(rc, CHistoryFile::WriteFailed);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(HistoryFileTest, AppendAfterARecordOfAnotherTypeCountsOnlyMessages) {
+    const Bytes r1 = Record(1, 10, "one"), other = Hex("00 07 00 00 00 03 AA BB CC");
+    // The counters lag, so the appender walks the records.
+    WriteFile(Concat({HeaderBytes(0, 0, 0), r1, other}));
+    ASSERT_EQ(Append(Msg(20, "two")), CHistoryFile::Ok);
+    const Bytes r2 = Record(2, 20, "two");
+    EXPECT_EQ(ReadFile(), Concat({HeaderBytes(uint32_t(r1.size() + other.size() + r2.size()), 2, 2), r1, other, r2}));
+    EXPECT_EQ(Texts(Load(0)), (std::vector<std::string>{"one", "two"}));
 }
 
 TEST_F(HistoryFileTest, SkippedRecordsDoNotCountTowardsTheNewest) {

@@ -1,17 +1,24 @@
 #include "CYolDatabaseImpl.h"
 #include "RecordingServicesManager.h"
 #include "TestSupport.h"
+#include "WatchedClock.h"
 #include "YolGuids.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <functional>
+#include <future>
+#include <memory>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -376,6 +383,124 @@ TEST_F(SettingsDatabase, UnwritableFolderFailsTheSaveAndKeepsTheOldFile) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the save claimed success, 3: could not drop privileges, 4: bad load";
     EXPECT_EQ(ReadFile(), kGoodFile);
     EXPECT_EQ(Entries(), std::vector<std::string>{"settings.yol"});
+}
+
+// Another process holds the settings file while the database loads it.
+class HeldSettings : public SettingsDatabase {
+protected:
+    void SetUp() override {
+        WriteFile(kGoodFile, 0600);
+        int toChild[2], toParent[2];
+        ASSERT_EQ(pipe(toChild), 0);
+        ASSERT_EQ(pipe(toParent), 0);
+        holder = fork();
+        ASSERT_GE(holder, 0);
+        if (holder == 0) {
+            int fd = open(file.c_str(), O_RDWR);
+            char byte = fd >= 0 && flock(fd, LOCK_EX) == 0 ? 'L' : 'E';
+            if (write(toParent[1], &byte, 1) != 1 || read(toChild[0], &byte, 1) != 1)
+                _exit(1);
+            _exit(0);
+        }
+        close(toChild[0]);
+        close(toParent[1]);
+        release = toChild[1];
+        char byte = 0;
+        ASSERT_EQ(read(toParent[0], &byte, 1), 1);
+        close(toParent[0]);
+        ASSERT_EQ(byte, 'L');
+    }
+    void TearDown() override { Release(); }
+
+    void Release() {
+        if (release >= 0) {
+            EXPECT_EQ(write(release, "x", 1), 1);
+            close(release);
+            release = -1;
+            int status = 0;
+            waitpid(holder, &status, 0);
+        }
+    }
+
+    // Creates the database on a thread, and answers once its load is seen
+    // waiting for the file.
+    std::future<std::unique_ptr<CYolDatabaseImpl>> StartLoad() {
+        auto loading = std::async(std::launch::async, [this] { return std::make_unique<CYolDatabaseImpl>(&services, Path()); });
+        EXPECT_TRUE(clock.WaitForReads(2));
+        return loading;
+    }
+
+    WatchedClock clock;
+    pid_t holder = -1;
+    int release = -1;
+};
+
+TEST_F(HeldSettings, TheLoadWaitsForTheOtherProcess) {
+    auto loading = StartLoad();
+    Release();
+    std::unique_ptr<CYolDatabaseImpl> db = loading.get();
+    EXPECT_TRUE(db->GetLoadResult().IsClean());
+    EXPECT_EQ(db->GetLoadResult().records, 5u);
+    EXPECT_TRUE(db->SaveBlockedReason().IsEmpty());
+}
+
+TEST_F(HeldSettings, AFileHeldTooLongIsNeverSavedOver) {
+    auto loading = StartLoad();
+    clock.Advance(CYolFile::kLockWaitMs);
+    std::unique_ptr<CYolDatabaseImpl> db = loading.get();
+    LoadResult result = db->GetLoadResult();
+    EXPECT_TRUE(result.fileFound);
+    EXPECT_TRUE(result.readFailed);
+    EXPECT_EQ(result.fileStatus, CYolFile::Busy);
+    EXPECT_FALSE(db->SaveBlockedReason().IsEmpty());
+
+    Release();
+    db->SetString(ContactListGuid, W("a"), W("changed"));
+    EXPECT_FALSE(db->Save());
+    db.reset(); // nor does the destructor save
+    EXPECT_EQ(ReadFile(), kGoodFile);
+}
+
+TEST_F(SettingsDatabase, AFileThatCannotBeReadIsNeverSavedOver) {
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        int error;
+    } cases[] = {
+        {"too big", [&] { std::filesystem::resize_file(Put("settings.yol"), CYolDatabaseImpl::kMaxFileBytes + 1); }, EFBIG},
+        {"a folder", [&] { std::filesystem::create_directory(file); }, EISDIR},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(file);
+        c.make();
+        auto before = std::filesystem::status(file).type();
+        auto size = before == std::filesystem::file_type::regular ? std::filesystem::file_size(file) : 0;
+        {
+            CYolDatabaseImpl db(&services, Path());
+            LoadResult result = db.GetLoadResult();
+            EXPECT_TRUE(result.fileFound);
+            EXPECT_TRUE(result.readFailed);
+            EXPECT_EQ(result.fileStatus, CYolFile::Unreadable);
+            EXPECT_EQ(result.error, c.error);
+            db.SetByte(ContactListGuid, W("b"), 2);
+            EXPECT_FALSE(db.Save());
+        }
+        EXPECT_EQ(Entries(), std::vector<std::string>{"settings.yol"});
+        EXPECT_EQ(std::filesystem::status(file).type(), before);
+        if (before == std::filesystem::file_type::regular) {
+            EXPECT_EQ(std::filesystem::file_size(file), size);
+        }
+    }
+}
+
+TEST_F(SettingsDatabase, LoadingRemovesCopiesAKilledSaveLeftBehind) {
+    WriteFile(kGoodFile, 0600);
+    Put(".settings.yol.yol-Xy12Ab", Bytes(kGoodFile.begin(), kGoodFile.end() - 7));
+    Put(".cache.bin.yol-Xy12Ab", Bytes({1}));
+    CYolDatabaseImpl db(&services, Path());
+    EXPECT_TRUE(db.GetLoadResult().IsClean());
+    EXPECT_EQ(Entries(), (std::vector<std::string>{".cache.bin.yol-Xy12Ab", "settings.yol"}));
 }
 
 TEST_F(SettingsDatabase, ConcurrentCallersSeeWholeValues) {
