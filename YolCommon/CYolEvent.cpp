@@ -75,3 +75,9 @@ bool CYolEvent::Wait(unsigned int ms)
     --waiting;
     return taken;
 }
+
+unsigned long CYolEvent::Waiters()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return waiting;
+}

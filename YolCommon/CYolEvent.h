@@ -27,6 +27,10 @@ public:
     // the monotonic clock); Wait(0) only polls.
     bool Wait(unsigned int ms);
 
+    // Threads inside Wait right now, released or not; lets a test know that
+    // a waiter has gone to sleep before it sets the event.
+    unsigned long Waiters();
+
 private:
     bool TakeLocked();
 

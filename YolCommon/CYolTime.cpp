@@ -1,6 +1,7 @@
 #include "CYolTime.h"
 
 #include "CYolClock.h"
+#include "CYolTimeZone.h"
 
 #include <climits>
 #include <ctime>
@@ -18,17 +19,15 @@ constexpr int NotConverted = -1;
 
 CYolTime::CYolTime()
 {
-    const time_t now = static_cast<time_t>(CYolClock::Current().Now());
     struct tm t;
-    if (localtime_r(&now, &t) != nullptr)
+    if (CYolTimeZone::LocalFields(CYolClock::Current().Now(), t))
         FromTm(t);
 }
 
 CYolTime::CYolTime(unsigned int unixTime)
 {
-    const time_t when = static_cast<time_t>(unixTime);
     struct tm t;
-    if (gmtime_r(&when, &t) != nullptr)
+    if (CYolTimeZone::UtcFields(unixTime, t))
         FromTm(t);
 }
 
@@ -85,7 +84,7 @@ unsigned int CYolTime::GetUnixTime()
     // from an earlier date); -1 lets the C library decide for this date.
     t.tm_isdst = -1;
     t.tm_wday = NotConverted;
-    const time_t result = mktime(&t);
+    const time_t result = CYolTimeZone::FromLocalFields(t);
     if (t.tm_wday == NotConverted)
         return 0;
     FromTm(t);
@@ -97,9 +96,9 @@ void CYolTime::ToLocal()
     struct tm t = ToTm();
     t.tm_isdst = 0;
     t.tm_wday = NotConverted;
-    const time_t instant = timegm(&t);
+    const time_t instant = CYolTimeZone::FromUtcFields(t);
     struct tm local;
-    if (t.tm_wday != NotConverted && localtime_r(&instant, &local) != nullptr)
+    if (t.tm_wday != NotConverted && CYolTimeZone::LocalFields(instant, local))
         FromTm(local);
 }
 
@@ -108,9 +107,9 @@ void CYolTime::ToGMT()
     struct tm t = ToTm();
     t.tm_isdst = -1;
     t.tm_wday = NotConverted;
-    const time_t instant = mktime(&t);
+    const time_t instant = CYolTimeZone::FromLocalFields(t);
     struct tm utc;
-    if (t.tm_wday != NotConverted && gmtime_r(&instant, &utc) != nullptr)
+    if (t.tm_wday != NotConverted && CYolTimeZone::UtcFields(instant, utc))
         FromTm(utc);
 }
 
@@ -121,7 +120,7 @@ CYolString CYolTime::ToString(const CYolString& format) const
         return CYolString();
     struct tm t = ToTm();
     char text[255];
-    const size_t written = strftime(text, sizeof text, pattern.c_str(), &t);
+    const size_t written = CYolTimeZone::Format(text, sizeof text, pattern.c_str(), t);
     if (written == 0)
         return CYolString();
     return CYolString::FromUtf8(std::string_view(text, written));

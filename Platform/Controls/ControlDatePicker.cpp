@@ -3,6 +3,7 @@
 
 #include "ControlDatePicker.h"
 #include "CYolClock.h"
+#include "CYolTimeZone.h"
 #include "ControlImpl.h"
 #include "Shell/ShellScreen.h"
 #include "WindowSystem/WindowKeys.h"
@@ -71,9 +72,8 @@ bool IsValid(const SYSTEMTIME& st)
 
 Date Today()
 {
-    const std::time_t now = static_cast<std::time_t>(CYolClock::Current().Now());
     std::tm local{};
-    localtime_r(&now, &local);
+    CYolTimeZone::LocalFields(CYolClock::Current().Now(), local);
     Date d;
     d.year = std::clamp(local.tm_year + 1900, kMinYear, kMaxYear);
     d.month = local.tm_mon + 1;

@@ -255,6 +255,15 @@ void WakeAllQueues()
 NoMessageError::NoMessageError(const std::string& what) : std::runtime_error(what) {}
 NoMessageError::~NoMessageError() = default;
 
+size_t PendingSends()
+{
+    ThreadQueue* q = ThreadQueue::CurrentIfAny();
+    if (!q)
+        return 0;
+    std::lock_guard<std::mutex> lock(q->m);
+    return q->incoming.size();
+}
+
 int PumpMessages()
 {
     int count = 0;

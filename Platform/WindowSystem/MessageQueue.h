@@ -81,4 +81,8 @@ public:
 // of letting the UI settle.
 YOL_API int PumpMessages();
 
+// Messages other threads have sent to the calling thread that wait to be
+// handled; lets a test act only once a send has arrived.
+YOL_API size_t PendingSends();
+
 } // namespace Platform

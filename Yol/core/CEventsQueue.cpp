@@ -1,8 +1,12 @@
 #include "CEventsQueue.h"
 
+#include "CYolClock.h"
+
 #include <pthread.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <string>
 
 namespace Services {
@@ -10,6 +14,36 @@ namespace Services {
 namespace {
 
 std::atomic<int> liveThreads{0};
+
+void ReportOnStandardError(const CYolString& name, uint64_t waitedMs) {
+    std::fprintf(stderr, "Yol: stopping the events queue \"%s\" has waited %llu ms for its running handler\n",
+                 name.ToUtf8().c_str(), static_cast<unsigned long long>(waitedMs));
+}
+
+std::atomic<CEventsQueue::StallReporter> stallReporter{&ReportOnStandardError};
+
+// Wakes a stopping queue's wait whenever the program's clock jumps: a manual
+// clock moves in steps, and the timed wait alone would not see them.
+class ClockWatch final : public MYolClockObserver {
+public:
+    ClockWatch(std::mutex& lock, std::condition_variable& signal) : lock(lock), signal(signal) {
+        CYolClock::AddObserver(this);
+    }
+    ~ClockWatch() { CYolClock::RemoveObserver(this); }
+    ClockWatch(const ClockWatch&) = delete;
+    ClockWatch& operator=(const ClockWatch&) = delete;
+
+    void OnClockChanged() override {
+        // Under the lock, so that the waiter cannot miss it between reading
+        // the clock and going to sleep.
+        std::lock_guard<std::mutex> guard(lock);
+        signal.notify_all();
+    }
+
+private:
+    std::mutex& lock;
+    std::condition_variable& signal;
+};
 
 // Linux keeps 15 bytes of a thread's name; cut on a character boundary.
 std::string ThreadName(const CYolString& name) {
@@ -78,6 +112,10 @@ int CEventsQueue::LiveThreads() {
     return liveThreads.load();
 }
 
+CEventsQueue::StallReporter CEventsQueue::SetStallReporter(StallReporter reporter) {
+    return stallReporter.exchange(reporter != nullptr ? reporter : &ReportOnStandardError);
+}
+
 void CEventsQueue::Resume() {
     // Notified under the lock: once the thread runs, a handler may drop the
     // last reference to the queue before this call would get to notify.
@@ -115,6 +153,7 @@ int CEventsQueue::Deliver(const Event& e) {
 
 int CEventsQueue::PostEvent(CEventsClient* client, const YOL_GUID& channel, int event, CEventArg* arg,
                             CEventArg* extra) {
+    int result = 0;
     try {
         std::unique_lock<std::mutex> guard(lock);
         if (!stopping) {
@@ -124,9 +163,10 @@ int CEventsQueue::PostEvent(CEventsClient* client, const YOL_GUID& channel, int 
             return 1;
         }
     } catch (...) {
+        result = -1;
     }
     GiveBack(arg, extra);
-    return 0;
+    return result;
 }
 
 int CEventsQueue::SendEventSync(CEventsClient* client, const YOL_GUID& channel, int event, CEventArg* arg,
@@ -161,6 +201,22 @@ int CEventsQueue::SendEventSync(CEventsClient* client, const YOL_GUID& channel, 
 }
 
 void CEventsQueue::Stop() {
+    if (IsCurrent()) {
+        BeginStop();
+        return;
+    }
+    // Watched and timed from before the stop flag is set, so that a clock
+    // that moves once the queue reports stopping is always seen.
+    ClockWatch watch(lock, endedOrTick);
+    const uint64_t since = CYolClock::Current().TickCount64();
+    BeginStop();
+    std::lock_guard<std::mutex> guard(joinLock);
+    AwaitThreadEnd(since);
+    if (thread.joinable())
+        thread.join();
+}
+
+void CEventsQueue::BeginStop() {
     std::deque<Event> dropped;
     {
         std::lock_guard<std::mutex> guard(lock);
@@ -175,12 +231,35 @@ void CEventsQueue::Stop() {
         GiveBack(e.arg, e.extra);
         Complete(e, 0);
     }
+}
 
-    if (IsCurrent())
-        return;
-    std::lock_guard<std::mutex> guard(joinLock);
-    if (thread.joinable())
-        thread.join();
+void CEventsQueue::AwaitThreadEnd(uint64_t since) {
+    std::unique_lock<std::mutex> guard(lock);
+    bool reported = false;
+    while (!ended) {
+        if (reported) {
+            endedOrTick.wait(guard);
+            continue;
+        }
+        const uint64_t now = CYolClock::Current().TickCount64();
+        if (now < since)
+            since = now;  // another clock was installed meanwhile
+        const uint64_t waited = now - since;
+        if (waited > kStallReportMs) {
+            reported = true;
+            guard.unlock();
+            stallReporter.load()(name, waited);
+            guard.lock();
+            continue;
+        }
+        // The system clock moves without notice; this timed wait covers it.
+        endedOrTick.wait_for(guard, std::chrono::milliseconds(kStallReportMs - waited + 1));
+    }
+}
+
+void CEventsQueue::MarkEnded() {
+    ended = true;
+    endedOrTick.notify_all();
 }
 
 void CEventsQueue::NameThread() const {
@@ -192,8 +271,10 @@ void CEventsQueue::Run() {
     {
         std::unique_lock<std::mutex> guard(lock);
         wake.wait(guard, [this] { return resumed || stopping; });
-        if (stopping)
+        if (stopping) {
+            MarkEnded();
             return;
+        }
     }
     NameThread();
     std::weak_ptr<CEventsQueue> weak = weak_from_this();
@@ -203,8 +284,10 @@ void CEventsQueue::Run() {
         {
             std::unique_lock<std::mutex> guard(lock);
             wake.wait(guard, [this] { return stopping || !queue.empty(); });
-            if (stopping)
+            if (stopping) {
+                MarkEnded();
                 return;
+            }
             e = queue.front();
             queue.pop_front();
         }

@@ -12,7 +12,9 @@
 // the time of the delivery, so the queue outlives a concurrent unregister.
 // Stop is cooperative. It drops what is queued, releases waiting senders
 // with result 0 and joins the thread after the running handler (if any)
-// has returned. Called from the queue's own thread (a handler that
+// has returned. A handler that keeps it waiting for more than a second (on
+// the program's clock) is reported with the client's name, as it may be
+// waiting for the very thread that stops it. Called from the queue's own thread (a handler that
 // unregisters its own client) it does not wait for itself: the thread ends
 // once the handler returns, and the last reference to the queue, wherever
 // it goes, finishes it.
@@ -23,6 +25,7 @@
 #include "YOL_GUID.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -42,7 +45,8 @@ public:
 
     void Resume();
 
-    // 1 when queued; 0 when refused (the queue is stopping or out of memory).
+    // 1 when queued; 0 when the queue is stopping (the event is dropped);
+    // -1 when it could not be queued.
     int PostEvent(CEventsClient* client, const YOL_GUID& channel, int event, CEventArg* arg, CEventArg* extra);
     // The handler's result (-1 when it threw), or 0 when the queue is
     // stopping or stops before the event's turn.
@@ -59,6 +63,13 @@ public:
     // Queue threads that have not yet finished, process-wide.
     static int LiveThreads();
 
+    // How long Stop waits for a running handler before reporting it.
+    static constexpr uint64_t kStallReportMs = 1000;
+    // Where that report goes: a line on the standard error unless another
+    // reporter is installed (null puts that one back). Answers the previous.
+    using StallReporter = void (*)(const CYolString& name, uint64_t waitedMs);
+    static StallReporter SetStallReporter(StallReporter reporter);
+
 private:
     struct Waiter;
     // One queued event; it carries the delivery's references on its
@@ -74,6 +85,11 @@ private:
 
     explicit CEventsQueue(const CYolString& name);
     void Run();
+    // Drops what is queued and tells the thread to end.
+    void BeginStop();
+    // Waits until the thread's loop has ended, reporting a long wait once.
+    void AwaitThreadEnd(uint64_t since);
+    void MarkEnded();  // with the lock held
     void NameThread() const;
     static int Deliver(const Event& e);
     static void GiveBack(CEventArg* arg, CEventArg* extra);
@@ -85,6 +101,8 @@ private:
     std::deque<Event> queue;  // oldest first
     bool resumed = false;
     bool stopping = false;
+    bool ended = false;                  // the thread's loop has returned
+    std::condition_variable endedOrTick;  // the loop ended, or the clock moved
 
     std::mutex joinLock;       // one joiner at a time
     std::thread thread;

@@ -101,7 +101,7 @@ void CProtocolsManagerImpl::Teardown() {
         gone = std::move(accounts);
     }
     for (AccountInfo& info : gone)
-        info.dll.Unload();
+        UnloadPlugin(info.dll);
 
     std::vector<std::shared_ptr<ProtocolEntry>> entries;
     {

@@ -252,6 +252,9 @@ private:
     int ScanLocked();  // with scanLock held
     void ReleaseImages(const std::vector<std::shared_ptr<ProtocolEntry>>& entries);
     static void CopyRecord(ProtocolRecord& out, const ProtocolEntry& entry);
+    // Every load and unload of a plug-in library goes through these.
+    bool LoadPlugin(CYolDll& dll, const CYolString& file, const CYolString& folder);
+    void UnloadPlugin(CYolDll& dll);
     std::shared_ptr<ProtocolEntry> FindEntry(const YOL_GUID& id);
 
     // CProtocolsManagerImplAccounts.cpp
@@ -314,6 +317,13 @@ private:
     std::vector<std::shared_ptr<ProtocolEntry>> retiredProtocols;
     std::atomic<bool> scanNeeded{true};  // cleared when the first scan has put its table in place
     std::atomic<std::thread::id> scanningThread{};
+
+    // Held around each dlopen and dlclose of a plug-in, and nothing else. The
+    // C library orders those calls out of the program's sight; this lock
+    // makes the order the program's own, so that a library unloaded on the
+    // queue thread is loaded again elsewhere only once its unload (static
+    // destructors included) has finished.
+    std::mutex libraryLock;
 
     // Account table.
     std::mutex creationLock;  // CreateAccountFunc / DestroyAccountFunc; before the account lock

@@ -82,12 +82,12 @@ unsigned int CProtocolsManagerImpl::CreateAccount(const YOL_GUID& protocol,
 
         CYolDll dll;
         unsigned int client = 0;
-        if (dll.Load(entry->dllFile, entry->folder)) {
+        if (LoadPlugin(dll, entry->dllFile, entry->folder)) {
             auto create = FindExport<CreateAccountFuncPtr>(dll, CreateAccountFuncName);
             if (create != nullptr)
                 client = create(protocol, services, candidate, clientId);
             if (client == 0)
-                dll.Unload();
+                UnloadPlugin(dll);
         }
         int index = IndexOf(candidate);
         if (client == 0) {

@@ -129,7 +129,7 @@ void CProtocolsManagerImpl::OnManagerRequest(int request, CEventArg* arg, CEvent
         case ProtocolsManagerRequest::UnloadPluginDll:
             if (const CYolDll* dll = ArgValue<CYolDll>(arg)) {
                 CYolDll handle = *dll;
-                handle.Unload();
+                UnloadPlugin(handle);
             }
             break;
         case ProtocolsManagerRequest::AskBaseAccount:

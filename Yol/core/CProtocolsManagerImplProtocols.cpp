@@ -64,6 +64,16 @@ void CProtocolsManagerImpl::EnsureScanned() {
         ScanLocked();
 }
 
+bool CProtocolsManagerImpl::LoadPlugin(CYolDll& dll, const CYolString& file, const CYolString& folder) {
+    std::lock_guard<std::mutex> guard(libraryLock);
+    return dll.Load(file, folder);
+}
+
+void CProtocolsManagerImpl::UnloadPlugin(CYolDll& dll) {
+    std::lock_guard<std::mutex> guard(libraryLock);
+    dll.Unload();
+}
+
 // The new table is built aside and put in place at the end, so readers see
 // either the old table or the whole new one, and plug-in code never runs
 // under the table lock.
@@ -79,7 +89,7 @@ int CProtocolsManagerImpl::ScanLocked() {
         CYolString folder = protocolsFolder + name + u"/";
         CYolString file = name + u".so";
         CYolDll dll;
-        if (!dll.Load(file, folder))
+        if (!LoadPlugin(dll, file, folder))
             continue;
         auto getInfo = FindExport<GetProtocolInfoFuncPtr>(dll, GetProtocolInfoFuncName);
         bool complete = getInfo != nullptr && FindExport<CreateAccountFuncPtr>(dll, CreateAccountFuncName) != nullptr &&
@@ -110,7 +120,7 @@ int CProtocolsManagerImpl::ScanLocked() {
                 }
             }
         }
-        dll.Unload();
+        UnloadPlugin(dll);
     }
 
     if (Skins::CSkinManager* skins = SkinService(services)) {

@@ -165,7 +165,7 @@ int CServicesManagerImpl::SendEvent(unsigned int clientKey, const YOL_GUID& chan
     Settle(arg, extra, 1);
     if (wait)
         return target.queue->SendEventSync(target.client, channel, event, arg, extra);
-    return target.queue->PostEvent(target.client, channel, event, arg, extra);
+    return target.queue->PostEvent(target.client, channel, event, arg, extra) > 0 ? 1 : 0;
 }
 
 // --- events -------------------------------------------------------------------
@@ -213,73 +213,70 @@ int CServicesManagerImpl::Unsubscribe(unsigned int subscriptionKey) {
 }
 
 int CServicesManagerImpl::BroadcastEvent(unsigned int eventKey, CEventArg* arg, CEventArg* extra, bool wait) {
-    return Broadcast(eventKey, arg, extra, wait);
+    return Broadcast(eventKey, arg, extra, wait ? Delivery::Send : Delivery::Post);
 }
 
-int CServicesManagerImpl::Broadcast(unsigned int eventKey, CEventArg* arg, CEventArg* extra, bool wait) {
+void CServicesManagerImpl::BroadcastStarted() {
+    Broadcast(startedEventKey, nullptr, nullptr, Delivery::SendToAll);
+}
+
+int CServicesManagerImpl::Broadcast(unsigned int eventKey, CEventArg* arg, CEventArg* extra, Delivery how) {
     YOL_GUID channel;
     int event = 0;
-    Subscribers subscribers;
+    std::vector<Target> targets;
     try {
-        std::lock_guard<std::mutex> guard(eventsLock);
-        EventInfo* info = events.Find(eventKey);
-        if (info == nullptr) {
-            Settle(arg, extra, 0);
-            return -2;
+        Subscribers subscribers;
+        {
+            std::lock_guard<std::mutex> guard(eventsLock);
+            EventInfo* info = events.Find(eventKey);
+            if (info == nullptr) {
+                Settle(arg, extra, 0);
+                return -2;
+            }
+            channel = info->channel;
+            event = info->event;
+            subscribers.reserve(info->subscribers.Count());
+            for (auto [subscription, clientKey] : info->subscribers)
+                subscribers.emplace_back(subscription, clientKey);
         }
-        channel = info->channel;
-        event = info->event;
-        subscribers.reserve(info->subscribers.Count());
-        for (auto [subscription, clientKey] : info->subscribers)
-            subscribers.emplace_back(subscription, clientKey);
+        std::lock_guard<std::mutex> guard(clientsLock);
+        targets.reserve(subscribers.size());
+        for (const auto& [subscription, clientKey] : subscribers) {
+            if (const ClientInfo* info = clients.Find(clientKey))
+                targets.push_back(Target{info->client, info->queue});
+        }
     } catch (...) {
         Settle(arg, extra, 0);
         return -1;
     }
 
-    // One reference per subscriber up front, so that no delivery can free
-    // the arguments while later ones are still to come.
-    long pending = static_cast<long>(subscribers.size());
-    Settle(arg, extra, pending);
+    // One reference per target up front, so that no delivery can free the
+    // arguments while later ones are still to come.
+    Settle(arg, extra, static_cast<long>(targets.size()));
+    return Walk(targets, channel, event, arg, extra, how);
+}
 
+int CServicesManagerImpl::Walk(const std::vector<Target>& targets, const YOL_GUID& channel, int event,
+                               CEventArg* arg, CEventArg* extra, Delivery how) {
+    long pending = static_cast<long>(targets.size());
     int result = 0;
-    for (const auto& [subscription, clientKey] : subscribers) {
-        Target target = FindClient(clientKey);
-        if (!target.queue)
-            continue;
+    for (const Target& target : targets) {
         --pending;
-        if (wait)
+        if (how == Delivery::Post) {
+            // A stopping queue drops the event (and its references) and the
+            // walk goes on; only a queue that could not take it ends the walk.
+            result = target.queue->PostEvent(target.client, channel, event, arg, extra) < 0 ? -3 : 0;
+        } else {
             result = target.queue->SendEventSync(target.client, channel, event, arg, extra);
-        else
-            result = target.queue->PostEvent(target.client, channel, event, arg, extra) ? 0 : -3;
+            if (how == Delivery::SendToAll)
+                result = 0;
+        }
         if (result != 0)
             break;
     }
-
-    // References meant for subscribers that were gone or not reached.
-    if (pending > 0) {
+    if (pending > 0)
         Settle(arg, extra, -pending);
-    }
     return result;
-}
-
-void CServicesManagerImpl::BroadcastStarted() {
-    Subscribers subscribers;
-    try {
-        std::lock_guard<std::mutex> guard(eventsLock);
-        const EventInfo* info = events.Find(startedEventKey);
-        if (info == nullptr)
-            return;
-        for (auto [subscription, clientKey] : info->subscribers)
-            subscribers.emplace_back(subscription, clientKey);
-    } catch (...) {
-        return;
-    }
-    for (const auto& [subscription, clientKey] : subscribers) {
-        Target target = FindClient(clientKey);
-        if (target.queue)
-            target.queue->SendEventSync(target.client, ServicesManagerGuid, 1, nullptr, nullptr);
-    }
 }
 
 void CServicesManagerImpl::StopAllQueues() {

@@ -5,8 +5,9 @@
 // freely (registering, sending, unregistering their own client).
 //
 // Deliveries work from snapshots: a broadcast copies its subscriber list
-// under the events lock and looks each client up under the clients lock,
-// keeping a reference to the client's queue for the time of the delivery.
+// under the events lock, then looks every client up under the clients lock,
+// keeping a reference to each client's queue for the time of the walk. A
+// client that unregisters meanwhile is found stopping and skipped.
 
 #include "CEventsQueue.h"
 #include "CServicesManager.h"
@@ -15,6 +16,7 @@
 
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace Services {
 
@@ -56,6 +58,22 @@ public:
     unsigned int GetOwnServiceKey() const { return ownServiceKey; }
     unsigned int GetStartedEventKey() const { return startedEventKey; }
 
+    // One subscriber of a broadcast, as it was when the broadcast began.
+    struct Target {
+        CEventsClient* client = nullptr;
+        std::shared_ptr<CEventsQueue> queue;
+    };
+    enum class Delivery {
+        Post,       // queue the event; a queue that fails to take it ends the walk with -3
+        Send,       // wait for each handler; a nonzero result ends the walk
+        SendToAll,  // wait for each handler; results are ignored
+    };
+    // Delivers one event to each target in turn. The caller has added one
+    // reference per target to the arguments; those of targets not reached
+    // are given back here. A stopping target is skipped.
+    static int Walk(const std::vector<Target>& targets, const YOL_GUID& channel, int event, CEventArg* arg,
+                    CEventArg* extra, Delivery how);
+
 private:
     struct ServiceInfo {
         unsigned int key;
@@ -72,13 +90,8 @@ private:
         int event;
         CYolMap<unsigned int, unsigned int> subscribers;  // subscription key -> client key
     };
-    struct Target {
-        CEventsClient* client = nullptr;
-        std::shared_ptr<CEventsQueue> queue;
-    };
-
     Target FindClient(unsigned int clientKey);
-    int Broadcast(unsigned int eventKey, CEventArg* arg, CEventArg* extra, bool wait);
+    int Broadcast(unsigned int eventKey, CEventArg* arg, CEventArg* extra, Delivery how);
 
     std::mutex servicesLock;
     CYolMap<YOL_GUID, ServiceInfo> services;

@@ -77,6 +77,11 @@ size_t CTimerService::Pending() const {
     return timers.size();
 }
 
+void CTimerService::WaitUntilCaughtUp() const {
+    std::unique_lock<std::mutex> guard(lock);
+    idleChanged.wait(guard, [this] { return stopping || (idle && !changed); });
+}
+
 void CTimerService::OnClockChanged() {
     {
         std::lock_guard<std::mutex> guard(lock);
@@ -119,13 +124,17 @@ void CTimerService::Run() {
             continue;
         }
         auto ready = [this] { return stopping || changed; };
+        idle = true;
+        idleChanged.notify_all();
         if (timers.empty()) {
             wake.wait(guard, ready);
         } else {
             int64_t waitMs = std::min<int64_t>((earliest - now) * 1000, kPollMs);
             wake.wait_for(guard, std::chrono::milliseconds(waitMs), ready);
         }
+        idle = false;
     }
+    idleChanged.notify_all();
 }
 
 }  // namespace Services

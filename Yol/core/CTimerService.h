@@ -47,6 +47,10 @@ public:
     void KillTimer(unsigned int account, const Protocols::TimerInfo* info);
     // Timers kept and not yet come due.
     size_t Pending() const;
+    // Returns once the worker has looked at the clock since its last jump
+    // and handed on every timer that was due then: a timer that has not
+    // fired by now does not come due at this time.
+    void WaitUntilCaughtUp() const;
 
     int OnEvent(const YOL_GUID& channel, int event, CEventArg* arg, CEventArg* extra) override;
 
@@ -69,6 +73,8 @@ private:
     std::vector<Timer> timers;  // in the order they were set
     bool stopping = false;
     bool changed = false;
+    bool idle = false;  // the worker sleeps until the next fire time or jump
+    mutable std::condition_variable idleChanged;
     std::thread worker;
 };
 

@@ -1,6 +1,7 @@
 #include "CYolClock.h"
 #include "CYolThread.h"
 #include "CYolTime.h"
+#include "CYolTimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -11,30 +12,20 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
 // Sets TZ for one test and puts the previous zone back.
 class ZoneTest : public testing::Test {
 protected:
-    void SetZone(const char* zone)
-    {
-        setenv("TZ", zone, 1);
-        tzset();
-    }
+    void SetZone(const char* zone) { CYolTimeZone::Use(zone); }
     void SetUp() override
     {
         if (const char* tz = std::getenv("TZ"))
             saved = tz;
     }
-    void TearDown() override
-    {
-        if (saved)
-            setenv("TZ", saved->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
+    void TearDown() override { CYolTimeZone::Use(saved ? saved->c_str() : nullptr); }
 
 private:
     std::optional<std::string> saved;
@@ -190,6 +181,41 @@ TEST_F(ZoneTest, DefaultIsTheLocalTimeOfTheCurrentClock)
     CYolManualClock clock(0, 1262289600);
     CYolClock::Install(&clock);
     ExpectFields(CYolTime(), {2010, 1, 1, 1, 30, 0}, "");
+}
+
+// Account threads stamp times while the zone changes under them: each
+// conversion answers for one zone or the other, never for tables torn in
+// between (and the thread sanitizer sees no race on the zone's state).
+TEST_F(ZoneTest, ConversionsOnManyThreadsWhileTheZoneChanges)
+{
+    const unsigned int kolkata = 1262327400; // 2010-01-01 12:00 +05:30
+    const unsigned int newYork = 1262365200; // 2010-01-01 12:00 -05:00
+    SetZone("Asia/Kolkata");
+    std::atomic<bool> done{false};
+    std::atomic<int> converted{0};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i) {
+        threads.emplace_back([&] {
+            while (!done.load() || converted.load() < 100) {
+                CYolTime noon(2010, 1, 1, 12, 0, 0);
+                const unsigned int instant = noon.GetUnixTime();
+                if (instant != kolkata && instant != newYork)
+                    ++wrong;
+                CYolTime now;
+                now.ToLocal();
+                if (Text(now, "%Z").empty())
+                    ++wrong;
+                ++converted;
+            }
+        });
+    }
+    for (int i = 0; i < 200; ++i)
+        SetZone(i % 2 == 0 ? "America/New_York" : "Asia/Kolkata");
+    done = true;
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(CYolTime, ToStringFormatsWithStrftime)

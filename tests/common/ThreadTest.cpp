@@ -66,7 +66,8 @@ TEST(CYolEvent, SetFromAnotherThreadEndsATimedWait)
 {
     CYolEvent event;
     std::thread setter([&] {
-        std::this_thread::sleep_for(20ms);
+        while (event.Waiters() == 0)
+            std::this_thread::yield();
         event.Set();
     });
     bool result = false;
@@ -80,26 +81,25 @@ TEST(CYolEvent, SetFromAnotherThreadEndsATimedWait)
 TEST(CYolEvent, EachSetReleasesOneWaiter)
 {
     CYolEvent event;
-    std::atomic<int> entering{0};
     std::atomic<int> woken{0};
     std::vector<std::thread> waiters;
     for (int i = 0; i < 3; ++i)
         waiters.emplace_back([&] {
-            ++entering;
             if (event.Wait(10000))
                 ++woken;
         });
-    while (entering.load() < 3)
+    while (event.Waiters() < 3)
         std::this_thread::yield();
-    std::this_thread::sleep_for(100ms); // let all three block
     // Two quick Sets must wake two waiters, not fold into one.
     event.Set();
     event.Set();
     const auto deadline = Clock::now() + 5s;
     while (woken.load() < 2 && Clock::now() < deadline)
-        std::this_thread::sleep_for(1ms);
-    std::this_thread::sleep_for(30ms);
+        std::this_thread::yield();
     EXPECT_EQ(woken.load(), 2);
+    // The third still sleeps; the last Set below goes to it and leaves
+    // nothing signalled.
+    EXPECT_EQ(event.Waiters(), 1u);
     event.Set();
     for (auto& t : waiters)
         t.join();
@@ -223,7 +223,7 @@ TEST(CYolThread, NeverResumedNeverRunsItsFunction)
         EXPECT_FALSE(thread.WaitTermination(30));
         EXPECT_FALSE(thread.IsCurrent());
     }
-    std::this_thread::sleep_for(20ms);
+    // No thread was ever made, so nothing can run the function later.
     EXPECT_FALSE(probe.ran.load());
 }
 
@@ -292,7 +292,6 @@ TEST(CYolThread, TerminateBeforeResumeEndsItWithoutRunning)
     EXPECT_TRUE(thread.WaitTermination(0));
     EXPECT_EQ(thread.ExitCode(), 5u);
     EXPECT_FALSE(thread.Resume());
-    std::this_thread::sleep_for(20ms);
     EXPECT_FALSE(probe.ran.load());
 }
 

@@ -1,5 +1,6 @@
 #include "CEventsQueue.h"
 #include "EventTestSupport.h"
+#include "StallReportSupport.h"
 #include "YolGuids.h"
 
 #include <gtest/gtest.h>
@@ -85,12 +86,13 @@ TEST(EventsQueue, SuspendedQueueHandlesNothingUntilResumed) {
     FnClient client([&](const YOL_GUID&, int, CEventArg*, CEventArg*) { return ++handled, 0; });
     auto queue = CEventsQueue::Create(CYolString::FromUtf8("suspended"));
     queue->PostEvent(&client, ContactListGuid, 1, nullptr, nullptr);
-    queue->PostEvent(&client, ContactListGuid, 2, nullptr, nullptr);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    auto sender = std::async(std::launch::async,
+                             [&] { return queue->SendEventSync(&client, ContactListGuid, 2, nullptr, nullptr); });
+    ASSERT_TRUE(WaitFor([&] { return queue->Pending() == 2u; }));
     EXPECT_EQ(handled, 0);
-    EXPECT_EQ(queue->Pending(), 2u);
     queue->Resume();
-    EXPECT_TRUE(WaitFor([&] { return handled == 2; }));
+    EXPECT_EQ(sender.get(), 0);
+    EXPECT_EQ(handled, 2);
 }
 
 TEST(EventsQueue, SyncSendReturnsHandlerResultAndReleasesArguments) {
@@ -148,6 +150,7 @@ TEST(EventsQueue, HandlerExceptionBecomesMinusOneAndQueueGoesOn) {
 // synchronous sender. Stop must release the sender with 0 and free both
 // events' arguments at once, and only then wait for the running handler.
 TEST(EventsQueue, StopDropsPendingEventsAndReleasesWaitingSender) {
+    StallReports stalls;
     std::atomic<int> live{0};
     std::promise<void> entered, release;
     std::shared_future<void> released = release.get_future().share();
@@ -175,11 +178,63 @@ TEST(EventsQueue, StopDropsPendingEventsAndReleasesWaitingSender) {
     EXPECT_EQ(sender.get(), 0);
     EXPECT_TRUE(WaitFor([&] { return live == 0; }));
     // Stop is still waiting for the handler that runs.
-    EXPECT_EQ(stopper.wait_for(std::chrono::milliseconds(20)), std::future_status::timeout);
+    ASSERT_TRUE(stalls.PastDeadline("stop"));
     release.set_value();
     stopper.get();
     EXPECT_EQ(handled, std::vector<int>{1});
     EXPECT_TRUE(queue->IsStopping());
+}
+
+// A stop kept waiting by its running handler is reported with the client's
+// name once the program's clock is past a second, only once, and still waits.
+TEST(EventsQueue, StopReportsAHandlerThatKeepsItWaitingPastASecond) {
+    StallReports stalls;
+    std::promise<void> entered, release;
+    std::shared_future<void> released = release.get_future().share();
+    FnClient client([&](const YOL_GUID&, int, CEventArg*, CEventArg*) {
+        entered.set_value();
+        released.wait();
+        return 0;
+    });
+    auto queue = Started("Slow handler");
+    queue->PostEvent(&client, ContactListGuid, 1, nullptr, nullptr);
+    entered.get_future().wait();
+
+    auto stopper = std::async(std::launch::async, [&] { queue->Stop(); });
+    ASSERT_TRUE(WaitFor([&] { return queue->IsStopping(); }));
+    stalls.clock.Advance(CEventsQueue::kStallReportMs);  // not yet past the second
+    ASSERT_TRUE(stalls.PastDeadline("Slow handler", 1, true));
+    stalls.clock.Advance(60000);
+    EXPECT_EQ(stopper.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+
+    release.set_value();
+    stopper.get();
+    EXPECT_EQ(stalls.Reports(), (std::vector<StallReports::Report>{{"Slow handler", CEventsQueue::kStallReportMs + 1}}));
+}
+
+// While another thread stops the queue, the running handler sends to its own
+// client: the send runs nested and the stop completes once the handler is done.
+TEST(EventsQueue, HandlerSendingToItsOwnStoppingQueueDoesNotDeadlock) {
+    std::promise<void> entered, release;
+    std::shared_future<void> released = release.get_future().share();
+    int nested = 0;
+    std::shared_ptr<CEventsQueue> queue = Started("self send");
+    FnClient client;
+    client.fn = [&](const YOL_GUID&, int event, CEventArg*, CEventArg*) {
+        if (event == 2)
+            return 7;
+        entered.set_value();
+        released.wait();
+        nested = queue->SendEventSync(&client, ContactListGuid, 2, nullptr, nullptr);
+        return 0;
+    };
+    queue->PostEvent(&client, ContactListGuid, 1, nullptr, nullptr);
+    entered.get_future().wait();
+    auto stopper = std::async(std::launch::async, [&] { queue->Stop(); });
+    ASSERT_TRUE(WaitFor([&] { return queue->IsStopping(); }));
+    release.set_value();
+    stopper.get();
+    EXPECT_EQ(nested, 7);
 }
 
 TEST(EventsQueue, StoppedQueueRefusesEventsAndGivesArgumentsBack) {

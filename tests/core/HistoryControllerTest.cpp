@@ -3,6 +3,7 @@
 // loading for display, and the merged history of a meta contact.
 
 #include "CHistoryController.h"
+#include "CYolTimeZone.h"
 #include "TestSupport.h"
 #include "Unprivileged.h"
 
@@ -294,8 +295,7 @@ TEST(HistoryMessageRecord, ConversionFollowsTheDirection) {
     // The caption shows the reader's local time: 01:46:40 UTC is 07:16:40 in India.
     std::string savedZone = getenv("TZ") ? getenv("TZ") : "";
     bool hadZone = getenv("TZ") != nullptr;
-    setenv("TZ", "Asia/Kolkata", 1);
-    tzset();
+    CYolTimeZone::Use("Asia/Kolkata");
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.direction));
         CHistoryFile::Message message;
@@ -313,11 +313,7 @@ TEST(HistoryMessageRecord, ConversionFollowsTheDirection) {
         EXPECT_EQ(converted.timeCaption.ToUtf8(), "(Sun Sep  9 07:16:40 2001)");
         EXPECT_EQ(converted.text.ToUtf8(), "Привет");
     }
-    if (hadZone)
-        setenv("TZ", savedZone.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
+    CYolTimeZone::Use(hadZone ? savedZone.c_str() : nullptr);
 }
 
 TEST_F(HistoryControllerTest, ContactHistoryNamesBothSides) {

@@ -1,6 +1,7 @@
 #include "CEventsQueue.h"
 #include "CServicesManagerImpl.h"
 #include "EventTestSupport.h"
+#include "StallReportSupport.h"
 #include "TestSupport.h"
 #include "YolGuids.h"
 
@@ -285,6 +286,50 @@ TEST_F(BroadcastTest, GoneSubscriberIsSkipped) {
     EXPECT_EQ(live, 0);
 }
 
+// A waiting broadcast whose first handler unregisters the next subscriber:
+// that one is skipped, and the one after it still gets the event.
+TEST_F(BroadcastTest, SubscriberUnregisteredDuringTheWalkIsSkipped) {
+    clients[2].fn = [this](const YOL_GUID&, int, CEventArg*, CEventArg*) {
+        manager.UnregisterEventsClient(keys[0]);
+        std::lock_guard<std::mutex> g(m);
+        calls.push_back(2);
+        return 0;
+    };
+    EXPECT_EQ(manager.BroadcastEvent(event, new Tracked(live), nullptr, true), 0);
+    EXPECT_EQ(calls, (std::vector<int>{2, 1}));
+    EXPECT_EQ(live, 0);
+}
+
+// A subscriber found stopping part-way through a walk (it unregistered after
+// the broadcast began) is skipped, posted or sent, and the walk goes on.
+TEST(BroadcastWalk, StoppingTargetIsSkippedAndTheWalkGoesOn) {
+    using Delivery = CServicesManagerImpl::Delivery;
+    for (Delivery how : {Delivery::Post, Delivery::Send, Delivery::SendToAll}) {
+        SCOPED_TRACE(static_cast<int>(how));
+        std::atomic<int> live{0};
+        std::atomic<int> handled[3] = {0, 0, 0};
+        FnClient clients[3];
+        std::vector<CServicesManagerImpl::Target> targets;
+        for (int i = 0; i < 3; ++i) {
+            clients[i].fn = [&handled, i](const YOL_GUID&, int, CEventArg*, CEventArg*) { return ++handled[i], 0; };
+            auto queue = CEventsQueue::Create(W("walk"));
+            queue->Resume();
+            targets.push_back({&clients[i], queue});
+        }
+        targets[1].queue->Stop();
+
+        Tracked* arg = new Tracked(live);
+        arg->AddRef(3);
+        EXPECT_EQ(CServicesManagerImpl::Walk(targets, TestChannel, 9, arg, nullptr, how), 0);
+        for (const auto& target : targets)
+            target.queue->SendEventSync(nullptr, TestChannel, 0, nullptr, nullptr);  // behind any post
+        EXPECT_EQ(handled[0], 1);
+        EXPECT_EQ(handled[1], 0);
+        EXPECT_EQ(handled[2], 1);
+        EXPECT_EQ(live, 0);
+    }
+}
+
 TEST_F(BroadcastTest, UnregisterOfUnknownClientStillRemovesItsSubscriptions) {
     unsigned int ghost = 0x20000099;
     unsigned int first = manager.Subscribe(TestChannel, 9, ghost);
@@ -326,6 +371,7 @@ TEST_F(ServicesManager, StartedEventReachesSubscribersBeforeReturning) {
 // waits for the running handler, but only the caller waits: the manager
 // stays usable meanwhile.
 TEST_F(ServicesManager, UnregisterWaitsForHandlerWithoutBlockingOthers) {
+    StallReports stalls;
     std::promise<void> entered, release;
     std::shared_future<void> released = release.get_future().share();
     std::atomic<int> handled{0};
@@ -349,7 +395,7 @@ TEST_F(ServicesManager, UnregisterWaitsForHandlerWithoutBlockingOthers) {
     EXPECT_EQ(manager.SendEvent(otherKey, TestChannel, 4, nullptr, nullptr, true), 4);
     FnClient late;
     EXPECT_NE(manager.RegisterEventsClient(&late, W("late")), 0u);
-    EXPECT_EQ(unregister.wait_for(std::chrono::milliseconds(20)), std::future_status::timeout);
+    ASSERT_TRUE(stalls.PastDeadline("slow"));  // the unregister is still waiting
 
     release.set_value();
     EXPECT_EQ(unregister.get(), 0);
@@ -381,6 +427,37 @@ TEST_F(ServicesManager, HandlerUnregisteringItsOwnClient) {
     EXPECT_EQ(manager.Unsubscribe(subscription), -2);
     EXPECT_EQ(manager.BroadcastEvent(event, nullptr, nullptr, true), 0);
     EXPECT_EQ(handled, 1);
+    EXPECT_EQ(live, 0);
+}
+
+// While its client is being unregistered, the running handler sends to that
+// client, waiting and posted: the sends find it gone and the unregister
+// completes once the handler returns.
+TEST_F(ServicesManager, HandlerSendingToItsOwnStoppingClientDoesNotDeadlock) {
+    std::promise<void> entered, release;
+    std::shared_future<void> released = release.get_future().share();
+    unsigned int key = 0;
+    int sent = 0;
+    int posted = 0;
+    FnClient client([&](const YOL_GUID&, int event, CEventArg*, CEventArg*) {
+        if (event != 1)
+            return 0;
+        entered.set_value();
+        released.wait();
+        sent = manager.SendEvent(key, TestChannel, 2, new Tracked(live), nullptr, true);
+        posted = manager.SendEvent(key, TestChannel, 3, new Tracked(live), nullptr, false);
+        return 0;
+    });
+    key = manager.RegisterEventsClient(&client, W("self send"));
+    manager.SendEvent(key, TestChannel, 1, nullptr, nullptr, false);
+    entered.get_future().wait();
+
+    auto unregister = std::async(std::launch::async, [&] { return manager.UnregisterEventsClient(key); });
+    ASSERT_TRUE(WaitFor([&] { return manager.SendEvent(key, TestChannel, 4, nullptr, nullptr, false) == -2; }));
+    release.set_value();
+    EXPECT_EQ(unregister.get(), 0);
+    EXPECT_EQ(sent, -2);
+    EXPECT_EQ(posted, -2);
     EXPECT_EQ(live, 0);
 }
 

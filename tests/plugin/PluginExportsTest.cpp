@@ -3,6 +3,7 @@
 
 #include "PluginExports.h"
 #include "PluginTestSupport.h"
+#include "StallReportSupport.h"
 #include "TestProto/TestProtoProbe.h"
 #include "YolGuids.h"
 
@@ -195,6 +196,7 @@ TEST_F(PluginExportsTest, StatusMenuCallbackForADestroyedAccountDoesNothing) {
 // The handler of the first event is held at a gate while more events queue
 // up behind it and the manager destroys the account from another thread.
 TEST_F(PluginExportsTest, DestroyDropsQueuedEventsAndWaitsForTheRunningOne) {
+    StallReports stalls;
     unsigned int key = NewAccount(0x10000001);
     ASSERT_EQ(Send(key, C::Notify84, Arg(TestProtoGateValue), nullptr, false), 1);
     ASSERT_TRUE(WaitUntil([&] { return Probe().handled == 1; }));
@@ -206,8 +208,10 @@ TEST_F(PluginExportsTest, DestroyDropsQueuedEventsAndWaitsForTheRunningOne) {
         destroy(key);
         destroyed = true;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_FALSE(destroyed);  // still waiting for the gated handler
+    // Past the stop's report deadline the destruction still waits for the
+    // gated handler. The account's queue carries no name of its own.
+    EXPECT_TRUE(stalls.PastDeadline(""));
+    EXPECT_FALSE(destroyed);
     openGate();
     manager.join();
 

@@ -120,6 +120,9 @@ TEST_F(AccountLifecycle, AnAddedAccountIsStartedInOrder) {
 TEST_F(AccountLifecycle, DeletionAnnouncesStopsTimersShutsDownThenDestroysAndUnloads) {
     Install("Ruv", {Line(kRuv, "Ruv")});
     unsigned int id = Manager().AddAccount(Guid(kRuv));
+    // The addition's own announcement is posted; it must not land among
+    // the deletion's.
+    ASSERT_TRUE(recorder.WaitForCount(ProtocolsManagerEvent::AccountAdded, 1));
     {
         Pinned pin(*this, Pin("Ruv"));
         TestPlugin::Control* control = ControlOf("Ruv");

@@ -56,6 +56,13 @@ protected:
         return request;
     }
 
+    // The service has looked at the clock, and whatever it posted then has
+    // been handled.
+    void CaughtUp() {
+        timers->WaitUntilCaughtUp();
+        services.SendEvent(client, ContactListGuid, 0, nullptr, nullptr, true);
+    }
+
     CYolManualClock clock{0, kStart};
     Services::CServicesManagerImpl services;
     FireCatcher catcher;
@@ -69,7 +76,7 @@ TEST_F(TimerService, FiresWhenTheClockReachesTheFireTimeInOrder) {
     timers->SetTimer(2, Request(12, 30));
     EXPECT_EQ(timers->Pending(), 3u);
     clock.Advance(29000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    CaughtUp();
     EXPECT_TRUE(catcher.Fired().empty());
     clock.Advance(1000);
     ASSERT_TRUE(WaitFor([&] { return catcher.Fired().size() == 2; }));
@@ -130,6 +137,13 @@ protected:
         CYolClock::Install(nullptr);
     }
 
+    // The service has looked at the clock, and whatever it posted then has
+    // been handled on the account's thread.
+    void CaughtUp() {
+        timers->WaitUntilCaughtUp();
+        services.SendEvent(Manager().GetAccountClientId(account), TimerServiceGuid, 0, nullptr, nullptr, true);
+    }
+
     std::vector<TestPlugin::LifeEvent> Fires() {
         std::vector<TestPlugin::LifeEvent> fires;
         for (const TestPlugin::LifeEvent& e : control->Life())
@@ -147,7 +161,7 @@ TEST_F(PluginTimers, TheCallBackRunsOnTheAccountsThread) {
     ASSERT_EQ(control->postTimer(account, kStart + 120), 1);
     ASSERT_TRUE(WaitFor([&] { return timers->Pending() == 1; }));
     clock.Advance(119000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    CaughtUp();
     EXPECT_TRUE(Fires().empty());
     clock.Advance(1000);
     ASSERT_TRUE(WaitFor([&] { return Fires().size() == 1; }));
@@ -164,7 +178,7 @@ TEST_F(PluginTimers, AKilledTimerNeverFires) {
     ASSERT_EQ(control->postKillTimer(account), 1);
     ASSERT_TRUE(WaitFor([&] { return timers->Pending() == 0; }));
     clock.Advance(10000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    CaughtUp();
     EXPECT_TRUE(Fires().empty());
 }
 

@@ -3,6 +3,7 @@
 
 #include "ControlTestSupport.h"
 
+#include "CYolTimeZone.h"
 #include "Controls/ControlDatePicker.h"
 #include "Drawing/GdiSurface.h"
 
@@ -109,9 +110,8 @@ TEST_F(DatePickers, HoldsRealDatesOfItsYearsAndRefusesTheRest) {
 
 TEST_F(DatePickers, StartsAtTodayAndKeepsTheTimeOfDayItWasGiven) {
     HWND picker = Picker();
-    const std::time_t now = static_cast<std::time_t>(CYolClock::Current().Now());
     std::tm local{};
-    localtime_r(&now, &local);
+    CYolTimeZone::LocalFields(CYolClock::Current().Now(), local);
     EXPECT_EQ(Get(picker), (Ymd{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday}));
 
     SYSTEMTIME st = Time(1980, 5, 7, 13);

@@ -248,16 +248,13 @@ TEST_F(MessageQueue, SendWaitingForADestroyedWindowAnswersZero) {
     };
     HWND w = Make(rec);
     Platform::PumpMessages();
-    std::atomic<bool> sending{false};
     std::atomic<LRESULT> answer{-1};
     std::thread sender([&] {
-        sending = true;
         answer = SendMessage(w, kPing, 0, 0);
     });
-    while (!sending)
+    while (Platform::PendingSends() == 0)
         std::this_thread::yield();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    DestroyWindow(w); // the send is (most likely) queued and never handled
+    DestroyWindow(w); // the send is queued and never handled
     Platform::PumpMessages();
     sender.join();
     EXPECT_EQ(answer.load(), 0);
@@ -272,7 +269,8 @@ TEST_F(MessageQueue, SendToAThreadThatEndsAnswersZero) {
         remote = Make(rec, WS_POPUP);
         made.Set();
         sending.Wait();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        while (Platform::PendingSends() == 0)
+            std::this_thread::yield();
         // Ends without handling the send.
         SetWindowLong(remote.load(), GWL_USERDATA, 0);
     });
