@@ -18,7 +18,6 @@ CJabberAccount::~CJabberAccount() {
     // account's thread any more, so its threads can be stopped and its
     // socket dropped here.
     StopReconnect();
-    workQueue.Stop();
     if (Sockets::CSocketsManager* sockets = SocketsService(); sockets && socket && sockets->IsValidSocket(socket))
         sockets->DestroySocket(socket);
     socket = nullptr;

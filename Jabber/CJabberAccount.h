@@ -5,12 +5,13 @@
 // server only through the sockets service. Its methods are spread over one
 // file per area; each area keeps its members in its own block below.
 //
-// Threads: everything here runs on the account's queue thread. Other threads
-// (the reconnection wait, the work-queue worker, timers) only post events to
-// it, so the socket, the zlib streams, the counters and the pending tables
-// are never touched from two threads.
+// Threads: everything here runs on the account's queue thread. The
+// reconnection wait and the timers only post events to it, so the socket,
+// the zlib streams, the counters and the pending tables are never touched
+// from two threads.
 
 #include "CAccount.h"
+#include "CReconnectWait.h"
 #include "CWorkQueue.h"
 #include "CYolCriticalSection.h"
 #include "CYolString.h"
@@ -26,15 +27,13 @@
 #include "XmppAccountSettings.h"
 #include "XmppCompression.h"
 #include "YOL_GUID.h"
+#include "YolGuids.h"
 
-#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace CL {
@@ -83,8 +82,8 @@ protected:
     // after the reconnection delay.
     void LoseConnection();
 
-    // The largest the receive buffer may grow: a stanza the parser refuses
-    // anyway plus one read.
+    // The largest the receive buffer may grow: the most the parser leaves
+    // unread (an unfinished construct of a stanza's size) plus one read.
     static constexpr size_t kMaxReceiveBuffer = (size_t{1} << 20) + 4096;
 
     Sockets::CYolSocket* socket = nullptr;
@@ -104,6 +103,10 @@ public:
     // Depth-2 end call-back of the parser: one complete top-level element.
     static void RouteStanza(XmlNode* element, void* account);
     void Route(const XmlNode& element);
+    // The parser dropped a stanza too large to keep: the element holds its
+    // name and attributes, when they were known.
+    static void StanzaDroppedCallback(XmlNode* element, void* account);
+    void OnStanzaDropped(const XmlNode& element);
     void DispatchIq(const XmlNode& iq);
     // The next request number (the N of "yol_N").
     int NextIqNumber();
@@ -126,8 +129,6 @@ public:
     // milliseconds until the next blank, 0 to end.
     static unsigned int KeepAlive(void* account);
     static constexpr unsigned int kKeepAliveMs = 120000;
-
-    CWorkQueue& WorkQueue() { return workQueue; }
 
 protected:
     void RegisterIqHandlers();
@@ -167,20 +168,19 @@ public:
     void OnStreamError(const XmlNode& element);
     // Starts the wait before the next connection attempt (with "KeepAlive").
     void StartReconnect();
-    // Cancels a waiting reconnection and joins its thread.
+    // Cancels a waiting reconnection.
     void StopReconnect();
-    bool IsReconnectPending() const { return reconnectThread.joinable(); }
+    bool IsReconnectPending() const { return reconnectWait.IsPending(); }
     void ShowText(const CYolString& text);
 
 protected:
-    // The reconnection thread: posts SetStatus(restore) to the account at
-    // tick `due` unless cancelled first.
-    void ReconnectWait(Protocols::Status restore, uint64_t due);
-
-    std::thread reconnectThread;
-    std::mutex reconnectLock;
-    std::condition_variable reconnectWake;
-    bool reconnectCancelled = false;
+    // Posts SetStatus(reconnectStatus) to the account itself when the wait
+    // ends; the status cannot change while a wait is armed (every SetStatus
+    // cancels it first).
+    CReconnectWait reconnectWait{[this] {
+        PostToSelf(ProtocolsManagerGuid, Protocols::AccountCommand::SetStatus, NewStatusEventArg(reconnectTarget));
+    }};
+    Protocols::Status reconnectTarget = Protocols::Offline;
 
     // ---- slots (X1) ----
 public:

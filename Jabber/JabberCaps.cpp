@@ -54,7 +54,7 @@ std::vector<const char*> FeatureNamespaces(uint64_t features) {
 
 bool OwnCapsFeaturesForNode(const CYolString* node, uint64_t& features) {
     if (!node || node->IsEmpty()) {
-        features = kOwnFeatures;
+        features = OwnFeatures();
         return true;
     }
     const CYolString prefix = CYolString::FromUtf8(kOwnCapsNode) + u"#";
@@ -64,7 +64,7 @@ bool OwnCapsFeaturesForNode(const CYolString* node, uint64_t& features) {
     for (const CapsExtRow& row : OwnCapsExtRows()) {
         if (name == row.name) {
             features = row.features;
-            return row.features != 0;
+            return true;
         }
     }
     return false;
@@ -73,10 +73,13 @@ bool OwnCapsFeaturesForNode(const CYolString* node, uint64_t& features) {
 CYolString OwnCapsVer() { return CYolString::FromUtf8(kOsName) + CYolString(kProgramVersion, false); }
 
 std::vector<CapsExtRow> OwnCapsExtRows() {
-    return {
-        {u"cmds", FeatureFlag(FeatureCommands)},
-        {OwnCapsVer(), kOwnFeatures & ~FeatureFlag(FeatureCommands)},
+    const uint64_t own = OwnFeatures();
+    std::vector<CapsExtRow> rows = {
+        {u"cmds", own & FeatureFlag(FeatureCommands)},
+        {OwnCapsVer(), own & ~FeatureFlag(FeatureCommands)},
     };
+    std::erase_if(rows, [](const CapsExtRow& row) { return row.features == 0; });
+    return rows;
 }
 
 XmlNode BuildDiscoInfoResult(const CYolString* id, const CYolString* to, const CYolString* node,
@@ -98,7 +101,7 @@ XmlNode BuildDiscoInfoResult(const CYolString* id, const CYolString* to, const C
 
 void CCapsCache::Seed() {
     const CYolString node = CYolString::FromUtf8(kOwnCapsNode);
-    Store(node, OwnCapsVer(), kOwnFeatures, ~uint64_t{0});
+    Store(node, OwnCapsVer(), OwnFeatures(), ~uint64_t{0});
     for (const CapsExtRow& row : OwnCapsExtRows())
         Store(node, row.name, row.features, ~uint64_t{0});
 }

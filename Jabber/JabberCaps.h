@@ -30,14 +30,17 @@ enum JabberFeatureRow : int {
     FeatureDiscoInfo = 0,
     FeatureCommands = 8,
     FeatureChatStates = 11,
+    FeatureVersion = 13,
+    FeaturePing = 15,
     FeatureReceipts = 30,
 };
 
 constexpr uint64_t FeatureFlag(int row) { return uint64_t{1} << row; }
 
-// disco#info, si, si file transfer, bytestreams, ibb, iq:oob, commands,
-// iq:version, ping, vcard-temp, receipts.
-inline constexpr uint64_t kOwnFeatures = 0x4004A1F9;
+// The features the account serves, from the table that also registers
+// their request handlers (JabberRouter.cpp): what disco#info and the caps
+// announce.
+uint64_t OwnFeatures();
 // What a cache look-up answers for an entry it does not hold.
 inline constexpr uint64_t kCapsNotKnown = 0x8000000000000000ULL;
 
@@ -48,7 +51,8 @@ struct CapsExtRow {
 // The own ext rows, in the order the cache is seeded with them: "cmds" with
 // the ad-hoc commands feature, then the announced version (OwnCapsVer) with
 // every other own feature. The version row follows the version the presence
-// announces, so that a peer asking disco#info for node#ver is answered.
+// announces, so that a peer asking disco#info for node#ver is answered. A
+// row without features is left out: nothing answers for it.
 std::vector<CapsExtRow> OwnCapsExtRows();
 
 // The ver our presence announces: the OS name followed by the program

@@ -5,6 +5,7 @@
 #include "CJabberAccount.h"
 #include "CSocketsManager.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -36,7 +37,6 @@ int CJabberAccount::Connect(Protocols::Status wanted) {
     compression.End();
     receiveUsed = 0;
     ClearPendingIqs();
-    workQueue.Start();
 
     socket = sockets->CreateSocket(clientId);
     if (!socket)
@@ -106,16 +106,19 @@ bool CJabberAccount::GrowReceiveBuffer(size_t capacity) {
 int CJabberAccount::OnSocketData(Sockets::CYolSocket* from, int byteCount) {
     if (status == Protocols::Offline || from != socket)
         return 0;
-    if (byteCount > 0 && receiveUsed + static_cast<size_t>(byteCount) > receiveCapacity &&
-        !GrowReceiveBuffer(receiveUsed + static_cast<size_t>(byteCount))) {
-        LoseConnection();
-        return 0;
-    }
+    // What is waiting may be more than the buffer ever holds: it is read in
+    // parts, and the parser takes each part before the next is read.
+    if (byteCount > 0)
+        GrowReceiveBuffer(std::min(receiveUsed + static_cast<size_t>(byteCount), kMaxReceiveBuffer));
     // Read until nothing is left: one compressed chunk can inflate to far
     // more than one buffer, and no further event comes for what is already
     // in the inflater.
     for (;;) {
-        if (receiveUsed == receiveCapacity && !GrowReceiveBuffer(receiveCapacity * 2)) {
+        // The parser never leaves more than a stanza's worth unread, so a
+        // full buffer at its largest is a parser that takes nothing more.
+        if (receiveUsed == receiveCapacity &&
+            (receiveCapacity == kMaxReceiveBuffer ||
+             !GrowReceiveBuffer(std::min(receiveCapacity * 2, kMaxReceiveBuffer)))) {
             LoseConnection();
             return 0;
         }

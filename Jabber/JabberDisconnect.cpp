@@ -9,8 +9,6 @@
 #include "JabberStrings.h"
 #include "YolGuids.h"
 
-#include <algorithm>
-#include <chrono>
 
 int CJabberAccount::Disconnect() {
     wantedStatus = Protocols::Offline;
@@ -43,8 +41,6 @@ int CJabberAccount::Disconnect() {
         }
         list->EndUpdate();
     }
-    workQueue.Flush();
-    workQueue.Stop();
     ClearPendingIqs();
     return 0;
 }
@@ -89,40 +85,13 @@ void CJabberAccount::StartReconnect() {
         return;
     // One wait at a time: a new failure replaces the wait of an older one.
     StopReconnect();
-    Protocols::Status restore = reconnectStatus;
-    // The wait runs on the system's clock, which tests replace: it is due
-    // a delay after the failure, not after the thread got going.
-    const uint64_t due = CYolClock::Current().TickCount64() + reconnectDelay;
-    reconnectDelay = DefaultReconnectDelay;
-    reconnectThread = std::thread([this, restore, due] { ReconnectWait(restore, due); });
-}
-
-void CJabberAccount::StopReconnect() {
-    {
-        std::lock_guard lock(reconnectLock);
-        reconnectCancelled = true;
-    }
-    reconnectWake.notify_all();
-    if (reconnectThread.joinable())
-        reconnectThread.join();
-    std::lock_guard lock(reconnectLock);
-    reconnectCancelled = false;
-}
-
-void CJabberAccount::ReconnectWait(Protocols::Status restore, uint64_t due) {
-    if (restore == Protocols::Offline || restore == Protocols::Connecting)
+    if (reconnectStatus == Protocols::Offline || reconnectStatus == Protocols::Connecting)
         return;
-    // Looks at the clock in short slices rather than sleeping the whole
-    // delay at once, so that a replaced clock is noticed.
-    std::unique_lock lock(reconnectLock);
-    for (;;) {
-        if (reconnectCancelled)
-            return;
-        uint64_t now = CYolClock::Current().TickCount64();
-        if (now >= due)
-            break;
-        auto slice = std::chrono::milliseconds(std::min<uint64_t>(due - now, 50));
-        reconnectWake.wait_for(lock, slice, [this] { return reconnectCancelled; });
-    }
-    PostToSelf(ProtocolsManagerGuid, Protocols::AccountCommand::SetStatus, NewStatusEventArg(restore));
+    reconnectTarget = reconnectStatus;
+    // Due a delay after the failure on the system's clock, which tests
+    // replace.
+    reconnectWait.Start(CYolClock::Current().TickCount64() + reconnectDelay);
+    reconnectDelay = DefaultReconnectDelay;
 }
+
+void CJabberAccount::StopReconnect() { reconnectWait.Cancel(); }

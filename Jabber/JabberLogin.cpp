@@ -48,6 +48,7 @@ void CJabberAccount::OpenStream() {
     parser.Reset();
     parser.SetCallback(1, XmlStreamParser::Start, &CJabberAccount::StreamHeaderCallback, this);
     parser.SetCallback(2, XmlStreamParser::End, &CJabberAccount::RouteStanza, this);
+    parser.SetDroppedCallback(&CJabberAccount::StanzaDroppedCallback, this);
 
     XmlNode header("stream:stream");
     header.SetPrefix("<?xml version='1.0' encoding='UTF-8'?>");

@@ -233,8 +233,15 @@ void CJabberAccount::OnPresence(const XmlNode& stanza) {
                 if (value != nullptr)
                     resource->status = StatusFromMood(value->Uint(false, 0), resource->status);
             } else if (AttrIs(x, "xmlns", kXStatusNs)) {
+                // An id we have no icon for is no extended status we can
+                // show: its icon would be another one's.
                 const CYolString* id = x.GetAttr("id");
-                resource->xStatusId = id != nullptr ? static_cast<int>(std::min(id->Uint(false, 0), 1000u)) : 0;
+                const unsigned int value = id != nullptr ? id->Uint(false, 0) : 0;
+                if (value == 0 || value > static_cast<unsigned int>(kJabberXStatusCount)) {
+                    resource->ClearXStatus();
+                    continue;
+                }
+                resource->xStatusId = static_cast<int>(value);
                 resource->xStatusTitle = ChildText(x, "title");
                 resource->xStatusDescription = XStatusDescription(resource->statusText, resource->xStatusTitle);
             }

@@ -79,8 +79,11 @@ enum JabberImage : int {
     JabberImgBalloon = 48,
     JabberImgXStatusMode = 49,
     JabberImgXStatusNone = 50,
-    JabberImgXStatusFirst = 51,  // the 35 extended-status icons
+    JabberImgXStatusFirst = 51,  // the extended-status icons, for ids 1 and up
 };
+
+// Extended-status ids with an icon: 1 to this many.
+inline constexpr int kJabberXStatusCount = kJabberImageCount - JabberImgXStatusFirst;
 
 // The file name of image `index` (relative to the skin folder); empty outside
 // the table.

@@ -4,6 +4,9 @@
 
 #include "CJabberAccount.h"
 #include "CYolClock.h"
+#include "JabberCaps.h"
+#include "JabberPlugin.h"
+#include "JabberStrings.h"
 
 #include <array>
 #include <climits>
@@ -30,6 +33,31 @@ constexpr std::array<Route, 10> kRoutes = {{
     {"presence", &CJabberAccount::OnPresence},
     {"iq", &CJabberAccount::DispatchIq},
 }};
+
+// What the account serves: each row with a handler registers it for the
+// requests it names, and each row with a feature puts that feature into
+// disco#info and caps. A feature is announced here or nowhere, so it is
+// never announced without what answers it.
+struct ServedRow {
+    int feature;  // row of kJabberFeatures, -1: none to announce
+    IqRequestHandler handler;  // null: served outside the iq registry
+    int types;
+    int fields;
+    const char* xmlns;
+    const char* element;
+};
+
+constexpr ServedRow kServed[] = {
+    {FeatureDiscoInfo, &CJabberAccount::OnDiscoInfoRequest, IqType::Get,
+     IqField::From | IqField::To | IqField::Id | IqField::Query, JabberNs::DiscoInfo, "query"},
+    {FeatureVersion, &CJabberAccount::OnVersionRequest, IqType::Get, IqField::From | IqField::Id, JabberNs::Version,
+     "query"},
+    {FeaturePing, &CJabberAccount::OnPingRequest, IqType::Get, IqField::From | IqField::Id, JabberNs::Ping, "ping"},
+    {-1, &CJabberAccount::OnRosterPush, IqType::Set, IqField::From | IqField::Id | IqField::Query, JabberNs::Roster,
+     "query"},
+    // Receipts are asked for and given in message stanzas.
+    {FeatureReceipts, nullptr, 0, 0, nullptr, nullptr},
+};
 
 int IqTypeOf(const CYolString* type) {
     if (!type)
@@ -76,6 +104,27 @@ void CJabberAccount::Route(const XmlNode& element) {
             return;
         }
     }
+}
+
+void CJabberAccount::StanzaDroppedCallback(XmlNode* element, void* account) {
+    if (element && account)
+        static_cast<CJabberAccount*>(account)->OnStanzaDropped(*element);
+}
+
+// Only messages are told of: they are what a contact can make that large,
+// and what the user would otherwise miss without a trace. A stanza whose
+// start tag alone was too large has no name left to go by.
+void CJabberAccount::OnStanzaDropped(const XmlNode& element) {
+    if (!element.Name().empty() && element.Name() != "message")
+        return;
+    const CYolString* from = element.GetAttr("from");
+    if (!from || from->IsEmpty()) {
+        ShowText(JabberPlugin::UiString(JabberStrUnknownMessageTooLarge));
+        return;
+    }
+    CYolFormatString text(JabberPlugin::UiString(JabberStrMessageTooLarge));
+    text.AddParam(CYolString(u"contact"), BareJidCopy(*from));
+    ShowText(text.GetLocalized());
 }
 
 void CJabberAccount::DispatchIq(const XmlNode& iq) {
@@ -166,17 +215,20 @@ int CJabberAccount::SendIq(XmlNode& iq, IqHandler handler, int key) {
     return number;
 }
 
+uint64_t OwnFeatures() {
+    uint64_t features = 0;
+    for (const ServedRow& row : kServed)
+        if (row.feature >= 0)
+            features |= FeatureFlag(row.feature);
+    return features;
+}
+
 void CJabberAccount::RegisterIqHandlers() {
     if (workQueue.RegisteredCount() > 0)
         return;
-    workQueue.Register(&CJabberAccount::OnVersionRequest, IqType::Get, IqField::From | IqField::Id,
-                       JabberNs::Version, "query");
-    workQueue.Register(&CJabberAccount::OnPingRequest, IqType::Get, IqField::From | IqField::Id, JabberNs::Ping,
-                       "ping");
-    workQueue.Register(&CJabberAccount::OnRosterPush, IqType::Set, IqField::From | IqField::Id | IqField::Query,
-                       JabberNs::Roster, "query");
-    workQueue.Register(&CJabberAccount::OnDiscoInfoRequest, IqType::Get,
-                       IqField::From | IqField::To | IqField::Id | IqField::Query, JabberNs::DiscoInfo, "query");
+    for (const ServedRow& row : kServed)
+        if (row.handler)
+            workQueue.Register(row.handler, row.types, row.fields, row.xmlns, row.element);
 }
 
 void CJabberAccount::OnVersionRequest(const XmlNode&, IqRequest& request) {

@@ -89,6 +89,8 @@ const char* const kStrings[kJabberStringCount] = {
     "Invalid account name or password",  // 79
     nullptr,                        // 80
     nullptr,                        // 81
+    "A message from <contact> was too large to receive and has been dropped.",  // 82
+    "A message too large to receive has been dropped.",  // 83
 };
 
 }  // namespace

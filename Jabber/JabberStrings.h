@@ -35,11 +35,13 @@ enum JabberStringId : int {
     JabberStrMailbox = 77,
     JabberStrOpenInbox = 78,
     JabberStrInvalidLogin = 79,
+    JabberStrMessageTooLarge = 82,
+    JabberStrUnknownMessageTooLarge = 83,
 };
 
 // Ids 0 to kJabberStringCount - 1; a language pack of this plug-in has as
 // many entries.
-inline constexpr int kJabberStringCount = 82;
+inline constexpr int kJabberStringCount = 84;
 
 // The built-in text of `id` (the plug-in's language controller's default
 // source). False, with `out` unchanged, for an id outside the table or one

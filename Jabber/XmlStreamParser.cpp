@@ -263,9 +263,17 @@ void XmlStreamParser::Reset() {
     textActive_ = false;
     textRaw_.clear();
     textDecoded_.clear();
-    dropping_ = false;
-    dropNames_.clear();
+    droppedHook_ = Hook();
+    skip_ = Skip::None;
+    skipState_ = SkipState::Text;
+    skipLevel_ = 0;
+    skipQuote_ = skipLast_ = 0;
+    skipMatched_ = 0;
+    skipMarker_ = nullptr;
+    droppedName_.clear();
+    droppedAttrs_.clear();
     dropped_ = 0;
+    skippedElements_ = 0;
     resumeAt_ = 0;
     resumeQuote_ = 0;
     ++generation_;
@@ -276,6 +284,10 @@ bool XmlStreamParser::SetCallback(int depth, int kind, Callback function, void* 
         return false;
     hooks_[depth - 1][kind] = {function, function ? context : nullptr};
     return true;
+}
+
+void XmlStreamParser::SetDroppedCallback(Callback function, void* context) {
+    droppedHook_ = {function, function ? context : nullptr};
 }
 
 void XmlStreamParser::Fail(XmlParseError error, size_t at) {
@@ -293,6 +305,12 @@ size_t XmlStreamParser::Feed(const char* data, size_t length) {
     unsigned generation = generation_;
     size_t pos = 0;
     while (pos < end && !Failed()) {
+        if (skip_ != Skip::None) {
+            pos = SkipBytes(data, pos, end);
+            if (generation != generation_)
+                return pos;  // the dropped call-back reset the parser
+            continue;
+        }
         if (skipSpace_ && IsSpace(data[pos])) {
             ++pos;
             continue;
@@ -308,12 +326,26 @@ size_t XmlStreamParser::Feed(const char* data, size_t length) {
         }
         size_t stop = 0;
         Construct kind = FindEnd(data, pos, end, stop);
-        if (kind == Construct::Incomplete || kind == Construct::Invalid)
+        if (kind == Construct::Invalid)
             break;
+        if (kind == Construct::Incomplete) {
+            // The left-over bytes are one unfinished construct that the
+            // caller has to keep: they count toward the limit, so that no
+            // buffer grows past it. Measured up to a NUL, so that the answer
+            // is the same however the bytes before the NUL came.
+            if (held_ + (end - pos) <= limits_.maxStanzaBytes)
+                break;
+            if (!StartSkippingOversized(data, pos, end)) {
+                Fail(XmlParseError::TooLarge, pos);
+                break;
+            }
+            continue;
+        }
         size_t size = stop - pos;
         if (held_ + size > limits_.maxStanzaBytes) {
-            Fail(XmlParseError::TooLarge, pos);
-            break;
+            if (!StartSkippingOversized(data, pos, end))
+                Fail(XmlParseError::TooLarge, pos);
+            continue;
         }
         switch (kind) {
         case Construct::StartTag:
@@ -342,16 +374,8 @@ size_t XmlStreamParser::Feed(const char* data, size_t length) {
             return stop;  // a call-back reset the parser: the rest is not ours
         pos = stop;
     }
-    // The left-over bytes are one unfinished construct that the caller has
-    // to keep: they count toward the limit, so that no buffer grows past it.
-    // Measured up to a NUL, so that the answer is the same however the
-    // bytes before the NUL came.
-    if (!Failed()) {
-        if (held_ + (end - pos) > limits_.maxStanzaBytes)
-            Fail(XmlParseError::TooLarge, pos);
-        else if (nul)
-            Fail(XmlParseError::NulByte, end);
-    }
+    if (!Failed() && nul)
+        Fail(XmlParseError::NulByte, end);
     offset_ += pos;
     return pos;
 }
@@ -423,7 +447,8 @@ size_t XmlStreamParser::TakeText(const char* data, size_t pos, size_t end) {
     textActive_ = true;
     held_ += n;
     if (held_ > limits_.maxStanzaBytes) {
-        Fail(XmlParseError::TooLarge, pos);
+        if (!StartSkippingOversized(data, pos, end))
+            Fail(XmlParseError::TooLarge, pos);
         return pos;
     }
     if (!lt) {
@@ -458,7 +483,7 @@ void XmlStreamParser::EndTextRun() {
         return;
     textActive_ = false;
     // Only the last run of an element's character data is kept.
-    if (!dropping_ && open_.size() > 1)
+    if (open_.size() > 1)
         open_.back()->SetParsedText(MakeText(textDecoded_));
     textDecoded_.clear();
 }
@@ -514,32 +539,26 @@ void XmlStreamParser::ApplyStartTag(const char* tag, size_t length, size_t at) {
     XmlNode* parent = open_.back();
     int depth = parent->depth_ + 1;
     skipSpace_ = empty;
-    if (dropping_) {
-        if (!empty)
-            dropNames_.emplace_back(name);
-        return;
-    }
     bool tooMany = count > static_cast<size_t>(limits_.maxAttributes);
     if (tooMany && depth == 1) {
         Fail(XmlParseError::TooManyAttributes, at);
         return;
     }
     if (tooMany || depth > limits_.maxDepth) {
-        if (depth > 2) {
-            StartDropping();
-            if (!empty)
-                dropNames_.emplace_back(name);
-            return;
+        if (depth == 2) {
+            // A stanza element we cannot keep leaves nothing to deliver.
+            if (!empty) {
+                StartSkipping(Skip::Stanza, 1);
+            } else {
+                ++dropped_;
+                held_ = 0;
+            }
+        } else if (!empty) {
+            StartSkipping(Skip::Element, 1);
+        } else {
+            ++skippedElements_;
         }
-        // The stanza element itself: an empty one is gone at once, any
-        // other stays open, empty, until its end tag.
-        if (empty) {
-            ++dropped_;
-            held_ = 0;
-            return;
-        }
-        attrScratch_.clear();
-        dropping_ = true;
+        return;
     }
     auto node = std::make_unique<XmlNode>();
     node->depth_ = depth;
@@ -551,8 +570,6 @@ void XmlStreamParser::ApplyStartTag(const char* tag, size_t length, size_t at) {
     sawRoot_ = true;
     if (!empty)
         open_.push_back(added);
-    if (dropping_)
-        return;
     unsigned generation = generation_;
     if (depth <= 2) {
         RunCallback(depth, Start, added);
@@ -565,18 +582,160 @@ void XmlStreamParser::ApplyStartTag(const char* tag, size_t length, size_t at) {
         Complete(added);
 }
 
-// Drops the stanza that is open now: it stays open and empty, and the
-// elements open inside it are only remembered by name.
-void XmlStreamParser::StartDropping() {
-    XmlNode* stanza = open_[2];
-    for (size_t i = 3; i < open_.size(); ++i)
-        dropNames_.push_back(open_[i]->name_);
-    open_.resize(3);
-    stanza->ReleaseChildren();
-    stanza->attrs_.clear();
-    stanza->text_ = CYolString();
+void XmlStreamParser::StartSkipping(Skip why, uint64_t level) {
+    textActive_ = false;
+    textRaw_.clear();
     textDecoded_.clear();
-    dropping_ = true;
+    resumeAt_ = 0;
+    resumeQuote_ = 0;
+    skip_ = why;
+    skipLevel_ = level;
+    skipState_ = SkipState::Text;
+    skipQuote_ = skipLast_ = 0;
+    skipMatched_ = 0;
+    skipMarker_ = nullptr;
+}
+
+// The stanza open now, or the one whose start tag begins at `pos`, grew past
+// the limit: it is dropped and the rest of it skipped. Kept stanzas (no end
+// call-back takes them) are what the limit guards, so they fail instead.
+bool XmlStreamParser::StartSkippingOversized(const char* data, size_t pos, size_t end) {
+    if (!hooks_[1][End].function || open_.size() < 2)
+        return false;
+    if (open_.size() == 2) {
+        const bool startTag = pos + 1 < end && data[pos] == '<' && data[pos + 1] != '/' && data[pos + 1] != '!' &&
+                              data[pos + 1] != '?';
+        if (!startTag)
+            return false;
+        droppedName_.clear();
+        droppedAttrs_.clear();
+        StartSkipping(Skip::OversizedStanza, 0);
+    } else {
+        XmlNode* stanza = open_[2];
+        droppedName_ = std::move(stanza->name_);
+        droppedAttrs_ = std::move(stanza->attrs_);
+        const uint64_t level = open_.size() - 2;
+        open_.resize(2);
+        open_.back()->RemoveChild(stanza);
+        StartSkipping(Skip::OversizedStanza, level);
+    }
+    held_ = 0;
+    return true;
+}
+
+// Follows skipped markup until the element that started the run closes:
+// only the nesting and the ends of tags, comments, CDATA sections and
+// instructions are looked at.
+size_t XmlStreamParser::SkipBytes(const char* data, size_t pos, size_t end) {
+    while (pos < end && skip_ != Skip::None) {
+        const char c = data[pos];
+        switch (skipState_) {
+        case SkipState::Text: {
+            const void* lt = std::memchr(data + pos, '<', end - pos);
+            if (!lt)
+                return end;
+            pos = static_cast<size_t>(static_cast<const char*>(lt) - data) + 1;
+            skipState_ = SkipState::Open;
+            break;
+        }
+        case SkipState::Open:
+            skipLast_ = 0;
+            skipMatched_ = 0;
+            skipMarker_ = nullptr;
+            if (c == '/')
+                skipState_ = SkipState::EndTag;
+            else if (c == '!')
+                skipState_ = SkipState::Bang;
+            else if (c == '?')
+                skipState_ = SkipState::Instruction;
+            else
+                skipState_ = SkipState::StartTag;
+            if (skipState_ != SkipState::StartTag)
+                ++pos;
+            break;
+        case SkipState::StartTag:
+            ++pos;
+            if (skipQuote_ != 0) {
+                if (c == skipQuote_)
+                    skipQuote_ = 0;
+            } else if (c == '"' || c == '\'') {
+                skipQuote_ = c;
+            } else if (c == '>') {
+                skipState_ = SkipState::Text;
+                if (skipLast_ != '/')
+                    ++skipLevel_;
+                else if (skipLevel_ == 0)
+                    EndSkipping();
+                break;
+            }
+            skipLast_ = c;
+            break;
+        case SkipState::EndTag:
+            ++pos;
+            if (c == '>') {
+                skipState_ = SkipState::Text;
+                if (skipLevel_ > 0)
+                    --skipLevel_;
+                if (skipLevel_ == 0)
+                    EndSkipping();
+            }
+            break;
+        case SkipState::Bang:
+            // Inside an element "<!" opens a comment or a CDATA section and
+            // nothing else.
+            if (skipMarker_ == nullptr)
+                skipMarker_ = c == '-' ? "--" : c == '[' ? "[CDATA[" : nullptr;
+            if (skipMarker_ == nullptr || skipMarker_[skipMatched_] != c) {
+                Fail(XmlParseError::Declaration, pos);
+                return pos;
+            }
+            ++pos;
+            if (skipMarker_[++skipMatched_] == '\0') {
+                skipState_ = skipMarker_[0] == '-' ? SkipState::Comment : SkipState::CData;
+                skipMatched_ = 0;
+            }
+            break;
+        case SkipState::Comment:
+        case SkipState::CData:
+            // Ended by "-->" or "]]>": two closers in a row, then ">".
+            ++pos;
+            if (c == (skipState_ == SkipState::Comment ? '-' : ']')) {
+                ++skipMatched_;
+            } else {
+                if (c == '>' && skipMatched_ >= 2)
+                    skipState_ = SkipState::Text;
+                skipMatched_ = 0;
+            }
+            break;
+        case SkipState::Instruction:
+            ++pos;
+            if (c == '>' && skipLast_ == '?')
+                skipState_ = SkipState::Text;
+            skipLast_ = c;
+            break;
+        }
+    }
+    return pos;
+}
+
+void XmlStreamParser::EndSkipping() {
+    const Skip why = skip_;
+    skip_ = Skip::None;
+    skipSpace_ = true;
+    if (why == Skip::Element) {
+        ++skippedElements_;
+        return;
+    }
+    ++dropped_;
+    held_ = 0;
+    XmlNode stanza;
+    stanza.depth_ = 2;
+    stanza.name_ = std::move(droppedName_);
+    stanza.attrs_ = std::move(droppedAttrs_);
+    droppedName_.clear();
+    droppedAttrs_.clear();
+    if (why == Skip::OversizedStanza)
+        RunHook(droppedHook_, &stanza);
 }
 
 void XmlStreamParser::ApplyEndTag(const char* tag, size_t length, size_t at) {
@@ -599,25 +758,12 @@ void XmlStreamParser::ApplyEndTag(const char* tag, size_t length, size_t at) {
         return;
     }
     skipSpace_ = true;
-    if (dropping_ && !dropNames_.empty()) {
-        if (dropNames_.back() != name)
-            Fail(XmlParseError::MismatchedEndTag, at);
-        dropNames_.pop_back();
-        return;
-    }
     XmlNode* node = open_.back();
     if (node->name_ != name) {
         Fail(XmlParseError::MismatchedEndTag, at);
         return;
     }
     open_.pop_back();
-    if (dropping_) {
-        dropping_ = false;
-        ++dropped_;
-        held_ = 0;
-        open_.back()->RemoveChild(node);
-        return;
-    }
     Complete(node);
 }
 
@@ -644,8 +790,9 @@ void XmlStreamParser::Complete(XmlNode* node) {
     held_ = 0;
 }
 
-void XmlStreamParser::RunCallback(int depth, int kind, XmlNode* node) {
-    const Hook& hook = hooks_[depth - 1][kind];
+void XmlStreamParser::RunCallback(int depth, int kind, XmlNode* node) { RunHook(hooks_[depth - 1][kind], node); }
+
+void XmlStreamParser::RunHook(const Hook& hook, XmlNode* node) {
     if (!hook.function)
         return;
     // Cleared on the way out whatever happens, so a call-back that throws

@@ -15,13 +15,20 @@
 // Numeric character references and the five predefined entities are
 // decoded; no other entity exists.
 //
-// Limits: one stanza (with whatever the caller holds back of an unfinished
-// construct) may not grow past maxStanzaBytes, which is a failure as well.
-// A stanza that nests deeper than maxDepth or gives one element more than
-// maxAttributes attributes is read to its end and dropped whole, without
-// failing: other users can put such content into what they send, and
-// failing would let any of them keep the account from staying online. A
-// stream header with too many attributes fails the parser.
+// Limits: what the parser holds of one stanza (with whatever the caller
+// holds back of an unfinished construct) may not grow past maxStanzaBytes.
+// A stanza that does is read on to its end without keeping anything of it,
+// dropped alone, and reported to the dropped call-back: any contact can make
+// a stanza that large, and failing would let any of them knock the account
+// offline. Without a depth-2 end call-back stanzas stay in the tree, and
+// growing past the limit then fails the parser (TooLarge). An element
+// nested deeper than maxDepth, or carrying more than maxAttributes
+// attributes, is skipped with everything inside it; the rest of its stanza
+// is delivered. A stanza element with too many attributes is dropped whole,
+// and a stream header with too many attributes fails the parser. Skipped
+// content is only followed to its end (nesting, quotes, comments, CDATA):
+// nothing of it is kept, decoded or checked beyond that, so that no amount
+// of it makes the parser hold more.
 
 #include "XmlNode.h"
 
@@ -75,6 +82,10 @@ public:
     // depth 1 or 2, Start or End; a null function removes the call-back.
     // False for any other depth or kind.
     bool SetCallback(int depth, int kind, Callback function, void* context);
+    // Called once a stanza too large to keep has been read to its end, with
+    // an element holding the stanza's name and the attributes of its start
+    // tag; both are empty when the start tag alone was too large.
+    void SetDroppedCallback(Callback function, void* context);
 
     // Reads as much of the bytes as forms complete constructs and answers
     // how many it took. Takes nothing once failed, and nothing when called
@@ -89,8 +100,11 @@ public:
     uint64_t ErrorOffset() const { return errorOffset_; }
     // The stream element has been closed.
     bool StreamEnded() const { return ended_; }
-    // Stanzas dropped for nesting too deep or carrying too many attributes.
+    // Stanzas dropped whole: too large, or a stanza element with too many
+    // attributes.
     uint64_t DroppedStanzas() const { return dropped_; }
+    // Elements skipped inside delivered stanzas, each with its content.
+    uint64_t SkippedElements() const { return skippedElements_; }
 
     // Depth 0, no name: the stream element and any element that has no end
     // call-back stay below it.
@@ -112,9 +126,16 @@ private:
     void ApplyEndTag(const char* tag, size_t length, size_t at);
     void ApplyCData(const char* content, size_t length, size_t at);
     void ApplyInstruction(const char* content, size_t length, size_t at);
-    void StartDropping();
+    // Why a run of the stream is skipped.
+    enum class Skip { None, Element, Stanza, OversizedStanza };
+    enum class SkipState { Text, Open, StartTag, EndTag, Bang, Comment, CData, Instruction };
+    void StartSkipping(Skip why, uint64_t level);
+    bool StartSkippingOversized(const char* data, size_t pos, size_t end);
+    size_t SkipBytes(const char* data, size_t pos, size_t end);
+    void EndSkipping();
     void Complete(XmlNode* node);
     void RunCallback(int depth, int kind, XmlNode* node);
+    void RunHook(const Hook& hook, XmlNode* node);
     void Fail(XmlParseError error, size_t at);
 
     XmlParserLimits limits_;
@@ -137,11 +158,20 @@ private:
     std::string textRaw_;
     std::u16string textDecoded_;
 
-    // A stanza being dropped: it stays open in the tree, empty, while the
-    // names of the elements open inside it are kept to match end tags.
-    bool dropping_ = false;
-    std::vector<std::string> dropNames_;
+    // A run being skipped: the elements open inside it, where the scanner
+    // stands in the markup, and what is known of a stanza dropped whole.
+    Skip skip_ = Skip::None;
+    SkipState skipState_ = SkipState::Text;
+    uint64_t skipLevel_ = 0;
+    char skipQuote_ = 0;
+    char skipLast_ = 0;
+    size_t skipMatched_ = 0;
+    const char* skipMarker_ = nullptr;
+    std::string droppedName_;
+    std::vector<XmlAttr> droppedAttrs_;
+    Hook droppedHook_;
     uint64_t dropped_ = 0;
+    uint64_t skippedElements_ = 0;
 
     // How far an unfinished construct at the start of the left-over bytes
     // has been searched, so that offering it again does not search it anew.

@@ -145,6 +145,8 @@ class Rig:
             "storage = \"internal\"",
             # Logins in quick succession from one address are the tests' normal case.
             "limits = { c2s = { rate = \"100mb/s\"; burst = \"10s\"; }; }",
+            # Well above what a client keeps of one stanza: the tests send
+            # larger messages than it will take.
             "c2s_stanza_size_limit = 1024*1024*8",
             "ssl = %s" % ssl,
             "log = { { levels = { min = %s }; to = \"file\"; filename = %s; } }"

@@ -21,6 +21,7 @@ Lines are fields separated by TAB; in a field, backslash escapes "\\t", "\\n",
                                available, away, chat, dnd, xa
     unavailable                unavailable presence
     subscribe JID | subscribed JID | unsubscribe JID | unsubscribed JID
+    bigmessage JID SIZE        a chat message whose body is SIZE letters "x"
     chatstate JID STATE        active, composing, paused, inactive, gone
     receipt JID ID             a delivery receipt for message ID
     disco JID [NODE]           asks JID for its disco#info (of NODE)
@@ -177,6 +178,8 @@ class Peer(slixmpp.ClientXMPP):
             self.send_presence(ptype="unavailable")
         elif command in ("subscribe", "subscribed", "unsubscribe", "unsubscribed"):
             self.send_presence(pto=f[1], ptype=command)
+        elif command == "bigmessage":
+            self.make_message(mto=f[1], mbody="x" * int(f[2]), mtype="chat").send()
         elif command == "chatstate":
             msg = self.make_message(mto=f[1], mtype="chat")
             msg["chat_state"] = f[2]

@@ -49,6 +49,10 @@ class Mismatch(Exception):
     pass
 
 
+class ClientLeft(Mismatch):
+    """The client closed the connection while the server was sending."""
+
+
 class Element:
     """A received element: raw name (prefix kept), attributes, text, children."""
 
@@ -132,8 +136,14 @@ class Connection:
         log("S: " + text[:300] + ("..." if len(text) > 300 else ""))
         if self.deflater:
             data = self.deflater.compress(data) + self.deflater.flush(zlib.Z_SYNC_FLUSH)
-        self.writer.write(data)
-        await self.writer.drain()
+        # A client may hang up at any moment; one that closes its socket with
+        # our answer still unread resets the connection, and that reaches us
+        # here rather than as the end of what it sent.
+        try:
+            self.writer.write(data)
+            await self.writer.drain()
+        except ConnectionError as error:
+            raise ClientLeft("the client left while the server was sending: %s" % error)
 
     def start_compression(self):
         self.inflater = zlib.decompressobj()
@@ -361,32 +371,38 @@ async def online(c, action=None):
     roster_asked = False
     state = {}
     while True:
-        kind, element = await c.event()
-        if kind == "closed":
-            break
-        if kind == "end":
-            await c.send("</stream:stream>")
-            break
-        if kind != "stanza":
-            raise Mismatch("unexpected %s" % kind)
-        if element.name == "iq" and element.get("type") in ("get", "set"):
-            if element.get("type") == "get" and element.child("query", NS_ROSTER) is not None:
-                await c.result(element, "<query xmlns='%s'>%s</query>" % (
-                    NS_ROSTER, roster_items(c.options.roster, c.options.domain)))
-                if not roster_asked and action:
+        try:
+            kind, element = await c.event()
+            if kind == "closed":
+                break
+            if kind == "end":
+                await c.send("</stream:stream>")
+                break
+            if kind != "stanza":
+                raise Mismatch("unexpected %s" % kind)
+            if element.name == "iq" and element.get("type") in ("get", "set"):
+                if element.get("type") == "get" and element.child("query", NS_ROSTER) is not None:
+                    # Asked is enough: the client may leave before the answer reaches it.
+                    first = not roster_asked
                     roster_asked = True
-                    if await action(c, state):
+                    await c.result(element, "<query xmlns='%s'>%s</query>" % (
+                        NS_ROSTER, roster_items(c.options.roster, c.options.domain)))
+                    if first and action and await action(c, state):
                         return state
-                roster_asked = True
-            elif element.child("query", NS_DISCO_INFO) is not None:
-                await c.result(element, "<query xmlns='%s'><identity category='server' type='im'/>"
-                                        "<feature var='%s'/></query>" % (NS_DISCO_INFO, NS_DISCO_INFO))
-            else:
-                await c.result(element)
-        elif element.name == "iq" and element.get("id") == LARGE_ID:
-            state["large_answered"] = element.get("type") == "error"
-            if state["large_answered"]:
-                print("ANSWERED %s" % LARGE_ID, flush=True)
+                elif element.child("query", NS_DISCO_INFO) is not None:
+                    await c.result(element, "<query xmlns='%s'><identity category='server' type='im'/>"
+                                            "<feature var='%s'/></query>" % (NS_DISCO_INFO, NS_DISCO_INFO))
+                else:
+                    await c.result(element)
+            elif element.name == "iq" and element.get("id") == LARGE_ID:
+                state["large_answered"] = element.get("type") == "error"
+                if state["large_answered"]:
+                    print("ANSWERED %s" % LARGE_ID, flush=True)
+        except ClientLeft:
+            # Logging out is closing the socket, whatever the server was
+            # answering at the time.
+            break
+
     if not roster_asked:
         raise Mismatch("the client never asked for its roster: it did not get online")
     return state

@@ -26,13 +26,11 @@ std::vector<std::string> Features(uint64_t value) {
     return out;
 }
 
-TEST(CapsFeatureTable, OwnFeaturesAreTheElevenRowsInTableOrder) {
-    EXPECT_EQ(Features(kOwnFeatures),
-              (std::vector<std::string>{"http://jabber.org/protocol/disco#info", "http://jabber.org/protocol/si",
-                                        "http://jabber.org/protocol/si/profile/file-transfer",
-                                        "http://jabber.org/protocol/bytestreams", "http://jabber.org/protocol/ibb",
-                                        "jabber:iq:oob", "http://jabber.org/protocol/commands", "jabber:iq:version",
-                                        "urn:xmpp:ping", "vcard-temp", "urn:xmpp:receipts"}));
+const std::vector<std::string> kServed = {"http://jabber.org/protocol/disco#info", "jabber:iq:version",
+                                          "urn:xmpp:ping", "urn:xmpp:receipts"};
+
+TEST(CapsFeatureTable, OwnFeaturesAreWhatTheAccountServesInTableOrder) {
+    EXPECT_EQ(Features(OwnFeatures()), kServed);
 }
 
 TEST(CapsFeatureTable, RowsTheMessagesUseSitWhereTheirFlagsSay) {
@@ -64,34 +62,28 @@ TEST_P(CapsDiscoInfo, AnswersOwnNodeAndItsExtNamesOnly) {
     }
 }
 
-const std::vector<std::string> kAllButCommands = {"http://jabber.org/protocol/disco#info",
-                                                  "http://jabber.org/protocol/si",
-                                                  "http://jabber.org/protocol/si/profile/file-transfer",
-                                                  "http://jabber.org/protocol/bytestreams",
-                                                  "http://jabber.org/protocol/ibb",
-                                                  "jabber:iq:oob",
-                                                  "jabber:iq:version",
-                                                  "urn:xmpp:ping",
-                                                  "vcard-temp",
-                                                  "urn:xmpp:receipts"};
-
 INSTANTIATE_TEST_SUITE_P(
     Nodes, CapsDiscoInfo,
-    testing::Values(DiscoCase{nullptr, true, Features(kOwnFeatures)},
-                    DiscoCase{"http://yol.im/caps#cmds", true, {"http://jabber.org/protocol/commands"}},
+    testing::Values(DiscoCase{nullptr, true, kServed},
+                    // No ad-hoc commands are served, so their ext is no node of ours.
+                    DiscoCase{"http://yol.im/caps#cmds", false, {}},
                     // The version the presence announces is the one answered.
-                    DiscoCase{"http://yol.im/caps#WM2142", true, kAllButCommands},
+                    DiscoCase{"http://yol.im/caps#WM2142", true, kServed},
                     DiscoCase{"http://yol.im/caps#WM2140", false, {}},
                     DiscoCase{"http://yol.im/caps#CMDS", false, {}},
                     DiscoCase{"http://yol.im/caps#", false, {}},
                     DiscoCase{"http://yol.im/caps", false, {}},
                     DiscoCase{"http://other.example/caps#cmds", false, {}}));
 
-TEST(CapsDiscoInfo, PresenceVerAndNodeAreTheOnesDiscoAnswers) {
+TEST(CapsDiscoInfo, PresenceVerNamesWhatDiscoAnswersAndTheCacheHolds) {
     EXPECT_EQ(OwnCapsVer(), u"WM2142");
     const CYolString asked = U(kOwnCapsNode) + u"#" + OwnCapsVer();
     uint64_t features = 0;
-    EXPECT_TRUE(OwnCapsFeaturesForNode(&asked, features));
+    ASSERT_TRUE(OwnCapsFeaturesForNode(&asked, features));
+    EXPECT_EQ(features, OwnFeatures());
+    CCapsCache cache;
+    cache.Seed();
+    EXPECT_EQ(CapsFeatures(cache, U(kOwnCapsNode), OwnCapsVer(), CYolString(), 0), OwnFeatures());
 }
 
 TEST(CapsDiscoInfo, ResultNamesRequesterIdNodeIdentityAndFeatures) {
@@ -104,14 +96,14 @@ TEST(CapsDiscoInfo, ResultNamesRequesterIdNodeIdentityAndFeatures) {
               "<query xmlns='http://jabber.org/protocol/disco#info' node='http://yol.im/caps#cmds'>"
               "<identity category='client' type='pda' name='Yol PDA WM'/>"
               "<feature var='http://jabber.org/protocol/commands'/></query></iq>");
-    XmlNode plain = BuildDiscoInfoResult(&id, &to, nullptr, kOwnFeatures);
+    XmlNode plain = BuildDiscoInfoResult(&id, &to, nullptr, OwnFeatures());
     const XmlNode* query = plain.GetChild("query");
     ASSERT_NE(query, nullptr);
     EXPECT_EQ(query->GetAttr("node"), nullptr);
     int featureCount = 0;
     for (int i = 0; i < query->ChildCount(); ++i)
         featureCount += query->ChildAt(i).Name() == "feature";
-    EXPECT_EQ(featureCount, 11);
+    EXPECT_EQ(featureCount, 4);
 }
 
 // ---- cache ----------------------------------------------------------------------
@@ -120,9 +112,8 @@ TEST(CapsCache, SeedHoldsOwnVersionAndExtRows) {
     CCapsCache cache;
     cache.Seed();
     const CYolString node = U(kOwnCapsNode);
-    // The version row overwrites the first entry stored under that name.
-    EXPECT_EQ(cache.Lookup(node, OwnCapsVer()), kOwnFeatures & ~FeatureFlag(FeatureCommands));
-    EXPECT_EQ(cache.Lookup(node, U("cmds")), FeatureFlag(FeatureCommands));
+    EXPECT_EQ(cache.Lookup(node, OwnCapsVer()), OwnFeatures());
+    EXPECT_EQ(cache.Lookup(node, U("cmds")), kCapsNotKnown);
     EXPECT_EQ(cache.Lookup(node, U("pmuc")), kCapsNotKnown);
     EXPECT_EQ(cache.Lookup(U("http://other/caps"), U("cmds")), kCapsNotKnown);
 }
@@ -161,15 +152,12 @@ TEST_P(CapsResourceFeatures, CombineCacheExtAndLearnedBits) {
 }
 
 constexpr uint64_t kChatStates = uint64_t{1} << FeatureChatStates;
-constexpr uint64_t kCommands = uint64_t{1} << FeatureCommands;
-constexpr uint64_t kOwnVersionRow = kOwnFeatures & ~kCommands;
 
 INSTANTIATE_TEST_SUITE_P(
     Resources, CapsResourceFeatures,
-    testing::Values(FeaturesCase{"http://yol.im/caps", "WM2142", "", 0, kOwnVersionRow},
-                    FeaturesCase{"http://yol.im/caps", "WM2142", "cmds", 0, kOwnFeatures},
+    testing::Values(FeaturesCase{"http://yol.im/caps", "WM2142", "", 0, OwnFeatures()},
                     FeaturesCase{"http://yol.im/caps", "WM2142", "  cmds  unknown ", kChatStates,
-                                 kOwnFeatures | kChatStates},
+                                 OwnFeatures() | kChatStates},
                     // Another client's caps are not in the cache: only what it showed.
                     FeaturesCase{"http://gajim.org", "1.8.0", "", kChatStates, kChatStates},
                     FeaturesCase{"http://gajim.org", "1.8.0", "", 0, 0},

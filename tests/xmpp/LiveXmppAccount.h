@@ -11,10 +11,8 @@
 #include "XmppAccountHarness.h"
 
 #include <algorithm>
-#include <chrono>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace XmppPeers {
@@ -35,10 +33,11 @@ public:
         for (int event : {1, 3, 4, 6})
             services.RegisterEvent(ProtocolsManagerGuid, event);
         manager.accountId = kAccountId;
+        manager.changes = &changes;
         managerKey = services.RegisterEventsClient(&manager, U("Protocols manager"));
         sockets = std::make_unique<Sockets::CSocketsManagerImpl>(&services);
         contactList = std::make_unique<CL::CContactListImpl>(&services);
-        log.Attach(services);
+        log.Attach(services, &changes);
         services.BroadcastStarted();
         account = new CJabberAccount(&services, kAccountId, managerKey, kind);
         account->SetProtocolId(*GetJabberFlavour(kind).protocol);
@@ -85,15 +84,11 @@ public:
     }
     int GetStatus() { return Command(Protocols::AccountCommand::GetStatus); }
 
-    // Polls `done` (on the test's thread) until it holds or the time is up.
-    static bool Eventually(const std::function<bool()>& done, int timeoutMs = 15000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return true;
+    // Checks `done` (on the test's thread) now and whenever the account
+    // reported something or the contact list changed, until it holds or
+    // the time is up.
+    bool Eventually(const std::function<bool()>& done, int timeoutMs = 15000) {
+        return changes.Until(done, timeoutMs);
     }
     bool WaitForStatus(int status, int timeoutMs = 15000) {
         return Eventually([&] { return GetStatus() == status; }, timeoutMs);
@@ -152,6 +147,7 @@ public:
         return info;
     }
 
+    XmppTest::ChangeSignal changes;
     Services::CServicesManagerImpl services;
     Protocols::CEventArgFactoryImpl factory;
     XmppTest::XmppFakeProtocolsManager manager;

@@ -417,36 +417,65 @@ TEST(XmlStreamParser, PointsAtTheOffendingByte) {
 
 // --- limits
 
-TEST(XmlStreamParser, AcceptsAStanzaUpToTheSizeLimitAndFailsOneByteMore) {
+TEST(XmlStreamParser, AcceptsAStanzaUpToTheSizeLimitAndDropsOneByteMoreAlone) {
     std::string stanza = "<message><body>" + std::string(200, 'x') + "</body></message>";
     XmlParserLimits limits;
     limits.maxStanzaBytes = stanza.size();
     EXPECT_EQ(FeedBytewise(InStream(stanza), limits).stanzas.size(), 1u);
-    std::string bigger = "<message><body>" + std::string(201, 'x') + "</body></message>";
-    EXPECT_EQ(FeedWhole(InStream(bigger), limits).error, XmlParseError::TooLarge);
-    EXPECT_EQ(FeedBytewise(InStream(bigger), limits).error, XmlParseError::TooLarge);
+    std::string input = InStream("<message from='a@example.org/r' id='m1'><body>" + std::string(201, 'x') +
+                                 "</body></message><message><body>next</body></message>");
+    ParseRun run = FeedWhole(input, limits);
+    EXPECT_EQ(run.error, XmlParseError::None);
+    EXPECT_EQ(run.dropped, 1u);
+    EXPECT_EQ(run.reported, std::vector<std::string>{"message from='a@example.org/r' id='m1'"});
+    EXPECT_EQ(run.stanzas, std::vector<std::string>{"message {body \"next\"}"});
+    EXPECT_EQ(FeedBytewise(input, limits), run);
 }
 
-TEST(XmlStreamParser, FailsAnOversizedStanzaBeforeItHasArrivedWhole) {
+TEST(XmlStreamParser, DropsAnOversizedStanzaWithoutEverHoldingItWhole) {
     XmlParserLimits limits;
     limits.maxStanzaBytes = 4096;
+    const std::string big(1 << 20, 'x');
     struct Case {
         const char* name;
-        std::string start;
-        char filler;
+        std::string stanza;
+        const char* reported;
     } cases[] = {
-        {"endless text", "<message><body>", 'x'},
-        {"endless tag", "<message to='", 'x'},
-        {"endless comment", "<!-- ", '-'},
-        {"endless CDATA", "<message><![CDATA[", 'x'},
+        {"long text", "<message id='t'><body>" + big + "</body></message>", "message id='t'"},
+        {"long attribute inside", "<message id='a'><x v='" + big + "'/></message>", "message id='a'"},
+        {"long CDATA", "<message id='c'><body><![CDATA[" + big + "]]></body></message>", "message id='c'"},
+        {"long comment", "<message id='k'><!--" + big + "--></message>", "message id='k'"},
+        {"many children", "<iq id='n'>" + [] {
+             std::string many;
+             for (int i = 0; i < 2000; ++i)
+                 many += "<item jid='contact" + std::to_string(i) + "@example.org'/>";
+             return many;
+         }() + "</iq>", "iq id='n'"},
+        // Nothing of a start tag that alone is too large can be kept.
+        {"long start tag", "<message id='" + big + "'><body>x</body></message>", ""},
+        {"long empty stanza", "<presence status='" + big + "'/>", ""},
     };
     for (const Case& test : cases) {
-        // A server that never ends its stanza: the receiver may not have to
-        // hold more than the limit.
-        std::string input = InStream(test.start + std::string(1 << 20, test.filler));
+        SCOPED_TRACE(test.name);
+        std::string input = InStream(test.stanza + "<message><body>after</body></message>");
         ParseRun run = FeedInChunks(input, [](size_t) { return size_t(1000); }, limits);
-        EXPECT_EQ(run.error, XmlParseError::TooLarge) << test.name;
-        EXPECT_LE(run.largestHeld, limits.maxStanzaBytes + 1000) << test.name;
+        EXPECT_EQ(run.error, XmlParseError::None);
+        EXPECT_LE(run.largestHeld, limits.maxStanzaBytes + 1000);
+        EXPECT_EQ(run.reported, std::vector<std::string>{test.reported});
+        EXPECT_EQ(run.stanzas, std::vector<std::string>{"message {body \"after\"}"});
+        EXPECT_EQ(FeedRandomly(input, 7, limits), run);
+    }
+}
+
+TEST(XmlStreamParser, FailsWhatTheServerItselfMakesTooLarge) {
+    XmlParserLimits limits;
+    limits.maxStanzaBytes = 4096;
+    for (std::string input : {InStream("<!-- " + std::string(1 << 16, '-')),
+                              InStream(std::string(1 << 16, 'x')),
+                              std::string("<stream:stream a='") + std::string(1 << 16, 'x') + "'>"}) {
+        ParseRun run = FeedInChunks(input, [](size_t) { return size_t(1000); }, limits);
+        EXPECT_EQ(run.error, XmlParseError::TooLarge);
+        EXPECT_LE(run.largestHeld, limits.maxStanzaBytes + 1000);
     }
 }
 
@@ -460,38 +489,70 @@ TEST(XmlStreamParser, CountsStanzasKeptWithoutACallBackAgainstTheLimit) {
     EXPECT_EQ(parser.Error(), XmlParseError::TooLarge);
 }
 
-TEST(XmlStreamParser, DropsAStanzaNestedTooDeepAndReadsOn) {
+TEST(XmlStreamParser, SkipsOnlyTheElementsNestedTooDeepAndDeliversTheRest) {
     XmlParserLimits limits;
-    limits.maxDepth = 5;
+    limits.maxDepth = 4;
     std::string input = InStream(
         "<message id='1'><x><y><z>deep<w a='1'/><v>t</v></z></y><keep/>text</x><body>hi</body></message>"
         "<message id='2'><x><y/></x></message></stream:stream>");
     ParseRun run = FeedWhole(input, limits);
     EXPECT_EQ(run.error, XmlParseError::None);
-    EXPECT_EQ(run.dropped, 1u);
-    EXPECT_EQ(run.stanzas, std::vector<std::string>{"message id='2' {x {y}}"});
+    EXPECT_EQ(run.dropped, 0u);
+    EXPECT_EQ(run.skipped, 1u);
+    EXPECT_EQ(run.stanzas, (std::vector<std::string>{"message id='1' {x \"text\" {y; keep}; body \"hi\"}",
+                                                     "message id='2' {x {y}}"}));
     EXPECT_TRUE(run.ended);
     EXPECT_EQ(FeedBytewise(input, limits), run);
 }
 
-TEST(XmlStreamParser, DropsAStanzaWithTooManyAttributesAndReadsOn) {
+TEST(XmlStreamParser, DeliversTheBodyBesideTenThousandNestedElements) {
+    std::string nested;
+    for (int i = 0; i < 10000; ++i)
+        nested += "<n>";
+    for (int i = 0; i < 10000; ++i)
+        nested += "</n>";
+    std::string input = InStream("<message from='b@example.org'><body>hi</body>" + nested + "<thread>t</thread></message>");
+    ParseRun run = FeedWhole(input);
+    ASSERT_EQ(run.error, XmlParseError::None);
+    ASSERT_EQ(run.stanzas.size(), 1u);
+    // The stanza sits at depth 2: its elements down to depth 32 are kept.
+    std::string kept = "n";
+    for (int depth = 4; depth <= XmlParserLimits().maxDepth; ++depth)
+        kept = "n {" + kept + "}";
+    EXPECT_EQ(run.stanzas[0], "message from='b@example.org' {body \"hi\"; " + kept + "; thread \"t\"}");
+    EXPECT_EQ(run.skipped, 1u);
+    EXPECT_EQ(FeedRandomly(input, 3), run);
+}
+
+TEST(XmlStreamParser, SkipsElementsWithTooManyAttributesAndDropsSuchStanzas) {
     XmlParserLimits limits;
     limits.maxAttributes = 6;  // as many as the stream header has
     const std::string seven = "a='1' b='2' c='3' d='4' e='5' f='6' g='7'";
     std::string input = InStream("<iq " + seven + "><query/></iq><iq " + seven + "/><message><x " + seven +
-                                 "/></message><iq a='1' b='2' c='3' d='4' e='5' f='6'/>");
+                                 "><y/></x><body>b</body></message><iq a='1' b='2' c='3' d='4' e='5' f='6'/>");
     ParseRun run = FeedWhole(input, limits);
     EXPECT_EQ(run.error, XmlParseError::None);
-    EXPECT_EQ(run.dropped, 3u);
-    EXPECT_EQ(run.stanzas, std::vector<std::string>{"iq a='1' b='2' c='3' d='4' e='5' f='6'"});
+    EXPECT_EQ(run.dropped, 2u);
+    EXPECT_TRUE(run.reported.empty());
+    EXPECT_EQ(run.stanzas,
+              (std::vector<std::string>{"message {body \"b\"}", "iq a='1' b='2' c='3' d='4' e='5' f='6'"}));
     EXPECT_EQ(FeedBytewise(input, limits), run);
 }
 
-TEST(XmlStreamParser, StillRejectsMalformedMarkupInsideADroppedStanza) {
+TEST(XmlStreamParser, FollowsSkippedMarkupToTheEndOfTheSkippedElement) {
     XmlParserLimits limits;
     limits.maxDepth = 3;
-    EXPECT_EQ(FeedWhole(InStream("<m><x><y></z></x></m>"), limits).error, XmlParseError::MismatchedEndTag);
-    EXPECT_EQ(FeedWhole(InStream("<m><x><y>&bad;</y></x></m>"), limits).error, XmlParseError::BadReference);
+    // Every "</x>" below but the last stands where it closes nothing.
+    std::string input = InStream(
+        "<m><x><y t='/>' u=\"a>b\"><e/><e a='>'/><q a='\"/>'></q><!-- </x> - -></x> --><![CDATA[</x>] ]></x> ]]>"
+        "<?pi </x>? ></x>?></y></x><after/></m>");
+    ParseRun run = FeedWhole(input, limits);
+    EXPECT_EQ(run.error, XmlParseError::None);
+    EXPECT_EQ(run.stanzas, std::vector<std::string>{"m {x; after}"});
+    EXPECT_EQ(FeedBytewise(input, limits), run);
+
+    EXPECT_EQ(FeedWhole(InStream("<m><x><y><!DOCTYPE y></y></x></m>"), limits).error, XmlParseError::Declaration);
+    EXPECT_EQ(FeedWhole(InStream("<m><x><y>" + Raw("00") + "</y></x></m>"), limits).error, XmlParseError::NulByte);
 }
 
 TEST(XmlStreamParser, FailsAStreamHeaderWithTooManyAttributes) {

@@ -35,6 +35,8 @@ struct ParseRun {
     bool ended = false;
     XmlParseError error = XmlParseError::None;
     uint64_t dropped = 0;
+    std::vector<std::string> reported;  // each stanza the dropped call-back told of
+    uint64_t skipped = 0;
     size_t leftOver = 0;  // bytes the parser had not taken at the end
     size_t largestHeld = 0;  // the largest buffer the receiver had to keep
 
@@ -42,7 +44,7 @@ struct ParseRun {
     // receiver had to hold depends on the chunks.
     bool operator==(const ParseRun& other) const {
         return header == other.header && stanzas == other.stanzas && ended == other.ended && error == other.error &&
-               dropped == other.dropped;
+               dropped == other.dropped && reported == other.reported && skipped == other.skipped;
     }
 };
 
@@ -51,7 +53,8 @@ inline std::ostream& operator<<(std::ostream& out, const ParseRun& run) {
     for (const auto& stanza : run.stanzas)
         out << "stanza: " << stanza << "\n";
     return out << "ended " << run.ended << ", error " << XmlParseErrorText(run.error) << ", dropped " << run.dropped
-               << ", left over " << run.leftOver;
+               << " (" << run.reported.size() << " reported), skipped " << run.skipped << ", left over "
+               << run.leftOver;
 }
 
 // Feeds `input` in chunks of the sizes that `next` answers (called with the
@@ -70,6 +73,9 @@ inline ParseRun FeedInChunks(std::string_view input, const std::function<size_t(
                            static_cast<ParseRun*>(context)->stanzas.push_back(Dump(*element));
                        },
                        &run);
+    parser.SetDroppedCallback(
+        [](XmlNode* element, void* context) { static_cast<ParseRun*>(context)->reported.push_back(Dump(*element)); },
+        &run);
     std::string buffer;
     size_t at = 0;
     while (at < input.size() && !parser.Failed()) {
@@ -83,6 +89,7 @@ inline ParseRun FeedInChunks(std::string_view input, const std::function<size_t(
     }
     run.error = parser.Error();
     run.dropped = parser.DroppedStanzas();
+    run.skipped = parser.SkippedElements();
     run.leftOver = buffer.size();
     EXPECT_EQ(run.ended, parser.StreamEnded());
     return run;

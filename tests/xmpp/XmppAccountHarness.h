@@ -43,6 +43,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -176,6 +177,43 @@ public:
     int closes = 0;
 };
 
+// ------------------------------------------------------------ change signal
+
+// Counts what the doubles record, so that a test re-checks its condition
+// each time something arrived instead of looking again on a timer.
+class ChangeSignal {
+public:
+    void Notify() {
+        {
+            std::lock_guard guard(lock);
+            ++count;
+        }
+        wake.notify_all();
+    }
+    // Evaluates `done` now and after every change until it holds; false
+    // when the time ran out first.
+    bool Until(const std::function<bool()>& done, int timeoutMs) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            uint64_t seen;
+            {
+                std::lock_guard guard(lock);
+                seen = count;
+            }
+            if (done())
+                return true;
+            std::unique_lock guard(lock);
+            if (!wake.wait_until(guard, deadline, [&] { return count != seen; }))
+                return false;
+        }
+    }
+
+private:
+    std::mutex lock;
+    std::condition_variable wake;
+    uint64_t count = 0;
+};
+
 // ---------------------------------------------------------- protocols manager
 
 // One account event as the account posted it.
@@ -205,6 +243,7 @@ public:
 
     unsigned int accountId = 0;
     CYolString login;
+    ChangeSignal* changes = nullptr;  // told of every event recorded
 
     // --- events client: the account's events --------------------------------------
     int OnEvent(const YOL_GUID&, int event, CEventArg* arg, CEventArg* extra) override {
@@ -217,8 +256,12 @@ public:
         record.hasSecond = extra != nullptr;
         if (extra)
             Read(event, extra, record);
-        std::lock_guard guard(lock);
-        events.push_back(std::move(record));
+        {
+            std::lock_guard guard(lock);
+            events.push_back(std::move(record));
+        }
+        if (changes != nullptr)
+            changes->Notify();
         return 1;
     }
     std::vector<AccountEventRecord> TakeEvents() {
@@ -407,16 +450,28 @@ public:
             services->UnregisterEventsClient(key);
     }
 
-    void Attach(Services::CServicesManager& manager) {
+    // `changes` (when given) is told of every broadcast, the list's own
+    // changes (contacts and groups added, changed, removed) among them.
+    void Attach(Services::CServicesManager& manager, ChangeSignal* changes = nullptr) {
         services = &manager;
+        this->changes = changes;
         key = manager.RegisterEventsClient(this, U("Contact-list log"));
         for (int event : {CL::ContactListEvent::MessageReceived, CL::ContactListEvent::MessageAcknowledged,
-                          CL::ContactListEvent::ContactStatusChanged, CL::ContactListEvent::ContactTyping})
+                          CL::ContactListEvent::ContactStatusChanged, CL::ContactListEvent::ContactTyping,
+                          CL::ContactListEvent::GroupAdded, CL::ContactListEvent::GroupChanged,
+                          CL::ContactListEvent::GroupRemoved, CL::ContactListEvent::ContactAdded,
+                          CL::ContactListEvent::ContactRemoved, CL::ContactListEvent::ContactChanged})
             manager.Subscribe(ContactListGuid, event, key);
     }
     int OnEvent(const YOL_GUID& channel, int event, Services::CEventArg* arg, Services::CEventArg* extra) override {
         if (channel != ContactListGuid || arg == nullptr)
             return 0;
+        const int result = Record(event, arg, extra);
+        if (changes != nullptr)
+            changes->Notify();
+        return result;
+    }
+    int Record(int event, Services::CEventArg* arg, Services::CEventArg* extra) {
         const unsigned int id = static_cast<Services::CEventArg_Data<unsigned int>*>(arg)->data;
         std::string line;
         switch (event) {
@@ -478,6 +533,7 @@ public:
 
 private:
     Services::CServicesManager* services = nullptr;
+    ChangeSignal* changes = nullptr;
     unsigned int key = 0;
     std::mutex lock;
     std::condition_variable wake;

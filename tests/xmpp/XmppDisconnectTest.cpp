@@ -1,14 +1,15 @@
 // Ending a session: the server's authentication failure and stream errors,
-// the reconnection after a lost connection, and the account's own status
-// slots and work queue around them.
+// the reconnection after a lost connection and the wait before it, and the
+// account's own status slots around them.
 
+#include "CReconnectWait.h"
 #include "XmppAccountHarness.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <condition_variable>
+#include <filesystem>
 #include <mutex>
-#include <thread>
 
 using namespace XmppTest;
 
@@ -27,16 +28,10 @@ protected:
         ASSERT_EQ(h.GoOnline(Protocols::Away), Protocols::Away);
         h.Events();
     }
-    // Waits (a little real time) for the reconnection to post its status.
-    // The account's thread may be connecting while this looks.
-    bool WaitForConnects(size_t count) {
-        for (int i = 0; i < 400 && Connects() < count; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            h.Drain();
-        }
-        return Connects() >= count;
-    }
+    // The wait posts its status as the clock moves past the delay, so once
+    // the account's queue has drained, the connect it causes has been made.
     size_t Connects() {
+        h.Drain();
         std::lock_guard guard(h.sockets.lock);
         return h.sockets.connects.size();
     }
@@ -100,11 +95,10 @@ TEST_F(XmppDisconnectTest, DroppedConnectionReconnectsWithTheLastStatusAfterTheD
     EXPECT_EQ(killed, 1);
     ASSERT_TRUE(h.account->IsReconnectPending());
     clock.Advance(14999);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    h.Drain();
-    EXPECT_EQ(h.sockets.connects.size(), 1u);
+    EXPECT_EQ(Connects(), 1u);
+    EXPECT_TRUE(h.account->IsReconnectPending());
     clock.Advance(1);
-    ASSERT_TRUE(WaitForConnects(2));
+    EXPECT_EQ(Connects(), 2u);
     EXPECT_EQ(h.GetStatus(), Protocols::Connecting);
     // The status it connects for is the one it lost.
     h.Connected();
@@ -128,14 +122,11 @@ TEST_F(XmppDisconnectTest, ASecondFailureReplacesTheFirstWait) {
     clock.Advance(5000);
     h.account->StartReconnect();
     clock.Advance(14999);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    h.Drain();
-    EXPECT_EQ(h.sockets.connects.size(), 1u);
+    EXPECT_EQ(Connects(), 1u);
     clock.Advance(1);
-    ASSERT_TRUE(WaitForConnects(2));
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    h.Drain();
-    EXPECT_EQ(h.sockets.connects.size(), 2u);
+    EXPECT_EQ(Connects(), 2u);
+    clock.Advance(60000);
+    EXPECT_EQ(Connects(), 2u);
 }
 
 TEST_F(XmppDisconnectTest, GoingOfflineOrShuttingDownCancelsTheWait) {
@@ -150,9 +141,7 @@ TEST_F(XmppDisconnectTest, GoingOfflineOrShuttingDownCancelsTheWait) {
     h.Shutdown();
     EXPECT_FALSE(h.account->IsReconnectPending());
     clock.Advance(30000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    h.Drain();
-    EXPECT_EQ(h.sockets.connects.size(), 2u);
+    EXPECT_EQ(Connects(), 2u);
 }
 
 TEST_F(XmppDisconnectTest, StatusSlotsChangeNothingWithoutCause) {
@@ -174,13 +163,21 @@ TEST_F(XmppDisconnectTest, OnlineStatusChangeStaysConnected) {
     EXPECT_EQ(changes[0].status.status, Protocols::DoNotDisturb);
 }
 
-TEST_F(XmppDisconnectTest, WorkQueueRunsWhileConnectedAndStopsForGoodAtTheFirstDisconnect) {
-    Online();
-    EXPECT_TRUE(h.account->WorkQueue().IsRunning());
+size_t ThreadsOfTheProcess() {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+        ++count;
+    return count;
+}
+
+TEST_F(XmppDisconnectTest, ASessionRunsOnTheAccountsThreadAlone) {
+    h.Init();
+    const size_t before = ThreadsOfTheProcess();
+    ASSERT_EQ(h.GoOnline(), Protocols::Online);
+    EXPECT_EQ(ThreadsOfTheProcess(), before);
     h.SetStatus(Protocols::Offline);
-    EXPECT_FALSE(h.account->WorkQueue().IsRunning());
     h.SetStatus(Protocols::Online);
-    EXPECT_FALSE(h.account->WorkQueue().IsRunning());
+    EXPECT_EQ(ThreadsOfTheProcess(), before);
 }
 
 TEST_F(XmppDisconnectTest, LoginIsTheBareJidOfTheSettings) {
@@ -188,6 +185,67 @@ TEST_F(XmppDisconnectTest, LoginIsTheBareJidOfTheSettings) {
     CYolString login;
     h.Command(Protocols::AccountCommand::GetLogin, new CEventArg_Data<CYolString*>(&login));
     EXPECT_EQ(login.ToUtf8(), "alice@example.org");
+}
+
+// ---- the wait itself
+
+class ReconnectWaitTest : public ::testing::Test {
+protected:
+    void Fired() {
+        std::lock_guard hold(lock);
+        ++fired;
+        wake.notify_all();
+    }
+    int Fires() {
+        std::lock_guard hold(lock);
+        return fired;
+    }
+
+    std::mutex lock;
+    std::condition_variable wake;
+    int fired = 0;
+    CReconnectWait wait{[this] { Fired(); }};
+};
+
+TEST_F(ReconnectWaitTest, EndsOnTheFlowingSystemClock) {
+    wait.Start(CYolClock::System().TickCount64() + 20);
+    std::unique_lock hold(lock);
+    ASSERT_TRUE(wake.wait_for(hold, std::chrono::seconds(10), [this] { return fired > 0; }));
+    hold.unlock();
+    EXPECT_FALSE(wait.IsPending());
+    wait.Cancel();
+    EXPECT_EQ(Fires(), 1);
+}
+
+TEST_F(ReconnectWaitTest, EndsOnceWhenAReplacedClockJumpsPastItsTick) {
+    CYolManualClock clock{1000, 1700000000};
+    CYolClock* previous = CYolClock::Install(&clock);
+    wait.Start(3000);
+    clock.Advance(1999);
+    EXPECT_EQ(Fires(), 0);
+    EXPECT_TRUE(wait.IsPending());
+    clock.Advance(1);
+    EXPECT_EQ(Fires(), 1);
+    clock.Advance(5000);
+    wait.Cancel();
+    EXPECT_EQ(Fires(), 1);
+    CYolClock::Install(previous);
+}
+
+TEST_F(ReconnectWaitTest, CancelledOrReplacedWaitsNeverEnd) {
+    CYolManualClock clock{1000, 1700000000};
+    CYolClock* previous = CYolClock::Install(&clock);
+    wait.Start(2000);
+    wait.Cancel();
+    EXPECT_FALSE(wait.IsPending());
+    wait.Start(2000);
+    wait.Start(4000);
+    clock.Advance(2000);
+    EXPECT_EQ(Fires(), 0);
+    clock.Advance(1000);
+    EXPECT_EQ(Fires(), 1);
+    wait.Cancel();
+    CYolClock::Install(previous);
 }
 
 }  // namespace

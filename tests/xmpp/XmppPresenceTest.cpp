@@ -155,6 +155,24 @@ TEST_F(XmppPresenceTest, PresenceTakesCapsAndExtendedStatus) {
     EXPECT_EQ(info.icons[1].Count(), 1);
 }
 
+TEST_F(XmppPresenceTest, ExtendedStatusIdsWithoutAnIconAreNoExtendedStatus) {
+    OnlineWithBob();
+    struct Case {
+        const char* id;
+        int shown;  // 0: no extended status
+    } cases[] = {{"1", 1},     {"35", kJabberXStatusCount}, {"36", 0}, {"1000", 0},
+                 {"99999", 0}, {"0", 0},                    {"-3", 0}, {"x", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        h.Receive(std::string("<presence from='bob@example.org/r'><x xmlns='http://yol.im/x-status' id='") + c.id +
+                  "'><title>Coffee</title></x></presence>");
+        ContactStatusInfo info = Shown(bob);
+        EXPECT_EQ(Bob().summary.xStatusId, c.shown);
+        EXPECT_EQ(info.icons.Count(), c.shown ? 2 : 1);
+        EXPECT_EQ(info.text.ToUtf8(), c.shown ? "Coffee" : "");
+    }
+}
+
 TEST_F(XmppPresenceTest, PresencesOfUnknownOrSelfAddressedSendersAreIgnored) {
     OnlineWithBob();
     h.Receive("<presence from='stranger@example.org/x'/>");

@@ -165,6 +165,42 @@ TEST_F(XmppRouterTest, AnswersVersionPingAndDiscoRequests) {
     EXPECT_NE(own.find("<feature var='urn:xmpp:ping'/>"), std::string::npos) << own;
 }
 
+// What disco#info announces and what gets answered come from one table:
+// a request in an announced namespace is never refused, and a refused one
+// is never announced.
+TEST_F(XmppRouterTest, AnnouncesEveryRequestItAnswersAndNoOther) {
+    h.Receive("<iq type='get' id='d' from='bob@example.org/pc'>"
+              "<query xmlns='http://jabber.org/protocol/disco#info'/></iq>");
+    const std::string disco = h.TakeSent();
+    auto announced = [&disco](const std::string& xmlns) {
+        return disco.find("<feature var='" + xmlns + "'/>") != std::string::npos;
+    };
+    struct Case {
+        const char* xmlns;
+        const char* request;  // the iq's type and child
+    } cases[] = {
+        {"http://jabber.org/protocol/disco#info", "type='get'><query xmlns='http://jabber.org/protocol/disco#info'/>"},
+        {"jabber:iq:version", "type='get'><query xmlns='jabber:iq:version'/>"},
+        {"urn:xmpp:ping", "type='get'><ping xmlns='urn:xmpp:ping'/>"},
+        {"http://jabber.org/protocol/si", "type='set'><si xmlns='http://jabber.org/protocol/si' id='s' "
+                                          "profile='http://jabber.org/protocol/si/profile/file-transfer'/>"},
+        {"http://jabber.org/protocol/bytestreams", "type='set'><query xmlns='http://jabber.org/protocol/bytestreams'/>"},
+        {"http://jabber.org/protocol/ibb", "type='set'><open xmlns='http://jabber.org/protocol/ibb' sid='s'/>"},
+        {"jabber:iq:oob", "type='set'><query xmlns='jabber:iq:oob'><url>http://example.org/f</url></query>"},
+        {"http://jabber.org/protocol/commands", "type='set'><command xmlns='http://jabber.org/protocol/commands'/>"},
+        {"vcard-temp", "type='get'><vCard xmlns='vcard-temp'/>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.xmlns);
+        h.Receive(std::string("<iq id='r' from='bob@example.org/pc' ") + c.request + "</iq>");
+        const bool refused = h.TakeSent().find("<service-unavailable") != std::string::npos;
+        EXPECT_NE(announced(c.xmlns), refused) << disco;
+    }
+    // Receipts travel in messages, which the account answers.
+    EXPECT_TRUE(announced("urn:xmpp:receipts"));
+    EXPECT_FALSE(announced("http://jabber.org/protocol/si/profile/file-transfer"));
+}
+
 TEST_F(XmppRouterTest, KeepAliveSendsABlankEveryTwoMinutesOnTheAccountThread) {
     CJabberAccount* account = h.account;
     std::vector<AccountEventRecord> timers;

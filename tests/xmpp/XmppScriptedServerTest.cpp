@@ -47,7 +47,7 @@ protected:
     std::string Report(int timeoutMs = 30000) { return server->NextLine(timeoutMs).value_or("(nothing)"); }
 
     bool ShowedInvalidLogin() {
-        return LiveXmppAccount::Eventually([&] {
+        return account->Eventually([&] {
             for (const auto& e : account->manager.TakeEvents())
                 if (e.event == Protocols::AccountEvent::ShowText)
                     return e.text.ToUtf8() == "Invalid account name or password";
@@ -102,7 +102,7 @@ TEST_F(XmppScriptedServer, MailNoticesAreTakenFromTheOwnServerOnly) {
     // The server sends a notice in a contact's name first: by the time its
     // own notice is seen, the forged one has been handled too.
     std::vector<XmppTest::AccountEventRecord> notices;
-    ASSERT_TRUE(LiveXmppAccount::Eventually([&] {
+    ASSERT_TRUE(account->Eventually([&] {
         for (auto& e : account->manager.TakeEvents())
             if (e.event == Protocols::AccountEvent::Notification)
                 notices.push_back(std::move(e));
