@@ -46,6 +46,7 @@ int CJabberAccount::Disconnect() {
     workQueue.Flush();
     workQueue.Stop();
     ClearPendingIqs();
+    ClearPendingReceipts();
     return 0;
 }
 

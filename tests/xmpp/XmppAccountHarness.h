@@ -394,8 +394,8 @@ private:
 // ------------------------------------------------------------ contact-list log
 
 // The contact list's broadcasts as lines: "message <contact> <kind> <text>",
-// "ack <contact> <message id>", "status <contact> <status> <text>",
-// "typing <contact> <flag>".
+// "ack <contact> <message id>", "notsent <contact> <message id> <text>",
+// "status <contact> <status> <text>", "typing <contact> <flag>".
 class ContactListLog final : public Services::CEventsClient {
 public:
     ContactListLog() = default;
@@ -411,7 +411,8 @@ public:
         services = &manager;
         key = manager.RegisterEventsClient(this, U("Contact-list log"));
         for (int event : {CL::ContactListEvent::MessageReceived, CL::ContactListEvent::MessageAcknowledged,
-                          CL::ContactListEvent::ContactStatusChanged, CL::ContactListEvent::ContactTyping})
+                          CL::ContactListEvent::MessageNotSent, CL::ContactListEvent::ContactStatusChanged,
+                          CL::ContactListEvent::ContactTyping})
             manager.Subscribe(ContactListGuid, event, key);
     }
     int OnEvent(const YOL_GUID& channel, int event, Services::CEventArg* arg, Services::CEventArg* extra) override {
@@ -431,6 +432,11 @@ public:
                 line = "ack " + std::to_string(id) + " " +
                        std::to_string(static_cast<Services::CEventArg_Data<unsigned int>*>(extra)->data);
                 break;
+            case CL::ContactListEvent::MessageNotSent: {
+                const auto& m = static_cast<Services::CEventArg_Data<Protocols::MessageInfo>*>(extra)->data;
+                line = "notsent " + std::to_string(id) + " " + std::to_string(m.messageId) + " " + m.text.ToUtf8();
+                break;
+            }
             case CL::ContactListEvent::ContactStatusChanged: {
                 const auto& s = static_cast<Services::CEventArg_Data<Protocols::ContactStatusInfo>*>(extra)->data;
                 line = "status " + std::to_string(id) + " " + std::to_string(s.status) + " " + s.text.ToUtf8();
