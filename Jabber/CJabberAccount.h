@@ -283,7 +283,9 @@ protected:
     // ---- messages (X5) ----
 public:
     void OnMessage(const XmlNode& stanza);
-    void SendChatMessage(const CYolString& jid, const CYolString& text, unsigned int messageId, bool special);
+    // Writes a chat message to the session; true once it went. Only a
+    // message that went waits for its delivery event.
+    bool SendChatMessage(const CYolString& jid, const CYolString& text, unsigned int messageId, bool special);
     void DeliverMessage(const CYolString& jid, unsigned int kind, int flags, const CYolString& text,
                         const CYolString& extra);
     void AcknowledgeMessage(unsigned int contact, unsigned int stanzaNumber);
@@ -291,10 +293,17 @@ public:
     CYolString BuildWebmailLink() const;
     unsigned int UnreadMailCount() const { return unreadMail; }
     size_t PendingReceiptCount() const { return pendingReceipts.size(); }
+    // The session ended: no delivery event can name its messages any more.
+    void ClearPendingReceipts() { pendingReceipts.clear(); }
 
-    // Sent messages waiting for their delivery event; the oldest go first
-    // when a peer never answers.
-    static constexpr size_t kMaxPendingReceipts = 512;
+    // Sent messages wait for their delivery event until it comes, the
+    // session ends or they are older than the lifetime: a receipt can come
+    // long after its message (a burst, a peer reading from offline storage,
+    // a server that froze for minutes). The cap only guards memory and lies
+    // far beyond what a user sends within the lifetime; when it is reached
+    // the oldest entry goes.
+    static constexpr size_t kMaxPendingReceipts = 100000;
+    static constexpr uint64_t kPendingReceiptLifetimeMs = 60 * 60 * 1000;
 
 protected:
     int SendMessage(Protocols::MessageInfo message) override;
@@ -303,13 +312,19 @@ protected:
     // groups). 0 drops it.
     unsigned int AdmitUnlistedSender(const CYolString& jid, const Protocols::MessageInfo& message);
 
-    // A sent message: its id in the core and the contact it went to, which
-    // alone may acknowledge it.
+    // Drops the entries past their lifetime.
+    void ExpirePendingReceipts();
+
+    // A sent message: its id in the core, the contact it went to, which
+    // alone may acknowledge it, and the tick it was written at.
     struct PendingReceipt {
         unsigned int messageId;
         unsigned int contact;
+        uint64_t sentAt;
     };
-    // Stanza number (the N of "yol_N") to the message it carried.
+    // Stanza number (the N of "yol_N") to the message it carried. Numbers
+    // grow with time (the counter wraps only after two billion stanzas), so
+    // the first entry is the oldest.
     std::map<unsigned int, PendingReceipt> pendingReceipts;
     unsigned int unreadMail = 0;
 

@@ -1,8 +1,10 @@
 // Outgoing chat messages, the one way messages reach the contact list, and
-// the delivery events that acknowledge what the user sent.
+// the delivery events that acknowledge what the user sent. A message of the
+// user either goes out on the session or is reported as not sent.
 
 #include "CContactList.h"
 #include "CJabberAccount.h"
+#include "CYolClock.h"
 #include "CYolRand.h"
 #include "CYolTime.h"
 
@@ -18,18 +20,21 @@ int CJabberAccount::SendMessage(Protocols::MessageInfo message) {
         return 0;
     CL::CContactList* list = ContactListService();
     CYolString jid;
-    if (!list || !list->GetItemString(message.contactId, kSrvLogName, jid) || jid.IsEmpty())
-        return 0;
-    if (!contacts.FindContact(ContactKindRoster, jid) && !contacts.FindContact(ContactKindRoom, jid))
-        return 0;
-    SendChatMessage(jid, message.text, message.messageId, false);
+    const bool known = list && list->GetItemString(message.contactId, kSrvLogName, jid) && !jid.IsEmpty() &&
+                       (contacts.FindContact(ContactKindRoster, jid) || contacts.FindContact(ContactKindRoom, jid));
+    // The window checked that the account was online, but the connection
+    // may have dropped since: what did not go is handed back, never lost.
+    if (!known || !SendChatMessage(jid, message.text, message.messageId, false))
+        ReportMessageNotSent(message);
     return 0;
 }
 
-void CJabberAccount::SendChatMessage(const CYolString& jid, const CYolString& text, unsigned int messageId,
+bool CJabberAccount::SendChatMessage(const CYolString& jid, const CYolString& text, unsigned int messageId,
                                      bool special) {
-    if (text.IsEmpty() || jid.IsEmpty())
-        return;
+    // Until the session is established the server refuses messages, and
+    // between a drop and the reconnection there is nothing to write to.
+    if (text.IsEmpty() || jid.IsEmpty() || status <= Protocols::Connecting)
+        return false;
     const bool room = !JidHasResource(jid) && contacts.FindContact(ContactKindRoom, jid) != nullptr;
     const CYolString to = contacts.FullJidForSend(jid);
     ContactRecord* entry = contacts.FindContact(ContactKindRoster, jid);
@@ -65,15 +70,27 @@ void CJabberAccount::SendChatMessage(const CYolString& jid, const CYolString& te
     event.AddChild("delivered");
     event.AddChild("offline");
 
-    pendingReceipts[static_cast<unsigned int>(number)] = PendingReceipt{messageId, contactId};
-    // Numbers only grow (until the counter wraps), so the first entry is
-    // the one waited for longest.
-    while (pendingReceipts.size() > kMaxPendingReceipts)
+    if (!SendStanza(stanza))
+        return false;
+    // Only a contact of the roster can answer with a delivery event.
+    if (contactId != 0) {
+        ExpirePendingReceipts();
+        pendingReceipts[static_cast<unsigned int>(number)] =
+            PendingReceipt{messageId, contactId, CYolClock::Current().TickCount64()};
+        while (pendingReceipts.size() > kMaxPendingReceipts)
+            pendingReceipts.erase(pendingReceipts.begin());
+    }
+    return true;
+}
+
+void CJabberAccount::ExpirePendingReceipts() {
+    const uint64_t now = CYolClock::Current().TickCount64();
+    while (!pendingReceipts.empty() && now - pendingReceipts.begin()->second.sentAt >= kPendingReceiptLifetimeMs)
         pendingReceipts.erase(pendingReceipts.begin());
-    SendStanza(stanza);
 }
 
 void CJabberAccount::AcknowledgeMessage(unsigned int contact, unsigned int stanzaNumber) {
+    ExpirePendingReceipts();
     auto found = pendingReceipts.find(stanzaNumber);
     if (found == pendingReceipts.end() || found->second.contact != contact || contact == 0)
         return;

@@ -42,6 +42,7 @@ int CJabberAccount::Disconnect() {
         list->EndUpdate();
     }
     ClearPendingIqs();
+    ClearPendingReceipts();
     return 0;
 }
 

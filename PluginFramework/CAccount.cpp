@@ -1,5 +1,6 @@
 #include "CAccount.h"
 
+#include "CContactList.h"
 #include "YolGuids.h"
 
 #include <array>
@@ -352,6 +353,13 @@ int CAccount::SendAccountEvent(int event, Services::CEventArg* second) {
         return -1;
     }
     return servicesManager->SendEvent(managerClientId, protocolId, event, id, second, false);
+}
+
+void CAccount::ReportMessageNotSent(const MessageInfo& message) const {
+    if (servicesManager == nullptr || message.contactId == 0)
+        return;
+    if (auto* list = static_cast<CL::CContactList*>(servicesManager->GetService(ContactListGuid)))
+        list->NotifyMessageNotSent(message.contactId, message);
 }
 
 int CAccount::PostToSelf(const YOL_GUID& channel, int event, Services::CEventArg* first,

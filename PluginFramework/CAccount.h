@@ -109,6 +109,14 @@ public:
     // result: 1 when queued, 0 or negative when not.
     int SendAccountEvent(int event, Services::CEventArg* second = nullptr);
 
+    // A message of the user that did not reach the network (the connection
+    // was down or went down, or the contact cannot be written to): the
+    // contact list hands the whole record back to the message windows and
+    // the history, so that the text can be sent again. Whatever a protocol
+    // class does not write to its connection it reports here; a message is
+    // never dropped without a word.
+    void ReportMessageNotSent(const MessageInfo& message) const;
+
     // Posts an event to the account's own queue (another thread of the
     // protocol class asking for work on the account's thread). Takes both
     // arguments.

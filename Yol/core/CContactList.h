@@ -150,9 +150,17 @@ public:
     virtual bool GetShowBirthdayBalloon() = 0;
     virtual void SetShowBirthdayBalloon(bool show) = 0;
 
+    // --- messages, continued -----------------------------------------------------------
+    // A message handed to a plug-in that never reached the network (the
+    // connection dropped, or the contact cannot be written to): raised again
+    // as MessageNotSent with the whole record, so the text is not lost.
+    // Queued. Kept last so that older plug-ins still find every slot where
+    // they expect it.
+    virtual void NotifyMessageNotSent(unsigned int contactId, const Protocols::MessageInfo& message) = 0;
+
 protected:
     // The model is destroyed by the core, never through this interface; the
-    // interface holds its 61 slots and nothing else.
+    // interface holds its 62 slots and nothing else.
     ~CContactList() = default;
 };
 

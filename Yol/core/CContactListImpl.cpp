@@ -182,6 +182,10 @@ void CContactListImpl::NotifyMessageAck(unsigned int contactId, unsigned int mes
     PostRequest(ContactListRequest::MessageAck, NewArg(contactId), NewArg(messageId));
 }
 
+void CContactListImpl::NotifyMessageNotSent(unsigned int contactId, const Protocols::MessageInfo& message) {
+    PostRequest(ContactListRequest::MessageNotSent, NewArg(contactId), NewArg(message));
+}
+
 void CContactListImpl::SetContactTyping(unsigned int contactId, bool typing) {
     PostRequest(ContactListRequest::Typing, NewArg(contactId), NewArg(static_cast<unsigned int>(typing)));
 }

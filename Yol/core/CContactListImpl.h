@@ -61,6 +61,8 @@ namespace CL {
 // The model's own request (besides ContactListRequest): writes the caches
 // and saves the settings file once after a burst of changes.
 inline constexpr int kSaveCachesRequest = 172;
+static_assert(kSaveCachesRequest > ContactListRequest::ClearMetaContacts &&
+              kSaveCachesRequest != ContactListRequest::MessageNotSent);
 
 // What the model tells the storage server about meta groups and meta
 // contacts (the server store's change builders and its batch). Meta contacts
@@ -201,6 +203,7 @@ public:
     bool GetAntispamMsgsFromNIL() override;
     bool GetShowBirthdayBalloon() override;
     void SetShowBirthdayBalloon(bool show) override;
+    void NotifyMessageNotSent(unsigned int contactId, const Protocols::MessageInfo& message) override;
 
     // --- settings of the preferences ---------------------------------------------------
     bool GetAntispamEnable();
@@ -407,6 +410,9 @@ private:
     void OnAccountAdded(unsigned int accountId);
     void OnAccountCleared(unsigned int accountId, bool removeEntry);
     void OnRequest(int request, Services::CEventArg* arg, Services::CEventArg* extra);
+    // Raises a message event for a listed contact, the record's meta contact
+    // filled in; a temporary or unknown contact gets nothing.
+    void RaiseMessage(int event, unsigned int contactId, Services::CEventArg* message);
     void RemoveGroupNow(unsigned int groupId);
     void RemoveContactNow(unsigned int contactId);
     void MoveContactNow(unsigned int contactId, unsigned int groupId);

@@ -137,18 +137,14 @@ void CContactListImpl::OnRequest(int request, Services::CEventArg* arg, Services
     unsigned int id = request == ContactListRequest::ClearMetaContacts ? 0 : IdArg(arg);
     Locked held(*this);
     switch (request) {
-        case ContactListRequest::ReceiveMessage: {
-            const Protocols::MessageInfo* message = ArgValue<Protocols::MessageInfo>(extra);
+        case ContactListRequest::ReceiveMessage:
             // Strangers' messages reach the windows through the plug-ins'
             // own path (the anti-spam filter), never from here.
-            if (message == nullptr || FindListedContact(id) == nullptr)
-                break;
-            Protocols::MessageInfo copy = *message;
-            if (MContact* meta = FindMetaContactOfContact(id))
-                copy.metaContactId = meta->id;
-            Raise(ContactListEvent::MessageReceived, NewArg(id), NewArg(std::move(copy)));
+            RaiseMessage(ContactListEvent::MessageReceived, id, extra);
             break;
-        }
+        case ContactListRequest::MessageNotSent:
+            RaiseMessage(ContactListEvent::MessageNotSent, id, extra);
+            break;
         case ContactListRequest::MessageAck:
             if (FindListedContact(id) != nullptr)
                 Raise(ContactListEvent::MessageAcknowledged, NewArg(id), NewArg(IdArg(extra)));
@@ -193,6 +189,16 @@ void CContactListImpl::OnRequest(int request, Services::CEventArg* arg, Services
         default:
             break;
     }
+}
+
+void CContactListImpl::RaiseMessage(int event, unsigned int contactId, Services::CEventArg* message) {
+    const Protocols::MessageInfo* held = ArgValue<Protocols::MessageInfo>(message);
+    if (held == nullptr || FindListedContact(contactId) == nullptr)
+        return;
+    Protocols::MessageInfo copy = *held;
+    if (MContact* meta = FindMetaContactOfContact(contactId))
+        copy.metaContactId = meta->id;
+    Raise(event, NewArg(contactId), NewArg(std::move(copy)));
 }
 
 void CContactListImpl::RemoveGroupNow(unsigned int groupId) {

@@ -8,7 +8,7 @@
 
 namespace CL {
 
-// Broadcasts, registered in the order 1 to 21. Posted, except the three
+// Broadcasts, registered in the order 1 to 22. Posted, except the three
 // noted as synchronous, which are sent with the model's lock released so
 // that a subscriber may call back into the model while it handles them.
 namespace ContactListEvent {
@@ -37,9 +37,12 @@ enum : int {
     MetaContactRemoved = 19,        // a unsigned int meta contact id, b unsigned int meta group id   (synchronous)
     MetaContactStatusChanged = 20,  // a unsigned int meta contact id, b Protocols::ContactStatusInfo (merged)
     MetaContactChanged = 21,        // a unsigned int meta contact id, -
+    MessageNotSent = 22,            // a unsigned int contact id, b Protocols::MessageInfo (metaContactId set):
+                                    //   a message the user sent never reached the network; the text
+                                    //   travels back so that the user can send it again
 };
 inline constexpr int First = ContactListReady;
-inline constexpr int Last = MetaContactChanged;
+inline constexpr int Last = MessageNotSent;
 }  // namespace ContactListEvent
 
 // Requests the model posts to its own events client, never waiting; carried
@@ -57,6 +60,8 @@ enum : int {
     MoveMetaContact = 169,           // a unsigned int meta contact id, b unsigned int meta group id
     MoveContactToMetaContact = 170,  // a unsigned int contact id, b unsigned int meta contact or meta group id
     ClearMetaContacts = 171,         // a bool (true: with events and server-store changes), -
+    MessageNotSent = 173,            // a unsigned int contact id, b Protocols::MessageInfo   (172 is the
+                                     //   model's own kSaveCachesRequest)
 };
 }  // namespace ContactListRequest
 

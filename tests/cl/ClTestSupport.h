@@ -170,6 +170,7 @@ public:
             "MetaContactRemoved",
             "MetaContactStatusChanged",
             "MetaContactChanged",
+            "MessageNotSent",
         };
         return names[event];
     }
@@ -188,7 +189,8 @@ private:
             case ContactStatusChanged:
             case MetaContactStatusChanged:
                 return std::to_string(static_cast<CEventArg_Data<ContactStatusInfo>*>(extra)->data.status);
-            case MessageReceived: {
+            case MessageReceived:
+            case MessageNotSent: {
                 const MessageInfo& message = static_cast<CEventArg_Data<MessageInfo>*>(extra)->data;
                 return Hex(message.metaContactId) + ":" + message.text.ToUtf8();
             }

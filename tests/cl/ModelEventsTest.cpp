@@ -208,7 +208,7 @@ TEST_F(EventsTest, AContactMovedIntoAGroupTakesItsMetaContactAlongAndAsksItsStat
 
 // ---------------------------------------------------------------- messages
 
-TEST_F(EventsTest, ReceivedMessagesCarryTheirMetaContact) {
+TEST_F(EventsTest, MessagesCarryTheirMetaContactAndComeOnlyForListedContacts) {
     unsigned int contact = Contact(kAccountA, 0, "1");
     unsigned int meta = model->GetMetaContactOf(contact);
     unsigned int stranger = model->FindOrAddTempContact(kAccountA, W("x"));
@@ -221,11 +221,18 @@ TEST_F(EventsTest, ReceivedMessagesCarryTheirMetaContact) {
     model->NotifyMessageAck(stranger, 0x56);
     model->SetContactTyping(contact, true);
     model->SetContactTyping(contact, false);
+    // A message that never went comes back whole, for the user to send again.
+    MessageInfo unsent;
+    unsent.text = W("draft\r\nline two");
+    model->NotifyMessageNotSent(contact, unsent);
+    model->NotifyMessageNotSent(stranger, unsent);
+    model->NotifyMessageNotSent(0x80000999, unsent);
     EXPECT_EQ(Events(), (std::vector<std::string>{
                             "MessageReceived " + Hex(contact) + " " + Hex(meta) + ":hello",
                             "MessageAcknowledged " + Hex(contact) + " 55",
                             "ContactTyping " + Hex(contact) + " true",
                             "ContactTyping " + Hex(contact) + " false",
+                            "MessageNotSent " + Hex(contact) + " " + Hex(meta) + ":draft\r\nline two",
                         }));
 }
 

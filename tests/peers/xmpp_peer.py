@@ -24,6 +24,8 @@ Lines are fields separated by TAB; in a field, backslash escapes "\\t", "\\n",
     bigmessage JID SIZE        a chat message whose body is SIZE letters "x"
     chatstate JID STATE        active, composing, paused, inactive, gone
     receipt JID ID             a delivery receipt for message ID
+    autoreceipt on|off         on: every message with a body and an id is
+                               answered with a receipt at once, asked or not
     disco JID [NODE]           asks JID for its disco#info (of NODE)
     roster                     prints the server's roster of this user
     add JID NAME GROUP         roster set
@@ -91,7 +93,9 @@ class Peer(slixmpp.ClientXMPP):
             self.plugin["xep_0115"].broadcast = False
         elif caps_node:
             self.plugin["xep_0115"].caps_node = caps_node
-        # Receipts are sent by command, so a test decides when one goes.
+        # Receipts are sent by command, so a test decides when one goes,
+        # unless the test turns on answering every message.
+        self.auto_receipt = False
         self.plugin["xep_0184"].auto_ack = False
         self.plugin["xep_0184"].auto_request = False
         if ca:
@@ -128,6 +132,10 @@ class Peer(slixmpp.ClientXMPP):
     def on_message(self, msg):
         if msg["body"]:
             say("MESSAGE", msg["from"], msg["id"], msg["type"], msg["body"], msg["chat_state"])
+            if self.auto_receipt and msg["id"]:
+                ack = self.make_message(mto=msg["from"])
+                ack["receipt"] = msg["id"]
+                ack.send()
 
     def on_chatstate(self, msg):
         if not msg["body"]:
@@ -188,6 +196,8 @@ class Peer(slixmpp.ClientXMPP):
             ack = self.make_message(mto=f[1])
             ack["receipt"] = f[2]
             ack.send()
+        elif command == "autoreceipt":
+            self.auto_receipt = f[1] == "on"
         elif command == "disco":
             node = f[2] if len(f) > 2 and f[2] else None
             iq = await self.plugin["xep_0030"].get_info(jid=f[1], node=node, local=False, cached=False)

@@ -437,8 +437,8 @@ private:
 // ------------------------------------------------------------ contact-list log
 
 // The contact list's broadcasts as lines: "message <contact> <kind> <text>",
-// "ack <contact> <message id>", "status <contact> <status> <text>",
-// "typing <contact> <flag>".
+// "ack <contact> <message id>", "notsent <contact> <message id> <text>",
+// "status <contact> <status> <text>", "typing <contact> <flag>".
 class ContactListLog final : public Services::CEventsClient {
 public:
     ContactListLog() = default;
@@ -457,6 +457,7 @@ public:
         this->changes = changes;
         key = manager.RegisterEventsClient(this, U("Contact-list log"));
         for (int event : {CL::ContactListEvent::MessageReceived, CL::ContactListEvent::MessageAcknowledged,
+                          CL::ContactListEvent::MessageNotSent,
                           CL::ContactListEvent::ContactStatusChanged, CL::ContactListEvent::ContactTyping,
                           CL::ContactListEvent::GroupAdded, CL::ContactListEvent::GroupChanged,
                           CL::ContactListEvent::GroupRemoved, CL::ContactListEvent::ContactAdded,
@@ -486,6 +487,11 @@ public:
                 line = "ack " + std::to_string(id) + " " +
                        std::to_string(static_cast<Services::CEventArg_Data<unsigned int>*>(extra)->data);
                 break;
+            case CL::ContactListEvent::MessageNotSent: {
+                const auto& m = static_cast<Services::CEventArg_Data<Protocols::MessageInfo>*>(extra)->data;
+                line = "notsent " + std::to_string(id) + " " + std::to_string(m.messageId) + " " + m.text.ToUtf8();
+                break;
+            }
             case CL::ContactListEvent::ContactStatusChanged: {
                 const auto& s = static_cast<Services::CEventArg_Data<Protocols::ContactStatusInfo>*>(extra)->data;
                 line = "status " + std::to_string(id) + " " + std::to_string(s.status) + " " + s.text.ToUtf8();
