@@ -44,7 +44,7 @@ struct RealPeer {
 #define START_OR_SKIP(peer)                                                 \
     do {                                                                    \
         if (!(peer).missing.empty())                                        \
-            GTEST_SKIP() << (peer).missing;                                 \
+            YOL_SKIP_MISSING_PEER((peer).missing);                            \
         ASSERT_NE((peer).port, 0u) << "peer did not start:\n" << (peer).Log(); \
     } while (0)
 

@@ -410,7 +410,7 @@ TEST(ServerStoreExchange, DefaultsToTheProviderDomainOnPort80) {
     ClockScope clock;
     StoreServer server({"--port", "80", "--domain", "localhost", "--host", "localhost"});
     if (server.Port() != 80)
-        GTEST_SKIP() << "port 80 cannot be taken here";
+        YOL_SKIP_MISSING_PEER("port 80 cannot be taken here");
     StoreRig rig(80, nullptr);
     rig.database.SetDword(ServerStoreGuid, u"Port", 0);  // not a port: the default
     rig.accounts.SetString("SrvLogName", "bob@localhost", false);
@@ -423,12 +423,12 @@ TEST(ServerStoreExchange, DefaultsToTheProviderDomainOnPort80) {
 TEST(ServerStoreExchange, Port443IsSpokenOverTls) {
     StorePki pki;
     if (!pki.ready)
-        GTEST_SKIP() << "no openssl to make certificates";
+        YOL_SKIP_MISSING_PEER("no openssl to make certificates");
     ClockScope clock;
     {
         StoreServer server({"--port", "443", "--tls", pki.Cert("good"), pki.Key("good"), "--meta", ToHex(kMetaList)});
         if (server.Port() != 443)
-            GTEST_SKIP() << "port 443 cannot be taken here";
+            YOL_SKIP_MISSING_PEER("port 443 cannot be taken here");
         StoreRig rig(443);
         rig.store->QueueRead(rig.requesterId);
         EXPECT_EQ(rig.Results(1), (Results{{200, CServerStore::OpRead}}));
@@ -438,7 +438,7 @@ TEST(ServerStoreExchange, Port443IsSpokenOverTls) {
     {
         StoreServer server({"--port", "443", "--tls", pki.Cert("wronghost"), pki.Key("wronghost")});
         if (server.Port() != 443)
-            GTEST_SKIP() << "port 443 cannot be taken again";
+            YOL_SKIP_MISSING_PEER("port 443 cannot be taken again");
         StoreRig rig(443);
         rig.store->QueueRead(rig.requesterId);
         EXPECT_EQ(rig.Results(1), (Results{{CServerStore::ResultConnectFailed, CServerStore::OpRead}}));

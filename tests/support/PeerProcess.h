@@ -4,6 +4,7 @@
 // group of their own that is ended when the test is done; and a certificate
 // authority made for the run.
 
+#include "MissingPeer.h"
 #include "TestSupport.h"
 
 #include <arpa/inet.h>

@@ -2,6 +2,7 @@
 // where there is no display) shows the screen, and SDL's events become
 // window messages.
 
+#include "MissingPeer.h"
 #include "WindowTestSupport.h"
 
 #include "Backends/BackendSdl.h"
@@ -52,7 +53,7 @@ protected:
         options.height = 320;
         options.dpi = 96;
         if (!sdl.Open(options))
-            GTEST_SKIP() << "SDL cannot open a window here: " << sdl.Error();
+            YOL_SKIP_MISSING_PEER("SDL cannot open a window here: " + std::string(sdl.Error()));
     }
 
     void TearDown() override {
@@ -145,7 +146,7 @@ protected:
         if (display && *display) {
             displayName = display;
         } else if (!Installed("Xvfb")) {
-            GTEST_SKIP() << "no X display and Xvfb is not installed";
+            YOL_SKIP_MISSING_PEER("no X display and Xvfb is not installed");
         } else if (!StartXvfb()) {
             FAIL() << "Xvfb is installed but no X server could be started on displays :90 to :119";
         }

@@ -27,7 +27,7 @@ class ProsodyEndToEnd : public testing::Test {
 protected:
     void SetUp() override {
         if (!RigAvailable())
-            GTEST_SKIP() << "prosody, openssl or /usr/bin/python3 is missing";
+            YOL_SKIP_MISSING_PEER("prosody, openssl or /usr/bin/python3 is missing");
     }
 
     // The server with alice (our account) and bob (the peer); alice's

@@ -14,7 +14,7 @@ class ProsodyRigTest : public testing::Test {
 protected:
     void SetUp() override {
         if (!RigAvailable())
-            GTEST_SKIP() << "prosody, openssl or /usr/bin/python3 is missing";
+            YOL_SKIP_MISSING_PEER("prosody, openssl or /usr/bin/python3 is missing");
     }
     std::unique_ptr<ProsodyRig> Start(const ProsodyRig::Options& options) {
         auto rig = std::make_unique<ProsodyRig>(options);

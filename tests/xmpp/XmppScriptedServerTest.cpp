@@ -24,7 +24,7 @@ class XmppScriptedServer : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!HaveProgram(kPython))
-            GTEST_SKIP() << "/usr/bin/python3 is missing";
+            YOL_SKIP_MISSING_PEER("/usr/bin/python3 is missing");
     }
 
     // Starts the server on `scenario` and an account pointed at it.
