@@ -132,6 +132,11 @@ public:
     bool IsEnabled() const { return enabled.load(); }
     void SetEnabled(bool on);
 
+    // Returns once the exchange's watchdog has looked at the clock since its
+    // last jump: an exchange that has not timed out by now does not time
+    // out at this time.
+    void WaitUntilWatchdogCaughtUp() { watchdog->WaitUntilCaughtUp(); }
+
     int QueueRead(unsigned int requester);
     // Takes the C-heap block `data` (freed here, also on failure).
     int QueueSave(unsigned int requester, void* data, unsigned int length);

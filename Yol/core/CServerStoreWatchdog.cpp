@@ -33,6 +33,8 @@ void CServerStoreWatchdog::Arm(unsigned int exchange, uint32_t timeout) {
         serial = exchange;
         timeoutMs = timeout;
         deadline = CYolClock::Current().TickCount64() + timeout;
+        // A new deadline may come before the one the thread sleeps towards.
+        changed = true;
     }
     wake.notify_all();
 }
@@ -48,16 +50,31 @@ void CServerStoreWatchdog::Disarm() {
     armed = false;
 }
 
+void CServerStoreWatchdog::WaitUntilCaughtUp() {
+    std::unique_lock<std::mutex> hold(lock);
+    caughtUp.wait(hold, [this] { return stopping || (idle && !changed); });
+}
+
 void CServerStoreWatchdog::OnClockChanged() {
-    // Called with the clock's observer list locked: only signal.
+    // Called with the clock's observer list locked. The flag is set under
+    // the thread's own lock so a jump between its look at the clock and its
+    // wait is not missed (it would otherwise sleep up to kPollMs past it).
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        changed = true;
+    }
     wake.notify_all();
 }
 
 void CServerStoreWatchdog::Run() {
     std::unique_lock<std::mutex> hold(lock);
     while (!stopping) {
+        changed = false;
+        idle = false;
         if (!armed) {
-            wake.wait(hold);
+            idle = true;
+            caughtUp.notify_all();
+            wake.wait(hold, [this] { return stopping || changed; });
             continue;
         }
         const uint64_t now = CYolClock::Current().TickCount64();
@@ -69,6 +86,11 @@ void CServerStoreWatchdog::Run() {
             hold.lock();
             continue;
         }
-        wake.wait_for(hold, std::chrono::milliseconds(std::min(deadline - now, kPollMs)));
+        idle = true;
+        caughtUp.notify_all();
+        wake.wait_for(hold, std::chrono::milliseconds(std::min(deadline - now, kPollMs)),
+                      [this] { return stopping || changed; });
     }
+    idle = true;
+    caughtUp.notify_all();
 }

@@ -33,6 +33,10 @@ public:
     // The exchange moved: its time starts again.
     void Touch();
     void Disarm();
+    // Returns once the thread has looked at the clock since its last jump
+    // and fired whatever was due then: an exchange that has not expired by
+    // now does not expire at this time.
+    void WaitUntilCaughtUp();
 
 private:
     void OnClockChanged() override;
@@ -41,6 +45,11 @@ private:
     std::function<void(unsigned int)> expired;
     std::mutex lock;
     std::condition_variable wake;
+    std::condition_variable caughtUp;
+    // The clock jumped and the thread has not looked at it since.
+    bool changed = false;
+    // The thread is waiting (not between its look at the clock and acting).
+    bool idle = false;
     bool armed = false;
     bool stopping = false;
     unsigned int serial = 0;

@@ -303,7 +303,7 @@ TEST(ServerStoreExchange, HungExchangeTimesOutAndTheSaveGoesAgainWithTheNextOper
     rig.store->QueueSave(rig.requesterId, Vec(kAccountList));
     EXPECT_EQ(server.NextLine(), HeldLine(0, "ac", "hang"));
     clock->Advance(CServerStore::kExchangeTimeoutMs - 1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    rig.store->WaitUntilWatchdogCaughtUp();
     EXPECT_TRUE(rig.requester.Results().empty());
     clock->Advance(1);
     EXPECT_EQ(rig.Results(1), (Results{{CServerStore::ResultTimedOut, CServerStore::OpSaveAccountList}}));
