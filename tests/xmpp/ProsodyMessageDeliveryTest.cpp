@@ -185,7 +185,7 @@ protected:
         account->Setup(rig->Jid("alice"), kAlicePassword, port, false);
         account->SetStatus(Protocols::Online);
         ASSERT_TRUE(account->WaitForStatus(Protocols::Online)) << "status " << account->GetStatus();
-        ASSERT_TRUE(LiveXmppAccount::Eventually([&] { return (bobContact = account->ContactOf(rig->Jid("bob"))) != 0; }));
+        ASSERT_TRUE(account->Eventually([&] { return (bobContact = account->ContactOf(rig->Jid("bob"))) != 0; }));
     }
 
     static std::string Text(unsigned int id) { return "m" + std::to_string(id); }
