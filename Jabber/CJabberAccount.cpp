@@ -75,13 +75,11 @@ int CJabberAccount::SetStatus(Protocols::Status wanted) {
 int CJabberAccount::GetStatus() { return status == Protocols::Connecting ? Protocols::Connecting : wantedStatus; }
 
 int CJabberAccount::AddGroup(const CYolString& name) {
-    CL::CContactList* list = ContactListService();
-    if (!list)
-        return 0;
-    unsigned int group = list->AddGroup(accountId);
-    list->SetItemString(group, CYolString(u"SrvLogName"), name);
-    list->SetItemString(group, CYolString(u"CL Alias"), name);
-    list->NotifyGroupAdded(group);
+    unsigned int group = CreateGroup(name);
+    // The roster of a session on its way knows nothing of this group yet:
+    // its synchronisation must not take it for a stale one.
+    if (group != 0 && status != Protocols::Offline)
+        groupsBeforeRoster.insert(group);
     return 0;
 }
 

@@ -32,6 +32,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,8 +58,9 @@ public:
     bool SendStanza(const XmlNode& element);
     // Sends the bytes as they are (the stream's end tag, the keep-alive blank).
     bool SendText(std::string_view text);
-    // Bytes placed in the receive buffer; 0 or less: nothing.
-    int ReadSocket();
+    // Bytes placed in the receive buffer, taken from the `announced` bytes
+    // of the current data event and counted off them; 0 or less: nothing.
+    int ReadSocket(size_t& announced);
     int InitCompression();
     void OnCompressed(const XmlNode& element);
 
@@ -78,6 +80,8 @@ protected:
     // Grows the receive buffer to hold `capacity` bytes; false past the cap.
     bool GrowReceiveBuffer(size_t capacity);
     void FeedParser();
+    // One Receive of at most `room` bytes and no more than are `announced`.
+    int TakeAnnounced(Sockets::CSocketsManager& sockets, char* out, size_t room, size_t& announced);
     // The connection broke under a wanted status: disconnect and try again
     // after the reconnection delay.
     void LoseConnection();
@@ -279,6 +283,9 @@ protected:
     CYolString xStatusDescription;
     // An available presence that contacts can see went out this session.
     bool visiblePresenceSent = false;
+    // Groups the user added since this session started and before its
+    // roster arrived: kept even though the roster names none of them.
+    std::set<unsigned int> groupsBeforeRoster;
 
     // ---- messages (X5) ----
 public:

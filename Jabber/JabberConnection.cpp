@@ -37,6 +37,7 @@ int CJabberAccount::Connect(Protocols::Status wanted) {
     compression.End();
     receiveUsed = 0;
     ClearPendingIqs();
+    groupsBeforeRoster.clear();
 
     socket = sockets->CreateSocket(clientId);
     if (!socket)
@@ -106,13 +107,16 @@ bool CJabberAccount::GrowReceiveBuffer(size_t capacity) {
 int CJabberAccount::OnSocketData(Sockets::CYolSocket* from, int byteCount) {
     if (status == Protocols::Offline || from != socket)
         return 0;
-    // What is waiting may be more than the buffer ever holds: it is read in
-    // parts, and the parser takes each part before the next is read.
-    if (byteCount > 0)
-        GrowReceiveBuffer(std::min(receiveUsed + static_cast<size_t>(byteCount), kMaxReceiveBuffer));
-    // Read until nothing is left: one compressed chunk can inflate to far
-    // more than one buffer, and no further event comes for what is already
-    // in the inflater.
+    // Only what this event announced is read: bytes that came after it get
+    // an event of their own, so a server that never stops sending cannot
+    // keep the account's other events waiting behind it.
+    size_t announced = byteCount > 0 ? static_cast<size_t>(byteCount) : 0;
+    // The announced bytes may be more than the buffer ever holds: they are
+    // read in parts, and the parser takes each part before the next is read.
+    GrowReceiveBuffer(std::min(receiveUsed + announced, kMaxReceiveBuffer));
+    // Compressed bytes can inflate to far more than one buffer, and no
+    // further event comes for what is already in the inflater, so the loop
+    // runs until the inflater is empty too.
     for (;;) {
         // The parser never leaves more than a stanza's worth unread, so a
         // full buffer at its largest is a parser that takes nothing more.
@@ -122,7 +126,7 @@ int CJabberAccount::OnSocketData(Sockets::CYolSocket* from, int byteCount) {
             LoseConnection();
             return 0;
         }
-        int read = ReadSocket();
+        int read = ReadSocket(announced);
         if (read == kReadBroken) {
             LoseConnection();
             return 0;
@@ -152,18 +156,18 @@ void CJabberAccount::FeedParser() {
     receiveBuffer[receiveUsed] = '\0';
 }
 
-int CJabberAccount::ReadSocket() {
+int CJabberAccount::ReadSocket(size_t& announced) {
     Sockets::CSocketsManager* sockets = SocketsService();
     if (!sockets || !socket)
         return 0;
     char* out = receiveBuffer.data() + receiveUsed;
     size_t room = receiveCapacity - receiveUsed;
     if (!compression.IsActive())
-        return sockets->Receive(socket, out, static_cast<int>(room), 0);
+        return TakeAnnounced(*sockets, out, room, announced);
     for (;;) {
-        if (!compression.HasPendingInput()) {
+        if (!compression.HasPendingOutput()) {
             char compressed[XmppCompression::kChunk];
-            int received = sockets->Receive(socket, compressed, sizeof(compressed), 0);
+            int received = TakeAnnounced(*sockets, compressed, sizeof(compressed), announced);
             if (received < 1)
                 return received;
             compression.AddInput(compressed, static_cast<size_t>(received));
@@ -174,6 +178,16 @@ int CJabberAccount::ReadSocket() {
         if (produced > 0)
             return static_cast<int>(produced);
     }
+}
+
+int CJabberAccount::TakeAnnounced(Sockets::CSocketsManager& sockets, char* out, size_t room, size_t& announced) {
+    size_t wanted = std::min({room, announced, size_t{INT_MAX}});
+    if (wanted == 0)
+        return 0;
+    int received = sockets.Receive(socket, out, static_cast<int>(wanted), 0);
+    if (received > 0)
+        announced -= std::min(announced, static_cast<size_t>(received));
+    return received;
 }
 
 bool CJabberAccount::SendStanza(const XmlNode& element) { return SendText(element.Serialize()); }

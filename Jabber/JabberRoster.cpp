@@ -258,7 +258,9 @@ void CJabberAccount::OnRosterResult(const XmlNode& iq) {
     }
     for (auto& [name, groups] : existingGroups)
         for (unsigned int group : groups)
-            list->RemoveGroup(group);
+            if (groupsBeforeRoster.count(group) == 0)
+                list->RemoveGroup(group);
+    groupsBeforeRoster.clear();
     list->EndUpdate();
 
     ApplyStatus(wantedStatus);

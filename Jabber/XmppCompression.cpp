@@ -27,6 +27,7 @@ void XmppCompression::End() {
     active = false;
     input.clear();
     inputUsed = 0;
+    outputMayFollow = false;
 }
 
 void XmppCompression::AddInput(const char* data, size_t length) {
@@ -42,7 +43,7 @@ XmppCompression::InflateResult XmppCompression::Inflate(char* out, size_t room, 
     produced = 0;
     if (!initialised)
         return InflateResult::Error;
-    if (room == 0 || !HasPendingInput())
+    if (room == 0 || !HasPendingOutput())
         return InflateResult::Ok;
     inflater.next_in = input.data() + inputUsed;
     inflater.avail_in = static_cast<uInt>(input.size() - inputUsed);
@@ -51,13 +52,18 @@ XmppCompression::InflateResult XmppCompression::Inflate(char* out, size_t room, 
     int result = inflate(&inflater, Z_NO_FLUSH);
     produced = room - inflater.avail_out;
     inputUsed = input.size() - inflater.avail_in;
+    // A match can end the input half written when the room ran out: the
+    // rest comes out of the next call, input or not.
+    outputMayFollow = inflater.avail_out == 0;
+    bool inputLeft = inputUsed < input.size();
     // Z_BUF_ERROR only says no progress was possible; with input and room
     // left that cannot happen, so anything but progress is a broken stream.
-    if (result == Z_OK || (result == Z_BUF_ERROR && produced > 0))
+    if (result == Z_OK || (result == Z_BUF_ERROR && (produced > 0 || !inputLeft)))
         return InflateResult::Ok;
     if (result == Z_STREAM_END) {
+        outputMayFollow = false;
         // The server ended its compressed stream: nothing may follow it.
-        return HasPendingInput() ? InflateResult::Error : InflateResult::Ok;
+        return inputLeft ? InflateResult::Error : InflateResult::Ok;
     }
     return InflateResult::Error;
 }

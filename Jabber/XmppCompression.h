@@ -34,8 +34,9 @@ public:
 
     // Takes compressed bytes from the socket.
     void AddInput(const char* data, size_t length);
-    // Whether compressed input is still waiting to be inflated.
-    bool HasPendingInput() const { return inputUsed < input.size(); }
+    // Whether compressed input is still waiting to be inflated, or the last
+    // inflate filled its room and the inflater may hold more output.
+    bool HasPendingOutput() const { return inputUsed < input.size() || outputMayFollow; }
 
     enum class InflateResult { Ok, Error };
     // Inflates pending input into out (at most `room` bytes): `produced`
@@ -54,4 +55,5 @@ private:
     bool active = false;
     std::vector<unsigned char> input;
     size_t inputUsed = 0;
+    bool outputMayFollow = false;
 };

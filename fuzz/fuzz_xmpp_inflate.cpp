@@ -26,7 +26,7 @@ bool InflateAll(XmppCompression& zlib, std::string_view compressed, size_t piece
     std::vector<char> area(room);
     size_t at = 0;
     for (;;) {
-        if (!zlib.HasPendingInput()) {
+        if (!zlib.HasPendingOutput()) {
             if (at >= compressed.size())
                 return true;
             size_t take = std::min(piece, compressed.size() - at);

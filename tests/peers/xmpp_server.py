@@ -8,14 +8,17 @@ failure paths of the login.
 
     xmpp_server.py SCENARIO [--user U] [--domain D] [--password P]
                    [--resource R] [--realm R] [--timeout S] [--roster N]
+                   [--flood]
 
 Listens on 127.0.0.1 at a port of the kernel's choosing and prints
 "PORT <n>" first. It serves one connection, asserting every element the
 client sends, then prints "DONE" and exits 0, or prints "FAIL <reason>" and
 exits 1 at the first thing it did not expect (or when the client goes silent
 for --timeout seconds). The large-stanza scenario also prints "ANSWERED
-large1" once the client has answered that stanza. Run without arguments for
-the scenarios.
+large1" once the client has answered that stanza. With --flood, a logged-in
+client gets stanzas without end from the roster answer on, so that it can
+only leave in the middle of them; the server prints "FLOODING" as it starts.
+Run without arguments for the scenarios.
 """
 
 import argparse
@@ -131,9 +134,10 @@ class Connection:
 
     # -- bytes --
 
-    async def send(self, text):
+    async def send(self, text, quiet=False):
         data = text.encode()
-        log("S: " + text[:300] + ("..." if len(text) > 300 else ""))
+        if not quiet:
+            log("S: " + text[:300] + ("..." if len(text) > 300 else ""))
         if self.deflater:
             data = self.deflater.compress(data) + self.deflater.flush(zlib.Z_SYNC_FLUSH)
         # A client may hang up at any moment; one that closes its socket with
@@ -363,45 +367,69 @@ def large_stanza(domain):
             % (LARGE_ID, quoteattr(domain), padding))
 
 
+def flood_batch(domain, first):
+    # Answers to nothing the client asked: it reads and drops them.
+    return "".join("<iq type='result' id='flood%d' from=%s/>" % (n, quoteattr(domain))
+                   for n in range(first, first + 500))
+
+
+async def flood(c):
+    print("FLOODING", flush=True)
+    sent = 0
+    while True:
+        await c.send(flood_batch(c.options.domain, sent), quiet=True)
+        sent += 500
+
+
 async def online(c, action=None):
     """Serves a logged-in client until it leaves: the roster, disco and any
     other request get plain answers. The login counts only once the roster
     was asked for; `action` runs right after that answer and may end the
-    session by returning a value."""
+    session by returning a value. With --flood the answer to the roster is
+    followed by stanzas without end."""
     roster_asked = False
     state = {}
-    while True:
-        try:
-            kind, element = await c.event()
-            if kind == "closed":
+    flooding = None
+    try:
+        while True:
+            try:
+                kind, element = await c.event()
+                if kind == "closed":
+                    break
+                if kind == "end":
+                    await c.send("</stream:stream>")
+                    break
+                if kind != "stanza":
+                    raise Mismatch("unexpected %s" % kind)
+                if element.name == "iq" and element.get("type") in ("get", "set"):
+                    if element.get("type") == "get" and element.child("query", NS_ROSTER) is not None:
+                        # Asked is enough: the client may leave before the answer reaches it.
+                        first = not roster_asked
+                        roster_asked = True
+                        await c.result(element, "<query xmlns='%s'>%s</query>" % (
+                            NS_ROSTER, roster_items(c.options.roster, c.options.domain)))
+                        if first and c.options.flood:
+                            flooding = asyncio.create_task(flood(c))
+                        if first and action and await action(c, state):
+                            return state
+                    elif element.child("query", NS_DISCO_INFO) is not None:
+                        await c.result(element, "<query xmlns='%s'><identity category='server' type='im'/>"
+                                                "<feature var='%s'/></query>" % (NS_DISCO_INFO, NS_DISCO_INFO))
+                    else:
+                        await c.result(element)
+                elif element.name == "iq" and element.get("id") == LARGE_ID:
+                    state["large_answered"] = element.get("type") == "error"
+                    if state["large_answered"]:
+                        print("ANSWERED %s" % LARGE_ID, flush=True)
+            except ClientLeft:
+                # Logging out is closing the socket, whatever the server was
+                # answering at the time.
                 break
-            if kind == "end":
-                await c.send("</stream:stream>")
-                break
-            if kind != "stanza":
-                raise Mismatch("unexpected %s" % kind)
-            if element.name == "iq" and element.get("type") in ("get", "set"):
-                if element.get("type") == "get" and element.child("query", NS_ROSTER) is not None:
-                    # Asked is enough: the client may leave before the answer reaches it.
-                    first = not roster_asked
-                    roster_asked = True
-                    await c.result(element, "<query xmlns='%s'>%s</query>" % (
-                        NS_ROSTER, roster_items(c.options.roster, c.options.domain)))
-                    if first and action and await action(c, state):
-                        return state
-                elif element.child("query", NS_DISCO_INFO) is not None:
-                    await c.result(element, "<query xmlns='%s'><identity category='server' type='im'/>"
-                                            "<feature var='%s'/></query>" % (NS_DISCO_INFO, NS_DISCO_INFO))
-                else:
-                    await c.result(element)
-            elif element.name == "iq" and element.get("id") == LARGE_ID:
-                state["large_answered"] = element.get("type") == "error"
-                if state["large_answered"]:
-                    print("ANSWERED %s" % LARGE_ID, flush=True)
-        except ClientLeft:
-            # Logging out is closing the socket, whatever the server was
-            # answering at the time.
-            break
+    finally:
+        if flooding:
+            flooding.cancel()
+            if flooding.done() and not flooding.cancelled() and not isinstance(flooding.exception(), ClientLeft):
+                raise Mismatch("the flood stopped: %r" % flooding.exception())
 
     if not roster_asked:
         raise Mismatch("the client never asked for its roster: it did not get online")
@@ -664,6 +692,7 @@ def parse_options(argv):
     parser.add_argument("--realm", default=None, help="realm of the DIGEST-MD5 challenge (none when left out)")
     parser.add_argument("--timeout", type=float, default=20.0)
     parser.add_argument("--roster", type=int, default=2, help="contacts in the roster answer")
+    parser.add_argument("--flood", action="store_true", help="stanzas without end once the roster is answered")
     return parser.parse_args(argv)
 
 

@@ -579,6 +579,10 @@ public:
     }
 
     ~XmppAccountHarness() {
+        // As the program does: an initialised account is shut down before it
+        // goes, so the plug-in's shared tables are let go by the last one.
+        if (account && initialised)
+            Shutdown();
         if (account)
             account->Destroy();
         contactList.reset();
@@ -599,8 +603,14 @@ public:
     int Command(int event, CEventArg* first = nullptr, CEventArg* second = nullptr) {
         return services.SendEvent(account->GetClientId(), ProtocolsManagerGuid, event, first, second, true);
     }
-    int Init() { return Command(Protocols::AccountCommand::Init); }
-    int Shutdown() { return Command(Protocols::AccountCommand::Shutdown); }
+    int Init() {
+        initialised = true;
+        return Command(Protocols::AccountCommand::Init);
+    }
+    int Shutdown() {
+        initialised = false;
+        return Command(Protocols::AccountCommand::Shutdown);
+    }
     int SetStatus(Protocols::Status status) {
         return Command(Protocols::AccountCommand::SetStatus, new CEventArg_Data<Protocols::Status>(status));
     }
@@ -692,6 +702,7 @@ public:
     std::unique_ptr<CL::CContactListImpl> contactList;
     unsigned int managerKey = 0;
     CJabberAccount* account = nullptr;
+    bool initialised = false;
 };
 
 }  // namespace XmppTest

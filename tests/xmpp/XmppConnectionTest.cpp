@@ -2,6 +2,7 @@
 // parser, the send path and stream compression.
 
 #include "XmppAccountHarness.h"
+#include "XmppCompression.h"
 #include "XmppTestZlib.h"
 
 #include <gtest/gtest.h>
@@ -104,6 +105,25 @@ TEST_F(XmppConnectionTest, StanzaLargerThanTheBufferGrowsItUntilItFits) {
     EXPECT_NE(h.TakeSent().find("id='" + id + "'"), std::string::npos);
 }
 
+TEST_F(XmppConnectionTest, EachDataEventReadsOnlyTheBytesItAnnounced) {
+    ASSERT_EQ(h.GoOnline(), Protocols::Online);
+    // The second chunk is the one a flood keeps adding to: until its own
+    // event comes, the account leaves it queued and other events go first.
+    std::string first = Ping("p1") + Ping(std::string(5000, 'x'));
+    std::string second = Ping("p2");
+    h.sockets.Queue(first);
+    h.sockets.Queue(second);
+    h.SocketEvent(Sockets::SocketEvent::DataAvailable, new CEventArg_Data<int>(static_cast<int>(first.size())));
+    std::string sent = h.TakeSent();
+    EXPECT_NE(sent.find("id='p1'"), std::string::npos) << sent;
+    EXPECT_NE(sent.find("id='" + std::string(5000, 'x') + "'"), std::string::npos);
+    EXPECT_EQ(sent.find("id='p2'"), std::string::npos) << sent;
+    EXPECT_EQ(h.sockets.Pending(), second.size());
+    h.SocketEvent(Sockets::SocketEvent::DataAvailable, new CEventArg_Data<int>(static_cast<int>(second.size())));
+    EXPECT_NE(h.TakeSent().find("id='p2'"), std::string::npos);
+    EXPECT_EQ(h.sockets.Pending(), 0u);
+}
+
 TEST_F(XmppConnectionTest, MalformedStreamDropsTheConnection) {
     ASSERT_EQ(h.GoOnline(), Protocols::Online);
     h.Receive(std::string("<iq type='get'\0", 15));
@@ -159,6 +179,46 @@ TEST_F(XmppCompressionTest, SplitCompressedInputIsReassembled) {
     std::string replies = server.Inflate(h.TakeSent());
     EXPECT_NE(replies.find("id='z1'"), std::string::npos) << replies;
     EXPECT_NE(replies.find("id='z2'"), std::string::npos) << replies;
+}
+
+TEST_F(XmppCompressionTest, EachDataEventInflatesAllItAnnouncedAndReadsNoFurther) {
+    server.Inflate(h.TakeSent());
+    std::string id(300000, 'q');
+    std::string first = server.Deflate(std::string(XmppAccountHarness::kServerHeader) + Ping(id));
+    std::string second = server.Deflate(Ping("z2"));
+    h.sockets.Queue(first);
+    h.sockets.Queue(second);
+    h.SocketEvent(Sockets::SocketEvent::DataAvailable, new CEventArg_Data<int>(static_cast<int>(first.size())));
+    std::string replies = server.Inflate(h.TakeSent());
+    EXPECT_NE(replies.find("id='" + id + "'"), std::string::npos);
+    EXPECT_EQ(replies.find("id='z2'"), std::string::npos);
+    EXPECT_EQ(h.sockets.Pending(), second.size());
+    h.SocketEvent(Sockets::SocketEvent::DataAvailable, new CEventArg_Data<int>(static_cast<int>(second.size())));
+    EXPECT_NE(server.Inflate(h.TakeSent()).find("id='z2'"), std::string::npos);
+}
+
+TEST(XmppCompression, OutputTheInflaterHoldsWhenTheInputRunsOutComesOutWithoutMoreInput) {
+    // The second run is one back-reference; with the flush marker not yet
+    // arrived, the input ends while the inflater still owes part of it.
+    std::string text = "<x>" + std::string(1921, 'a') + "</x>" + std::string(1921, 'a');
+    ServerZlib server;
+    std::string bytes = server.Deflate(text);
+    ASSERT_EQ(bytes.substr(bytes.size() - 4), std::string("\0\0\xff\xff", 4));
+    bytes.resize(bytes.size() - 4);
+    for (size_t room : {1u, 64u, 1000u}) {
+        SCOPED_TRACE(room);
+        XmppCompression zlib;
+        ASSERT_TRUE(zlib.Init());
+        zlib.AddInput(bytes.data(), bytes.size());
+        std::string out;
+        std::vector<char> area(room);
+        while (zlib.HasPendingOutput()) {
+            size_t produced = 0;
+            ASSERT_EQ(zlib.Inflate(area.data(), room, produced), XmppCompression::InflateResult::Ok);
+            out.append(area.data(), produced);
+        }
+        EXPECT_EQ(out, text);
+    }
 }
 
 TEST_F(XmppCompressionTest, InflateErrorDisconnects) {

@@ -61,6 +61,20 @@ TEST_F(XmppRosterTest, SynchronisationKeepsTheRosterGroupsCopyAndDropsWhatTheRos
     EXPECT_EQ(h.account->Contacts().FindContact(ContactKindRoster, U("gone@example.org")), nullptr);
 }
 
+TEST_F(XmppRosterTest, AGroupAddedWhileTheRosterIsAwaitedOutlivesItsArrival) {
+    // Added before the session: stale by the time its roster arrives.
+    Command(Cmd::AddGroup, Arg("Before"));
+    ASSERT_NE(GroupNamed("Before"), 0u);
+    LogIn();
+    Command(Cmd::AddGroup, Arg("Work"));
+    const unsigned int work = GroupNamed("Work");
+    ASSERT_NE(work, 0u);
+    ReceiveRoster("<item jid='bob@example.org' name='Bob' subscription='both'><group>Friends</group></item>");
+    EXPECT_EQ(GroupNamed("Work"), work);
+    EXPECT_EQ(GroupNamed("Before"), 0u);
+    EXPECT_NE(GroupNamed("Friends"), 0u);
+}
+
 TEST_F(XmppRosterTest, AnEmptyRosterKeepsOnlyContactsOutsideGroups) {
     unsigned int friends = ListedGroup("Friends");
     ListedContact(friends, "bob@example.org");
