@@ -3,7 +3,7 @@
 // at most 4096 pixels a side, which saves as a PNG that loads again at the
 // same size with the same opaque pixels.
 
-#include "GdiSurface.h"
+#include "Drawing/GdiSurface.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
