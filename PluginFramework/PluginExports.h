@@ -1,7 +1,6 @@
 #pragma once
-// The three functions a protocol plug-in exports, as the program binds them
-// (by these plain names with dlsym), and the macro with which a plug-in
-// defines them over its account registry.
+// The macro with which a protocol plug-in defines its three exports
+// (PluginExportTypes.h) over its account registry.
 //
 // In the plug-in, once, at namespace scope:
 //
@@ -27,24 +26,12 @@
 #include "CAccountRegistry.h"
 #include "CServicesManager.h"
 #include "CYolArray.h"
+#include "PluginExportTypes.h"
 #include "ProtocolRecords.h"
 #include "YOL_GUID.h"
 #include "YolTypes.h"
 
 #include <exception>
-
-namespace Protocols {
-
-using GetProtocolInfoFuncPtr = void (*)(Services::CServicesManager* manager, CYolArray<ProtocolInfo>& out);
-using CreateAccountFuncPtr = unsigned int (*)(const YOL_GUID& protocol, Services::CServicesManager* manager,
-                                             unsigned int accountId, unsigned int managerClientId);
-using DestroyAccountFuncPtr = void (*)(unsigned int clientKey);
-
-inline constexpr const char* GetProtocolInfoFuncName = "GetProtocolInfoFunc";
-inline constexpr const char* CreateAccountFuncName = "CreateAccountFunc";
-inline constexpr const char* DestroyAccountFuncName = "DestroyAccountFunc";
-
-}  // namespace Protocols
 
 #define YOL_DEFINE_PLUGIN_EXPORTS(describeProtocols, makeAccount)                                               \
     YOL_EXPORT_C void GetProtocolInfoFunc(Services::CServicesManager* manager,                                 \

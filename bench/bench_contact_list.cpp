@@ -9,7 +9,7 @@
 // Reference, same run: the same contacts inserted into a std::map keyed by
 // id, holding the two strings every contact carries.
 
-#include "../tests/cl/ClFakeProtocolsManager.h"
+#include "../tests/contactlist/ClFakeProtocolsManager.h"
 #include "CContactListCache.h"
 #include "CContactListImpl.h"
 #include "CServicesManagerImpl.h"

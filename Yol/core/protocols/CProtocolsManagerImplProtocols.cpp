@@ -3,7 +3,7 @@
 #include "CProtocolsManagerImpl.h"
 
 #include "CProtocolsManagerImplShared.h"
-#include "PluginExports.h"
+#include "PluginExportTypes.h"
 
 #include "CSkinManager.h"
 #include "CYolFileSystem.h"

@@ -3,7 +3,7 @@
 // ports chosen at run time, in a process group of their own that is ended
 // when the test is done.
 
-#include "../core/SocketsTestSupport.h"
+#include "../SocketsTestSupport.h"
 #include "PeerProcess.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 
 #include "CProtocolsManagerImpl.h"
 
-#include "PluginExports.h"
+#include "PluginExportTypes.h"
 
 #include "CProtocolsManagerImplShared.h"
 
