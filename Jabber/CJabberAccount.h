@@ -51,7 +51,7 @@ public:
                    int kind);
     ~CJabberAccount() override;
 
-    // ---- connection (X1) ----
+    // ---- connection ----
 public:
     int Connect(Protocols::Status wanted);
     // Serialises the element and sends it; false when nothing went.
@@ -102,7 +102,7 @@ protected:
     size_t receiveUsed = 0;
     XmppCompression compression;
 
-    // ---- router (X1) ----
+    // ---- router ----
 public:
     // Depth-2 end call-back of the parser: one complete top-level element.
     static void RouteStanza(XmlNode* element, void* account);
@@ -143,7 +143,7 @@ protected:
     std::vector<PendingIq> pendingIqs;
     CWorkQueue workQueue{this};
 
-    // ---- account (X1) ----
+    // ---- account ----
 public:
     int GetKind() const { return kind; }
     const YOL_GUID& GetProtocolGuid() const { return *GetJabberFlavour(kind).protocol; }
@@ -165,7 +165,7 @@ protected:
     XmppAccountSettings settings;
     CYolString statusMessages[5];
 
-    // ---- disconnect (X1) ----
+    // ---- disconnect ----
 public:
     int Disconnect();
     void OnSaslFailure(const XmlNode& element);
@@ -186,7 +186,7 @@ protected:
     }};
     Protocols::Status reconnectTarget = Protocols::Offline;
 
-    // ---- slots (X1) ----
+    // ---- slots ----
 public:
     void PublishStatusIcons();
     // Puts a roster contact into the contact list and links the entry to it.
@@ -199,7 +199,7 @@ protected:
     int GetContactStatus(unsigned int contact, Protocols::ContactStatusInfo* out) override;
     int SetLanguage(const CYolString& language) override;
 
-    // ---- login (X2) ----
+    // ---- login ----
 public:
     void OpenStream();
     static void StreamHeaderCallback(XmlNode* element, void* account);
@@ -230,7 +230,7 @@ protected:
     bool sessionRequired = false;
     CYolString ownJid;
 
-    // ---- contacts (X4) ----
+    // ---- contacts ----
 public:
     CJabberContactMap& Contacts() { return contacts; }
     unsigned int ContactIdOf(const CYolString& jid);
@@ -287,7 +287,7 @@ protected:
     // roster arrived: kept even though the roster names none of them.
     std::set<unsigned int> groupsBeforeRoster;
 
-    // ---- messages (X5) ----
+    // ---- messages ----
 public:
     void OnMessage(const XmlNode& stanza);
     // Writes a chat message to the session; true once it went. Only a
@@ -335,7 +335,7 @@ protected:
     std::map<unsigned int, PendingReceipt> pendingReceipts;
     unsigned int unreadMail = 0;
 
-    // ---- caps (X5) ----
+    // ---- caps ----
 public:
     uint64_t GetResourceFeatures(const CYolString& jid, bool completeResource);
     // 1 when it answered the disco#info request, 0 when the caller must.
@@ -344,7 +344,7 @@ public:
 protected:
     CCapsCache caps;
 
-    // ---- descriptions and settings (X6) ----
+    // ---- descriptions and settings ----
 public:
     void LoadSettings();
     void SaveSettings();

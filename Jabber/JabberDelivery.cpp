@@ -7,11 +7,12 @@
 #include "CYolClock.h"
 #include "CYolRand.h"
 #include "CYolTime.h"
+#include "ValueNames.h"
 
 namespace {
 
-const CYolString kSrvLogName(u"SrvLogName");
-const CYolString kAlias(u"CL Alias");
+const CYolString kSrvLogName(ValueName::SrvLogName);
+const CYolString kAlias(ValueName::Alias);
 
 }  // namespace
 

@@ -4,7 +4,7 @@
 // recognise the same stanzas can never drift apart. Each area keeps its
 // constants in its own block.
 
-// ---- connection and router (X1) ----
+// ---- connection and router ----
 namespace JabberNs {
 inline constexpr const char* Client = "jabber:client";
 inline constexpr const char* Streams = "http://etherx.jabber.org/streams";
@@ -29,7 +29,7 @@ inline constexpr const char* kClientNamePrefix = "Yol Mobile ";
 inline constexpr const char* kOsName = "WM";
 inline constexpr unsigned int kProgramVersion = 2142;
 
-// ---- login (X2) ----
+// ---- login ----
 namespace JabberNs {
 inline constexpr const char* Sasl = "urn:ietf:params:xml:ns:xmpp-sasl";
 inline constexpr const char* Bind = "urn:ietf:params:xml:ns:xmpp-bind";
@@ -37,14 +37,14 @@ inline constexpr const char* Session = "urn:ietf:params:xml:ns:xmpp-session";
 inline constexpr const char* IqAuth = "jabber:iq:auth";
 }  // namespace JabberNs
 
-// ---- contacts (X4) ----
+// ---- contacts ----
 namespace JabberNs {
 inline constexpr const char* YolStatus = "yol:x:status";
 inline constexpr const char* Avatar = "jabber:x:avatar";
 inline constexpr const char* VCard = "vcard-temp";
 }  // namespace JabberNs
 
-// ---- messages (X5) ----
+// ---- messages ----
 namespace JabberNs {
 inline constexpr const char* YolGotAccount = "yol:x:gotaccount";
 inline constexpr const char* YolSpecMsg = "yol:x:specmsg";
@@ -68,7 +68,7 @@ inline constexpr const char* kWebmailProject = "yolvantum";
 // Mixed into the link's hash; the mailbox service knows it too.
 inline constexpr const char* kWebmailKey = "4KX.207pR.ZMQ=bT|";
 
-// ---- caps (X5) ----
+// ---- caps ----
 namespace JabberNs {
 inline constexpr const char* Caps = "http://jabber.org/protocol/caps";
 }  // namespace JabberNs
@@ -77,7 +77,7 @@ inline constexpr const char* kOwnCapsNode = "http://yol.im/caps";
 // The own extended-status namespace.
 inline constexpr const char* kXStatusNs = "http://yol.im/x-status";
 
-// ---- descriptions and settings (X6) ----
+// ---- descriptions and settings ----
 // The preset flavours' services: the login domains (the first is the default
 // server), the hosts they are reached at, and the own service's bytestream
 // proxy.

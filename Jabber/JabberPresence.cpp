@@ -10,12 +10,13 @@
 #include "JabberCaps.h"
 #include "JabberPlugin.h"
 #include "JabberPresenceRules.h"
+#include "ValueNames.h"
 
 #include <string>
 
 namespace {
 
-const CYolString kSrvLogName(u"SrvLogName");
+const CYolString kSrvLogName(ValueName::SrvLogName);
 const CYolString kSubscription(u"Subscription");
 const CYolString kBirthMonth(u"Jabber: birth month");
 const CYolString kBirthDay(u"Jabber: birth day");

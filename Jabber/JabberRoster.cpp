@@ -5,6 +5,7 @@
 #include "CJabberAccount.h"
 
 #include "CContactList.h"
+#include "ValueNames.h"
 
 #include <map>
 #include <set>
@@ -13,8 +14,8 @@
 
 namespace {
 
-const CYolString kSrvLogName(u"SrvLogName");
-const CYolString kAlias(u"CL Alias");
+const CYolString kSrvLogName(ValueName::SrvLogName);
+const CYolString kAlias(ValueName::Alias);
 const CYolString kSubscription(u"Subscription");
 const CYolString kDefaultGroup(u"General");
 

@@ -4,6 +4,7 @@
 #include "CJabberAccount.h"
 #include "CContactList.h"
 #include "JabberPlugin.h"
+#include "ValueNames.h"
 
 int CJabberAccount::GetLogin(CYolString* out) {
     if (!out)
@@ -57,8 +58,8 @@ void CJabberAccount::AddContactItem(ContactRecord* entry, const CYolString& jid,
     if (id == 0)
         return;
     entry->contactId = id;
-    list->SetItemString(id, CYolString(u"SrvLogName"), jid);
-    list->SetItemString(id, CYolString(u"CL Alias"), name);
+    list->SetItemString(id, CYolString(ValueName::SrvLogName), jid);
+    list->SetItemString(id, CYolString(ValueName::Alias), name);
     list->SetItemByte(id, CYolString(u"Subscription"), &subscription);
     Protocols::ContactStatusInfo info;
     BuildContactStatus(id, &info);

@@ -3,10 +3,11 @@
 #include "CProtocolsManager.h"
 #include "JabberProtocolInfo.h"
 #include "YolGuids.h"
+#include "ValueNames.h"
 
 namespace {
 
-constexpr const char16_t* kLoginKey = u"SrvLogName";
+constexpr const char16_t* kLoginKey = ValueName::SrvLogName;
 constexpr const char16_t* kHashedKey = u"SrvLogHashed";
 constexpr const char16_t* kPasswordKey = u"SrvLogPass";
 constexpr const char16_t* kMailHashKey = u"Mail password hash";

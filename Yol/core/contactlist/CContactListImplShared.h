@@ -5,6 +5,7 @@
 #include "CContactListImpl.h"
 #include "CEventArg.h"
 #include "CYolString.h"
+#include "ValueNames.h"
 
 #include <mutex>
 #include <new>
@@ -45,9 +46,9 @@ private:
 namespace CL::Detail {
 
 // Value names the model itself reads and writes.
-inline const char16_t* const kLoginName = u"SrvLogName";
-inline const char16_t* const kAliasName = u"CL Alias";
-inline const char16_t* const kGroupOpenedName = u"Group opened";
+inline const char16_t* const kLoginName = ValueName::SrvLogName;
+inline const char16_t* const kAliasName = ValueName::Alias;
+inline const char16_t* const kGroupOpenedName = ValueName::GroupOpened;
 inline const char16_t* const kGroupIndexName = u"CLCtrl group index";
 
 // An event argument carrying a copy of the value; null when it cannot be

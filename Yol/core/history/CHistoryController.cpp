@@ -5,6 +5,7 @@
 #include "CYolFileSystem.h"
 #include "CYolPath.h"
 #include "CYolTime.h"
+#include "ValueNames.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,8 +14,8 @@
 
 namespace {
 
-constexpr char16_t kLogName[] = u"SrvLogName";
-constexpr char16_t kAlias[] = u"CL Alias";
+constexpr const char16_t* kLogName = ValueName::SrvLogName;
+constexpr const char16_t* kAlias = ValueName::Alias;
 constexpr char16_t kSaveHistory[] = u"HistSaveHist";
 constexpr char16_t kSaveNotInList[] = u"HistSaveNotInList";
 constexpr char16_t kTimeFormat[] = u"%c";

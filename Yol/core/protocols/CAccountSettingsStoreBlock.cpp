@@ -2,6 +2,7 @@
 // which form, and the export and import that follow it.
 
 #include "CAccountSettingsStore.h"
+#include "ValueNames.h"
 
 #include <climits>
 #include <cstdint>
@@ -38,7 +39,7 @@ const KeyPlace kConnectionKeys[] = {
 };
 
 const KeyPlace kLoginKeys[] = {
-    {u"SrvLogName", 1, Form::Scrambled}, {u"SrvLogMail", 2, Form::Scrambled}, {u"SrvLogPass", 3, Form::Password},
+    {ValueName::SrvLogName, 1, Form::Scrambled}, {u"SrvLogMail", 2, Form::Scrambled}, {u"SrvLogPass", 3, Form::Password},
     {u"SrvLogSave", 4, Form::Byte},      {u"SrvLogSecure", 5, Form::Byte},    {u"SrvLogMobile", 6, Form::Byte},
     {u"SrvLogDisp", 7, Form::Utf8},      {u"SrvLogHashed", 8, Form::Byte},
 };

@@ -8,6 +8,7 @@
 #include "CEventArg.h"
 #include "ProtocolsManagerEvents.h"
 #include "YolGuids.h"
+#include "ValueNames.h"
 
 namespace Core {
 
@@ -16,7 +17,7 @@ using Services::CEventArg_Data;
 
 namespace {
 
-const char16_t* const kLoginKey = u"SrvLogName";
+const char16_t* const kLoginKey = ValueName::SrvLogName;
 const char16_t* const kPasswordKey = u"SrvLogPass";
 const char16_t* const kBaseAccountKey = u"BaseAcc";
 const char16_t* const kFileNameKey = u"SrvFileName";

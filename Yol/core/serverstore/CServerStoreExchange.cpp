@@ -9,6 +9,7 @@
 #include "CYolClock.h"
 #include "CYolDatabase.h"
 #include "YolGuids.h"
+#include "ValueNames.h"
 
 #include <cstring>
 
@@ -19,7 +20,7 @@ namespace {
 constexpr char16_t kHostKey[] = u"Host";
 constexpr char16_t kPortKey[] = u"Port";
 constexpr char16_t kDomainKey[] = u"Domain";
-constexpr char16_t kLoginKey[] = u"SrvLogName";
+constexpr const char16_t* kLoginKey = ValueName::SrvLogName;
 constexpr char16_t kPasswordKey[] = u"SrvLogPass";
 constexpr char16_t kHashedKey[] = u"SrvLogHashed";
 constexpr unsigned int kDefaultPort = 80;

@@ -1,0 +1,15 @@
+#pragma once
+// The names of shared values, written once. Plug-ins, the contact-list model,
+// the history and the server store all read and write records under these
+// names, and the stored files carry them, so they never change.
+
+namespace ValueName {
+
+// The login name on the network: an account's setting and a contact's value.
+inline constexpr char16_t SrvLogName[] = u"SrvLogName";
+// The name the user sees for a contact.
+inline constexpr char16_t Alias[] = u"CL Alias";
+// Whether a group is shown opened.
+inline constexpr char16_t GroupOpened[] = u"Group opened";
+
+}  // namespace ValueName
