@@ -83,6 +83,11 @@ bool SdlBackend::Open(const SdlOptions& options)
 {
     if (state->window)
         return true;
+    // Every pixel is drawn by our own cairo code; the window surface only
+    // carries it to the display. Without this SDL may back the surface with
+    // an OpenGL texture, which on a machine without a GPU starts Mesa's
+    // software renderer and its thread pool for nothing.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         state->error = SDL_GetError();
         return false;
