@@ -4,6 +4,7 @@
 // message of a long burst is shown as delivered.
 
 #include "LiveXmppAccount.h"
+#include "MissingPeer.h"
 #include "PeerProcess.h"
 #include "ProsodyFixture.h"
 
@@ -166,7 +167,7 @@ class ProsodyMessageDelivery : public testing::Test {
 protected:
     void SetUp() override {
         if (!RigAvailable())
-            GTEST_SKIP() << "prosody, openssl or /usr/bin/python3 is missing";
+            YOL_SKIP_MISSING_PEER("prosody, openssl or /usr/bin/python3");
         rig = std::make_unique<ProsodyRig>(ProsodyRig::Options{{{"alice", kAlicePassword}, {"bob", kBobPassword}}, {}});
         ASSERT_TRUE(rig->Ready()) << rig->Failure();
         bob = std::make_unique<XmppPeer>(*rig, "bob", kBobPassword);
