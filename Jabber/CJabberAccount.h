@@ -26,6 +26,8 @@
 #include "XmlStreamParser.h"
 #include "XmppAccountSettings.h"
 #include "XmppCompression.h"
+#include "XmppIqResponders.h"
+#include "XmppStanzaSink.h"
 #include "YOL_GUID.h"
 #include "YolGuids.h"
 
@@ -45,7 +47,7 @@ class CSocketsManager;
 }
 class CYolMenuInfo;
 
-class CJabberAccount : public Protocols::CAccount {
+class CJabberAccount : public Protocols::CAccount, public XmppStanzaSink {
 public:
     CJabberAccount(Services::CServicesManager* servicesManager, unsigned int accountId, unsigned int managerClientId,
                    int kind);
@@ -55,7 +57,7 @@ public:
 public:
     int Connect(Protocols::Status wanted);
     // Serialises the element and sends it; false when nothing went.
-    bool SendStanza(const XmlNode& element);
+    bool SendStanza(const XmlNode& element) override;
     // Sends the bytes as they are (the stream's end tag, the keep-alive blank).
     bool SendText(std::string_view text);
     // Bytes placed in the receive buffer, taken from the `announced` bytes
@@ -112,36 +114,36 @@ public:
     static void StanzaDroppedCallback(XmlNode* element, void* account);
     void OnStanzaDropped(const XmlNode& element);
     void DispatchIq(const XmlNode& iq);
-    // The next request number (the N of "yol_N").
-    int NextIqNumber();
-    // Waits for the answer to request `id` sent to `to` (empty: the own
-    // server). A non-zero key replaces the waiting request with that key.
-    void AddPendingIq(int id, int key, IqHandler handler, const CYolString& to = CYolString());
-    // The handler waiting for `id`, taken out of the table, when `from` may
-    // answer it; null otherwise.
-    IqHandler TakePendingIq(int id, const CYolString* from);
-    void ClearPendingIqs();
-    int PendingIqCount() const { return static_cast<int>(pendingIqs.size()); }
-    // Gives the iq a fresh id, waits for its answer with `handler` (unless
-    // null) and sends it: the request number.
-    int SendIq(XmlNode& iq, IqHandler handler, int key = 0);
+    int SendIq(XmlNode& iq, IqAnswer answer, int key = 0) override;
+    int NextStanzaNumber() override { return pendingIqs.NextNumber(); }
+    XmppPendingIqs& PendingIqs() { return pendingIqs; }
+    // Whether `from` speaks for the own account or its server.
+    bool IsOwnAddress(const CYolString& from) const;
 
-    void OnVersionRequest(const XmlNode& stanza, IqRequest& request);
-    void OnPingRequest(const XmlNode& stanza, IqRequest& request);
-    void OnDiscoInfoRequest(const XmlNode& stanza, IqRequest& request);
     // The keep-alive timer's call-back (it runs on the account's thread):
     // milliseconds until the next blank, 0 to end.
     static unsigned int KeepAlive(void* account);
     static constexpr unsigned int kKeepAliveMs = 120000;
 
-protected:
-    void RegisterIqHandlers();
-    // Whether an answer from `from` can answer a request sent to `to`.
-    bool IsAddressedAnswer(const CYolString& to, const CYolString* from) const;
+    // The request responders the account registers, one per kind of request.
+    struct Responders {
+        explicit Responders(CJabberAccount& account);
+        XmppVersionResponder versionResponder;
+        XmppPingResponder pingResponder;
+        XmppDiscoInfoResponder discoInfoResponder;
+        XmppForwardingResponder rosterPushResponder;
+        XmppIqResponder* version = &versionResponder;
+        XmppIqResponder* ping = &pingResponder;
+        XmppIqResponder* discoInfo = &discoInfoResponder;
+        XmppIqResponder* rosterPush = &rosterPushResponder;
+    };
 
-    int iqCounter = 0;
-    std::vector<PendingIq> pendingIqs;
-    CWorkQueue workQueue{this};
+protected:
+    void RegisterIqResponders();
+
+    XmppPendingIqs pendingIqs{[this](const CYolString& from) { return IsOwnAddress(from); }};
+    Responders responders{*this};
+    CWorkQueue workQueue{[this](const CYolString& bareJid) { return ContactIdOf(bareJid); }};
 
     // ---- account ----
 public:
@@ -338,8 +340,6 @@ protected:
     // ---- caps ----
 public:
     uint64_t GetResourceFeatures(const CYolString& jid, bool completeResource);
-    // 1 when it answered the disco#info request, 0 when the caller must.
-    int AnswerDiscoInfo(const IqRequest& request, const CYolString* node);
 
 protected:
     CCapsCache caps;

@@ -1,9 +1,10 @@
 #include "CWorkQueue.h"
 
-#include "CJabberAccount.h"
+#include "JabberContacts.h"
 
-void CWorkQueue::Register(IqRequestHandler handler, int types, int fields, const char* xmlns, const char* element) {
-    registry.push_back(Entry{handler, types, fields, xmlns ? CYolString::FromUtf8(xmlns) : CYolString(),
+void CWorkQueue::Register(XmppIqResponder& responder, int types, int fields, const char* xmlns,
+                          const char* element) {
+    registry.push_back(Entry{&responder, types, fields, xmlns ? CYolString::FromUtf8(xmlns) : CYolString(),
                              element ? CYolString::FromUtf8(element) : CYolString(), xmlns == nullptr,
                              element == nullptr});
 }
@@ -33,11 +34,10 @@ bool CWorkQueue::Offer(const XmlNode& iq, int type) {
             request.from = from;
         if (entry.fields & IqField::To)
             request.to = iq.GetAttr("to");
-        if ((entry.fields & (IqField::From | IqField::Contact)) && from && request.contact == 0)
-            request.contact = owner->ContactIdOf(BareJidCopy(*from));
-        (owner->*entry.handler)(iq, request);
+        if ((entry.fields & (IqField::From | IqField::Contact)) && from && request.contact == 0 && contactOf)
+            request.contact = contactOf(BareJidCopy(*from));
+        entry.responder->OnRequest(iq, request);
         taken = true;
     }
     return taken;
 }
-

@@ -1,5 +1,5 @@
 // The account's side of entity capabilities: what a contact's resource can
-// do, and the disco#info answer for our own capabilities.
+// do.
 
 #include "CJabberAccount.h"
 
@@ -14,12 +14,4 @@ uint64_t CJabberAccount::GetResourceFeatures(const CYolString& jid, bool complet
         return kCapsNotKnown;
     const ResourceRecord& resource = entry->resources[static_cast<size_t>(index)];
     return CapsFeatures(caps, resource.capsNode, resource.capsVer, resource.capsExt, resource.learnedFeatures);
-}
-
-int CJabberAccount::AnswerDiscoInfo(const IqRequest& request, const CYolString* node) {
-    uint64_t features = 0;
-    if (!OwnCapsFeaturesForNode(node, features))
-        return 0;
-    SendStanza(BuildDiscoInfoResult(request.id, request.from, node && !node->IsEmpty() ? node : nullptr, features));
-    return 1;
 }

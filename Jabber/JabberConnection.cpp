@@ -36,7 +36,7 @@ int CJabberAccount::Connect(Protocols::Status wanted) {
     socket = nullptr;
     compression.End();
     receiveUsed = 0;
-    ClearPendingIqs();
+    pendingIqs.Clear();
     groupsBeforeRoster.clear();
 
     socket = sockets->CreateSocket(clientId);

@@ -50,7 +50,7 @@ bool CJabberAccount::SendChatMessage(const CYolString& jid, const CYolString& te
         }
     }
 
-    const int number = NextIqNumber();
+    const int number = NextStanzaNumber();
     XmlNode stanza("message");
     stanza.SetAttrNarrow("type", room ? "groupchat" : "chat");
     stanza.SetAttr("to", to);

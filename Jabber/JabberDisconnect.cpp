@@ -41,7 +41,7 @@ int CJabberAccount::Disconnect() {
         }
         list->EndUpdate();
     }
-    ClearPendingIqs();
+    pendingIqs.Clear();
     ClearPendingReceipts();
     return 0;
 }

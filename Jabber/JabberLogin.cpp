@@ -134,7 +134,7 @@ void CJabberAccount::OnFeatures(const XmlNode& element) {
         sessionRequired = session;
         XmlNode iq = MakeIq("set", -1, CYolString());
         iq.AddNsChild("bind", CYolString::FromUtf8(JabberNs::Bind)).AddWideTextChild("resource", settings.resource);
-        SendIq(iq, &CJabberAccount::OnBindResult);
+        SendIq(iq, [this](const XmlNode& answer) { OnBindResult(answer); });
     } else {
         StartLegacyAuth();
     }
@@ -172,7 +172,7 @@ void CJabberAccount::FailAuthentication() {
 void CJabberAccount::StartLegacyAuth() {
     XmlNode iq = MakeIq("get", -1, CYolString());
     iq.AddQuery(JabberNs::IqAuth).AddWideTextChild("username", settings.userName);
-    SendIq(iq, &CJabberAccount::OnLegacyAuthFields);
+    SendIq(iq, [this](const XmlNode& answer) { OnLegacyAuthFields(answer); });
 }
 
 void CJabberAccount::OnLegacyAuthFields(const XmlNode& iq) {
@@ -198,7 +198,7 @@ void CJabberAccount::OnLegacyAuthFields(const XmlNode& iq) {
         query.AddWideTextChild("password", settings.password);
     if (XmlNode::GetChild(fields, "resource"))
         query.AddWideTextChild("resource", settings.resource);
-    SendIq(set, &CJabberAccount::OnLegacyAuthResult);
+    SendIq(set, [this](const XmlNode& answer) { OnLegacyAuthResult(answer); });
 }
 
 void CJabberAccount::OnLegacyAuthResult(const XmlNode& iq) {
@@ -216,7 +216,7 @@ void CJabberAccount::OnBindResult(const XmlNode& iq) {
         if (sessionRequired) {
             XmlNode session = MakeIq("set", -1, CYolString());
             session.AddNsChild("session", CYolString::FromUtf8(JabberNs::Session));
-            SendIq(session, &CJabberAccount::OnSessionResult);
+            SendIq(session, [this](const XmlNode& answer) { OnSessionResult(answer); });
         } else {
             OnSessionEstablished();
         }
@@ -238,7 +238,7 @@ void CJabberAccount::OnSessionEstablished() {
 
     XmlNode roster = MakeIq("get", -1, CYolString());
     roster.AddQuery(JabberNs::Roster);
-    SendIq(roster, &CJabberAccount::OnRosterResult);
+    SendIq(roster, [this](const XmlNode& answer) { OnRosterResult(answer); });
 
     // The server's own features; nothing of the answer is used.
     XmlNode disco = MakeIq("get", -1, settings.server);

@@ -39,22 +39,21 @@ constexpr std::array<Route, 10> kRoutes = {{
 // disco#info and caps. A feature is announced here or nowhere, so it is
 // never announced without what answers it.
 struct ServedRow {
-    int feature;  // row of kJabberFeatures, -1: none to announce
-    IqRequestHandler handler;  // null: served outside the iq registry
+    int feature;                                   // row of kJabberFeatures, -1: none to announce
+    XmppIqResponder* CJabberAccount::Responders::*responder;  // null: served outside the iq registry
     int types;
     int fields;
     const char* xmlns;
     const char* element;
 };
 
+using R = CJabberAccount::Responders;
 constexpr ServedRow kServed[] = {
-    {FeatureDiscoInfo, &CJabberAccount::OnDiscoInfoRequest, IqType::Get,
-     IqField::From | IqField::To | IqField::Id | IqField::Query, JabberNs::DiscoInfo, "query"},
-    {FeatureVersion, &CJabberAccount::OnVersionRequest, IqType::Get, IqField::From | IqField::Id, JabberNs::Version,
-     "query"},
-    {FeaturePing, &CJabberAccount::OnPingRequest, IqType::Get, IqField::From | IqField::Id, JabberNs::Ping, "ping"},
-    {-1, &CJabberAccount::OnRosterPush, IqType::Set, IqField::From | IqField::Id | IqField::Query, JabberNs::Roster,
-     "query"},
+    {FeatureDiscoInfo, &R::discoInfo, IqType::Get, IqField::From | IqField::To | IqField::Id | IqField::Query,
+     JabberNs::DiscoInfo, "query"},
+    {FeatureVersion, &R::version, IqType::Get, IqField::From | IqField::Id, JabberNs::Version, "query"},
+    {FeaturePing, &R::ping, IqType::Get, IqField::From | IqField::Id, JabberNs::Ping, "ping"},
+    {-1, &R::rosterPush, IqType::Set, IqField::From | IqField::Id | IqField::Query, JabberNs::Roster, "query"},
     // Receipts are asked for and given in message stanzas.
     {FeatureReceipts, nullptr, 0, 0, nullptr, nullptr},
 };
@@ -136,8 +135,8 @@ void CJabberAccount::DispatchIq(const XmlNode& iq) {
     if (type != 0 && workQueue.Offer(iq, type))
         return;
     if (*typeText == u"result" || *typeText == u"error") {
-        if (IqHandler handler = TakePendingIq(number, iq.GetAttr("from")))
-            (this->*handler)(iq);
+        if (IqAnswer answer = pendingIqs.Take(number, iq.GetAttr("from")))
+            answer(iq);
         return;
     }
     if (type == 0)
@@ -149,67 +148,69 @@ void CJabberAccount::DispatchIq(const XmlNode& iq) {
     SendStanza(reply);
 }
 
-int CJabberAccount::NextIqNumber() {
-    if (iqCounter == INT_MAX)
-        iqCounter = 0;
-    return ++iqCounter;
+int XmppPendingIqs::NextNumber() {
+    if (counter == INT_MAX)
+        counter = 0;
+    return ++counter;
 }
 
-void CJabberAccount::AddPendingIq(int id, int key, IqHandler handler, const CYolString& to) {
-    PendingIq entry{id, key, handler, to, CYolClock::Current().TickCount()};
+void XmppPendingIqs::Add(int id, int key, IqAnswer answer, const CYolString& to) {
+    Entry entry{id, key, std::move(answer), to, CYolClock::Current().TickCount()};
     if (key != 0) {
-        for (PendingIq& pending : pendingIqs) {
-            if (pending.key == key) {
-                pending = entry;
+        for (Entry& waiting : pending) {
+            if (waiting.key == key) {
+                waiting = std::move(entry);
                 return;
             }
         }
     }
-    pendingIqs.push_back(entry);
+    pending.push_back(std::move(entry));
 }
 
-bool CJabberAccount::IsAddressedAnswer(const CYolString& to, const CYolString* from) const {
+bool XmppPendingIqs::IsAddressedAnswer(const CYolString& to, const CYolString* from) const {
     if (!to.IsEmpty())
         return from && SameJid(*from, to);
     // A request without "to" went to our own server, which answers without
     // "from" or in the name of our own account or its domain.
-    if (!from)
-        return true;
-    if (SameJid(*from, GetOwnBareJid()) || SameJid(*from, settings.server))
-        return true;
-    return !ownJid.IsEmpty() && (SameJid(*from, ownJid) || SameJid(*from, BareJidCopy(ownJid)));
+    return !from || (isOwnAddress && isOwnAddress(*from));
 }
 
-IqHandler CJabberAccount::TakePendingIq(int id, const CYolString* from) {
+IqAnswer XmppPendingIqs::Take(int id, const CYolString* from) {
     uint32_t now = CYolClock::Current().TickCount();
-    std::erase_if(pendingIqs, [now](const PendingIq& entry) { return now - entry.time >= kPendingIqLifetimeMs; });
+    std::erase_if(pending, [now](const Entry& entry) { return now - entry.time >= kPendingIqLifetimeMs; });
     if (id < 0)
         return nullptr;
-    for (auto it = pendingIqs.begin(); it != pendingIqs.end(); ++it) {
+    for (auto it = pending.begin(); it != pending.end(); ++it) {
         if (it->id != id)
             continue;
         // Someone else answering in the addressee's place: not the answer,
         // which may still come.
         if (!IsAddressedAnswer(it->to, from))
             return nullptr;
-        IqHandler handler = it->handler;
-        pendingIqs.erase(it);
-        return handler;
+        IqAnswer answer = std::move(it->answer);
+        pending.erase(it);
+        return answer;
     }
     return nullptr;
 }
 
-void CJabberAccount::ClearPendingIqs() {
-    pendingIqs.clear();
-    pendingIqs.shrink_to_fit();
+void XmppPendingIqs::Clear() {
+    pending.clear();
+    pending.shrink_to_fit();
 }
 
-int CJabberAccount::SendIq(XmlNode& iq, IqHandler handler, int key) {
-    int number = NextIqNumber();
+bool CJabberAccount::IsOwnAddress(const CYolString& from) const {
+    if (SameJid(from, GetOwnBareJid()) || SameJid(from, settings.server))
+        return true;
+    return !ownJid.IsEmpty() && (SameJid(from, ownJid) || SameJid(from, BareJidCopy(ownJid)));
+}
+
+int CJabberAccount::SendIq(XmlNode& iq, IqAnswer answer, int key) {
+    int number = pendingIqs.NextNumber();
     iq.SetId(number);
-    if (handler) {
+    if (answer) {
         const CYolString* to = iq.GetAttr("to");
-        AddPendingIq(number, key, handler, to ? *to : CYolString());
+        pendingIqs.Add(number, key, std::move(answer), to ? *to : CYolString());
     }
     SendStanza(iq);
     return number;
@@ -223,38 +224,12 @@ uint64_t OwnFeatures() {
     return features;
 }
 
-void CJabberAccount::RegisterIqHandlers() {
+void CJabberAccount::RegisterIqResponders() {
     if (workQueue.RegisteredCount() > 0)
         return;
     for (const ServedRow& row : kServed)
-        if (row.handler)
-            workQueue.Register(row.handler, row.types, row.fields, row.xmlns, row.element);
-}
-
-void CJabberAccount::OnVersionRequest(const XmlNode&, IqRequest& request) {
-    if (!request.from)
-        return;
-    XmlNode reply = MakeIqReply("result", request.id, request.from);
-    XmlNode& query = reply.AddQuery(JabberNs::Version);
-    query.AddTextChild("name", std::string(kClientNamePrefix) + kOsName);
-    query.AddWideTextChild("version", CYolString(kProgramVersion, false, 4));
-    query.AddTextChild("os", kOsName);
-    SendStanza(reply);
-}
-
-void CJabberAccount::OnPingRequest(const XmlNode&, IqRequest& request) {
-    SendStanza(MakeIqReply("result", request.id, request.from));
-}
-
-void CJabberAccount::OnDiscoInfoRequest(const XmlNode&, IqRequest& request) {
-    if (request.query && AnswerDiscoInfo(request, request.query->GetAttr("node")) != 0)
-        return;
-    XmlNode reply = MakeIqReply("error", request.id, request.from);
-    XmlNode& error = reply.AddChild("error");
-    error.SetAttrNarrow("code", "404");
-    error.SetAttrNarrow("type", "cancel");
-    error.AddNsChild("item-not-found", CYolString::FromUtf8(JabberNs::Stanzas));
-    SendStanza(reply);
+        if (row.responder)
+            workQueue.Register(*(responders.*row.responder), row.types, row.fields, row.xmlns, row.element);
 }
 
 unsigned int CJabberAccount::KeepAlive(void* context) {

@@ -37,8 +37,9 @@ protected:
     }
     XmppAccountHarness h;
     std::vector<AccountEventRecord> online;  // the events of going online
-    // Any handler serves: the table hands it back, nobody calls it here.
-    const IqHandler handler = &CJabberAccount::OnSessionResult;
+    // Any answer serves: the table hands it back, nobody calls it here.
+    const IqAnswer handler = [](const XmlNode&) {};
+    XmppPendingIqs& pending() { return h.account->PendingIqs(); }
 };
 
 TEST_F(XmppRouterTest, AnswersAreTakenOnlyFromTheAddressedJid) {
@@ -64,12 +65,12 @@ TEST_F(XmppRouterTest, AnswersAreTakenOnlyFromTheAddressedJid) {
     int id = 1000;
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.to) + " <- " + (c.from ? c.from : "(none)"));
-        h.account->AddPendingIq(++id, 0, handler, U(c.to));
+        pending().Add(++id, 0, handler, U(c.to));
         CYolString from = U(c.from ? c.from : "");
-        EXPECT_EQ(h.account->TakePendingIq(id, c.from ? &from : nullptr) != nullptr, c.taken);
+        EXPECT_EQ(pending().Take(id, c.from ? &from : nullptr) != nullptr, c.taken);
         // A refused answer leaves the request waiting for the real one.
         CYolString real = U(c.to);
-        EXPECT_NE(h.account->TakePendingIq(id, c.to[0] ? &real : nullptr), c.taken ? handler : nullptr);
+        EXPECT_EQ(pending().Take(id, c.to[0] ? &real : nullptr) != nullptr, !c.taken);
     }
 }
 
@@ -88,24 +89,24 @@ TEST_F(XmppRouterTest, SpoofedResultDoesNotReachTheHandler) {
 TEST_F(XmppRouterTest, PendingAnswersExpireAfterTwoMinutes) {
     CYolManualClock clock(1000000);
     CYolClock* previous = CYolClock::Install(&clock);
-    h.account->AddPendingIq(501, 0, handler);
-    h.account->AddPendingIq(502, 0, handler);
+    pending().Add(501, 0, handler);
+    pending().Add(502, 0, handler);
     clock.Advance(kPendingIqLifetimeMs - 1);
-    EXPECT_EQ(h.account->TakePendingIq(501, nullptr), handler);
+    EXPECT_NE(pending().Take(501, nullptr), nullptr);
     clock.Advance(1);
-    EXPECT_EQ(h.account->TakePendingIq(502, nullptr), nullptr);
-    EXPECT_EQ(h.account->PendingIqCount(), 0);
+    EXPECT_EQ(pending().Take(502, nullptr), nullptr);
+    EXPECT_EQ(pending().Count(), 0);
     CYolClock::Install(previous);
 }
 
 TEST_F(XmppRouterTest, SameKeyKeepsOnlyTheNewestRequest) {
-    h.account->ClearPendingIqs();
-    h.account->AddPendingIq(601, 9, handler);
-    h.account->AddPendingIq(602, 9, handler);
-    h.account->AddPendingIq(603, 0, handler);
-    EXPECT_EQ(h.account->PendingIqCount(), 2);
-    EXPECT_EQ(h.account->TakePendingIq(601, nullptr), nullptr);
-    EXPECT_EQ(h.account->TakePendingIq(602, nullptr), handler);
+    pending().Clear();
+    pending().Add(601, 9, handler);
+    pending().Add(602, 9, handler);
+    pending().Add(603, 0, handler);
+    EXPECT_EQ(pending().Count(), 2);
+    EXPECT_EQ(pending().Take(601, nullptr), nullptr);
+    EXPECT_NE(pending().Take(602, nullptr), nullptr);
 }
 
 TEST_F(XmppRouterTest, RequestsNobodyHandlesAreRefused) {

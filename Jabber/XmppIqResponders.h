@@ -1,0 +1,53 @@
+#pragma once
+// The account's answers to requests a server or contact sends it: one small
+// class per kind of request, each registered in the account's responder
+// registry (CWorkQueue) by the table in JabberRouter.cpp. They run on the
+// account's queue thread and write only to their stanza sink.
+
+#include "JabberIq.h"
+#include "XmppStanzaSink.h"
+
+#include <functional>
+
+// jabber:iq:version: the client's name, version and system.
+class XmppVersionResponder final : public XmppIqResponder {
+public:
+    explicit XmppVersionResponder(XmppStanzaSink& sink) : sink(sink) {}
+    void OnRequest(const XmlNode& stanza, IqRequest& request) override;
+
+private:
+    XmppStanzaSink& sink;
+};
+
+// urn:xmpp:ping: an empty result.
+class XmppPingResponder final : public XmppIqResponder {
+public:
+    explicit XmppPingResponder(XmppStanzaSink& sink) : sink(sink) {}
+    void OnRequest(const XmlNode& stanza, IqRequest& request) override;
+
+private:
+    XmppStanzaSink& sink;
+};
+
+// disco#info: our own features, for our node or one of its caps nodes;
+// item-not-found for any other node.
+class XmppDiscoInfoResponder final : public XmppIqResponder {
+public:
+    explicit XmppDiscoInfoResponder(XmppStanzaSink& sink) : sink(sink) {}
+    void OnRequest(const XmlNode& stanza, IqRequest& request) override;
+
+private:
+    XmppStanzaSink& sink;
+};
+
+// Hands a request to a function: for the requests a feature class answers
+// as part of its own state (a roster push goes to the roster).
+class XmppForwardingResponder final : public XmppIqResponder {
+public:
+    using Handler = std::function<void(const XmlNode& stanza, IqRequest& request)>;
+    explicit XmppForwardingResponder(Handler handler) : handler(std::move(handler)) {}
+    void OnRequest(const XmlNode& stanza, IqRequest& request) override { handler(stanza, request); }
+
+private:
+    Handler handler;
+};
