@@ -7,7 +7,12 @@ namespace Skins {
 
 CSkinManagerImpl::CSkinManagerImpl(Services::CServicesManager* servicesManager, CSkinImageStore& imageStore,
                                    CLanguageSource& languageSource, CSkinColourSource& colourSource)
-    : manager(servicesManager), images(imageStore), language(languageSource), colours(colourSource) {
+    : manager(servicesManager),
+      ownImages(imageStore),
+      language(languageSource),
+      ownColours(colourSource),
+      images(&imageStore),
+      colours(&colourSource) {
     if (manager != nullptr)
         serviceKey = manager->RegisterService(SkinManagerGuid, static_cast<CSkinManager*>(this));
 }
@@ -35,17 +40,23 @@ CSkinManagerImpl::~CSkinManagerImpl() {
         manager->UnregisterService(serviceKey);
 }
 
-int CSkinManagerImpl::RegisterImage(const CYolString& fileName) { return images.Register(fileName); }
+void CSkinManagerImpl::SetImageStore(CSkinImageStore* store) { images.store(store != nullptr ? store : &ownImages); }
 
-void CSkinManagerImpl::ReleaseImage(int imageId) { images.Release(imageId); }
+void CSkinManagerImpl::SetColourSource(CSkinColourSource* source) {
+    colours.store(source != nullptr ? source : &ownColours);
+}
+
+int CSkinManagerImpl::RegisterImage(const CYolString& fileName) { return images.load()->Register(fileName); }
+
+void CSkinManagerImpl::ReleaseImage(int imageId) { images.load()->Release(imageId); }
 
 CYolString& CSkinManagerImpl::GetLanguage(CYolString& out) {
     out = language.GetLanguageName();
     return out;
 }
 
-HBRUSH CSkinManagerImpl::GetBkBrush() { return colours.GetBackgroundBrush(); }
+HBRUSH CSkinManagerImpl::GetBkBrush() { return colours.load()->GetBackgroundBrush(); }
 
-COLORREF CSkinManagerImpl::GetTextColor() { return colours.GetTextColour(); }
+COLORREF CSkinManagerImpl::GetTextColor() { return colours.load()->GetTextColour(); }
 
 }  // namespace Skins

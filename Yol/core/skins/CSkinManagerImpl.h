@@ -13,6 +13,8 @@
 #include "CSkinImageStore.h"
 #include "CYolString.h"
 
+#include <atomic>
+
 namespace Services {
 class CServicesManager;
 }
@@ -25,8 +27,8 @@ public:
     // given objects, which must outlive it.
     CSkinManagerImpl(Services::CServicesManager* manager, CSkinImageStore& images, CLanguageSource& language,
                      CSkinColourSource& colours);
-    // Forwards to the process's window-less defaults below, for a program
-    // whose UI has not handed over its own objects.
+    // Forwards to the process's window-less defaults below until the UI
+    // hands over its own objects (SetImageStore, SetColourSource).
     explicit CSkinManagerImpl(Services::CServicesManager* manager);
     ~CSkinManagerImpl();
     CSkinManagerImpl(const CSkinManagerImpl&) = delete;
@@ -38,6 +40,15 @@ public:
     HBRUSH GetBkBrush() override;
     COLORREF GetTextColor() override;
 
+    // From now on images are registered with and released to `store` (the
+    // UI's skin image manager), which must outlive the binding; null goes
+    // back to the store given at construction. Ids handed out before stay
+    // with the store that gave them, so the UI binds its store before the
+    // plug-ins load.
+    void SetImageStore(CSkinImageStore* store);
+    // The same for the background brush and text colour.
+    void SetColourSource(CSkinColourSource* source);
+
     // One image store, language ("English" at first) and colour set per
     // process, made at first use.
     static CSkinImageStoreModel& DefaultImages();
@@ -47,9 +58,12 @@ public:
 private:
     Services::CServicesManager* manager;
     unsigned int serviceKey = 0;
-    CSkinImageStore& images;
+    CSkinImageStore& ownImages;
     CLanguageSource& language;
-    CSkinColourSource& colours;
+    CSkinColourSource& ownColours;
+    // Plug-ins call in from their own threads while the UI rebinds.
+    std::atomic<CSkinImageStore*> images;
+    std::atomic<CSkinColourSource*> colours;
 };
 
 }  // namespace Skins
