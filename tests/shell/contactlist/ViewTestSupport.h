@@ -60,12 +60,9 @@ public:
     void PostCommand(unsigned int id, bool) override { Call("CameOnline", id); }
     void ReservedC(unsigned int id) override { Call("WentOffline", id); }
 
-    std::vector<std::string> Take(const std::string& prefix = "") {
+    std::vector<std::string> Take() {
         std::vector<std::string> out;
-        for (const std::string& call : calls)
-            if (call.compare(0, prefix.size(), prefix) == 0)
-                out.push_back(call);
-        calls.clear();
+        out.swap(calls);
         return out;
     }
 

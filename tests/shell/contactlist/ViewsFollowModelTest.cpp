@@ -81,5 +81,35 @@ TEST_F(ViewsTest, StatusChangesRemovalsAndTyping) {
     ExpectGolden("account-removed", Dump(views));
 }
 
+// A contact with an unread message that goes offline stays in sight: in
+// the grouped view while offline contacts are hidden, and under "Online" in
+// the flat view, until the message is read.
+TEST_F(ViewsTest, UnreadContactGoingOfflineStaysInSight) {
+    follower.SetShowOffline(false);
+    AddAccounts();
+    unsigned int friends = NamedGroup(kAccountA, "Friends");
+    unsigned int ann = Contact(kAccountA, friends, "ann", 2, "Ann");
+    Settle();
+    views.SetShowOffline(false);
+    Protocols::MessageInfo message;
+    message.messageId = 3;
+    message.flags = 27;
+    views.MessageUnread(kAccountA, friends, ann, 0, 0, message);
+    SetStatus(ann, 0);
+    Settle();
+    {
+        auto held = views.Lock();
+        auto* grouped = CL::FindChild<CL::CYol_CLContactItem>(
+            CL::FindChild<CL::CYol_CLGroupItem>(CL::FindChild<CL::CYol_CLAccountItem>(views.grouped, kAccountA), friends),
+            ann);
+        ASSERT_NE(grouped, nullptr);
+        EXPECT_TRUE(grouped->visible);
+        EXPECT_NE(CL::FindChild<CL::CYol_CLContactItem>(views.flat->headers[0], ann), nullptr);
+    }
+    views.MessagesRead(kAccountA, friends, ann, 0, 0, static_cast<unsigned int>(-1));
+    auto held = views.Lock();
+    EXPECT_NE(CL::FindChild<CL::CYol_CLContactItem>(views.flat->headers[1], ann), nullptr);
+}
+
 }  // namespace
 }  // namespace ViewTest
