@@ -287,8 +287,7 @@ void CYol_CLItem::InsertInto(CYol_CLItem* newParent, int index) {
     parent = newParent;
     CYol_CLItem* before = newParent->firstChild;
     if (index == -1) {
-        while (before != nullptr && Compare(*before) >= 0)
-            before = before->next;
+        before = newParent->SortedPlace(*this);
     } else {
         for (int i = 0; before != nullptr && i < index; ++i)
             before = before->next;
@@ -304,11 +303,20 @@ void CYol_CLItem::InsertInto(CYol_CLItem* newParent, int index) {
     else
         newParent->lastChild = this;
     ++newParent->childCount;
+    newParent->ChildLinked(*this);
+}
+
+CYol_CLItem* CYol_CLItem::SortedPlace(const CYol_CLItem& child) {
+    CYol_CLItem* before = firstChild;
+    while (before != nullptr && child.Compare(*before) >= 0)
+        before = before->next;
+    return before;
 }
 
 void CYol_CLItem::Detach() {
     if (parent == nullptr)
         return;
+    parent->ChildUnlinking(*this);
     --parent->childCount;
     if (prev != nullptr)
         prev->next = next;

@@ -93,6 +93,15 @@ public:
     void Remove();
     CYol_CLItem* LastVisibleDescendant();
 
+    // The parent's side of the upkeep: where a child goes in sorted order
+    // (the sibling it goes before, null for the end), and the notices that a
+    // child was linked, is about to be unlinked, or changed its sort key in
+    // place. The base walks the children from the first.
+    virtual CYol_CLItem* SortedPlace(const CYol_CLItem& child);
+    virtual void ChildLinked(CYol_CLItem&) {}
+    virtual void ChildUnlinking(CYol_CLItem&) {}
+    virtual void ChildKeyChanged(CYol_CLItem&) {}
+
     // --- notification of the controls on the path to the root ---
     void Changed(bool relayout);
     void NotifyStartBlink();

@@ -48,6 +48,28 @@ bool CYol_CLColumnsItem::Draw(CYol_CLDrawContext& dc, int left, int top, int wid
     return true;
 }
 
+namespace {
+CYol_CLContactItem* AsRow(CYol_CLItem& item) { return dynamic_cast<CYol_CLContactItem*>(&item); }
+}  // namespace
+
+CYol_CLItem* CYol_CLColumnsItem::SortedPlace(const CYol_CLItem& child) {
+    if (const auto* row = dynamic_cast<const CYol_CLContactItem*>(&child))
+        return rows.SortedPlace(*row);
+    return CYol_CLItem::SortedPlace(child);
+}
+void CYol_CLColumnsItem::ChildLinked(CYol_CLItem& child) {
+    if (CYol_CLContactItem* row = AsRow(child))
+        rows.Linked(*row);
+}
+void CYol_CLColumnsItem::ChildUnlinking(CYol_CLItem& child) {
+    if (CYol_CLContactItem* row = AsRow(child))
+        rows.Unlinking(*row);
+}
+void CYol_CLColumnsItem::ChildKeyChanged(CYol_CLItem& child) {
+    if (CYol_CLContactItem* row = AsRow(child))
+        rows.KeyChanged(*row);
+}
+
 // ------------------------------------------------------------ headers
 
 int CYol_CLStatusItem::GetOwnHeight() const { return CYol_CLMetrics::RowHeight(CLRowKind::StatusHeader); }
@@ -288,6 +310,8 @@ void CYol_CLContactItem::Activate(int, int, CYol_CLCtrlBase* control) {
 
 void CYol_CLContactItem::RereadCaption() {
     name = CYol_CLEnvironment::ItemString(modelId, kAliasKey);
+    if (parent != nullptr)
+        parent->ChildKeyChanged(*this);
     Changed(false);
 }
 

@@ -7,6 +7,7 @@
 
 #include "CYolPair.h"
 #include "CYol_CLItem.h"
+#include "CYol_CLRowBlocks.h"
 #include "ProtocolRecords.h"
 
 #include <typeinfo>
@@ -14,6 +15,8 @@
 namespace CL {
 
 // Every row stands for one model object (or a header number).
+class CYol_CLContactItem;
+
 class CYol_CLModelItem : public CYol_CLItem {
 public:
     explicit CYol_CLModelItem(unsigned int id) : modelId(id) {}
@@ -27,9 +30,17 @@ public:
     int GetHeight() const override;
     CYol_CLItem* HitTest(int x, int y, int width) override;
     bool Draw(CYol_CLDrawContext& dc, int left, int top, int width, bool withChildren) override;
+    CYol_CLItem* SortedPlace(const CYol_CLItem& child) override;
+    void ChildLinked(CYol_CLItem& child) override;
+    void ChildUnlinking(CYol_CLItem& child) override;
+    void ChildKeyChanged(CYol_CLItem& child) override;
+    // The contact or meta-contact row of that model id, or null.
+    CYol_CLContactItem* FindRow(unsigned int id) const { return rows.Find(id); }
 
 protected:
     virtual int ChildrenPerRow() const = 0;
+
+    CYol_CLRowBlocks rows;
     virtual void DrawRow(CYol_CLDrawContext& dc, int top, int left, int bottom, int right) = 0;
 };
 
@@ -173,6 +184,8 @@ public:
     bool typingMark = false;
     // Shown outside every group (the model gives it no parent).
     bool noGroup = false;
+    // The run of the parent's row index that holds this row.
+    CYol_CLRowBlocks::Run* run = nullptr;
 };
 
 class CYol_CLMetacontactItem : public CYol_CLContactItem {

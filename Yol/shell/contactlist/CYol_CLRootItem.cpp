@@ -12,12 +12,20 @@ T* Find(CYol_CLItem* parentItem, unsigned int id) {
     return FindChild<T>(parentItem, id);
 }
 
+// Rows are found through their parent's index.
+template <typename T>
+T* FindRow(CYol_CLItem* parentItem, unsigned int id) {
+    auto* columns = dynamic_cast<CYol_CLColumnsItem*>(parentItem);
+    CYol_CLContactItem* row = columns != nullptr ? columns->FindRow(id) : nullptr;
+    return row != nullptr && typeid(*row) == typeid(T) ? static_cast<T*>(row) : nullptr;
+}
+
 // The same steps serve contacts in groups and meta contacts in meta groups
 // (T the row class), and both flat views.
 
 template <typename T>
 void GroupedAdd(CYol_CLGroupItem* group, unsigned int id, const Status& status) {
-    if (group == nullptr || Find<T>(group, id) != nullptr)
+    if (group == nullptr || FindRow<T>(group, id) != nullptr)
         return;
     if (group->modelId == 0 && !group->visible)
         group->SetVisible(true);
@@ -32,7 +40,7 @@ void GroupedAdd(CYol_CLGroupItem* group, unsigned int id, const Status& status) 
 
 template <typename T>
 void GroupedRemove(CYol_CLGroupItem* group, unsigned int id) {
-    T* item = Find<T>(group, id);
+    T* item = FindRow<T>(group, id);
     if (item == nullptr)
         return;
     if (group->modelId == 0 && group->childCount == 1)
@@ -45,7 +53,7 @@ void GroupedRemove(CYol_CLGroupItem* group, unsigned int id) {
 template <typename T>
 T* FlatFind(CYol_CLSimpleViewItem* view, unsigned int id) {
     for (Header* header : view->headers)
-        if (T* item = Find<T>(header, id))
+        if (T* item = FindRow<T>(header, id))
             return item;
     return nullptr;
 }
@@ -100,7 +108,7 @@ bool MoveToHeader(CYol_CLSimpleViewItem* view, CYol_CLContactItem* item, unsigne
 
 template <typename T>
 void GroupedStatus(CYol_CLGroupItem* group, unsigned int id, const Status& status) {
-    T* item = Find<T>(group, id);
+    T* item = FindRow<T>(group, id);
     if (item == nullptr)
         return;
     unsigned int before = item->status.status;
@@ -146,7 +154,7 @@ void FlatStatus(CYol_CLSimpleViewItem* view, unsigned int group, unsigned int id
 
 template <typename T>
 void GroupedUnread(CYol_CLGroupItem* group, unsigned int id, const Protocols::MessageInfo& message) {
-    T* item = Find<T>(group, id);
+    T* item = FindRow<T>(group, id);
     if (item == nullptr)
         return;
     if (!item->visible) {
@@ -170,7 +178,7 @@ void FlatUnread(CYol_CLSimpleViewItem* view, unsigned int group, unsigned int id
 
 template <typename T>
 void GroupedRead(CYol_CLGroupItem* group, unsigned int id, unsigned int messageId) {
-    T* item = Find<T>(group, id);
+    T* item = FindRow<T>(group, id);
     if (item == nullptr)
         return;
     item->RemovePending(messageId);
@@ -331,7 +339,7 @@ void CYol_CLRootItem::ContactStatusChanged(unsigned int account, unsigned int gr
 
 void CYol_CLRootItem::ContactChanged(unsigned int account, unsigned int group, unsigned int contact) {
     std::lock_guard<std::mutex> held(mutex);
-    if (auto* item = Find<CYol_CLContactItem>(GroupOf(account, group), contact))
+    if (auto* item = FindRow<CYol_CLContactItem>(GroupOf(account, group), contact))
         item->RereadCaption();
     if (auto* item = FlatFind<CYol_CLContactItem>(flat, contact))
         item->RereadCaption();
@@ -358,7 +366,7 @@ void CYol_CLRootItem::MetaContactStatusChanged(unsigned int metaGroup, unsigned 
 
 void CYol_CLRootItem::MetaContactChanged(unsigned int metaGroup, unsigned int metaContact) {
     std::lock_guard<std::mutex> held(mutex);
-    if (auto* item = Find<CYol_CLMetacontactItem>(MetaGroupOf(metaGroup), metaContact))
+    if (auto* item = FindRow<CYol_CLMetacontactItem>(MetaGroupOf(metaGroup), metaContact))
         item->RereadCaption();
     if (auto* item = FlatFind<CYol_CLMetacontactItem>(flatMeta, metaContact))
         item->RereadCaption();
@@ -367,9 +375,9 @@ void CYol_CLRootItem::MetaContactChanged(unsigned int metaGroup, unsigned int me
 void CYol_CLRootItem::ContactTyping(unsigned int account, unsigned int group, unsigned int contact,
                                     unsigned int metaGroup, unsigned int metaContact, bool stopped) {
     std::lock_guard<std::mutex> held(mutex);
-    SetTyping(Find<CYol_CLContactItem>(GroupOf(account, group), contact), stopped);
+    SetTyping(FindRow<CYol_CLContactItem>(GroupOf(account, group), contact), stopped);
     SetTyping(FlatFind<CYol_CLContactItem>(flat, contact), stopped);
-    SetTyping(Find<CYol_CLMetacontactItem>(MetaGroupOf(metaGroup), metaContact), stopped);
+    SetTyping(FindRow<CYol_CLMetacontactItem>(MetaGroupOf(metaGroup), metaContact), stopped);
     SetTyping(FlatFind<CYol_CLMetacontactItem>(flatMeta, metaContact), stopped);
 }
 
