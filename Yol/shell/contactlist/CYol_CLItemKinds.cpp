@@ -73,6 +73,11 @@ void CYol_CLColumnsItem::ChildKeyChanged(CYol_CLItem& child) {
 // ------------------------------------------------------------ headers
 
 int CYol_CLStatusItem::GetOwnHeight() const { return CYol_CLMetrics::RowHeight(CLRowKind::StatusHeader); }
+void CYol_CLStatusItem::SetExpanded(bool value) {
+    expanded = value;
+    if (firstChild != nullptr)
+        Changed(true);
+}
 int CYol_CLStatusItem::ChildrenPerRow() const { return CYol_CLMetrics::ContactsPerRow(); }
 CYolString CYol_CLStatusItem::Caption() const {
     return CYol_CLEnvironment::String(kTextOnline + static_cast<int>(modelId));

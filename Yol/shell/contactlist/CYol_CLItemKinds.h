@@ -61,6 +61,7 @@ public:
     enum : unsigned int { Online = 0, Offline = 1, NotInList = 2 };
     using CYol_CLColumnsItem::CYol_CLColumnsItem;
     int GetOwnHeight() const override;
+    void SetExpanded(bool expanded) override;
     CYolString Caption() const;
 
 protected:

@@ -165,6 +165,18 @@ TEST_F(TreeTest, DrawingStopsAtTheBottomAndSkipsRowsAbove) {
     EXPECT_EQ(dc.rows, (std::vector<std::string>{"group -10 0 10 100 Two 1/1", "contact 10 0 30 100 d"}));
 }
 
+// Opening or closing a row with children relays the view out; a header
+// only keeps the flag, where groups also store it in the model.
+TEST(HeaderTest, ClosingAHeaderWithRowsRelaysOut) {
+    CL::CYol_CLSimpleViewItem view;
+    RecordingCtrl control(&view);
+    view.headers[1]->SetExpanded(false);
+    EXPECT_TRUE(control.Take().empty());
+    AddContact(view.headers[1], "a", 0);
+    view.headers[1]->SetExpanded(true);
+    EXPECT_EQ(control.Take(), std::vector<std::string>{"Invalidate relayout"});
+}
+
 TEST_F(TreeTest, RowHeightFromTheFont) {
     EXPECT_EQ(CL::CYol_CLMetrics::RowHeightForFont(-30, 96), 20);
     EXPECT_EQ(CL::CYol_CLMetrics::RowHeightForFont(24, 192), 48);

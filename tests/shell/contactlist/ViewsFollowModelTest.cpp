@@ -81,6 +81,34 @@ TEST_F(ViewsTest, StatusChangesRemovalsAndTyping) {
     ExpectGolden("account-removed", Dump(views));
 }
 
+// Meta contacts follow the model between meta groups and into each other;
+// a temporary contact, which the model never announces, leaves the trees
+// as they were, even when a message of it is marked unread.
+TEST_F(ViewsTest, MetaContactsMoveAndTemporaryContactsStayOut) {
+    AddAccounts();
+    unsigned int friends = NamedGroup(kAccountA, "Friends");
+    unsigned int family = NamedGroup(kAccountB, "Family");
+    unsigned int ann = Contact(kAccountA, friends, "ann", 2, "Ann");
+    unsigned int bob = Contact(kAccountA, friends, "bob", 0, "Bob");
+    unsigned int dad = Contact(kAccountB, family, "dad", 2, "Dad");
+    Settle();
+    unsigned int close = model->AddMetaGroup(W("Close"), 0, true);
+    Settle();
+    model->MoveMetaContact(model->GetMetaContactOf(bob), close);
+    model->MoveContactToMetaContact(dad, model->GetMetaContactOf(ann));
+    Settle();
+    std::string before = Dump(views);
+    ExpectGolden("meta-moves", before);
+
+    unsigned int temp = model->FindOrAddTempContact(kAccountA, W("visitor"));
+    ASSERT_NE(temp, 0u);
+    Protocols::MessageInfo message;
+    message.messageId = 4;
+    views.MessageUnread(kAccountA, 0, temp, 0, 0, message);
+    Settle();
+    EXPECT_EQ(Dump(views), before);
+}
+
 // A contact with an unread message that goes offline stays in sight: in
 // the grouped view while offline contacts are hidden, and under "Online" in
 // the flat view, until the message is read.
