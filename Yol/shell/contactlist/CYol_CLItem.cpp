@@ -1,21 +1,24 @@
 #include "CYol_CLItem.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace CL {
 
 // ------------------------------------------------------------------ metrics
 
+// Set by the window control on the UI thread, read by layouts on both
+// threads.
 namespace {
-int g_rowHeights[static_cast<int>(CLRowKind::Count)] = {20, 20, 20, 20, 20, 20, 20};
-int g_contactsPerRow = 1;
-int g_metaContactsPerRow = 1;
+std::atomic<int> g_rowHeights[static_cast<int>(CLRowKind::Count)] = {20, 20, 20, 20, 20, 20, 20};
+std::atomic<int> g_contactsPerRow{1};
+std::atomic<int> g_metaContactsPerRow{1};
 }  // namespace
 
 int CYol_CLMetrics::RowHeight(CLRowKind kind) { return g_rowHeights[static_cast<int>(kind)]; }
 void CYol_CLMetrics::SetRowHeight(CLRowKind kind, int pixels) { g_rowHeights[static_cast<int>(kind)] = pixels; }
 void CYol_CLMetrics::SetAllRowHeights(int pixels) {
-    for (int& height : g_rowHeights)
+    for (std::atomic<int>& height : g_rowHeights)
         height = pixels;
 }
 int CYol_CLMetrics::RowHeightForFont(int fontHeight, int logPixelsY) {
@@ -26,7 +29,8 @@ int CYol_CLMetrics::ContactsPerRow() { return g_contactsPerRow; }
 int CYol_CLMetrics::MetaContactsPerRow() { return g_metaContactsPerRow; }
 void CYol_CLMetrics::SetItemsPerRow(int n) {
     // A row holds at least one item: every column walk divides by it.
-    g_contactsPerRow = g_metaContactsPerRow = std::max(n, 1);
+    g_contactsPerRow = std::max(n, 1);
+    g_metaContactsPerRow = std::max(n, 1);
 }
 
 // ------------------------------------------------------------------- item
