@@ -83,6 +83,24 @@ TEST_F(TreeTest, EqualItemsKeepTheirArrivalOrder) {
     EXPECT_EQ(order, "al b Bo bo BO ");
 }
 
+TEST_F(TreeTest, GroupOrderByIndexNewerFirstOnTiesAndTheRowOutsideGroupsLast) {
+    CL::CYol_CLGroupViewItem parent;
+    auto* outside = new CYol_CLGroupItem(0, static_cast<unsigned int>(-1));
+    outside->InsertInto(&parent, -1);
+    for (unsigned int id : {7u, 8u}) {
+        auto* group = new CYol_CLGroupItem(id, 0);
+        group->LoadIndex(&parent);  // nothing stored: one past the last
+        group->InsertInto(&parent, -1);
+    }
+    auto* tie = new CYol_CLGroupItem(9, 1);
+    tie->InsertInto(&parent, -1);
+    std::string order;
+    for (CYol_CLItem* item = parent.firstChild; item != nullptr; item = item->next)
+        order += std::to_string(static_cast<CYol_CLGroupItem*>(item)->modelId) + ":" +
+                 std::to_string(static_cast<int>(static_cast<CYol_CLGroupItem*>(item)->groupIndex)) + " ";
+    EXPECT_EQ(order, "7:0 9:1 8:1 0:-1 ");
+}
+
 TEST_F(TreeTest, DownAndUpWalkTheVisibleRowsAndWrap) {
     EXPECT_EQ(Walk(one, true, 7), "a b c Two d One a");
     EXPECT_EQ(Walk(one, false, 7), "d Two c b a One d");
