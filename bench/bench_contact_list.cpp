@@ -9,7 +9,7 @@
 // Reference, same run: the same contacts inserted into a std::map keyed by
 // id, holding the two strings every contact carries.
 
-#include "../tests/contactlist/ClFakeProtocolsManager.h"
+#include "ClBenchModel.h"
 #include "CContactListCache.h"
 #include "CContactListImpl.h"
 #include "CServicesManagerImpl.h"
@@ -27,7 +27,7 @@
 
 namespace {
 
-constexpr unsigned int kAccounts[] = {0x10000001, 0x10000002, 0x10000003};
+using ClBench::kAccounts;
 constexpr int kGroupsPerAccount = 10;
 
 size_t HeapInUse() { return mallinfo2().uordblks; }
@@ -57,27 +57,10 @@ CAutoBuf StoredMetaList(int contacts) {
 
 // A model on a services manager of its own, its three accounts announced and
 // the stored meta list parsed: everything before the first contact arrives.
-struct Stage {
-    Services::CServicesManagerImpl services;
-    ClTest::FakeProtocolsManager manager;
-    std::unique_ptr<CL::CContactListImpl> model;
-
+struct Stage : ClBench::ModelStage {
     explicit Stage(int contacts) {
-        services.RegisterService(ProtocolsManagerGuid, static_cast<Protocols::CProtocolsManager*>(&manager));
-        unsigned int added = services.RegisterEvent(ProtocolsManagerGuid, Protocols::ProtocolsManagerEvent::AccountAdded);
-        const char* keys[] = {"Ruv1", "Ruv2", "Ruv3"};
-        for (int a = 0; a < 3; ++a)
-            manager.AddAccount(kAccounts[a], "login" + std::to_string(a), keys[a]);
-        model = std::make_unique<CL::CContactListImpl>(&services);
-        services.BroadcastStarted();
-        for (unsigned int account : kAccounts)
-            services.BroadcastEvent(added, new Services::CEventArg_Data<unsigned int>(account), nullptr, true);
         CAutoBuf list = StoredMetaList(contacts);
         model->ParseMetaList(list.Data(), static_cast<size_t>(list.Length()));
-    }
-    ~Stage() {
-        model.reset();
-        services.StopAllQueues();
     }
 };
 

@@ -4,6 +4,7 @@
 // by the model's tests and its benchmark, so it needs nothing of GoogleTest.
 
 #include "CProtocolsManager.h"
+#include "CYolMenuInfo.h"
 #include "CYolString.h"
 #include "YolGuids.h"
 
@@ -37,6 +38,12 @@ public:
         order.push_back(id);
         accounts[id] = Account{CYolString::FromUtf8(login), CYolString::FromUtf8(fileName)};
     }
+    // What GetStatus answers for an account (0: the global status).
+    void SetAccountStatus(unsigned int account, Protocols::Status status) {
+        std::lock_guard<std::mutex> guard(mutex);
+        accountStatuses[account] = status;
+    }
+    bool pluginMenus = false;
     void SetContactStatus(unsigned int contact, unsigned int status) {
         std::lock_guard<std::mutex> guard(mutex);
         statuses[contact] = status;
@@ -142,7 +149,15 @@ public:
     bool SendContactIdList(unsigned int, CYolArray<unsigned int>*) override { return false; }
     bool SendMenu60(unsigned int, CYolMenuInfo*) override { return false; }
     bool SendMenu61(unsigned int, unsigned int, CYolMenuInfo*) override { return false; }
-    bool GetContactMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return false; }
+    // Appends one entry per call, "plugin <contact>", when pluginMenus is set.
+    bool GetContactMenu(unsigned int, unsigned int contact, CYolMenuInfo* menu) override {
+        if (!pluginMenus || menu == nullptr)
+            return false;
+        CYolMenuItemInfo entry;
+        entry.caption = CYolFormatString(CYolString::FromUtf8("plugin " + Hex(contact)));
+        menu->AddItem(entry);
+        return true;
+    }
     bool GetContactQuickMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return false; }
     bool BroadcastMenu64(CYolMenuInfo*) override { return false; }
     bool AddGroup(unsigned int, const CYolString&) override { return false; }
@@ -150,7 +165,10 @@ public:
     bool DeleteGroup(unsigned int, unsigned int) override { return false; }
     bool AddContact(unsigned int, unsigned int, const CYolString&, const CYolString&) override { return false; }
     bool RenameContact(unsigned int, unsigned int, const CYolString&) override { return false; }
-    bool MoveContact(unsigned int, unsigned int, unsigned int) override { return false; }
+    bool MoveContact(unsigned int account, unsigned int contact, unsigned int group) override {
+        Record("MoveContact " + Hex(account) + " " + Hex(contact) + " " + Hex(group));
+        return true;
+    }
     bool SendContact80(unsigned int, unsigned int) override { return false; }
     bool SetAuthorization(unsigned int, unsigned int, bool) override { return false; }
     int CreateOwnDetailsPanes(unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
@@ -158,7 +176,12 @@ public:
     int StartSearch(unsigned int, int) override { return 0; }
     int CreateSearchPanes(unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
     int SetStatus(unsigned int, Protocols::Status) override { return 0; }
-    int GetStatus(unsigned int, Protocols::Status&) override { return 0; }
+    int GetStatus(unsigned int account, Protocols::Status& out) override {
+        std::lock_guard<std::mutex> guard(mutex);
+        auto it = accountStatuses.find(account);
+        out = it != accountStatuses.end() ? it->second : Protocols::Offline;
+        return 0;
+    }
     int GetStatusInfo(unsigned int, Protocols::Status, Protocols::StatusInfo&) override { return 0; }
     int GetLogonDate(unsigned int, CYolTime&) override { return 1; }
     int GetAccountMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return 0; }
@@ -177,6 +200,7 @@ private:
     std::vector<unsigned int> order;
     std::map<unsigned int, Account> accounts;
     std::map<unsigned int, unsigned int> statuses;
+    std::map<unsigned int, Protocols::Status> accountStatuses;
     std::vector<std::string> calls;
 };
 
