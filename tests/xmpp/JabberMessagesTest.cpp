@@ -104,7 +104,9 @@ protected:
     unsigned int AddRosterContact(const char* jid, const char* name, const char* resource) {
         CJabberContactMap& map = h.account->Contacts();
         ContactRecord* entry = map.FindOrAddContact(ContactKindRoster, U(jid));
-        h.account->AddContactItem(entry, U(jid), U(name), 0, 3);
+        entry->name = U(name);
+        entry->subscription = 3;
+        h.account->AddContactItem(*entry, 0);
         map.UpdateResource(ContactKindRoster, U(jid) + u"/" + U(resource), Protocols::Online, CYolString(), 5);
         return entry->contactId;
     }
