@@ -252,7 +252,6 @@ public:
     bool IsOwnServer(const CYolString& jid) const;
     // Whether `jid` is the account's own bare JID (as bound, or as set up).
     bool IsOwnBareJid(const CYolString& jid) const;
-    int GetMood() const { return presence.Mood(); }
     unsigned int CreateGroup(const CYolString& name) { return roster.CreateGroup(name); }
 
 protected:
@@ -274,6 +273,8 @@ protected:
     void SendSubscription(unsigned int contact, const char* type);
 
     CJabberContactMap contacts;
+    // What the contacts' resources can do, read from the map's resources.
+    XmppCapabilities caps{contacts};
     XmppContactListAdapter contactList{
         accountId, [this] { return ContactListService(); },
         [this](unsigned int contact, Protocols::ContactStatusInfo& out) { presence.BuildContactStatus(contact, out); }};
@@ -308,15 +309,6 @@ protected:
                              SendAccountEvent(Protocols::AccountEvent::Notification,
                                               NewNotificationInfoEventArg(notification));
                          }};
-
-    // ---- caps ----
-public:
-    uint64_t GetResourceFeatures(const CYolString& jid, bool completeResource) {
-        return caps.ResourceFeatures(jid, completeResource);
-    }
-
-protected:
-    XmppCapabilities caps{contacts};
 
     // ---- descriptions and settings ----
 public:

@@ -92,12 +92,17 @@ bool XmppContactListAdapter::ReadAccountItems(std::vector<ListedContact>& contac
 }
 
 unsigned int XmppContactListAdapter::FindGroup(const CYolString& name) {
-    std::vector<ListedContact> contacts;
-    std::vector<ListedGroup> groups;
-    ReadAccountItems(contacts, groups);
-    for (const ListedGroup& group : groups)
-        if (group.name == name)
-            return group.group;
+    CL::CContactList* service = list();
+    CYolArray<CL::CLItemInfo> items;
+    if (service == nullptr || !service->GetAccountItems(accountId, items))
+        return 0;
+    // Only the group rows: a push must not read every contact's login.
+    for (int i = 0; i < items.Count(); ++i) {
+        CYolString groupName;
+        if (items[i].itemId == 0 && items[i].parentId != 0 &&
+            service->GetItemString(items[i].parentId, LoginName(), groupName) && groupName == name)
+            return items[i].parentId;
+    }
     return 0;
 }
 

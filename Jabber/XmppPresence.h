@@ -34,7 +34,6 @@ public:
     Protocols::Status Apply(Protocols::Status wanted);
     void Send(Protocols::Status status, bool allRooms);
     void SetXStatus(unsigned int id, const CYolString& title, const CYolString& description);
-    int Mood() const { return mood; }
     // A new roster came: nothing of this session has been announced yet.
     void RosterArrived() { visiblePresenceSent = false; }
 
