@@ -34,41 +34,17 @@ const CYolString kCrLf(u"\r\n");
 // could name anyone.
 bool IsService(const CYolString& jid) { return jid.Find(0, CYolString(u"@")) < 0; }
 
-// An extension that carries the message's text in place of the body, or
-// adds to it. False drops the message.
-struct TextRule {
-    MessagePart part;
-    bool (*apply)(const XmlNode& x, std::optional<CYolString>& text);
-};
-
-// Applied in this order: a replacement first, the link in front of
-// whatever text is left.
-constexpr TextRule kTextRules[] = {
-    {MessagePart::SpecialData,
-     [](const XmlNode& x, std::optional<CYolString>& text) {
-         if (x.Text().IsEmpty())
-             return false;
-         text = x.Text();
-         return true;
-     }},
-    {MessagePart::Encrypted,
-     [](const XmlNode& x, std::optional<CYolString>& text) {
-         if (x.Text().IsEmpty())
-             return false;
-         text = CYolString(u"-----BEGIN PGP MESSAGE-----\r\n\r\n") + x.Text() +
-                CYolString(u"\r\n-----END PGP MESSAGE-----\r\n");
-         return true;
-     }},
-    {MessagePart::OutOfBand,
-     [](const XmlNode& x, std::optional<CYolString>& text) {
-         const XmlNode* url = x.GetChild("url");
-         if (url && !url->Text().IsEmpty())
-             text = text ? url->Text() + kCrLf + *text : url->Text();
-         return true;
-     }},
-};
-
 }  // namespace
+
+// What reading one message has found so far.
+struct XmppMessages::Reading {
+    const MessageStanza& stanza;
+    CYolString sender;
+    ContactRecord* entry;
+    std::optional<CYolString> text;
+    bool invitation = false;
+    bool answeredDelivered = false;
+};
 
 void XmppMessages::OnMessage(const MessageStanza& stanza) {
     const StanzaHead& head = stanza.Head();
@@ -90,17 +66,66 @@ void XmppMessages::OnMessage(const MessageStanza& stanza) {
     LearnFeatures(stanza, entry, JidResource(sender));
     AnswerReceiptRequest(stanza, sender);
     TakeReceipt(stanza, sender);
-    HandleEvent(stanza, sender, entry);
 
-    for (const TextRule& rule : kTextRules)
-        if (const XmlNode* x = stanza.Part(rule.part); x && !rule.apply(*x, text))
-            return;
-    // jabber:x:delay (its time stamp is not used: the message shows when it
-    // arrived) and the group-chat user data change nothing; an invitation
-    // is no text to show.
-    if (stanza.Part(MessagePart::Conference) || !text)
+    Reading reading{stanza, sender, entry, std::move(text)};
+    // An invitation is no text to show.
+    if (!ReadExtensions(reading) || reading.invitation || !reading.text)
         return;
-    Show(sender, entry, *text);
+    Show(sender, entry, *reading.text);
+}
+
+bool XmppMessages::ReadExtensions(Reading& reading) {
+    // False drops the message.
+    using Rule = bool (*)(XmppMessages& self, const XmlNode& x, Reading& reading);
+    struct Row {
+        std::string_view xmlns;
+        Rule rule;
+    };
+    // jabber:x:delay (its time stamp is not used: the message shows when it
+    // arrived), the group-chat user data and anything else change nothing.
+    static constexpr Row kRules[] = {
+        {JabberNs::YolSpecMsg,
+         [](XmppMessages&, const XmlNode& x, Reading& r) {
+             r.text = x.Text();
+             return !x.Text().IsEmpty();
+         }},
+        {JabberNs::Encrypted,
+         [](XmppMessages&, const XmlNode& x, Reading& r) {
+             r.text = CYolString(u"-----BEGIN PGP MESSAGE-----\r\n\r\n") + x.Text() +
+                      CYolString(u"\r\n-----END PGP MESSAGE-----\r\n");
+             return !x.Text().IsEmpty();
+         }},
+        {JabberNs::Oob,
+         [](XmppMessages&, const XmlNode& x, Reading& r) {
+             const CYolString& url = TextOf(x.GetChild("url"));
+             if (!url.IsEmpty())
+                 r.text = r.text ? url + kCrLf + *r.text : url;
+             return true;
+         }},
+        {JabberNs::Conference,
+         [](XmppMessages&, const XmlNode&, Reading& r) {
+             r.invitation = true;
+             return true;
+         }},
+        {JabberNs::Event,
+         [](XmppMessages& self, const XmlNode& x, Reading& r) {
+             self.HandleEvent(x, r);
+             return true;
+         }},
+    };
+    const XmlNode& node = reading.stanza.Node();
+    for (int i = 0; i < node.ChildCount(); ++i) {
+        const XmlNode& x = node.ChildAt(i);
+        if (x.Name() != "x")
+            continue;
+        for (const Row& row : kRules)
+            if (x.IsInNs(row.xmlns)) {
+                if (!row.rule(*this, x, reading))
+                    return false;
+                break;
+            }
+    }
+    return true;
 }
 
 // The service's note that the sender has an account: answered by granting
@@ -189,30 +214,28 @@ void XmppMessages::TakeReceipt(const MessageStanza& stanza, const CYolString& se
 }
 
 // The older message events: a message with a body may ask for "delivered"
-// (answered at once) and "composing" (remembered); one without a body
-// reports on a message of ours.
-void XmppMessages::HandleEvent(const MessageStanza& stanza, const CYolString& sender, ContactRecord* entry) {
-    const XmlNode* x = stanza.Part(MessagePart::Event);
-    if (!x)
-        return;
-    const CYolString* id = stanza.Head().id;
-    if (!stanza.HasBody()) {
-        if (x->GetChild("delivered") || x->GetChild("offline"))
-            if (auto number = OwnStanzaNumber(TextOf(x->GetChild("id"))))
-                Acknowledge(ContactIdOf(sender), *number);
+// (answered once) and "composing" (remembered); one without a body reports
+// on a message of ours.
+void XmppMessages::HandleEvent(const XmlNode& x, Reading& reading) {
+    const CYolString* id = reading.stanza.Head().id;
+    if (!reading.stanza.HasBody()) {
+        if (x.GetChild("delivered") || x.GetChild("offline"))
+            if (auto number = OwnStanzaNumber(TextOf(x.GetChild("id"))))
+                Acknowledge(ContactIdOf(reading.sender), *number);
         return;
     }
-    if (x->GetChild("delivered")) {
+    if (x.GetChild("delivered") && !reading.answeredDelivered) {
+        reading.answeredDelivered = true;
         XmlNode answer("message");
-        answer.SetAttr("to", sender);
+        answer.SetAttr("to", reading.sender);
         XmlNode& event = answer.AddChild("x");
         event.SetAttrNarrow("xmlns", JabberNs::Event);
         event.AddChild("delivered");
         event.AddWideTextChild("id", id ? *id : CYolString());
         sink.SendStanza(answer);
     }
-    if (x->GetChild("composing") && entry)
-        entry->pendingEventId = id ? *id : CYolString();
+    if (x.GetChild("composing") && reading.entry)
+        reading.entry->pendingEventId = id ? *id : CYolString();
 }
 
 void XmppMessages::Show(const CYolString& sender, ContactRecord* entry, const CYolString& text) {

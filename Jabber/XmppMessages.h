@@ -17,6 +17,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <string_view>
 
 class XmppCapabilities;
 
@@ -62,7 +63,11 @@ private:
     void LearnFeatures(const MessageStanza& stanza, ContactRecord* entry, const CYolString& resourceName);
     void AnswerReceiptRequest(const MessageStanza& stanza, const CYolString& sender);
     void TakeReceipt(const MessageStanza& stanza, const CYolString& sender);
-    void HandleEvent(const MessageStanza& stanza, const CYolString& sender, ContactRecord* entry);
+    // The message's "x" children, in order: its text, whether it is an
+    // invitation, the message events. False drops the message.
+    struct Reading;
+    bool ReadExtensions(Reading& reading);
+    void HandleEvent(const XmlNode& x, Reading& reading);
     void Show(const CYolString& sender, ContactRecord* entry, const CYolString& text);
 
     // Gate for senders outside the list: the contact the message is shown

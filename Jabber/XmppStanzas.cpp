@@ -16,10 +16,9 @@ struct PartRow {
 
 // In MessagePart order.
 constexpr PartRow kMessageParts[] = {
-    {"x", JabberNs::YolGotAccount},  {"data", JabberNs::Ibb},          {"event", JabberNs::PubsubEvent},
+    {"x", JabberNs::YolGotAccount},   {"data", JabberNs::Ibb},          {"event", JabberNs::PubsubEvent},
     {"addresses", JabberNs::Address}, {"active", JabberNs::ChatStates}, {"request", JabberNs::Receipts},
-    {"received", JabberNs::Receipts}, {"x", JabberNs::YolSpecMsg},      {"x", JabberNs::Encrypted},
-    {"x", JabberNs::Oob},             {"x", JabberNs::Conference},      {"x", JabberNs::Event},
+    {"received", JabberNs::Receipts},
 };
 static_assert(std::size(kMessageParts) == static_cast<size_t>(MessagePart::Count));
 

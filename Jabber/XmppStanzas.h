@@ -38,11 +38,6 @@ enum class MessagePart : int {
     ChatActive,      // the sender shows chat states
     ReceiptRequest,
     ReceiptReceived,
-    SpecialData,     // a machine-readable message carried instead of the body
-    Encrypted,
-    OutOfBand,       // a link sent with the message
-    Conference,      // an invitation to a room
-    Event,           // the older message events (delivered, composing, offline)
     Count
 };
 

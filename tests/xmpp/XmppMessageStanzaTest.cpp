@@ -71,6 +71,15 @@ const MessageCase kMessages[] = {
      "http://u/\r\nsee"},
     {"link alone", "<message from='bob@example.org/phone'><x xmlns='jabber:x:oob'><url>http://u/</url></x></message>",
      "http://u/"},
+    // The x children apply in the order they come.
+    {"link, then special data",
+     "<message from='bob@example.org/phone'><body>b</body><x xmlns='jabber:x:oob'><url>http://u/</url></x>"
+     "<x xmlns='yol:x:specmsg'>d</x></message>",
+     "d"},
+    {"special data, then link",
+     "<message from='bob@example.org/phone'><body>b</body><x xmlns='yol:x:specmsg'>d</x>"
+     "<x xmlns='jabber:x:oob'><url>http://u/</url></x></message>",
+     "http://u/\r\nd"},
     {"an x in another namespace", "<message from='bob@example.org/phone'><body>hi</body><x xmlns='jabber:x:delay'/>"
                                   "<x xmlns='yol:x:specmsgs'>d</x></message>",
      "hi"},
