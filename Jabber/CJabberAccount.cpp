@@ -11,15 +11,14 @@
 CJabberAccount::CJabberAccount(Services::CServicesManager* servicesManager, unsigned int accountId,
                                unsigned int managerClientId, int kind)
     : Protocols::CAccount(servicesManager, accountId, managerClientId),
-      kind(kind >= 0 && kind < kJabberKindCount ? kind : JabberKindXmpp) {}
+      kind(kind >= 0 && kind < kJabberKindCount ? kind : JabberKindXmpp) {
+    responders.rosterPush = &roster.PushResponder();
+}
 
 CJabberAccount::Responders::Responders(CJabberAccount& account)
     : versionResponder(account),
       pingResponder(account),
-      discoInfoResponder(account),
-      rosterPushResponder([&account](const XmlNode& stanza, IqRequest& request) {
-          account.OnRosterPush(stanza, request);
-      }) {}
+      discoInfoResponder(account) {}
 
 CJabberAccount::~CJabberAccount() {
     // The registry stopped the events before deleting: nothing runs on the
@@ -87,7 +86,7 @@ int CJabberAccount::AddGroup(const CYolString& name) {
     // The roster of a session on its way knows nothing of this group yet:
     // its synchronisation must not take it for a stale one.
     if (group != 0 && status != Protocols::Offline)
-        groupsBeforeRoster.insert(group);
+        roster.KeepGroupBeforeRoster(group);
     return 0;
 }
 

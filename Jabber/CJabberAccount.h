@@ -18,6 +18,7 @@
 #include "JabberCaps.h"
 #include "JabberContacts.h"
 #include "JabberIq.h"
+#include "JabberMail.h"
 #include "JabberNamespaces.h"
 #include "JabberProtocolInfo.h"
 #include "JabberSasl.h"
@@ -25,8 +26,13 @@
 #include "XmlNode.h"
 #include "XmlStreamParser.h"
 #include "XmppAccountSettings.h"
+#include "XmppCapabilities.h"
 #include "XmppCompression.h"
+#include "XmppContactListAdapter.h"
 #include "XmppIqResponders.h"
+#include "XmppMessages.h"
+#include "XmppPresence.h"
+#include "XmppRoster.h"
 #include "XmppStanzaSink.h"
 #include "YOL_GUID.h"
 #include "YolGuids.h"
@@ -131,11 +137,10 @@ public:
         XmppVersionResponder versionResponder;
         XmppPingResponder pingResponder;
         XmppDiscoInfoResponder discoInfoResponder;
-        XmppForwardingResponder rosterPushResponder;
         XmppIqResponder* version = &versionResponder;
         XmppIqResponder* ping = &pingResponder;
         XmppIqResponder* discoInfo = &discoInfoResponder;
-        XmppIqResponder* rosterPush = &rosterPushResponder;
+        XmppIqResponder* rosterPush = nullptr;  // the roster's, set once the roster exists
     };
 
 protected:
@@ -192,8 +197,7 @@ protected:
 public:
     void PublishStatusIcons();
     // Puts a roster contact into the contact list and links the entry to it.
-    void AddContactItem(ContactRecord* entry, const CYolString& jid, const CYolString& name, unsigned int group,
-                        uint8_t subscription);
+    void AddContactItem(ContactRecord& entry, unsigned int group) { roster.AddContactItem(entry, group); }
 
 protected:
     int GetLogin(CYolString* out) override;
@@ -233,28 +237,22 @@ protected:
     CYolString ownJid;
 
     // ---- contacts ----
+    // The features own their state; the account forwards its slots and the
+    // stanzas of its router to them.
 public:
     CJabberContactMap& Contacts() { return contacts; }
     unsigned int ContactIdOf(const CYolString& jid);
-    void StoreCaps(const XmlNode& presence);
-    unsigned int FindGroupByName(const CYolString& name);
-    // Roster set (with an id; the answer is not awaited) and roster remove.
-    void SetRosterItem(const CYolString& jid, const CYolString& name, const CYolString& group, int subscription);
-    void RemoveRosterItem(const CYolString& jid);
     void OnRosterResult(const XmlNode& iq);
-    void OnRosterPush(const XmlNode& stanza, IqRequest& request);
+    // Sends the presence of a wanted status once the session is up.
     void ApplyStatus(Protocols::Status wanted);
-    void SendPresence(Protocols::Status presence, bool allRooms);
     void OnPresence(const XmlNode& stanza);
-    void UpdateContactPresence(const CYolString& jid);
     void BuildContactStatus(unsigned int contact, Protocols::ContactStatusInfo* out);
-    void SendSubscription(unsigned int contact, const char* type);
     CYolString GetOwnBareJid() const;
-    // Whether `jid` is the account's own bare JID (as bound, or as set up).
     // The own server's address (the domain alone, any resource).
     bool IsOwnServer(const CYolString& jid) const;
+    // Whether `jid` is the account's own bare JID (as bound, or as set up).
     bool IsOwnBareJid(const CYolString& jid) const;
-    int GetMood() const { return mood; }
+    unsigned int CreateGroup(const CYolString& name) { return roster.CreateGroup(name); }
 
 protected:
     int RenameGroup(unsigned int group, const CYolString& name) override;
@@ -271,78 +269,46 @@ protected:
     // the plug-in's contact-menu channel.
     int OnOtherEvent(const YOL_GUID& channel, int event, Services::CEventArg* first,
                      Services::CEventArg* second) override;
-
-    // A group of the account in the contact list, named `name`: its id.
-    unsigned int CreateGroup(const CYolString& name);
-    // The entry's subscription, its "Subscription" value and its shown status.
-    void SetSubscription(ContactRecord& entry, uint8_t subscription);
-    void PushContactStatus(const ContactRecord& entry);
+    // Subscription requests go out only on an established session.
+    void SendSubscription(unsigned int contact, const char* type);
 
     CJabberContactMap contacts;
-    int mood = 0;
-    unsigned int xStatusId = 0;
-    CYolString xStatusTitle;
-    CYolString xStatusDescription;
-    // An available presence that contacts can see went out this session.
-    bool visiblePresenceSent = false;
-    // Groups the user added since this session started and before its
-    // roster arrived: kept even though the roster names none of them.
-    std::set<unsigned int> groupsBeforeRoster;
+    // What the contacts' resources can do, read from the map's resources.
+    XmppCapabilities caps{contacts};
+    XmppContactListAdapter contactList{
+        accountId, [this] { return ContactListService(); },
+        [this](unsigned int contact, Protocols::ContactStatusInfo& out) { presence.BuildContactStatus(contact, out); }};
+    XmppRoster roster{*this, contacts, contactList, [this](const CYolString& jid) { return IsOwnBareJid(jid); }};
+    XmppPresence presence{*this,
+                          contacts,
+                          contactList,
+                          caps,
+                          settings,
+                          GetJabberFlavour(kind).firstStatusImage,
+                          [this](const CYolString& jid, unsigned int messageKind, int flags, const CYolString& text,
+                                 const CYolString& extra) { messages.Deliver(jid, messageKind, flags, text, extra); }};
 
     // ---- messages ----
 public:
     void OnMessage(const XmlNode& stanza);
-    // Writes a chat message to the session; true once it went. Only a
-    // message that went waits for its delivery event.
-    bool SendChatMessage(const CYolString& jid, const CYolString& text, unsigned int messageId, bool special);
-    void DeliverMessage(const CYolString& jid, unsigned int kind, int flags, const CYolString& text,
-                        const CYolString& extra);
-    void AcknowledgeMessage(unsigned int contact, unsigned int stanzaNumber);
-    void OnMailNotify(const XmlNode& x);
-    CYolString BuildWebmailLink() const;
-    unsigned int UnreadMailCount() const { return unreadMail; }
-    size_t PendingReceiptCount() const { return pendingReceipts.size(); }
+    void DeliverMessage(const CYolString& jid, unsigned int messageKind, int flags, const CYolString& text,
+                        const CYolString& extra) {
+        messages.Deliver(jid, messageKind, flags, text, extra);
+    }
+    CYolString BuildWebmailLink() const { return mail.WebmailLink(); }
+    unsigned int UnreadMailCount() const { return mail.UnreadCount(); }
+    size_t PendingReceiptCount() const { return messages.PendingReceiptCount(); }
     // The session ended: no delivery event can name its messages any more.
-    void ClearPendingReceipts() { pendingReceipts.clear(); }
-
-    // Sent messages wait for their delivery event until it comes, the
-    // session ends or they are older than the lifetime: a receipt can come
-    // long after its message (a burst, a peer reading from offline storage,
-    // a server that froze for minutes). The cap only guards memory and lies
-    // far beyond what a user sends within the lifetime; when it is reached
-    // the oldest entry goes.
-    static constexpr size_t kMaxPendingReceipts = 100000;
-    static constexpr uint64_t kPendingReceiptLifetimeMs = 60 * 60 * 1000;
+    void ClearPendingReceipts() { messages.ClearPendingReceipts(); }
 
 protected:
     int SendMessage(Protocols::MessageInfo message) override;
-    // Gate for senders outside the list: whether the message may be shown,
-    // and if so the contact it is shown for (the sender added outside
-    // groups). 0 drops it.
-    unsigned int AdmitUnlistedSender(const CYolString& jid, const Protocols::MessageInfo& message);
 
-    // Drops the entries past their lifetime.
-    void ExpirePendingReceipts();
-
-    // A sent message: its id in the core, the contact it went to, which
-    // alone may acknowledge it, and the tick it was written at.
-    struct PendingReceipt {
-        unsigned int messageId;
-        unsigned int contact;
-        uint64_t sentAt;
-    };
-    // Stanza number (the N of "yol_N") to the message it carried. Numbers
-    // grow with time (the counter wraps only after two billion stanzas), so
-    // the first entry is the oldest.
-    std::map<unsigned int, PendingReceipt> pendingReceipts;
-    unsigned int unreadMail = 0;
-
-    // ---- caps ----
-public:
-    uint64_t GetResourceFeatures(const CYolString& jid, bool completeResource);
-
-protected:
-    CCapsCache caps;
+    XmppMessages messages{*this, contacts, contactList, caps, [this] { return status > Protocols::Connecting; }};
+    XmppMailNotices mail{settings, [this](const Protocols::NotificationInfo& notification) {
+                             SendAccountEvent(Protocols::AccountEvent::Notification,
+                                              NewNotificationInfoEventArg(notification));
+                         }};
 
     // ---- descriptions and settings ----
 public:

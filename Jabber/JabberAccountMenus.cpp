@@ -1,13 +1,15 @@
 // The account's side of its descriptions and settings: loading and saving
 // its settings record, the status-bar icons it publishes when it becomes
-// ready, and its two account menus.
+// ready, its two account menus and the contact menu.
 
 #include "CEventArgFactory.h"
 #include "CJabberAccount.h"
 #include "JabberPlugin.h"
 #include "JabberStrings.h"
+#include "CYolMenuInfo.h"
 #include "YolGuids.h"
 
+#include <atomic>
 #include <map>
 #include <mutex>
 
@@ -60,7 +62,75 @@ void OpenInboxPicked(unsigned int clientKey, unsigned int) {
                               link, false);
 }
 
+// The contact menu's items call back on the window thread; the account is
+// reached only through its queue, addressed by its events-client key, so a
+// pick after the account is gone goes nowhere.
+constexpr YOL_GUID JabberContactMenuGuid{0x6B0E5D21, 0x93C4, 0x4F7A, 0x8D, 0x12, 0x5A, 0x3E, 0xC1, 0x77, 0x0B, 0x94};
+enum ContactMenuEvent : int { RequestAuthorizationEvent = 1 };
+
+std::atomic<Services::CServicesManager*> menuServices{nullptr};
+
+void PostMenuPick(unsigned int clientKey, const YOL_GUID& channel, int event, unsigned int contact, int grant) {
+    Services::CServicesManager* services = menuServices.load();
+    auto* factory = services != nullptr
+                        ? static_cast<Protocols::CEventArgFactory*>(services->GetService(Protocols::EventArgFactoryGuid))
+                        : nullptr;
+    if (factory == nullptr)
+        return;
+    Services::CEventArg* first = factory->NewUInt(contact);
+    Services::CEventArg* second = grant < 0 ? nullptr : factory->NewBool(grant != 0);
+    if (services->SendEvent(clientKey, channel, event, first, second, false) != 1) {
+        // Arguments nobody took are still ours: a count of 0 frees them.
+        if (first != nullptr)
+            first->AddRef(0);
+        if (second != nullptr)
+            second->AddRef(0);
+    }
+}
+
+void RequestAuthorizationPicked(unsigned int clientKey, unsigned int contact) {
+    PostMenuPick(clientKey, JabberContactMenuGuid, RequestAuthorizationEvent, contact, -1);
+}
+void GrantAuthorizationPicked(unsigned int clientKey, unsigned int contact) {
+    PostMenuPick(clientKey, ProtocolsManagerGuid, Protocols::AccountCommand::SetAuthorization, contact, 1);
+}
+void RevokeAuthorizationPicked(unsigned int clientKey, unsigned int contact) {
+    PostMenuPick(clientKey, ProtocolsManagerGuid, Protocols::AccountCommand::SetAuthorization, contact, 0);
+}
+
 }  // namespace
+
+int CJabberAccount::GetContactMenu(unsigned int contact, CYolMenuInfo* menu) {
+    if (status <= Protocols::Connecting || ContactListService() == nullptr || menu == nullptr)
+        return 0;
+    menuServices.store(servicesManager);
+    uint8_t subscription = 0;
+    if (!contactList.StoredSubscription(contact, subscription))
+        subscription = 0;
+
+    CYolMenuItemInfo separator;
+    separator.kind = CYolMenuItemInfo::Separator;
+    menu->AddItem(separator);
+    auto add = [&](int text, int image, YolMenuCallback callback) {
+        menu->AddItem(CYolMenuItemInfo(CYolMenuItemInfo::Item, JabberIcon({image}),
+                                       CYolFormatString(JabberPlugin::UiString(text)), static_cast<int>(contact),
+                                       callback, clientId, false));
+    };
+    if (subscription == 0 || subscription == 2)
+        add(35, JabberImgAuthRequest, RequestAuthorizationPicked);
+    if (subscription == 2 || subscription == 3)
+        add(37, JabberImgAuthDecline, RevokeAuthorizationPicked);
+    else if (subscription == 0 || subscription == 1)
+        add(36, JabberImgAuthAccept, GrantAuthorizationPicked);
+    return 0;
+}
+
+int CJabberAccount::OnOtherEvent(const YOL_GUID& channel, int event, Services::CEventArg* first,
+                                 Services::CEventArg*) {
+    if (channel == JabberContactMenuGuid && event == RequestAuthorizationEvent && first != nullptr)
+        SendSubscription(static_cast<Services::CEventArg_Data<unsigned int>*>(first)->Get(), "subscribe");
+    return 0;
+}
 
 void CJabberAccount::LoadSettings() {
     settings.Load(servicesManager, accountId, kind);

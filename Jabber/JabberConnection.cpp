@@ -37,7 +37,7 @@ int CJabberAccount::Connect(Protocols::Status wanted) {
     compression.End();
     receiveUsed = 0;
     pendingIqs.Clear();
-    groupsBeforeRoster.clear();
+    roster.ForgetGroupsBeforeRoster();
 
     socket = sockets->CreateSocket(clientId);
     if (!socket)

@@ -2,39 +2,36 @@
 // the delivery events that acknowledge what the user sent. A message of the
 // user either goes out on the session or is reported as not sent.
 
-#include "CContactList.h"
-#include "CJabberAccount.h"
 #include "CYolClock.h"
 #include "CYolRand.h"
 #include "CYolTime.h"
-#include "ValueNames.h"
+#include "JabberCaps.h"
+#include "JabberNamespaces.h"
+#include "XmppCapabilities.h"
+#include "XmppMessages.h"
 
-namespace {
+XmppMessages::XmppMessages(XmppStanzaSink& sink, CJabberContactMap& contacts, XmppMessageList& list,
+                           XmppCapabilities& caps, SessionCheck sessionOpen)
+    : sink(sink), contacts(contacts), list(list), caps(caps), sessionOpen(std::move(sessionOpen)) {}
 
-const CYolString kSrvLogName(ValueName::SrvLogName);
-const CYolString kAlias(ValueName::Alias);
-
-}  // namespace
-
-int CJabberAccount::SendMessage(Protocols::MessageInfo message) {
-    if (message.kind != 0)
-        return 0;
-    CL::CContactList* list = ContactListService();
-    CYolString jid;
-    const bool known = list && list->GetItemString(message.contactId, kSrvLogName, jid) && !jid.IsEmpty() &&
-                       (contacts.FindContact(ContactKindRoster, jid) || contacts.FindContact(ContactKindRoom, jid));
-    // The window checked that the account was online, but the connection
-    // may have dropped since: what did not go is handed back, never lost.
-    if (!known || !SendChatMessage(jid, message.text, message.messageId, false))
-        ReportMessageNotSent(message);
-    return 0;
+unsigned int XmppMessages::ContactIdOf(const CYolString& jid) {
+    const ContactRecord* entry = contacts.FindContact(ContactKindRoster, jid);
+    return entry != nullptr ? entry->contactId : 0;
 }
 
-bool CJabberAccount::SendChatMessage(const CYolString& jid, const CYolString& text, unsigned int messageId,
-                                     bool special) {
+bool XmppMessages::Send(const Protocols::MessageInfo& message) {
+    CYolString jid;
+    // The window checked that the account was online, but the connection
+    // may have dropped since: what did not go is handed back, never lost.
+    const bool known = list.ItemLogin(message.contactId, jid) && !jid.IsEmpty() &&
+                       (contacts.FindContact(ContactKindRoster, jid) || contacts.FindContact(ContactKindRoom, jid));
+    return known && SendChat(jid, message.text, message.messageId, false);
+}
+
+bool XmppMessages::SendChat(const CYolString& jid, const CYolString& text, unsigned int messageId, bool special) {
     // Until the session is established the server refuses messages, and
     // between a drop and the reconnection there is nothing to write to.
-    if (text.IsEmpty() || jid.IsEmpty() || status <= Protocols::Connecting)
+    if (text.IsEmpty() || jid.IsEmpty() || !sessionOpen())
         return false;
     const bool room = !JidHasResource(jid) && contacts.FindContact(ContactKindRoom, jid) != nullptr;
     const CYolString to = contacts.FullJidForSend(jid);
@@ -46,11 +43,11 @@ bool CJabberAccount::SendChatMessage(const CYolString& jid, const CYolString& te
         const int index = entry->FindResource(JidResource(to));
         if (index >= 0) {
             entry->resources[static_cast<size_t>(index)].conversation = true;
-            chatStates = (GetResourceFeatures(to, false) & FeatureFlag(FeatureChatStates)) != 0;
+            chatStates = (caps.ResourceFeatures(to, false) & FeatureFlag(FeatureChatStates)) != 0;
         }
     }
 
-    const int number = NextStanzaNumber();
+    const int number = sink.NextStanzaNumber();
     XmlNode stanza("message");
     stanza.SetAttrNarrow("type", room ? "groupchat" : "chat");
     stanza.SetAttr("to", to);
@@ -71,7 +68,7 @@ bool CJabberAccount::SendChatMessage(const CYolString& jid, const CYolString& te
     event.AddChild("delivered");
     event.AddChild("offline");
 
-    if (!SendStanza(stanza))
+    if (!sink.SendStanza(stanza))
         return false;
     // Only a contact of the roster can answer with a delivery event.
     if (contactId != 0) {
@@ -84,40 +81,27 @@ bool CJabberAccount::SendChatMessage(const CYolString& jid, const CYolString& te
     return true;
 }
 
-void CJabberAccount::ExpirePendingReceipts() {
+void XmppMessages::ExpirePendingReceipts() {
     const uint64_t now = CYolClock::Current().TickCount64();
     while (!pendingReceipts.empty() && now - pendingReceipts.begin()->second.sentAt >= kPendingReceiptLifetimeMs)
         pendingReceipts.erase(pendingReceipts.begin());
 }
 
-void CJabberAccount::AcknowledgeMessage(unsigned int contact, unsigned int stanzaNumber) {
+void XmppMessages::Acknowledge(unsigned int contact, unsigned int stanzaNumber) {
     ExpirePendingReceipts();
     auto found = pendingReceipts.find(stanzaNumber);
     if (found == pendingReceipts.end() || found->second.contact != contact || contact == 0)
         return;
     const unsigned int messageId = found->second.messageId;
     pendingReceipts.erase(found);
-    if (CL::CContactList* list = ContactListService())
-        list->NotifyMessageAck(contact, messageId);
+    list.MessageAcknowledged(contact, messageId);
 }
 
-unsigned int CJabberAccount::AdmitUnlistedSender(const CYolString& jid, const Protocols::MessageInfo& message) {
-    CL::CContactList* list = ContactListService();
-    if (!list || !list->GetAntispamMsgsFromNIL())
-        return 0;
+unsigned int XmppMessages::AdmitUnlistedSender(const CYolString& jid, const Protocols::MessageInfo& message) {
     const CYolString bare = BareJidCopy(jid);
     const CYolString name = JidNode(bare);
     const bool hadEntry = contacts.FindContact(ContactKindRoster, bare) != nullptr;
-    const unsigned int temp = list->FindOrAddTempContact(accountId, bare);
-    if (temp == 0)
-        return 0;
-    list->SetItemString(temp, kSrvLogName, bare);
-    list->SetItemString(temp, kAlias, name);
-    Protocols::MessageInfo asked = message;
-    asked.contactId = temp;
-    const bool admitted = list->CheckAntispam(temp, asked) != 0;
-    list->RemoveTempContact(temp);
-    if (!admitted) {
+    if (!list.AdmitsUnlisted(bare, name, message)) {
         // A refused sender leaves no trace, not even in the account's map.
         if (!hadEntry)
             contacts.RemoveContact(ContactKindRoster, bare);
@@ -128,16 +112,14 @@ unsigned int CJabberAccount::AdmitUnlistedSender(const CYolString& jid, const Pr
         return 0;
     entry->name = name;
     entry->subscription = 0;
-    AddContactItem(entry, bare, name, 0, 0);
+    if (const unsigned int id = list.AddContact(0, bare, name, 0))
+        entry->contactId = id;
     return entry->contactId;
 }
 
-void CJabberAccount::DeliverMessage(const CYolString& jid, unsigned int kind, int flags, const CYolString& text,
-                                    const CYolString& extra) {
+void XmppMessages::Deliver(const CYolString& jid, unsigned int kind, int flags, const CYolString& text,
+                           const CYolString& extra) {
     if (text.IsEmpty() && kind != 3)
-        return;
-    CL::CContactList* list = ContactListService();
-    if (!list)
         return;
     Protocols::MessageInfo message;
     message.messageId = CYolRand::Rand();
@@ -148,10 +130,10 @@ void CJabberAccount::DeliverMessage(const CYolString& jid, unsigned int kind, in
     message.extra = extra;
 
     unsigned int contact = ContactIdOf(jid);
-    if (contact == 0 || list->IsTempContact(contact))
+    if (contact == 0 || list.IsTempContact(contact))
         contact = AdmitUnlistedSender(jid, message);
     if (contact == 0)
         return;
     message.contactId = contact;
-    list->ReceiveMessage(contact, message);
+    list.ReceiveMessage(contact, message);
 }

@@ -2,7 +2,7 @@
 
 #include "JabberMail.h"
 
-#include "CJabberAccount.h"
+#include "CJabberAccount.h"  // PercentByte
 #include "CMD5.h"
 #include "JabberNamespaces.h"
 #include "JabberPlugin.h"
@@ -124,32 +124,31 @@ MailNotify ParseMailNotify(const XmlNode& x) {
     return notify;
 }
 
-// ---- the account's side ---------------------------------------------------
+// ---- the notices ------------------------------------------------------------
 
-void CJabberAccount::OnMailNotify(const XmlNode& x) {
+void XmppMailNotices::OnNotice(const XmlNode& x) {
     if (!settings.emailNotify)
         return;
-    const MailNotify notify = ParseMailNotify(x);
-    if (notify.unread) {
-        if (notify.unreadCount > 0)
-            unreadMail = notify.unreadCount;
+    const MailNotify parsed = ParseMailNotify(x);
+    if (parsed.unread) {
+        if (parsed.unreadCount > 0)
+            unread = parsed.unreadCount;
         return;
     }
-    if (notify.messages.empty())
+    if (parsed.messages.empty())
         return;
-    const CYolString link = BuildWebmailLink();
+    const CYolString link = WebmailLink();
     const CYolString notice = JabberPlugin::UiString(JabberStrMailNotice);
-    for (const MailNotice& message : notify.messages) {
+    for (const MailNotice& message : parsed.messages) {
         CYolFormatString text(notice);
         text.AddParam(CYolString(u"account"), settings.userName);
         text.AddParam(CYolString(u"name"), message.sender);
         text.AddParam(CYolString(u"subject"), message.subject);
-        SendAccountEvent(Protocols::AccountEvent::Notification,
-                         NewNotificationInfoEventArg(Protocols::NotificationInfo(link, text)));
+        notify(Protocols::NotificationInfo(link, text));
     }
 }
 
-CYolString CJabberAccount::BuildWebmailLink() const {
+CYolString XmppMailNotices::WebmailLink() const {
     CYolString bareJid = settings.userName;
     bareJid += u"@";
     bareJid += settings.server;

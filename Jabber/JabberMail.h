@@ -3,9 +3,13 @@
 // link into the web mailbox that the account menu opens.
 
 #include "CYolString.h"
+#include "ProtocolRecords.h"
 #include "XmlNode.h"
 
+#include <functional>
 #include <vector>
+
+struct XmppAccountSettings;
 
 // The parameter encoding of the link: ASCII letters, digits, "-" and "."
 // stay; every other character goes as the bytes of its UTF-8 form, each as
@@ -34,3 +38,25 @@ struct MailNotify {
     std::vector<MailNotice> messages;
 };
 MailNotify ParseMailNotify(const XmlNode& x);
+
+// XmppMailNotices: the own server's new-mail notices. It owns the unread
+// count and raises one notification per new mail, each opening the signed
+// webmail link of the account's settings. It runs on the account's queue
+// thread.
+class XmppMailNotices {
+public:
+    using Notify = std::function<void(const Protocols::NotificationInfo& notification)>;
+    XmppMailNotices(const XmppAccountSettings& settings, Notify notify)
+        : settings(settings), notify(std::move(notify)) {}
+
+    // One notice (the <x> of the server's presence); the caller has checked
+    // that the own server sent it.
+    void OnNotice(const XmlNode& x);
+    CYolString WebmailLink() const;
+    unsigned int UnreadCount() const { return unread; }
+
+private:
+    const XmppAccountSettings& settings;
+    Notify notify;
+    unsigned int unread = 0;
+};

@@ -1,21 +1,13 @@
 // Incoming message stanzas: what a message is, the automatic answers it
 // asks for, and the text the user sees.
 
-#include "CJabberAccount.h"
+#include "JabberCaps.h"
+#include "JabberNamespaces.h"
 #include "XmlWriter.h"
-
-#include <optional>
+#include "XmppCapabilities.h"
+#include "XmppMessages.h"
 
 namespace {
-
-bool IsNs(const XmlNode& node, const char* xmlns) {
-    const CYolString* value = node.GetAttr("xmlns");
-    return value && *value == CYolString::FromUtf8(xmlns);
-}
-
-const XmlNode* ChildInNs(const XmlNode& parent, std::string_view name, const char* xmlns) {
-    return parent.FindChildWithAttr(name, "xmlns", CYolString::FromUtf8(xmlns));
-}
 
 // The number of one of our own stanza ids: "yol_" and nothing but decimal
 // digits. Anything else names no message of ours.
@@ -38,153 +30,225 @@ std::optional<unsigned int> OwnStanzaNumber(const CYolString& id) {
 
 const CYolString kCrLf(u"\r\n");
 
+// Only a service (an address without "@") may speak for others: a user
+// could name anyone.
+bool IsService(const CYolString& jid) { return jid.Find(0, CYolString(u"@")) < 0; }
+
 }  // namespace
 
-void CJabberAccount::OnMessage(const XmlNode& stanza) {
-    const CYolString* fromAttr = stanza.GetAttr("from");
-    if (stanza.Name() != "message" || !fromAttr || fromAttr->IsEmpty())
-        return;
-    const CYolString from = *fromAttr;
+// What reading one message has found so far.
+struct XmppMessages::Reading {
+    const MessageStanza& stanza;
+    CYolString sender;
+    ContactRecord* entry;
+    std::optional<CYolString> text;
+    bool invitation = false;
+    bool answeredDelivered = false;
+};
 
-    // The service's note that the sender has an account: answered by
-    // granting it our presence. Only a service (an address without "@")
-    // may ask that; from anyone else it would be a way round authorization.
-    if (ChildInNs(stanza, "x", JabberNs::YolGotAccount)) {
-        if (from.Find(0, CYolString(u"@")) < 0) {
-            XmlNode presence("presence");
-            presence.SetAttr("to", from);
-            presence.SetAttrNarrow("type", "subscribed");
-            SendStanza(presence);
-        }
+void XmppMessages::OnMessage(const MessageStanza& stanza) {
+    const StanzaHead& head = stanza.Head();
+    if (!stanza.IsMessage() || !head.HasFrom())
         return;
-    }
-    const CYolString* type = stanza.GetAttr("type");
-    if (stanza.GetChild("error") || (type && *type == u"error"))
+    const CYolString from = *head.from;
+    if (AnswerAccountNotice(stanza, from) || stanza.IsError())
         return;
     // In-band data belongs to a transfer; none runs in this account, so the
     // block is not ours to take.
-    if (ChildInNs(stanza, "data", JabberNs::Ibb) || ChildInNs(stanza, "event", JabberNs::PubsubEvent))
+    if (stanza.Part(MessagePart::InBandData) || stanza.Part(MessagePart::PubsubEvent))
         return;
 
-    const CYolString* id = stanza.GetAttr("id");
-    const XmlNode* body = stanza.GetChild("body");
-    const bool hasBody = body && !body->Text().IsEmpty();
-    std::optional<CYolString> text;
-    if (hasBody)
-        text = body->Text();
-    if (const XmlNode* subject = stanza.GetChild("subject"); subject && !subject->Text().IsEmpty())
-        text = hasBody ? CYolString(u"Subject: ") + subject->Text() + kCrLf + body->Text() : subject->Text();
-
-    // A message passed on by a multicast service names its first sender.
-    // Only a service (no "@") can be trusted to say so: a user could name
-    // anyone and have the message shown as that contact's.
-    CYolString sender = from;
-    if (text && from.Find(0, CYolString(u"@")) < 0) {
-        if (const XmlNode* addresses = ChildInNs(stanza, "addresses", JabberNs::Address)) {
-            const XmlNode* ofrom = addresses->FindChildWithAttr("address", "type", CYolString(u"ofrom"));
-            const CYolString* jid = XmlNode::GetAttr(ofrom, "jid");
-            if (jid && !jid->IsEmpty()) {
-                text = CYolString(u"Message redirected from: ") + from + kCrLf + *text;
-                sender = *jid;
-            }
-        }
-    }
-
+    std::optional<CYolString> text = BodyText(stanza);
+    const CYolString sender = RedirectedSender(stanza, from, text);
     ContactRecord* entry = contacts.FindContact(ContactKindRoster, sender);
     if (!entry)
         entry = contacts.FindContact(ContactKindStranger, sender);
-    const CYolString resourceName = JidResource(sender);
-    {
-        CYolCriticalSection::Guard guard(contacts.Lock());
-        const int resourceIndex = entry ? entry->FindResource(resourceName) : -1;
-        ResourceRecord* resource = resourceIndex >= 0 ? &entry->resources[static_cast<size_t>(resourceIndex)] : nullptr;
-        if (entry && hasBody) {
-            if (ChildInNs(stanza, "active", JabberNs::ChatStates)) {
-                entry->flags |= ContactFlagChatStates;
-                if (resource)
-                    resource->learnedFeatures |= FeatureFlag(FeatureChatStates);
-            } else {
-                entry->flags &= static_cast<uint16_t>(~ContactFlagChatStates);
-            }
-        }
-        if (ChildInNs(stanza, "request", JabberNs::Receipts) && resource)
-            resource->learnedFeatures |= FeatureFlag(FeatureReceipts);
-    }
-    if (ChildInNs(stanza, "request", JabberNs::Receipts)) {
-        XmlNode receipt("message");
-        receipt.SetAttr("to", sender);
-        XmlNode& received = receipt.AddChild("received");
-        received.SetAttrNarrow("xmlns", JabberNs::Receipts);
-        if (id)
-            received.SetAttr("id", *id);
-        SendStanza(receipt);
-    }
-    // A receipt for one of our messages acknowledges it like a delivery event.
-    if (const XmlNode* received = ChildInNs(stanza, "received", JabberNs::Receipts)) {
-        const CYolString* ackId = received->GetAttr("id");
-        if (!ackId)
-            ackId = id;
-        if (auto number = ackId ? OwnStanzaNumber(*ackId) : std::nullopt)
-            AcknowledgeMessage(ContactIdOf(sender), *number);
-    }
+    LearnFeatures(stanza, entry, JidResource(sender));
+    AnswerReceiptRequest(stanza, sender);
+    TakeReceipt(stanza, sender);
 
-    bool conference = false;
-    bool answeredDelivered = false;
-    for (int i = 0; i < stanza.ChildCount(); ++i) {
-        const XmlNode& x = stanza.ChildAt(i);
+    Reading reading{stanza, sender, entry, std::move(text)};
+    // An invitation is no text to show.
+    if (!ReadExtensions(reading) || reading.invitation || !reading.text)
+        return;
+    Show(sender, entry, *reading.text);
+}
+
+bool XmppMessages::ReadExtensions(Reading& reading) {
+    // False drops the message.
+    using Rule = bool (*)(XmppMessages& self, const XmlNode& x, Reading& reading);
+    struct Row {
+        std::string_view xmlns;
+        Rule rule;
+    };
+    // jabber:x:delay (its time stamp is not used: the message shows when it
+    // arrived), the group-chat user data and anything else change nothing.
+    static constexpr Row kRules[] = {
+        {JabberNs::YolSpecMsg,
+         [](XmppMessages&, const XmlNode& x, Reading& r) {
+             r.text = x.Text();
+             return !x.Text().IsEmpty();
+         }},
+        {JabberNs::Encrypted,
+         [](XmppMessages&, const XmlNode& x, Reading& r) {
+             r.text = CYolString(u"-----BEGIN PGP MESSAGE-----\r\n\r\n") + x.Text() +
+                      CYolString(u"\r\n-----END PGP MESSAGE-----\r\n");
+             return !x.Text().IsEmpty();
+         }},
+        {JabberNs::Oob,
+         [](XmppMessages&, const XmlNode& x, Reading& r) {
+             const CYolString& url = TextOf(x.GetChild("url"));
+             if (!url.IsEmpty())
+                 r.text = r.text ? url + kCrLf + *r.text : url;
+             return true;
+         }},
+        {JabberNs::Conference,
+         [](XmppMessages&, const XmlNode&, Reading& r) {
+             r.invitation = true;
+             return true;
+         }},
+        {JabberNs::Event,
+         [](XmppMessages& self, const XmlNode& x, Reading& r) {
+             self.HandleEvent(x, r);
+             return true;
+         }},
+    };
+    const XmlNode& node = reading.stanza.Node();
+    for (int i = 0; i < node.ChildCount(); ++i) {
+        const XmlNode& x = node.ChildAt(i);
         if (x.Name() != "x")
             continue;
-        if (IsNs(x, JabberNs::YolSpecMsg)) {
-            if (x.Text().IsEmpty())
-                return;
-            text = x.Text();
-        } else if (IsNs(x, JabberNs::Encrypted)) {
-            if (x.Text().IsEmpty())
-                return;
-            text = CYolString(u"-----BEGIN PGP MESSAGE-----\r\n\r\n") + x.Text() +
-                   CYolString(u"\r\n-----END PGP MESSAGE-----\r\n");
-        } else if (IsNs(x, JabberNs::Oob)) {
-            const XmlNode* url = x.GetChild("url");
-            if (url && !url->Text().IsEmpty())
-                text = text ? url->Text() + kCrLf + *text : url->Text();
-        } else if (IsNs(x, JabberNs::Conference)) {
-            conference = true;
-        } else if (IsNs(x, JabberNs::Event)) {
-            if (hasBody) {
-                if (x.GetChild("delivered") && !answeredDelivered) {
-                    answeredDelivered = true;
-                    XmlNode answer("message");
-                    answer.SetAttr("to", sender);
-                    XmlNode& event = answer.AddChild("x");
-                    event.SetAttrNarrow("xmlns", JabberNs::Event);
-                    event.AddChild("delivered");
-                    event.AddWideTextChild("id", id ? *id : CYolString());
-                    SendStanza(answer);
-                }
-                if (x.GetChild("composing") && entry)
-                    entry->pendingEventId = id ? *id : CYolString();
-            } else if (x.GetChild("delivered") || x.GetChild("offline")) {
-                const XmlNode* eventId = x.GetChild("id");
-                if (auto number = eventId ? OwnStanzaNumber(eventId->Text()) : std::nullopt)
-                    AcknowledgeMessage(ContactIdOf(sender), *number);
+        for (const Row& row : kRules)
+            if (x.IsInNs(row.xmlns)) {
+                if (!row.rule(*this, x, reading))
+                    return false;
+                break;
             }
-        }
-        // jabber:x:delay (its time stamp is not used: the message shows when
-        // it arrived) and the group-chat user data change nothing.
     }
-    if (conference || !text)
-        return;
+    return true;
+}
 
-    CYolString shown = ToCrLf(*text);
+// The service's note that the sender has an account: answered by granting
+// it our presence. Only a service may ask that; from anyone else it would
+// be a way round authorization.
+bool XmppMessages::AnswerAccountNotice(const MessageStanza& stanza, const CYolString& from) {
+    if (!stanza.Part(MessagePart::GotAccount))
+        return false;
+    if (IsService(from)) {
+        XmlNode presence("presence");
+        presence.SetAttr("to", from);
+        presence.SetAttrNarrow("type", "subscribed");
+        sink.SendStanza(presence);
+    }
+    return true;
+}
+
+std::optional<CYolString> XmppMessages::BodyText(const MessageStanza& stanza) {
+    const CYolString& subject = TextOf(stanza.Subject());
+    if (stanza.HasBody())
+        return subject.IsEmpty() ? stanza.Body()->Text()
+                                 : CYolString(u"Subject: ") + subject + kCrLf + stanza.Body()->Text();
+    if (!subject.IsEmpty())
+        return subject;
+    return std::nullopt;
+}
+
+// A message passed on by a multicast service names its first sender; it is
+// shown as that sender's.
+CYolString XmppMessages::RedirectedSender(const MessageStanza& stanza, const CYolString& from,
+                                          std::optional<CYolString>& text) {
+    const XmlNode* addresses = stanza.Part(MessagePart::Addresses);
+    if (!text || !addresses || !IsService(from))
+        return from;
+    const XmlNode* ofrom = addresses->FindChildWithAttr("address", "type", CYolString(u"ofrom"));
+    const CYolString* jid = XmlNode::GetAttr(ofrom, "jid");
+    if (!jid || jid->IsEmpty())
+        return from;
+    text = CYolString(u"Message redirected from: ") + from + kCrLf + *text;
+    return *jid;
+}
+
+// Chat states follow the last message with a body; receipts are learned
+// once asked for.
+void XmppMessages::LearnFeatures(const MessageStanza& stanza, ContactRecord* entry, const CYolString& resourceName) {
+    if (!entry)
+        return;
+    CYolCriticalSection::Guard guard(contacts.Lock());
+    const int resourceIndex = entry->FindResource(resourceName);
+    ResourceRecord* resource = resourceIndex >= 0 ? &entry->resources[static_cast<size_t>(resourceIndex)] : nullptr;
+    if (stanza.HasBody()) {
+        if (stanza.Part(MessagePart::ChatActive)) {
+            entry->flags |= ContactFlagChatStates;
+            if (resource)
+                resource->learnedFeatures |= FeatureFlag(FeatureChatStates);
+        } else {
+            entry->flags &= static_cast<uint16_t>(~ContactFlagChatStates);
+        }
+    }
+    if (stanza.Part(MessagePart::ReceiptRequest) && resource)
+        resource->learnedFeatures |= FeatureFlag(FeatureReceipts);
+}
+
+void XmppMessages::AnswerReceiptRequest(const MessageStanza& stanza, const CYolString& sender) {
+    if (!stanza.Part(MessagePart::ReceiptRequest))
+        return;
+    XmlNode receipt("message");
+    receipt.SetAttr("to", sender);
+    XmlNode& received = receipt.AddChild("received");
+    received.SetAttrNarrow("xmlns", JabberNs::Receipts);
+    if (stanza.Head().id)
+        received.SetAttr("id", *stanza.Head().id);
+    sink.SendStanza(receipt);
+}
+
+// A receipt for one of our messages acknowledges it like a delivery event.
+void XmppMessages::TakeReceipt(const MessageStanza& stanza, const CYolString& sender) {
+    const XmlNode* received = stanza.Part(MessagePart::ReceiptReceived);
+    if (!received)
+        return;
+    const CYolString* ackId = received->GetAttr("id");
+    if (!ackId)
+        ackId = stanza.Head().id;
+    if (auto number = ackId ? OwnStanzaNumber(*ackId) : std::nullopt)
+        Acknowledge(ContactIdOf(sender), *number);
+}
+
+// The older message events: a message with a body may ask for "delivered"
+// (answered once) and "composing" (remembered); one without a body reports
+// on a message of ours.
+void XmppMessages::HandleEvent(const XmlNode& x, Reading& reading) {
+    const CYolString* id = reading.stanza.Head().id;
+    if (!reading.stanza.HasBody()) {
+        if (x.GetChild("delivered") || x.GetChild("offline"))
+            if (auto number = OwnStanzaNumber(TextOf(x.GetChild("id"))))
+                Acknowledge(ContactIdOf(reading.sender), *number);
+        return;
+    }
+    if (x.GetChild("delivered") && !reading.answeredDelivered) {
+        reading.answeredDelivered = true;
+        XmlNode answer("message");
+        answer.SetAttr("to", reading.sender);
+        XmlNode& event = answer.AddChild("x");
+        event.SetAttrNarrow("xmlns", JabberNs::Event);
+        event.AddChild("delivered");
+        event.AddWideTextChild("id", id ? *id : CYolString());
+        sink.SendStanza(answer);
+    }
+    if (x.GetChild("composing") && reading.entry)
+        reading.entry->pendingEventId = id ? *id : CYolString();
+}
+
+void XmppMessages::Show(const CYolString& sender, ContactRecord* entry, const CYolString& text) {
+    CYolString shown = ToCrLf(text);
     if (shown.IsEmpty())
         shown = CYolString(u" ");
     if (entry) {
         CYolCriticalSection::Guard guard(contacts.Lock());
-        const int resourceIndex = entry->FindResource(resourceName);
+        const int resourceIndex = entry->FindResource(JidResource(sender));
         if (resourceIndex >= 0) {
             entry->resources[static_cast<size_t>(resourceIndex)].wroteToUs = true;
             entry->lastMessageResource = resourceIndex;
         }
     }
-    DeliverMessage(sender, 0, -1, shown, CYolString());
+    Deliver(sender, 0, -1, shown, CYolString());
 }

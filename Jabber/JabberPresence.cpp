@@ -2,112 +2,73 @@
 // merged into one status per contact, the status record the contact list
 // shows, and the subscription (authorization) exchange.
 
-#include "CJabberAccount.h"
+#include "XmppPresence.h"
 
-#include "CContactList.h"
-#include "CYolMenuInfo.h"
 #include "CYolTime.h"
 #include "JabberCaps.h"
+#include "JabberNamespaces.h"
 #include "JabberPlugin.h"
 #include "JabberPresenceRules.h"
-#include "ValueNames.h"
+#include "JabberProtocolInfo.h"
+#include "XmppAccountSettings.h"
+#include "XmppCapabilities.h"
 
 #include <string>
 
 namespace {
 
-const CYolString kSrvLogName(ValueName::SrvLogName);
-const CYolString kSubscription(u"Subscription");
-const CYolString kBirthMonth(u"Jabber: birth month");
-const CYolString kBirthDay(u"Jabber: birth day");
-
 CYolString Wide(const char* ascii) { return CYolString::FromUtf8(ascii); }
 
-bool AttrIs(const XmlNode& node, std::string_view name, const char* value) {
-    const CYolString* attr = node.GetAttr(name);
-    return attr != nullptr && *attr == Wide(value);
-}
+}  // namespace
 
-CYolString ChildText(const XmlNode& node, std::string_view name) {
-    const XmlNode* child = node.GetChild(name);
-    return child != nullptr ? child->Text() : CYolString();
-}
-
-CYolArray<unsigned int> Icon(std::initializer_list<int> indexes) {
+CYolArray<unsigned int> JabberIcon(std::initializer_list<int> indexes) {
     CYolArray<unsigned int> icon;
     for (int index : indexes)
         icon.Add(JabberPlugin::ImageId(index));
     return icon;
 }
 
-// The contact menu's items call back on the window thread; the account is
-// reached only through its queue, addressed by its events-client key, so a
-// pick after the account is gone goes nowhere.
-constexpr YOL_GUID JabberContactMenuGuid{0x6B0E5D21, 0x93C4, 0x4F7A, 0x8D, 0x12, 0x5A, 0x3E, 0xC1, 0x77, 0x0B, 0x94};
-enum ContactMenuEvent : int { RequestAuthorizationEvent = 1 };
+// Types not listed (probes, errors, unsubscriptions) change nothing.
+const XmppPresence::TypeRow XmppPresence::kTypes[] = {
+    {u"available", &XmppPresence::OnAvailable},
+    {u"unavailable", &XmppPresence::OnUnavailable},
+    {u"subscribe", &XmppPresence::OnSubscribe},
+    {u"subscribed", &XmppPresence::OnSubscribed},
+};
 
-std::atomic<Services::CServicesManager*> menuServices{nullptr};
-
-void PostMenuPick(unsigned int clientKey, const YOL_GUID& channel, int event, unsigned int contact, int grant) {
-    Services::CServicesManager* services = menuServices.load();
-    auto* factory = services != nullptr
-                        ? static_cast<Protocols::CEventArgFactory*>(services->GetService(Protocols::EventArgFactoryGuid))
-                        : nullptr;
-    if (factory == nullptr)
-        return;
-    Services::CEventArg* first = factory->NewUInt(contact);
-    Services::CEventArg* second = grant < 0 ? nullptr : factory->NewBool(grant != 0);
-    if (services->SendEvent(clientKey, channel, event, first, second, false) != 1) {
-        // Arguments nobody took are still ours: a count of 0 frees them.
-        if (first != nullptr)
-            first->AddRef(0);
-        if (second != nullptr)
-            second->AddRef(0);
-    }
-}
-
-void RequestAuthorizationPicked(unsigned int clientKey, unsigned int contact) {
-    PostMenuPick(clientKey, JabberContactMenuGuid, RequestAuthorizationEvent, contact, -1);
-}
-void GrantAuthorizationPicked(unsigned int clientKey, unsigned int contact) {
-    PostMenuPick(clientKey, ProtocolsManagerGuid, Protocols::AccountCommand::SetAuthorization, contact, 1);
-}
-void RevokeAuthorizationPicked(unsigned int clientKey, unsigned int contact) {
-    PostMenuPick(clientKey, ProtocolsManagerGuid, Protocols::AccountCommand::SetAuthorization, contact, 0);
-}
-
-}  // namespace
+XmppPresence::XmppPresence(XmppStanzaSink& sink, CJabberContactMap& contacts, XmppPresenceList& list,
+                           XmppCapabilities& caps, const XmppAccountSettings& settings, int firstStatusImage,
+                           Deliver deliver)
+    : sink(sink),
+      contacts(contacts),
+      list(list),
+      caps(caps),
+      settings(settings),
+      firstStatusImage(firstStatusImage),
+      deliver(std::move(deliver)) {}
 
 // --- own presence -------------------------------------------------------------------------
 
-CYolString CJabberAccount::GetOwnBareJid() const {
-    if (settings.userName.IsEmpty())
-        return CYolString();
-    return settings.userName + u"@" + settings.server;
-}
-
-void CJabberAccount::ApplyStatus(Protocols::Status wanted) {
-    if (status < Protocols::Online)
-        return;
+Protocols::Status XmppPresence::Apply(Protocols::Status wanted) {
     PresenceRule rule = PresenceForStatus(wanted);
-    status = rule.presence;
     mood = rule.mood;
-    SendPresence(wanted, true);
+    Send(wanted, true);
+    return rule.presence;
 }
 
-void CJabberAccount::SendPresence(Protocols::Status presenceStatus, bool allRooms) {
+void XmppPresence::Send(Protocols::Status presenceStatus, bool allRooms) {
     PresenceRule rule = PresenceForStatus(presenceStatus);
     // The same presence goes to the server and, addressed to each, to the
     // group-chat rooms.
     auto sendEverywhere = [this, allRooms](const auto& build) {
-        SendStanza(build(nullptr));
+        sink.SendStanza(build(nullptr));
         if (!allRooms)
             return;
         for (int at = contacts.FindContactByKind(ContactKindRoom, 0); at >= 0;
              at = contacts.FindContactByKind(ContactKindRoom, at + 1))
             if (const ContactRecord* room = contacts.GetContactAt(at)) {
                 CYolString to = BareJidCopy(room->jid);
-                SendStanza(build(&to));
+                sink.SendStanza(build(&to));
             }
     };
 
@@ -124,160 +85,132 @@ void CJabberAccount::SendPresence(Protocols::Status presenceStatus, bool allRoom
         });
     }
     visiblePresenceSent = !rule.invisible;
-
-    sendEverywhere([&](const CYolString* to) {
-        XmlNode presence("presence");
-        if (to != nullptr)
-            presence.SetAttr("to", *to);
-        if (rule.invisible)
-            presence.SetAttrNarrow("type", "invisible");
-        presence.AddTextChild("priority", std::to_string(settings.priority));
-        XmlNode& caps = presence.AddNsChild("c", Wide(JabberNs::Caps));
-        caps.SetAttrNarrow("node", kOwnCapsNode);
-        caps.SetAttr("ver", OwnCapsVer());
-        if (rule.show != nullptr)
-            presence.AddTextChild("show", rule.show);
-        if (mood != 0)
-            presence.AddNsChild("x", Wide(JabberNs::YolStatus)).SetAttrInt("value", mood);
-        if (xStatusId != 0) {
-            XmlNode& x = presence.AddNsChild("x", Wide(kXStatusNs));
-            x.SetAttrInt("id", static_cast<int>(xStatusId));
-            if (!xStatusTitle.IsEmpty())
-                x.AddWideTextChild("title", xStatusTitle);
-            if (!xStatusTitle.IsEmpty() || !xStatusDescription.IsEmpty()) {
-                CYolString text = xStatusTitle;
-                if (!xStatusTitle.IsEmpty() && !xStatusDescription.IsEmpty())
-                    text += u" ";
-                text += xStatusDescription;
-                presence.AddWideTextChild("status", text);
-            }
-        }
-        return presence;
-    });
+    sendEverywhere([&](const CYolString* to) { return BuildPresence(to, rule.invisible, rule.show); });
 }
 
-int CJabberAccount::SetXStatus(unsigned int id, const CYolString& title, const CYolString& description) {
+XmlNode XmppPresence::BuildPresence(const CYolString* to, bool invisible, const char* show) const {
+    XmlNode presence("presence");
+    if (to != nullptr)
+        presence.SetAttr("to", *to);
+    if (invisible)
+        presence.SetAttrNarrow("type", "invisible");
+    presence.AddTextChild("priority", std::to_string(settings.priority));
+    XmlNode& capsNode = presence.AddNsChild("c", Wide(JabberNs::Caps));
+    capsNode.SetAttrNarrow("node", kOwnCapsNode);
+    capsNode.SetAttr("ver", OwnCapsVer());
+    if (show != nullptr)
+        presence.AddTextChild("show", show);
+    if (mood != 0)
+        presence.AddNsChild("x", Wide(JabberNs::YolStatus)).SetAttrInt("value", mood);
+    if (xStatusId != 0) {
+        XmlNode& x = presence.AddNsChild("x", Wide(kXStatusNs));
+        x.SetAttrInt("id", static_cast<int>(xStatusId));
+        if (!xStatusTitle.IsEmpty())
+            x.AddWideTextChild("title", xStatusTitle);
+        if (!xStatusTitle.IsEmpty() || !xStatusDescription.IsEmpty()) {
+            CYolString text = xStatusTitle;
+            if (!xStatusTitle.IsEmpty() && !xStatusDescription.IsEmpty())
+                text += u" ";
+            text += xStatusDescription;
+            presence.AddWideTextChild("status", text);
+        }
+    }
+    return presence;
+}
+
+void XmppPresence::SetXStatus(unsigned int id, const CYolString& title, const CYolString& description) {
     xStatusId = id;
     xStatusTitle = id != 0 ? title : CYolString();
     xStatusDescription = id != 0 ? description : CYolString();
-    if (status >= Protocols::Online)
-        SendPresence(wantedStatus, true);
-    return 0;
 }
 
 // --- incoming presence -------------------------------------------------------------------------
 
-void CJabberAccount::StoreCaps(const XmlNode& presence) {
-    const CYolString* from = presence.GetAttr("from");
-    ContactRecord* entry = from != nullptr ? contacts.FindContact(ContactKindRoster, *from) : nullptr;
+void XmppPresence::OnPresence(const PresenceStanza& stanza) {
+    const StanzaHead& head = stanza.Head();
+    if (!stanza.IsPresence() || !head.HasFrom() || (head.to != nullptr && *head.to == *head.from))
+        return;
+    const CYolString* type = head.type;
+    for (const TypeRow& row : kTypes)
+        if (type == nullptr ? row.handler == &XmppPresence::OnAvailable : *type == row.type) {
+            (this->*row.handler)(stanza, *head.from);
+            return;
+        }
+}
+
+void XmppPresence::OnAvailable(const PresenceStanza& stanza, const CYolString& from) {
+    ContactRecord* entry = contacts.FindContact(ContactKindRoster, from);
     if (entry == nullptr)
         return;
-    const XmlNode* c = presence.FindChildWithAttr("c", "xmlns", Wide(JabberNs::Caps));
-    if (c == nullptr)
-        c = presence.FindChildWithAttr("caps:c", "xmlns:caps", Wide(JabberNs::Caps));
-    if (c == nullptr)
-        return;
+    const XmlNode* show = stanza.Show();
+    const XmlNode* priority = stanza.Priority();
+    contacts.UpdateResource(ContactKindRoster, from, StatusFromShow(show != nullptr ? &show->Text() : nullptr),
+                            TextOf(stanza.Status()), ParsePriority(priority != nullptr ? &priority->Text() : nullptr));
+    caps.StoreAnnounced(from, stanza.Part(PresencePart::Caps));
+
     ResourceRecord* resource = &entry->summary;
-    if (JidHasResource(*from)) {
-        int at = entry->FindResource(JidResource(*from));
-        if (at < 0)
-            return;
-        resource = &entry->resources[static_cast<size_t>(at)];
+    if (JidHasResource(from)) {
+        const int at = entry->FindResource(JidResource(from));
+        resource = at >= 0 ? &entry->resources[static_cast<size_t>(at)] : nullptr;
     }
-    auto text = [c](std::string_view name) {
-        const CYolString* value = c->GetAttr(name);
-        return value != nullptr ? *value : CYolString();
-    };
-    resource->capsNode = text("node");
-    resource->capsVer = text("ver");
-    resource->capsExt = text("ext");
+    if (resource != nullptr)
+        ApplyStatusParts(stanza, *resource);
+    UpdateContact(from);
 }
 
-void CJabberAccount::OnPresence(const XmlNode& stanza) {
-    const CYolString* from = stanza.GetAttr("from");
-    const CYolString* to = stanza.GetAttr("to");
-    CL::CContactList* list = ContactListService();
-    if (stanza.Name() != "presence" || from == nullptr || from->IsEmpty() || (to != nullptr && *to == *from) ||
-        list == nullptr)
+void XmppPresence::ApplyStatusParts(const PresenceStanza& stanza, ResourceRecord& resource) {
+    if (const XmlNode* x = stanza.Part(PresencePart::Mood))
+        if (const CYolString* value = x->GetAttr("value"))
+            resource.status = StatusFromMood(value->Uint(false, 0), resource.status);
+    const XmlNode* x = stanza.Part(PresencePart::XStatus);
+    if (x == nullptr)
         return;
-    if (const XmlNode* mail = stanza.FindChildWithAttr("x", "xmlns", Wide(JabberNs::YolMailNotify))) {
-        // Mail notices come from the own server; one from a contact would be
-        // a fake that the user could follow to a page of the sender's making.
-        if (IsOwnServer(*from))
-            OnMailNotify(*mail);
+    // An id we have no icon for is no extended status we can show: its icon
+    // would be another one's.
+    const CYolString* id = x->GetAttr("id");
+    const unsigned int value = id != nullptr ? id->Uint(false, 0) : 0;
+    if (value == 0 || value > static_cast<unsigned int>(kJabberXStatusCount)) {
+        resource.ClearXStatus();
         return;
     }
+    resource.xStatusId = static_cast<int>(value);
+    resource.xStatusTitle = TextOf(x->GetChild("title"));
+    resource.xStatusDescription = XStatusDescription(resource.statusText, resource.xStatusTitle);
+}
 
-    const CYolString* type = stanza.GetAttr("type");
-    if (type == nullptr || *type == u"available") {
-        ContactRecord* entry = contacts.FindContact(ContactKindRoster, *from);
-        if (entry == nullptr)
-            return;
-        const XmlNode* show = stanza.GetChild("show");
-        Protocols::Status shown = StatusFromShow(show != nullptr ? &show->Text() : nullptr);
-        const XmlNode* priority = stanza.GetChild("priority");
-        contacts.UpdateResource(ContactKindRoster, *from, shown, ChildText(stanza, "status"),
-                                ParsePriority(priority != nullptr ? &priority->Text() : nullptr));
-        StoreCaps(stanza);
+void XmppPresence::OnUnavailable(const PresenceStanza& stanza, const CYolString& from) {
+    ContactRecord* entry = contacts.FindContact(ContactKindRoster, from);
+    if (entry == nullptr)
+        return;
+    contacts.RemoveResource(ContactKindRoster, from);
+    if (entry->resources.empty()) {
+        entry->summary.status = Protocols::Offline;
+        entry->summary.SetStatusText(TextOf(stanza.Status()));
+    }
+    UpdateContact(from);
+}
 
-        ResourceRecord* resource = &entry->summary;
-        if (JidHasResource(*from)) {
-            int at = entry->FindResource(JidResource(*from));
-            resource = at >= 0 ? &entry->resources[static_cast<size_t>(at)] : nullptr;
-        }
-        for (int i = 0; resource != nullptr && i < stanza.ChildCount(); ++i) {
-            const XmlNode& x = stanza.ChildAt(i);
-            if (x.Name() != "x")
-                continue;
-            if (AttrIs(x, "xmlns", JabberNs::YolStatus)) {
-                const CYolString* value = x.GetAttr("value");
-                if (value != nullptr)
-                    resource->status = StatusFromMood(value->Uint(false, 0), resource->status);
-            } else if (AttrIs(x, "xmlns", kXStatusNs)) {
-                // An id we have no icon for is no extended status we can
-                // show: its icon would be another one's.
-                const CYolString* id = x.GetAttr("id");
-                const unsigned int value = id != nullptr ? id->Uint(false, 0) : 0;
-                if (value == 0 || value > static_cast<unsigned int>(kJabberXStatusCount)) {
-                    resource->ClearXStatus();
-                    continue;
-                }
-                resource->xStatusId = static_cast<int>(value);
-                resource->xStatusTitle = ChildText(x, "title");
-                resource->xStatusDescription = XStatusDescription(resource->statusText, resource->xStatusTitle);
-            }
-        }
-        UpdateContactPresence(*from);
-    } else if (*type == u"unavailable") {
-        ContactRecord* entry = contacts.FindContact(ContactKindRoster, *from);
-        if (entry == nullptr)
-            return;
-        contacts.RemoveResource(ContactKindRoster, *from);
-        if (entry->resources.empty()) {
-            entry->summary.status = Protocols::Offline;
-            entry->summary.SetStatusText(ChildText(stanza, "status"));
-        }
-        UpdateContactPresence(*from);
-    } else if (*type == u"subscribe") {
-        if (from->Find(0, CYolString(u"@")) >= 0) {
-            DeliverMessage(*from, 3, 0, CYolString(), CYolString());
-        } else {
-            // A server or gateway asks to see our presence: nothing to ask
-            // the user about.
-            XmlNode grant("presence");
-            grant.SetAttr("to", *from);
-            grant.SetAttrNarrow("type", "subscribed");
-            SendStanza(grant);
-        }
-    } else if (*type == u"subscribed") {
-        if (ContactRecord* entry = contacts.FindContact(ContactKindRoster, *from)) {
-            uint8_t gained = entry->subscription == 0 ? 1 : entry->subscription == 2 ? 3 : entry->subscription;
-            SetSubscription(*entry, gained);
-        }
+void XmppPresence::OnSubscribe(const PresenceStanza&, const CYolString& from) {
+    if (from.Find(0, CYolString(u"@")) >= 0) {
+        deliver(from, 3, 0, CYolString(), CYolString());
+        return;
+    }
+    // A server or gateway asks to see our presence: nothing to ask the user
+    // about.
+    XmlNode grant("presence");
+    grant.SetAttr("to", from);
+    grant.SetAttrNarrow("type", "subscribed");
+    sink.SendStanza(grant);
+}
+
+void XmppPresence::OnSubscribed(const PresenceStanza&, const CYolString& from) {
+    if (ContactRecord* entry = contacts.FindContact(ContactKindRoster, from)) {
+        entry->subscription = entry->subscription == 0 ? 1 : entry->subscription == 2 ? 3 : entry->subscription;
+        list.SetSubscription(entry->contactId, entry->subscription);
     }
 }
 
-void CJabberAccount::UpdateContactPresence(const CYolString& jid) {
+void XmppPresence::UpdateContact(const CYolString& jid) {
     ContactRecord* entry = contacts.FindContact(ContactKindRoster, jid);
     if (entry == nullptr)
         return;
@@ -303,44 +236,45 @@ void CJabberAccount::UpdateContactPresence(const CYolString& jid) {
         summary.capsVer = from.capsVer;
         summary.capsExt = from.capsExt;
     }
-    PushContactStatus(*entry);
+    if (entry->contactId == 0)
+        return;
+    Protocols::ContactStatusInfo info;
+    BuildContactStatus(entry->contactId, info);
+    list.SetContactStatus(entry->contactId, info);
 }
 
 // --- the status the contact list shows ----------------------------------------------------------
 
-void CJabberAccount::BuildContactStatus(unsigned int contact, Protocols::ContactStatusInfo* out) {
-    CL::CContactList* list = ContactListService();
-    if (out == nullptr || list == nullptr)
-        return;
-    out->icons.Clear();
-    out->extraIcons.Clear();
-    out->text = CYolString();
-    int first = GetFirstStatusImage();
-    bool grouped = list->GetParentId(contact) != 0;
+void XmppPresence::BuildContactStatus(unsigned int contact, Protocols::ContactStatusInfo& out) {
+    out.icons.Clear();
+    out.extraIcons.Clear();
+    out.text = CYolString();
+    const int first = firstStatusImage;
+    const bool grouped = list.IsGrouped(contact);
 
     CYolString jid;
     const ContactRecord* entry =
-        list->GetItemString(contact, kSrvLogName, jid) ? contacts.FindContact(ContactKindRoster, jid) : nullptr;
-    int shown = entry != nullptr ? entry->summary.status : Protocols::Offline;
-    out->status = static_cast<unsigned int>(shown);
+        list.ItemLogin(contact, jid) ? contacts.FindContact(ContactKindRoster, jid) : nullptr;
+    const int shown = entry != nullptr ? entry->summary.status : Protocols::Offline;
+    out.status = static_cast<unsigned int>(shown);
     if (entry == nullptr) {
-        out->icons.Add(Icon({first + (grouped ? JabberImgStatusOffline : JabberImgStatusNotInList)}));
+        out.icons.Add(JabberIcon({first + (grouped ? JabberImgStatusOffline : JabberImgStatusNotInList)}));
     } else if (!grouped) {
-        out->icons.Add(Icon({first + JabberImgStatusNotInList}));
+        out.icons.Add(JabberIcon({first + JabberImgStatusNotInList}));
     } else {
         if (shown == Protocols::Offline)
-            out->icons.Add(Icon({first + JabberImgStatusOffline}));
+            out.icons.Add(JabberIcon({first + JabberImgStatusOffline}));
         else if (shown == Protocols::Online)
-            out->icons.Add(Icon({first + JabberImgStatusOnline}));
+            out.icons.Add(JabberIcon({first + JabberImgStatusOnline}));
         else if (shown == Protocols::Invisible)
-            out->icons.Add(Icon({first + JabberImgStatusOnline, JabberImgInvisible}));
+            out.icons.Add(JabberIcon({first + JabberImgStatusOnline, JabberImgInvisible}));
         else if (shown >= Protocols::FreeForChat && shown <= Protocols::DoNotDisturb)
-            out->icons.Add(Icon({first + JabberImgStatusOnline, shown + 1}));
+            out.icons.Add(JabberIcon({first + JabberImgStatusOnline, shown + 1}));
         else
-            out->icons.Add(CYolArray<unsigned int>());
+            out.icons.Add(CYolArray<unsigned int>());
         if (shown > Protocols::Connecting && entry->summary.xStatusId > 0) {
-            out->icons.Add(Icon({JabberImgXStatusNone + entry->summary.xStatusId}));
-            out->text = entry->summary.xStatusTitle;
+            out.icons.Add(JabberIcon({JabberImgXStatusNone + entry->summary.xStatusId}));
+            out.text = entry->summary.xStatusTitle;
         }
     }
 
@@ -350,99 +284,52 @@ void CJabberAccount::BuildContactStatus(unsigned int contact, Protocols::Contact
         client.imageId != -1) {
         CYolArray<unsigned int> icon;
         icon.Add(static_cast<unsigned int>(client.imageId));
-        out->extraIcons.Add(icon);
+        out.extraIcons.Add(icon);
     }
-    unsigned char subscription = 0;
-    if (list->GetItemByte(contact, kSubscription, &subscription) && subscription != 1 && subscription != 3)
-        out->extraIcons.Add(Icon({JabberImgAuthRequired}));
-    unsigned char month = 0;
-    unsigned char day = 0;
-    if (list->GetShowBirthdayBalloon() && list->GetItemByte(contact, kBirthMonth, &month) &&
-        list->GetItemByte(contact, kBirthDay, &day) && month != 0 && day != 0) {
+    uint8_t subscription = 0;
+    if (list.StoredSubscription(contact, subscription) && subscription != 1 && subscription != 3)
+        out.extraIcons.Add(JabberIcon({JabberImgAuthRequired}));
+    int month = 0;
+    int day = 0;
+    if (list.BirthdayShown(contact, month, day)) {
         CYolTime today;
         if (today.Month() == month && today.Day() == day)
-            out->extraIcons.Add(Icon({JabberImgBalloon}));
+            out.extraIcons.Add(JabberIcon({JabberImgBalloon}));
     }
 }
 
-// --- subscriptions and the contact menu ------------------------------------------------------------
+// --- subscriptions and status texts ------------------------------------------------------------
 
-void CJabberAccount::SendSubscription(unsigned int contact, const char* type) {
-    CL::CContactList* list = ContactListService();
+void XmppPresence::SendSubscription(unsigned int contact, const char* type) {
     CYolString jid;
-    if (status < Protocols::Online || list == nullptr || !list->GetItemString(contact, kSrvLogName, jid) ||
-        jid.IsEmpty())
+    if (!list.ItemLogin(contact, jid) || jid.IsEmpty())
         return;
     XmlNode presence("presence");
     presence.SetAttr("to", jid);
     presence.SetAttrNarrow("type", type);
-    SendStanza(presence);
+    sink.SendStanza(presence);
 }
 
-int CJabberAccount::SetAuthorization(unsigned int contact, bool grant) {
-    SendSubscription(contact, grant ? "subscribed" : "unsubscribed");
-    return 0;
-}
-
-int CJabberAccount::GetContactMenu(unsigned int contact, CYolMenuInfo* menu) {
-    CL::CContactList* list = ContactListService();
-    if (status <= Protocols::Connecting || list == nullptr || menu == nullptr)
-        return 0;
-    menuServices.store(servicesManager);
-    unsigned char subscription = 0;
-    if (!list->GetItemByte(contact, kSubscription, &subscription))
-        subscription = 0;
-
-    CYolMenuItemInfo separator;
-    separator.kind = CYolMenuItemInfo::Separator;
-    menu->AddItem(separator);
-    auto add = [&](int text, int image, YolMenuCallback callback) {
-        menu->AddItem(CYolMenuItemInfo(CYolMenuItemInfo::Item, Icon({image}),
-                                       CYolFormatString(JabberPlugin::UiString(text)), static_cast<int>(contact),
-                                       callback, clientId, false));
-    };
-    if (subscription == 0 || subscription == 2)
-        add(35, JabberImgAuthRequest, RequestAuthorizationPicked);
-    if (subscription == 2 || subscription == 3)
-        add(37, JabberImgAuthDecline, RevokeAuthorizationPicked);
-    else if (subscription == 0 || subscription == 1)
-        add(36, JabberImgAuthAccept, GrantAuthorizationPicked);
-    return 0;
-}
-
-int CJabberAccount::OnOtherEvent(const YOL_GUID& channel, int event, Services::CEventArg* first,
-                                 Services::CEventArg*) {
-    if (channel == JabberContactMenuGuid && event == RequestAuthorizationEvent && first != nullptr)
-        SendSubscription(static_cast<Services::CEventArg_Data<unsigned int>*>(first)->Get(), "subscribe");
-    return 0;
-}
-
-// --- contact information --------------------------------------------------------------------------
-
-int CJabberAccount::RequestContactInfo(unsigned int contact) {
-    CL::CContactList* list = ContactListService();
+void XmppPresence::ShowStatusText(unsigned int contact) {
     CYolString jid;
-    if (list == nullptr || !list->GetItemString(contact, kSrvLogName, jid))
-        return 0;
-    ContactRecord* entry = contacts.FindContact(ContactKindRoster, jid);
+    ContactRecord* entry = list.ItemLogin(contact, jid) ? contacts.FindContact(ContactKindRoster, jid) : nullptr;
     if (entry == nullptr)
-        return 0;
+        return;
     ResourceRecord& shown = entry->summary;
-    if (shown.status > Protocols::Connecting && shown.statusTextChanged) {
-        // The summary copies the flag from the chosen resource on every
-        // presence, so the resource forgets it too: a text is shown once.
-        shown.statusTextChanged = false;
-        if (entry->chosenResource >= 0 && static_cast<size_t>(entry->chosenResource) < entry->resources.size())
-            entry->resources[static_cast<size_t>(entry->chosenResource)].statusTextChanged = false;
-        // An extended status shows under its title; a plain status text
-        // (most clients send nothing else) shows on its own with the notice
-        // image, since a notice without text would never reach the chat.
-        if (!shown.xStatusTitle.IsEmpty())
-            DeliverMessage(jid, 2, static_cast<int>(JabberPlugin::ImageId(JabberImgXStatusNone + shown.xStatusId)),
-                           shown.xStatusTitle, shown.xStatusDescription);
-        else
-            DeliverMessage(jid, 2, static_cast<int>(JabberPlugin::ImageId(JabberImgXStatusMode)),
-                           shown.statusText, CYolString());
-    }
-    return 0;
+    if (shown.status <= Protocols::Connecting || !shown.statusTextChanged)
+        return;
+    // The summary copies the flag from the chosen resource on every
+    // presence, so the resource forgets it too: a text is shown once.
+    shown.statusTextChanged = false;
+    if (entry->chosenResource >= 0 && static_cast<size_t>(entry->chosenResource) < entry->resources.size())
+        entry->resources[static_cast<size_t>(entry->chosenResource)].statusTextChanged = false;
+    // An extended status shows under its title; a plain status text (most
+    // clients send nothing else) shows on its own with the notice image,
+    // since a notice without text would never reach the chat.
+    if (!shown.xStatusTitle.IsEmpty())
+        deliver(jid, 2, static_cast<int>(JabberPlugin::ImageId(JabberImgXStatusNone + shown.xStatusId)),
+                shown.xStatusTitle, shown.xStatusDescription);
+    else
+        deliver(jid, 2, static_cast<int>(JabberPlugin::ImageId(JabberImgXStatusMode)), shown.statusText,
+                CYolString());
 }

@@ -2,10 +2,9 @@
 // the server's pushes, the user's edits sent as roster sets and removes, and
 // the account's own map entries behind them.
 
-#include "CJabberAccount.h"
+#include "XmppRoster.h"
 
-#include "CContactList.h"
-#include "ValueNames.h"
+#include "JabberNamespaces.h"
 
 #include <map>
 #include <set>
@@ -14,22 +13,28 @@
 
 namespace {
 
-const CYolString kSrvLogName(ValueName::SrvLogName);
-const CYolString kAlias(ValueName::Alias);
-const CYolString kSubscription(u"Subscription");
 const CYolString kDefaultGroup(u"General");
 
-// The roster's subscription attribute as the byte the contact list keeps.
+// The roster's subscription attribute as the byte the contact list keeps;
+// kept: whether the item stays on the roster (anything but "remove").
+struct SubscriptionRow {
+    const char16_t* text;
+    uint8_t value;
+};
+constexpr SubscriptionRow kSubscriptions[] = {{u"none", 0}, {u"to", 1}, {u"from", 2}, {u"both", 3}};
+
 uint8_t SubscriptionValue(const CYolString* attribute) {
-    if (attribute == nullptr)
-        return 0;
-    if (*attribute == u"both")
-        return 3;
-    if (*attribute == u"to")
-        return 1;
-    if (*attribute == u"from")
-        return 2;
+    for (const SubscriptionRow& row : kSubscriptions)
+        if (attribute != nullptr && *attribute == row.text)
+            return row.value;
     return 0;
+}
+
+bool IsKeptSubscription(const CYolString& attribute) {
+    for (const SubscriptionRow& row : kSubscriptions)
+        if (attribute == row.text)
+            return true;
+    return false;
 }
 
 // The attribute a roster set carries for a subscription value; null: none.
@@ -48,10 +53,6 @@ const char* SubscriptionText(int subscription) {
     }
 }
 
-bool IsKeptSubscription(const CYolString& attribute) {
-    return attribute == u"to" || attribute == u"both" || attribute == u"from" || attribute == u"none";
-}
-
 CYolString ItemName(const XmlNode& item, const CYolString& jid) {
     const CYolString* name = item.GetAttr("name");
     return name != nullptr ? *name : JidNode(jid);
@@ -62,6 +63,12 @@ CYolString ItemGroup(const XmlNode& item) {
     return group != nullptr && !group->Text().IsEmpty() ? group->Text() : kDefaultGroup;
 }
 
+// The item's JID when it is a roster item at all.
+const CYolString* ItemJid(const XmlNode& item) {
+    const CYolString* jid = item.GetAttr("jid");
+    return item.Name() == "item" && jid != nullptr && !jid->IsEmpty() ? jid : nullptr;
+}
+
 // JIDs compare ignoring case; the maps of the synchronisation key them so.
 std::u16string JidKey(const CYolString& jid) {
     CYolString key = BareJidCopy(jid);
@@ -69,56 +76,29 @@ std::u16string JidKey(const CYolString& jid) {
     return key.ToU16();
 }
 
-struct RosterSyncEntry {
-    unsigned int group = 0;
-    unsigned int contact = 0;
-};
-
-using SyncMap = std::map<std::u16string, std::vector<RosterSyncEntry>>;
-
-const XmlNode* RosterQuery(const XmlNode& iq) {
-    const XmlNode* query = iq.GetChild("query");
-    const CYolString* xmlns = XmlNode::GetAttr(query, "xmlns");
-    return xmlns != nullptr && *xmlns == CYolString::FromUtf8(JabberNs::Roster) ? query : nullptr;
-}
-
 }  // namespace
 
-// --- map helpers and roster item requests -------------------------------------------
+// What the list held before the roster came, taken off as the roster's
+// items claim it: what is left at the end is stale.
+struct XmppRoster::Sync {
+    struct Copy {
+        unsigned int group = 0;
+        unsigned int contact = 0;
+    };
+    std::map<std::u16string, std::vector<Copy>> listedContacts;
+    std::map<std::u16string, std::vector<unsigned int>> listedGroups;
+    // Groups the roster named, by name.
+    std::map<std::u16string, unsigned int> usedGroups;
+    std::set<std::u16string> rosterJids;
+};
 
-unsigned int CJabberAccount::ContactIdOf(const CYolString& jid) {
-    const ContactRecord* entry = contacts.FindContact(ContactKindRoster, jid);
-    return entry != nullptr ? entry->contactId : 0;
-}
+XmppRoster::XmppRoster(XmppStanzaSink& sink, CJabberContactMap& contacts, XmppRosterList& list,
+                       OwnBareJidCheck isOwnBareJid)
+    : sink(sink), contacts(contacts), list(list), isOwnBareJid(std::move(isOwnBareJid)) {}
 
-unsigned int CJabberAccount::FindGroupByName(const CYolString& name) {
-    CL::CContactList* list = ContactListService();
-    CYolArray<CL::CLItemInfo> items;
-    if (list == nullptr || !list->GetAccountItems(accountId, items))
-        return 0;
-    for (int i = 0; i < items.Count(); ++i) {
-        if (items[i].itemId != 0 || items[i].parentId == 0)
-            continue;
-        CYolString groupName;
-        if (list->GetItemString(items[i].parentId, kSrvLogName, groupName) && groupName == name)
-            return items[i].parentId;
-    }
-    return 0;
-}
+// --- roster item requests -------------------------------------------------------------
 
-unsigned int CJabberAccount::CreateGroup(const CYolString& name) {
-    CL::CContactList* list = ContactListService();
-    unsigned int group = list != nullptr ? list->AddGroup(accountId) : 0;
-    if (group == 0)
-        return 0;
-    list->SetItemString(group, kSrvLogName, name);
-    list->SetItemString(group, kAlias, name);
-    list->NotifyGroupAdded(group);
-    return group;
-}
-
-void CJabberAccount::SetRosterItem(const CYolString& jid, const CYolString& name, const CYolString& group,
-                                   int subscription) {
+void XmppRoster::SendItem(const CYolString& jid, const CYolString& name, const CYolString& group, int subscription) {
     // Servers refuse a roster set without an id, so it gets one, though
     // nothing waits for the answer.
     XmlNode iq = MakeIq("set", -1, CYolString());
@@ -130,126 +110,123 @@ void CJabberAccount::SetRosterItem(const CYolString& jid, const CYolString& name
         item.SetAttrNarrow("subscription", text);
     if (!group.IsEmpty())
         item.AddWideTextChild("group", group);
-    SendIq(iq, nullptr);
+    sink.SendIq(iq, nullptr);
 }
 
-void CJabberAccount::RemoveRosterItem(const CYolString& jid) {
+void XmppRoster::SetItem(const ContactRecord& entry) { SendItem(entry.jid, entry.name, entry.group, entry.subscription); }
+
+void XmppRoster::RemoveItem(const CYolString& jid) {
     if (contacts.FindContact(ContactKindRoster, jid) == nullptr)
         return;
     XmlNode iq = MakeIq("set", -1, CYolString());
     XmlNode& item = iq.AddQuery(JabberNs::Roster).AddChild("item");
     item.SetAttr("jid", jid);
     item.SetAttrNarrow("subscription", "remove");
-    SendIq(iq, nullptr);
+    sink.SendIq(iq, nullptr);
     contacts.RemoveContact(ContactKindRoster, jid);
 }
 
-void CJabberAccount::PushContactStatus(const ContactRecord& entry) {
-    CL::CContactList* list = ContactListService();
-    if (list == nullptr || entry.contactId == 0)
-        return;
-    Protocols::ContactStatusInfo info;
-    BuildContactStatus(entry.contactId, &info);
-    list->SetContactStatus(entry.contactId, info);
+void XmppRoster::SetSubscription(ContactRecord& entry, uint8_t subscription) {
+    entry.subscription = subscription;
+    list.SetSubscription(entry.contactId, subscription);
 }
 
-void CJabberAccount::SetSubscription(ContactRecord& entry, uint8_t subscription) {
-    entry.subscription = subscription;
-    if (CL::CContactList* list = ContactListService(); list != nullptr && entry.contactId != 0) {
-        list->SetItemByte(entry.contactId, kSubscription, &subscription);
-        PushContactStatus(entry);
-    }
+unsigned int XmppRoster::CreateGroup(const CYolString& name) { return list.CreateGroup(name); }
+
+void XmppRoster::AddContactItem(ContactRecord& entry, unsigned int group) {
+    if (const unsigned int id = list.AddContact(group, entry.jid, entry.name, entry.subscription))
+        entry.contactId = id;
 }
 
 // --- the session's roster -------------------------------------------------------------
 
-void CJabberAccount::OnRosterResult(const XmlNode& iq) {
-    CL::CContactList* list = ContactListService();
-    const CYolString* type = iq.GetAttr("type");
-    const XmlNode* query = RosterQuery(iq);
-    if (list == nullptr || type == nullptr || *type != u"result" || query == nullptr)
+bool XmppRoster::OnResult(const IqStanza& iq) {
+    const XmlNode* query = iq.PayloadIn("query", JabberNs::Roster);
+    Sync sync;
+    std::vector<ListedContact> listed;
+    std::vector<ListedGroup> groups;
+    if (!iq.Head().TypeIs(u"result") || query == nullptr || !list.ReadAccountItems(listed, groups))
+        return false;
+    for (const ListedContact& contact : listed)
+        sync.listedContacts[JidKey(contact.jid)].push_back({contact.group, contact.contact});
+    for (const ListedGroup& group : groups)
+        sync.listedGroups[group.name.ToU16()].push_back(group.group);
+
+    list.BeginUpdate();
+    for (int i = 0; i < query->ChildCount(); ++i)
+        SyncItem(query->ChildAt(i), sync);
+    DropUnnamed(sync);
+    groupsBeforeRoster.clear();
+    list.EndUpdate();
+    return true;
+}
+
+void XmppRoster::SyncItem(const XmlNode& item, Sync& sync) {
+    const CYolString* jid = ItemJid(item);
+    if (jid == nullptr)
         return;
-    // Nothing of this session has been announced yet.
-    visiblePresenceSent = false;
+    const uint8_t subscription = SubscriptionValue(item.GetAttr("subscription"));
+    sync.rosterJids.insert(JidKey(*jid));
 
-    SyncMap existingContacts;
-    std::map<std::u16string, std::vector<unsigned int>> existingGroups;
-    std::map<std::u16string, unsigned int> usedGroups;
-    CYolArray<CL::CLItemInfo> items;
-    list->GetAccountItems(accountId, items);
-    for (int i = 0; i < items.Count(); ++i) {
-        const CL::CLItemInfo& row = items[i];
-        CYolString key;
-        if (row.itemId != 0) {
-            if (list->GetItemString(row.itemId, kSrvLogName, key))
-                existingContacts[JidKey(key)].push_back({row.parentId, row.itemId});
-        } else if (row.parentId != 0 && list->GetItemString(row.parentId, kSrvLogName, key)) {
-            existingGroups[key.ToU16()].push_back(row.parentId);
-        }
+    ContactRecord* entry = contacts.FindOrAddContact(ContactKindRoster, *jid);
+    entry->subscription = subscription;
+    entry->name = ItemName(item, *jid);
+    entry->group = ItemGroup(item);
+    const unsigned int group = SyncGroup(entry->group, sync);
+
+    auto listed = sync.listedContacts.find(JidKey(*jid));
+    if (listed == sync.listedContacts.end()) {
+        AddContactItem(*entry, group);
+        return;
     }
-
-    std::set<std::u16string> rosterJids;
-    list->BeginUpdate();
-    for (int i = 0; i < query->ChildCount(); ++i) {
-        const XmlNode& item = query->ChildAt(i);
-        const CYolString* jid = item.GetAttr("jid");
-        if (item.Name() != "item" || jid == nullptr || jid->IsEmpty())
-            continue;
-        uint8_t subscription = SubscriptionValue(item.GetAttr("subscription"));
-        CYolString name = ItemName(item, *jid);
-        CYolString groupName = ItemGroup(item);
-        rosterJids.insert(JidKey(*jid));
-
-        ContactRecord* entry = contacts.FindOrAddContact(ContactKindRoster, *jid);
-        entry->subscription = subscription;
-        entry->name = name;
-        entry->group = groupName;
-
-        unsigned int group = 0;
-        if (auto used = usedGroups.find(groupName.ToU16()); used != usedGroups.end()) {
-            group = used->second;
-        } else if (auto existing = existingGroups.find(groupName.ToU16()); existing != existingGroups.end()) {
-            group = existing->second.front();
-            existing->second.erase(existing->second.begin());
-            if (existing->second.empty())
-                existingGroups.erase(existing);
-        } else {
-            group = CreateGroup(groupName);
+    // Of several copies in the list, the one already in the right group.
+    auto& copies = listed->second;
+    auto copy = copies.begin();
+    for (auto it = copies.begin(); it != copies.end(); ++it)
+        if (it->group == group) {
+            copy = it;
+            break;
         }
-        usedGroups[groupName.ToU16()] = group;
+    entry->contactId = copy->contact;
+    if (copy->group != group)
+        list.MoveContact(copy->contact, group);
+    uint8_t stored = 0;
+    if (!list.StoredSubscription(copy->contact, stored) || stored != subscription)
+        SetSubscription(*entry, subscription);
+    copies.erase(copy);
+    if (copies.empty())
+        sync.listedContacts.erase(listed);
+}
 
-        auto listed = existingContacts.find(JidKey(*jid));
-        if (listed == existingContacts.end()) {
-            AddContactItem(entry, *jid, name, group, subscription);
-            continue;
-        }
-        auto& copies = listed->second;
-        auto copy = copies.begin();
-        for (auto it = copies.begin(); it != copies.end(); ++it)
-            if (it->group == group) {
-                copy = it;
-                break;
-            }
-        entry->contactId = copy->contact;
-        if (copy->group != group)
-            list->MoveContact(copy->contact, group);
-        unsigned char stored = 0;
-        if (!list->GetItemByte(copy->contact, kSubscription, &stored) || stored != subscription)
-            SetSubscription(*entry, subscription);
-        copies.erase(copy);
-        if (copies.empty())
-            existingContacts.erase(listed);
+// The group the roster names: one it named before, else one the list
+// holds by that name (each taken once), else a new one.
+unsigned int XmppRoster::SyncGroup(const CYolString& name, Sync& sync) {
+    const std::u16string key = name.ToU16();
+    if (auto used = sync.usedGroups.find(key); used != sync.usedGroups.end())
+        return used->second;
+    unsigned int group = 0;
+    if (auto listed = sync.listedGroups.find(key); listed != sync.listedGroups.end()) {
+        group = listed->second.front();
+        listed->second.erase(listed->second.begin());
+        if (listed->second.empty())
+            sync.listedGroups.erase(listed);
+    } else {
+        group = list.CreateGroup(name);
     }
+    sync.usedGroups[key] = group;
+    return group;
+}
 
-    // What the roster did not name: grouped copies go, contacts outside
-    // groups stay as they are.
-    for (auto& [key, copies] : existingContacts) {
-        for (const RosterSyncEntry& copy : copies) {
+// What the roster did not name: grouped copies go, contacts outside groups
+// stay as they are, and so do the groups the user added meanwhile.
+void XmppRoster::DropUnnamed(Sync& sync) {
+    for (auto& [key, copies] : sync.listedContacts) {
+        for (const Sync::Copy& copy : copies) {
             CYolString jid;
-            list->GetItemString(copy.contact, kSrvLogName, jid);
+            list.ItemLogin(copy.contact, jid);
             if (copy.group != 0) {
-                list->RemoveContact(copy.contact);
-                if (rosterJids.count(key) == 0)
+                list.RemoveContact(copy.contact);
+                if (sync.rosterJids.count(key) == 0)
                     contacts.RemoveContact(ContactKindRoster, jid);
             } else if (ContactRecord* entry = contacts.FindOrAddContact(ContactKindRoster, jid);
                        entry->contactId == 0) {
@@ -257,157 +234,121 @@ void CJabberAccount::OnRosterResult(const XmlNode& iq) {
             }
         }
     }
-    for (auto& [name, groups] : existingGroups)
+    for (auto& [name, groups] : sync.listedGroups)
         for (unsigned int group : groups)
             if (groupsBeforeRoster.count(group) == 0)
-                list->RemoveGroup(group);
-    groupsBeforeRoster.clear();
-    list->EndUpdate();
-
-    ApplyStatus(wantedStatus);
+                list.RemoveGroup(group);
 }
 
 // --- pushes ------------------------------------------------------------------------------
 
-bool CJabberAccount::IsOwnBareJid(const CYolString& jid) const {
-    if (JidHasResource(jid))
-        return false;
-    CYolString own = GetOwnBareJid();
-    return (!own.IsEmpty() && SameJid(jid, own)) || (!ownJid.IsEmpty() && SameJid(jid, BareJidCopy(ownJid)));
-}
+void XmppRoster::Pushes::OnRequest(const XmlNode&, IqRequest& request) { roster.OnPush(request); }
 
-bool CJabberAccount::IsOwnServer(const CYolString& jid) const {
-    return !settings.server.IsEmpty() && SameJid(BareJidCopy(jid), settings.server);
-}
-
-void CJabberAccount::OnRosterPush(const XmlNode&, IqRequest& request) {
+void XmppRoster::OnPush(const IqRequest& request) {
     // Only the own server speaks for the roster: a push from anyone else
     // would let a stranger rewrite the contact list.
-    if (request.from != nullptr && !request.from->IsEmpty() && !IsOwnBareJid(*request.from))
+    if (request.from != nullptr && !request.from->IsEmpty() && !isOwnBareJid(*request.from))
         return;
-    CL::CContactList* list = ContactListService();
-    const XmlNode* query = request.query;
-    if (list != nullptr && query != nullptr) {
-        for (int i = 0; i < query->ChildCount(); ++i) {
-            const XmlNode& item = query->ChildAt(i);
-            const CYolString* jid = item.GetAttr("jid");
-            const CYolString* subscriptionText = item.GetAttr("subscription");
-            if (item.Name() != "item" || jid == nullptr || jid->IsEmpty() || subscriptionText == nullptr)
-                continue;
-            uint8_t subscription = SubscriptionValue(subscriptionText);
+    if (const XmlNode* query = request.query)
+        for (int i = 0; i < query->ChildCount(); ++i)
+            ApplyPushedItem(query->ChildAt(i));
+    // The server waits for the push to be acknowledged.
+    sink.SendStanza(MakeIqAnswer("result", request));
+}
 
-            if (IsKeptSubscription(*subscriptionText)) {
-                ContactRecord* entry = contacts.FindOrAddContact(ContactKindRoster, *jid);
-                CYolString name = ItemName(item, *jid);
-                CYolString groupName = ItemGroup(item);
-                unsigned int group = FindGroupByName(groupName);
-                if (group == 0)
-                    group = CreateGroup(groupName);
-                if (entry->contactId != 0) {
-                    bool changed = false;
-                    if (entry->name != name) {
-                        entry->name = name;
-                        list->SetItemString(entry->contactId, kAlias, name);
-                        changed = true;
-                    }
-                    if (entry->group != groupName) {
-                        entry->group = groupName;
-                        list->MoveContact(entry->contactId, group);
-                    } else if (changed) {
-                        list->NotifyContactChanged(entry->contactId);
-                    }
-                } else {
-                    entry->name = name;
-                    entry->group = groupName;
-                    entry->subscription = subscription;
-                    AddContactItem(entry, *jid, name, group, subscription);
-                }
+void XmppRoster::ApplyPushedItem(const XmlNode& item) {
+    const CYolString* jid = ItemJid(item);
+    const CYolString* subscriptionText = item.GetAttr("subscription");
+    if (jid == nullptr || subscriptionText == nullptr)
+        return;
+    const uint8_t subscription = SubscriptionValue(subscriptionText);
+    if (IsKeptSubscription(*subscriptionText)) {
+        ContactRecord* entry = contacts.FindOrAddContact(ContactKindRoster, *jid);
+        const CYolString name = ItemName(item, *jid);
+        const CYolString groupName = ItemGroup(item);
+        unsigned int group = list.FindGroup(groupName);
+        if (group == 0)
+            group = list.CreateGroup(groupName);
+        if (entry->contactId == 0) {
+            entry->name = name;
+            entry->group = groupName;
+            entry->subscription = subscription;
+            AddContactItem(*entry, group);
+        } else {
+            const bool renamed = entry->name != name;
+            if (renamed) {
+                entry->name = name;
+                list.SetContactName(entry->contactId, name);
             }
-            if (ContactRecord* entry = contacts.FindContact(ContactKindRoster, *jid);
-                entry != nullptr && entry->subscription != subscription)
-                SetSubscription(*entry, subscription);
+            if (entry->group != groupName) {
+                entry->group = groupName;
+                list.MoveContact(entry->contactId, group);
+            } else if (renamed) {
+                list.NotifyContactChanged(entry->contactId);
+            }
         }
     }
-    // The server waits for the push to be acknowledged.
-    SendStanza(MakeIqAnswer("result", request));
+    // A removed contact keeps its list item; only its subscription goes.
+    if (ContactRecord* entry = contacts.FindContact(ContactKindRoster, *jid);
+        entry != nullptr && entry->subscription != subscription)
+        SetSubscription(*entry, subscription);
 }
 
 // --- the user's edits ---------------------------------------------------------------------
 
-int CJabberAccount::AddContact(const CYolString& login, const CYolString& name, unsigned int group) {
-    CL::CContactList* list = ContactListService();
+void XmppRoster::AddContact(const CYolString& login, const CYolString& name, unsigned int group) {
     CYolString groupName;
-    if (list == nullptr || !list->GetItemString(group, kSrvLogName, groupName))
-        return 0;
-    // The contact appears when the server pushes it back.
-    if (!login.IsEmpty() && !name.IsEmpty() && !groupName.IsEmpty())
-        SetRosterItem(login, name, groupName, 3);
-    return 0;
+    if (list.ItemLogin(group, groupName) && !login.IsEmpty() && !name.IsEmpty() && !groupName.IsEmpty())
+        SendItem(login, name, groupName, 3);
 }
 
-int CJabberAccount::DeleteContact(unsigned int contact) {
-    CL::CContactList* list = ContactListService();
+void XmppRoster::DeleteContact(unsigned int contact) {
     CYolString jid;
-    if (list == nullptr || !list->GetItemString(contact, kSrvLogName, jid))
-        return 0;
-    RemoveRosterItem(jid);
-    list->RemoveContact(contact);
-    return 0;
+    if (!list.ItemLogin(contact, jid))
+        return;
+    RemoveItem(jid);
+    list.RemoveContact(contact);
 }
 
-int CJabberAccount::RenameContact(unsigned int contact, const CYolString& name) {
-    CL::CContactList* list = ContactListService();
+void XmppRoster::RenameContact(unsigned int contact, const CYolString& name) {
     CYolString jid;
-    if (list == nullptr || !list->GetItemString(contact, kSrvLogName, jid))
-        return 0;
-    ContactRecord* entry = contacts.FindContact(ContactKindRoster, jid);
+    ContactRecord* entry = list.ItemLogin(contact, jid) ? contacts.FindContact(ContactKindRoster, jid) : nullptr;
     if (entry == nullptr)
-        return 0;
+        return;
     entry->name = name;
-    list->SetItemString(contact, kAlias, name);
-    list->NotifyContactChanged(contact);
-    SetRosterItem(entry->jid, entry->name, entry->group, entry->subscription);
-    return 0;
+    list.SetContactName(contact, name);
+    list.NotifyContactChanged(contact);
+    SetItem(*entry);
 }
 
-int CJabberAccount::MoveContact(unsigned int contact, unsigned int group) {
-    CL::CContactList* list = ContactListService();
+void XmppRoster::MoveContact(unsigned int contact, unsigned int group) {
     CYolString jid;
     CYolString groupName;
-    if (list == nullptr || !list->GetItemString(contact, kSrvLogName, jid) ||
-        !list->GetItemString(group, kSrvLogName, groupName))
-        return 0;
+    if (!list.ItemLogin(contact, jid) || !list.ItemLogin(group, groupName))
+        return;
     ContactRecord* entry = contacts.FindContact(ContactKindRoster, jid);
     if (entry == nullptr)
-        return 0;
+        return;
     entry->group = groupName;
-    list->MoveContact(contact, group);
-    SetRosterItem(entry->jid, entry->name, entry->group, entry->subscription);
-    return 0;
+    list.MoveContact(contact, group);
+    SetItem(*entry);
 }
 
-int CJabberAccount::RenameGroup(unsigned int group, const CYolString& name) {
-    CL::CContactList* list = ContactListService();
+void XmppRoster::RenameGroup(unsigned int group, const CYolString& name) {
     CYolString oldName;
-    if (list == nullptr || !list->GetItemString(group, kSrvLogName, oldName))
-        return 0;
-    list->SetItemString(group, kSrvLogName, name);
-    list->SetItemString(group, kAlias, name);
-    list->NotifyGroupChanged(group);
+    if (!list.ItemLogin(group, oldName))
+        return;
+    list.RenameGroup(group, name);
     for (int i = 0, n = contacts.Count(); i < n; ++i) {
         ContactRecord* entry = contacts.GetContactAt(i);
         if (entry == nullptr || entry->kind != ContactKindRoster || entry->contactId == 0 || entry->group != oldName)
             continue;
         entry->group = name;
-        SetRosterItem(entry->jid, entry->name, entry->group, entry->subscription);
+        SetItem(*entry);
     }
-    return 0;
 }
 
-int CJabberAccount::DeleteGroup(unsigned int group) {
-    CL::CContactList* list = ContactListService();
-    if (list == nullptr)
-        return 0;
+void XmppRoster::DeleteGroup(unsigned int group) {
     if (group == 0) {
         // Contacts outside groups are only in the contact list, never on the
         // server's roster.
@@ -415,19 +356,18 @@ int CJabberAccount::DeleteGroup(unsigned int group) {
             ContactRecord* entry = contacts.GetContactAt(i);
             if (entry == nullptr || entry->kind != ContactKindRoster || entry->contactId == 0 || !entry->group.IsEmpty())
                 continue;
-            list->RemoveContact(entry->contactId);
+            list.RemoveContact(entry->contactId);
             contacts.RemoveContact(ContactKindRoster, CYolString(entry->jid));
         }
-        return 0;
+        return;
     }
     CYolString groupName;
-    if (!list->GetItemString(group, kSrvLogName, groupName))
-        return 0;
+    if (!list.ItemLogin(group, groupName))
+        return;
     for (int i = contacts.Count() - 1; i >= 0; --i) {
         ContactRecord* entry = contacts.GetContactAt(i);
         if (entry != nullptr && entry->kind == ContactKindRoster && entry->group == groupName)
-            RemoveRosterItem(CYolString(entry->jid));
+            RemoveItem(CYolString(entry->jid));
     }
-    list->RemoveGroup(group);
-    return 0;
+    list.RemoveGroup(group);
 }

@@ -1,22 +1,13 @@
-// The account slots that only look things up or forward, the language
-// change, and putting a roster contact into the contact list.
+// The account slots that only look things up or forward: the features own
+// the work, the account hands them its slots and its stanzas.
 
 #include "CJabberAccount.h"
-#include "CContactList.h"
 #include "JabberPlugin.h"
-#include "ValueNames.h"
+#include "XmppStanzas.h"
 
 int CJabberAccount::GetLogin(CYolString* out) {
-    if (!out)
-        return 0;
-    if (settings.userName.IsEmpty()) {
-        *out = CYolString();
-        return 0;
-    }
-    CYolString login = settings.userName;
-    login += u"@";
-    login += settings.server;
-    *out = login;
+    if (out)
+        *out = GetOwnBareJid();
     return 0;
 }
 
@@ -27,8 +18,7 @@ int CJabberAccount::GetStatusInfo(Protocols::Status wanted, Protocols::StatusInf
 }
 
 int CJabberAccount::GetContactStatus(unsigned int contact, Protocols::ContactStatusInfo* out) {
-    if (out)
-        BuildContactStatus(contact, out);
+    BuildContactStatus(contact, out);
     return 0;
 }
 
@@ -49,19 +39,121 @@ void CJabberAccount::PublishStatusIcons() {
     }
 }
 
-void CJabberAccount::AddContactItem(ContactRecord* entry, const CYolString& jid, const CYolString& name,
-                                    unsigned int group, uint8_t subscription) {
-    CL::CContactList* list = ContactListService();
-    if (!list || !entry)
+// --- the own addresses -------------------------------------------------------------------
+
+CYolString CJabberAccount::GetOwnBareJid() const {
+    if (settings.userName.IsEmpty())
+        return CYolString();
+    return settings.userName + u"@" + settings.server;
+}
+
+bool CJabberAccount::IsOwnBareJid(const CYolString& jid) const {
+    if (JidHasResource(jid))
+        return false;
+    CYolString own = GetOwnBareJid();
+    return (!own.IsEmpty() && SameJid(jid, own)) || (!ownJid.IsEmpty() && SameJid(jid, BareJidCopy(ownJid)));
+}
+
+bool CJabberAccount::IsOwnServer(const CYolString& jid) const {
+    return !settings.server.IsEmpty() && SameJid(BareJidCopy(jid), settings.server);
+}
+
+unsigned int CJabberAccount::ContactIdOf(const CYolString& jid) {
+    const ContactRecord* entry = contacts.FindContact(ContactKindRoster, jid);
+    return entry != nullptr ? entry->contactId : 0;
+}
+
+// --- roster ------------------------------------------------------------------------------
+
+void CJabberAccount::OnRosterResult(const XmlNode& iq) {
+    if (!roster.OnResult(IqStanza(iq)))
         return;
-    unsigned int id = list->AddContact(accountId, group);
-    if (id == 0)
+    presence.RosterArrived();
+    ApplyStatus(wantedStatus);
+}
+
+int CJabberAccount::AddContact(const CYolString& login, const CYolString& name, unsigned int group) {
+    roster.AddContact(login, name, group);
+    return 0;
+}
+
+int CJabberAccount::DeleteContact(unsigned int contact) {
+    roster.DeleteContact(contact);
+    return 0;
+}
+
+int CJabberAccount::RenameContact(unsigned int contact, const CYolString& name) {
+    roster.RenameContact(contact, name);
+    return 0;
+}
+
+int CJabberAccount::MoveContact(unsigned int contact, unsigned int group) {
+    roster.MoveContact(contact, group);
+    return 0;
+}
+
+int CJabberAccount::RenameGroup(unsigned int group, const CYolString& name) {
+    roster.RenameGroup(group, name);
+    return 0;
+}
+
+int CJabberAccount::DeleteGroup(unsigned int group) {
+    roster.DeleteGroup(group);
+    return 0;
+}
+
+// --- presence ----------------------------------------------------------------------------
+
+void CJabberAccount::ApplyStatus(Protocols::Status wanted) {
+    if (status >= Protocols::Online)
+        status = presence.Apply(wanted);
+}
+
+void CJabberAccount::OnPresence(const XmlNode& stanza) {
+    const PresenceStanza view(stanza);
+    if (const XmlNode* notice = view.Part(PresencePart::MailNotify)) {
+        // Mail notices come from the own server; one from a contact would be
+        // a fake that the user could follow to a page of the sender's making.
+        if (view.IsPresence() && view.Head().HasFrom() && IsOwnServer(*view.Head().from))
+            mail.OnNotice(*notice);
         return;
-    entry->contactId = id;
-    list->SetItemString(id, CYolString(ValueName::SrvLogName), jid);
-    list->SetItemString(id, CYolString(ValueName::Alias), name);
-    list->SetItemByte(id, CYolString(u"Subscription"), &subscription);
-    Protocols::ContactStatusInfo info;
-    BuildContactStatus(id, &info);
-    list->NotifyContactAdded(id, info);
+    }
+    presence.OnPresence(view);
+}
+
+void CJabberAccount::BuildContactStatus(unsigned int contact, Protocols::ContactStatusInfo* out) {
+    if (out != nullptr)
+        presence.BuildContactStatus(contact, *out);
+}
+
+int CJabberAccount::SetXStatus(unsigned int id, const CYolString& title, const CYolString& description) {
+    presence.SetXStatus(id, title, description);
+    if (status >= Protocols::Online)
+        presence.Send(wantedStatus, true);
+    return 0;
+}
+
+void CJabberAccount::SendSubscription(unsigned int contact, const char* type) {
+    if (status >= Protocols::Online)
+        presence.SendSubscription(contact, type);
+}
+
+int CJabberAccount::SetAuthorization(unsigned int contact, bool grant) {
+    SendSubscription(contact, grant ? "subscribed" : "unsubscribed");
+    return 0;
+}
+
+int CJabberAccount::RequestContactInfo(unsigned int contact) {
+    presence.ShowStatusText(contact);
+    return 0;
+}
+
+// --- messages ----------------------------------------------------------------------------
+
+void CJabberAccount::OnMessage(const XmlNode& stanza) { messages.OnMessage(MessageStanza(stanza)); }
+
+int CJabberAccount::SendMessage(Protocols::MessageInfo message) {
+    if (message.kind == 0 && !messages.Send(message))
+        ReportMessageNotSent(message);
+    return 0;
 }

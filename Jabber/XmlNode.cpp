@@ -203,6 +203,27 @@ const XmlNode* XmlNode::FindChildWithAttr(std::string_view name, std::string_vie
     return nullptr;
 }
 
+bool XmlNode::IsInNs(std::string_view xmlns) const {
+    const CYolString* have = GetAttr("xmlns");
+    if (!have || have->Length() != static_cast<int>(xmlns.size()))
+        return false;
+    // Namespaces are ASCII: comparing unit by unit needs no converted copy
+    // per child looked at.
+    for (int i = 0; i < have->Length(); ++i)
+        if (have->At(i) != static_cast<unsigned char>(xmlns[static_cast<size_t>(i)]))
+            return false;
+    return true;
+}
+
+const XmlNode* XmlNode::FindChildInNs(std::string_view name, std::string_view xmlns) const {
+    if (name.empty())
+        return nullptr;
+    for (const auto& child : children_)
+        if (child->name_ == name && child->IsInNs(xmlns))
+            return child.get();
+    return nullptr;
+}
+
 const CYolString* XmlNode::GetAttr(const XmlNode* node, std::string_view name) {
     return node ? node->GetAttr(name) : nullptr;
 }

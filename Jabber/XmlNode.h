@@ -83,6 +83,10 @@ public:
     const XmlNode* GetNthChild(std::string_view name, int n) const;
     const XmlNode* GetFirstChild() const;
     const XmlNode* FindChildWithAttr(std::string_view name, std::string_view attr, const CYolString& value) const;
+    // Whether the element's "xmlns" is exactly that ASCII namespace.
+    bool IsInNs(std::string_view xmlns) const;
+    // The first child of that name in that ASCII namespace, or null.
+    const XmlNode* FindChildInNs(std::string_view name, std::string_view xmlns) const;
 
     // The same look-ups on an element that may itself be missing, so that
     // a chain of them needs one test at its end.

@@ -6,6 +6,7 @@
 #include "CYolMenuInfo.h"
 #include "JabberPlugin.h"
 #include "JabberStrings.h"
+#include "ValueNames.h"
 #include "XmppAccountHarness.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +35,7 @@ protected:
         Stop();
         h = std::make_unique<XmppAccountHarness>(kind);
         skins = std::make_unique<Skins::CSkinManagerImpl>(&h->services);
-        h->SetValue("SrvLogName", login);
+        h->SetValue(CYolString(ValueName::SrvLogName).ToUtf8(), login);
         if (before)
             before(*h);
         h->Init();
@@ -151,7 +152,7 @@ TEST_F(JabberAccountFlavour, SettingsAreLoadedAtInitAndSavedAtShutdown) {
     h->Shutdown();
     EXPECT_TRUE(h->manager.HasValue("SrvSpecDword5"));
     CYolString login;
-    h->manager.GetAccountString(XmppAccountHarness::kAccountId, U("SrvLogName"), login, false);
+    h->manager.GetAccountString(XmppAccountHarness::kAccountId, CYolString(ValueName::SrvLogName), login, false);
     EXPECT_EQ(login.ToUtf8(), "alice@ya.ru");
     unsigned int type = 0;
     h->manager.GetAccountDword(XmppAccountHarness::kAccountId, U("SrvSpecDword5"), type);

@@ -3,6 +3,7 @@
 // delivery events, mail notices and the disco#info answer for our caps.
 
 #include "ContactListEvents.h"
+#include "ValueNames.h"
 #include "XmppAccountHarness.h"
 
 #include <gtest/gtest.h>
@@ -89,7 +90,7 @@ int LastNumber(const std::string& sent) {
 class XmppMessagesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        h.SetValue("SrvLogName", "alice@example.org");
+        h.SetValue(CYolString(ValueName::SrvLogName).ToUtf8(), "alice@example.org");
         h.Init();
         recorder.Attach(h.services);
         h.contactList->SetAntispamEnable(false);
@@ -104,7 +105,9 @@ protected:
     unsigned int AddRosterContact(const char* jid, const char* name, const char* resource) {
         CJabberContactMap& map = h.account->Contacts();
         ContactRecord* entry = map.FindOrAddContact(ContactKindRoster, U(jid));
-        h.account->AddContactItem(entry, U(jid), U(name), 0, 3);
+        entry->name = U(name);
+        entry->subscription = 3;
+        h.account->AddContactItem(*entry, 0);
         map.UpdateResource(ContactKindRoster, U(jid) + u"/" + U(resource), Protocols::Online, CYolString(), 5);
         return entry->contactId;
     }
@@ -307,7 +310,7 @@ TEST_F(XmppMessagesTest, UnlistedSenderIsAddedOutsideGroupsBeforeTheMessage) {
     EXPECT_EQ(Drain(), (std::vector<std::string>{"added " + id, "message " + id + " 0 hello"}));
     EXPECT_EQ(h.contactList->GetParentId(entry->contactId), 0u);
     CYolString login;
-    EXPECT_TRUE(h.contactList->GetItemString(entry->contactId, U("SrvLogName"), login));
+    EXPECT_TRUE(h.contactList->GetItemString(entry->contactId, CYolString(ValueName::SrvLogName), login));
     EXPECT_EQ(login, U("stranger@example.org"));
 }
 

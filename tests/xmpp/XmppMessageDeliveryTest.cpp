@@ -168,7 +168,7 @@ TEST_F(XmppMessageDelivery, EveryReceiptOfALongBurstAcknowledgesItsMessage) {
 }
 
 TEST_F(XmppMessageDelivery, ReceiptCountsOnlyWithinItsLifetime) {
-    const uint64_t half = CJabberAccount::kPendingReceiptLifetimeMs / 2;
+    const uint64_t half = XmppMessages::kPendingReceiptLifetimeMs / 2;
     Send(bob, 1, "old");
     clock.Advance(half);
     Send(bob, 2, "newer");
@@ -183,7 +183,7 @@ TEST_F(XmppMessageDelivery, ReceiptCountsOnlyWithinItsLifetime) {
 
     Send(bob, 4, "forgotten");
     const int forgotten = WrittenNumbers().back();
-    clock.Advance(CJabberAccount::kPendingReceiptLifetimeMs);
+    clock.Advance(XmppMessages::kPendingReceiptLifetimeMs);
     Receipt(forgotten);
     EXPECT_EQ(Lines("ack "), std::vector<std::string>{});
     EXPECT_EQ(h.account->PendingReceiptCount(), 0u);
