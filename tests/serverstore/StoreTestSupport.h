@@ -12,6 +12,7 @@
 #include "CYolDatabase.h"
 #include "PeerProcess.h"
 #include "TestSupport.h"
+#include "WaitableLog.h"
 #include "YolGuids.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -253,28 +253,18 @@ public:
             return 0;
         auto* result = dynamic_cast<Services::CEventArg_Data<int>*>(arg);
         auto* op = dynamic_cast<Services::CEventArg_Data<CServerStore::Operation>*>(extra);
-        {
-            std::lock_guard<std::mutex> hold(lock);
-            results.push_back({result ? result->Get() : 0x7fffffff, op ? static_cast<int>(op->Get()) : -99});
-        }
-        changed.notify_all();
+        results.Add({result ? result->Get() : 0x7fffffff, op ? static_cast<int>(op->Get()) : -99});
         return 0;
     }
     // Waits (real time) until `count` results came; answers them all.
     std::vector<Result> WaitFor(size_t count, int timeoutMs = 15000) {
-        std::unique_lock<std::mutex> hold(lock);
-        changed.wait_for(hold, std::chrono::milliseconds(timeoutMs), [&] { return results.size() >= count; });
-        return results;
+        results.WaitFor(count, std::chrono::milliseconds(timeoutMs));
+        return results.Items();
     }
-    std::vector<Result> Results() {
-        std::lock_guard<std::mutex> hold(lock);
-        return results;
-    }
+    std::vector<Result> Results() { return results.Items(); }
 
 private:
-    std::mutex lock;
-    std::condition_variable changed;
-    std::vector<Result> results;
+    WaitableLog<Result> results;
 };
 
 // The scripted storage server.
