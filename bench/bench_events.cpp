@@ -156,10 +156,11 @@ void RefSendSync(benchmark::State& state) {
 }
 BENCHMARK(RefSendSync)->UseRealTime();
 
-// --- broadcasts: each event with a fresh counted argument, posted to every
-// subscriber; items are deliveries ---------------------------------------------
+// --- broadcasts: each event with a fresh counted argument, to every
+// subscriber, posted or (`wait`) each handled before the next goes; items are
+// deliveries ----------------------------------------------------------------------
 
-void YolBroadcast(benchmark::State& state) {
+void YolBroadcastRun(benchmark::State& state, bool wait) {
     CServicesManagerImpl manager;
     Counter clients[Subscribers];
     unsigned int keys[Subscribers];
@@ -170,14 +171,13 @@ void YolBroadcast(benchmark::State& state) {
     }
     int n = 0;
     for (auto _ : state)
-        manager.BroadcastEvent(event, new CEventArg_Data<int>(++n), nullptr, false);
+        manager.BroadcastEvent(event, new CEventArg_Data<int>(++n), nullptr, wait);
     for (unsigned int key : keys)
         manager.SendEvent(key, ContactListGuid, 1, nullptr, nullptr, true);
     state.SetItemsProcessed(state.iterations() * Subscribers);
 }
-BENCHMARK(YolBroadcast)->UseRealTime();
 
-void RefBroadcast(benchmark::State& state) {
+void RefBroadcastRun(benchmark::State& state, bool wait) {
     Counter clients[Subscribers];
     std::vector<std::unique_ptr<RefQueue>> queues;
     for (int i = 0; i < Subscribers; ++i)
@@ -185,42 +185,28 @@ void RefBroadcast(benchmark::State& state) {
     int n = 0;
     for (auto _ : state) {
         auto arg = std::make_shared<int>(++n);
-        for (int i = 0; i < Subscribers; ++i)
-            queues[i]->Post(&clients[i], 7, arg);
+        for (int i = 0; i < Subscribers; ++i) {
+            if (wait)
+                benchmark::DoNotOptimize(queues[i]->Send(&clients[i], 7, arg));
+            else
+                queues[i]->Post(&clients[i], 7, arg);
+        }
     }
     for (int i = 0; i < Subscribers; ++i)
         queues[i]->Send(&clients[i], 1);
     state.SetItemsProcessed(state.iterations() * Subscribers);
 }
+
+void YolBroadcast(benchmark::State& state) { YolBroadcastRun(state, false); }
+BENCHMARK(YolBroadcast)->UseRealTime();
+
+void RefBroadcast(benchmark::State& state) { RefBroadcastRun(state, false); }
 BENCHMARK(RefBroadcast)->UseRealTime();
 
-// Waiting broadcast: every subscriber handles the event before the next goes.
-void YolBroadcastWait(benchmark::State& state) {
-    CServicesManagerImpl manager;
-    Counter clients[Subscribers];
-    unsigned int event = manager.RegisterEvent(ContactListGuid, 7);
-    for (Counter& c : clients)
-        manager.Subscribe(ContactListGuid, 7, manager.RegisterEventsClient(&c, CYolString::FromUtf8("bench")));
-    int n = 0;
-    for (auto _ : state)
-        manager.BroadcastEvent(event, new CEventArg_Data<int>(++n), nullptr, true);
-    state.SetItemsProcessed(state.iterations() * Subscribers);
-}
+void YolBroadcastWait(benchmark::State& state) { YolBroadcastRun(state, true); }
 BENCHMARK(YolBroadcastWait)->UseRealTime();
 
-void RefBroadcastWait(benchmark::State& state) {
-    Counter clients[Subscribers];
-    std::vector<std::unique_ptr<RefQueue>> queues;
-    for (int i = 0; i < Subscribers; ++i)
-        queues.push_back(std::make_unique<RefQueue>());
-    int n = 0;
-    for (auto _ : state) {
-        auto arg = std::make_shared<int>(++n);
-        for (int i = 0; i < Subscribers; ++i)
-            benchmark::DoNotOptimize(queues[i]->Send(&clients[i], 7, arg));
-    }
-    state.SetItemsProcessed(state.iterations() * Subscribers);
-}
+void RefBroadcastWait(benchmark::State& state) { RefBroadcastRun(state, true); }
 BENCHMARK(RefBroadcastWait)->UseRealTime();
 
 } // namespace

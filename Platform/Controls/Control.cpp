@@ -11,6 +11,7 @@
 #include "ControlUpDown.h"
 
 #include "Shell/ShellScreen.h"
+#include "WindowSystem/WindowImpl.h"
 #include "WindowSystem/WindowKeys.h"
 
 #include <algorithm>
@@ -198,15 +199,8 @@ const ClassEntry kClasses[] = {
 
 void RegisterAll()
 {
-    for (const ClassEntry& entry : kClasses) {
-        if (GetClassInfo(nullptr, entry.name, nullptr))
-            continue;
-        WNDCLASS wc;
-        wc.style = entry.style;
-        wc.lpfnWndProc = entry.proc;
-        wc.lpszClassName = entry.name;
-        RegisterClass(&wc);
-    }
+    for (const ClassEntry& entry : kClasses)
+        EnsureClass(entry.name, entry.proc, entry.style);
     InstallWindowScrollBars();
 }
 

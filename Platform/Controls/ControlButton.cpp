@@ -384,14 +384,7 @@ constexpr MessageRow<ButtonState> kMessages[] = {
 
 LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_CREATE) {
-        MakeState<ButtonState>(hwnd);
-        return 0;
-    }
-    auto state = StateOf<ButtonState>(hwnd);
-    if (!state)
-        return DefWindowProc(hwnd, msg, wParam, lParam);
-    return AnswerMessage(kMessages, kCommon, hwnd, *state, msg, wParam, lParam);
+    return TableProc(kMessages, kCommon, hwnd, msg, wParam, lParam);
 }
 
 } // namespace Platform::Controls

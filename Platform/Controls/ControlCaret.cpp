@@ -28,6 +28,25 @@ Caret& TheCaret()
     return *caret;
 }
 
+// What the work done outside the lock needs, copied under it.
+struct CaretView {
+    HWND owner = nullptr;
+    RECT rect{};
+    UINT blink = 0;
+    bool shown = false;
+};
+
+CaretView ViewLocked(const Caret& c)
+{
+    return CaretView{c.owner, c.rect, c.blink, c.hidden == 0};
+}
+
+// Whether `hwnd` may show or hide the caret: its owner, or null for any.
+bool MayToggle(const Caret& c, HWND hwnd)
+{
+    return c.owner && (!hwnd || hwnd == c.owner);
+}
+
 void Repaint(HWND owner, RECT rect)
 {
     if (owner && !IsRectEmpty(&rect))
@@ -77,22 +96,18 @@ bool CreateCaret(HWND hwnd, HBITMAP /*bitmap*/, int width, int height)
 bool DestroyCaret()
 {
     Caret& c = TheCaret();
-    HWND owner;
-    RECT rect;
-    bool shown;
+    CaretView v;
     {
         std::lock_guard<std::mutex> lock(c.m);
         if (!c.owner)
             return false;
-        owner = c.owner;
-        rect = c.rect;
-        shown = c.hidden == 0;
+        v = ViewLocked(c);
         c.owner = nullptr;
     }
-    if (IsWindow(owner)) {
-        KillTimer(owner, kBlinkTimer);
-        if (shown)
-            Repaint(owner, rect);
+    if (IsWindow(v.owner)) {
+        KillTimer(v.owner, kBlinkTimer);
+        if (v.shown)
+            Repaint(v.owner, v.rect);
     }
     return true;
 }
@@ -100,52 +115,43 @@ bool DestroyCaret()
 bool ShowCaret(HWND hwnd)
 {
     Caret& c = TheCaret();
-    HWND owner;
-    RECT rect;
-    UINT blink;
+    CaretView v;
     {
         std::lock_guard<std::mutex> lock(c.m);
-        if (!c.owner || (hwnd && hwnd != c.owner) || c.hidden == 0)
+        if (!MayToggle(c, hwnd) || c.hidden == 0)
             return false;
         if (--c.hidden > 0)
             return true;
         c.on = true;
-        owner = c.owner;
-        rect = c.rect;
-        blink = c.blink;
+        v = ViewLocked(c);
     }
-    Restart(owner, blink);
-    Repaint(owner, rect);
+    Restart(v.owner, v.blink);
+    Repaint(v.owner, v.rect);
     return true;
 }
 
 bool HideCaret(HWND hwnd)
 {
     Caret& c = TheCaret();
-    HWND owner;
-    RECT rect;
+    CaretView v;
     {
         std::lock_guard<std::mutex> lock(c.m);
-        if (!c.owner || (hwnd && hwnd != c.owner))
+        if (!MayToggle(c, hwnd))
             return false;
         if (c.hidden++ > 0)
             return true;
-        owner = c.owner;
-        rect = c.rect;
+        v = ViewLocked(c);
     }
-    KillTimer(owner, kBlinkTimer);
-    Repaint(owner, rect);
+    KillTimer(v.owner, kBlinkTimer);
+    Repaint(v.owner, v.rect);
     return true;
 }
 
 bool SetCaretPos(int x, int y)
 {
     Caret& c = TheCaret();
-    HWND owner;
     RECT before;
-    RECT after;
-    UINT blink;
-    bool shown;
+    CaretView v;
     {
         std::lock_guard<std::mutex> lock(c.m);
         if (!c.owner)
@@ -154,16 +160,13 @@ bool SetCaretPos(int x, int y)
             return true;
         before = c.rect;
         OffsetRect(&c.rect, x - c.rect.left, y - c.rect.top);
-        after = c.rect;
-        owner = c.owner;
-        shown = c.hidden == 0;
         c.on = true;
-        blink = c.blink;
+        v = ViewLocked(c);
     }
-    if (shown) {
-        Repaint(owner, before);
-        Repaint(owner, after);
-        Restart(owner, blink);
+    if (v.shown) {
+        Repaint(v.owner, before);
+        Repaint(v.owner, v.rect);
+        Restart(v.owner, v.blink);
     }
     return true;
 }

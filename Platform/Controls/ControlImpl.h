@@ -195,6 +195,37 @@ LRESULT AnswerMessage(const MessageRow<State> (&table)[N], const CommonAnswers<S
     return CommonMessage(hwnd, s, common, msg, wParam, lParam);
 }
 
+// The window procedure of a control that answers from a table: WM_CREATE
+// makes the state (`created` finishes the set-up), and every later message
+// is looked up while the procedure holds the state.
+template <class State, class Painted, std::size_t N>
+LRESULT TableProc(const MessageRow<State> (&table)[N], const CommonAnswers<State, Painted>& common, HWND hwnd,
+                  UINT msg, WPARAM wParam, LPARAM lParam, void (*created)(HWND, State&) = nullptr)
+{
+    if (msg == WM_CREATE) {
+        const std::shared_ptr<State> made = MakeState<State>(hwnd);
+        if (created)
+            created(hwnd, *made);
+        return 0;
+    }
+    const std::shared_ptr<State> state = StateOf<State>(hwnd);
+    if (!state)
+        return DefWindowProc(hwnd, msg, wParam, lParam);
+    return AnswerMessage(table, common, hwnd, *state, msg, wParam, lParam);
+}
+
+// WM_KEYUP of a control that scrolls while an arrow key is held: letting go
+// ends the scroll. `tell` sends the parent a scroll code.
+template <class State, void (*tell)(HWND, const State&, unsigned)>
+LRESULT EndKeyScroll(HWND hwnd, State& s, WPARAM, LPARAM)
+{
+    if (s.keyHeld) {
+        s.keyHeld = false;
+        tell(hwnd, s, SB_ENDSCROLL);
+    }
+    return 0;
+}
+
 // ---- Scrolling ----------------------------------------------------------
 
 // WM_VSCROLL (WM_HSCROLL for a horizontal control) with `code` and `pos` to

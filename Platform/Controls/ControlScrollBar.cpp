@@ -493,14 +493,7 @@ void InstallWindowScrollBars()
 
 LRESULT ScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_CREATE) {
-        MakeState<ScrollControl>(hwnd);
-        return 0;
-    }
-    auto state = StateOf<ScrollControl>(hwnd);
-    if (!state)
-        return DefWindowProc(hwnd, msg, wParam, lParam);
-    return AnswerMessage(kMessages, kCommon, hwnd, *state, msg, wParam, lParam);
+    return TableProc(kMessages, kCommon, hwnd, msg, wParam, lParam);
 }
 
 } // namespace Platform::Controls

@@ -323,15 +323,6 @@ LRESULT KeyDown(HWND hwnd, TrackState& s, WPARAM wParam, LPARAM)
     return 0;
 }
 
-LRESULT KeyUp(HWND hwnd, TrackState& s, WPARAM, LPARAM)
-{
-    if (s.keyHeld) {
-        s.keyHeld = false;
-        Tell(hwnd, s, TB_ENDTRACK);
-    }
-    return 0;
-}
-
 LRESULT Destroy(HWND hwnd, TrackState&, WPARAM, LPARAM)
 {
     KillTimer(hwnd, kRepeatTimer);
@@ -357,7 +348,7 @@ constexpr MessageRow<TrackState> kMessages[] = {
     {WM_CAPTURECHANGED, &CaptureLost},
     {WM_TIMER, &Repeat},
     {WM_KEYDOWN, &KeyDown},
-    {WM_KEYUP, &KeyUp},
+    {WM_KEYUP, &EndKeyScroll<TrackState, &Tell>},
     {WM_DESTROY, &Destroy},
 };
 
@@ -365,14 +356,7 @@ constexpr MessageRow<TrackState> kMessages[] = {
 
 LRESULT TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_CREATE) {
-        MakeState<TrackState>(hwnd);
-        return 0;
-    }
-    auto state = StateOf<TrackState>(hwnd);
-    if (!state)
-        return DefWindowProc(hwnd, msg, wParam, lParam);
-    return AnswerMessage(kMessages, kCommon, hwnd, *state, msg, wParam, lParam);
+    return TableProc(kMessages, kCommon, hwnd, msg, wParam, lParam);
 }
 
 } // namespace Platform::Controls

@@ -370,21 +370,18 @@ LRESULT KeyDown(HWND hwnd, UpDownState& s, WPARAM wParam, LPARAM)
     return 0;
 }
 
-LRESULT KeyUp(HWND hwnd, UpDownState& s, WPARAM, LPARAM)
-{
-    if (s.keyHeld) {
-        s.keyHeld = false;
-        Tell(hwnd, s, SB_ENDSCROLL);
-    }
-    return 0;
-}
-
 LRESULT Destroy(HWND hwnd, UpDownState& s, WPARAM, LPARAM)
 {
     KillTimer(hwnd, kRepeatTimer);
     Unhook(s.buddy);
     s.buddy = nullptr;
     return 0;
+}
+
+void Created(HWND hwnd, UpDownState& s)
+{
+    if (StyleOf(hwnd) & UDS_AUTOBUDDY)
+        Attach(hwnd, s, GetWindow(hwnd, GW_HWNDPREV));
 }
 
 constexpr MessageRow<UpDownState> kMessages[] = {
@@ -405,7 +402,7 @@ constexpr MessageRow<UpDownState> kMessages[] = {
     {WM_CAPTURECHANGED, &CaptureLost},
     {WM_TIMER, &Repeat},
     {WM_KEYDOWN, &KeyDown},
-    {WM_KEYUP, &KeyUp},
+    {WM_KEYUP, &EndKeyScroll<UpDownState, &Tell>},
     {WM_DESTROY, &Destroy},
 };
 
@@ -413,16 +410,7 @@ constexpr MessageRow<UpDownState> kMessages[] = {
 
 LRESULT UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_CREATE) {
-        auto s = MakeState<UpDownState>(hwnd);
-        if (StyleOf(hwnd) & UDS_AUTOBUDDY)
-            Attach(hwnd, *s, GetWindow(hwnd, GW_HWNDPREV));
-        return 0;
-    }
-    auto state = StateOf<UpDownState>(hwnd);
-    if (!state)
-        return DefWindowProc(hwnd, msg, wParam, lParam);
-    return AnswerMessage(kMessages, kCommon, hwnd, *state, msg, wParam, lParam);
+    return TableProc(kMessages, kCommon, hwnd, msg, wParam, lParam, &Created);
 }
 
 } // namespace Platform::Controls

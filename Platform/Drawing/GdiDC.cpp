@@ -43,6 +43,14 @@ cairo_rectangle_int_t PixelRect(int left, int top, int right, int bottom) {
     return {left, top, right - left, bottom - top};
 }
 
+// Sets one of the context's colours (its three colour bytes) and answers
+// the one before.
+COLORREF SwapColor(HDC dc, COLORREF DeviceContext::*color, COLORREF value) {
+    if (!dc)
+        return CLR_INVALID;
+    return std::exchange(dc->*color, value & 0xFFFFFF);
+}
+
 } // namespace
 
 void SetTarget(DeviceContext* dc, cairo_surface_t* surface, const RECT& area) {
@@ -218,11 +226,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ handle) {
 }
 
 COLORREF SetTextColor(HDC dc, COLORREF color) {
-    if (!dc)
-        return CLR_INVALID;
-    const COLORREF previous = dc->textColor;
-    dc->textColor = color & 0xFFFFFF;
-    return previous;
+    return SwapColor(dc, &DeviceContext::textColor, color);
 }
 
 COLORREF GetTextColor(HDC dc) {
@@ -230,11 +234,7 @@ COLORREF GetTextColor(HDC dc) {
 }
 
 COLORREF SetBkColor(HDC dc, COLORREF color) {
-    if (!dc)
-        return CLR_INVALID;
-    const COLORREF previous = dc->bkColor;
-    dc->bkColor = color & 0xFFFFFF;
-    return previous;
+    return SwapColor(dc, &DeviceContext::bkColor, color);
 }
 
 COLORREF GetBkColor(HDC dc) {

@@ -11,6 +11,7 @@
 #include "WindowSystem/Window.h"
 #include "WindowSystem/WindowFocus.h"
 #include "WindowSystem/WindowGeometry.h"
+#include "WindowSystem/WindowImpl.h"
 #include "WindowSystem/WindowPaint.h"
 
 #include <algorithm>
@@ -229,13 +230,7 @@ LRESULT BubbleProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 HWND MakeBubbleWindow()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        WNDCLASS wc;
-        wc.lpfnWndProc = BubbleProc;
-        wc.lpszClassName = kBubbleClass;
-        RegisterClass(&wc);
-    });
+    EnsureClass(kBubbleClass, BubbleProc);
     const RECT r = Placement();
     const HWND hwnd = CreateWindowEx(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kBubbleClass, u"",
                                      WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,

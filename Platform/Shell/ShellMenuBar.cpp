@@ -206,14 +206,7 @@ LRESULT BarProc(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
 
 bool EnsureBarClass()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        WNDCLASS wc;
-        wc.lpfnWndProc = BarProc;
-        wc.lpszClassName = kBarClass;
-        RegisterClass(&wc);
-    });
-    return GetClassInfo(nullptr, kBarClass, nullptr);
+    return EnsureClass(kBarClass, BarProc);
 }
 
 void Relabel(HWND bar)

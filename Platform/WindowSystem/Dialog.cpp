@@ -10,8 +10,6 @@
 #include "WindowGeometry.h"
 #include "WindowPaint.h"
 
-#include <mutex>
-
 using namespace Platform;
 
 namespace {
@@ -66,14 +64,7 @@ LRESULT DialogWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 bool EnsureDialogClass()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        WNDCLASS wc;
-        wc.lpfnWndProc = DialogWndProc;
-        wc.lpszClassName = kDialogClass;
-        RegisterClass(&wc);
-    });
-    return GetClassInfo(nullptr, kDialogClass, nullptr);
+    return EnsureClass(kDialogClass, DialogWndProc);
 }
 
 RECT ToPixels(int x, int y, int cx, int cy, SIZE base)

@@ -33,6 +33,19 @@ bool Usable(const WindowManager& m, HWND h)
     return w && IsVisibleLocked(m, *w) && IsEnabledLocked(m, *w) && !(w->exStyle & WS_EX_CONTROLPARENT);
 }
 
+// The controls of [first, last) that can take the focus and have every bit
+// of `style`. Window lock held.
+std::vector<HWND> UsableAmong(const WindowManager& m, std::vector<HWND>::const_iterator first,
+                              std::vector<HWND>::const_iterator last, std::uint32_t style)
+{
+    std::vector<HWND> out;
+    for (auto it = first; it != last; ++it) {
+        if ((m.Live(*it)->style & style) == style && Usable(m, *it))
+            out.push_back(*it);
+    }
+    return out;
+}
+
 HWND Step(const std::vector<HWND>& candidates, HWND from, bool previous)
 {
     if (candidates.empty())
@@ -56,6 +69,23 @@ HWND ControlOf(const std::vector<HWND>& controls, HWND hwnd)
     return nullptr;
 }
 
+// A dialog's controls in tab order and the one that navigation starts from.
+struct Navigation {
+    std::vector<HWND> controls;
+    HWND from = nullptr;
+};
+
+// False when the dialog is gone. Window lock held.
+bool ReadNavigation(const WindowManager& m, HWND dialog, HWND control, Navigation& out)
+{
+    Window* d = m.Live(dialog);
+    if (!d)
+        return false;
+    CollectControls(m, *d, out.controls);
+    out.from = ControlOf(out.controls, control);
+    return true;
+}
+
 void Command(HWND dialog, int id)
 {
     SendMessage(dialog, WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(id), 0),
@@ -68,18 +98,12 @@ HWND GetNextDlgTabItem(HWND dialog, HWND control, bool previous)
 {
     WindowLock lock;
     const WindowManager& m = WindowManager::Get();
-    Window* d = m.Live(dialog);
-    if (!d)
+    Navigation nav;
+    if (!ReadNavigation(m, dialog, control, nav))
         return nullptr;
-    std::vector<HWND> controls;
-    CollectControls(m, *d, controls);
-    const HWND from = ControlOf(controls, control);
-    std::vector<HWND> stops;
-    for (HWND h : controls) {
-        Window* w = m.Live(h);
-        if ((w->style & WS_TABSTOP) && Usable(m, h))
-            stops.push_back(h);
-    }
+    const std::vector<HWND>& controls = nav.controls;
+    const HWND from = nav.from;
+    const std::vector<HWND> stops = UsableAmong(m, controls.begin(), controls.end(), WS_TABSTOP);
     if (from && std::find(stops.begin(), stops.end(), from) == stops.end()) {
         // Start from where the control stands in the tab order.
         auto at = std::find(controls.begin(), controls.end(), from);
@@ -100,12 +124,11 @@ HWND GetNextDlgGroupItem(HWND dialog, HWND control, bool previous)
 {
     WindowLock lock;
     const WindowManager& m = WindowManager::Get();
-    Window* d = m.Live(dialog);
-    if (!d)
+    Navigation nav;
+    if (!ReadNavigation(m, dialog, control, nav))
         return nullptr;
-    std::vector<HWND> controls;
-    CollectControls(m, *d, controls);
-    const HWND from = ControlOf(controls, control);
+    const std::vector<HWND>& controls = nav.controls;
+    const HWND from = nav.from;
     auto at = std::find(controls.begin(), controls.end(), from);
     if (at == controls.end())
         return GetNextDlgTabItem(dialog, nullptr, previous);
@@ -116,12 +139,7 @@ HWND GetNextDlgGroupItem(HWND dialog, HWND control, bool previous)
     auto last = at + 1;
     while (last != controls.end() && !(m.Live(*last)->style & WS_GROUP))
         ++last;
-    std::vector<HWND> group;
-    for (auto it = first; it != last; ++it) {
-        if (Usable(m, *it))
-            group.push_back(*it);
-    }
-    return Step(group, from, previous);
+    return Step(UsableAmong(m, first, last, 0), from, previous);
 }
 
 bool IsDialogMessage(HWND dialog, MSG* msg)

@@ -220,6 +220,14 @@ ThreadQueue* ThreadQueue::CurrentIfAny()
     return t_queue.queue.get();
 }
 
+std::shared_ptr<ThreadQueue> ThreadQueue::Of(HWND hwnd)
+{
+    if (!hwnd)
+        return Current();
+    WindowPtr w = FindLive(hwnd);
+    return w ? w->queue : nullptr;
+}
+
 void ThreadQueue::Wake()
 {
     {

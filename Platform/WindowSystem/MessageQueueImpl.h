@@ -45,6 +45,9 @@ public:
     static std::shared_ptr<ThreadQueue> Current();
     // Null when the calling thread has none yet.
     static ThreadQueue* CurrentIfAny();
+    // The queue of the thread that owns `hwnd`; for no window, the calling
+    // thread's. Null when the window is gone.
+    static std::shared_ptr<ThreadQueue> Of(HWND hwnd);
 
     // Any thread: something arrived; a waiting owner re-checks.
     void Wake();

@@ -159,15 +159,9 @@ bool SendNotifyMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 bool PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    std::shared_ptr<ThreadQueue> queue;
-    if (hwnd) {
-        WindowPtr w = FindLive(hwnd);
-        if (!w)
-            return false;
-        queue = w->queue;
-    } else {
-        queue = ThreadQueue::Current();
-    }
+    const std::shared_ptr<ThreadQueue> queue = ThreadQueue::Of(hwnd);
+    if (!queue)
+        return false;
     MSG m;
     m.hwnd = hwnd;
     m.message = msg;

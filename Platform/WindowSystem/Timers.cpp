@@ -12,15 +12,9 @@ using namespace Platform;
 
 std::uintptr_t SetTimer(HWND hwnd, std::uintptr_t id, std::uint32_t elapse, TIMERPROC proc)
 {
-    std::shared_ptr<ThreadQueue> queue;
-    if (hwnd) {
-        WindowPtr w = FindLive(hwnd);
-        if (!w || w->queue->thread != std::this_thread::get_id())
-            return 0;
-        queue = w->queue;
-    } else {
-        queue = ThreadQueue::Current();
-    }
+    const std::shared_ptr<ThreadQueue> queue = ThreadQueue::Of(hwnd);
+    if (!queue || queue->thread != std::this_thread::get_id())
+        return 0;
     const std::uint64_t now = CYolClock::Current().TickCount64();
     std::lock_guard<std::mutex> lock(queue->m);
     if (!hwnd) {
@@ -40,15 +34,9 @@ std::uintptr_t SetTimer(HWND hwnd, std::uintptr_t id, std::uint32_t elapse, TIME
 
 bool KillTimer(HWND hwnd, std::uintptr_t id)
 {
-    std::shared_ptr<ThreadQueue> queue;
-    if (hwnd) {
-        WindowPtr w = FindLive(hwnd);
-        if (!w)
-            return false;
-        queue = w->queue;
-    } else {
-        queue = ThreadQueue::Current();
-    }
+    const std::shared_ptr<ThreadQueue> queue = ThreadQueue::Of(hwnd);
+    if (!queue)
+        return false;
     std::lock_guard<std::mutex> lock(queue->m);
     auto it = std::find_if(queue->timers.begin(), queue->timers.end(),
                            [&](const TimerEntry& t) { return t.hwnd == hwnd && t.id == id; });

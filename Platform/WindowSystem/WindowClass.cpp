@@ -25,6 +25,18 @@ ATOM RegisterClass(const WNDCLASS* wc)
     return static_cast<ATOM>(std::min<size_t>(m.classes.size(), 0xFFFF));
 }
 
+bool Platform::EnsureClass(const char16_t* name, WNDPROC proc, UINT style)
+{
+    WindowLock lock;
+    if (GetClassInfo(nullptr, name, nullptr))
+        return true;
+    WNDCLASS wc;
+    wc.style = style;
+    wc.lpfnWndProc = proc;
+    wc.lpszClassName = name;
+    return RegisterClass(&wc) != 0;
+}
+
 bool UnregisterClass(const char16_t* className, HINSTANCE /*instance*/)
 {
     WindowLock lock;

@@ -109,6 +109,10 @@ bool IsEnabledLocked(const WindowManager& m, const Window& w);
 // Lower-case ASCII key of a class name.
 std::u16string ClassKey(const char16_t* name);
 
+// Registers a class of Platform's own windows unless it is there already;
+// whether it is there afterwards.
+bool EnsureClass(const char16_t* name, WNDPROC proc, UINT style = 0);
+
 // Z order (WindowGeometry.cpp); lock held. New children go below their
 // siblings, so that creation order is tab order; new top-level windows go on
 // top of their band (top-most or not).

@@ -3,7 +3,7 @@
 // "SrvFileName") and records what the contact-list model asks of it. Shared
 // by the model's tests and its benchmark, so it needs nothing of GoogleTest.
 
-#include "CProtocolsManager.h"
+#include "../support/NullProtocolsManager.h"
 #include "CYolMenuInfo.h"
 #include "CYolString.h"
 #include "YolGuids.h"
@@ -26,13 +26,14 @@ inline std::string Hex(unsigned int id) {
     return text;
 }
 
-class FakeProtocolsManager final : public Protocols::CProtocolsManager {
+class FakeProtocolsManager final : public YolTest::NullProtocolsManager {
 public:
     struct Account {
         CYolString login;     // GetAccountLogin without the protocol
         CYolString fileName;  // "SrvFileName"
     };
 
+    using NullProtocolsManager::AddAccount;
     void AddAccount(unsigned int id, const std::string& login, const std::string& fileName) {
         std::lock_guard<std::mutex> guard(mutex);
         order.push_back(id);
@@ -116,39 +117,6 @@ public:
         return true;
     }
 
-    // Everything else the model never asks.
-    int DiscoverProtocols() override { return 0; }
-    int GetProtocolCount() override { return 0; }
-    const Protocols::ProtocolEntry* FindProtocol(const YOL_GUID&) override { return nullptr; }
-    void GetProtocolInfo(Protocols::ProtocolRecord&, int) override {}
-    unsigned int GetBaseAccount() override { return 0; }
-    void SetBaseAccountLogin(const CYolString&, const CYolString&) override {}
-    void ResetAccounts() override {}
-    unsigned int GetXStatusId() override { return 0; }
-    void SetXStatus(unsigned int, const CYolString&, const CYolString&) override {}
-    void GetXStatusText(unsigned int, CYolString&, CYolString&) override {}
-    unsigned int AddAccount(const YOL_GUID&) override { return 0; }
-    int DeleteAccount(unsigned int) override { return 0; }
-    int ReloadAccountSettings(unsigned int) override { return 0; }
-    int SendNotify84(unsigned int, unsigned int) override { return 0; }
-    int SendStringList(unsigned int, CYolArray<CYolString>) override { return 0; }
-    int NotifyAccountChanged(unsigned int, unsigned int) override { return 0; }
-    void GetAccountProtocolInfo(Protocols::ProtocolRecord&, unsigned int) override {}
-    bool GetAccountValueSize(unsigned int, const CYolString&, unsigned int&) override { return false; }
-    bool GetAccountBlob(unsigned int, const CYolString&, void*, unsigned int&) override { return false; }
-    bool GetAccountDword(unsigned int, const CYolString&, unsigned int&) override { return false; }
-    bool GetAccountWord(unsigned int, const CYolString&, unsigned short&) override { return false; }
-    bool GetAccountByte(unsigned int, const CYolString&, unsigned char&) override { return false; }
-    bool GetAccountBool(unsigned int, const CYolString&, bool&) override { return false; }
-    bool SetAccountBlob(unsigned int, const CYolString&, const void*, const unsigned int&) override { return false; }
-    bool SetAccountString(unsigned int, const CYolString&, const CYolString&, bool) override { return false; }
-    bool SetAccountDword(unsigned int, const CYolString&, const unsigned int&) override { return false; }
-    bool SetAccountWord(unsigned int, const CYolString&, const unsigned short&) override { return false; }
-    bool SetAccountByte(unsigned int, const CYolString&, const unsigned char&) override { return false; }
-    bool SetAccountBool(unsigned int, const CYolString&, const bool&) override { return false; }
-    bool SendContactIdList(unsigned int, CYolArray<unsigned int>*) override { return false; }
-    bool SendMenu60(unsigned int, CYolMenuInfo*) override { return false; }
-    bool SendMenu61(unsigned int, unsigned int, CYolMenuInfo*) override { return false; }
     // Appends one entry per call, "plugin <contact>", when pluginMenus is set.
     bool GetContactMenu(unsigned int, unsigned int contact, CYolMenuInfo* menu) override {
         if (!pluginMenus || menu == nullptr)
@@ -158,37 +126,16 @@ public:
         menu->AddItem(entry);
         return true;
     }
-    bool GetContactQuickMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return false; }
-    bool BroadcastMenu64(CYolMenuInfo*) override { return false; }
-    bool AddGroup(unsigned int, const CYolString&) override { return false; }
-    bool RenameGroup(unsigned int, unsigned int, const CYolString&) override { return false; }
-    bool DeleteGroup(unsigned int, unsigned int) override { return false; }
-    bool AddContact(unsigned int, unsigned int, const CYolString&, const CYolString&) override { return false; }
-    bool RenameContact(unsigned int, unsigned int, const CYolString&) override { return false; }
     bool MoveContact(unsigned int account, unsigned int contact, unsigned int group) override {
         Record("MoveContact " + Hex(account) + " " + Hex(contact) + " " + Hex(group));
         return true;
     }
-    bool SendContact80(unsigned int, unsigned int) override { return false; }
-    bool SetAuthorization(unsigned int, unsigned int, bool) override { return false; }
-    int CreateOwnDetailsPanes(unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
-    int CreateContactDetailsPanes(unsigned int, unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
-    int StartSearch(unsigned int, int) override { return 0; }
-    int CreateSearchPanes(unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
-    int SetStatus(unsigned int, Protocols::Status) override { return 0; }
     int GetStatus(unsigned int account, Protocols::Status& out) override {
         std::lock_guard<std::mutex> guard(mutex);
         auto it = accountStatuses.find(account);
         out = it != accountStatuses.end() ? it->second : Protocols::Offline;
         return 0;
     }
-    int GetStatusInfo(unsigned int, Protocols::Status, Protocols::StatusInfo&) override { return 0; }
-    int GetLogonDate(unsigned int, CYolTime&) override { return 1; }
-    int GetAccountMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return 0; }
-    int CreateSettingsPanes(unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
-    int GetAccountObject(unsigned int, void**) override { return -2; }
-    int AcceptFile(unsigned int, unsigned int, const CYolString&, const CYolString&) override { return 0; }
-    int RefuseFile(unsigned int, unsigned int, const CYolString&) override { return 0; }
 
 private:
     void Record(const std::string& call) {

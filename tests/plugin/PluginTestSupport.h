@@ -10,9 +10,9 @@
 #include "CServicesManagerImpl.h"
 #include "ProtocolRecords.h"
 #include "TestSupport.h"
+#include "WaitableLog.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -43,9 +43,9 @@ public:
         if (event == Protocols::AccountEvent::ShowText && extra != nullptr)
             got.text = static_cast<Services::CEventArg_Data<CYolString>*>(extra)->data;
         {
-            std::lock_guard<std::mutex> hold(lock);
-            events.push_back(got);
-            // Held like a subscriber that keeps what it was given.
+            // Held like a subscriber that keeps what it was given; kept
+            // before the event shows, so a test that waited for it sees both.
+            std::lock_guard<std::mutex> hold(keptLock);
             for (Services::CEventArg* held : {arg, extra}) {
                 if (held != nullptr) {
                     held->AddRef(1);
@@ -53,18 +53,15 @@ public:
                 }
             }
         }
-        changed.notify_all();
+        events.Add(std::move(got));
         return 0;
     }
 
     // Waits until `count` events have come; false after two seconds.
-    bool WaitFor(size_t count) {
-        std::unique_lock<std::mutex> hold(lock);
-        return changed.wait_for(hold, std::chrono::seconds(2), [&] { return events.size() >= count; });
-    }
+    bool WaitFor(size_t count) { return events.WaitFor(count, std::chrono::seconds(2)); }
 
     void ReleaseKept() {
-        std::lock_guard<std::mutex> hold(lock);
+        std::lock_guard<std::mutex> hold(keptLock);
         for (Services::CEventArg* held : kept)
             held->Release();
         kept.clear();
@@ -74,15 +71,11 @@ public:
 
     std::vector<Services::CEventArg*> kept;
 
-    std::vector<ReceivedEvent> Events() {
-        std::lock_guard<std::mutex> hold(lock);
-        return events;
-    }
+    std::vector<ReceivedEvent> Events() { return events.Items(); }
 
 private:
-    std::mutex lock;
-    std::condition_variable changed;
-    std::vector<ReceivedEvent> events;
+    std::mutex keptLock;
+    WaitableLog<ReceivedEvent> events;
 };
 
 // The services manager, the factory and the recording manager, wired up the

@@ -12,6 +12,7 @@
 #include "CSkinManagerImpl.h"
 #include "CTimerService.h"
 #include "CYolDatabaseImpl.h"
+#include "EventTestSupport.h"
 #include "TestPluginControl.h"
 #include "YolGuids.h"
 
@@ -60,17 +61,6 @@ inline YOL_GUID Guid(const char* text) {
 template <typename T>
 const T& Value(CEventArg* arg) {
     return static_cast<CEventArg_Data<T>*>(arg)->data;
-}
-
-template <typename Pred>
-bool WaitFor(Pred pred, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-    auto until = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
 }
 
 // Subscribes to every broadcast of the protocols manager and keeps each

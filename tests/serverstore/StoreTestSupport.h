@@ -10,8 +10,10 @@
 #include "CSocketsManagerImpl.h"
 #include "CYolClock.h"
 #include "CYolDatabase.h"
+#include "MemoryDatabase.h"
 #include "PeerProcess.h"
 #include "TestSupport.h"
+#include "WaitableLog.h"
 #include "YolGuids.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +28,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -36,104 +37,6 @@ namespace StoreTest {
 
 inline constexpr unsigned int kBase = 0x10000001;
 inline constexpr int64_t kNow = 1600000000;
-
-
-// The settings database in memory: the store's section is all it touches.
-class MemorySettings final : public Database::CYolDatabase {
-public:
-    bool GetSize(const YOL_GUID& s, const CYolString& k, unsigned long& size) override {
-        Bytes v;
-        return Find(s, k, v) && ((size = v.size()), true);
-    }
-    bool GetData(const YOL_GUID& s, const CYolString& k, void* buffer, unsigned long& size) override {
-        Bytes v;
-        if (!Find(s, k, v))
-            return false;
-        const bool fits = size >= v.size();
-        if (fits && !v.empty())
-            std::memcpy(buffer, v.data(), v.size());
-        size = v.size();
-        return fits;
-    }
-    bool GetString(const YOL_GUID& s, const CYolString& k, CYolString& value) override {
-        Bytes v;
-        if (!Find(s, k, v))
-            return false;
-        value = CYolString::FromUtf8(std::string(v.begin(), v.end()));
-        return true;
-    }
-    bool GetDword(const YOL_GUID& s, const CYolString& k, unsigned long& value) override {
-        return GetNumber(s, k, 4, value);
-    }
-    bool GetWord(const YOL_GUID& s, const CYolString& k, unsigned short& value) override {
-        unsigned long v = 0;
-        return GetNumber(s, k, 2, v) && ((value = static_cast<unsigned short>(v)), true);
-    }
-    bool GetByte(const YOL_GUID& s, const CYolString& k, unsigned char& value) override {
-        unsigned long v = 0;
-        return GetNumber(s, k, 1, v) && ((value = static_cast<unsigned char>(v)), true);
-    }
-    bool SetData(const YOL_GUID& s, const CYolString& k, const void* data, const unsigned long& size) override {
-        auto bytes = static_cast<const unsigned char*>(data);
-        Put(s, k, Bytes(bytes, bytes + size));
-        return true;
-    }
-    bool SetString(const YOL_GUID& s, const CYolString& k, const CYolString& value) override {
-        const std::string utf8 = value.ToUtf8();
-        Put(s, k, Bytes(utf8.begin(), utf8.end()));
-        return true;
-    }
-    bool SetDword(const YOL_GUID& s, const CYolString& k, const unsigned long& value) override {
-        return PutNumber(s, k, 4, value);
-    }
-    bool SetWord(const YOL_GUID& s, const CYolString& k, const unsigned short& value) override {
-        return PutNumber(s, k, 2, value);
-    }
-    bool SetByte(const YOL_GUID& s, const CYolString& k, const unsigned char& value) override {
-        return PutNumber(s, k, 1, value);
-    }
-
-    Bytes Raw(const YOL_GUID& s, const char16_t* k) {
-        Bytes v;
-        Find(s, k, v);
-        return v;
-    }
-
-private:
-    static std::string Key(const YOL_GUID& s, const CYolString& k) { return s.GetString().ToUtf8() + "/" + k.ToUtf8(); }
-    bool Find(const YOL_GUID& s, const CYolString& k, Bytes& out) {
-        std::lock_guard<std::mutex> hold(lock);
-        auto found = values.find(Key(s, k));
-        if (found == values.end())
-            return false;
-        out = found->second;
-        return true;
-    }
-    void Put(const YOL_GUID& s, const CYolString& k, Bytes bytes) {
-        std::lock_guard<std::mutex> hold(lock);
-        values[Key(s, k)] = std::move(bytes);
-    }
-    bool GetNumber(const YOL_GUID& s, const CYolString& k, size_t width, unsigned long& value) {
-        Bytes v;
-        if (!Find(s, k, v))
-            return false;
-        value = 0;
-        if (v.size() >= width)
-            for (size_t i = 0; i < width; ++i)
-                value |= static_cast<unsigned long>(v[i]) << (8 * i);
-        return true;
-    }
-    bool PutNumber(const YOL_GUID& s, const CYolString& k, size_t width, unsigned long value) {
-        Bytes bytes(width);
-        for (size_t i = 0; i < width; ++i)
-            bytes[i] = static_cast<unsigned char>(value >> (8 * i));
-        Put(s, k, std::move(bytes));
-        return true;
-    }
-
-    std::mutex lock;
-    std::map<std::string, Bytes> values;
-};
 
 // A certificate authority made for the run (SSL_CERT_FILE names it, so the
 // sockets trust it alone) and two server certificates it signed: "good" for
@@ -253,28 +156,18 @@ public:
             return 0;
         auto* result = dynamic_cast<Services::CEventArg_Data<int>*>(arg);
         auto* op = dynamic_cast<Services::CEventArg_Data<CServerStore::Operation>*>(extra);
-        {
-            std::lock_guard<std::mutex> hold(lock);
-            results.push_back({result ? result->Get() : 0x7fffffff, op ? static_cast<int>(op->Get()) : -99});
-        }
-        changed.notify_all();
+        results.Add({result ? result->Get() : 0x7fffffff, op ? static_cast<int>(op->Get()) : -99});
         return 0;
     }
     // Waits (real time) until `count` results came; answers them all.
     std::vector<Result> WaitFor(size_t count, int timeoutMs = 15000) {
-        std::unique_lock<std::mutex> hold(lock);
-        changed.wait_for(hold, std::chrono::milliseconds(timeoutMs), [&] { return results.size() >= count; });
-        return results;
+        results.WaitFor(count, std::chrono::milliseconds(timeoutMs));
+        return results.Items();
     }
-    std::vector<Result> Results() {
-        std::lock_guard<std::mutex> hold(lock);
-        return results;
-    }
+    std::vector<Result> Results() { return results.Items(); }
 
 private:
-    std::mutex lock;
-    std::condition_variable changed;
-    std::vector<Result> results;
+    WaitableLog<Result> results;
 };
 
 // The scripted storage server.
@@ -340,7 +233,7 @@ private:
 // 127.0.0.1:port, with the base account bob@yol.example / "secret".
 struct StoreRig {
     Services::CServicesManagerImpl services;
-    MemorySettings database;
+    MemoryDatabase database;
     std::unique_ptr<Sockets::CSocketsManagerImpl> sockets;
     FakeAccounts accounts;
     RecordingLists lists;

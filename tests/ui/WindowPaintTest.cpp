@@ -14,19 +14,7 @@ protected:
     // A window that fills its client area with `colour` on WM_PAINT.
     HWND Painted(Recorder& rec, COLORREF colour, RECT r, std::uint32_t style = WS_POPUP | WS_VISIBLE,
                  HWND parent = nullptr) {
-        rec.handler = [colour](HWND hwnd, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
-            if (msg != WM_PAINT)
-                return std::nullopt;
-            PAINTSTRUCT ps;
-            HDC hdc = BeginPaint(hwnd, &ps);
-            RECT client;
-            GetClientRect(hwnd, &client);
-            HBRUSH brush = CreateSolidBrush(colour);
-            FillRect(hdc, &client, brush);
-            DeleteObject(brush);
-            EndPaint(hwnd, &ps);
-            return 0;
-        };
+        rec.handler = PaintsSolid(colour);
         return Make(rec, style, r, parent);
     }
 };

@@ -70,19 +70,7 @@ TEST_F(WindowSdl, WindowShowsTheScreenAndTheMouseIsTheStylus) {
     EXPECT_EQ(g_HIDPI_LogPixelsY, 96);
 
     Recorder rec;
-    rec.handler = [](HWND hwnd, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
-        if (msg != WM_PAINT)
-            return std::nullopt;
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        RECT client;
-        GetClientRect(hwnd, &client);
-        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-        FillRect(hdc, &client, red);
-        DeleteObject(red);
-        EndPaint(hwnd, &ps);
-        return 0;
-    };
+    rec.handler = PaintsSolid(RGB(255, 0, 0));
     HWND w = Make(rec, WS_POPUP | WS_VISIBLE, RECT{20, 30, 120, 130});
     Platform::PumpMessages();
     sdl.Present();
@@ -245,19 +233,7 @@ protected:
 
 TEST_F(WindowSdlX11, TheXServerShowsWhatTheWindowsPaint) {
     Recorder rec;
-    rec.handler = [](HWND hwnd, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
-        if (msg != WM_PAINT)
-            return std::nullopt;
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        RECT client;
-        GetClientRect(hwnd, &client);
-        HBRUSH brush = CreateSolidBrush(RGB(250, 20, 130));
-        FillRect(hdc, &client, brush);
-        DeleteObject(brush);
-        EndPaint(hwnd, &ps);
-        return 0;
-    };
+    rec.handler = PaintsSolid(RGB(250, 20, 130));
     Make(rec, WS_POPUP | WS_VISIBLE, RECT{20, 30, 70, 90});
     Platform::PumpMessages();
     sdl.Present();

@@ -6,6 +6,7 @@
 #include "Backends/Backend.h"
 #include "Backends/BackendHeadless.h"
 #include "CYolClock.h"
+#include "Drawing/Gdi.h"
 #include "WindowSystem/MessageQueue.h"
 #include "Shell/ShellScreen.h"
 #include "WindowSystem/Timers.h"
@@ -75,6 +76,24 @@ inline LRESULT RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         }
     }
     return DefWindowProc(hwnd, msg, wParam, lParam);
+}
+
+// A recorder's handler that fills the whole client area with `colour` on
+// WM_PAINT.
+inline std::function<std::optional<LRESULT>(HWND, UINT, WPARAM, LPARAM)> PaintsSolid(COLORREF colour) {
+    return [colour](HWND hwnd, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
+        if (msg != WM_PAINT)
+            return std::nullopt;
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(hwnd, &ps);
+        RECT client;
+        GetClientRect(hwnd, &client);
+        HBRUSH brush = CreateSolidBrush(colour);
+        FillRect(hdc, &client, brush);
+        DeleteObject(brush);
+        EndPaint(hwnd, &ps);
+        return 0;
+    };
 }
 
 inline const char16_t* kRecordingClass = u"UiTestRecording";

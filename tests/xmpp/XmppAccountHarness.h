@@ -33,6 +33,7 @@
 #include "ContactListEvents.h"
 #include "CYolClock.h"
 #include "CYolDatabaseImpl.h"
+#include "NullProtocolsManager.h"
 #include "ProtocolsManagerEvents.h"
 #include "TestSupport.h"
 #include "YolGuids.h"
@@ -232,15 +233,8 @@ struct AccountEventRecord {
     unsigned int number = 0;                 // ContactDetailsReady (item id)
 };
 
-class XmppFakeProtocolsManager final : public Protocols::CProtocolsManager, public Services::CEventsClient {
+class XmppFakeProtocolsManager final : public YolTest::NullProtocolsManager, public Services::CEventsClient {
 public:
-    using ProtocolRecord = Protocols::ProtocolRecord;
-    using ProtocolEntry = Protocols::ProtocolEntry;
-    using ContactStatusInfo = Protocols::ContactStatusInfo;
-    using MessageInfo = Protocols::MessageInfo;
-    using Status = Protocols::Status;
-    using StatusInfo = Protocols::StatusInfo;
-
     unsigned int accountId = 0;
     CYolString login;
     ChangeSignal* changes = nullptr;  // told of every event recorded
@@ -339,58 +333,6 @@ public:
     void GetAccountLogin(CYolString& out, unsigned int account, bool) override {
         out = account == accountId ? login : CYolString();
     }
-    const ProtocolEntry* FindProtocol(const YOL_GUID&) override { return nullptr; }
-
-    // --- everything else answers that it did nothing ---------------------------------
-    int DiscoverProtocols() override { return 0; }
-    int GetProtocolCount() override { return 0; }
-    void GetProtocolInfo(ProtocolRecord&, int) override {}
-    unsigned int GetBaseAccount() override { return 0; }
-    void SetBaseAccountLogin(const CYolString&, const CYolString&) override {}
-    void ResetAccounts() override {}
-    unsigned int GetXStatusId() override { return 0; }
-    void SetXStatus(unsigned int, const CYolString&, const CYolString&) override {}
-    void GetXStatusText(unsigned int, CYolString&, CYolString&) override {}
-    unsigned int AddAccount(const YOL_GUID&) override { return 0; }
-    int DeleteAccount(unsigned int) override { return 0; }
-    int ReloadAccountSettings(unsigned int) override { return 0; }
-    int SendNotify84(unsigned int, unsigned int) override { return 0; }
-    int SendStringList(unsigned int, CYolArray<CYolString>) override { return 0; }
-    int NotifyAccountChanged(unsigned int, unsigned int) override { return 0; }
-    void GetAccountProtocolInfo(ProtocolRecord&, unsigned int) override {}
-    bool SendContactIdList(unsigned int, CYolArray<unsigned int>*) override { return false; }
-    bool GetContactStatus(unsigned int, unsigned int, ContactStatusInfo*) override { return false; }
-    bool SendMenu60(unsigned int, CYolMenuInfo*) override { return false; }
-    bool SendMenu61(unsigned int, unsigned int, CYolMenuInfo*) override { return false; }
-    bool GetContactMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return false; }
-    bool GetContactQuickMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return false; }
-    bool BroadcastMenu64(CYolMenuInfo*) override { return false; }
-    bool AddGroup(unsigned int, const CYolString&) override { return false; }
-    bool RenameGroup(unsigned int, unsigned int, const CYolString&) override { return false; }
-    bool DeleteGroup(unsigned int, unsigned int) override { return false; }
-    bool AddContact(unsigned int, unsigned int, const CYolString&, const CYolString&) override { return false; }
-    bool RenameContact(unsigned int, unsigned int, const CYolString&) override { return false; }
-    bool MoveContact(unsigned int, unsigned int, unsigned int) override { return false; }
-    bool DeleteContact(unsigned int, unsigned int) override { return false; }
-    bool SendContact80(unsigned int, unsigned int) override { return false; }
-    bool RequestContactInfo(unsigned int, unsigned int) override { return false; }
-    bool SendMessage(unsigned int, const MessageInfo&, bool) override { return false; }
-    bool SendTyping(unsigned int, unsigned int, bool) override { return false; }
-    bool SetAuthorization(unsigned int, unsigned int, bool) override { return false; }
-    int CreateOwnDetailsPanes(unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
-    int CreateContactDetailsPanes(unsigned int, unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
-    int StartSearch(unsigned int, int) override { return 0; }
-    int CreateSearchPanes(unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
-    int SetStatus(unsigned int, Status) override { return 0; }
-    int GetStatus(unsigned int, Status&) override { return 0; }
-    int GetStatusInfo(unsigned int, Status, StatusInfo&) override { return 0; }
-    int GetLogonDate(unsigned int, CYolTime&) override { return 0; }
-    int GetAccountMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return 0; }
-    int CreateSettingsPanes(unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
-    int GetAccountObject(unsigned int, void**) override { return 0; }
-    int AcceptFile(unsigned int, unsigned int, const CYolString&, const CYolString&) override { return 0; }
-    int SendFile(unsigned int, unsigned int, const CYolString&) override { return 0; }
-    int RefuseFile(unsigned int, unsigned int, const CYolString&) override { return 0; }
 
 private:
     template <typename T>

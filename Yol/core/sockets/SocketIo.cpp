@@ -22,12 +22,21 @@ namespace Sockets {
 
 namespace {
 
-struct ErrnoRow {
-    int errnoValue;
+// One system code and the Winsock number that events carry for it.
+struct CodeRow {
+    int code;
     int winsock;
 };
 
-constexpr ErrnoRow errnoTable[] = {
+template <size_t N>
+int Translate(const CodeRow (&table)[N], int code, int unknown) {
+    for (const auto& row : table)
+        if (row.code == code)
+            return row.winsock;
+    return unknown;
+}
+
+constexpr CodeRow errnoTable[] = {
     {EINTR, SocketError::Interrupted},
     {EBADF, SocketError::BadHandle},
     {EACCES, SocketError::AccessDenied},
@@ -72,12 +81,7 @@ constexpr ErrnoRow errnoTable[] = {
     {EHOSTUNREACH, SocketError::HostUnreachable},
 };
 
-struct GaiRow {
-    int gai;
-    int winsock;
-};
-
-constexpr GaiRow gaiTable[] = {
+constexpr CodeRow gaiTable[] = {
     {EAI_NONAME, SocketError::HostNotFound},
     {EAI_NODATA, SocketError::NoData},
     {EAI_ADDRFAMILY, SocketError::NoData},
@@ -109,20 +113,12 @@ int PollError() { return WinsockError(errno); }
 
 }  // namespace
 
-int WinsockError(int errnoValue) {
-    for (const auto& row : errnoTable)
-        if (row.errnoValue == errnoValue)
-            return row.winsock;
-    return errnoValue;
-}
+int WinsockError(int errnoValue) { return Translate(errnoTable, errnoValue, errnoValue); }
 
 int WinsockResolveError(int gaiCode, int errnoValue) {
     if (gaiCode == EAI_SYSTEM)
         return WinsockError(errnoValue);
-    for (const auto& row : gaiTable)
-        if (row.gai == gaiCode)
-            return row.winsock;
-    return SocketError::NoRecovery;
+    return Translate(gaiTable, gaiCode, SocketError::NoRecovery);
 }
 
 long long NowMs() {
@@ -137,11 +133,17 @@ int RemainingMs(long long deadlineMs) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-int SystemResolve(const std::string& host, const std::string& port, int family, std::vector<SocketAddress>& out) {
+namespace {
+
+// getaddrinfo for TCP streams, its answers appended to `out`. 0 or the
+// getaddrinfo result code.
+int StreamAddresses(const std::string& host, const std::string& port, int family, int flags,
+                    std::vector<SocketAddress>& out) {
     addrinfo hints{};
     hints.ai_family = family;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
+    hints.ai_flags = flags;
     addrinfo* list = nullptr;
     int result = ::getaddrinfo(host.c_str(), port.c_str(), &hints, &list);
     if (result != 0)
@@ -158,6 +160,12 @@ int SystemResolve(const std::string& host, const std::string& port, int family, 
     return 0;
 }
 
+}  // namespace
+
+int SystemResolve(const std::string& host, const std::string& port, int family, std::vector<SocketAddress>& out) {
+    return StreamAddresses(host, port, family, 0, out);
+}
+
 int Resolve(const ResolveFunction& resolve, const std::string& host, unsigned port, int family, int wakeFd,
             int timeoutMs, std::vector<SocketAddress>& out) {
     out.clear();
@@ -166,22 +174,8 @@ int Resolve(const ResolveFunction& resolve, const std::string& host, unsigned po
     std::string service = std::to_string(port);
 
     // A literal address needs no lookup, and no thread.
-    addrinfo hints{};
-    hints.ai_family = family;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
-    addrinfo* list = nullptr;
-    if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &list) == 0) {
-        for (addrinfo* item = list; item; item = item->ai_next) {
-            SocketAddress address;
-            std::memcpy(&address.storage, item->ai_addr, item->ai_addrlen);
-            address.length = item->ai_addrlen;
-            out.push_back(address);
-        }
-        ::freeaddrinfo(list);
+    if (StreamAddresses(host, service, family, AI_NUMERICHOST | AI_NUMERICSERV, out) == 0)
         return 0;
-    }
 
     auto lookup = std::make_shared<Lookup>();
     lookup->doneFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -391,6 +385,20 @@ int ConnectFirst(const std::vector<SocketAddress>& addresses, int wakeFd, uint64
     }
 }
 
+namespace {
+
+// After a send or receive that failed: 0 to call again (interrupted, or the
+// socket is ready now), or the error that ends it.
+int AfterFailedCall(int fd, short events, int wakeFd, long long deadline) {
+    if (errno == EINTR)
+        return 0;
+    if (errno != EAGAIN && errno != EWOULDBLOCK)
+        return PollError();
+    return WaitFor(fd, events, wakeFd, RemainingMs(deadline));
+}
+
+}  // namespace
+
 int SendAll(int fd, const void* data, size_t length, int flags, int wakeFd, int timeoutMs) {
     auto bytes = static_cast<const uint8_t*>(data);
     long long deadline = timeoutMs < 0 ? -1 : NowMs() + timeoutMs;
@@ -401,11 +409,8 @@ int SendAll(int fd, const void* data, size_t length, int flags, int wakeFd, int 
             length -= static_cast<size_t>(n);
             continue;
         }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            return PollError();
-        int wait = WaitFor(fd, POLLOUT, wakeFd, RemainingMs(deadline));
+        int wait = n < 0 ? AfterFailedCall(fd, POLLOUT, wakeFd, deadline)
+                         : WaitFor(fd, POLLOUT, wakeFd, RemainingMs(deadline));
         if (wait != 0)
             return wait;
     }
@@ -421,11 +426,7 @@ int ReceiveSome(int fd, void* buffer, size_t size, bool peek, int wakeFd, int ti
             got = static_cast<size_t>(n);
             return 0;
         }
-        if (errno == EINTR)
-            continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK)
-            return PollError();
-        int wait = WaitFor(fd, POLLIN, wakeFd, RemainingMs(deadline));
+        int wait = AfterFailedCall(fd, POLLIN, wakeFd, deadline);
         if (wait != 0)
             return wait;
     }
