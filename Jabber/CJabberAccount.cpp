@@ -63,7 +63,7 @@ int CJabberAccount::OnShutdown() {
     Disconnect();
     StopReconnect();
     contacts.ClearContacts();
-    streamId.clear();
+    login.ForgetStreamId();
     SaveSettings();
     JabberPlugin::Leave(servicesManager);
     return 0;

@@ -20,13 +20,13 @@
 #include "JabberIq.h"
 #include "JabberNamespaces.h"
 #include "JabberProtocolInfo.h"
-#include "JabberSasl.h"
 #include "ProtocolRecords.h"
 #include "XmlNode.h"
 #include "XmlStreamParser.h"
 #include "XmppAccountSettings.h"
 #include "XmppCompression.h"
 #include "XmppIqResponders.h"
+#include "XmppLogin.h"
 #include "XmppStanzaSink.h"
 #include "YOL_GUID.h"
 #include "YolGuids.h"
@@ -47,7 +47,7 @@ class CSocketsManager;
 }
 class CYolMenuInfo;
 
-class CJabberAccount : public Protocols::CAccount, public XmppStanzaSink {
+class CJabberAccount : public Protocols::CAccount, public XmppStanzaSink, private MXmppLoginOwner {
 public:
     CJabberAccount(Services::CServicesManager* servicesManager, unsigned int accountId, unsigned int managerClientId,
                    int kind);
@@ -63,12 +63,10 @@ public:
     // Bytes placed in the receive buffer, taken from the `announced` bytes
     // of the current data event and counted off them; 0 or less: nothing.
     int ReadSocket(size_t& announced);
-    int InitCompression();
-    void OnCompressed(const XmlNode& element);
 
     Protocols::Status GetPresenceStatus() const { return status; }
     Protocols::Status GetWantedStatus() const { return wantedStatus; }
-    bool IsCompressionActive() const { return compression.IsActive(); }
+    bool IsCompressionActive() const override { return compression.IsActive(); }
 
     int OnSocketConnected(Sockets::CYolSocket* socket, int code) override;
     int OnSocketData(Sockets::CYolSocket* socket, int byteCount) override;
@@ -96,7 +94,6 @@ protected:
     Protocols::Status status = Protocols::Offline;
     Protocols::Status wantedStatus = Protocols::Offline;
     Protocols::Status reconnectStatus = Protocols::Offline;
-    bool restartStream = false;
     XmlStreamParser parser;
     static constexpr size_t kInitialReceiveBuffer = 2048;
     std::vector<char> receiveBuffer = std::vector<char>(kInitialReceiveBuffer + 1, '\0');  // NUL after the data
@@ -114,6 +111,12 @@ public:
     static void StanzaDroppedCallback(XmlNode* element, void* account);
     void OnStanzaDropped(const XmlNode& element);
     void DispatchIq(const XmlNode& iq);
+    // A top-level element's name and where it goes (null: dropped).
+    struct StanzaRoute {
+        std::string_view name;
+        void (*handler)(CJabberAccount& account, const XmlNode& element);
+    };
+    static const StanzaRoute kStanzaRoutes[];
     int SendIq(XmlNode& iq, IqAnswer answer, int key = 0) override;
     int NextStanzaNumber() override { return pendingIqs.NextNumber(); }
     XmppPendingIqs& PendingIqs() { return pendingIqs; }
@@ -170,7 +173,6 @@ protected:
     // ---- disconnect ----
 public:
     int Disconnect();
-    void OnSaslFailure(const XmlNode& element);
     void OnStreamError(const XmlNode& element);
     // Starts the wait before the next connection attempt (with "KeepAlive").
     void StartReconnect();
@@ -203,34 +205,21 @@ protected:
 
     // ---- login ----
 public:
-    void OpenStream();
-    static void StreamHeaderCallback(XmlNode* element, void* account);
-    void OnStreamHeader(const XmlNode& element);
-    void OnFeatures(const XmlNode& element);
-    void OnSaslSuccess(const XmlNode& element);
-    void OnSaslChallenge(const XmlNode& element);
-    void StartLegacyAuth();
-    void OnLegacyAuthFields(const XmlNode& iq);
-    void OnLegacyAuthResult(const XmlNode& iq);
-    void OnBindResult(const XmlNode& iq);
-    void OnSessionResult(const XmlNode& iq);
-    void OnSessionEstablished();
-    // Ends a login the server refused, or whose server could not prove it
-    // knows the password: the stream's end tag, disconnect without
-    // reconnection, "Invalid account name or password".
-    void FailAuthentication();
-    const CYolString& GetOwnJid() const { return ownJid; }
-    const std::string& GetStreamId() const { return streamId; }
-    bool IsLegacyOnly() const { return legacyOnly; }
+    const CYolString& GetOwnJid() const { return login.BoundJid(); }
+    bool IsLegacyOnly() const { return login.IsLegacyOnly(); }
+    LoginState GetLoginState() const { return login.State(); }
 
 protected:
-    SaslCredentials Credentials() const;
+    // What the login asks of the account.
+    const XmppAccountSettings& LoginSettings() const override { return settings; }
+    bool StartCompression() override;
+    void ActivateCompression() override;
+    void ResetStream() override;
+    void EndStream() override;
+    void LoginRefused() override;
+    void LoginEstablished() override;
 
-    std::string streamId;
-    bool legacyOnly = false;
-    std::unique_ptr<SaslMechanism> sasl;
-    bool sessionRequired = false;
-    CYolString ownJid;
+    XmppLogin login{*this, *this};
 
     // ---- contacts ----
 public:

@@ -64,9 +64,9 @@ int CJabberAccount::OnSocketConnected(Sockets::CYolSocket* connected, int code) 
     if (code == 0) {
         if (Sockets::CSocketsManager* sockets = SocketsService())
             sockets->SetSocketOption(socket, 1);
-        restartStream = true;
         receiveUsed = 0;
-        OpenStream();
+        ResetStream();
+        login.Begin();
         return 0;
     }
     Protocols::Status restore = wantedStatus;
@@ -142,18 +142,21 @@ int CJabberAccount::OnSocketData(Sockets::CYolSocket* from, int byteCount) {
             LoseConnection();
             return 0;
         }
-        if (restartStream)
-            OpenStream();
     }
 }
 
+// A parser reset by the login (a new stream) stops after the element that
+// ended the old stream, so what follows is fed again to the new one; any
+// other parser leaves at most an unfinished tag, and takes nothing more.
 void CJabberAccount::FeedParser() {
-    size_t taken = parser.Feed(receiveBuffer.data(), receiveUsed);
-    if (status == Protocols::Offline || taken == 0)
-        return;
-    std::memmove(receiveBuffer.data(), receiveBuffer.data() + taken, receiveUsed - taken);
-    receiveUsed -= taken;
-    receiveBuffer[receiveUsed] = '\0';
+    while (receiveUsed > 0) {
+        size_t taken = parser.Feed(receiveBuffer.data(), receiveUsed);
+        if (status == Protocols::Offline || taken == 0)
+            return;
+        std::memmove(receiveBuffer.data(), receiveBuffer.data() + taken, receiveUsed - taken);
+        receiveUsed -= taken;
+        receiveBuffer[receiveUsed] = '\0';
+    }
 }
 
 int CJabberAccount::ReadSocket(size_t& announced) {
@@ -201,14 +204,4 @@ bool CJabberAccount::SendText(std::string_view text) {
     return compression.Deflate(text, [sockets, this](const char* data, int length) {
         return sockets->Send(socket, data, length, 0);
     });
-}
-
-int CJabberAccount::InitCompression() { return compression.Init() ? 1 : 0; }
-
-void CJabberAccount::OnCompressed(const XmlNode& element) {
-    const CYolString* xmlns = element.GetAttr("xmlns");
-    if (!xmlns || *xmlns != CYolString::FromUtf8(JabberNs::Compress) || !compression.IsInitialised())
-        return;
-    compression.Activate();
-    restartStream = true;
 }

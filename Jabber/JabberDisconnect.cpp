@@ -1,5 +1,5 @@
-// Ending a session: disconnect, the server's authentication failure and
-// stream errors, and the reconnection that follows a lost connection.
+// Ending a session: disconnect, stream errors, and the reconnection that
+// follows a lost connection.
 
 #include "CJabberAccount.h"
 #include "CContactList.h"
@@ -12,7 +12,7 @@
 
 int CJabberAccount::Disconnect() {
     wantedStatus = Protocols::Offline;
-    sasl.reset();
+    login.Stop();
     if (Sockets::CSocketsManager* sockets = SocketsService(); sockets && socket && sockets->IsValidSocket(socket)) {
         sockets->Close(socket);
         sockets->DestroySocket(socket);
@@ -44,15 +44,6 @@ int CJabberAccount::Disconnect() {
     pendingIqs.Clear();
     ClearPendingReceipts();
     return 0;
-}
-
-void CJabberAccount::OnSaslFailure(const XmlNode& element) {
-    const CYolString* xmlns = element.GetAttr("xmlns");
-    if (!xmlns || *xmlns != CYolString::FromUtf8(JabberNs::Sasl))
-        return;
-    SendText("</stream:stream>");
-    Disconnect();
-    ShowText(JabberPlugin::UiString(JabberStrInvalidLogin));
 }
 
 void CJabberAccount::OnStreamError(const XmlNode& element) {

@@ -8,31 +8,10 @@
 #include "JabberPlugin.h"
 #include "JabberStrings.h"
 
-#include <array>
 #include <climits>
 #include <string_view>
 
 namespace {
-
-struct Route {
-    std::string_view name;
-    void (CJabberAccount::*handler)(const XmlNode& element);  // null: ignored
-};
-
-// First match wins. "proceed" answers a starttls we never ask for: the
-// secure socket is chosen before connecting.
-constexpr std::array<Route, 10> kRoutes = {{
-    {"proceed", nullptr},
-    {"compressed", &CJabberAccount::OnCompressed},
-    {"stream:features", &CJabberAccount::OnFeatures},
-    {"success", &CJabberAccount::OnSaslSuccess},
-    {"failure", &CJabberAccount::OnSaslFailure},
-    {"stream:error", &CJabberAccount::OnStreamError},
-    {"challenge", &CJabberAccount::OnSaslChallenge},
-    {"message", &CJabberAccount::OnMessage},
-    {"presence", &CJabberAccount::OnPresence},
-    {"iq", &CJabberAccount::DispatchIq},
-}};
 
 // What the account serves: each row with a handler registers it for the
 // requests it names, and each row with a feature puts that feature into
@@ -95,11 +74,26 @@ void CJabberAccount::RouteStanza(XmlNode* element, void* account) {
         static_cast<CJabberAccount*>(account)->Route(*element);
 }
 
+// First match wins. "proceed" answers a starttls we never ask for: the
+// secure socket is chosen before connecting.
+const CJabberAccount::StanzaRoute CJabberAccount::kStanzaRoutes[] = {
+    {"proceed", nullptr},
+    {"compressed", [](CJabberAccount& a, const XmlNode& e) { a.login.OnCompressed(e); }},
+    {"stream:features", [](CJabberAccount& a, const XmlNode& e) { a.login.OnFeatures(e); }},
+    {"success", [](CJabberAccount& a, const XmlNode& e) { a.login.OnSaslSuccess(e); }},
+    {"failure", [](CJabberAccount& a, const XmlNode& e) { a.login.OnSaslFailure(e); }},
+    {"stream:error", [](CJabberAccount& a, const XmlNode& e) { a.OnStreamError(e); }},
+    {"challenge", [](CJabberAccount& a, const XmlNode& e) { a.login.OnSaslChallenge(e); }},
+    {"message", [](CJabberAccount& a, const XmlNode& e) { a.OnMessage(e); }},
+    {"presence", [](CJabberAccount& a, const XmlNode& e) { a.OnPresence(e); }},
+    {"iq", [](CJabberAccount& a, const XmlNode& e) { a.DispatchIq(e); }},
+};
+
 void CJabberAccount::Route(const XmlNode& element) {
-    for (const auto& route : kRoutes) {
+    for (const StanzaRoute& route : kStanzaRoutes) {
         if (route.name == element.Name()) {
             if (route.handler)
-                (this->*route.handler)(element);
+                route.handler(*this, element);
             return;
         }
     }
@@ -202,7 +196,8 @@ void XmppPendingIqs::Clear() {
 bool CJabberAccount::IsOwnAddress(const CYolString& from) const {
     if (SameJid(from, GetOwnBareJid()) || SameJid(from, settings.server))
         return true;
-    return !ownJid.IsEmpty() && (SameJid(from, ownJid) || SameJid(from, BareJidCopy(ownJid)));
+    const CYolString& bound = login.BoundJid();
+    return !bound.IsEmpty() && (SameJid(from, bound) || SameJid(from, BareJidCopy(bound)));
 }
 
 int CJabberAccount::SendIq(XmlNode& iq, IqAnswer answer, int key) {
