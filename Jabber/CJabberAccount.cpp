@@ -13,14 +13,6 @@ CJabberAccount::CJabberAccount(Services::CServicesManager* servicesManager, unsi
     : Protocols::CAccount(servicesManager, accountId, managerClientId),
       kind(kind >= 0 && kind < kJabberKindCount ? kind : JabberKindXmpp) {}
 
-CJabberAccount::Responders::Responders(CJabberAccount& account)
-    : versionResponder(account),
-      pingResponder(account),
-      discoInfoResponder(account),
-      rosterPushResponder([&account](const XmlNode& stanza, IqRequest& request) {
-          account.OnRosterPush(stanza, request);
-      }) {}
-
 CJabberAccount::~CJabberAccount() {
     // The registry stopped the events before deleting: nothing runs on the
     // account's thread any more, so its threads can be stopped and its
@@ -52,7 +44,7 @@ void CJabberAccount::ReportStatus(Protocols::Status value) {
 int CJabberAccount::OnInit() {
     JabberPlugin::Join(servicesManager);
     LoadSettings();
-    RegisterIqResponders();
+    responders.RegisterIn(workQueue);
     for (CYolString& text : statusMessages)
         text = CYolString();
     caps.Seed();

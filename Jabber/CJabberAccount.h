@@ -128,24 +128,11 @@ public:
     static unsigned int KeepAlive(void* account);
     static constexpr unsigned int kKeepAliveMs = 120000;
 
-    // The request responders the account registers, one per kind of request.
-    struct Responders {
-        explicit Responders(CJabberAccount& account);
-        XmppVersionResponder versionResponder;
-        XmppPingResponder pingResponder;
-        XmppDiscoInfoResponder discoInfoResponder;
-        XmppForwardingResponder rosterPushResponder;
-        XmppIqResponder* version = &versionResponder;
-        XmppIqResponder* ping = &pingResponder;
-        XmppIqResponder* discoInfo = &discoInfoResponder;
-        XmppIqResponder* rosterPush = &rosterPushResponder;
-    };
-
 protected:
-    void RegisterIqResponders();
-
     XmppPendingIqs pendingIqs{[this](const CYolString& from) { return IsOwnAddress(from); }};
-    Responders responders{*this};
+    XmppResponderSet responders{*this, [this](const XmlNode& stanza, IqRequest& request) {
+                                    OnRosterPush(stanza, request);
+                                }};
     CWorkQueue workQueue{[this](const CYolString& bareJid) { return ContactIdOf(bareJid); }};
 
     // ---- account ----

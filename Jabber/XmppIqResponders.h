@@ -1,12 +1,14 @@
 #pragma once
 // The account's answers to requests a server or contact sends it: one small
-// class per kind of request, each registered in the account's responder
-// registry (CWorkQueue) by the table in JabberRouter.cpp. They run on the
-// account's queue thread and write only to their stanza sink.
+// class per kind of request, held and registered in the account's responder
+// registry (CWorkQueue) by XmppResponderSet. They run on the account's queue
+// thread and write only to their stanza sink.
 
+#include "CWorkQueue.h"
 #include "JabberIq.h"
 #include "XmppStanzaSink.h"
 
+#include <cstdint>
 #include <functional>
 
 // jabber:iq:version: the client's name, version and system.
@@ -50,4 +52,31 @@ public:
 
 private:
     Handler handler;
+};
+
+// The responders of one account and the table of what it serves: each row
+// with a responder registers it for the requests it names, and each row with
+// a feature puts that feature into disco#info and caps. A feature is
+// announced there or nowhere, so it is never announced without what answers
+// it.
+class XmppResponderSet {
+public:
+    XmppResponderSet(XmppStanzaSink& sink, XmppForwardingResponder::Handler rosterPush)
+        : version(sink), ping(sink), discoInfo(sink), rosterPush(std::move(rosterPush)) {}
+    XmppResponderSet(const XmppResponderSet&) = delete;
+    XmppResponderSet& operator=(const XmppResponderSet&) = delete;
+
+    // Fills an empty registry; one already filled is left as it is.
+    void RegisterIn(CWorkQueue& registry);
+    // The features the table announces (FeatureFlag bits).
+    static uint64_t Features();
+
+private:
+    struct ServedRow;
+    static const ServedRow kServed[];
+
+    XmppVersionResponder version;
+    XmppPingResponder ping;
+    XmppDiscoInfoResponder discoInfo;
+    XmppForwardingResponder rosterPush;
 };
