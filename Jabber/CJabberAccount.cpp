@@ -18,9 +18,7 @@ CJabberAccount::~CJabberAccount() {
     // account's thread any more, so its threads can be stopped and its
     // socket dropped here.
     StopReconnect();
-    if (Sockets::CSocketsManager* sockets = SocketsService(); sockets && socket && sockets->IsValidSocket(socket))
-        sockets->DestroySocket(socket);
-    socket = nullptr;
+    connection.Drop(false);
 }
 
 Sockets::CSocketsManager* CJabberAccount::SocketsService() const {

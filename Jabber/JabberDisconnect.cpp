@@ -3,7 +3,6 @@
 
 #include "CJabberAccount.h"
 #include "CContactList.h"
-#include "CSocketsManager.h"
 #include "CYolClock.h"
 #include "JabberPlugin.h"
 #include "JabberStrings.h"
@@ -13,11 +12,7 @@
 int CJabberAccount::Disconnect() {
     wantedStatus = Protocols::Offline;
     login.Stop();
-    if (Sockets::CSocketsManager* sockets = SocketsService(); sockets && socket && sockets->IsValidSocket(socket)) {
-        sockets->Close(socket);
-        sockets->DestroySocket(socket);
-    }
-    socket = nullptr;
+    connection.Drop(true);
     if (status == Protocols::Offline)
         return 0;
 

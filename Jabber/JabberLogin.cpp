@@ -1,28 +1,16 @@
-// The account's side of its login: the stream restarts, compression and
-// endings the login asks for, and going online once the session is open.
+// The account's side of its login: what the login asks of the connection,
+// and going online once the session is open.
 
 #include "CJabberAccount.h"
 
 #include "JabberPlugin.h"
 #include "JabberStrings.h"
 
-bool CJabberAccount::StartCompression() { return compression.Init(); }
+bool CJabberAccount::StartCompression() { return connection.StartCompression(); }
 
-void CJabberAccount::ActivateCompression() { compression.Activate(); }
+void CJabberAccount::ActivateCompression() { connection.ActivateCompression(); }
 
-// The parser lets a call-back reset it: it then hands back only the bytes up
-// to the element that ended the stream, and the rest belongs to the new one.
-void CJabberAccount::ResetStream() {
-    parser.Reset();
-    parser.SetCallback(
-        1, XmlStreamParser::Start,
-        [](XmlNode* element, void* login) {
-            if (element)
-                static_cast<XmppLogin*>(login)->OnStreamHeader(*element);
-        }, &login);
-    parser.SetCallback(2, XmlStreamParser::End, &CJabberAccount::RouteStanza, this);
-    parser.SetDroppedCallback(&CJabberAccount::StanzaDroppedCallback, this);
-}
+void CJabberAccount::ResetStream() { connection.ResetStream(); }
 
 void CJabberAccount::EndStream() { SendText("</stream:stream>"); }
 

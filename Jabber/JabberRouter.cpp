@@ -22,11 +22,6 @@ int IqTypeOf(const CYolString* type) {
 
 }  // namespace
 
-void CJabberAccount::RouteStanza(XmlNode* element, void* account) {
-    if (element && account)
-        static_cast<CJabberAccount*>(account)->Route(*element);
-}
-
 // First match wins. "proceed" answers a starttls we never ask for: the
 // secure socket is chosen before connecting.
 const CJabberAccount::StanzaRoute CJabberAccount::kStanzaRoutes[] = {
@@ -42,7 +37,7 @@ const CJabberAccount::StanzaRoute CJabberAccount::kStanzaRoutes[] = {
     {"iq", [](CJabberAccount& a, const XmlNode& e) { a.DispatchIq(e); }},
 };
 
-void CJabberAccount::Route(const XmlNode& element) {
+void CJabberAccount::OnStanza(const XmlNode& element) {
     for (const StanzaRoute& route : kStanzaRoutes) {
         if (route.name == element.Name()) {
             if (route.handler)
@@ -50,11 +45,6 @@ void CJabberAccount::Route(const XmlNode& element) {
             return;
         }
     }
-}
-
-void CJabberAccount::StanzaDroppedCallback(XmlNode* element, void* account) {
-    if (element && account)
-        static_cast<CJabberAccount*>(account)->OnStanzaDropped(*element);
 }
 
 // Only messages are told of: they are what a contact can make that large,
