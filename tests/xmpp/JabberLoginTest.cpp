@@ -288,6 +288,21 @@ TEST_F(XmppLoginTest, PlainWithoutSessionGoesOnlineAtTheBindResult) {
     ExpectOnline(h->TakeSent());
 }
 
+// A server that sends its new stream right behind the success (or the
+// compressed answer), in the same read: the rest of the read belongs to the
+// new stream.
+TEST_F(XmppLoginTest, NewStreamArrivingWithTheElementThatEndsTheOldOneIsRead) {
+    Start();
+    h->Receive(Header() + Features(Mechanisms({"PLAIN"})));
+    h->TakeSent();
+    h->Receive("<success xmlns='" + kSasl + "'/>" + Header(true, "s2") +
+               Features("<bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/>"));
+    std::string sent = h->TakeSent();
+    EXPECT_EQ(kClientHeader + "<iq type='set' id='yol_N'><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'>"
+                              "<resource>Yol</resource></bind></iq>",
+              WithoutIds(sent));
+}
+
 TEST_F(XmppLoginTest, HeaderWithoutVersionStartsIqAuthAtOnceWithTheDigest) {
     Start();
     h->Receive(Header(false));
