@@ -186,7 +186,6 @@ protected:
 public:
     const CYolString& GetOwnJid() const { return login.BoundJid(); }
     bool IsLegacyOnly() const { return login.IsLegacyOnly(); }
-    LoginState GetLoginState() const { return login.State(); }
 
 private:
     // What the login asks of the account.
