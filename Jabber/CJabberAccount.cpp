@@ -12,22 +12,15 @@ CJabberAccount::CJabberAccount(Services::CServicesManager* servicesManager, unsi
                                unsigned int managerClientId, int kind)
     : Protocols::CAccount(servicesManager, accountId, managerClientId),
       kind(kind >= 0 && kind < kJabberKindCount ? kind : JabberKindXmpp) {
-    responders.rosterPush = &roster.PushResponder();
+    responders = std::make_unique<XmppResponderSet>(*this, roster.PushResponder());
 }
-
-CJabberAccount::Responders::Responders(CJabberAccount& account)
-    : versionResponder(account),
-      pingResponder(account),
-      discoInfoResponder(account) {}
 
 CJabberAccount::~CJabberAccount() {
     // The registry stopped the events before deleting: nothing runs on the
     // account's thread any more, so its threads can be stopped and its
     // socket dropped here.
     StopReconnect();
-    if (Sockets::CSocketsManager* sockets = SocketsService(); sockets && socket && sockets->IsValidSocket(socket))
-        sockets->DestroySocket(socket);
-    socket = nullptr;
+    connection.Drop(false);
 }
 
 Sockets::CSocketsManager* CJabberAccount::SocketsService() const {
@@ -51,7 +44,7 @@ void CJabberAccount::ReportStatus(Protocols::Status value) {
 int CJabberAccount::OnInit() {
     JabberPlugin::Join(servicesManager);
     LoadSettings();
-    RegisterIqResponders();
+    responders->RegisterIn(workQueue);
     for (CYolString& text : statusMessages)
         text = CYolString();
     caps.Seed();
@@ -62,7 +55,7 @@ int CJabberAccount::OnShutdown() {
     Disconnect();
     StopReconnect();
     contacts.ClearContacts();
-    streamId.clear();
+    login.ForgetStreamId();
     SaveSettings();
     JabberPlugin::Leave(servicesManager);
     return 0;

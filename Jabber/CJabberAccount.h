@@ -2,8 +2,15 @@
 // CJabberAccount: one XMPP account. The program drives it only through the
 // account interface of the plug-in framework (commands and socket events,
 // all arriving on the account's own queue thread); the account talks to its
-// server only through the sockets service. Its methods are spread over one
-// file per area; each area keeps its members in its own block below.
+// server only through the sockets service.
+//
+// It owns and wires its parts: the connection (socket, receive buffer,
+// parser, compression), the login, the stanza router with the answers it
+// waits for and the responders it registers, the reconnection wait, and the
+// account's settings and status. It is the stanza sink of its parts and the
+// owner the login asks for what touches the connection. The methods of each
+// area live in a file of their own; each area keeps its members in its own
+// block below.
 //
 // Threads: everything here runs on the account's queue thread. The
 // reconnection wait and the timers only post events to it, so the socket,
@@ -21,15 +28,14 @@
 #include "JabberMail.h"
 #include "JabberNamespaces.h"
 #include "JabberProtocolInfo.h"
-#include "JabberSasl.h"
 #include "ProtocolRecords.h"
 #include "XmlNode.h"
-#include "XmlStreamParser.h"
 #include "XmppAccountSettings.h"
 #include "XmppCapabilities.h"
-#include "XmppCompression.h"
+#include "XmppConnection.h"
 #include "XmppContactListAdapter.h"
 #include "XmppIqResponders.h"
+#include "XmppLogin.h"
 #include "XmppMessages.h"
 #include "XmppPresence.h"
 #include "XmppRoster.h"
@@ -53,7 +59,10 @@ class CSocketsManager;
 }
 class CYolMenuInfo;
 
-class CJabberAccount : public Protocols::CAccount, public XmppStanzaSink {
+class CJabberAccount : public Protocols::CAccount,
+                       public XmppStanzaSink,
+                       private MXmppLoginOwner,
+                       private MXmppStreamReader {
 public:
     CJabberAccount(Services::CServicesManager* servicesManager, unsigned int accountId, unsigned int managerClientId,
                    int kind);
@@ -61,93 +70,65 @@ public:
 
     // ---- connection ----
 public:
-    int Connect(Protocols::Status wanted);
     // Serialises the element and sends it; false when nothing went.
     bool SendStanza(const XmlNode& element) override;
-    // Sends the bytes as they are (the stream's end tag, the keep-alive blank).
-    bool SendText(std::string_view text);
-    // Bytes placed in the receive buffer, taken from the `announced` bytes
-    // of the current data event and counted off them; 0 or less: nothing.
-    int ReadSocket(size_t& announced);
-    int InitCompression();
-    void OnCompressed(const XmlNode& element);
 
     Protocols::Status GetPresenceStatus() const { return status; }
     Protocols::Status GetWantedStatus() const { return wantedStatus; }
-    bool IsCompressionActive() const { return compression.IsActive(); }
+    bool IsCompressionActive() const override { return connection.IsCompressionActive(); }
 
     int OnSocketConnected(Sockets::CYolSocket* socket, int code) override;
     int OnSocketData(Sockets::CYolSocket* socket, int byteCount) override;
     int OnSocketClosed(Sockets::CYolSocket* socket, int code) override;
 
-protected:
+private:
+    int Connect(Protocols::Status wanted);
+    // Sends the bytes as they are (the stream's end tag, the keep-alive blank).
+    bool SendText(std::string_view text);
     Sockets::CSocketsManager* SocketsService() const;
     CL::CContactList* ContactListService() const;
     // Sends an account event and the status record of `value`.
     void ReportStatus(Protocols::Status value);
-    // Grows the receive buffer to hold `capacity` bytes; false past the cap.
-    bool GrowReceiveBuffer(size_t capacity);
-    void FeedParser();
-    // One Receive of at most `room` bytes and no more than are `announced`.
-    int TakeAnnounced(Sockets::CSocketsManager& sockets, char* out, size_t room, size_t& announced);
     // The connection broke under a wanted status: disconnect and try again
     // after the reconnection delay.
     void LoseConnection();
+    // What the connection reads of the stream.
+    void OnStreamHeader(const XmlNode& header) override;
 
-    // The largest the receive buffer may grow: the most the parser leaves
-    // unread (an unfinished construct of a stanza's size) plus one read.
-    static constexpr size_t kMaxReceiveBuffer = (size_t{1} << 20) + 4096;
-
-    Sockets::CYolSocket* socket = nullptr;
     Protocols::Status status = Protocols::Offline;
     Protocols::Status wantedStatus = Protocols::Offline;
     Protocols::Status reconnectStatus = Protocols::Offline;
-    bool restartStream = false;
-    XmlStreamParser parser;
-    static constexpr size_t kInitialReceiveBuffer = 2048;
-    std::vector<char> receiveBuffer = std::vector<char>(kInitialReceiveBuffer + 1, '\0');  // NUL after the data
-    size_t receiveCapacity = kInitialReceiveBuffer;
-    size_t receiveUsed = 0;
-    XmppCompression compression;
+    XmppConnection connection{*this, [this] { return SocketsService(); }};
 
     // ---- router ----
 public:
-    // Depth-2 end call-back of the parser: one complete top-level element.
-    static void RouteStanza(XmlNode* element, void* account);
-    void Route(const XmlNode& element);
-    // The parser dropped a stanza too large to keep: the element holds its
-    // name and attributes, when they were known.
-    static void StanzaDroppedCallback(XmlNode* element, void* account);
-    void OnStanzaDropped(const XmlNode& element);
-    void DispatchIq(const XmlNode& iq);
     int SendIq(XmlNode& iq, IqAnswer answer, int key = 0) override;
     int NextStanzaNumber() override { return pendingIqs.NextNumber(); }
     XmppPendingIqs& PendingIqs() { return pendingIqs; }
-    // Whether `from` speaks for the own account or its server.
-    bool IsOwnAddress(const CYolString& from) const;
 
     // The keep-alive timer's call-back (it runs on the account's thread):
     // milliseconds until the next blank, 0 to end.
     static unsigned int KeepAlive(void* account);
     static constexpr unsigned int kKeepAliveMs = 120000;
 
-    // The request responders the account registers, one per kind of request.
-    struct Responders {
-        explicit Responders(CJabberAccount& account);
-        XmppVersionResponder versionResponder;
-        XmppPingResponder pingResponder;
-        XmppDiscoInfoResponder discoInfoResponder;
-        XmppIqResponder* version = &versionResponder;
-        XmppIqResponder* ping = &pingResponder;
-        XmppIqResponder* discoInfo = &discoInfoResponder;
-        XmppIqResponder* rosterPush = nullptr;  // the roster's, set once the roster exists
-    };
+private:
+    // One complete top-level element of the stream, to its handler.
+    void OnStanza(const XmlNode& element) override;
+    void OnStanzaDropped(const XmlNode& element) override;
+    void DispatchIq(const XmlNode& iq);
+    // Whether `from` speaks for the own account or its server.
+    bool IsOwnAddress(const CYolString& from) const;
 
-protected:
-    void RegisterIqResponders();
+    // A top-level element's name and where it goes (null: dropped).
+    struct StanzaRoute {
+        std::string_view name;
+        void (*handler)(CJabberAccount& account, const XmlNode& element);
+    };
+    static const StanzaRoute kStanzaRoutes[];
 
     XmppPendingIqs pendingIqs{[this](const CYolString& from) { return IsOwnAddress(from); }};
-    Responders responders{*this};
+    // Built in the constructor: the roster it answers pushes for comes later.
+    std::unique_ptr<XmppResponderSet> responders;
     CWorkQueue workQueue{[this](const CYolString& bareJid) { return ContactIdOf(bareJid); }};
 
     // ---- account ----
@@ -160,7 +141,7 @@ public:
 
     CYolString GetProtocolName() override;
 
-protected:
+private:
     int OnInit() override;
     int OnShutdown() override;
     int SetStatus(Protocols::Status status) override;
@@ -174,17 +155,17 @@ protected:
 
     // ---- disconnect ----
 public:
-    int Disconnect();
-    void OnSaslFailure(const XmlNode& element);
-    void OnStreamError(const XmlNode& element);
     // Starts the wait before the next connection attempt (with "KeepAlive").
     void StartReconnect();
+    bool IsReconnectPending() const { return reconnectWait.IsPending(); }
+
+private:
+    int Disconnect();
+    void OnStreamError(const XmlNode& element);
     // Cancels a waiting reconnection.
     void StopReconnect();
-    bool IsReconnectPending() const { return reconnectWait.IsPending(); }
     void ShowText(const CYolString& text);
 
-protected:
     // Posts SetStatus(reconnectStatus) to the account itself when the wait
     // ends; the status cannot change while a wait is armed (every SetStatus
     // cancels it first).
@@ -207,34 +188,20 @@ protected:
 
     // ---- login ----
 public:
-    void OpenStream();
-    static void StreamHeaderCallback(XmlNode* element, void* account);
-    void OnStreamHeader(const XmlNode& element);
-    void OnFeatures(const XmlNode& element);
-    void OnSaslSuccess(const XmlNode& element);
-    void OnSaslChallenge(const XmlNode& element);
-    void StartLegacyAuth();
-    void OnLegacyAuthFields(const XmlNode& iq);
-    void OnLegacyAuthResult(const XmlNode& iq);
-    void OnBindResult(const XmlNode& iq);
-    void OnSessionResult(const XmlNode& iq);
-    void OnSessionEstablished();
-    // Ends a login the server refused, or whose server could not prove it
-    // knows the password: the stream's end tag, disconnect without
-    // reconnection, "Invalid account name or password".
-    void FailAuthentication();
-    const CYolString& GetOwnJid() const { return ownJid; }
-    const std::string& GetStreamId() const { return streamId; }
-    bool IsLegacyOnly() const { return legacyOnly; }
+    const CYolString& GetOwnJid() const { return login.BoundJid(); }
+    bool IsLegacyOnly() const { return login.IsLegacyOnly(); }
 
-protected:
-    SaslCredentials Credentials() const;
+private:
+    // What the login asks of the account.
+    const XmppAccountSettings& LoginSettings() const override { return settings; }
+    bool StartCompression() override;
+    void ActivateCompression() override;
+    void ResetStream() override;
+    void EndStream() override;
+    void LoginRefused() override;
+    void LoginEstablished() override;
 
-    std::string streamId;
-    bool legacyOnly = false;
-    std::unique_ptr<SaslMechanism> sasl;
-    bool sessionRequired = false;
-    CYolString ownJid;
+    XmppLogin login{*this, *this};
 
     // ---- contacts ----
     // The features own their state; the account forwards its slots and the

@@ -1,18 +1,7 @@
-// The byte layer under the account's XML stream: connecting through the
-// sockets service, the receive buffer that feeds the parser, the send path
-// and stream compression.
+// The account's connection: connecting under a wanted status, the socket
+// events and the stream they carry, and losing the connection.
 
 #include "CJabberAccount.h"
-#include "CSocketsManager.h"
-
-#include <algorithm>
-#include <climits>
-#include <cstring>
-
-namespace {
-// What ReadSocket answers when the compressed stream is broken.
-constexpr int kReadBroken = INT_MIN;
-}  // namespace
 
 int CJabberAccount::Connect(Protocols::Status wanted) {
     if (wanted == Protocols::Offline)
@@ -28,28 +17,12 @@ int CJabberAccount::Connect(Protocols::Status wanted) {
         ReportStatus(wanted);
         return 0;
     }
-    Sockets::CSocketsManager* sockets = SocketsService();
-    if (!sockets)
+    if (!SocketsService())
         return -3;
-    if (socket && sockets->IsValidSocket(socket))
-        sockets->DestroySocket(socket);
-    socket = nullptr;
-    compression.End();
-    receiveUsed = 0;
     pendingIqs.Clear();
     roster.ForgetGroupsBeforeRoster();
-
-    socket = sockets->CreateSocket(clientId);
-    if (!socket)
-        return -4;
-    Sockets::ConnectionSettings connection;
-    sockets->GetSettings(connection);
-    connection.host = settings.host;
-    connection.port = settings.hostPort;
-    connection.secure = settings.useSsl ? 1 : 0;
-    if (int result = sockets->Connect(socket, connection); result != 0)
+    if (int result = connection.Open(clientId, settings.host, settings.hostPort, settings.useSsl); result != 0)
         return result;
-    sockets->SetSocketOption(socket, 1);
 
     status = Protocols::Connecting;
     wantedStatus = wanted;
@@ -59,14 +32,11 @@ int CJabberAccount::Connect(Protocols::Status wanted) {
 }
 
 int CJabberAccount::OnSocketConnected(Sockets::CYolSocket* connected, int code) {
-    if (connected != socket)
+    if (!connection.Owns(connected))
         return 0;
     if (code == 0) {
-        if (Sockets::CSocketsManager* sockets = SocketsService())
-            sockets->SetSocketOption(socket, 1);
-        restartStream = true;
-        receiveUsed = 0;
-        OpenStream();
+        connection.OnConnected();
+        login.Begin();
         return 0;
     }
     Protocols::Status restore = wantedStatus;
@@ -79,7 +49,7 @@ int CJabberAccount::OnSocketConnected(Sockets::CYolSocket* connected, int code) 
 }
 
 int CJabberAccount::OnSocketClosed(Sockets::CYolSocket* closed, int) {
-    if (closed != socket)
+    if (!connection.Owns(closed))
         return 0;
     LoseConnection();
     return 0;
@@ -94,121 +64,16 @@ void CJabberAccount::LoseConnection() {
     StartReconnect();
 }
 
-bool CJabberAccount::GrowReceiveBuffer(size_t capacity) {
-    if (capacity > kMaxReceiveBuffer)
-        return false;
-    if (capacity > receiveCapacity) {
-        receiveBuffer.resize(capacity + 1);
-        receiveCapacity = capacity;
-    }
-    return true;
-}
-
 int CJabberAccount::OnSocketData(Sockets::CYolSocket* from, int byteCount) {
-    if (status == Protocols::Offline || from != socket)
+    if (status == Protocols::Offline || !connection.Owns(from))
         return 0;
-    // Only what this event announced is read: bytes that came after it get
-    // an event of their own, so a server that never stops sending cannot
-    // keep the account's other events waiting behind it.
-    size_t announced = byteCount > 0 ? static_cast<size_t>(byteCount) : 0;
-    // The announced bytes may be more than the buffer ever holds: they are
-    // read in parts, and the parser takes each part before the next is read.
-    GrowReceiveBuffer(std::min(receiveUsed + announced, kMaxReceiveBuffer));
-    // Compressed bytes can inflate to far more than one buffer, and no
-    // further event comes for what is already in the inflater, so the loop
-    // runs until the inflater is empty too.
-    for (;;) {
-        // The parser never leaves more than a stanza's worth unread, so a
-        // full buffer at its largest is a parser that takes nothing more.
-        if (receiveUsed == receiveCapacity &&
-            (receiveCapacity == kMaxReceiveBuffer ||
-             !GrowReceiveBuffer(std::min(receiveCapacity * 2, kMaxReceiveBuffer)))) {
-            LoseConnection();
-            return 0;
-        }
-        int read = ReadSocket(announced);
-        if (read == kReadBroken) {
-            LoseConnection();
-            return 0;
-        }
-        if (read <= 0)
-            return 0;
-        receiveUsed += static_cast<size_t>(read);
-        receiveBuffer[receiveUsed] = '\0';
-        FeedParser();
-        if (status == Protocols::Offline)
-            return 0;
-        if (parser.Failed()) {
-            LoseConnection();
-            return 0;
-        }
-        if (restartStream)
-            OpenStream();
-    }
+    if (connection.OnData(byteCount) == XmppConnection::ReadResult::Broken)
+        LoseConnection();
+    return 0;
 }
 
-void CJabberAccount::FeedParser() {
-    size_t taken = parser.Feed(receiveBuffer.data(), receiveUsed);
-    if (status == Protocols::Offline || taken == 0)
-        return;
-    std::memmove(receiveBuffer.data(), receiveBuffer.data() + taken, receiveUsed - taken);
-    receiveUsed -= taken;
-    receiveBuffer[receiveUsed] = '\0';
-}
-
-int CJabberAccount::ReadSocket(size_t& announced) {
-    Sockets::CSocketsManager* sockets = SocketsService();
-    if (!sockets || !socket)
-        return 0;
-    char* out = receiveBuffer.data() + receiveUsed;
-    size_t room = receiveCapacity - receiveUsed;
-    if (!compression.IsActive())
-        return TakeAnnounced(*sockets, out, room, announced);
-    for (;;) {
-        if (!compression.HasPendingOutput()) {
-            char compressed[XmppCompression::kChunk];
-            int received = TakeAnnounced(*sockets, compressed, sizeof(compressed), announced);
-            if (received < 1)
-                return received;
-            compression.AddInput(compressed, static_cast<size_t>(received));
-        }
-        size_t produced = 0;
-        if (compression.Inflate(out, room, produced) == XmppCompression::InflateResult::Error)
-            return kReadBroken;
-        if (produced > 0)
-            return static_cast<int>(produced);
-    }
-}
-
-int CJabberAccount::TakeAnnounced(Sockets::CSocketsManager& sockets, char* out, size_t room, size_t& announced) {
-    size_t wanted = std::min({room, announced, size_t{INT_MAX}});
-    if (wanted == 0)
-        return 0;
-    int received = sockets.Receive(socket, out, static_cast<int>(wanted), 0);
-    if (received > 0)
-        announced -= std::min(announced, static_cast<size_t>(received));
-    return received;
-}
+void CJabberAccount::OnStreamHeader(const XmlNode& header) { login.OnStreamHeader(header); }
 
 bool CJabberAccount::SendStanza(const XmlNode& element) { return SendText(element.Serialize()); }
 
-bool CJabberAccount::SendText(std::string_view text) {
-    Sockets::CSocketsManager* sockets = SocketsService();
-    if (!sockets || !socket || text.empty())
-        return false;
-    if (!compression.IsActive())
-        return sockets->Send(socket, text.data(), static_cast<int>(text.size()), 0) == static_cast<int>(text.size());
-    return compression.Deflate(text, [sockets, this](const char* data, int length) {
-        return sockets->Send(socket, data, length, 0);
-    });
-}
-
-int CJabberAccount::InitCompression() { return compression.Init() ? 1 : 0; }
-
-void CJabberAccount::OnCompressed(const XmlNode& element) {
-    const CYolString* xmlns = element.GetAttr("xmlns");
-    if (!xmlns || *xmlns != CYolString::FromUtf8(JabberNs::Compress) || !compression.IsInitialised())
-        return;
-    compression.Activate();
-    restartStream = true;
-}
+bool CJabberAccount::SendText(std::string_view text) { return connection.SendText(text); }

@@ -1,9 +1,8 @@
-// Ending a session: disconnect, the server's authentication failure and
-// stream errors, and the reconnection that follows a lost connection.
+// Ending a session: disconnect, stream errors, and the reconnection that
+// follows a lost connection.
 
 #include "CJabberAccount.h"
 #include "CContactList.h"
-#include "CSocketsManager.h"
 #include "CYolClock.h"
 #include "JabberPlugin.h"
 #include "JabberStrings.h"
@@ -12,12 +11,8 @@
 
 int CJabberAccount::Disconnect() {
     wantedStatus = Protocols::Offline;
-    sasl.reset();
-    if (Sockets::CSocketsManager* sockets = SocketsService(); sockets && socket && sockets->IsValidSocket(socket)) {
-        sockets->Close(socket);
-        sockets->DestroySocket(socket);
-    }
-    socket = nullptr;
+    login.Stop();
+    connection.Drop(true);
     if (status == Protocols::Offline)
         return 0;
 
@@ -44,15 +39,6 @@ int CJabberAccount::Disconnect() {
     pendingIqs.Clear();
     ClearPendingReceipts();
     return 0;
-}
-
-void CJabberAccount::OnSaslFailure(const XmlNode& element) {
-    const CYolString* xmlns = element.GetAttr("xmlns");
-    if (!xmlns || *xmlns != CYolString::FromUtf8(JabberNs::Sasl))
-        return;
-    SendText("</stream:stream>");
-    Disconnect();
-    ShowText(JabberPlugin::UiString(JabberStrInvalidLogin));
 }
 
 void CJabberAccount::OnStreamError(const XmlNode& element) {

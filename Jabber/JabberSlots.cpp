@@ -51,7 +51,7 @@ bool CJabberAccount::IsOwnBareJid(const CYolString& jid) const {
     if (JidHasResource(jid))
         return false;
     CYolString own = GetOwnBareJid();
-    return (!own.IsEmpty() && SameJid(jid, own)) || (!ownJid.IsEmpty() && SameJid(jid, BareJidCopy(ownJid)));
+    return (!own.IsEmpty() && SameJid(jid, own)) || (!GetOwnJid().IsEmpty() && SameJid(jid, BareJidCopy(GetOwnJid())));
 }
 
 bool CJabberAccount::IsOwnServer(const CYolString& jid) const {

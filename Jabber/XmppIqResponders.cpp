@@ -33,3 +33,43 @@ void XmppDiscoInfoResponder::OnRequest(const XmlNode&, IqRequest& request) {
     error.AddNsChild("item-not-found", CYolString::FromUtf8(JabberNs::Stanzas));
     sink.SendStanza(reply);
 }
+
+struct XmppResponderSet::ServedRow {
+    int feature;  // row of kJabberFeatures, -1: none to announce
+    XmppIqResponder* (*responder)(XmppResponderSet& set);  // null: served outside the registry
+    int types;
+    int fields;
+    const char* xmlns;
+    const char* element;
+};
+
+const XmppResponderSet::ServedRow XmppResponderSet::kServed[] = {
+    {FeatureDiscoInfo, [](XmppResponderSet& set) -> XmppIqResponder* { return &set.discoInfo; }, IqType::Get,
+     IqField::From | IqField::To | IqField::Id | IqField::Query, JabberNs::DiscoInfo, "query"},
+    {FeatureVersion, [](XmppResponderSet& set) -> XmppIqResponder* { return &set.version; }, IqType::Get,
+     IqField::From | IqField::Id, JabberNs::Version, "query"},
+    {FeaturePing, [](XmppResponderSet& set) -> XmppIqResponder* { return &set.ping; }, IqType::Get,
+     IqField::From | IqField::Id, JabberNs::Ping, "ping"},
+    {-1, [](XmppResponderSet& set) -> XmppIqResponder* { return &set.rosterPush; }, IqType::Set,
+     IqField::From | IqField::Id | IqField::Query, JabberNs::Roster, "query"},
+    // Receipts are asked for and given in message stanzas.
+    {FeatureReceipts, nullptr, 0, 0, nullptr, nullptr},
+};
+
+void XmppResponderSet::RegisterIn(CWorkQueue& registry) {
+    if (registry.RegisteredCount() > 0)
+        return;
+    for (const ServedRow& row : kServed)
+        if (row.responder)
+            registry.Register(*row.responder(*this), row.types, row.fields, row.xmlns, row.element);
+}
+
+uint64_t XmppResponderSet::Features() {
+    uint64_t features = 0;
+    for (const ServedRow& row : kServed)
+        if (row.feature >= 0)
+            features |= FeatureFlag(row.feature);
+    return features;
+}
+
+uint64_t OwnFeatures() { return XmppResponderSet::Features(); }

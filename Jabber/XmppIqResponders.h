@@ -1,12 +1,14 @@
 #pragma once
 // The account's answers to requests a server or contact sends it: one small
-// class per kind of request, each registered in the account's responder
-// registry (CWorkQueue) by the table in JabberRouter.cpp. They run on the
-// account's queue thread and write only to their stanza sink.
+// class per kind of request, held and registered in the account's responder
+// registry (CWorkQueue) by XmppResponderSet. They run on the account's queue
+// thread and write only to their stanza sink.
 
+#include "CWorkQueue.h"
 #include "JabberIq.h"
 #include "XmppStanzaSink.h"
 
+#include <cstdint>
 #include <functional>
 
 // jabber:iq:version: the client's name, version and system.
@@ -40,14 +42,31 @@ private:
     XmppStanzaSink& sink;
 };
 
-// Hands a request to a function: for the requests a feature class answers
-// as part of its own state (a roster push goes to the roster).
-class XmppForwardingResponder final : public XmppIqResponder {
+// The responders of one account and the table of what it serves: each row
+// with a responder registers it for the requests it names, and each row with
+// a feature puts that feature into disco#info and caps. A feature is
+// announced there or nowhere, so it is never announced without what answers
+// it.
+class XmppResponderSet {
 public:
-    using Handler = std::function<void(const XmlNode& stanza, IqRequest& request)>;
-    explicit XmppForwardingResponder(Handler handler) : handler(std::move(handler)) {}
-    void OnRequest(const XmlNode& stanza, IqRequest& request) override { handler(stanza, request); }
+    // `rosterPush` answers roster pushes; it belongs to the roster and
+    // outlives the set.
+    XmppResponderSet(XmppStanzaSink& sink, XmppIqResponder& rosterPush)
+        : version(sink), ping(sink), discoInfo(sink), rosterPush(rosterPush) {}
+    XmppResponderSet(const XmppResponderSet&) = delete;
+    XmppResponderSet& operator=(const XmppResponderSet&) = delete;
+
+    // Fills an empty registry; one already filled is left as it is.
+    void RegisterIn(CWorkQueue& registry);
+    // The features the table announces (FeatureFlag bits).
+    static uint64_t Features();
 
 private:
-    Handler handler;
+    struct ServedRow;
+    static const ServedRow kServed[];
+
+    XmppVersionResponder version;
+    XmppPingResponder ping;
+    XmppDiscoInfoResponder discoInfo;
+    XmppIqResponder& rosterPush;
 };

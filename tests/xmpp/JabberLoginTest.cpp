@@ -113,6 +113,18 @@ protected:
         h->Receive("<iq type='" + type + "' id='" + LastId(sent) + "'>" + inner + "</iq>");
     }
 
+    // Logs in with PLAIN and no session; what went out and the events of
+    // going online are dropped.
+    void LogIn() {
+        Start();
+        h->Receive(Header() + Features(Mechanisms({"PLAIN"})));
+        h->Receive("<success xmlns='" + kSasl + "'/>");
+        h->Receive(Header(true, "s2") + Features("<bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/>"));
+        Answer(h->TakeSent(), "result", "<bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/>");
+        h->TakeSent();
+        h->Events();
+    }
+
     // Runs DIGEST-MD5 up to the first response; answers the response text.
     std::string FirstDigestRound(const std::string& challenge) {
         h->Receive(Header() + Features(Mechanisms({"PLAIN", "DIGEST-MD5"})));
@@ -276,6 +288,21 @@ TEST_F(XmppLoginTest, PlainWithoutSessionGoesOnlineAtTheBindResult) {
     ExpectOnline(h->TakeSent());
 }
 
+// A server that sends its new stream right behind the success (or the
+// compressed answer), in the same read: the rest of the read belongs to the
+// new stream.
+TEST_F(XmppLoginTest, NewStreamArrivingWithTheElementThatEndsTheOldOneIsRead) {
+    Start();
+    h->Receive(Header() + Features(Mechanisms({"PLAIN"})));
+    h->TakeSent();
+    h->Receive("<success xmlns='" + kSasl + "'/>" + Header(true, "s2") +
+               Features("<bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/>"));
+    std::string sent = h->TakeSent();
+    EXPECT_EQ(kClientHeader + "<iq type='set' id='yol_N'><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'>"
+                              "<resource>Yol</resource></bind></iq>",
+              WithoutIds(sent));
+}
+
 TEST_F(XmppLoginTest, HeaderWithoutVersionStartsIqAuthAtOnceWithTheDigest) {
     Start();
     h->Receive(Header(false));
@@ -378,6 +405,27 @@ TEST_F(XmppLoginTest, FailuresEndTheLoginAsTheTableSays) {
     }
 }
 
+// Login elements a server sends out of turn, once the session is open: a
+// second features list, a success and an authentication failure answer
+// nothing the account asked, and leave it online.
+TEST_F(XmppLoginTest, LoginElementsAfterTheLoginChangeNothing) {
+    const std::string late[] = {
+        Features(Mechanisms({"PLAIN"})),
+        "<success xmlns='" + kSasl + "'/>",
+        "<challenge xmlns='" + kSasl + "'/>",
+        "<failure xmlns='" + kSasl + "'><not-authorized/></failure>",
+    };
+    for (const std::string& element : late) {
+        SCOPED_TRACE(element);
+        SetUp();
+        LogIn();
+        h->Receive(element);
+        EXPECT_EQ("", h->TakeSent());
+        EXPECT_EQ(Protocols::Online, h->account->GetPresenceStatus());
+        EXPECT_TRUE(h->Events(Protocols::AccountEvent::ShowText).empty());
+    }
+}
+
 TEST_F(XmppLoginTest, StreamErrorsAfterTheLogin) {
     struct Case {
         const char* name;
@@ -394,13 +442,7 @@ TEST_F(XmppLoginTest, StreamErrorsAfterTheLogin) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
-        Start();
-        h->Receive(Header() + Features(Mechanisms({"PLAIN"})));
-        h->Receive("<success xmlns='" + kSasl + "'/>");
-        h->Receive(Header(true, "s2") + Features("<bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/>"));
-        Answer(h->TakeSent(), "result", "<bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/>");
-        h->TakeSent();
-        h->Events();
+        LogIn();
         h->Receive("<stream:error>" + c.error + "</stream:error>");
         std::string sent = h->TakeSent();
         auto texts = h->Events(Protocols::AccountEvent::ShowText);

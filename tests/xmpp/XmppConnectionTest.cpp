@@ -3,6 +3,7 @@
 
 #include "XmppAccountHarness.h"
 #include "XmppCompression.h"
+#include "XmppConnection.h"
 #include "XmppTestZlib.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,45 @@
 using namespace XmppTest;
 
 namespace {
+
+// What the connection reads, as lines; a "success" ends the stream from
+// inside its delivery, as the login does.
+class StreamLog final : public MXmppStreamReader {
+public:
+    void OnStreamHeader(const XmlNode& header) override {
+        const CYolString* id = header.GetAttr("id");
+        lines.push_back("header " + (id ? id->ToUtf8() : std::string()));
+    }
+    void OnStanza(const XmlNode& element) override {
+        lines.push_back(element.Name());
+        if (element.Name() == "success")
+            connection->ResetStream();
+    }
+    void OnStanzaDropped(const XmlNode& element) override { lines.push_back("dropped " + element.Name()); }
+
+    XmppConnection* connection = nullptr;
+    std::vector<std::string> lines;
+};
+
+// The connection alone on the recording sockets: no account, no threads.
+TEST(XmppConnectionAlone, StreamEndedDuringADeliveryHandsTheRestToTheNewStreamWhateverTheSplit) {
+    const std::string input = "<stream:stream id='s1'><success/><stream:stream id='s2'><stream:features/>";
+    for (size_t piece : {size_t{1}, size_t{5}, input.size()}) {
+        SCOPED_TRACE(piece);
+        RecordingSockets sockets;
+        StreamLog log;
+        XmppConnection connection(log, [&sockets] { return &sockets; });
+        log.connection = &connection;
+        ASSERT_EQ(connection.Open(7, U("example.org"), 5222, false), 0);
+        connection.OnConnected();
+        for (size_t at = 0; at < input.size(); at += piece) {
+            const std::string part = input.substr(at, piece);
+            sockets.Queue(part);
+            ASSERT_EQ(connection.OnData(static_cast<int>(part.size())), XmppConnection::ReadResult::Ok);
+        }
+        EXPECT_EQ(log.lines, (std::vector<std::string>{"header s1", "success", "header s2", "stream:features"}));
+    }
+}
 
 class XmppConnectionTest : public ::testing::Test {
 protected:

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace XmppFeatureTest;
+using XmppTest::RecordingStanzaSink;
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace XmppFeatureTest;
+using XmppTest::RecordingStanzaSink;
 using namespace Protocols;
 
 namespace {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace XmppFeatureTest;
+using XmppTest::RecordingStanzaSink;
 
 namespace {
 
