@@ -239,6 +239,7 @@ protected:
     // Subscription requests go out only on an established session.
     void SendSubscription(unsigned int contact, const char* type);
 
+private:
     CJabberContactMap contacts;
     // What the contacts' resources can do, read from the map's resources.
     XmppCapabilities caps{contacts};
@@ -271,6 +272,7 @@ public:
 protected:
     int SendMessage(Protocols::MessageInfo message) override;
 
+private:
     XmppMessages messages{*this, contacts, contactList, caps, [this] { return status > Protocols::Connecting; }};
     XmppMailNotices mail{settings, [this](const Protocols::NotificationInfo& notification) {
                              SendAccountEvent(Protocols::AccountEvent::Notification,
