@@ -33,19 +33,20 @@ std::map<unsigned int, MailboxTarget>& MailboxTargets() {
     return targets;
 }
 
-void OpenInboxPicked(unsigned int clientKey, unsigned int) {
+int OpenInboxPicked(unsigned int, void* context) {
+    const unsigned int clientKey = YolMenuContextValue(context);
     MailboxTarget target;
     {
         std::lock_guard<std::mutex> hold(mailboxLock);
         auto found = MailboxTargets().find(clientKey);
         if (found == MailboxTargets().end())
-            return;
+            return 0;
         target = found->second;
     }
     auto* factory = static_cast<Protocols::CEventArgFactory*>(
         target.manager->GetService(Protocols::EventArgFactoryGuid));
     if (factory == nullptr)
-        return;
+        return 0;
     Services::CEventArg* account = factory->NewUInt(target.accountId);
     Services::CEventArg* link = factory->NewString(target.link);
     if (account == nullptr || link == nullptr) {
@@ -54,10 +55,11 @@ void OpenInboxPicked(unsigned int clientKey, unsigned int) {
             account->AddRef(0);
         if (link != nullptr)
             link->AddRef(0);
-        return;
+        return 0;
     }
     target.manager->SendEvent(target.managerClientId, target.protocol, Protocols::AccountEvent::OpenUrl, account,
                               link, false);
+    return 0;
 }
 
 }  // namespace

@@ -66,14 +66,19 @@ void PostMenuPick(unsigned int clientKey, const YOL_GUID& channel, int event, un
     }
 }
 
-void RequestAuthorizationPicked(unsigned int clientKey, unsigned int contact) {
-    PostMenuPick(clientKey, JabberContactMenuGuid, RequestAuthorizationEvent, contact, -1);
+int RequestAuthorizationPicked(unsigned int contact, void* clientKey) {
+    PostMenuPick(YolMenuContextValue(clientKey), JabberContactMenuGuid, RequestAuthorizationEvent, contact, -1);
+    return 0;
 }
-void GrantAuthorizationPicked(unsigned int clientKey, unsigned int contact) {
-    PostMenuPick(clientKey, ProtocolsManagerGuid, Protocols::AccountCommand::SetAuthorization, contact, 1);
+int GrantAuthorizationPicked(unsigned int contact, void* clientKey) {
+    PostMenuPick(YolMenuContextValue(clientKey), ProtocolsManagerGuid, Protocols::AccountCommand::SetAuthorization,
+                 contact, 1);
+    return 0;
 }
-void RevokeAuthorizationPicked(unsigned int clientKey, unsigned int contact) {
-    PostMenuPick(clientKey, ProtocolsManagerGuid, Protocols::AccountCommand::SetAuthorization, contact, 0);
+int RevokeAuthorizationPicked(unsigned int contact, void* clientKey) {
+    PostMenuPick(YolMenuContextValue(clientKey), ProtocolsManagerGuid, Protocols::AccountCommand::SetAuthorization,
+                 contact, 0);
+    return 0;
 }
 
 }  // namespace
@@ -393,13 +398,11 @@ int CJabberAccount::GetContactMenu(unsigned int contact, CYolMenuInfo* menu) {
     if (!list->GetItemByte(contact, kSubscription, &subscription))
         subscription = 0;
 
-    CYolMenuItemInfo separator;
-    separator.kind = CYolMenuItemInfo::Separator;
-    menu->AddItem(separator);
+    menu->Add(CYolMenuItemInfo(CYolMenuItemInfo::Separator));
     auto add = [&](int text, int image, YolMenuCallback callback) {
-        menu->AddItem(CYolMenuItemInfo(CYolMenuItemInfo::Item, Icon({image}),
-                                       CYolFormatString(JabberPlugin::UiString(text)), static_cast<int>(contact),
-                                       callback, clientId, false));
+        menu->Add(CYolMenuItemInfo(CYolMenuItemInfo::Item, Icon({image}),
+                                   CYolFormatString(JabberPlugin::UiString(text)), static_cast<int>(contact),
+                                   callback, YolMenuContext(clientId), false));
     };
     if (subscription == 0 || subscription == 2)
         add(35, JabberImgAuthRequest, RequestAuthorizationPicked);
