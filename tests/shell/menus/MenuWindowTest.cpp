@@ -304,6 +304,39 @@ TEST_F(MenuWindow, AFullScreenMenuHidesTheTaskBarWhileItIsActive) {
     EXPECT_EQ(Show(Sample(), RECT{0, 0, 480, 640}, true), kNothing);
 }
 
+TEST_F(MenuWindow, AQuitEndsTheMenuAndStillReachesTheOuterLoop) {
+    Platform::InjectKey(VK_DOWN);
+    script.Then([] { PostQuitMessage(3); });
+    EXPECT_EQ(Show(Sample()), kNothing);
+    EXPECT_EQ(FindWindow(Menu::kClassName, nullptr), nullptr);
+    MSG msg;
+    ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 0);
+    EXPECT_EQ(msg.wParam, 3u);
+}
+
+TEST_F(MenuWindow, CornerPopupsPutTheMenuInTheWindowsCorner) {
+    ui_test::Recorder frame;
+    const HWND window = Make(frame, WS_POPUP | WS_VISIBLE, RECT{40, 100, 440, 500});
+    RECT shown{0, 0, 0, 0};
+    const auto record = [&] {
+        shown = WindowRect(Open());
+        clock.Advance(501);
+        Platform::InjectKey(VK_ESCAPE);
+    };
+    Result result;
+    script.Then(record);
+    Menu::PopupAtRightBottom(result, Sample(), window, false);
+    EXPECT_EQ(shown.right, 440);
+    EXPECT_EQ(shown.bottom, 500);
+    EXPECT_EQ(Describe(result), kNothing);
+
+    script.Then(record);
+    Menu::PopupAtLeftBottom(result, Sample(), window, false);
+    EXPECT_EQ(shown.left, 40);
+    EXPECT_EQ(shown.bottom, 500);
+    EXPECT_EQ(shown.bottom - shown.top, 1 + 5 * 17);
+}
+
 // Pixels of the rows: the frame fill sits at the right end of each cell,
 // away from the captions, which are short beside the long last entry.
 class MenuPixels : public MenuWindow {
