@@ -373,7 +373,7 @@ protected:
 TEST_F(MenuPixels, RowsShowMarkedInactiveAndCurrentEntries) {
     for (int i = 0; i < 3; ++i)
         Platform::InjectKey(VK_DOWN);
-    script.Then([this] {
+    script.Then([] {
         const HWND menu = Open();
         const int x = FillX(menu);
         EXPECT_EQ(Pixel(menu, 0, 0), SkinColour(23));            // border
