@@ -12,7 +12,6 @@ namespace UI {
 namespace {
 
 using Data = CYolWMUI_Menu::CYolWMUI_MenuData;
-namespace N = SkinNumbers;
 
 TRIVERTEX Vertex(int x, int y, COLORREF c)
 {
@@ -64,8 +63,8 @@ void CYolWMUI_Menu::Paint(HDC hdc)
     RECT client{0, 0, 0, 0};
     GetClientRect(m_hWnd, &client);
 
-    TRIVERTEX band[2] = {Vertex(0, 0, skin.GetSkinColor(N::kMenuTop)),
-                         Vertex(client.right, client.bottom, skin.GetSkinColor(N::kMenuBottom))};
+    TRIVERTEX band[2] = {Vertex(0, 0, skin.GetSkinColor(Skins::SKIN_CLR_MENU_TOP)),
+                         Vertex(client.right, client.bottom, skin.GetSkinColor(Skins::SKIN_CLR_MENU_BOTTOM))};
     GRADIENT_RECT mesh{0, 1};
     GradientFill(hdc, band, 2, &mesh, 1, GRADIENT_FILL_RECT_V);
     SetBkMode(hdc, TRANSPARENT);
@@ -76,14 +75,14 @@ void CYolWMUI_Menu::Paint(HDC hdc)
         const Data::TItem& title = m_data->title;
         Text(hdc, title.caption,
              RECT{title.x, title.y, title.x + title.width, title.y + Platform::ScaleY(13)},
-             skin.GetSkinColor(N::kMenuTitle), 0);
+             skin.GetSkinColor(Skins::SKIN_CLR_MENU_TITLE), 0);
     }
     const bool focused = GetFocus() == m_hWnd;
     for (int i = 0; i < m_data->Count(); ++i)
         PaintItem(hdc, i, focused);
     SelectObject(hdc, oldFont);
 
-    HBRUSH border = CreateSolidBrush(skin.GetSkinColor(N::kMenuBorder));
+    HBRUSH border = CreateSolidBrush(skin.GetSkinColor(Skins::SKIN_CLR_MENU_BORDER));
     FrameRect(hdc, &client, border);
     DeleteObject(border);
 }
@@ -98,9 +97,9 @@ void CYolWMUI_Menu::PaintItem(HDC hdc, int index, bool focused)
     const bool current = index == m_current;
 
     if (current)
-        Cell(hdc, r, skin.GetSkinColor(N::kMenuHighlight), focused && !inactive);
+        Cell(hdc, r, skin.GetSkinColor(Skins::SKIN_CLR_MENU_HIGHLIGHT), focused && !inactive);
     else if (item.style & Data::EMarked)
-        Cell(hdc, r, skin.GetSkinColor(N::kMenuChecked), true);
+        Cell(hdc, r, skin.GetSkinColor(Skins::SKIN_CLR_MENU_CHECKED), true);
 
     const int image = Platform::ScaleX(16);
     int x = r.left + m_data->gapX;
@@ -112,19 +111,19 @@ void CYolWMUI_Menu::PaintItem(HDC hdc, int index, bool focused)
         x += Platform::ScaleX(19);
     }
     if (!item.caption.IsEmpty()) {
-        COLORREF colour = skin.GetSkinColor(N::kMenuText);
+        COLORREF colour = skin.GetSkinColor(Skins::SKIN_CLR_MENU_TEXT);
         if (inactive)
-            colour = skin.GetSkinColor(N::kMenuDisabled);
+            colour = skin.GetSkinColor(Skins::SKIN_CLR_MENU_DISABLED);
         else if (current && focused)
-            colour = skin.GetSkinColor(N::kMenuHotText);
+            colour = skin.GetSkinColor(Skins::SKIN_CLR_MENU_HOT_TEXT);
         Text(hdc, item.caption, RECT{x, r.top, x + item.width, r.bottom}, colour, DT_VCENTER | DT_SINGLELINE);
     }
     if (item.style & Data::ESubMenu)
-        skin.DrawImage(hdc, N::kImageGroupClosed, POINT{r.right - image, r.top + (cell.cy - Platform::ScaleY(16)) / 2},
+        skin.DrawImage(hdc, Skins::SKIN_IMG_CL_GROUP_CLOSED, POINT{r.right - image, r.top + (cell.cy - Platform::ScaleY(16)) / 2},
                        255);
     if (item.style & Data::ELineBelow)
         Line(hdc, r.left + Platform::ScaleX(15), r.bottom + (m_data->gapY - 1) / 2, r.right - Platform::ScaleX(15),
-             skin.GetSkinColor(N::kMenuSeparator));
+             skin.GetSkinColor(Skins::SKIN_CLR_MENU_SEPARATOR));
 }
 
 } // namespace UI

@@ -1,11 +1,14 @@
 #pragma once
 // What the pop-up menu and the status bar need of the current skin: its
-// colours and images by their numbers, and the background brush. The
-// application installs the one that draws from its skin store; until it does,
-// nothing is drawn and every colour is black.
+// colours (Skins::TSkinColor) and images (Skins::TSkinImage) by their
+// numbers, and the background brush. The application installs the one that
+// draws from its skin store (CYolWMUI_StoreSkin); until it does, nothing is
+// drawn and every colour is black.
 
 #include "Drawing/Gdi.h"
 #include "PlatformTypes.h"
+#include "SkinColors.h"
+#include "SkinImages.h"
 
 namespace UI {
 
@@ -27,22 +30,5 @@ public:
 MYolWMUI_Skin& ShellSkin();
 void SetShellSkin(MYolWMUI_Skin* skin);
 
-// Skin numbers these windows draw with.
-namespace SkinNumbers {
-constexpr int kMenuBorder = 23;
-constexpr int kMenuTop = 24;
-constexpr int kMenuBottom = 25;
-constexpr int kMenuText = 26;
-constexpr int kMenuTitle = 27;
-constexpr int kMenuDisabled = 28;
-constexpr int kMenuHotText = 29;
-constexpr int kMenuHighlight = 30;
-constexpr int kMenuChecked = 31;
-constexpr int kMenuSeparator = 32;
-
-constexpr int kImageGroupClosed = 21;
-constexpr int kImageRightArrow = 51;
-constexpr int kImageLeftArrow = 52;
-} // namespace SkinNumbers
 
 } // namespace UI

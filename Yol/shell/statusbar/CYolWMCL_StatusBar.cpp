@@ -367,11 +367,11 @@ void CYolWMCL_StatusBar::Paint(HDC hdc)
             DrawCell(hdc, m_accounts[cell.account].second[cell.index], cell.x, cell.number == m_pressed);
             break;
         case ELeftArrow:
-            skin.DrawImageRect(hdc, UI::SkinNumbers::kImageLeftArrow, Square(cell.x, height, 16),
+            skin.DrawImageRect(hdc, Skins::SKIN_IMG_MW_LEFT_ARROW, Square(cell.x, height, 16),
                                m_firstVisible == 0 ? 64 : 255);
             break;
         case ERightArrow:
-            skin.DrawImageRect(hdc, UI::SkinNumbers::kImageRightArrow, Square(cell.x, height, 16),
+            skin.DrawImageRect(hdc, Skins::SKIN_IMG_MW_RIGHT_ARROW, Square(cell.x, height, 16),
                                m_firstVisible < m_scrollLimit ? 255 : 64);
             break;
         }

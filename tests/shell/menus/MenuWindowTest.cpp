@@ -5,7 +5,10 @@
 
 #include "MenuTestSupport.h"
 
+#include "CYolPath.h"
+#include "CYolWMUI_StoreSkin.h"
 #include "ControlTestSupport.h"
+#include "TestSupport.h"
 
 #include "Shell/Shell.h"
 #include "Shell/ShellScreen.h"
@@ -401,6 +404,54 @@ TEST_F(MenuPixels, RowsShowMarkedInactiveAndCurrentEntries) {
     });
     Platform::InjectKey(VK_ESCAPE);
     EXPECT_EQ(Show(Rows()), kNothing);
+    EXPECT_EQ(script.Pending(), 0u);
+}
+
+// The application's skin: the default skin's pictures and colour file, as
+// the build puts them into the program folder.
+class StoreSkinnedMenu : public MenuPixels {
+protected:
+    void SetUp() override {
+        MenuPixels::SetUp();
+        CYolPath::SetAppDir(W(YOL_PROGRAM_FOLDER));
+        Skins::LoadColorScheme(W("Yol PDA skin"), colours);
+        Skins::SetSkinColorTable(&colours);
+        background.Create(images);
+        UI::SetShellSkin(&storeSkin);
+    }
+    void TearDown() override {
+        MenuPixels::TearDown();
+        Skins::SetSkinColorTable(nullptr);
+        CYolPath::SetAppDir(CYolString());
+    }
+
+    Skins::TSkinColorTable colours{};
+    Skins::CYolWMSkins_ImageManager images{[] { return W("Yol PDA skin"); }};
+    Skins::CYolWMSkins_BkBrush background;
+    UI::CYolWMUI_StoreSkin storeSkin{images, background};
+};
+
+TEST_F(StoreSkinnedMenu, MarkedRowTakesTheSkinsColourAndItsPicture) {
+    CYolMenuInfo menu;
+    menu.Add(Entry("Mk", 1, CYolMenuItemInfo::Item, Skins::SKIN_IMG_STDND, true));
+    menu.Add(Entry("A much longer caption", 2));
+    // No entry is current until a key moves, so the marked fill shows.
+    script.Then([this] {
+        const HWND open = Open();
+        EXPECT_EQ(Pixel(open, FillX(open), Row(0).y), RGB(0xA0, 0xA0, 0xA0));
+        EXPECT_EQ(Pixel(open, 0, 0), Skins::GetDefaultSkinColors()[Skins::SKIN_CLR_MENU_BORDER]);
+        // The do-not-disturb picture's red dot, drawn over the fill.
+        bool red = false;
+        for (int y = 1; y < 17 && !red; ++y)
+            for (int x = 2; x < 18 && !red; ++x) {
+                const COLORREF c = Pixel(open, x, y);
+                red = GetRValue(c) > 150 && GetGValue(c) < 120;
+            }
+        EXPECT_TRUE(red);
+        clock.Advance(501);
+    });
+    Platform::InjectKey(VK_ESCAPE);
+    EXPECT_EQ(Show(menu), kNothing);
     EXPECT_EQ(script.Pending(), 0u);
 }
 
