@@ -35,19 +35,20 @@ std::map<unsigned int, MailboxTarget>& MailboxTargets() {
     return targets;
 }
 
-void OpenInboxPicked(unsigned int clientKey, unsigned int) {
+int OpenInboxPicked(unsigned int, void* context) {
+    const unsigned int clientKey = YolMenuContextValue(context);
     MailboxTarget target;
     {
         std::lock_guard<std::mutex> hold(mailboxLock);
         auto found = MailboxTargets().find(clientKey);
         if (found == MailboxTargets().end())
-            return;
+            return 0;
         target = found->second;
     }
     auto* factory = static_cast<Protocols::CEventArgFactory*>(
         target.manager->GetService(Protocols::EventArgFactoryGuid));
     if (factory == nullptr)
-        return;
+        return 0;
     Services::CEventArg* account = factory->NewUInt(target.accountId);
     Services::CEventArg* link = factory->NewString(target.link);
     if (account == nullptr || link == nullptr) {
@@ -56,10 +57,11 @@ void OpenInboxPicked(unsigned int clientKey, unsigned int) {
             account->AddRef(0);
         if (link != nullptr)
             link->AddRef(0);
-        return;
+        return 0;
     }
     target.manager->SendEvent(target.managerClientId, target.protocol, Protocols::AccountEvent::OpenUrl, account,
                               link, false);
+    return 0;
 }
 
 // The contact menu's items call back on the window thread; the account is
@@ -88,14 +90,19 @@ void PostMenuPick(unsigned int clientKey, const YOL_GUID& channel, int event, un
     }
 }
 
-void RequestAuthorizationPicked(unsigned int clientKey, unsigned int contact) {
-    PostMenuPick(clientKey, JabberContactMenuGuid, RequestAuthorizationEvent, contact, -1);
+int RequestAuthorizationPicked(unsigned int contact, void* clientKey) {
+    PostMenuPick(YolMenuContextValue(clientKey), JabberContactMenuGuid, RequestAuthorizationEvent, contact, -1);
+    return 0;
 }
-void GrantAuthorizationPicked(unsigned int clientKey, unsigned int contact) {
-    PostMenuPick(clientKey, ProtocolsManagerGuid, Protocols::AccountCommand::SetAuthorization, contact, 1);
+int GrantAuthorizationPicked(unsigned int contact, void* clientKey) {
+    PostMenuPick(YolMenuContextValue(clientKey), ProtocolsManagerGuid, Protocols::AccountCommand::SetAuthorization,
+                 contact, 1);
+    return 0;
 }
-void RevokeAuthorizationPicked(unsigned int clientKey, unsigned int contact) {
-    PostMenuPick(clientKey, ProtocolsManagerGuid, Protocols::AccountCommand::SetAuthorization, contact, 0);
+int RevokeAuthorizationPicked(unsigned int contact, void* clientKey) {
+    PostMenuPick(YolMenuContextValue(clientKey), ProtocolsManagerGuid, Protocols::AccountCommand::SetAuthorization,
+                 contact, 0);
+    return 0;
 }
 
 }  // namespace
@@ -108,13 +115,11 @@ int CJabberAccount::GetContactMenu(unsigned int contact, CYolMenuInfo* menu) {
     if (!contactList.StoredSubscription(contact, subscription))
         subscription = 0;
 
-    CYolMenuItemInfo separator;
-    separator.kind = CYolMenuItemInfo::Separator;
-    menu->AddItem(separator);
+    menu->Add(CYolMenuItemInfo(CYolMenuItemInfo::Separator));
     auto add = [&](int text, int image, YolMenuCallback callback) {
-        menu->AddItem(CYolMenuItemInfo(CYolMenuItemInfo::Item, JabberIcon({image}),
-                                       CYolFormatString(JabberPlugin::UiString(text)), static_cast<int>(contact),
-                                       callback, clientId, false));
+        menu->Add(CYolMenuItemInfo(CYolMenuItemInfo::Item, JabberIcon({image}),
+                                   CYolFormatString(JabberPlugin::UiString(text)), static_cast<int>(contact),
+                                   callback, YolMenuContext(clientId), false));
     };
     if (subscription == 0 || subscription == 2)
         add(35, JabberImgAuthRequest, RequestAuthorizationPicked);

@@ -102,11 +102,6 @@ unsigned int ImageIdAt(const CYolArray<unsigned int>& imageIds, int index) {
     return imageIds[index < imageIds.Count() ? index : imageIds.Count() - 1];
 }
 
-CYolMenuItemInfo Separator() {
-    CYolMenuItemInfo item;
-    item.kind = CYolMenuItemInfo::Separator;
-    return item;
-}
 
 }  // namespace
 
@@ -169,11 +164,11 @@ CYolArray<Protocols::StatusInfo> BuildJabberStatusList(int kind, const CYolArray
 }
 
 void FillJabberStatusMenu(CYolMenuInfo& menu, const CYolArray<Protocols::StatusInfo>& statuses,
-                          const CYolString& title, unsigned int accountId, int wantedStatus) {
+                          const CYolString& title, unsigned int /*accountId*/, int wantedStatus) {
     menu.title = CYolFormatString(title);
     for (int status : kStatusMenu) {
         if (status < 0) {
-            menu.AddItem(Separator());
+            menu.Add(CYolMenuItemInfo(CYolMenuItemInfo::Separator));
             continue;
         }
         CYolArray<unsigned int> icon;
@@ -185,8 +180,10 @@ void FillJabberStatusMenu(CYolMenuInfo& menu, const CYolArray<Protocols::StatusI
                 break;
             }
         }
-        menu.AddItem(CYolMenuItemInfo(CYolMenuItemInfo::Item, icon, CYolFormatString(name), status,
-                                      Protocols::StatusMenuCallback, accountId, status == wantedStatus));
+        // The program calls the entry back with the account id it opened the menu for.
+        menu.Add(CYolMenuItemInfo(CYolMenuItemInfo::Item, icon, CYolFormatString(name), status,
+                                  Protocols::StatusMenuCallback, YolMenuContext(static_cast<unsigned int>(status)),
+                                  status == wantedStatus));
     }
 }
 
@@ -195,6 +192,6 @@ void FillJabberMailboxMenu(CYolMenuInfo& menu, const CYolString& title, const CY
     menu.title = CYolFormatString(title);
     CYolArray<unsigned int> image;
     image.Add(mailboxImageId);
-    menu.AddItem(CYolMenuItemInfo(CYolMenuItemInfo::Item, image, CYolFormatString(openInbox), 0, open, context,
-                                  false));
+    menu.Add(CYolMenuItemInfo(CYolMenuItemInfo::Item, image, CYolFormatString(openInbox), 0, open,
+                              YolMenuContext(context), false));
 }

@@ -1,5 +1,6 @@
 #include "CAccountRegistry.h"
 
+#include "CYolMenuInfo.h"
 #include "YolGuids.h"
 
 #include <new>
@@ -99,8 +100,9 @@ CAccountRegistry& AccountRegistry() {
     return registry;
 }
 
-void StatusMenuCallback(unsigned int accountId, unsigned int status) {
-    AccountRegistry().PostStatus(accountId, status);
+int StatusMenuCallback(unsigned int accountId, void* status) {
+    AccountRegistry().PostStatus(accountId, YolMenuContextValue(status));
+    return 0;
 }
 
 }  // namespace Protocols

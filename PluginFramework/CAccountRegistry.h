@@ -63,8 +63,8 @@ private:
 // This library's registry.
 CAccountRegistry& AccountRegistry();
 
-// The call-back of the items of an account's status menu: the item's value
-// is the status. The status change runs on the account's own thread.
-void StatusMenuCallback(unsigned int accountId, unsigned int status);
+// The call-back of the entries of an account's status menu: the entry's
+// context is the status. The status change runs on the account's own thread.
+int StatusMenuCallback(unsigned int accountId, void* status);
 
 }  // namespace Protocols

@@ -121,9 +121,8 @@ public:
     bool GetContactMenu(unsigned int, unsigned int contact, CYolMenuInfo* menu) override {
         if (!pluginMenus || menu == nullptr)
             return false;
-        CYolMenuItemInfo entry;
-        entry.caption = CYolFormatString(CYolString::FromUtf8("plugin " + Hex(contact)));
-        menu->AddItem(entry);
+        CYolFormatString caption(CYolString::FromUtf8("plugin " + Hex(contact)));
+        menu->Add(CYolMenuItemInfo(CYolMenuItemInfo::Item, caption, 0, nullptr, nullptr, false));
         return true;
     }
     bool MoveContact(unsigned int account, unsigned int contact, unsigned int group) override {

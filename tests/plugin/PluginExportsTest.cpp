@@ -97,7 +97,7 @@ protected:
 };
 
 TEST_F(PluginExportsTest, OnlyTheThreeExportsAndTheTestHooksAreVisible) {
-    for (const char* hidden : {"_ZN9Protocols15AccountRegistryEv", "_ZN9Protocols18StatusMenuCallbackEjj"})
+    for (const char* hidden : {"_ZN9Protocols15AccountRegistryEv", "_ZN9Protocols18StatusMenuCallbackEjPv"})
         EXPECT_EQ(dlsym(library, hidden), nullptr) << hidden;
 }
 

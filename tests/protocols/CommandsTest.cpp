@@ -440,20 +440,20 @@ TEST_F(GlobalSetStatus, TheGlobalMenuOffersTheListWithoutConnecting) {
     EXPECT_EQ(Manager().GetAccountMenu(0, 0, &global), 0);
     EXPECT_EQ(global.title.GetLocalized().ToUtf8(), "Status");
     std::vector<std::string> captions;
-    for (int i = 0; i < global.GetCount(); ++i)
+    for (int i = 0; i < global.Count(); ++i)
         captions.push_back(global[i].caption.GetLocalized().ToUtf8());
     EXPECT_EQ(captions, (std::vector<std::string>{"Offline", "Online", "Away", "Occupied"}));
-    EXPECT_TRUE(global[0].checked);  // the global status is offline
-    EXPECT_FALSE(global[1].checked);
+    EXPECT_TRUE(global[0].marked);  // the global status is offline
+    EXPECT_FALSE(global[1].marked);
 
     // Picking "Away" sets the global status through the item's call-back.
     control->SetStatus(account, Online);
-    ASSERT_TRUE(global[2].Invoke());
+    ASSERT_TRUE(global[2].Invoke(0));
     EXPECT_EQ(Sent(1), (std::vector<std::pair<unsigned int, int>>{{account, Away}}));
 
     CYolMenuInfo other;
     EXPECT_EQ(Manager().GetAccountMenu(0, 1, &other), 0);
-    EXPECT_EQ(other.GetCount(), 0);
+    EXPECT_EQ(other.Count(), 0);
 }
 
 }  // namespace

@@ -105,16 +105,16 @@ TEST_F(JabberAccountFlavour, StatusMenuIsTitledWithTheProtocolAndOwnJid) {
     Start(JabberKindGoogleTalk, "alice");
     CYolMenuInfo menu = Menu(*h, 0);
     EXPECT_EQ(menu.title.GetLocalized().ToUtf8(), "Google Talk alice@gmail.com");
-    ASSERT_EQ(menu.GetCount(), 17);
+    ASSERT_EQ(menu.Count(), 17);
     int statuses = 0;
-    for (int i = 0; i < menu.GetCount(); ++i) {
+    for (int i = 0; i < menu.Count(); ++i) {
         if (menu[i].kind != CYolMenuItemInfo::Item)
             continue;
         ++statuses;
-        EXPECT_NE(menu[i].command, Protocols::Connecting);
+        EXPECT_NE(menu[i].commandId, Protocols::Connecting);
         // Offline is what the account wants before it connects.
-        EXPECT_EQ(menu[i].checked, menu[i].command == Protocols::Offline) << menu[i].command;
-        EXPECT_EQ(menu[i].context, XmppAccountHarness::kAccountId);
+        EXPECT_EQ(menu[i].marked, menu[i].commandId == Protocols::Offline) << menu[i].commandId;
+        EXPECT_EQ(YolMenuContextValue(menu[i].context), static_cast<unsigned int>(menu[i].commandId));
     }
     EXPECT_EQ(statuses, 14);
     EXPECT_EQ(menu[16].caption.GetLocalized().ToUtf8(), "Offline");
@@ -127,20 +127,20 @@ TEST_F(JabberAccountFlavour, MailboxItemOpensTheSignedWebmailLink) {
     h->Events();
     CYolMenuInfo menu = Menu(*h, 1);
     EXPECT_EQ(menu.title.GetLocalized().ToUtf8(), "Mailbox");
-    ASSERT_EQ(menu.GetCount(), 1);
+    ASSERT_EQ(menu.Count(), 1);
     EXPECT_EQ(menu[0].caption.GetLocalized().ToUtf8(), "Open Inbox");
     ASSERT_EQ(menu[0].images.Count(), 1);
     EXPECT_EQ(menu[0].images[0], JabberPlugin::ImageId(JabberImgMailbox));
 
     // Picked on the window thread: the account's link goes to the program.
-    ASSERT_TRUE(menu[0].Invoke());
+    ASSERT_TRUE(menu[0].Invoke(XmppAccountHarness::kAccountId));
     auto opened = h->Events(AccountEvent::OpenUrl);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].account, XmppAccountHarness::kAccountId);
     EXPECT_EQ(opened[0].text.ToUtf8(), h->account->BuildWebmailLink().ToUtf8());
     EXPECT_EQ(opened[0].text.ToUtf8().rfind(kWebmailCheckUrl, 0), 0u);
 
-    EXPECT_EQ(Menu(*h, 2).GetCount(), 0);
+    EXPECT_EQ(Menu(*h, 2).Count(), 0);
 }
 
 TEST_F(JabberAccountFlavour, SettingsAreLoadedAtInitAndSavedAtShutdown) {

@@ -207,7 +207,7 @@ TEST(JabberProtocolInfo, StatusMenuListsFourteenStatusesInGroupsAndChecksTheWant
 
     EXPECT_EQ(U8(menu.title.GetLocalized()), "Yol user@yol.im");
     const int order[] = {5, 6, 7, 8, 9, -1, 10, 11, 12, 13, 14, -1, 2, 3, 4, -1, 0};
-    ASSERT_EQ(menu.GetCount(), 17);
+    ASSERT_EQ(menu.Count(), 17);
     for (int i = 0; i < 17; ++i) {
         SCOPED_TRACE(i);
         const CYolMenuItemInfo& item = menu[i];
@@ -216,32 +216,35 @@ TEST(JabberProtocolInfo, StatusMenuListsFourteenStatusesInGroupsAndChecksTheWant
             continue;
         }
         EXPECT_EQ(item.kind, CYolMenuItemInfo::Item);
-        EXPECT_EQ(item.command, order[i]);
-        EXPECT_EQ(item.context, 7u);
+        EXPECT_EQ(item.commandId, order[i]);
+        EXPECT_EQ(YolMenuContextValue(item.context), static_cast<unsigned int>(order[i]));
         EXPECT_EQ(item.callback, &Protocols::StatusMenuCallback);
         EXPECT_EQ(U8(item.caption.GetLocalized()), U8(list[order[i]].name));
         EXPECT_EQ(item.images.Count(), list[order[i]].icon.Count());
-        EXPECT_EQ(item.checked, order[i] == Protocols::Away);
+        EXPECT_EQ(item.marked, order[i] == Protocols::Away);
     }
 }
 
-void RecordOpen(unsigned int context, unsigned int command);
+int RecordOpen(unsigned int id, void* context);
 std::vector<std::pair<unsigned int, unsigned int>> opened;
-void RecordOpen(unsigned int context, unsigned int command) { opened.emplace_back(context, command); }
+int RecordOpen(unsigned int id, void* context) {
+    opened.emplace_back(id, YolMenuContextValue(context));
+    return 0;
+}
 
 TEST(JabberProtocolInfo, MailboxMenuOpensTheInboxThroughTheGivenCallback) {
     CYolMenuInfo menu;
     FillJabberMailboxMenu(menu, W(BuiltIn(JabberStrMailbox)), W(BuiltIn(JabberStrOpenInbox)), 1018, RecordOpen, 42);
     EXPECT_EQ(U8(menu.title.GetLocalized()), "Mailbox");
-    ASSERT_EQ(menu.GetCount(), 1);
+    ASSERT_EQ(menu.Count(), 1);
     EXPECT_EQ(U8(menu[0].caption.GetLocalized()), "Open Inbox");
     ASSERT_EQ(menu[0].images.Count(), 1);
     EXPECT_EQ(menu[0].images[0], 1018u);
-    EXPECT_FALSE(menu[0].checked);
+    EXPECT_FALSE(menu[0].marked);
 
     opened.clear();
-    EXPECT_TRUE(menu[0].Invoke());
-    EXPECT_EQ(opened, (std::vector<std::pair<unsigned int, unsigned int>>{{42, 0}}));
+    EXPECT_TRUE(menu[0].Invoke(7));
+    EXPECT_EQ(opened, (std::vector<std::pair<unsigned int, unsigned int>>{{7, 42}}));
 }
 
 TEST(JabberStrings, BuiltInTableAnswersTheTextsTheAccountShows) {

@@ -98,9 +98,9 @@ protected:
         CYolMenuInfo menu;
         account->Command(AccountCommand::GetContactMenu, LiveXmppAccount::Arg(contact),
                          new Services::CEventArg_Data<CYolMenuInfo*>(&menu));
-        for (int i = 0; i < menu.GetCount(); ++i)
+        for (int i = 0; i < menu.Count(); ++i)
             if (menu[i].caption.GetLocalized().ToUtf8() == caption)
-                return menu[i].Invoke();
+                return menu[i].Invoke(contact);
         return false;
     }
     // The contact of an authorization request (a message of kind 3) that

@@ -240,7 +240,7 @@ TEST_F(XmppPresenceTest, ContactMenuOffersWhatTheSubscriptionLacks) {
     auto captions = [&](unsigned int contact, CYolMenuInfo& menu) {
         h.Command(Cmd::GetContactMenu, Arg(contact), new Services::CEventArg_Data<CYolMenuInfo*>(&menu));
         std::vector<std::string> out;
-        for (int i = 0; i < menu.GetCount(); ++i)
+        for (int i = 0; i < menu.Count(); ++i)
             out.push_back(menu[i].kind == CYolMenuItemInfo::Separator ? "-" : menu[i].caption.GetLocalized().ToUtf8());
         return out;
     };
@@ -251,10 +251,10 @@ TEST_F(XmppPresenceTest, ContactMenuOffersWhatTheSubscriptionLacks) {
     EXPECT_EQ(captions(bob, bobMenu), (std::vector<std::string>{"-", "Revoke authorization"}));
 
     // Picking an item reaches the account through its queue.
-    carolMenu[1].Invoke();
+    carolMenu[1].Invoke(carol);
     h.Drain();
     EXPECT_EQ(h.TakeSent(), "<presence to='carol@example.org' type='subscribe'/>");
-    bobMenu[1].Invoke();
+    bobMenu[1].Invoke(bob);
     h.Drain();
     EXPECT_EQ(h.TakeSent(), "<presence to='bob@example.org' type='unsubscribed'/>");
 }

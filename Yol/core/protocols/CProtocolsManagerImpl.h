@@ -295,7 +295,7 @@ private:
     void ComputeGlobalStatus(unsigned int account, const StatusInfo& info);
     void BroadcastStatusList();
     StatusInfo GlobalEntry(int status);
-    static void GlobalStatusMenuCallback(unsigned int context, unsigned int command);
+    static int GlobalStatusMenuCallback(unsigned int account, void* status);
 
     Services::CServicesManager* services;
     CYolString protocolsFolder;

@@ -352,16 +352,17 @@ int CProtocolsManagerImpl::GetAccountMenu(unsigned int account, unsigned int kin
         // Connecting is a state the user cannot ask for.
         if (entry.status == Connecting)
             continue;
-        menu->AddItem(CYolMenuItemInfo(CYolMenuItemInfo::Item, entry.icon, CYolFormatString(entry.name), 0,
-                                       &GlobalStatusMenuCallback, static_cast<unsigned int>(entry.status),
-                                       entry.status == globalStatus));
+        menu->Add(CYolMenuItemInfo(CYolMenuItemInfo::Item, entry.icon, CYolFormatString(entry.name), 0,
+                                   &GlobalStatusMenuCallback, YolMenuContext(static_cast<unsigned int>(entry.status)),
+                                   entry.status == globalStatus));
     }
     return 0;
 }
 
-void CProtocolsManagerImpl::GlobalStatusMenuCallback(unsigned int context, unsigned int /*command*/) {
+int CProtocolsManagerImpl::GlobalStatusMenuCallback(unsigned int /*account*/, void* status) {
     if (CProtocolsManagerImpl* manager = g_protocolsManager.load(std::memory_order_acquire))
-        manager->SetStatus(0, static_cast<Status>(context));
+        manager->SetStatus(0, static_cast<Status>(YolMenuContextValue(status)));
+    return 0;
 }
 
 }  // namespace Protocols

@@ -121,7 +121,7 @@ void CYol_CLItem::SetExpanded(bool value) { expanded = value; }
 CYolString CYol_CLItem::GetText() const { return CYolString(); }
 void CYol_CLItem::BuildMenu(CYolMenuInfo&, int, int, CYol_CLCtrlBase*) {}
 void CYol_CLItem::Activate(int, int, CYol_CLCtrlBase*) { SetExpanded(!expanded); }
-void CYol_CLItem::CallWithId(int, YolMenuCallback, void*, unsigned int, CYol_CLCtrlBase*) {}
+void CYol_CLItem::CallWithId(int, YolMenuCallback, void*, void*) {}
 
 int CYol_CLItem::GetChildOffset(const CYol_CLItem* ancestor) const {
     int offset = 0;

@@ -71,10 +71,8 @@ public:
     virtual void ReservedA() {}
     virtual void ReservedB(int /*x*/, int /*width*/, CYol_CLCtrlBase* /*control*/) {}
     // The choice of a menu this item built: the entry's call-back is run
-    // with the id the item stands for. The control that showed the menu is
-    // the one its entries act on.
-    virtual void CallWithId(int commandId, YolMenuCallback callback, void* menuContext, unsigned int entryContext,
-                            CYol_CLCtrlBase* control);
+    // with the id the item stands for and the entry's context.
+    virtual void CallWithId(int commandId, YolMenuCallback callback, void* menuContext, void* entryContext);
     // y of this item below the ancestor's own row.
     virtual int GetChildOffset(const CYol_CLItem* ancestor) const;
     // The four neighbours the arrow keys move to: Down, Up, Left, Right.

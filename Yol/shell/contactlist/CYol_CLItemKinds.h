@@ -102,8 +102,7 @@ public:
     void SetExpanded(bool expanded) override;
     CYolString GetText() const override;
     void BuildMenu(CYolMenuInfo& menu, int x, int width, CYol_CLCtrlBase* control) override;
-    void CallWithId(int commandId, YolMenuCallback callback, void* menuContext, unsigned int entryContext,
-                    CYol_CLCtrlBase* control) override;
+    void CallWithId(int commandId, YolMenuCallback callback, void* menuContext, void* entryContext) override;
 
     int icon = -1;
     CYolString login;
@@ -117,8 +116,7 @@ public:
     void SetExpanded(bool expanded) override;
     CYolString GetText() const override;
     void BuildMenu(CYolMenuInfo& menu, int x, int width, CYol_CLCtrlBase* control) override;
-    void CallWithId(int commandId, YolMenuCallback callback, void* menuContext, unsigned int entryContext,
-                    CYol_CLCtrlBase* control) override;
+    void CallWithId(int commandId, YolMenuCallback callback, void* menuContext, void* entryContext) override;
 
     void RereadCaption();
     // Stores the flag and applies it to every contact below; true when a
@@ -165,8 +163,7 @@ public:
     CYolString GetText() const override;
     void BuildMenu(CYolMenuInfo& menu, int x, int width, CYol_CLCtrlBase* control) override;
     void Activate(int x, int width, CYol_CLCtrlBase* control) override;
-    void CallWithId(int commandId, YolMenuCallback callback, void* menuContext, unsigned int entryContext,
-                    CYol_CLCtrlBase* control) override;
+    void CallWithId(int commandId, YolMenuCallback callback, void* menuContext, void* entryContext) override;
 
     void RereadCaption();
     void SetStatus(const Protocols::ContactStatusInfo& statusInfo);
@@ -195,8 +192,7 @@ public:
     int GetOwnHeight() const override;
     int GetItemsPerRow() const override;
     void BuildMenu(CYolMenuInfo& menu, int x, int width, CYol_CLCtrlBase* control) override;
-    void CallWithId(int commandId, YolMenuCallback callback, void* menuContext, unsigned int entryContext,
-                    CYol_CLCtrlBase* control) override;
+    void CallWithId(int commandId, YolMenuCallback callback, void* menuContext, void* entryContext) override;
 };
 
 // Finds the first child of exactly class T with that model id; children of

@@ -2,16 +2,13 @@
 // meta-contact rows, and the call-backs their entries carry.
 //
 // An entry's call-back is called by the row that built the menu
-// (CallWithId) with the id the row stands for and the entry's context; the
-// row and the control that showed the menu are handed to the call-back for
-// the length of that call.
+// (CallWithId) with the id the row stands for and the entry's context: the
+// row itself, the control that asked for the menu, or a target group.
 
 #include "CContactList.h"
 #include "CProtocolsManager.h"
 #include "CYol_CLEnvironment.h"
 #include "CYol_CLItemKinds.h"
-
-#include <cstdint>
 
 namespace CL {
 
@@ -75,24 +72,13 @@ CYolString ListText(int number) {
     return CYol_CLEnvironment::String(languageId);
 }
 
-// The row and control of the choice being carried out.
-struct Dispatch {
-    CYol_CLItem* item = nullptr;
-    CYol_CLCtrlBase* control = nullptr;
-};
-thread_local Dispatch t_dispatch;
-
-void RunChoice(CYol_CLItem* item, CYol_CLCtrlBase* control, YolMenuCallback callback, unsigned int id,
-               unsigned int entryContext) {
-    if (callback == nullptr)
-        return;
-    Dispatch saved = t_dispatch;
-    t_dispatch = Dispatch{item, control};
-    callback(id, entryContext);
-    t_dispatch = saved;
+// Choices are carried out only through the entry's call-back, with the id
+// the row stands for and the entry's own context.
+void RunChoice(YolMenuCallback callback, unsigned int id, void* entryContext) {
+    if (callback != nullptr)
+        callback(id, entryContext);
 }
 
-CYol_CLCtrlBase* Control() { return t_dispatch.control; }
 CContactList* Model() { return CYol_CLEnvironment::Model(); }
 
 unsigned int AccountOf(unsigned int id) {
@@ -126,121 +112,107 @@ void ExpandSiblings(CYol_CLItem* item, bool open) {
     item->parent->Changed(true);
 }
 
+// Entries that act on their own row carry the row as their context; those
+// that act on the control carry the control that asked for the menu.
+CYol_CLItem* ItemOf(void* context) { return static_cast<CYol_CLItem*>(context); }
+
 template <typename F>
-void WithControl(F call) {
-    if (CYol_CLCtrlBase* control = Control())
+int WithControl(void* context, F call) {
+    if (auto* control = static_cast<CYol_CLCtrlBase*>(context))
         call(*control);
+    return 0;
 }
 
 // --- the call-backs (id, entry context) ---
-void OpenAll(unsigned int, unsigned int) { ExpandTree(t_dispatch.item, true); }
-void CloseAll(unsigned int, unsigned int) { ExpandTree(t_dispatch.item, false); }
-void OpenSiblings(unsigned int, unsigned int) { ExpandSiblings(t_dispatch.item, true); }
-void CloseSiblings(unsigned int, unsigned int) { ExpandSiblings(t_dispatch.item, false); }
-void MoveUp(unsigned int, unsigned int) {
-    if (auto* group = dynamic_cast<CYol_CLGroupItem*>(t_dispatch.item))
+template <void (*Expand)(CYol_CLItem*, bool), bool Open>
+int OnRow(unsigned int, void* item) {
+    Expand(ItemOf(item), Open);
+    return 0;
+}
+constexpr YolMenuCallback OpenAll = OnRow<ExpandTree, true>;
+constexpr YolMenuCallback CloseAll = OnRow<ExpandTree, false>;
+constexpr YolMenuCallback OpenSiblings = OnRow<ExpandSiblings, true>;
+constexpr YolMenuCallback CloseSiblings = OnRow<ExpandSiblings, false>;
+int MoveUp(unsigned int, void* item) {
+    if (auto* group = dynamic_cast<CYol_CLGroupItem*>(ItemOf(item)))
         group->MoveUp();
+    return 0;
 }
-void MoveDown(unsigned int, unsigned int) {
-    if (auto* group = dynamic_cast<CYol_CLGroupItem*>(t_dispatch.item))
+int MoveDown(unsigned int, void* item) {
+    if (auto* group = dynamic_cast<CYol_CLGroupItem*>(ItemOf(item)))
         group->MoveDown();
+    return 0;
 }
-void NewGroup(unsigned int id, unsigned int) {
-    CYol_CLItem* item = t_dispatch.item;
-    unsigned int account = dynamic_cast<CYol_CLAccountItem*>(item) != nullptr ? id
-                           : dynamic_cast<CYol_CLMetagroupItem*>(item) != nullptr ? 0
-                                                                                 : AccountOf(id);
-    WithControl([&](CYol_CLCtrlBase& c) { c.NewGroup(account); });
+// Entries that hand their id straight to one operation of the control, and
+// the meta-contact forms that hand over the first sub-contact instead.
+template <void (CYol_CLCtrlBase::*Operation)(unsigned int)>
+int OnControl(unsigned int id, void* control) {
+    return WithControl(control, [&](CYol_CLCtrlBase& c) { (c.*Operation)(id); });
 }
-void AddContact(unsigned int id, unsigned int) {
-    bool account = dynamic_cast<CYol_CLAccountItem*>(t_dispatch.item) != nullptr;
-    WithControl([&](CYol_CLCtrlBase& c) {
-        if (account)
-            c.AddContact(id, 0);
-        else
-            c.AddContact(AccountOf(id), id);
-    });
+template <void (CYol_CLCtrlBase::*Operation)(unsigned int)>
+int OnFirstSub(unsigned int id, void* control) {
+    return OnControl<Operation>(FirstSub(id), control);
 }
-void AddToList(unsigned int id, unsigned int) {
+
+constexpr YolMenuCallback NewGroupOfAccount = OnControl<&CYol_CLCtrlBase::NewGroup>;
+constexpr YolMenuCallback EditAccount = OnControl<&CYol_CLCtrlBase::EditAccount>;
+constexpr YolMenuCallback RenameGroup = OnControl<&CYol_CLCtrlBase::RenameGroup>;
+constexpr YolMenuCallback DeleteGroup = OnControl<&CYol_CLCtrlBase::DeleteGroup>;
+constexpr YolMenuCallback SendMessage = OnControl<&CYol_CLCtrlBase::ActivateItem2>;
+constexpr YolMenuCallback SendFile = OnControl<&CYol_CLCtrlBase::SendFile>;
+constexpr YolMenuCallback Details = OnControl<&CYol_CLCtrlBase::ShowContactDetails>;
+constexpr YolMenuCallback History = OnControl<&CYol_CLCtrlBase::ShowHistory>;
+constexpr YolMenuCallback CopyName = OnControl<&CYol_CLCtrlBase::CopyLogin>;
+constexpr YolMenuCallback RenameContact = OnControl<&CYol_CLCtrlBase::RenameItem>;
+constexpr YolMenuCallback DeleteContact = OnControl<&CYol_CLCtrlBase::DeleteContact>;
+constexpr YolMenuCallback MoveToMeta = OnControl<&CYol_CLCtrlBase::MoveContact>;
+constexpr YolMenuCallback MetaDetails = OnFirstSub<&CYol_CLCtrlBase::ShowContactDetails>;
+constexpr YolMenuCallback MetaHistory = OnFirstSub<&CYol_CLCtrlBase::ShowHistory>;
+constexpr YolMenuCallback MetaCopyName = OnFirstSub<&CYol_CLCtrlBase::CopyLogin>;
+constexpr YolMenuCallback MetaMoveToMeta = OnFirstSub<&CYol_CLCtrlBase::MoveContact>;
+
+// A new group also goes next to the chosen group, in its account, or among
+// the meta groups.
+int NewGroupBesideGroup(unsigned int id, void* control) {
+    return WithControl(control, [&](CYol_CLCtrlBase& c) { c.NewGroup(AccountOf(id)); });
+}
+int NewMetaGroup(unsigned int, void* control) {
+    return WithControl(control, [&](CYol_CLCtrlBase& c) { c.NewGroup(0); });
+}
+int AddContactToAccount(unsigned int id, void* control) {
+    return WithControl(control, [&](CYol_CLCtrlBase& c) { c.AddContact(id, 0); });
+}
+int AddContactToGroup(unsigned int id, void* control) {
+    return WithControl(control, [&](CYol_CLCtrlBase& c) { c.AddContact(AccountOf(id), id); });
+}
+int AddToList(unsigned int id, void* control) {
     unsigned int contact = FirstSub(id);
-    WithControl([&](CYol_CLCtrlBase& c) { c.AddContactToGroup(AccountOf(contact), contact); });
+    return WithControl(control, [&](CYol_CLCtrlBase& c) { c.AddContactToGroup(AccountOf(contact), contact); });
 }
-void EditAccount(unsigned int id, unsigned int) {
-    WithControl([&](CYol_CLCtrlBase& c) { c.EditAccount(id); });
-}
-void RenameGroup(unsigned int id, unsigned int) {
-    WithControl([&](CYol_CLCtrlBase& c) { c.RenameGroup(id); });
-}
-void DeleteGroup(unsigned int id, unsigned int) {
-    WithControl([&](CYol_CLCtrlBase& c) { c.DeleteGroup(id); });
-}
-void SendMessage(unsigned int id, unsigned int) {
-    WithControl([&](CYol_CLCtrlBase& c) { c.ActivateItem2(id); });
-}
-void SendFile(unsigned int id, unsigned int) {
-    WithControl([&](CYol_CLCtrlBase& c) { c.SendFile(id); });
-}
-void Details(unsigned int id, unsigned int) {
-    WithControl([&](CYol_CLCtrlBase& c) { c.ShowContactDetails(id); });
-}
-void History(unsigned int id, unsigned int) {
-    WithControl([&](CYol_CLCtrlBase& c) { c.ShowHistory(id); });
-}
-void CopyName(unsigned int id, unsigned int) {
-    WithControl([&](CYol_CLCtrlBase& c) { c.CopyLogin(id); });
-}
-void RenameContact(unsigned int id, unsigned int) {
-    WithControl([&](CYol_CLCtrlBase& c) { c.RenameItem(id); });
-}
-void DeleteContact(unsigned int id, unsigned int) {
-    WithControl([&](CYol_CLCtrlBase& c) { c.DeleteContact(id); });
-}
-void MoveToMeta(unsigned int id, unsigned int) {
-    WithControl([&](CYol_CLCtrlBase& c) { c.MoveContact(id); });
-}
-void MetaDetails(unsigned int id, unsigned int context) { Details(FirstSub(id), context); }
-void MetaHistory(unsigned int id, unsigned int context) { History(FirstSub(id), context); }
-void MetaCopyName(unsigned int id, unsigned int context) { CopyName(FirstSub(id), context); }
-void MetaMoveToMeta(unsigned int id, unsigned int context) { MoveToMeta(FirstSub(id), context); }
-void MoveToGroup(unsigned int id, unsigned int target) {
+int MoveToGroup(unsigned int id, void* target) {
     if (Protocols::CProtocolsManager* manager = CYol_CLEnvironment::Manager())
-        manager->MoveContact(AccountOf(id), id, target);
+        manager->MoveContact(AccountOf(id), id, YolMenuContextValue(target));
+    return 0;
 }
-void MoveMeta(unsigned int id, unsigned int target) {
+int MoveMeta(unsigned int id, void* target) {
     CContactList* model = Model();
     if (model == nullptr)
-        return;
+        return 0;
     if (model->IsMetaContact(id))
-        model->MoveMetaContact(id, target);
+        model->MoveMetaContact(id, YolMenuContextValue(target));
     else
-        model->MoveContact(id, target);
+        model->MoveContact(id, YolMenuContextValue(target));
+    return 0;
 }
 
 // --- building ---
 
-CYolMenuItemInfo Entry(int image, int text, YolMenuCallback callback, unsigned int command = 0,
-                       unsigned int context = 0) {
-    CYolArray<unsigned int> images;
-    if (image != -1)
-        images.Add(static_cast<unsigned int>(image));
-    return CYolMenuItemInfo(CYolMenuItemInfo::Item, images, CYolFormatString(ListText(text)),
+CYolMenuItemInfo Entry(int image, int text, YolMenuCallback callback, void* context, unsigned int command = 0) {
+    return CYolMenuItemInfo(CYolMenuItemInfo::Item, image, CYolFormatString(ListText(text)),
                             static_cast<int>(command), callback, context, false);
 }
 
-void Separator(CYolMenuInfo& menu) {
-    CYolMenuItemInfo separator;
-    separator.kind = CYolMenuItemInfo::Separator;
-    menu.AddItem(separator);
-}
-
-void SubMenu(CYolMenuInfo& menu, const CYolArray<unsigned int>& images, const CYolString& caption,
-             const CYolMenuInfo& sub) {
-    CYolMenuItemInfo entry(CYolMenuItemInfo::SubMenu, images, CYolFormatString(caption), 0, nullptr, 0, false);
-    entry.subMenu = new CYolMenuInfo(sub);
-    menu.AddItem(entry);
-}
-
-void* IdContext(unsigned int id) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(id)); }
+void Separator(CYolMenuInfo& menu) { menu.Add(CYolMenuItemInfo(CYolMenuItemInfo::Separator)); }
 
 // "Move to group": every other group of the account (0: every meta group).
 void MoveToGroupMenu(CYolMenuInfo& menu, unsigned int account, unsigned int own, YolMenuCallback callback,
@@ -250,19 +222,14 @@ void MoveToGroupMenu(CYolMenuInfo& menu, unsigned int account, unsigned int own,
         return;
     CYolArray<unsigned int> ids;
     model->GetGroupIds(account, ids);
-    CYolMenuInfo sub;
-    sub.title = CYolFormatString(ListText(TMoveToGroup));
-    sub.context = IdContext(command);
+    CYolMenuInfo sub(CYolFormatString(ListText(TMoveToGroup)), YolMenuContext(command));
     for (unsigned int id : ids)
         if (id != own)
-            sub.AddItem(CYolMenuItemInfo(CYolMenuItemInfo::Item, CYolArray<unsigned int>(),
-                                         CYolFormatString(CYol_CLEnvironment::ItemString(id, u"CL Alias")),
-                                         static_cast<int>(command), callback, id, false));
-    if (sub.GetCount() > 0) {
-        CYolArray<unsigned int> images;
-        images.Add(IMoveToGroup);
-        SubMenu(menu, images, ListText(TMoveToGroup), sub);
-    }
+            sub.Add(CYolMenuItemInfo(CYolMenuItemInfo::Item,
+                                     CYolFormatString(CYol_CLEnvironment::ItemString(id, u"CL Alias")),
+                                     static_cast<int>(command), callback, YolMenuContext(id), false));
+    if (sub.Count() > 0)
+        menu.Add(CYolMenuItemInfo(IMoveToGroup, CYolFormatString(ListText(TMoveToGroup)), sub));
 }
 
 void PluginEntries(CYolMenuInfo& menu, unsigned int account, unsigned int contact) {
@@ -270,18 +237,18 @@ void PluginEntries(CYolMenuInfo& menu, unsigned int account, unsigned int contac
         manager->GetContactMenu(account, contact, &menu);
 }
 
-void MoveSteps(CYolMenuInfo& menu, const CYol_CLGroupItem& group) {
+void MoveSteps(CYolMenuInfo& menu, CYol_CLGroupItem& group) {
     bool separated = false;
     if (group.prev != nullptr) {
         Separator(menu);
         separated = true;
-        menu.AddItem(Entry(IMoveUp, TMoveUp, MoveUp));
+        menu.Add(Entry(IMoveUp, TMoveUp, MoveUp, &group));
     }
     const auto* below = static_cast<const CYol_CLGroupItem*>(group.next);
     if (below != nullptr && below->modelId != 0) {
         if (!separated)
             Separator(menu);
-        menu.AddItem(Entry(IMoveDown, TMoveDown, MoveDown));
+        menu.Add(Entry(IMoveDown, TMoveDown, MoveDown, &group));
     }
 }
 
@@ -301,94 +268,91 @@ bool ContactAccountOnline(unsigned int contact) { return CYol_CLEnvironment::IsA
 
 // ---------------------------------------------------------------- accounts
 
-void CYol_CLAccountItem::BuildMenu(CYolMenuInfo& menu, int, int, CYol_CLCtrlBase*) {
+void CYol_CLAccountItem::BuildMenu(CYolMenuInfo& menu, int, int, CYol_CLCtrlBase* control) {
     menu.title = CYolFormatString(ListText(TAccount));
-    menu.AddItem(Entry(IOpenGroups, TOpenGroups, OpenAll));
-    menu.AddItem(Entry(ICloseGroups, TCloseGroups, CloseAll));
+    menu.Add(Entry(IOpenGroups, TOpenGroups, OpenAll, this));
+    menu.Add(Entry(ICloseGroups, TCloseGroups, CloseAll, this));
     if (CYol_CLEnvironment::IsAccountOnline(modelId)) {
         Separator(menu);
-        menu.AddItem(Entry(INewGroup, TNewGroup, NewGroup));
-        menu.AddItem(Entry(IAddContact, TAddContact, AddContact));
+        menu.Add(Entry(INewGroup, TNewGroup, NewGroupOfAccount, control));
+        menu.Add(Entry(IAddContact, TAddContact, AddContactToAccount, control));
     }
     Separator(menu);
-    menu.AddItem(Entry(INetworkSettings, TNetworkSettings, EditAccount));
+    menu.Add(Entry(INetworkSettings, TNetworkSettings, EditAccount, control));
 }
 
-void CYol_CLAccountItem::CallWithId(int, YolMenuCallback callback, void*, unsigned int entryContext,
-                                    CYol_CLCtrlBase* control) {
-    RunChoice(this, control, callback, modelId, entryContext);
+void CYol_CLAccountItem::CallWithId(int, YolMenuCallback callback, void*, void* entryContext) {
+    RunChoice(callback, modelId, entryContext);
 }
 
 // ------------------------------------------------------------------ groups
 
-void CYol_CLGroupItem::BuildMenu(CYolMenuInfo& menu, int, int, CYol_CLCtrlBase*) {
+void CYol_CLGroupItem::BuildMenu(CYolMenuInfo& menu, int, int, CYol_CLCtrlBase* control) {
     menu.title = CYolFormatString(ListText(TGroup));
-    menu.AddItem(Entry(IOpenGroups, TOpenGroups, OpenSiblings));
-    menu.AddItem(Entry(ICloseGroups, TCloseGroups, CloseSiblings));
+    menu.Add(Entry(IOpenGroups, TOpenGroups, OpenSiblings, this));
+    menu.Add(Entry(ICloseGroups, TCloseGroups, CloseSiblings, this));
     if (modelId == 0 || !CYol_CLEnvironment::IsAccountOnline(AccountOf(modelId)))
         return;
     Separator(menu);
-    menu.AddItem(Entry(INewGroup, TNewGroup, NewGroup));
-    menu.AddItem(Entry(IRenameGroup, TRenameGroup, RenameGroup));
-    menu.AddItem(Entry(IDeleteGroup, TDeleteGroup, DeleteGroup));
-    menu.AddItem(Entry(IAddContact, TAddContact, AddContact));
+    menu.Add(Entry(INewGroup, TNewGroup, NewGroupBesideGroup, control));
+    menu.Add(Entry(IRenameGroup, TRenameGroup, RenameGroup, control));
+    menu.Add(Entry(IDeleteGroup, TDeleteGroup, DeleteGroup, control));
+    menu.Add(Entry(IAddContact, TAddContact, AddContactToGroup, control));
     MoveSteps(menu, *this);
 }
 
-void CYol_CLGroupItem::CallWithId(int, YolMenuCallback callback, void*, unsigned int entryContext,
-                                  CYol_CLCtrlBase* control) {
-    RunChoice(this, control, callback, modelId, entryContext);
+void CYol_CLGroupItem::CallWithId(int, YolMenuCallback callback, void*, void* entryContext) {
+    RunChoice(callback, modelId, entryContext);
 }
 
-void CYol_CLMetagroupItem::BuildMenu(CYolMenuInfo& menu, int, int, CYol_CLCtrlBase*) {
+void CYol_CLMetagroupItem::BuildMenu(CYolMenuInfo& menu, int, int, CYol_CLCtrlBase* control) {
     menu.title = CYolFormatString(ListText(TGroup));
-    menu.AddItem(Entry(IOpenGroups, TOpenGroups, OpenSiblings));
-    menu.AddItem(Entry(ICloseGroups, TCloseGroups, CloseSiblings));
+    menu.Add(Entry(IOpenGroups, TOpenGroups, OpenSiblings, this));
+    menu.Add(Entry(ICloseGroups, TCloseGroups, CloseSiblings, this));
     if (modelId == 0)
         return;
     Separator(menu);
-    menu.AddItem(Entry(INewGroup, TNewGroup, NewGroup));
-    menu.AddItem(Entry(IRenameGroup, TRenameGroup, RenameGroup));
-    menu.AddItem(Entry(IDeleteGroup, TDeleteGroup, DeleteGroup));
+    menu.Add(Entry(INewGroup, TNewGroup, NewMetaGroup, control));
+    menu.Add(Entry(IRenameGroup, TRenameGroup, RenameGroup, control));
+    menu.Add(Entry(IDeleteGroup, TDeleteGroup, DeleteGroup, control));
     MoveSteps(menu, *this);
 }
 
 // ---------------------------------------------------------------- contacts
 
-void CYol_CLContactItem::BuildMenu(CYolMenuInfo& menu, int, int, CYol_CLCtrlBase*) {
+void CYol_CLContactItem::BuildMenu(CYolMenuInfo& menu, int, int, CYol_CLCtrlBase* control) {
     menu.title = CYolFormatString(Joined(CYol_CLEnvironment::ItemString(modelId, u"SrvLogName"), name));
     unsigned int account = AccountOf(modelId);
     bool online = ContactAccountOnline(modelId);
     CContactList* model = Model();
     bool inGroup = model != nullptr && model->GetParentId(modelId) != 0;
     if (online) {
-        menu.AddItem(Entry(ISendMessage, TSendMessage, SendMessage));
-        menu.AddItem(Entry(ISendFile, TSendFile, SendFile));
+        menu.Add(Entry(ISendMessage, TSendMessage, SendMessage, control));
+        menu.Add(Entry(ISendFile, TSendFile, SendFile, control));
         Separator(menu);
     }
-    menu.AddItem(Entry(IDetails, TDetails, Details));
-    menu.AddItem(Entry(IHistory, THistory, History));
-    menu.AddItem(Entry(ICopyName, TCopyName, CopyName));
+    menu.Add(Entry(IDetails, TDetails, Details, control));
+    menu.Add(Entry(IHistory, THistory, History, control));
+    menu.Add(Entry(ICopyName, TCopyName, CopyName, control));
     Separator(menu);
     if (online)
-        menu.AddItem(inGroup ? Entry(IRenameContact, TRenameContact, RenameContact)
-                             : Entry(IAddContact, TAddToList, AddToList));
+        menu.Add(inGroup ? Entry(IRenameContact, TRenameContact, RenameContact, control)
+                         : Entry(IAddContact, TAddToList, AddToList, control));
     if (online || !inGroup)
-        menu.AddItem(Entry(IDeleteContact, TDeleteContact, DeleteContact));
+        menu.Add(Entry(IDeleteContact, TDeleteContact, DeleteContact, control));
     if (online && inGroup)
         MoveToGroupMenu(menu, account, model->GetParentId(modelId), MoveToGroup, 0);
     PluginEntries(menu, account, modelId);
 }
 
-void CYol_CLContactItem::CallWithId(int, YolMenuCallback callback, void*, unsigned int entryContext,
-                                    CYol_CLCtrlBase* control) {
-    RunChoice(this, control, callback, modelId, entryContext);
+void CYol_CLContactItem::CallWithId(int, YolMenuCallback callback, void*, void* entryContext) {
+    RunChoice(callback, modelId, entryContext);
 }
 
-void CYol_CLMetacontactItem::BuildMenu(CYolMenuInfo& menu, int, int, CYol_CLCtrlBase*) {
+void CYol_CLMetacontactItem::BuildMenu(CYolMenuInfo& menu, int, int, CYol_CLCtrlBase* control) {
     CContactList* model = Model();
     menu.title = CYolFormatString(name);
-    menu.context = IdContext(modelId);
+    menu.context = YolMenuContext(modelId);
     if (model == nullptr)
         return;
     CYolArray<unsigned int> subs;
@@ -398,47 +362,46 @@ void CYol_CLMetacontactItem::BuildMenu(CYolMenuInfo& menu, int, int, CYol_CLCtrl
         unsigned int sub = subs[0];
         bool online = ContactAccountOnline(sub);
         if (online) {
-            menu.AddItem(Entry(ISendMessage, TSendMessage, SendMessage, modelId));
-            menu.AddItem(Entry(ISendFile, TSendFile, SendFile, modelId));
+            menu.Add(Entry(ISendMessage, TSendMessage, SendMessage, control, modelId));
+            menu.Add(Entry(ISendFile, TSendFile, SendFile, control, modelId));
             Separator(menu);
         }
-        menu.AddItem(Entry(IDetails, TDetails, MetaDetails, modelId));
-        menu.AddItem(Entry(IHistory, THistory, MetaHistory, modelId));
-        menu.AddItem(Entry(ICopyName, TCopyName, MetaCopyName, modelId));
+        menu.Add(Entry(IDetails, TDetails, MetaDetails, control, modelId));
+        menu.Add(Entry(IHistory, THistory, MetaHistory, control, modelId));
+        menu.Add(Entry(ICopyName, TCopyName, MetaCopyName, control, modelId));
         Separator(menu);
         if (online && metaGroup == 0)
-            menu.AddItem(Entry(IAddContact, TAddToList, AddToList, modelId));
+            menu.Add(Entry(IAddContact, TAddToList, AddToList, control, modelId));
         if (metaGroup != 0)
-            menu.AddItem(Entry(IRenameContact, TRenameContact, RenameContact, modelId));
-        menu.AddItem(Entry(IDeleteContact, TDeleteContact, DeleteContact, modelId));
+            menu.Add(Entry(IRenameContact, TRenameContact, RenameContact, control, modelId));
+        menu.Add(Entry(IDeleteContact, TDeleteContact, DeleteContact, control, modelId));
         if (metaGroup != 0) {
             MoveToGroupMenu(menu, 0, metaGroup, MoveMeta, modelId);
-            menu.AddItem(Entry(IMoveToMeta, TMoveToMeta, MetaMoveToMeta, modelId));
+            menu.Add(Entry(IMoveToMeta, TMoveToMeta, MetaMoveToMeta, control, modelId));
         }
         PluginEntries(menu, AccountOf(sub), sub);
         return;
     }
-    menu.AddItem(Entry(ISendMessage, TSendMessage, SendMessage, modelId));
-    menu.AddItem(Entry(ISendFile, TSendFile, SendFile, modelId));
+    menu.Add(Entry(ISendMessage, TSendMessage, SendMessage, control, modelId));
+    menu.Add(Entry(ISendFile, TSendFile, SendFile, control, modelId));
     Separator(menu);
-    menu.AddItem(Entry(IRenameContact, TRenameContact, RenameContact, modelId));
-    menu.AddItem(Entry(IDeleteContact, TDeleteContact, DeleteContact, modelId));
+    menu.Add(Entry(IRenameContact, TRenameContact, RenameContact, control, modelId));
+    menu.Add(Entry(IDeleteContact, TDeleteContact, DeleteContact, control, modelId));
     MoveToGroupMenu(menu, 0, metaGroup, MoveMeta, modelId);
     Separator(menu);
     for (unsigned int sub : subs) {
         CYolString login = CYol_CLEnvironment::ItemString(sub, u"SrvLogName");
-        CYolMenuInfo subMenu;
-        subMenu.title = CYolFormatString(Joined(login, CYol_CLEnvironment::ItemString(sub, u"CL Alias")));
-        subMenu.context = IdContext(sub);
-        subMenu.AddItem(Entry(IDetails, TDetails, Details));
-        subMenu.AddItem(Entry(IHistory, THistory, History));
-        subMenu.AddItem(Entry(ICopyName, TCopyName, CopyName));
+        CYolMenuInfo subMenu(CYolFormatString(Joined(login, CYol_CLEnvironment::ItemString(sub, u"CL Alias"))),
+                             YolMenuContext(sub));
+        subMenu.Add(Entry(IDetails, TDetails, Details, control));
+        subMenu.Add(Entry(IHistory, THistory, History, control));
+        subMenu.Add(Entry(ICopyName, TCopyName, CopyName, control));
         Separator(subMenu);
         if (ContactAccountOnline(sub)) {
-            subMenu.AddItem(Entry(IRenameContact, TRenameContact, RenameContact));
-            subMenu.AddItem(Entry(IDeleteContact, TDeleteContact, DeleteContact));
+            subMenu.Add(Entry(IRenameContact, TRenameContact, RenameContact, control));
+            subMenu.Add(Entry(IDeleteContact, TDeleteContact, DeleteContact, control));
         }
-        subMenu.AddItem(Entry(IMoveToMeta, TMoveToMeta, MoveToMeta));
+        subMenu.Add(Entry(IMoveToMeta, TMoveToMeta, MoveToMeta, control));
         PluginEntries(subMenu, AccountOf(sub), sub);
         // A status without any icon list shows no image.
         Protocols::ContactStatusInfo status;
@@ -446,13 +409,16 @@ void CYol_CLMetacontactItem::BuildMenu(CYolMenuInfo& menu, int, int, CYol_CLCtrl
         CYolArray<unsigned int> images;
         if (status.icons.Count() > 0)
             images = status.icons[0];
-        SubMenu(menu, images, login, subMenu);
+        menu.Add(CYolMenuItemInfo(images, CYolFormatString(login), subMenu));
     }
 }
 
+// The meta contact's own menu carries its id as the menu's context, each
+// sub-contact's sub-menu that sub-contact's id; entries numbered with the
+// chosen id act on it, the others on its first sub-contact.
 void CYol_CLMetacontactItem::CallWithId(int commandId, YolMenuCallback callback, void* menuContext,
-                                        unsigned int entryContext, CYol_CLCtrlBase* control) {
-    auto chosen = static_cast<unsigned int>(reinterpret_cast<std::uintptr_t>(menuContext));
+                                        void* entryContext) {
+    unsigned int chosen = YolMenuContextValue(menuContext);
     unsigned int id = chosen;
     if (static_cast<unsigned int>(commandId) != chosen) {
         CYolArray<unsigned int> subs;
@@ -461,7 +427,7 @@ void CYol_CLMetacontactItem::CallWithId(int commandId, YolMenuCallback callback,
         if (subs.Count() > 0)
             id = subs[0];
     }
-    RunChoice(this, control, callback, id, entryContext);
+    RunChoice(callback, id, entryContext);
 }
 
 }  // namespace CL

@@ -3,6 +3,7 @@
 // arrive while it is being destroyed, and a few extra exports to read that.
 
 #include "CAccount.h"
+#include "CYolMenuInfo.h"
 #include "PluginExports.h"
 #include "TestProtoProbe.h"
 
@@ -138,5 +139,5 @@ YOL_EXPORT_C void TestProto_OpenGate() {
 }
 
 YOL_EXPORT_C void TestProto_StatusMenu(unsigned int accountId, unsigned int status) {
-    Protocols::StatusMenuCallback(accountId, status);
+    Protocols::StatusMenuCallback(accountId, YolMenuContext(status));
 }

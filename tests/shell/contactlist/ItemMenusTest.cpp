@@ -13,7 +13,7 @@ using ClTest::kAccountB;
 
 std::string Line(const CYolMenuInfo& menu) {
     std::string out;
-    for (int i = 0; i < menu.GetCount(); ++i) {
+    for (int i = 0; i < menu.Count(); ++i) {
         const CYolMenuItemInfo& entry = menu[i];
         if (!out.empty())
             out += "|";
@@ -73,9 +73,9 @@ protected:
         item->BuildMenu(menu, 0, 100, &control);
         const CYolMenuInfo* in = subMenu >= 0 ? menu[subMenu].subMenu : &menu;
         ASSERT_NE(in, nullptr);
-        for (int i = 0; i < in->GetCount(); ++i)
+        for (int i = 0; i < in->Count(); ++i)
             if ((*in)[i].caption.GetLocalized().ToUtf8() == caption) {
-                item->CallWithId((*in)[i].command, (*in)[i].callback, in->context, (*in)[i].context, &control);
+                item->CallWithId((*in)[i].commandId, (*in)[i].callback, in->context, (*in)[i].context);
                 return;
             }
         FAIL() << "no entry " << caption;
