@@ -6,6 +6,7 @@
 #include "CProtocolsManager.h"
 #include "CYolMenuInfo.h"
 #include "CYolString.h"
+#include "CYolTime.h"
 #include "YolGuids.h"
 
 #include <cstdio>
@@ -160,11 +161,20 @@ public:
     }
     bool GetContactQuickMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return false; }
     bool BroadcastMenu64(CYolMenuInfo*) override { return false; }
-    bool AddGroup(unsigned int, const CYolString&) override { return false; }
-    bool RenameGroup(unsigned int, unsigned int, const CYolString&) override { return false; }
+    bool AddGroup(unsigned int account, const CYolString& name) override {
+        Record("AddGroup " + Hex(account) + " " + name.ToUtf8());
+        return true;
+    }
+    bool RenameGroup(unsigned int account, unsigned int group, const CYolString& name) override {
+        Record("RenameGroup " + Hex(account) + " " + Hex(group) + " " + name.ToUtf8());
+        return true;
+    }
     bool DeleteGroup(unsigned int, unsigned int) override { return false; }
     bool AddContact(unsigned int, unsigned int, const CYolString&, const CYolString&) override { return false; }
-    bool RenameContact(unsigned int, unsigned int, const CYolString&) override { return false; }
+    bool RenameContact(unsigned int account, unsigned int contact, const CYolString& name) override {
+        Record("RenameContact " + Hex(account) + " " + Hex(contact) + " " + name.ToUtf8());
+        return true;
+    }
     bool MoveContact(unsigned int account, unsigned int contact, unsigned int group) override {
         Record("MoveContact " + Hex(account) + " " + Hex(contact) + " " + Hex(group));
         return true;
@@ -183,7 +193,19 @@ public:
         return 0;
     }
     int GetStatusInfo(unsigned int, Protocols::Status, Protocols::StatusInfo&) override { return 0; }
-    int GetLogonDate(unsigned int, CYolTime&) override { return 1; }
+    // Unknown until a test sets the logon time in Unix seconds: then, as the
+    // real manager does, the answer is 1 and the time is the epoch.
+    void SetLogonTime(unsigned int account, unsigned int unixSeconds) {
+        std::lock_guard<std::mutex> guard(mutex);
+        logons[account] = unixSeconds;
+    }
+    int GetLogonDate(unsigned int account, CYolTime& out) override {
+        std::lock_guard<std::mutex> guard(mutex);
+        auto it = logons.find(account);
+        out = CYolTime(it != logons.end() ? it->second : 0u);
+        out.ToLocal();
+        return it != logons.end() ? 0 : 1;
+    }
     int GetAccountMenu(unsigned int, unsigned int, CYolMenuInfo*) override { return 0; }
     int CreateSettingsPanes(unsigned int, YolTabDlg::CDlgInfo*) override { return 0; }
     int GetAccountObject(unsigned int, void**) override { return -2; }
@@ -201,6 +223,7 @@ private:
     std::map<unsigned int, Account> accounts;
     std::map<unsigned int, unsigned int> statuses;
     std::map<unsigned int, Protocols::Status> accountStatuses;
+    std::map<unsigned int, unsigned int> logons;
     std::vector<std::string> calls;
 };
 
