@@ -60,11 +60,10 @@ CYolWMCL_Ctrl::CYolWMCL_Ctrl(CL::CYol_CLRootItem& views, MYolWMCL_CLCtrlObserver
 CYolWMCL_Ctrl::~CYolWMCL_Ctrl() {
     if (fontHandle != nullptr)
         DeleteObject(fontHandle);
-    if (window != nullptr) {
-        KillTimer(window, kKeepAwakeTimer);
-        SetWindowLong(window, GWL_USERDATA, 0);
-        DestroyWindow(window);
-        window = nullptr;
+    if (HWND own = window.exchange(nullptr)) {
+        KillTimer(own, kKeepAwakeTimer);
+        SetWindowLong(own, GWL_USERDATA, 0);
+        DestroyWindow(own);
     }
     // The trees must forget this control before it goes.
     std::unique_lock<std::mutex> lock = views.Lock();
@@ -382,6 +381,12 @@ LRESULT CYolWMCL_Ctrl::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         if (msg == WM_PAINT) {
             ctrl->Paint();
             return 0;
+        }
+        if (msg == WM_NCDESTROY) {
+            // Destroyed with its parent: the control outlives its window.
+            SetWindowLong(hwnd, GWL_USERDATA, 0);
+            ctrl->window = nullptr;
+            return DefWindowProc(hwnd, msg, wParam, lParam);
         }
         ctrl->OnMessage(msg, wParam, lParam);
     }

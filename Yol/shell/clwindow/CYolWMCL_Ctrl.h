@@ -15,6 +15,7 @@
 #include "CYol_CLRootItem.h"
 #include "MYolWMCL_CLCtrlObserver.h"
 
+#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -40,7 +41,7 @@ public:
 
     // False only when the window class cannot be registered.
     bool Create(std::uint32_t style, const RECT& rect, HWND parent);
-    HWND GetWindow() const { return window; }
+    HWND GetWindow() const { return window.load(); }
     void ShowView(CL::CYol_CLItem* viewRoot);
 
     void SetFont(const LOGFONTW& font);
@@ -109,7 +110,9 @@ private:
     MYolWMCL_CLCtrlObserver* observer;
     MYolWMCL_CtrlHost& host;
     Skins::CYolWMSkins_ImageManager& images;
-    HWND window = nullptr;
+    // Read by the queue thread's calls, which post to it; null once the
+    // window is gone.
+    std::atomic<HWND> window{nullptr};
     std::thread::id uiThread;
     bool uiHoldsLock = false;
 

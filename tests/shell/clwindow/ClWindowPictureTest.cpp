@@ -13,7 +13,7 @@
 
 namespace {
 
-using namespace ClWindowTest;
+using namespace ClWindowSupport;
 
 TEST_F(ClWindowPicture, FourViewsOfOneHundredFiftyContacts) {
     std::vector<unsigned int> contacts = Populate(50);

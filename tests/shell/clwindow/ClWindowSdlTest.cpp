@@ -7,7 +7,7 @@
 
 namespace {
 
-using namespace ClWindowTest;
+using namespace ClWindowSupport;
 
 class ClWindowSdl : public ClWindowPicture {
 protected:

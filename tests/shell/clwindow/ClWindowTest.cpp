@@ -12,15 +12,16 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <thread>
 
 namespace {
 
-using namespace ClWindowTest;
+using namespace ClWindowSupport;
 using ClTest::Hex;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class ClWindow : public ClWindowTest::ClWindowTest {
+class ClWindow : public ClWindowSupport::ClWindowTest {
 protected:
     void Tap(int x, int y) {
         Platform::InjectTap(At(x, y));
@@ -71,6 +72,22 @@ TEST_F(ClWindow, CreatesItsWindowClassOnceWithAScrollBar) {
     UI_CL::CYolWMCL_Ctrl second(views, &observer, host, images);
     EXPECT_TRUE(second.Create(WS_VISIBLE, RECT{0, 0, 50, 50}, host.app));
     EXPECT_NE(second.GetWindow(), nullptr);
+}
+
+TEST_F(ClWindow, OutlivesItsWindowWhenTheParentGoesFirst) {
+    std::vector<unsigned int> contacts = Populate(2);
+    DestroyWindow(host.app);
+    EXPECT_EQ(ctrl->GetWindow(), nullptr);
+    // The trees still change and tell the control, which has nothing to do.
+    std::thread queue([&] {
+        Protocols::MessageInfo message;
+        message.messageId = 1;
+        views.MessageUnread(ClTest::kAccountA, model->GetParentId(contacts[0]), contacts[0], 0, 0, message);
+        views.ContactRemoved(ClTest::kAccountA, model->GetParentId(contacts[1]), contacts[1]);
+    });
+    queue.join();
+    Platform::PumpMessages();
+    ctrl.reset();
 }
 
 TEST_F(ClWindow, RowHeightFollowsTheFontWithATwentyPixelFloor) {

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-namespace ClWindowTest {
+namespace ClWindowSupport {
 
 class RecordingHost final : public UI_CL::MYolWMCL_CtrlHost, public ViewTest::CallLog {
 public:
@@ -293,4 +293,4 @@ protected:
     }
 };
 
-}  // namespace ClWindowTest
+}  // namespace ClWindowSupport
