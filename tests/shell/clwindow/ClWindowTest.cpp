@@ -348,6 +348,61 @@ TEST_F(ClWindow, RenamingAMetaContactOfOneContactRenamesItAtItsAccount) {
     EXPECT_THAT(ManagerCalls(), ElementsAre("RenameContact " + Hex(ClTest::kAccountA) + " " + Hex(contact) + " David"));
 }
 
+TEST_F(ClWindow, DialogOfAMenuChoiceKeepsTheListPaintingAndTakingKeys) {
+    std::vector<unsigned int> contacts = Populate(2);
+    manager.SetAccountStatus(ClTest::kAccountA, Protocols::Online);
+    host.chooseFromMenu = Pick("Rename contact");
+    host.nameAnswer = W("Robert");
+    int painted = -1;
+    host.duringDialog = [&] {
+        // The choice holds the trees; the dialog's loop paints the list.
+        InvalidateRect(ctrl->GetWindow(), nullptr, false);
+        Platform::InjectKey(VK_DOWN);
+        Platform::PumpMessages();
+        RECT update{};
+        painted = GetUpdateRect(ctrl->GetWindow(), &update, false) ? 0 : 1;
+    };
+    OpenMenuOn(contacts[1]);
+    EXPECT_EQ(painted, 1);
+    EXPECT_NE(SelectedId(), contacts[1]) << "the key moved the selection during the dialog";
+    EXPECT_THAT(ManagerCalls(), ElementsAre(::testing::StartsWith("RenameContact")));
+}
+
+TEST_F(ClWindow, DeletingAndMovingTellMetaItemsFromPlainOnes) {
+    ManagerEvent(Protocols::ProtocolsManagerEvent::AccountAdded, ClTest::kAccountA);
+    unsigned int group = NamedGroup(ClTest::kAccountA, "Friends");
+    unsigned int gina = Contact(ClTest::kAccountA, group, "gina");
+    unsigned int hal = Contact(ClTest::kAccountA, group, "hal");
+    unsigned int metaGroup = model->AddMetaGroup(W("Close"), 0, true);
+    Show();
+    ASSERT_EQ(Text(metaGroup, "CL Alias"), "Close");
+    unsigned int ginaMeta = model->GetMetaContactOf(gina);
+    unsigned int halMeta = model->GetMetaContactOf(hal);
+    ManagerCalls();
+
+    // Moving presets the contact's meta contact; Cancel moves nothing.
+    host.metaAnswer = halMeta;
+    host.dialogsAccept = false;
+    ctrl->MoveContact(gina);
+    Flush();
+    EXPECT_EQ(model->GetMetaContactOf(gina), ginaMeta);
+    host.dialogsAccept = true;
+    ctrl->MoveContact(gina);
+    Flush();
+    EXPECT_EQ(model->GetMetaContactOf(gina), halMeta);
+    EXPECT_THAT(host.Take(), ElementsAre("ChooseMetaContact " + Hex(ginaMeta), "ChooseMetaContact " + Hex(ginaMeta)));
+
+    ctrl->DeleteContact(hal);
+    ctrl->DeleteGroup(group);
+    EXPECT_THAT(ManagerCalls(), ElementsAre("DeleteContact " + Hex(ClTest::kAccountA) + " " + Hex(hal)));
+    ctrl->DeleteContact(halMeta);
+    ctrl->DeleteGroup(metaGroup);
+    Flush();
+    EXPECT_EQ(Text(halMeta, "CL Alias"), "") << "the meta contact is gone from the model";
+    EXPECT_EQ(Text(metaGroup, "CL Alias"), "") << "the meta group is gone from the model";
+    EXPECT_THAT(ManagerCalls(), IsEmpty());
+}
+
 TEST_F(ClWindow, ChoiceOnARowRemovedWhileTheMenuWasUpIsDropped) {
     std::vector<unsigned int> contacts = Populate(2);
     unsigned int bob = contacts[1];

@@ -62,8 +62,13 @@ public:
         menuAlign = align;
         return chooseFromMenu ? chooseFromMenu(menu) : UI_CL::TYolWMCL_MenuChoice{};
     }
+    // Runs while a dialog is up, as its own message loop would.
+    std::function<void()> duringDialog;
+
     bool AskName(HWND, bool groupMode, CYolString& name) override {
         calls.push_back(std::string("AskName ") + (groupMode ? "group " : "contact ") + name.ToUtf8());
+        if (duringDialog)
+            duringDialog();
         nameShown = name;
         if (dialogsAccept)
             name = nameAnswer;
