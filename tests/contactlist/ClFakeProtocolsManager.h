@@ -6,6 +6,7 @@
 #include "../support/NullProtocolsManager.h"
 #include "CYolMenuInfo.h"
 #include "CYolString.h"
+#include "CYolTime.h"
 #include "YolGuids.h"
 
 #include <cstdio>
@@ -125,6 +126,18 @@ public:
         menu->Add(CYolMenuItemInfo(CYolMenuItemInfo::Item, caption, 0, nullptr, nullptr, false));
         return true;
     }
+    bool AddGroup(unsigned int account, const CYolString& name) override {
+        Record("AddGroup " + Hex(account) + " " + name.ToUtf8());
+        return true;
+    }
+    bool RenameGroup(unsigned int account, unsigned int group, const CYolString& name) override {
+        Record("RenameGroup " + Hex(account) + " " + Hex(group) + " " + name.ToUtf8());
+        return true;
+    }
+    bool RenameContact(unsigned int account, unsigned int contact, const CYolString& name) override {
+        Record("RenameContact " + Hex(account) + " " + Hex(contact) + " " + name.ToUtf8());
+        return true;
+    }
     bool MoveContact(unsigned int account, unsigned int contact, unsigned int group) override {
         Record("MoveContact " + Hex(account) + " " + Hex(contact) + " " + Hex(group));
         return true;
@@ -134,6 +147,19 @@ public:
         auto it = accountStatuses.find(account);
         out = it != accountStatuses.end() ? it->second : Protocols::Offline;
         return 0;
+    }
+    // Unknown until a test sets the logon time in Unix seconds: then, as the
+    // real manager does, the answer is 1 and the time is the epoch.
+    void SetLogonTime(unsigned int account, unsigned int unixSeconds) {
+        std::lock_guard<std::mutex> guard(mutex);
+        logons[account] = unixSeconds;
+    }
+    int GetLogonDate(unsigned int account, CYolTime& out) override {
+        std::lock_guard<std::mutex> guard(mutex);
+        auto it = logons.find(account);
+        out = CYolTime(it != logons.end() ? it->second : 0u);
+        out.ToLocal();
+        return it != logons.end() ? 0 : 1;
     }
 
 private:
@@ -147,6 +173,7 @@ private:
     std::map<unsigned int, Account> accounts;
     std::map<unsigned int, unsigned int> statuses;
     std::map<unsigned int, Protocols::Status> accountStatuses;
+    std::map<unsigned int, unsigned int> logons;
     std::vector<std::string> calls;
 };
 

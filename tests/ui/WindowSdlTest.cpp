@@ -3,6 +3,7 @@
 // window messages.
 
 #include "MissingPeer.h"
+#include "XvfbServer.h"
 #include "WindowTestSupport.h"
 
 #include "Backends/BackendSdl.h"
@@ -99,30 +100,8 @@ TEST_F(WindowSdl, WindowShowsTheScreenAndTheMouseIsTheStylus) {
 
 // ---- A real X server ------------------------------------------------------
 
-// What the test reads back from the X server, through libX11 loaded at run
-// time (the test program does not link it).
-struct X11 {
-    void* lib = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
-    template <typename F>
-    F Get(const char* name) const { return lib ? reinterpret_cast<F>(dlsym(lib, name)) : nullptr; }
-    decltype(&XOpenDisplay) open = Get<decltype(&XOpenDisplay)>("XOpenDisplay");
-    decltype(&XCloseDisplay) close = Get<decltype(&XCloseDisplay)>("XCloseDisplay");
-    decltype(&XDefaultRootWindow) root = Get<decltype(&XDefaultRootWindow)>("XDefaultRootWindow");
-    decltype(&XGetImage) getImage = Get<decltype(&XGetImage)>("XGetImage");
-    bool Ok() const { return open && close && root && getImage; }
-};
-
-bool Installed(const char* program)
-{
-    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
-    for (size_t start = 0; start <= path.size();) {
-        const size_t end = std::min(path.find(':', start), path.size());
-        if (end > start && access((path.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0)
-            return true;
-        start = end + 1;
-    }
-    return false;
-}
+using YolTest::Installed;
+using YolTest::X11;
 
 // The SDL back-end on an X server: the one in DISPLAY, else an Xvfb the
 // fixture starts on a free display number and stops afterwards.
@@ -130,75 +109,16 @@ class WindowSdlX11 : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        const char* display = std::getenv("DISPLAY");
-        if (display && *display) {
-            displayName = display;
-        } else if (!Installed("Xvfb")) {
-            YOL_SKIP_MISSING_PEER("no X display and Xvfb is not installed");
-        } else if (!StartXvfb()) {
-            FAIL() << "Xvfb is installed but no X server could be started on displays :90 to :119";
-        }
-        ASSERT_TRUE(x11.Ok()) << "libX11.so.6 cannot be loaded";
-        setenv("DISPLAY", displayName.c_str(), 1);
-        const char* driver = std::getenv("SDL_VIDEODRIVER");
-        oldDriver = driver ? std::optional<std::string>(driver) : std::nullopt;
-        setenv("SDL_VIDEODRIVER", "x11", 1);
         Platform::SdlOptions options;
         options.width = 240;
         options.height = 320;
         options.dpi = 96;
-        ASSERT_TRUE(sdl.Open(options)) << "SDL cannot open a window on " << displayName << ": " << sdl.Error();
+        YOL_OPEN_SDL_ON_X_SERVER(server, options);
     }
 
     void TearDown() override {
-        sdl.Close();
-        if (oldDriver)
-            setenv("SDL_VIDEODRIVER", oldDriver->c_str(), 1);
-        else
-            unsetenv("SDL_VIDEODRIVER");
-        if (xvfb > 0) {
-            unsetenv("DISPLAY");
-            kill(xvfb, SIGTERM);
-            waitpid(xvfb, nullptr, 0);
-        }
+        server.Close();
         WindowTest::TearDown();
-    }
-
-    bool StartXvfb() {
-        for (int n = 90; n < 120; ++n) {
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-            const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-            struct stat st {};
-            if (stat(socket.c_str(), &st) == 0 || stat(lock.c_str(), &st) == 0)
-                continue;
-            const std::string name = ":" + std::to_string(n);
-            const char* argv[] = {"Xvfb", name.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", nullptr};
-            posix_spawn_file_actions_t actions;
-            posix_spawn_file_actions_init(&actions);
-            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-            posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-            pid_t pid = -1;
-            const int spawned =
-                posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char* const*>(argv), environ);
-            posix_spawn_file_actions_destroy(&actions);
-            if (spawned != 0)
-                return false;
-            // Ready once it takes connections; gone when the display was taken after all.
-            for (int tries = 0; tries < 100; ++tries) {
-                if (waitpid(pid, nullptr, WNOHANG) == pid)
-                    break;
-                if (Display* d = x11.open ? x11.open(name.c_str()) : nullptr) {
-                    x11.close(d);
-                    xvfb = pid;
-                    displayName = name;
-                    return true;
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-        return false;
     }
 
     // How many pixels of the X server's screen have the colour.
@@ -224,11 +144,10 @@ protected:
         return image ? count : -1;
     }
 
-    X11 x11;
-    Platform::SdlBackend sdl;
-    pid_t xvfb = -1;
-    std::string displayName;
-    std::optional<std::string> oldDriver;
+    YolTest::SdlOnXServer server;
+    X11& x11 = server.x11;
+    Platform::SdlBackend& sdl = server.sdl;
+    std::string& displayName = server.displayName;
 };
 
 TEST_F(WindowSdlX11, TheXServerShowsWhatTheWindowsPaint) {

@@ -34,11 +34,25 @@ public:
     }
 };
 
+// The calls a recording double was asked for, one readable line each.
+struct CallLog {
+    std::vector<std::string> calls;
+
+    std::vector<std::string> Take() {
+        std::vector<std::string> out;
+        out.swap(calls);
+        return out;
+    }
+    void Call(const char* name, unsigned int a) { calls.push_back(std::string(name) + " " + ClTest::Hex(a)); }
+    void Call(const char* name, unsigned int a, unsigned int b) {
+        calls.push_back(std::string(name) + " " + ClTest::Hex(a) + " " + ClTest::Hex(b));
+    }
+};
+
 // Records every call the trees and the menus make of a control.
-class RecordingCtrl final : public CL::CYol_CLCtrlBase {
+class RecordingCtrl final : public CL::CYol_CLCtrlBase, public CallLog {
 public:
     using CL::CYol_CLCtrlBase::CYol_CLCtrlBase;
-    std::vector<std::string> calls;
 
     void Invalidate(bool relayout) override { calls.push_back(relayout ? "Invalidate relayout" : "Invalidate"); }
     void StartBlinkTimer() override { calls.push_back("StartBlink"); }
@@ -59,18 +73,6 @@ public:
     void ShowHistory(unsigned int id) override { Call("ShowHistory", id); }
     void PostCommand(unsigned int id, bool) override { Call("CameOnline", id); }
     void ReservedC(unsigned int id) override { Call("WentOffline", id); }
-
-    std::vector<std::string> Take() {
-        std::vector<std::string> out;
-        out.swap(calls);
-        return out;
-    }
-
-private:
-    void Call(const char* name, unsigned int a) { calls.push_back(std::string(name) + " " + ClTest::Hex(a)); }
-    void Call(const char* name, unsigned int a, unsigned int b) {
-        calls.push_back(std::string(name) + " " + ClTest::Hex(a) + " " + ClTest::Hex(b));
-    }
 };
 
 // Records the rows drawn: "<kind> <top> <left> <bottom> <right> <caption>".
