@@ -8,6 +8,7 @@
 #include "ClBenchModel.h"
 #include "CYol_CLEnvironment.h"
 #include "CYol_CLRootItem.h"
+#include "ValueNames.h"
 
 #include <string>
 #include <utility>
@@ -37,7 +38,7 @@ struct Stage : ClBench::ModelStage {
     Stage() {
         CL::CYol_CLEnvironment::Set(&services, nullptr);
 
-        const CYolString alias(u"CL Alias");
+        const CYolString alias(ValueName::Alias);
         for (unsigned int account : kAccounts)
             for (int g = 0; g < kGroupsPerAccount; ++g) {
                 unsigned int id = model->AddGroup(account);

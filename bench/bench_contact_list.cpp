@@ -9,11 +9,12 @@
 // Reference, same run: the same contacts inserted into a std::map keyed by
 // id, holding the two strings every contact carries.
 
-#include "ClBenchModel.h"
 #include "CContactListCache.h"
 #include "CContactListImpl.h"
+#include "ClBenchModel.h"
 #include "CServicesManagerImpl.h"
 #include "ProtocolsManagerEvents.h"
+#include "ValueNames.h"
 #include "YolGuids.h"
 
 #include <benchmark/benchmark.h>
@@ -65,8 +66,8 @@ struct Stage : ClBench::ModelStage {
 };
 
 void Load(CL::CContactListImpl& model, int contacts) {
-    const CYolString loginName(u"SrvLogName");
-    const CYolString aliasName(u"CL Alias");
+    const CYolString loginName(ValueName::SrvLogName);
+    const CYolString aliasName(ValueName::Alias);
     model.BeginUpdate();
     unsigned int groups[3][kGroupsPerAccount];
     for (int a = 0; a < 3; ++a)

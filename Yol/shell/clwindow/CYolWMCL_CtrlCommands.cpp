@@ -4,19 +4,20 @@
 
 #include "CContactList.h"
 #include "CProtocolsManager.h"
+#include "CYol_CLEnvironment.h"
 #include "CYolClock.h"
 #include "CYolTime.h"
 #include "CYolWMCL_Ctrl.h"
-#include "CYol_CLEnvironment.h"
 #include "UiHelpers.h"
+#include "ValueNames.h"
 #include "WindowSystem/MessageQueue.h"
 
 namespace UI_CL {
 
 namespace {
 
-constexpr char16_t kLoginKey[] = u"SrvLogName";
-constexpr char16_t kAliasKey[] = u"CL Alias";
+constexpr const char16_t* kLoginKey = ValueName::SrvLogName;
+constexpr const char16_t* kAliasKey = ValueName::Alias;
 constexpr int kContactOnlineAlert = 2;
 constexpr std::int64_t kLogonQuietSeconds = 120;
 

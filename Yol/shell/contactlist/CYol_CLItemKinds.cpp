@@ -3,13 +3,14 @@
 #include "CContactList.h"
 #include "CProtocolsManager.h"
 #include "CYol_CLEnvironment.h"
+#include "ValueNames.h"
 
 namespace CL {
 
 namespace {
 constexpr const char16_t kOpenKey[] = u"CLCtrl open";
 constexpr const char16_t kIndexKey[] = u"CLCtrl group index";
-constexpr const char16_t kAliasKey[] = u"CL Alias";
+constexpr const char16_t* kAliasKey = ValueName::Alias;
 
 // Language strings of the rows.
 constexpr int kTextAccount = 28;

@@ -9,6 +9,7 @@
 #include "CProtocolsManager.h"
 #include "CYol_CLEnvironment.h"
 #include "CYol_CLItemKinds.h"
+#include "ValueNames.h"
 
 namespace CL {
 
@@ -226,7 +227,7 @@ void MoveToGroupMenu(CYolMenuInfo& menu, unsigned int account, unsigned int own,
     for (unsigned int id : ids)
         if (id != own)
             sub.Add(CYolMenuItemInfo(CYolMenuItemInfo::Item,
-                                     CYolFormatString(CYol_CLEnvironment::ItemString(id, u"CL Alias")),
+                                     CYolFormatString(CYol_CLEnvironment::ItemString(id, ValueName::Alias)),
                                      static_cast<int>(command), callback, YolMenuContext(id), false));
     if (sub.Count() > 0)
         menu.Add(CYolMenuItemInfo(IMoveToGroup, CYolFormatString(ListText(TMoveToGroup)), sub));
@@ -321,7 +322,7 @@ void CYol_CLMetagroupItem::BuildMenu(CYolMenuInfo& menu, int, int, CYol_CLCtrlBa
 // ---------------------------------------------------------------- contacts
 
 void CYol_CLContactItem::BuildMenu(CYolMenuInfo& menu, int, int, CYol_CLCtrlBase* control) {
-    menu.title = CYolFormatString(Joined(CYol_CLEnvironment::ItemString(modelId, u"SrvLogName"), name));
+    menu.title = CYolFormatString(Joined(CYol_CLEnvironment::ItemString(modelId, ValueName::SrvLogName), name));
     unsigned int account = AccountOf(modelId);
     bool online = ContactAccountOnline(modelId);
     CContactList* model = Model();
@@ -390,8 +391,8 @@ void CYol_CLMetacontactItem::BuildMenu(CYolMenuInfo& menu, int, int, CYol_CLCtrl
     MoveToGroupMenu(menu, 0, metaGroup, MoveMeta, modelId);
     Separator(menu);
     for (unsigned int sub : subs) {
-        CYolString login = CYol_CLEnvironment::ItemString(sub, u"SrvLogName");
-        CYolMenuInfo subMenu(CYolFormatString(Joined(login, CYol_CLEnvironment::ItemString(sub, u"CL Alias"))),
+        CYolString login = CYol_CLEnvironment::ItemString(sub, ValueName::SrvLogName);
+        CYolMenuInfo subMenu(CYolFormatString(Joined(login, CYol_CLEnvironment::ItemString(sub, ValueName::Alias))),
                              YolMenuContext(sub));
         subMenu.Add(Entry(IDetails, TDetails, Details, control));
         subMenu.Add(Entry(IHistory, THistory, History, control));
