@@ -10,6 +10,7 @@
 #include <X11/Xutil.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -17,11 +18,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <thread>
 
 extern char** environ;
 
@@ -53,43 +52,48 @@ class XvfbServer {
 public:
     ~XvfbServer() { Stop(); }
 
-    // Starts one on the first free display of :90 to :119; false when none
-    // would start.
-    bool Start(const X11& x11) {
-        for (int n = 90; n < 120; ++n) {
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-            const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-            struct stat st {};
-            if (stat(socket.c_str(), &st) == 0 || stat(lock.c_str(), &st) == 0)
-                continue;
-            const std::string name = ":" + std::to_string(n);
-            const char* argv[] = {"Xvfb", name.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", nullptr};
-            posix_spawn_file_actions_t actions;
-            posix_spawn_file_actions_init(&actions);
-            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-            posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-            pid_t spawnedPid = -1;
-            const int spawned =
-                posix_spawnp(&spawnedPid, "Xvfb", &actions, nullptr, const_cast<char* const*>(argv), environ);
-            posix_spawn_file_actions_destroy(&actions);
-            if (spawned != 0)
-                return false;
-            // Ready once it takes connections; gone when the display was taken after all.
-            for (int tries = 0; tries < 100; ++tries) {
-                if (waitpid(spawnedPid, nullptr, WNOHANG) == spawnedPid)
-                    break;
-                if (Display* d = x11.open ? x11.open(name.c_str()) : nullptr) {
-                    x11.close(d);
-                    pid = spawnedPid;
-                    display = name;
-                    return true;
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
+    // Starts one on a display it finds free itself; false when it would not
+    // start. Xvfb writes the display's number to the pipe once it takes
+    // connections, so the wait is for that line (or for the pipe to close
+    // when it gives up), never a poll of the display.
+    bool Start() {
+        int ready[2];
+        if (pipe2(ready, O_CLOEXEC) != 0)
+            return false;
+        const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "640x480x24", "-nolisten", "tcp", nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, ready[1], 3);
+        pid_t spawnedPid = -1;
+        const int spawned =
+            posix_spawnp(&spawnedPid, "Xvfb", &actions, nullptr, const_cast<char* const*>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(ready[1]);
+        if (spawned != 0) {
+            close(ready[0]);
+            return false;
+        }
+        std::string number;
+        for (;;) {
+            pollfd wait{ready[0], POLLIN, 0};
+            if (poll(&wait, 1, kStartTimeoutMs) <= 0)
+                break;
+            char c = 0;
+            if (read(ready[0], &c, 1) != 1 || c == '\n')
+                break;
+            number.push_back(c);
+        }
+        close(ready[0]);
+        if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) {
             kill(spawnedPid, SIGTERM);
             waitpid(spawnedPid, nullptr, 0);
+            return false;
         }
-        return false;
+        pid = spawnedPid;
+        display = ":" + number;
+        return true;
     }
 
     void Stop() {
@@ -104,6 +108,7 @@ public:
     const std::string& DisplayName() const { return display; }
 
 private:
+    static constexpr int kStartTimeoutMs = 10000;
     pid_t pid = -1;
     std::string display;
 };
@@ -125,8 +130,8 @@ public:
         } else if (!Installed("Xvfb")) {
             failure = "no X display and Xvfb is not installed";
             return Result::Missing;
-        } else if (!xvfb.Start(x11)) {
-            failure = "Xvfb is installed but no X server could be started on displays :90 to :119";
+        } else if (!xvfb.Start()) {
+            failure = "Xvfb is installed but would not start";
             return Result::Failed;
         } else {
             displayName = xvfb.DisplayName();
