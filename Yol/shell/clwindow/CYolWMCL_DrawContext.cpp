@@ -5,6 +5,7 @@
 #include "Shell/ShellScreen.h"
 #include "SkinColors.h"
 #include "SkinImages.h"
+#include "UiHelpers.h"
 
 #include <string>
 
@@ -33,16 +34,6 @@ Skins::TSkinColor TextColor(CL::CLContactTextColor role) {
     return Skins::SKIN_CLR_CONTACT_OFFLINE;
 }
 
-TRIVERTEX Vertex(int x, int y, COLORREF color) {
-    TRIVERTEX v;
-    v.x = x;
-    v.y = y;
-    v.Red = static_cast<std::uint16_t>(GetRValue(color) << 8);
-    v.Green = static_cast<std::uint16_t>(GetGValue(color) << 8);
-    v.Blue = static_cast<std::uint16_t>(GetBValue(color) << 8);
-    return v;
-}
-
 int Count(const CYolArray<CYolArray<unsigned int>>* columns) { return columns != nullptr ? columns->Count() : 0; }
 
 }  // namespace
@@ -52,9 +43,7 @@ CYolWMCL_DrawContext::CYolWMCL_DrawContext(HDC dc, Skins::CYolWMSkins_ImageManag
     : dc(dc), images(images), dontShowIcons(dontShowIcons), tickCount(tickCount) {}
 
 void CYolWMCL_DrawContext::Gradient(const RECT& rect, COLORREF from, COLORREF to) {
-    TRIVERTEX vertices[2] = {Vertex(rect.left, rect.top, from), Vertex(rect.right, rect.bottom, to)};
-    GRADIENT_RECT mesh{0, 1};
-    GradientFill(dc, vertices, 2, &mesh, 1, GRADIENT_FILL_RECT_V);
+    FillVerticalGradient(dc, rect, from, to);
 }
 
 void CYolWMCL_DrawContext::Image(int id, int x, int middle) {

@@ -2,6 +2,7 @@
 
 #include "Controls/ControlCombo.h"
 #include "Controls/ControlListView.h"
+#include "Drawing/Gdi.h"
 #include "Shell/Clipboard.h"
 #include "WindowSystem/MessageQueue.h"
 #include "WindowSystem/Window.h"
@@ -130,4 +131,22 @@ bool GetOkCancelSoftKeyCap(int key, CYolString& caption, UiStringSource strings)
     if (key >= 0 && key < 2 && strings != nullptr)
         strings(kCaptions[key], caption);
     return true;
+}
+
+namespace {
+TRIVERTEX Vertex(int x, int y, COLORREF color) {
+    TRIVERTEX v;
+    v.x = x;
+    v.y = y;
+    v.Red = static_cast<std::uint16_t>(GetRValue(color) << 8);
+    v.Green = static_cast<std::uint16_t>(GetGValue(color) << 8);
+    v.Blue = static_cast<std::uint16_t>(GetBValue(color) << 8);
+    return v;
+}
+}  // namespace
+
+void FillVerticalGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom) {
+    TRIVERTEX vertices[2] = {Vertex(rect.left, rect.top, top), Vertex(rect.right, rect.bottom, bottom)};
+    GRADIENT_RECT mesh{0, 1};
+    GradientFill(dc, vertices, 2, &mesh, 1, GRADIENT_FILL_RECT_V);
 }

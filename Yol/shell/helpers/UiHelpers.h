@@ -29,3 +29,6 @@ int GetListViewSelIndex(HWND listView);
 // Caption 0 "OK", 1 "Cancel" (UI strings 276 and 277); any other key leaves
 // `caption` as it is. Always true.
 bool GetOkCancelSoftKeyCap(int key, CYolString& caption, UiStringSource strings);
+
+// Fills `rect` with a vertical gradient from `top` to `bottom`.
+void FillVerticalGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom);

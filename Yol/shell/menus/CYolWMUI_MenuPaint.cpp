@@ -5,6 +5,7 @@
 #include "CYolWMUI_MenuFont.h"
 #include "MYolWMUI_Skin.h"
 #include "Shell/ShellScreen.h"
+#include "UiHelpers.h"
 #include "WindowSystem/WindowFocus.h"
 
 namespace UI {
@@ -12,17 +13,6 @@ namespace UI {
 namespace {
 
 using Data = CYolWMUI_Menu::CYolWMUI_MenuData;
-
-TRIVERTEX Vertex(int x, int y, COLORREF c)
-{
-    TRIVERTEX v;
-    v.x = x;
-    v.y = y;
-    v.Red = static_cast<std::uint16_t>(GetRValue(c) << 8);
-    v.Green = static_cast<std::uint16_t>(GetGValue(c) << 8);
-    v.Blue = static_cast<std::uint16_t>(GetBValue(c) << 8);
-    return v;
-}
 
 // A round-cornered cell in one colour, filled or outlined.
 void Cell(HDC dc, const RECT& r, COLORREF colour, bool filled)
@@ -63,10 +53,8 @@ void CYolWMUI_Menu::Paint(HDC hdc)
     RECT client{0, 0, 0, 0};
     GetClientRect(m_hWnd, &client);
 
-    TRIVERTEX band[2] = {Vertex(0, 0, skin.GetSkinColor(Skins::SKIN_CLR_MENU_TOP)),
-                         Vertex(client.right, client.bottom, skin.GetSkinColor(Skins::SKIN_CLR_MENU_BOTTOM))};
-    GRADIENT_RECT mesh{0, 1};
-    GradientFill(hdc, band, 2, &mesh, 1, GRADIENT_FILL_RECT_V);
+    FillVerticalGradient(hdc, client, skin.GetSkinColor(Skins::SKIN_CLR_MENU_TOP),
+                         skin.GetSkinColor(Skins::SKIN_CLR_MENU_BOTTOM));
     SetBkMode(hdc, TRANSPARENT);
 
     CMenuFont font;
