@@ -19,7 +19,6 @@ namespace {
 struct Checks {
     std::mutex lock;
     std::vector<CYolVersionCheck*> list;
-    bool cleanedUp = false;
 };
 
 Checks& TheChecks() {
@@ -37,7 +36,9 @@ Protocols::CProtocolsManager* ProtocolsOf(Services::CServicesManager* services) 
 }
 
 // An installed update leaves its package behind: once the program runs as
-// that version (or a later one) the package and its keys go.
+// that version (or a later one) the package and its keys go. Only newer
+// versions are ever downloaded, so looking at every start is the same as
+// looking at the first.
 void ForgetInstalledPackage(const CYolUpdateSettings& settings) {
     const unsigned long version = settings.Get(kNewVersionKey);
     if (settings.Has(kNewVersionKey) && version != 0 && version <= unsigned(CYolSystemInfo::YolVersion()))
@@ -56,13 +57,7 @@ CYolVersionCheck::CYolVersionCheck(Services::CServicesManager* services, unsigne
 
 CYolVersionCheck* CYolVersionCheck::Start(Services::CServicesManager* services, unsigned int requester) {
     Checks& checks = TheChecks();
-    {
-        std::lock_guard<std::mutex> hold(checks.lock);
-        if (!checks.cleanedUp) {
-            checks.cleanedUp = true;
-            ForgetInstalledPackage(CYolUpdateSettings(DatabaseOf(services)));
-        }
-    }
+    ForgetInstalledPackage(CYolUpdateSettings(DatabaseOf(services)));
     auto* check = new CYolVersionCheck(services, requester);
     {
         std::lock_guard<std::mutex> hold(checks.lock);
@@ -116,6 +111,7 @@ void CYolVersionCheck::OnHead(const UpdateWire::ReplyHead& head, std::string_vie
         Abort(TUpdateOutcome::BadVersionText, "the version server " + Route() + " sent no version number");
         return;
     }
+    gotHead = true;
     hasLength = head.hasLength;
     length = head.length;
     OnBody(data);
@@ -136,7 +132,7 @@ void CYolVersionCheck::OnBody(std::string_view data) {
 }
 
 void CYolVersionCheck::OnEnd(bool connected) {
-    if (connected && Outcome() == TUpdateOutcome::Running && !evaluated) {
+    if (connected && gotHead && Outcome() == TUpdateOutcome::Running && !evaluated) {
         if (hasLength && body.size() < length)
             SetOutcome(TUpdateOutcome::Truncated, "the version server " + Route() + " closed before the end");
         else

@@ -47,6 +47,7 @@ private:
     std::string host;
     unsigned int port = 80;
     std::string path;
+    bool gotHead = false;
     bool hasLength = false;
     uint64_t length = 0;
     std::string body;
