@@ -9,7 +9,7 @@ namespace {
 constexpr char16_t kImgHead[] = u"<img src=\"file:\\\\";
 constexpr char16_t kImgTail[] = u"\" style=\"vertical-align:middle\" border=\"0\" />";
 
-// An inserted piece. A character reference stands for one character of the
+// An inserted part. A character reference stands for one character of the
 // text, so a code that holds that character may cover it whole; no code may
 // cut into it or touch a break or a picture.
 struct Range {
@@ -18,7 +18,7 @@ struct Range {
     bool reference;
 };
 
-// The text escaped, with every inserted piece recorded as a range no code
+// The text escaped, with every inserted part recorded as a range no code
 // may touch.
 std::u16string Escape(const std::u16string& text, std::vector<Range>* kept) {
     static const struct {
@@ -28,7 +28,6 @@ std::u16string Escape(const std::u16string& text, std::vector<Range>* kept) {
     std::u16string out;
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        const std::u16string* piece = nullptr;
         std::u16string entity;
         for (const auto& e : kEntities)
             if (e.ch == c)
@@ -39,15 +38,13 @@ std::u16string Escape(const std::u16string& text, std::vector<Range>* kept) {
         } else if (c == u'\n') {
             entity = u"<br>";
         }
-        if (!entity.empty())
-            piece = &entity;
-        if (piece == nullptr) {
+        if (entity.empty()) {
             out += c;
             continue;
         }
         if (kept != nullptr)
-            kept->push_back(Range{out.size(), piece->size(), (*piece)[0] == u'&'});
-        out += *piece;
+            kept->push_back(Range{out.size(), entity.size(), entity[0] == u'&'});
+        out += entity;
     }
     return out;
 }
@@ -85,7 +82,7 @@ std::u16string MessageToHtml(const std::u16string& text, const std::vector<TSmil
                     continue;
                 }
                 html.replace(at, code.size(), markup);
-                // References the code covered went with it; pieces behind move.
+                // References the code covered went with it; ranges behind move.
                 kept.erase(std::remove_if(kept.begin(), kept.end(),
                                           [&](const Range& r) { return r.begin >= at && r.begin < at + code.size(); }),
                            kept.end());

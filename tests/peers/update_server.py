@@ -7,18 +7,18 @@ HTTP/1.0, one request per connection, answers scripted by the test.
 Listens on 127.0.0.1 and prints "PORT <n>" first. Connection i reads one
 request head (at most 16 KiB), prints "REQUEST <hex of the head>" and sends
 REPLY i, then closes and prints "DONE <i>". Connections past the last reply
-are closed at once. A REPLY is pieces separated by ",", sent one after the
+are closed at once. A REPLY is chunks separated by ",", sent one after the
 other with a pause between them, so that the client reads them apart:
 
     <hex>             these bytes
-    <count>*<hex>     these bytes <count> times, as one piece
+    <count>*<hex>     these bytes <count> times, as one chunk
 """
 
 import asyncio
 import sys
 
 
-def pieces(reply):
+def chunks(reply):
     out = []
     for part in reply.split(","):
         if "*" in part:
@@ -30,7 +30,7 @@ def pieces(reply):
 
 
 async def main():
-    replies = [pieces(r) for r in sys.argv[1:]]
+    replies = [chunks(r) for r in sys.argv[1:]]
     served = 0
 
     async def handle(reader, writer):
@@ -47,10 +47,10 @@ async def main():
                     break
                 head += chunk
             print("REQUEST " + head.hex(), flush=True)
-            for i, piece in enumerate(replies[index]):
+            for i, chunk in enumerate(replies[index]):
                 if i > 0:
                     await asyncio.sleep(0.05)
-                writer.write(piece)
+                writer.write(chunk)
                 await writer.drain()
         except (ConnectionError, OSError):
             pass

@@ -22,7 +22,7 @@ std::string Package(size_t from, size_t to) {
         all += Pattern();
     return all.substr(from, to - from);
 }
-// `count` pattern units as one piece of update_server.py.
+// `count` pattern units as one chunk of update_server.py.
 std::string Units(int count) { return std::to_string(count) + "*" + HexOf(Pattern()); }
 
 }  // namespace
