@@ -168,7 +168,7 @@ protected:
             "dbus-daemon", "--config-file=" + (folder / "bus.conf").string(), "--print-address=1", "--nofork"});
         const std::string address = bus->ReadLine();
         EXPECT_FALSE(address.empty()) << "the private bus did not start";
-        const std::string script = (fs::path(__FILE__).parent_path() / "fake_notification_service.py").string();
+        const std::string script = (fs::path(YOL_SOURCE_DIR) / "tests/ui/fake_notification_service.py").string();
         service = std::make_unique<Child>(std::vector<std::string>{kPython, script, address});
         const std::string ready = service->ReadLine();
         EXPECT_TRUE(Has(ready, "\"ready\"") && Has(ready, "\"owner\": true")) << ready;

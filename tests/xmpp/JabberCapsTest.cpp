@@ -312,7 +312,7 @@ TEST_F(ClientIconTableFile, FirstJoinReadsTheFileAndLastLeaveReleasesIt) {
 
 TEST(ClientIconTable, ShippedFileRecognisesCommonClients) {
     CYolString text;
-    const auto shipped = std::filesystem::path(__FILE__).parent_path() / "../../assets/Jabber/clients.ini";
+    const auto shipped = std::filesystem::path(YOL_SOURCE_DIR) / "assets/Jabber/clients.ini";
     ASSERT_TRUE(CYolFile::ReadFromFile(text, U(shipped.string().c_str())));
     CClientIconTable table;
     RecordedImages images;

@@ -35,7 +35,7 @@ inline std::string PeersDir() {
 #ifdef YOL_PEERS_DIR
     return YOL_PEERS_DIR;
 #else
-    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "peers").string();
+    return (std::filesystem::path(YOL_SOURCE_DIR) / "tests/peers").string();
 #endif
 }
 
