@@ -2,6 +2,7 @@
 
 #include "CYolPath.h"
 #include "FileHelpers.h"
+#include "PackNames.h"
 
 #include <cstring>
 #include <string>
@@ -34,14 +35,6 @@ CYolString DecodeName(std::string_view bytes) {
     return CYolString(bytes.data(), static_cast<int>(bytes.size()), 1251);
 }
 
-// A sound must lie in the pack's own folder: a bare file name, no separator,
-// no "." or "..", no NUL that would cut the path short.
-bool IsPlainName(std::string_view bytes) {
-    if (bytes.empty() || bytes == "." || bytes == "..")
-        return false;
-    return bytes.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
-}
-
 // Reads one "=name flags" entry from `at`; false when the text ends or holds
 // something no pack of ours would. `last` allows the text to end right after
 // the flags.
@@ -64,10 +57,14 @@ bool ParseEntry(std::string_view text, std::size_t& at, bool last, const CYolStr
     const std::size_t flagsStart = at;
     while (at < text.size() && !IsBlank(text[at]))
         ++at;
-    if ((at == text.size() && !last) || at - flagsStart > kMaxFlagToken || !IsPlainName(name))
+    if ((at == text.size() && !last) || at - flagsStart > kMaxFlagToken)
+        return false;
+    // A sound must lie in the pack's own folder.
+    const CYolString fileName = DecodeName(name);
+    if (!IsPlainEntryName(fileName))
         return false;
     CYolString path = packFolder;
-    path += DecodeName(name);
+    path += fileName;
     if (static_cast<std::size_t>(path.Length()) > kMaxPathUnits)
         return false;
     entry.on = true;
@@ -128,7 +125,7 @@ void LoadAlertSettings(const CYolString& packName, CYolArray<TYolWMAlertSettings
     const CYolString path = CYolPath::Path({CYolPath::AlertsDir(), packName, CYolPath::Sep(), GetAlertsFileName()});
     // Packs copied from the handheld may spell their names in any case.
     CYolString resolved;
-    if (!IsPlainName(packName.ToUtf8()) || !CYolPath::ResolveCaseInsensitive(path, resolved)) {
+    if (!IsPlainEntryName(packName) || !CYolPath::ResolveCaseInsensitive(path, resolved)) {
         SetDefaultAlertSettings(settings);
         return;
     }

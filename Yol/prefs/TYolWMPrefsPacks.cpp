@@ -5,6 +5,7 @@
 
 #include "CYolPath.h"
 #include "FileHelpers.h"
+#include "PackNames.h"
 
 #include <utility>
 
@@ -24,22 +25,10 @@ TYolWMPrefs::LanguageAsker& Asker() {
     return asker;
 }
 
-// A pack name is one folder name: nothing that would lead out of the packs'
-// folder.
-bool IsFolderName(const CYolString& name) {
-    if (name.Length() == 0 || name == CYolString(u".") || name == CYolString(u".."))
-        return false;
-    const char16_t* units = name.c_str();
-    for (int i = 0; i < name.Length(); ++i)
-        if (units[i] == u'/' || units[i] == u'\\' || units[i] == 0)
-            return false;
-    return true;
-}
-
 // A pack is valid when its folder holds its definition file, in any letter
 // case, as packs copied from the handheld may spell it.
 bool IsPackValid(const char16_t* folder, const CYolString& name, const char16_t* definition) {
-    if (!IsFolderName(name))
+    if (!IsPlainEntryName(name))
         return false;
     CYolString resolved;
     return CYolPath::ResolveCaseInsensitive(CYolPath::Path({folder, name, CYolPath::Sep(), definition}), resolved) &&
