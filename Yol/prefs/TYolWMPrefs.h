@@ -9,14 +9,14 @@
 #include "CYolArray.h"
 #include "CYolString.h"
 #include "Drawing/Font.h"
-#include "SettingsBlobs.h"
 #include "SkinColors.h"
+#include "TYolWMAlertSettings.h"
 
-namespace Alert {
-// One alert event's settings: whether it alerts, its sound and its vibration
-// pattern (bit i = 250 ms step i).
-using TYolWMAlertSettings = TAlertSettingsEntry;
-} // namespace Alert
+#include <functional>
+
+namespace Services {
+class CServicesManager;
+}
 
 namespace UI {
 
@@ -24,10 +24,14 @@ struct TYolWMPrefs {
     TYolWMPrefs();
 
     // Fills every field from the settings file; a key that cannot be read,
-    // and a pack that is missing or broken, falls back to its default.
+    // and a pack that is missing or broken, falls back to its default. The
+    // anti-spam fields come from the contact-list model instead. Without an
+    // argument, the services of the process's services manager are used.
     void Load();
+    void Load(Services::CServicesManager* services);
     // Writes every field back; without a settings file nothing is written.
     void Save() const;
+    void Save(Services::CServicesManager* services) const;
 
     // The pack scans of the program folder, sorted by name.
     static void ListAlertPacks(CYolArray<CYolString>& names);
@@ -40,7 +44,12 @@ struct TYolWMPrefs {
     static void GetDefaultAlertPack(CYolString& name);
     static void GetDefaultSkin(CYolString& name);
     static void GetDefaultSmilePack(CYolString& name);
+    // The language the user picks when none is stored: the program's
+    // language dialog, set with SetLanguageAsker; "English" when no dialog
+    // is set or it answers an empty name.
     static void AskLanguage(CYolString& name);
+    using LanguageAsker = std::function<CYolString()>;
+    static void SetLanguageAsker(LanguageAsker asker);
 
     // Bools hold 0 or 1; "byte values" receive the stored byte unchanged.
     bool GlobAutoConnect = true;
