@@ -66,12 +66,13 @@ protected:
         PutPng("yol_splash.png", PngFixture::Solid(40, 30, 255, 0, 0, 255));
     }
     ~SkinWindowTest() override {
-        // The recorders lived in the test body: their windows go first.
+        // The recorders lived in the test body and are gone: no window may
+        // log into them while it goes (owned windows go with their owner).
         for (HWND hwnd : made)
-            if (IsWindow(hwnd)) {
+            if (IsWindow(hwnd))
                 SetWindowLong(hwnd, GWL_USERDATA, 0);
-                DestroyWindow(hwnd);
-            }
+        for (HWND hwnd : made)
+            DestroyWindow(hwnd);
         MSG msg;
         while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }
@@ -80,9 +81,9 @@ protected:
     }
 
     // A visible top-level window that logs its messages into `rec`.
-    HWND MakeWindow(ui_test::Recorder& rec, HWND owner = nullptr) {
-        const HWND hwnd = CreateWindowEx(0, ui_test::kRecordingClass, u"", WS_POPUP | WS_VISIBLE, 0, 0, 480, 600,
-                                         owner, nullptr, nullptr, &rec);
+    HWND MakeWindow(ui_test::Recorder& rec, HWND owner = nullptr, RECT r = RECT{0, 0, 480, 600}) {
+        const HWND hwnd = CreateWindowEx(0, ui_test::kRecordingClass, u"", WS_POPUP | WS_VISIBLE, r.left, r.top,
+                                         r.right - r.left, r.bottom - r.top, owner, nullptr, nullptr, &rec);
         made.push_back(hwnd);
         return hwnd;
     }
