@@ -163,3 +163,31 @@ TEST_F(SplashWindow, OutlivesItsWindowDestroyedFromOutside) {
 }
 
 }  // namespace
+
+namespace {
+
+// The splash as the program shows it, with the skin the build made; the
+// picture is left next to the test program for a person to look at.
+TEST(SplashDefaultSkin, ShowsThePictureOfTheSkinTheBuildMade) {
+    Platform::SetScreen(480, 640, 192, 192);
+    CYolPath::SetAppDir(W(YOL_PROGRAM_FOLDER));
+    Skins::CYolWMSkins_ImageManager images([] { return W("Yol PDA skin"); });
+    {
+        UI::CYolWMUI_Splash splash(images);
+        ASSERT_TRUE(splash.Create(nullptr));
+        splash.SetText(W("Initializing..."));
+        UpdateWindow(splash.GetWindow());
+        const SIZE size = images.GetImageSize(Skins::SKIN_IMG_SPLASH);
+        EXPECT_GT(size.cx, 0);
+        EXPECT_GT(size.cy, 0);
+        EXPECT_LE(size.cx, 240) << "fits the narrowest screen";
+        EXPECT_LT(size.cy, 320 / 2) << "leaves room for the text line";
+        Picture picture(splash.GetWindow());
+        const RECT drawn = picture.DarkBox(0, 640);
+        EXPECT_GT(drawn.right, drawn.left);
+        EXPECT_TRUE(Platform::SaveWindowPng(splash.GetWindow(), "splash_default_skin.png"));
+    }
+    CYolPath::SetAppDir(CYolString());
+}
+
+}  // namespace
