@@ -23,7 +23,8 @@ LRESULT Scroll(unsigned step) {
     return 1;
 }
 
-// What a key press does, or nothing to pass it on.
+// True when the press is the hook's, with the hook's answer in `answer`;
+// false passes it on.
 bool HandlePress(unsigned vk, LRESULT& answer) {
     switch (vk) {
     case VK_VOLUME_PREFIX:
