@@ -811,11 +811,16 @@ bool WriteBackground(const std::string& folder) {
 }
 
 // The splash picture: the program's speech-bubble mark and its name drawn as
-// strokes (no fonts needed at build time).
+// strokes (no fonts needed at build time), on a 320 x 200 grid stored at
+// 200 x 125 pixels. The splash shows it at that many logical pixels, which
+// leaves a margin on the narrowest (240-pixel) screen.
 bool WriteSplash(const std::string& folder) {
     const int width = 320, height = 200;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    const double scale = 0.625;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width * scale),
+                                                          static_cast<int>(height * scale));
     cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, scale, scale);
     cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, height);
     cairo_pattern_add_color_stop_rgb(sky, 0, 0.20, 0.48, 0.84);
     cairo_pattern_add_color_stop_rgb(sky, 1, 0.10, 0.27, 0.55);
