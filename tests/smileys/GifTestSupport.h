@@ -210,6 +210,94 @@ inline std::vector<std::uint32_t> Ramp(int n, std::uint32_t salt = 0) {
     return out;
 }
 
+// ---- The tests' own view of a file's code streams ----------------------------
+
+// Image descriptor `ordinal`'s minimum code size, size and data, found by
+// walking the blocks; false when the file ends first.
+inline bool FrameData(const Bytes& f, int ordinal, int& minCodeSize, int& pixels, Bytes& data) {
+    std::size_t i = 13;
+    if (f.size() < i)
+        return false;
+    if (f[10] & 0x80)
+        i += 3u << ((f[10] & 7) + 1);
+    auto skipBlocks = [&](Bytes* into) {
+        while (i < f.size() && f[i] != 0) {
+            const std::size_t n = f[i];
+            if (into)
+                into->insert(into->end(), f.begin() + static_cast<long>(std::min(f.size(), i + 1)),
+                             f.begin() + static_cast<long>(std::min(f.size(), i + 1 + n)));
+            i += n + 1;
+        }
+        ++i;
+    };
+    for (int seen = 0; i < f.size();) {
+        const std::uint8_t block = f[i++];
+        if (block == 0x3B)
+            return false;
+        if (block == 0x21) {
+            ++i;
+            skipBlocks(nullptr);
+        } else if (block == 0x2C) {
+            if (i + 10 > f.size())
+                return false;
+            pixels = (f[i + 4] | (f[i + 5] << 8)) * (f[i + 6] | (f[i + 7] << 8));
+            const std::uint8_t packed = f[i + 8];
+            i += 9;
+            if (packed & 0x80)
+                i += 3u << ((packed & 7) + 1);
+            if (i >= f.size())
+                return false;
+            minCodeSize = f[i++];
+            data.clear();
+            skipBlocks(&data);
+            if (seen++ == ordinal)
+                return true;
+        }
+    }
+    return false;
+}
+
+// Whether the frame's code stream, read until its pixels are all there,
+// holds a code beyond the next free one (or a table code right after a
+// clear): data no encoder writes, which giflib turns into made-up pixels.
+inline bool CodeStreamDefective(const Bytes& file, int ordinal) {
+    int minCodeSize = 0, pixels = 0;
+    Bytes data;
+    if (!FrameData(file, ordinal, minCodeSize, pixels, data) || minCodeSize < 2 || minCodeSize > 8)
+        return false;
+    const unsigned clear = 1u << minCodeSize, end = clear + 1;
+    std::vector<int> length(4096, 1);
+    unsigned next = clear + 2;
+    int size = minCodeSize + 1, previous = -1;
+    long out = 0;
+    for (std::size_t bit = 0; out < pixels && bit + static_cast<std::size_t>(size) <= data.size() * 8;) {
+        unsigned word = 0;
+        for (std::size_t k = 0; k < 3 && bit / 8 + k < data.size(); ++k)
+            word |= static_cast<unsigned>(data[bit / 8 + k]) << (8 * k);
+        const unsigned code = (word >> (bit % 8)) & ((1u << size) - 1);
+        bit += static_cast<std::size_t>(size);
+        if (code == clear) {
+            next = clear + 2;
+            size = minCodeSize + 1;
+            previous = -1;
+            continue;
+        }
+        if (code == end)
+            return false;
+        if (code > next || (previous < 0 && code > end))
+            return true;
+        const int len = code == next ? length[static_cast<std::size_t>(previous)] + 1 : (code < clear ? 1 : length[code]);
+        out += len;
+        if (previous >= 0 && next < 4096) {
+            length[next] = length[static_cast<std::size_t>(previous)] + 1;
+            if (++next == (1u << size) && size < 12)
+                ++size;
+        }
+        previous = static_cast<int>(code);
+    }
+    return false;
+}
+
 // ---- giflib as the reference reader -----------------------------------------
 
 struct Reference {

@@ -141,6 +141,7 @@ private:
     RGBQUAD global[256];
     TGraphicControl pending;
     std::int64_t pixelsKept = 0;
+    int ordinal = 0;
 };
 
 bool GifParser::ReadHeader() {
@@ -195,18 +196,24 @@ void GifParser::ReadImage() {
     std::uint8_t d[9];
     if (!in.ReadBytes(d, 9))
         return;
+    const int index = ordinal++;
+    auto fail = [&] {
+        Report(decoded, EGifFrameFailed);
+        decoded.failedFrames.push_back(index);
+    };
     const std::int64_t fullPixels = static_cast<std::int64_t>(d[4] | (d[5] << 8)) * (d[6] | (d[7] << 8));
     std::unique_ptr<TGifFrame> frame = StartFrame(d);
     std::uint8_t minCodeSize = 0;
     if (!frame || !in.Read8(minCodeSize)) {
-        Report(decoded, EGifFrameFailed);
+        fail();
         return;
     }
+    frame->ordinal = index;
     std::vector<std::uint8_t> data;
     SkipSubBlocks(in, &data);
     const std::int64_t kept = static_cast<std::int64_t>(frame->stride) * frame->height;
     if (fullPixels > kMaxDescriptorPixels || kept > kMaxFramePixels || pixelsKept + kept > kMaxImagePixels) {
-        Report(decoded, EGifFrameFailed);
+        fail();
         return;
     }
     frame->pixels.assign(static_cast<std::size_t>(kept), 0);
@@ -225,7 +232,7 @@ void GifParser::ReadImage() {
     raster.visibleHeight = frame->height;
     raster.interlaced = (d[8] & 0x40) != 0;
     if (DecodeGifLzw(data.data(), data.size(), minCodeSize, raster) == 0) {
-        Report(decoded, EGifFrameFailed);
+        fail();
         return;
     }
     pixelsKept += kept;

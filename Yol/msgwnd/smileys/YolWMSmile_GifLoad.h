@@ -20,6 +20,8 @@
 namespace Smile {
 
 struct TGifFrame {
+    // Which image descriptor of the file it came from, counting from 0.
+    int ordinal = 0;
     // Size of the part of the image descriptor that lies on the logical
     // screen (0 when none does).
     int width = 0;
@@ -56,6 +58,8 @@ struct TGifImage {
     // The source line of every failure met (the numbers the debug output
     // names), in order; a test reads why a file gave no frame.
     std::vector<int> failures;
+    // The ordinals of the image descriptors whose frames failed.
+    std::vector<int> failedFrames;
 };
 
 // Where failures are told: 106 unreadable file, 112 wrong signature, 319 a
