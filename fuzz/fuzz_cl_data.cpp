@@ -3,6 +3,7 @@
 // reads builds into a blob that reads back with the same shape and builds
 // into the same bytes again.
 
+#include "FuzzSupport.h"
 #include "CContactListCache.h"
 
 #include <cstdint>
@@ -15,10 +16,6 @@ using CL::CContactListCache;
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 bool SameShape(const CYolArray<CachedListItem>& a, const CYolArray<CachedListItem>& b) {
     if (a.Count() != b.Count())
@@ -37,7 +34,7 @@ CAutoBuf BuildOne(const CYolString& text, const CYolArray<CachedListItem>& items
     account.items = items;
     accounts.Add(account);
     CAutoBuf out;
-    Check(CContactListCache::BuildContactListData(accounts, out));
+    Fuzz::Check(CContactListCache::BuildContactListData(accounts, out));
     return out;
 }
 
@@ -54,16 +51,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CYolArray<CachedListItem> items;
     bool read = CContactListCache::ParseAccountList(blob, blobSize, text, items);
     if (!read) {
-        Check(items.Count() == 0);
+        Fuzz::Check(items.Count() == 0);
         return 0;
     }
 
     CAutoBuf built = BuildOne(text, items);
     CYolArray<CachedListItem> back;
-    Check(CContactListCache::ParseAccountList(built.Data(), size_t(built.Length()), text, back));
-    Check(SameShape(items, back));
+    Fuzz::Check(CContactListCache::ParseAccountList(built.Data(), size_t(built.Length()), text, back));
+    Fuzz::Check(SameShape(items, back));
     CAutoBuf again = BuildOne(text, back);
-    Check(again.Length() == built.Length() &&
+    Fuzz::Check(again.Length() == built.Length() &&
           std::memcmp(again.Data(), built.Data(), size_t(built.Length())) == 0);
     return 0;
 }

@@ -2,6 +2,7 @@
 // group indexes in range, and what was read builds into bytes that read back
 // whole and build into the same bytes again.
 
+#include "FuzzSupport.h"
 #include "CContactListCache.h"
 
 #include <cstdint>
@@ -13,14 +14,10 @@ using CL::MetaListData;
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 void CheckIndexes(const MetaListData& list) {
     for (const CL::MetaContactRecord& record : list.metaContacts)
-        Check(record.metaGroupIndex >= -1 && record.metaGroupIndex < list.metaGroupNames.Count());
+        Fuzz::Check(record.metaGroupIndex >= -1 && record.metaGroupIndex < list.metaGroupNames.Count());
 }
 
 }  // namespace
@@ -30,25 +27,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool read = CContactListCache::ParseMetaList(data, size, list);
     CheckIndexes(list);
     if (!read) {
-        Check(list.metaContacts.Count() == 0 && list.metaGroupNames.Count() == 0);
+        Fuzz::Check(list.metaContacts.Count() == 0 && list.metaGroupNames.Count() == 0);
         return 0;
     }
 
     CAutoBuf built;
     int leftOut = 0;
-    Check(CContactListCache::BuildMetaList(list, built, &leftOut));
+    Fuzz::Check(CContactListCache::BuildMetaList(list, built, &leftOut));
     MetaListData back;
-    Check(CContactListCache::ParseMetaList(built.Data(), size_t(built.Length()), back));
-    Check(back.recordsIntact);
+    Fuzz::Check(CContactListCache::ParseMetaList(built.Data(), size_t(built.Length()), back));
+    Fuzz::Check(back.recordsIntact);
     CheckIndexes(back);
-    Check(back.metaContacts.Count() <= list.metaContacts.Count() &&
+    Fuzz::Check(back.metaContacts.Count() <= list.metaContacts.Count() &&
           back.metaContacts.Count() >= list.metaContacts.Count() - leftOut);
-    Check(back.metaGroupNames.Count() == list.metaGroupNames.Count());
+    Fuzz::Check(back.metaGroupNames.Count() == list.metaGroupNames.Count());
 
     CAutoBuf again;
     int leftOutAgain = -1;
-    Check(CContactListCache::BuildMetaList(back, again, &leftOutAgain));
-    Check(leftOutAgain == 0 && again.Length() == built.Length() &&
+    Fuzz::Check(CContactListCache::BuildMetaList(back, again, &leftOutAgain));
+    Fuzz::Check(leftOutAgain == 0 && again.Length() == built.Length() &&
           std::memcmp(again.Data(), built.Data(), size_t(built.Length())) == 0);
     return 0;
 }

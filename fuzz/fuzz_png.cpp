@@ -3,6 +3,7 @@
 // at most 4096 pixels a side, which saves as a PNG that loads again at the
 // same size with the same opaque pixels.
 
+#include "FuzzSupport.h"
 #include "Drawing/GdiSurface.h"
 
 #include <sys/mman.h>
@@ -16,10 +17,6 @@
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 // A file in memory, rewritten for each input; the loader opens it by name.
 struct MemoryFile {
@@ -51,18 +48,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     const int width = cairo_image_surface_get_width(surface);
     const int height = cairo_image_surface_get_height(surface);
-    Check(width >= 1 && height >= 1 && width <= 4096 && height <= 4096);
-    Check(cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32);
+    Fuzz::Check(width >= 1 && height >= 1 && width <= 4096 && height <= 4096);
+    Fuzz::Check(cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32);
 
-    Check(output.Put(nullptr, 0));
-    Check(Platform::SaveSurfacePng(surface, output.path.c_str()));
+    Fuzz::Check(output.Put(nullptr, 0));
+    Fuzz::Check(Platform::SaveSurfacePng(surface, output.path.c_str()));
     cairo_surface_t* again = Platform::LoadSurfacePng(output.path.c_str());
-    Check(again != nullptr);
-    Check(cairo_image_surface_get_width(again) == width && cairo_image_surface_get_height(again) == height);
+    Fuzz::Check(again != nullptr);
+    Fuzz::Check(cairo_image_surface_get_width(again) == width && cairo_image_surface_get_height(again) == height);
     for (int y = 0; y < height; y += 1 + height / 16)
         for (int x = 0; x < width; x += 1 + width / 16)
             if (Platform::GetSurfaceAlpha(surface, x, y) == 255)
-                Check(Platform::GetSurfacePixel(again, x, y) == Platform::GetSurfacePixel(surface, x, y));
+                Fuzz::Check(Platform::GetSurfacePixel(again, x, y) == Platform::GetSurfacePixel(surface, x, y));
     cairo_surface_destroy(again);
     cairo_surface_destroy(surface);
     return 0;

@@ -9,6 +9,7 @@
 // exactly when the address named one), and the network step never fails on
 // an always-connected machine.
 
+#include "FuzzSupport.h"
 #include "CSocketsManager.h"
 #include "ConnectionManager.h"
 
@@ -21,10 +22,6 @@ using namespace Sockets;
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 class Report final : public MConnectReport {
 public:
@@ -63,23 +60,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ProxyConfig config;
     const bool configured = manager.GetProxyConfig(CYolString::FromUtf8(host), config);
     if (configured)
-        Check(config.kind == 1 || config.kind == 4 || config.kind == 8);
+        Fuzz::Check(config.kind == 1 || config.kind == 4 || config.kind == 8);
 
     ConnectionSettings settings;
     settings.host = CYolString::FromUtf8(host);
     settings.port = 5222;
     Report report;
     CNetworkConnection* connection = nullptr;
-    Check(ConnectToNetwork(manager, settings, -1, 10, report, connection) == 0);
-    Check(!report.failed && connection != nullptr);
+    Fuzz::Check(ConnectToNetwork(manager, settings, -1, 10, report, connection) == 0);
+    Fuzz::Check(!report.failed && connection != nullptr);
     manager.Release(connection, false);
 
-    Check(configured == (settings.proxyType != ProxyType::None));
+    Fuzz::Check(configured == (settings.proxyType != ProxyType::None));
     if (configured) {
-        Check(!settings.proxyHost.IsEmpty());
-        Check(settings.proxyPort >= 1 && settings.proxyPort <= 0xFFFF);
-        Check((settings.proxyAuth != 0) == !config.userName.IsEmpty());
-        Check(settings.proxyLogin == config.userName && settings.proxyPassword == config.password);
+        Fuzz::Check(!settings.proxyHost.IsEmpty());
+        Fuzz::Check(settings.proxyPort >= 1 && settings.proxyPort <= 0xFFFF);
+        Fuzz::Check((settings.proxyAuth != 0) == !config.userName.IsEmpty());
+        Fuzz::Check(settings.proxyLogin == config.userName && settings.proxyPassword == config.password);
     }
     return 0;
 }

@@ -8,6 +8,7 @@
 // its size, a blob reads back at the size the store reports, and loading
 // the same values twice gives the same record.
 
+#include "FuzzSupport.h"
 #include "CAccountSettingsStore.h"
 #include "JabberProtocolInfo.h"
 #include "XmppAccountSettings.h"
@@ -21,10 +22,6 @@ using Protocols::CAccountSettingsStore;
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 // The plug-in's view of the store, as the protocols manager gives it.
 class StoreStorage final : public XmppSettingsStorage {
@@ -53,13 +50,13 @@ void ReadEveryValue(const CAccountSettingsStore& store) {
     for (const Database::CRecord& record : store.Records()) {
         const CYolString key = record.GetName();
         unsigned int size = 0;
-        Check(store.GetValueSize(key, size));
+        Fuzz::Check(store.GetValueSize(key, size));
         std::vector<unsigned char> buffer(size + 1);
         unsigned int room = size ? size - 1 : 0;
         if (size > 0)
-            Check(!store.GetBlob(key, buffer.data(), room) && room == size - 1);
+            Fuzz::Check(!store.GetBlob(key, buffer.data(), room) && room == size - 1);
         room = size + 1;
-        Check(store.GetBlob(key, buffer.data(), room) && room == size);
+        Fuzz::Check(store.GetBlob(key, buffer.data(), room) && room == size);
         CYolString text;
         store.GetString(key, text, false);
         store.GetString(key, text, true);
@@ -69,10 +66,10 @@ void ReadEveryValue(const CAccountSettingsStore& store) {
         bool flag = false;
         // The first record of a name answers; a later one of the same name
         // is never reached, so only the first decides the sizes.
-        Check(store.GetDword(key, dword) == (size == 4));
-        Check(store.GetWord(key, word) == (size == 2));
-        Check(store.GetByte(key, byte) == (size == 1));
-        Check(store.GetBool(key, flag) == (size == 1));
+        Fuzz::Check(store.GetDword(key, dword) == (size == 4));
+        Fuzz::Check(store.GetWord(key, word) == (size == 2));
+        Fuzz::Check(store.GetByte(key, byte) == (size == 1));
+        Fuzz::Check(store.GetBool(key, flag) == (size == 1));
     }
 }
 
@@ -95,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     CAccountSettingsStore store;
     if (!store.Unpack(data + 1, size - 1)) {
-        Check(store.Count() == 0);
+        Fuzz::Check(store.Count() == 0);
         return 0;
     }
     ReadEveryValue(store);
@@ -106,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     first.Load(storage, kind);
     XmppAccountSettings second;
     second.Load(storage, kind);
-    Check(SameRecord(first, second));
+    Fuzz::Check(SameRecord(first, second));
     (void)first.Login();
 
     // What the plug-in writes back is read by the same getters.

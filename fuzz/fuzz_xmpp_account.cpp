@@ -9,6 +9,7 @@
 // Beyond memory safety: whatever the account writes back is well-formed XML
 // (the writer escapes every text and attribute it copies from a stanza).
 
+#include "FuzzSupport.h"
 #include "XmlStreamParser.h"
 #include "XmppAccountHarness.h"
 
@@ -69,10 +70,6 @@ bool LogIn(XmppAccountHarness& h) {
     return true;
 }
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 void NoteStanza(XmlNode*, void*) {}
 
@@ -82,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1)
         return 0;
     XmppAccountHarness h;
-    Check(LogIn(h));
+    Fuzz::Check(LogIn(h));
 
     const size_t piece = data[0] == 0 ? size : data[0];
     h.ReceiveInPieces(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1), piece);
@@ -93,6 +90,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string sent =
         "<stream:stream xmlns:stream='http://etherx.jabber.org/streams'>" + h.TakeSent();
     replies.Feed(sent);
-    Check(!replies.Failed());
+    Fuzz::Check(!replies.Failed());
     return 0;
 }

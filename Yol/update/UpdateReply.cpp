@@ -1,4 +1,5 @@
 #include "UpdateReply.h"
+#include "YolAsciiText.h"
 
 #include <algorithm>
 
@@ -7,22 +8,6 @@ namespace UpdateWire {
 namespace {
 
 constexpr std::string_view kHeadEnd = "\r\n\r\n";
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Lower(x) == Lower(y);
-           });
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -49,13 +34,13 @@ bool StatusLine(std::string_view line, int& status) {
 
 // One header field into the head; false when it makes the reply unusable.
 bool TakeField(ReplyHead& head, std::string_view name, std::string_view value) {
-    if (SameName(name, "Content-Length")) {
+    if (YolAsciiEqualsNoCase(name, "Content-Length")) {
         uint64_t length = 0;
         if (!Number(value, length) || (head.hasLength && length != head.length))
             return false;
         head.hasLength = true;
         head.length = length;
-    } else if (SameName(name, "Content-Range")) {
+    } else if (YolAsciiEqualsNoCase(name, "Content-Range")) {
         if (head.hasRange || !ParseContentRange(value, head.first, head.last, head.total))
             return false;
         head.hasRange = true;
@@ -80,7 +65,7 @@ ReplyHead ParseReplyHead(std::string_view bytes) {
         lineEnd = block.find("\r\n", pos);
         const std::string_view line = block.substr(pos, lineEnd - pos);
         const size_t colon = line.find(':');
-        if (colon == line.npos || !TakeField(head, Trim(line.substr(0, colon)), Trim(line.substr(colon + 1))))
+        if (colon == line.npos || !TakeField(head, YolAsciiTrim(line.substr(0, colon)), YolAsciiTrim(line.substr(colon + 1))))
             return head;
     }
     head.valid = true;
@@ -88,9 +73,9 @@ ReplyHead ParseReplyHead(std::string_view bytes) {
 }
 
 bool ParseContentRange(std::string_view value, uint64_t& first, uint64_t& last, uint64_t& total) {
-    if (value.size() < 6 || !SameName(value.substr(0, 6), "bytes "))
+    if (value.size() < 6 || !YolAsciiEqualsNoCase(value.substr(0, 6), "bytes "))
         return false;
-    value = Trim(value.substr(6));
+    value = YolAsciiTrim(value.substr(6));
     const size_t dash = value.find('-');
     const size_t slash = value.find('/');
     if (dash == value.npos || slash == value.npos || slash < dash)

@@ -1,4 +1,5 @@
 #include "CServerStoreHttp.h"
+#include "YolAsciiText.h"
 #include "YolHex.h"
 
 #include "CMD5.h"
@@ -12,21 +13,6 @@ namespace ServerStoreWire {
 namespace {
 
 constexpr std::string_view kHeaderEnd = "\r\n\r\n";
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
 
 // Leading decimal digits; saturates rather than wrapping, so that a huge
 // declared length can never come out equal to a small received one.
@@ -164,12 +150,12 @@ Response ParseResponse(const unsigned char* data, size_t size) {
         const size_t colon = line.find(':');
         if (colon == line.npos)
             continue;
-        const std::string_view name = Trim(line.substr(0, colon));
-        const std::string_view value = Trim(line.substr(colon + 1));
-        if (!r.hasKey && EqualsNoCase(name, "X-Key-MC")) {
+        const std::string_view name = YolAsciiTrim(line.substr(0, colon));
+        const std::string_view value = YolAsciiTrim(line.substr(colon + 1));
+        if (!r.hasKey && YolAsciiEqualsNoCase(name, "X-Key-MC")) {
             r.hasKey = true;
             r.key = std::string(value.substr(0, kMaxChangeKey));
-        } else if (!lengthSeen && EqualsNoCase(name, "Content-Length")) {
+        } else if (!lengthSeen && YolAsciiEqualsNoCase(name, "Content-Length")) {
             lengthSeen = r.lengthDeclared = true;
             if (!LeadingNumber(value, r.declaredLength) || value.find_first_not_of("0123456789") != value.npos)
                 r.declaredLength = 0;

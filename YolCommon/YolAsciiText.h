@@ -1,0 +1,24 @@
+#pragma once
+// Small helpers for the ASCII texts of wire headers (HTTP fields and the
+// like), where letter case and surrounding blanks carry no meaning.
+
+#include <algorithm>
+#include <string_view>
+
+constexpr char YolAsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+constexpr bool YolAsciiEqualsNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return YolAsciiLower(x) == YolAsciiLower(y); });
+}
+
+// Without the spaces and tabs at either end.
+constexpr std::string_view YolAsciiTrim(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
