@@ -45,26 +45,29 @@ int CYolWMAlert_Leds::Choose(unsigned int preferred, int found)
 
 void CYolWMAlert_Leds::Blink(int led, bool on)
 {
-    if (led < 0)
-        return;
+    // A short flash every five seconds.
     NLED_SETTINGS_INFO settings;
-    settings.LedNum = static_cast<UINT>(led);
     settings.OffOnBlink = on ? NLED_MODE_BLINK : NLED_MODE_OFF;
     settings.TotalCycleTime = 5000;
     settings.OnTime = 200;
     settings.OffTime = 0;
     settings.MetaCycleOn = 200;
     settings.MetaCycleOff = 200;
-    NLedSetDevice(NLED_SETTINGS_INFO_ID, &settings);
+    Apply(led, settings);
 }
 
 void CYolWMAlert_Leds::Switch(int led, bool on)
 {
+    NLED_SETTINGS_INFO settings;
+    settings.OffOnBlink = on ? NLED_MODE_ON : NLED_MODE_OFF;
+    Apply(led, settings);
+}
+
+void CYolWMAlert_Leds::Apply(int led, NLED_SETTINGS_INFO& settings)
+{
     if (led < 0)
         return;
-    NLED_SETTINGS_INFO settings;
     settings.LedNum = static_cast<UINT>(led);
-    settings.OffOnBlink = on ? NLED_MODE_ON : NLED_MODE_OFF;
     NLedSetDevice(NLED_SETTINGS_INFO_ID, &settings);
 }
 

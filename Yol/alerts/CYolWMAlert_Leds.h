@@ -2,6 +2,8 @@
 // The notification LEDs as the alerts use them: how many there are, which
 // one blinks, which one is the vibrator, and switching one.
 
+#include "Shell/Leds.h"
+
 namespace Alert {
 
 class CYolWMAlert_Leds {
@@ -24,6 +26,10 @@ public:
     static void Blink(int led, bool on);
     // Switches the LED fully on or off.
     static void Switch(int led, bool on);
+
+private:
+    // Nothing for kNone.
+    static void Apply(int led, NLED_SETTINGS_INFO& settings);
 };
 
 } // namespace Alert
