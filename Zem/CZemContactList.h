@@ -138,6 +138,7 @@ private:
     bool TakeGroupAddition(uint32_t sequence, uint32_t result, uint32_t newId);
     bool TakeContactAddition(uint32_t sequence, uint32_t result, uint32_t newId);
     void ShowStatus(const ZemContact& contact);
+    void BuildStatus(const ZemContact* contact, unsigned int item, Protocols::ContactStatusInfo& out);
     void WriteListFlags(const ZemContact& contact, bool& changed);
 
     ZemListModel& model;

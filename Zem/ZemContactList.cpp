@@ -208,14 +208,8 @@ unsigned int CZemContactList::ShowNewContact(unsigned int group, const ZemContac
         return 0;
     if (authPending)
         model.SetFlag(item, ZemValueName::AuthRequired, 1);
-    // The status record reads the table by item id: the contact carries it
-    // only after this returns, so the record is built from the copy here.
     Protocols::ContactStatusInfo status;
-    ZemContact shown = contact;
-    shown.clItemId = item;
-    contacts.push_back(shown);
-    BuildContactStatus(item, status);
-    contacts.pop_back();
+    BuildStatus(&contact, item, status);
     model.ShowContact(item, status);
     return item;
 }
@@ -300,11 +294,14 @@ const ZemGroup* CZemContactList::GroupByIndex(uint32_t index) const {
 }
 
 void CZemContactList::BuildContactStatus(unsigned int item, Protocols::ContactStatusInfo& out) {
+    BuildStatus(FindByItem(item), item, out);
+}
+
+void CZemContactList::BuildStatus(const ZemContact* contact, unsigned int item, Protocols::ContactStatusInfo& out) {
     if (!model.Available())
         return;
     out.icons = CYolArray<CYolArray<unsigned int>>();
     out.extraIcons = CYolArray<CYolArray<unsigned int>>();
-    const ZemContact* contact = FindByItem(item);
     const bool listed = model.ParentOf(item) != 0;
     CYolArray<unsigned int> icon;
     if (contact == nullptr || !listed) {
