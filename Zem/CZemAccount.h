@@ -1,0 +1,158 @@
+#pragma once
+// CZemAccount: one MRIM account. The program drives it only through the
+// account interface of the plug-in framework (commands and socket events,
+// all arriving on the account's own queue thread); the account talks to its
+// server only through the sockets service.
+//
+// It owns and wires its parts: the connection (socket, packet assembler,
+// redirect text), the login, the copy of the contact list, the typing table,
+// the messages, the reconnection wait, and the account's settings and
+// status. It is the packet sink of its parts and the owner the login asks
+// for what touches the connection.
+//
+// Threads: everything here runs on the account's queue thread. The
+// reconnection wait and the timers (keep-alive, typing expiry) only post to
+// it. The sequence counter is atomic all the same, so that a packet built
+// anywhere never shares a number with another.
+
+#include "CAccount.h"
+#include "CReconnectWait.h"
+#include "CYolString.h"
+#include "CZemContactList.h"
+#include "MrimConnection.h"
+#include "MrimLogin.h"
+#include "MrimMessages.h"
+#include "MrimPacketSink.h"
+#include "ProtocolRecords.h"
+#include "ZemContactListAdapter.h"
+#include "YolGuids.h"
+#include "ZemTyping.h"
+
+#include <atomic>
+#include <cstdint>
+
+namespace CL {
+class CContactList;
+}
+namespace Sockets {
+class CSocketsManager;
+}
+
+struct ZemSettings {
+    CYolString login;
+    CYolString password;
+    CYolString server;
+    unsigned int port = 2042;
+    unsigned char emailNotify = 1;
+    unsigned char hideEmailBtn = 0;
+    bool loaded = false;
+
+    static constexpr const char16_t* kDefaultServer = u"mrim.mail.ru";
+    static constexpr unsigned int kDefaultPort = 2042;
+};
+
+class CZemAccount : public Protocols::CAccount,
+                    public MrimPacketSink,
+                    private MMrimLoginOwner,
+                    private MMrimConnectionReader {
+public:
+    CZemAccount(Services::CServicesManager* servicesManager, unsigned int accountId, unsigned int managerClientId);
+    ~CZemAccount() override;
+
+    // The account's own event that starts the session connection outside
+    // the socket call-back that read the redirect.
+    static constexpr int kRedirectEvent = 161;
+
+    bool SendPacket(MrimPacketType type, std::string_view body, uint32_t sequence = 0) override;
+    uint32_t NextSequence() override { return sequence.fetch_add(1); }
+
+    Protocols::Status CurrentStatus() const { return status; }
+    LoginState CurrentLoginState() const { return login.State(); }
+    const ZemSettings& Settings() const { return settings; }
+    const CZemContactList& ContactTable() const { return contactList; }
+
+    static unsigned int OnPingTimer(void* account);
+    static unsigned int OnTypingTimer(void* account);
+
+    CYolString GetProtocolName() override { return CYolString(u"Zem"); }
+
+protected:
+    int OnInit() override;
+    int OnReady() override;
+    int OnShutdown() override;
+    int GetLogin(CYolString* out) override;
+    int SetStatus(Protocols::Status status) override;
+    int GetStatus() override { return status; }
+    int GetStatusInfo(Protocols::Status status, Protocols::StatusInfo* out) override;
+    int GetContactStatus(unsigned int contact, Protocols::ContactStatusInfo* out) override;
+    int AddGroup(const CYolString& name) override;
+    int RenameGroup(unsigned int group, const CYolString& name) override;
+    int DeleteGroup(unsigned int group) override;
+    int AddContact(const CYolString& login, const CYolString& name, unsigned int group) override;
+    int RenameContact(unsigned int contact, const CYolString& name) override;
+    int MoveContact(unsigned int contact, unsigned int group) override;
+    int DeleteContact(unsigned int contact) override;
+    int SendMessage(Protocols::MessageInfo message) override;
+    int SendTyping(unsigned int contact, bool typing) override;
+    int SetAuthorization(unsigned int contact, bool grant) override;
+    int SetLanguage(const CYolString& language) override;
+    int ReloadSettings() override;
+    int OnSocketConnected(Sockets::CYolSocket* socket, int code) override;
+    int OnSocketData(Sockets::CYolSocket* socket, int byteCount) override;
+    int OnSocketClosed(Sockets::CYolSocket* socket, int code) override;
+    int OnSocketError(Sockets::CYolSocket* socket, const CYolString& text) override;
+    int OnOtherEvent(const YOL_GUID& channel, int event, Services::CEventArg* first,
+                     Services::CEventArg* second) override;
+
+private:
+    // --- login owner ---
+    const CYolString& LoginName() const override { return settings.login; }
+    const CYolString& LoginPassword() const override { return settings.password; }
+    int LoginStatus() const override { return requestedStatus; }
+    bool OpenSession(const CYolString& host, unsigned int port) override;
+    void StartKeepAlive(unsigned int seconds) override;
+    void LoginAccepted() override;
+    void LoginRefused(const CYolString& reason) override;
+    void LoggedOut(bool otherComputer) override;
+    void RedirectFailed() override;
+
+    // --- connection reader ---
+    void OnRedirect(bool valid, const CYolString& host, unsigned int port) override;
+    void OnPacket(const MrimPacket& packet) override;
+
+    int Connect(Protocols::Status wanted);
+    void Disconnect();
+    // The connection broke under a wanted status: disconnect and try again
+    // after the reconnection delay.
+    void LoseConnection();
+    void ReportStatus(Protocols::Status value);
+    void ShowText(const CYolString& text);
+    void LoadSettings();
+    void SaveSettings();
+    // Sends a list change built with a reserved sequence (nothing when the
+    // builder found nothing to change).
+    void SendListChange(MrimPacketType type, uint32_t reserved, const std::string& body);
+    Sockets::CSocketsManager* SocketsService() const;
+    CL::CContactList* ContactListService() const;
+
+    ZemSettings settings;
+    Protocols::Status status = Protocols::Offline;
+    Protocols::Status requestedStatus = Protocols::Offline;
+    Protocols::Status wantedStatus = Protocols::Offline;
+    std::atomic<uint32_t> sequence{1};
+    CYolString redirectHost;
+    unsigned int redirectPort = 0;
+    bool redirectValid = false;
+    bool joined = false;
+
+    MrimConnection connection{*this, [this] { return SocketsService(); }};
+    MrimLogin login{*this, *this};
+    ZemContactListAdapter model{accountId, [this] { return ContactListService(); }};
+    CZemContactList contactList{model, [this](const CYolString& text) { ShowText(text); }};
+    ZemTyping typing;
+    MrimMessages messages;
+    CReconnectWait reconnectWait{[this] {
+        PostToSelf(ProtocolsManagerGuid, Protocols::AccountCommand::SetStatus, NewStatusEventArg(reconnectTarget));
+    }};
+    Protocols::Status reconnectTarget = Protocols::Offline;
+};

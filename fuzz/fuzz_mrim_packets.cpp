@@ -1,0 +1,50 @@
+// The MRIM packet reassembly and the body handlers on untrusted bytes. The
+// first byte chooses the size of the chunks the rest arrives in; every
+// whole packet goes to the contact list, the messages and the offline-mail
+// parser as the account would hand it on, against in-memory doubles.
+
+#include "CZemContactList.h"
+#include "MrimMessages.h"
+#include "MrimOfflineMessage.h"
+#include "MrimPacketAssembler.h"
+#include "ZemTestSupport.h"
+
+#include <cstdint>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0)
+        return 0;
+    const size_t chunk = size_t{1} + data[0] % 64;
+    std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
+    ZemTest::RecordingPacketSink sink;
+    ZemTest::RecordingListModel model;
+    CZemContactList list(model, [](const CYolString&) {});
+    ZemTyping typing([](const CYolString&, bool) {});
+    MrimMessages messages(sink, list, model, typing,
+                          {[] { return true; }, [](int) { return CYolString(u"x"); }, [](int) { return 1; },
+                           [] { return int64_t{1000}; }, [] {}});
+    MrimPacketAssembler assembler;
+    for (size_t at = 0; at < input.size(); at += chunk) {
+        assembler.Append(input.substr(at, chunk));
+        MrimPacket packet;
+        MrimPacketAssembler::Result result;
+        while ((result = assembler.Next(packet)) == MrimPacketAssembler::Result::Packet) {
+            list.Load(packet.body);
+            list.Reconcile();
+            list.ApplyUserStatus(packet.body);
+            list.OnAddAck(packet.header.sequence, packet.body);
+            list.OnModifyAck(packet.header.sequence, packet.body);
+            messages.OnIncoming(packet);
+            messages.OnOffline(packet);
+            messages.OnMessageStatus(packet);
+            messages.OnAuthorizeAck(packet);
+            MrimOfflineMessage mail;
+            ParseOfflineMessage(packet.body, mail);
+        }
+        // A body past the cap ends the stream, as it ends the connection.
+        if (result == MrimPacketAssembler::Result::Broken)
+            break;
+    }
+    return 0;
+}
