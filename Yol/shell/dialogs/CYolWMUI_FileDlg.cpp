@@ -205,7 +205,9 @@ void CYolWMUI_FileDlg::ListFolder()
         LVITEM state;
         state.state = LVIS_SELECTED | LVIS_FOCUSED;
         state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        m_listing = true;
         SendMessage(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+        m_listing = false;
     }
 }
 

@@ -91,6 +91,8 @@ private:
     CYolString m_initialName;
     bool m_leftSaves = false;
     bool m_nameActive = false;
+    // The list selects its first row by itself after each listing.
+    bool m_listing = false;
     HIMAGELIST m_icons = nullptr;
 };
 

@@ -117,6 +117,9 @@ void CYolWMUI_FileDlg::EnterFolder(const CYolString& name)
     const CYolWMUI_FileFolder::TResult result = m_folder.Enter(name);
     if (result == CYolWMUI_FileFolder::EOk) {
         Relist();
+        // As after going up: the name typed so far is the one to save under.
+        if (!m_openMode)
+            SetLeftKey(true, true);
         return;
     }
     // Gone since it was listed, or closed to us: show what is there now
@@ -143,8 +146,10 @@ void CYolWMUI_FileDlg::Activate()
         GetWindowTextString(edit, name);
         if (name.IsEmpty())
             return;
-        // A typed name names a file here, never a way out of this folder.
-        if (!CYolWMUI_FileFolder::IsPlainName(name)) {
+        // A typed name names one file here: never a way out of this folder,
+        // nor a pattern (the name field starts out holding the filter).
+        if (!CYolWMUI_FileFolder::IsPlainName(name) || name.Find(0, CYolString(u"*")) >= 0 ||
+            name.Find(0, CYolString(u"?")) >= 0) {
             SetFocus(edit);
             SendMessage(edit, EM_SETSEL, 0, -1);
             return;
@@ -176,6 +181,11 @@ void CYolWMUI_FileDlg::OnSelectionChanged(int item, bool selected)
         return;
     }
     m_selected = item;
+    // In a save dialog the name being typed stays the one to save under
+    // until the user picks a row; the row a fresh listing selects by itself
+    // does not take it away.
+    if (m_listing && !m_openMode)
+        return;
     const HWND name = GetDlgItem(kFileNameEditId);
     if (item < m_folderCount) {
         if (m_openMode)
