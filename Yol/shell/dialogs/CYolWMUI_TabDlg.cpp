@@ -18,6 +18,11 @@ CYolWMUI_TabDlg::CYolWMUI_TabDlg()
 
 CYolWMUI_TabDlg::~CYolWMUI_TabDlg()
 {
+    // The panes' windows go first, and their going sends the dialog focus
+    // and parent notices: they must not reach an object half destroyed.
+    if (m_hWnd && IsWindow(m_hWnd) && GetWindowLong(m_hWnd, GWL_USERDATA) == reinterpret_cast<LONG_PTR>(
+                                          static_cast<CYolWMUI_WndBase*>(this)))
+        SetWindowLong(m_hWnd, GWL_USERDATA, 0);
     RemoveAllTabs();
     if (m_font)
         DeleteObject(m_font);
@@ -38,7 +43,7 @@ void CYolWMUI_TabDlg::OnInitDialog()
                                    0, 0, 50, 20, m_hWnd, nullptr, nullptr, nullptr);
     if (m_focusButton) {
         SendMessage(m_focusButton, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), 0);
-        m_buttonProc = reinterpret_cast<WNDPROC>(GetWindowLong(m_focusButton, GWL_WNDPROC));
+        s_buttonProc = reinterpret_cast<WNDPROC>(GetWindowLong(m_focusButton, GWL_WNDPROC));
         SetWindowLong(m_focusButton, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&CYolWMUI_TabDlg::FocusButtonProc));
     }
     CalcLayout();

@@ -117,7 +117,8 @@ private:
     int m_first = 0;
     std::atomic<int> m_flashing{0};
     HWND m_focusButton = nullptr;
-    WNDPROC m_buttonProc = nullptr;
+    // The button class's own procedure, which the focus button hands on to.
+    static inline WNDPROC s_buttonProc = nullptr;
     HFONT m_font = nullptr;
     bool m_stripFocused = true;
     int m_held = -1;

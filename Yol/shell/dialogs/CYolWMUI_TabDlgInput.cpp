@@ -180,8 +180,10 @@ LRESULT CYolWMUI_TabDlg::FocusButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
 {
     const HWND dialog = GetParent(hwnd);
     auto* self = dynamic_cast<CYolWMUI_TabDlg*>(reinterpret_cast<CYolWMUI_WndBase*>(GetWindowLong(dialog, GWL_USERDATA)));
-    if (!self || !self->m_buttonProc)
+    if (!s_buttonProc)
         return DefWindowProc(hwnd, msg, wParam, lParam);
+    if (!self)
+        return CallWindowProc(s_buttonProc, hwnd, msg, wParam, lParam);
     switch (msg) {
     case WM_GETDLGCODE:
         return DLGC_WANTALLKEYS;
@@ -195,7 +197,7 @@ LRESULT CYolWMUI_TabDlg::FocusButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     default:
         break;
     }
-    return CallWindowProc(self->m_buttonProc, hwnd, msg, wParam, lParam);
+    return CallWindowProc(s_buttonProc, hwnd, msg, wParam, lParam);
 }
 
 } // namespace UI
