@@ -265,6 +265,22 @@ TEST_F(TabDlg, ArrowKeysOnTheStripWrapAndKeepTheCurrentTabWhollyVisible) {
     EXPECT_EQ(dlg.changes, index + 4);
 }
 
+TEST_F(TabDlg, DownAndUpLeaveTheStripForTheDialogsControls) {
+    AddTabs(2);
+    dlg.SelectTab(11);
+    const HWND field = static_cast<FieldPane*>(dlg.GetTab(11)->pan)->GetDlgItem(kFieldId);
+    Key(VK_DOWN);
+    EXPECT_EQ(GetFocus(), field);
+    EXPECT_FALSE(dlg.StripFocused());
+    Key(VK_RIGHT);
+    EXPECT_EQ(dlg.GetCurTabId(), 11) << "arrows switch tabs only while the strip has the focus";
+    SetFocus(dlg.FocusButton());
+    EXPECT_TRUE(dlg.StripFocused());
+    Key(VK_UP);
+    EXPECT_NE(GetFocus(), dlg.FocusButton());
+    EXPECT_FALSE(dlg.StripFocused());
+}
+
 TEST_F(TabDlg, TheScrollArrowsMoveTheStripByOneTab) {
     AddTabs(40);
     dlg.SelectTab(10);
