@@ -28,4 +28,12 @@ public:
     virtual ~IPan() = default;
 };
 
+// The panes a dialog asks for, filled by the program and by plug-ins in
+// turn; `first` is the index of the pane to open with. The list does not own
+// the panes: the dialog that shows them deletes each through IPan.
+class CDlgInfo : public CYolArray<IPan*> {
+public:
+    int first = 0;
+};
+
 } // namespace YolTabDlg

@@ -320,6 +320,7 @@ constexpr const char* kStrings[kDefaultUiStringCount] = {
     /* 313 */ "Vibra code:",
     /* 314 */ "Title",
     /* 315 */ "Description",
+    /* 316 */ "This folder cannot be opened",
 };
 
 }  // namespace

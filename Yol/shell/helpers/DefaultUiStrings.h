@@ -4,7 +4,7 @@
 
 #include "CYolString.h"
 
-constexpr int kDefaultUiStringCount = 316;
+constexpr int kDefaultUiStringCount = 317;
 
 // Fills `text` with string `id` and answers true; an id outside
 // 0..kDefaultUiStringCount-1 empties `text` and answers false.

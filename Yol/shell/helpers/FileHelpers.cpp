@@ -22,8 +22,8 @@ namespace {
 
 char16_t Fold(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 
-// "*" any run, "?" one unit; letter case ignored as the handheld's file
-// system did.
+}  // namespace
+
 bool MatchesMask(const char16_t* name, const char16_t* mask) {
     const char16_t* star = nullptr;
     const char16_t* resume = nullptr;
@@ -45,6 +45,8 @@ bool MatchesMask(const char16_t* name, const char16_t* mask) {
         ++mask;
     return *mask == 0;
 }
+
+namespace {
 
 void ListSorted(const CYolString& folder, unsigned int flags, const CYolString* mask, CYolArray<CYolString>& names) {
     names.Clear();

@@ -22,6 +22,10 @@ const char16_t* GetAlertsFileName();
 // Pack files are small; anything bigger is not one of ours.
 constexpr std::size_t kMaxPackFileBytes = 4 * 1024 * 1024;
 
+// "*" stands for any run, "?" for one unit; letter case is ignored, as the
+// handheld's file system did.
+bool MatchesMask(const char16_t* name, const char16_t* mask);
+
 bool FileExists(const CYolString& path);
 // The whole file followed by one zero byte; null when it cannot be opened,
 // is empty, is bigger than kMaxPackFileBytes or cannot be read whole.
