@@ -105,7 +105,7 @@ TEST_F(MrimScriptedServer, MessagesTravelBothWaysWithReceiptsAndAcknowledgements
 
     const unsigned int id = Send(bobAtAlice, text);
     EXPECT_EQ(server->WaitFor("MESSAGE alice"),
-              "MESSAGE alice@mail.ru bob@mail.ru 00100000 " + std::to_string(id) + " " + HexOf(text));
+              "MESSAGE alice@mail.ru bob@mail.ru 00100000 " + std::to_string(id) + " " + ToHex(text));
     EXPECT_EQ(ShownFrom(aliceAtBob), "message " + std::to_string(aliceAtBob) + " 0 " + text);
     EXPECT_EQ(server->WaitFor("RECEIPT bob"), "RECEIPT bob@mail.ru alice@mail.ru 1001");
     EXPECT_EQ(core->log.WaitFor("ack " + std::to_string(bobAtAlice)),
@@ -119,7 +119,7 @@ TEST_F(MrimScriptedServer, MessagesTravelBothWaysWithReceiptsAndAcknowledgements
     const std::string incoming = BuildMrimPacket(
         MrimPacketType::IncomingMessage, 0,
         MrimBodyWriter().UL(77).UL(0x00200000).LPS(kBob).LPS(cp1251).LPS({}).Take());
-    ASSERT_TRUE(server->Command("raw alice@mail.ru " + HexOf(incoming)));
+    ASSERT_TRUE(server->Command("raw alice@mail.ru " + ToHex(incoming)));
     EXPECT_EQ(ShownFrom(bobAtAlice), "message " + std::to_string(bobAtAlice) + " 0 Ёлка");
     EXPECT_FALSE(server->WaitFor("RECEIPT alice@mail.ru bob@mail.ru 1002").empty());
     EXPECT_FALSE(server->WaitFor("RECEIPT alice@mail.ru bob@mail.ru 77").empty());
@@ -131,8 +131,8 @@ TEST_F(MrimScriptedServer, OfflineMessagesArriveAtLoginAndAreDeleted) {
     ASSERT_FALSE(server->WaitFor("MESSAGE alice").empty());
     // One more kept by the server in Windows-1251 mail form's UTF-16 body.
     const std::string raw = ToUtf16Bytes(CYolString::FromUtf8("второе 😀"));
-    ASSERT_TRUE(server->Command("offline bob@mail.ru alice@mail.ru 00100000 " + HexOf("Tue, 2 Mar 2010") + " " +
-                                HexOf(raw)));
+    ASSERT_TRUE(server->Command("offline bob@mail.ru alice@mail.ru 00100000 " + ToHex("Tue, 2 Mar 2010") + " " +
+                                ToHex(raw)));
 
     LogIn(bob, kBob);
     const unsigned int aliceAtBob = core->ContactOf(bob, kAlice);
@@ -179,8 +179,8 @@ TEST_F(MrimScriptedServer, AuthorizationGrantAndRequest) {
     ASSERT_TRUE(core->Eventually([&] { return core->ContactOf(bob, kAlice) == 0; }));
     core->Manager().AddContact(bob, core->GroupOf(bob, "Friends"), CYolString::FromUtf8(kAlice),
                                CYolString::FromUtf8("Алиса"));
-    EXPECT_EQ(server->WaitFor("ADDCONTACT bob"), "ADDCONTACT bob@mail.ru alice@mail.ru " + HexOf("Алиса") + " 0 " +
-                                                     HexOf("Please authorize my request.") + " 0");
+    EXPECT_EQ(server->WaitFor("ADDCONTACT bob"), "ADDCONTACT bob@mail.ru alice@mail.ru " + ToHex("Алиса") + " 0 " +
+                                                     ToHex("Please authorize my request.") + " 0");
     EXPECT_EQ(ShownFrom(bobAtAlice), "message " + std::to_string(bobAtAlice) + " 3 Please authorize my request.");
     ASSERT_TRUE(core->Eventually([&] { return core->ContactOf(bob, kAlice) != 0; }));
     EXPECT_EQ(core->ItemByte(core->ContactOf(bob, kAlice), "Auth req"), 1);
@@ -208,47 +208,47 @@ TEST_F(MrimScriptedServer, ListEditsFollowTheServersAnswer) {
 
     ASSERT_TRUE(server->Command("ackcode 0"));
     core->Manager().AddGroup(alice, CYolString::FromUtf8("Новая"));
-    EXPECT_EQ(server->WaitFor("ADDGROUP alice"), "ADDGROUP alice@mail.ru " + HexOf("Новая") + " 0");
+    EXPECT_EQ(server->WaitFor("ADDGROUP alice"), "ADDGROUP alice@mail.ru " + ToHex("Новая") + " 0");
     ASSERT_TRUE(core->Eventually([&] { return core->GroupOf(alice, "Новая") != 0; }));
 
     const unsigned int carol = core->ContactOf(alice, "carol@mail.ru");
     core->Manager().RenameContact(alice, carol, CYolString::FromUtf8("Кэрол"));
     EXPECT_EQ(server->WaitFor("MODIFYCONTACT alice"),
-              "MODIFYCONTACT alice@mail.ru carol@mail.ru 00000200 1 " + HexOf("Кэрол") + " 0");
+              "MODIFYCONTACT alice@mail.ru carol@mail.ru 00000200 1 " + ToHex("Кэрол") + " 0");
     EXPECT_TRUE(core->Eventually([&] { return core->ItemString(carol, "CL Alias") == "Кэрол"; }));
 
     ASSERT_TRUE(server->Command("ackcode 3"));
     core->Manager().RenameContact(alice, carol, CYolString::FromUtf8("refused"));
     EXPECT_EQ(server->WaitFor("MODIFYCONTACT alice"),
-              "MODIFYCONTACT alice@mail.ru carol@mail.ru 00000200 1 " + HexOf("refused") + " 3");
+              "MODIFYCONTACT alice@mail.ru carol@mail.ru 00000200 1 " + ToHex("refused") + " 3");
     EXPECT_EQ(core->log.WaitFor("text "), "text " + std::to_string(alice) + " Contact not exist");
     EXPECT_EQ(core->ItemString(carol, "CL Alias"), "Кэрол");
 
     core->Manager().MoveContact(alice, carol, core->GroupOf(alice, "Новая"));
     EXPECT_EQ(server->WaitFor("MODIFYCONTACT alice"),
-              "MODIFYCONTACT alice@mail.ru carol@mail.ru 00000200 2 " + HexOf("Кэрол") + " 0");
+              "MODIFYCONTACT alice@mail.ru carol@mail.ru 00000200 2 " + ToHex("Кэрол") + " 0");
     EXPECT_TRUE(core->Eventually([&] {
         return core->Contacts(alice) ==
                std::vector<std::string>{"Друзья/bob@mail.ru 'Боб'", "Новая/carol@mail.ru 'Кэрол'"};
     })) << testing::PrintToString(core->Contacts(alice));
 
     core->Manager().RenameGroup(alice, core->GroupOf(alice, "Work"), CYolString::FromUtf8("Работа"));
-    EXPECT_EQ(server->WaitFor("MODIFYGROUP alice"), "MODIFYGROUP alice@mail.ru 1 01000200 " + HexOf("Работа") + " 0");
+    EXPECT_EQ(server->WaitFor("MODIFYGROUP alice"), "MODIFYGROUP alice@mail.ru 1 01000200 " + ToHex("Работа") + " 0");
     EXPECT_TRUE(core->Eventually([&] { return core->GroupOf(alice, "Работа") != 0; }));
 
     core->Manager().DeleteContact(alice, carol);
     EXPECT_EQ(server->WaitFor("MODIFYCONTACT alice"),
-              "MODIFYCONTACT alice@mail.ru carol@mail.ru 00000201 2 " + HexOf("Кэрол") + " 0");
+              "MODIFYCONTACT alice@mail.ru carol@mail.ru 00000201 2 " + ToHex("Кэрол") + " 0");
     EXPECT_TRUE(core->Eventually([&] { return core->ContactOf(alice, "carol@mail.ru") == 0; }));
 
     core->Manager().DeleteGroup(alice, core->GroupOf(alice, "Работа"));
-    EXPECT_EQ(server->WaitFor("MODIFYGROUP alice"), "MODIFYGROUP alice@mail.ru 1 01000201 " + HexOf("Работа") + " 0");
+    EXPECT_EQ(server->WaitFor("MODIFYGROUP alice"), "MODIFYGROUP alice@mail.ru 1 01000201 " + ToHex("Работа") + " 0");
     EXPECT_TRUE(core->Eventually([&] { return core->GroupOf(alice, "Работа") == 0; }));
 }
 
 TEST_F(MrimScriptedServer, ListChangesMadeElsewhereReachTheList) {
     LogIn(alice, kAlice);
-    ASSERT_TRUE(server->Command("elsewhere alice@mail.ru frank@mail.ru " + HexOf("Фрэнк") + " 1"));
+    ASSERT_TRUE(server->Command("elsewhere alice@mail.ru frank@mail.ru " + ToHex("Фрэнк") + " 1"));
     EXPECT_TRUE(core->Eventually([&] {
         return core->Contacts(alice) == std::vector<std::string>{"Work/carol@mail.ru 'carol'",
                                                                  "Work/frank@mail.ru 'Фрэнк'",
@@ -261,14 +261,14 @@ TEST_F(MrimScriptedServer, BrokenAndSplitPacketsLeaveTheSessionWorking) {
     const unsigned int bobAtAlice = core->ContactOf(alice, kBob);
     // A status whose strings claim far more than the body holds.
     ASSERT_TRUE(server->Command("raw alice@mail.ru " +
-                                HexOf(BuildMrimPacket(MrimPacketType::UserStatus, 0,
+                                ToHex(BuildMrimPacket(MrimPacketType::UserStatus, 0,
                                                       MrimBodyWriter().UL(1).UL(0x7FFFFFF0).Take()))));
     // A message cut in three pieces.
     const std::string message = BuildMrimPacket(
         MrimPacketType::IncomingMessage, 0,
         MrimBodyWriter().UL(5).UL(0x00100004).LPS(kBob).LpsUtf16(CYolString::FromUtf8("цел")).LPS({}).Take());
     for (const std::string& piece : {message.substr(0, 10), message.substr(10, 40), message.substr(50)})
-        ASSERT_TRUE(server->Command("raw alice@mail.ru " + HexOf(piece)));
+        ASSERT_TRUE(server->Command("raw alice@mail.ru " + ToHex(piece)));
     EXPECT_EQ(ShownFrom(bobAtAlice), "message " + std::to_string(bobAtAlice) + " 0 цел");
     EXPECT_EQ(core->Status(alice), Protocols::Online);
 }

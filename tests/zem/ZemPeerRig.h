@@ -42,16 +42,6 @@ inline constexpr const char* kPython = "/usr/bin/python3";
 
 inline std::string PeersDir() { return YOL_PEERS_DIR; }
 
-inline std::string HexOf(std::string_view bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
 // The scripted server. Its report lines are kept until a test takes them.
 class MrimServer {
 public:
