@@ -13,6 +13,8 @@
 namespace {
 
 constexpr int kStringOtherComputer = 217;
+constexpr int kImageMailEmpty = 28;
+constexpr int kImageMailFull = 29;
 
 }  // namespace
 
@@ -74,7 +76,10 @@ int CZemAccount::OnShutdown() {
 }
 
 int CZemAccount::ReloadSettings() {
+    const bool wasHidden = settings.hideEmailBtn != 0;
     LoadSettings();
+    if (wasHidden != (settings.hideEmailBtn != 0))
+        mail.SetIconHidden(settings.hideEmailBtn != 0);
     return 0;
 }
 
@@ -205,6 +210,7 @@ void CZemAccount::Disconnect() {
     StopTimer(&CZemAccount::OnPingTimer, this);
     StopTimer(&CZemAccount::OnTypingTimer, this);
     messages.ClearPending();
+    mail.SessionEnded();
     ReportStatus(Protocols::Offline);
     contactList.AllOffline();
     // Typing ends with the session: nobody is left to say it stopped.
@@ -276,11 +282,45 @@ void CZemAccount::OnRedirect(bool valid, const CYolString& host, unsigned int po
     PostToSelf(ZemProtocolGuid, kRedirectEvent);
 }
 
-int CZemAccount::OnOtherEvent(const YOL_GUID& channel, int event, Services::CEventArg*, Services::CEventArg*) {
-    if (channel == ZemProtocolGuid && event == kRedirectEvent && status == Protocols::Connecting)
+int CZemAccount::OnOtherEvent(const YOL_GUID& channel, int event, Services::CEventArg* first,
+                              Services::CEventArg* second) {
+    if (channel != ZemProtocolGuid)
+        return 0;
+    if (event == kRedirectEvent && status == Protocols::Connecting)
         login.OnRedirect(redirectValid, redirectHost, redirectPort);
+    if (event == kMenuEvent && first != nullptr && second != nullptr)
+        OnMenuChoice(static_cast<Services::CEventArg_Data<unsigned int>*>(first)->data,
+                     static_cast<Services::CEventArg_Data<unsigned int>*>(second)->data);
     return 0;
 }
+
+CYolString CZemAccount::MailText(int id) const { return ZemPlugin::UiString(id); }
+
+void CZemAccount::AddMailIcon(bool full) {
+    CYolArray<unsigned int> icon;
+    icon.Add(ZemPlugin::ImageId(full ? kImageMailFull : kImageMailEmpty));
+    SendAccountEvent(Protocols::AccountEvent::AddStatusIcon, NewUIntArrayEventArg(icon));
+}
+
+void CZemAccount::ChangeMailIcon(bool full) {
+    Protocols::StatusIconInfo info;
+    info.index = 1;
+    info.icon.Add(ZemPlugin::ImageId(full ? kImageMailFull : kImageMailEmpty));
+    SendAccountEvent(Protocols::AccountEvent::SetStatusIcon, NewStatusIconEventArg(info));
+}
+
+void CZemAccount::RemoveMailIcon() { SendAccountEvent(Protocols::AccountEvent::RemoveStatusIcon, NewIntEventArg(1)); }
+
+void CZemAccount::Notify(const CYolString& title, const CYolFormatString& text) {
+    SendAccountEvent(Protocols::AccountEvent::Notification,
+                     NewNotificationInfoEventArg(Protocols::NotificationInfo(title, text)));
+}
+
+void CZemAccount::OpenUrl(const CYolString& address) {
+    SendAccountEvent(Protocols::AccountEvent::OpenUrl, NewStringEventArg(address));
+}
+
+void CZemAccount::OwnDetailsReady() { SendAccountEvent(Protocols::AccountEvent::OwnDetailsReady); }
 
 bool CZemAccount::OpenSession(const CYolString& host, unsigned int port) {
     return connection.Open(GetClientId(), host, port, false) == 0;

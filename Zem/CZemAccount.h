@@ -21,6 +21,7 @@
 #include "CZemContactList.h"
 #include "MrimConnection.h"
 #include "MrimLogin.h"
+#include "MrimMail.h"
 #include "MrimMessages.h"
 #include "MrimPacketSink.h"
 #include "ProtocolRecords.h"
@@ -51,9 +52,12 @@ struct ZemSettings {
     static constexpr unsigned int kDefaultPort = 2042;
 };
 
+class CYolMenuInfo;
+
 class CZemAccount : public Protocols::CAccount,
                     public MrimPacketSink,
                     private MMrimLoginOwner,
+                    private MMrimMailOwner,
                     private MMrimConnectionReader {
 public:
     CZemAccount(Services::CServicesManager* servicesManager, unsigned int accountId, unsigned int managerClientId);
@@ -62,6 +66,17 @@ public:
     // The account's own event that starts the session connection outside
     // the socket call-back that read the redirect.
     static constexpr int kRedirectEvent = 161;
+    // A menu entry was chosen (first: the id the menu was opened for,
+    // second: the choice); posted from the program's window thread.
+    static constexpr int kMenuEvent = 162;
+    enum MenuChoice : unsigned int {
+        kChoiceStatus = 0x100,  // + the status
+        kChoiceOpenInbox = 0x200,
+        kChoiceWakeup,
+        kChoiceAuthRequest,
+        kChoiceListSet = 0x300,    // + the list's row
+        kChoiceListClear = 0x310,  // + the list's row
+    };
 
     bool SendPacket(MrimPacketType type, std::string_view body, uint32_t sequence = 0) override;
     uint32_t NextSequence() override { return sequence.fetch_add(1); }
@@ -70,6 +85,7 @@ public:
     LoginState CurrentLoginState() const { return login.State(); }
     const ZemSettings& Settings() const { return settings; }
     const CZemContactList& ContactTable() const { return contactList; }
+    const MrimMail& Mailbox() const { return mail; }
 
     static unsigned int OnPingTimer(void* account);
     static unsigned int OnTypingTimer(void* account);
@@ -85,6 +101,9 @@ protected:
     int GetStatus() override { return status; }
     int GetStatusInfo(Protocols::Status status, Protocols::StatusInfo* out) override;
     int GetContactStatus(unsigned int contact, Protocols::ContactStatusInfo* out) override;
+    int GetAccountMenu(unsigned int kind, CYolMenuInfo* menu) override;
+    int GetContactMenu(unsigned int contact, CYolMenuInfo* menu) override;
+    int GetContactQuickMenu(unsigned int contact, CYolMenuInfo* menu) override;
     int AddGroup(const CYolString& name) override;
     int RenameGroup(unsigned int group, const CYolString& name) override;
     int DeleteGroup(unsigned int group) override;
@@ -116,6 +135,19 @@ private:
     void LoggedOut(bool otherComputer) override;
     void RedirectFailed() override;
 
+    // --- mailbox owner ---
+    bool LoggedIn() const override { return status > Protocols::Connecting; }
+    const CYolString& MailLogin() const override { return settings.login; }
+    bool EmailNotify() const override { return settings.emailNotify != 0; }
+    bool HideEmailButton() const override { return settings.hideEmailBtn != 0; }
+    CYolString MailText(int id) const override;
+    void AddMailIcon(bool full) override;
+    void ChangeMailIcon(bool full) override;
+    void RemoveMailIcon() override;
+    void Notify(const CYolString& title, const CYolFormatString& text) override;
+    void OpenUrl(const CYolString& address) override;
+    void OwnDetailsReady() override;
+
     // --- connection reader ---
     void OnRedirect(bool valid, const CYolString& host, unsigned int port) override;
     void OnPacket(const MrimPacket& packet) override;
@@ -132,6 +164,10 @@ private:
     // Sends a list change built with a reserved sequence (nothing when the
     // builder found nothing to change).
     void SendListChange(MrimPacketType type, uint32_t reserved, const std::string& body);
+    void AddMenuItem(CYolMenuInfo& menu, int caption, int image, unsigned int choice);
+    void OnMenuChoice(unsigned int id, unsigned int choice);
+    // The packets of the established session, each to its part.
+    void Dispatch(const MrimPacket& packet);
     Sockets::CSocketsManager* SocketsService() const;
     CL::CContactList* ContactListService() const;
 
@@ -151,6 +187,7 @@ private:
     CZemContactList contactList{model, [this](const CYolString& text) { ShowText(text); }};
     ZemTyping typing;
     MrimMessages messages;
+    MrimMail mail{*this, *this};
     CReconnectWait reconnectWait{[this] {
         PostToSelf(ProtocolsManagerGuid, Protocols::AccountCommand::SetStatus, NewStatusEventArg(reconnectTarget));
     }};

@@ -119,8 +119,9 @@ void ZemContactListAdapter::SetContactStatus(unsigned int contact, const Protoco
 }
 
 void ZemContactListAdapter::SetTyping(unsigned int contact, bool typing) {
+    // The list's flag says whether typing is over: 0 while the contact types.
     if (CL::CContactList* list = lookup(); list != nullptr && contact != 0)
-        list->SetContactTyping(contact, typing);
+        list->SetContactTyping(contact, !typing);
 }
 
 unsigned int ZemContactListAdapter::TemporaryContact(const CYolString& address) {

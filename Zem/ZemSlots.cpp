@@ -8,41 +8,45 @@ namespace {
 
 constexpr int kStringAuthorizeRequest = 23;
 
-struct Route {
-    MrimPacketType type;
-    void (*handler)(CZemContactList& list, MrimMessages& messages, const MrimPacket& packet);
-};
-
-const Route kRoutes[] = {
-    {MrimPacketType::IncomingMessage, [](CZemContactList&, MrimMessages& m, const MrimPacket& p) { m.OnIncoming(p); }},
-    {MrimPacketType::OfflineMessage, [](CZemContactList&, MrimMessages& m, const MrimPacket& p) { m.OnOffline(p); }},
-    {MrimPacketType::MessageStatus,
-     [](CZemContactList&, MrimMessages& m, const MrimPacket& p) { m.OnMessageStatus(p); }},
-    {MrimPacketType::AuthorizeAck, [](CZemContactList&, MrimMessages& m, const MrimPacket& p) { m.OnAuthorizeAck(p); }},
-    {MrimPacketType::UserStatus, [](CZemContactList& l, MrimMessages&, const MrimPacket& p) { l.ApplyUserStatus(p.body); }},
-    {MrimPacketType::ContactList,
-     [](CZemContactList& l, MrimMessages&, const MrimPacket& p) {
-         // A refused list keeps the previous tables, which are still shown.
-         l.Load(p.body);
-         l.Reconcile();
-     }},
-    {MrimPacketType::AddContactAck,
-     [](CZemContactList& l, MrimMessages&, const MrimPacket& p) { l.OnAddAck(p.header.sequence, p.body); }},
-    {MrimPacketType::ModifyContactAck,
-     [](CZemContactList& l, MrimMessages&, const MrimPacket& p) { l.OnModifyAck(p.header.sequence, p.body); }},
-};
-
 }  // namespace
 
 void CZemAccount::OnPacket(const MrimPacket& packet) {
     if (login.OnPacket(packet))
         return;
     // Only an established session carries the account's own packets.
-    if (login.State() != LoginState::Established)
-        return;
-    for (const Route& route : kRoutes) {
+    if (login.State() == LoginState::Established)
+        Dispatch(packet);
+}
+
+void CZemAccount::Dispatch(const MrimPacket& packet) {
+    using Handler = void (*)(CZemAccount&, const MrimPacket&);
+    static const struct {
+        MrimPacketType type;
+        Handler handler;
+    } kRoutes[] = {
+        {MrimPacketType::IncomingMessage, [](CZemAccount& a, const MrimPacket& p) { a.messages.OnIncoming(p); }},
+        {MrimPacketType::OfflineMessage, [](CZemAccount& a, const MrimPacket& p) { a.messages.OnOffline(p); }},
+        {MrimPacketType::MessageStatus, [](CZemAccount& a, const MrimPacket& p) { a.messages.OnMessageStatus(p); }},
+        {MrimPacketType::AuthorizeAck, [](CZemAccount& a, const MrimPacket& p) { a.messages.OnAuthorizeAck(p); }},
+        {MrimPacketType::UserStatus, [](CZemAccount& a, const MrimPacket& p) { a.contactList.ApplyUserStatus(p.body); }},
+        {MrimPacketType::ContactList,
+         [](CZemAccount& a, const MrimPacket& p) {
+             // A refused list keeps the previous tables, which are still shown.
+             a.contactList.Load(p.body);
+             a.contactList.Reconcile();
+         }},
+        {MrimPacketType::AddContactAck,
+         [](CZemAccount& a, const MrimPacket& p) { a.contactList.OnAddAck(p.header.sequence, p.body); }},
+        {MrimPacketType::ModifyContactAck,
+         [](CZemAccount& a, const MrimPacket& p) { a.contactList.OnModifyAck(p.header.sequence, p.body); }},
+        {MrimPacketType::UserParams, [](CZemAccount& a, const MrimPacket& p) { a.mail.OnUserParams(p); }},
+        {MrimPacketType::MailboxStatus, [](CZemAccount& a, const MrimPacket& p) { a.mail.OnMailboxStatus(p); }},
+        {MrimPacketType::NewMail, [](CZemAccount& a, const MrimPacket& p) { a.mail.OnNewMail(p); }},
+        {MrimPacketType::MailSession, [](CZemAccount& a, const MrimPacket& p) { a.mail.OnMailSession(p); }},
+    };
+    for (const auto& route : kRoutes) {
         if (packet.header.type == Wire(route.type)) {
-            route.handler(contactList, messages, packet);
+            route.handler(*this, packet);
             return;
         }
     }
