@@ -39,7 +39,10 @@
 #include "XmppMessages.h"
 #include "XmppPresence.h"
 #include "XmppRoster.h"
+#include "XmppSearch.h"
+#include "XmppOwnDetailStore.h"
 #include "XmppStanzaSink.h"
+#include "XmppVCard.h"
 #include "YOL_GUID.h"
 #include "YolGuids.h"
 
@@ -62,7 +65,8 @@ class CYolMenuInfo;
 class CJabberAccount : public Protocols::CAccount,
                        public XmppStanzaSink,
                        private MXmppLoginOwner,
-                       private MXmppStreamReader {
+                       private MXmppStreamReader,
+                       private XmppDetailsEvents {
 public:
     CJabberAccount(Services::CServicesManager* servicesManager, unsigned int accountId, unsigned int managerClientId,
                    int kind);
@@ -278,6 +282,34 @@ private:
                              SendAccountEvent(Protocols::AccountEvent::Notification,
                                               NewNotificationInfoEventArg(notification));
                          }};
+
+    // ---- details ----
+public:
+    // Asks `jid` for its vCard for `target` (a contact's item, 0 the own
+    // details, -1 a search by JID); the request number.
+    int RequestVCard(const CYolString& jid, int target) { return vcard.Request(jid, target); }
+    // The own-details dialog saved the own values: the account publishes
+    // them on its own thread.
+    void PublishVCard();
+    // What the search pages fill in.
+    SearchParams& GetSearchParams() { return search.Params(); }
+
+protected:
+    int CreateSearchPanes(YolTabDlg::CDlgInfo* panes) override;
+    int StartSearch(int page) override;
+    int CreateOwnDetailsPanes(YolTabDlg::CDlgInfo* panes) override;
+    int CreateContactDetailsPanes(unsigned int contact, YolTabDlg::CDlgInfo* panes) override;
+
+private:
+    bool OnDetailsEvent(const YOL_GUID& channel, int event);
+    void ContactDetailsReady(unsigned int item) override;
+    void OwnDetailsReady() override;
+    void SearchResult(const Protocols::UserInfo* user) override;
+
+    XmppAccountDetailStore ownDetails{servicesManager, accountId};
+    XmppVCard vcard{*this, contacts, contactList, ownDetails, *this, [this] { return GetOwnBareJid(); }};
+    // The user directory is the "users" service of the account's server.
+    XmppSearch search{*this, contactList, *this, vcard, [this] { return CYolString(u"users.") + settings.server; }};
 
     // ---- descriptions and settings ----
 public:

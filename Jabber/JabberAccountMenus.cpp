@@ -132,6 +132,8 @@ int CJabberAccount::GetContactMenu(unsigned int contact, CYolMenuInfo* menu) {
 
 int CJabberAccount::OnOtherEvent(const YOL_GUID& channel, int event, Services::CEventArg* first,
                                  Services::CEventArg*) {
+    if (OnDetailsEvent(channel, event))
+        return 0;
     if (channel == JabberContactMenuGuid && event == RequestAuthorizationEvent && first != nullptr)
         SendSubscription(static_cast<Services::CEventArg_Data<unsigned int>*>(first)->Get(), "subscribe");
     return 0;

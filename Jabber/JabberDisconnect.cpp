@@ -38,6 +38,7 @@ int CJabberAccount::Disconnect() {
     }
     pendingIqs.Clear();
     ClearPendingReceipts();
+    vcard.EndSession();
     return 0;
 }
 

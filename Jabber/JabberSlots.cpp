@@ -145,6 +145,8 @@ int CJabberAccount::SetAuthorization(unsigned int contact, bool grant) {
 
 int CJabberAccount::RequestContactInfo(unsigned int contact) {
     presence.ShowStatusText(contact);
+    if (status > Protocols::Connecting)
+        vcard.RequestOnce(contact);
     return 0;
 }
 

@@ -214,3 +214,56 @@ void XmppContactListAdapter::MessageAcknowledged(unsigned int contact, unsigned 
     if (CL::CContactList* service = list())
         service->NotifyMessageAck(contact, messageId);
 }
+
+void XmppContactListAdapter::SetDetailText(unsigned int item, const char16_t* key, const CYolString& value) {
+    if (CL::CContactList* service = list())
+        service->SetItemString(item, CYolString(key), value);
+}
+
+void XmppContactListAdapter::SetDetailNumber(unsigned int item, const char16_t* key, DetailType type,
+                                             unsigned int value) {
+    CL::CContactList* service = list();
+    if (service == nullptr)
+        return;
+    if (type == DetailType::Word) {
+        const short word = static_cast<short>(value & 0xFFFF);
+        service->SetItemWord(item, CYolString(key), &word);
+    } else {
+        const unsigned char byte = static_cast<unsigned char>(value & 0xFF);
+        service->SetItemByte(item, CYolString(key), &byte);
+    }
+}
+
+bool XmppContactListAdapter::GetDetailNumber(unsigned int item, const char16_t* key, DetailType type,
+                                             unsigned int& out) {
+    CL::CContactList* service = list();
+    if (service == nullptr)
+        return false;
+    if (type == DetailType::Word) {
+        short word = 0;
+        if (!service->GetItemWord(item, CYolString(key), &word))
+            return false;
+        out = static_cast<unsigned short>(word);
+        return true;
+    }
+    unsigned char byte = 0;
+    if (!service->GetItemByte(item, CYolString(key), &byte))
+        return false;
+    out = byte;
+    return true;
+}
+
+unsigned int XmppContactListAdapter::TempContact(const CYolString& jid) {
+    CL::CContactList* service = list();
+    return service != nullptr ? service->FindOrAddTempContact(accountId, jid) : 0;
+}
+
+void XmppContactListAdapter::SetAlias(unsigned int item, const CYolString& name) {
+    if (CL::CContactList* service = list())
+        service->SetItemString(item, AliasName(), name);
+}
+
+bool XmppContactListAdapter::ShowsBirthdays() {
+    CL::CContactList* service = list();
+    return service != nullptr && service->GetShowBirthdayBalloon();
+}

@@ -13,7 +13,10 @@ namespace CL {
 class CContactList;
 }
 
-class XmppContactListAdapter final : public XmppRosterList, public XmppPresenceList, public XmppMessageList {
+class XmppContactListAdapter final : public XmppRosterList,
+                                     public XmppPresenceList,
+                                     public XmppMessageList,
+                                     public XmppDetailsList {
 public:
     using ListLookup = std::function<CL::CContactList*()>;
     // Fills the status record the list shows for a contact.
@@ -48,6 +51,13 @@ public:
                         const Protocols::MessageInfo& message) override;
     void ReceiveMessage(unsigned int contact, const Protocols::MessageInfo& message) override;
     void MessageAcknowledged(unsigned int contact, unsigned int messageId) override;
+
+    void SetDetailText(unsigned int item, const char16_t* key, const CYolString& value) override;
+    void SetDetailNumber(unsigned int item, const char16_t* key, DetailType type, unsigned int value) override;
+    bool GetDetailNumber(unsigned int item, const char16_t* key, DetailType type, unsigned int& out) override;
+    unsigned int TempContact(const CYolString& jid) override;
+    void SetAlias(unsigned int item, const CYolString& name) override;
+    bool ShowsBirthdays() override;
 
 private:
     void ShowStatus(CL::CContactList& list, unsigned int contact);

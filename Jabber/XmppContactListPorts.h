@@ -6,6 +6,7 @@
 
 #include "CYolString.h"
 #include "ProtocolRecords.h"
+#include "XmppVCardFields.h"
 
 #include <cstdint>
 #include <vector>
@@ -86,4 +87,21 @@ public:
                                 const Protocols::MessageInfo& message) = 0;
     virtual void ReceiveMessage(unsigned int contact, const Protocols::MessageInfo& message) = 0;
     virtual void MessageAcknowledged(unsigned int contact, unsigned int messageId) = 0;
+};
+
+// What the details (vCards and the user search) read and write of list
+// items: detail values under the detail keys, temporary contacts for users
+// found outside the list, and the name a found user is shown with.
+class XmppDetailsList : public virtual XmppListItems {
+public:
+    virtual void SetDetailText(unsigned int item, const char16_t* key, const CYolString& value) = 0;
+    virtual void SetDetailNumber(unsigned int item, const char16_t* key, DetailType type, unsigned int value) = 0;
+    virtual bool GetDetailNumber(unsigned int item, const char16_t* key, DetailType type, unsigned int& out) = 0;
+    // The list's item for a user outside it, added as a temporary contact
+    // when there is none; 0 when the list refused it.
+    virtual unsigned int TempContact(const CYolString& jid) = 0;
+    // The "CL Alias" the list shows for the item.
+    virtual void SetAlias(unsigned int item, const CYolString& name) = 0;
+    // Whether the list shows birthday balloons (which need the details).
+    virtual bool ShowsBirthdays() = 0;
 };
