@@ -20,7 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <memory>
@@ -171,11 +171,13 @@ TEST_F(SmilePicker, ASetThatIsNotLoadedWarnsAndChoosesNothing) {
     EXPECT_EQ(CYolWMMW_SelectSmileDlg::Run(app, false), -1);
     EXPECT_EQ(host.warnings, (std::vector<std::string>(3, warning)));
 
-    // Still loading: the loader waits on a definition file that is a pipe
-    // until the test opens its other end.
+    // Still loading: the loader waits for the definition file that the test
+    // holds locked, for as long as the manual clock stands still.
     temp.Put("Smilies/slow/a.gif", Face(0, 20, 20));
-    const std::string fifo = temp.Root() + "/Smilies/slow/_define.ini";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string define = temp.Put("Smilies/slow/_define.ini", std::string(":a\r\n"));
+    const int locked = open(define.c_str(), O_RDONLY);
+    ASSERT_GE(locked, 0);
+    ASSERT_EQ(flock(locked, LOCK_EX), 0);
     Smile::CYolWMSmile_Set loading(CYolString(u"slow"), nullptr);
     Smile::CYolWMSmile_Set::SetCurrent(&loading);
     ASSERT_TRUE(loading.IsLoading());
@@ -188,10 +190,12 @@ TEST_F(SmilePicker, ASetThatIsNotLoadedWarnsAndChoosesNothing) {
     for (unsigned key : {VK_DOWN, VK_UP, VK_RIGHT, VK_LEFT, VK_RETURN})
         grid.OnKeyDown(static_cast<int>(key));
     grid.RedrawNow(UI::CYolWMUI_WndBase::EPaintFull);
-    const int writer = open(fifo.c_str(), O_WRONLY);
-    ASSERT_GE(writer, 0);
-    close(writer);
+    close(locked);
     ASSERT_TRUE(loading.WaitForLoader(CYolEvent::Infinite));
+    // Loaded now: the picker opens.
+    Platform::InjectKey(VK_RETURN);
+    EXPECT_EQ(CYolWMMW_SelectSmileDlg::Run(app, false), 0);
+    EXPECT_EQ(host.warnings.size(), 4u);
     Smile::CYolWMSmile_Set::SetCurrent(nullptr);
 }
 
@@ -273,17 +277,23 @@ TEST_F(SmilePicker, ReopeningShowsTheLastChoiceSelectedAndInView) {
 
 TEST_F(SmilePicker, ATapChoosesAndASwipeBacksOut) {
     Load(280);
-    // A tap on cell 9.
-    script.Then([] { Platform::InjectTap(CellCentreOnScreen(9)); });
+    // Where cells 3 and 9 show on the screen, found on a first opening.
+    POINT three{}, nine{};
+    script.Then([&] {
+        three = CellCentreOnScreen(3);
+        nine = CellCentreOnScreen(9);
+    });
+    Platform::InjectKey(VK_F2);
+    ASSERT_EQ(CYolWMMW_SelectSmileDlg::Run(app, false), -1);
+
+    Platform::InjectTap(nine);
     EXPECT_EQ(CYolWMMW_SelectSmileDlg::Run(app, false), 9);
 
-    // A short horizontal swipe backs out and keeps the selection.
-    script.Then([] {
-        const POINT p = CellCentreOnScreen(3);
-        Platform::InjectPenDown(p);
-        Platform::InjectPenMove(POINT{p.x + 12, p.y});
-        Platform::InjectPenUp(POINT{p.x + 25, p.y + 5});
-    });
+    // A short horizontal swipe over a cell backs out and keeps the selection.
+    const POINT p = three;
+    Platform::InjectPenDown(p);
+    Platform::InjectPenMove(POINT{p.x + 12, p.y});
+    Platform::InjectPenUp(POINT{p.x + 25, p.y + 5});
     EXPECT_EQ(CYolWMMW_SelectSmileDlg::Run(app, false), -1);
     EXPECT_EQ(CYolWMMW_SmileListCtrl::Selected(), 9);
 }
