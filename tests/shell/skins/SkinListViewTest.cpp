@@ -11,15 +11,8 @@
 #include "SkinColors.h"
 #include "TestSupport.h"
 
-// The list draws text: fontconfig keeps its configuration until the process
-// ends, and Pango and cairo lock with primitives the race checker cannot
-// see (as in the drawing layer's own font suite).
-extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-extern "C" __attribute__((visibility("default"))) const char* __tsan_default_suppressions() {
-    return "race:libfontconfig.so\nrace:libglib-2.0.so\nrace:libharfbuzz.so\nrace:libcairo.so\n";
-}
+// The list draws text.
+#include "TextDrawingSuppressions.h"
 
 namespace {
 
