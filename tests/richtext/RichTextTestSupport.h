@@ -39,7 +39,8 @@ inline std::string Narrow(const char16_t* text, int count = -1)
     return out;
 }
 
-// A solid block of one colour with the text it stands for.
+// A block of one colour, two pixels in from each edge of its place (so
+// that what was under it shows around it), with the text it stands for.
 class BlockPicture final : public RTE::CRTEPicture {
 public:
     BlockPicture(int width, int height, const char16_t* text, COLORREF colour = 0x0000FF)
@@ -48,7 +49,7 @@ public:
     void Draw(HDC hdc, POINT topLeft) override
     {
         ++draws;
-        RECT r{topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy};
+        RECT r{topLeft.x + 2, topLeft.y + 2, topLeft.x + size.cx - 2, topLeft.y + size.cy - 2};
         HBRUSH brush = CreateSolidBrush(colour);
         FillRect(hdc, &r, brush);
         DeleteObject(brush);
