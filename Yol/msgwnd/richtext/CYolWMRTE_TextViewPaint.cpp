@@ -7,7 +7,6 @@
 #include "Drawing/Gdi.h"
 
 #include <algorithm>
-#include <climits>
 #include <vector>
 
 namespace RTE {
@@ -67,10 +66,10 @@ void CYolWMRTE_TextView::PaintSlice(HDC hdc, int para, int originX, int originY,
     int from = slice.length;
     int to = slice.length;
     if (HasSelection() && para >= m_selStart.para && para <= m_selEnd.para) {
-        const int low = para == m_selStart.para ? m_selStart.ch : INT_MIN;
-        const int high = para == m_selEnd.para ? m_selEnd.ch : INT_MAX;
+        const int low = para == m_selStart.para ? m_selStart.ch : slice.start;
+        const int high = para == m_selEnd.para ? m_selEnd.ch : slice.start + slice.length - 1;
         from = std::clamp(low - slice.start, 0, slice.length);
-        to = std::clamp(high == INT_MAX ? INT_MAX : high - slice.start + 1, from, slice.length);
+        to = std::clamp(high - slice.start + 1, from, slice.length);
         if (from >= to)
             from = to = slice.length;
     }
