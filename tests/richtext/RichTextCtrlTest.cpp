@@ -377,3 +377,112 @@ TEST_F(RichTextCtrl, ClearEmptiesTheDocumentAndBothLayouts)
 }
 
 } // namespace
+
+namespace {
+
+// Once replaced by its text, a picture is neither drawn nor kept in either
+// layout: its owner may free it.
+TEST_F(RichTextCtrl, APictureReplacedByItsTextIsGoneFromBothLayouts)
+{
+    MakeCtrl();
+    auto smile = std::make_unique<BlockPicture>(20, 20, u":)");
+    Add({{"ab"}, {nullptr, 0, smile.get()}, {"cd"}});
+    Resize(202);
+    ctrl->OnFrameChanged(0, smile.get());
+    ctrl->ReplacePicture(0, smile.get(), u":-)", 3, 1);
+    smile.reset();
+    ctrl->RedrawNow(0);
+    Platform::PumpMessages();
+    EXPECT_EQ(Take(ctrl->GetAllText(false)), "ab:-)cd");
+    Resize(102);
+    ctrl->RedrawNow(0);
+    for (const RTE::CYolWMRTE_ParaLayoutSlice* slice : ctrl->ActiveLayout()->Para(0)->Slices())
+        EXPECT_FALSE(slice->IsPicture());
+    EXPECT_EQ(Describe(*ctrl->ActiveLayout()->Para(0), *ctrl->Document()[0]), "'ab'@0,0,20,10 ':-)cd'@20,0,50,10");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RichTextCtrl, HoldingTheStylusBelowTheTextSelectsAsItScrolls)
+{
+    MakeCtrl();
+    Add({{"hello world"}});
+    Add({{"ab\ncd"}});
+    for (int i = 0; i < 20; ++i)
+        Add({{"line"}});
+    const int step = ctrl->GetScrollTic();
+    EXPECT_EQ(step, 16);
+    Platform::InjectPenDown(Screen(POINT{16, 6}));
+    Platform::InjectPenMove(Screen(POINT{40, 6}));
+    Platform::InjectPenMove(Screen(POINT{40, 150}));
+    Platform::PumpMessages();
+    EXPECT_EQ(ctrl->GetScrollPos(), 0);
+    clock.Advance(CYolWMRTE_Ctrl::kAutoScrollPeriod);
+    Platform::PumpMessages();
+    EXPECT_EQ(ctrl->GetScrollPos(), step);
+    // Selected from the tap to the bottom edge: layout y 16 + 99 is in
+    // paragraph 8 ("line" at 109..119), x 40 on its last character.
+    EXPECT_EQ(Caret(), "8.3");
+    EXPECT_EQ(ctrl->ActiveView()->SelectionStart().ch, 1);
+
+    for (int i = 0; i < 20; ++i) {
+        clock.Advance(CYolWMRTE_Ctrl::kAutoScrollPeriod);
+        Platform::PumpMessages();
+    }
+    const int end = ctrl->ActiveLayout()->GetHeight() - 100;
+    EXPECT_EQ(ctrl->GetScrollPos(), end);
+    EXPECT_EQ(Caret(), "21.3+");
+
+    // Above the window it turns round; lifting the stylus stops it.
+    Platform::InjectPenMove(Screen(POINT{40, -20}));
+    Platform::PumpMessages();
+    clock.Advance(CYolWMRTE_Ctrl::kAutoScrollPeriod);
+    Platform::PumpMessages();
+    EXPECT_EQ(ctrl->GetScrollPos(), end - step);
+    // Lifted, the caret's whole line comes into view, and no more scrolling.
+    Platform::InjectPenUp(Screen(POINT{40, -20}));
+    Platform::PumpMessages();
+    int top = 0;
+    int bottom = 0;
+    ctrl->ActiveView()->GetCaretLine(top, bottom);
+    EXPECT_EQ(top, 0);
+    const int lifted = ctrl->GetScrollPos();
+    EXPECT_LE(lifted, end - step);
+    clock.Advance(4 * CYolWMRTE_Ctrl::kAutoScrollPeriod);
+    Platform::PumpMessages();
+    EXPECT_EQ(ctrl->GetScrollPos(), lifted);
+    EXPECT_TRUE(ctrl->ActiveView()->HasSelection());
+}
+
+class MenuCtrl final : public CYolWMRTE_Ctrl {
+public:
+    using CYolWMRTE_Ctrl::CYolWMRTE_Ctrl;
+    void OnContextMenu(POINT point) override { menus.push_back(point); }
+    std::vector<POINT> menus;
+};
+
+TEST_F(RichTextCtrl, HoldingTheStylusStillAsksForTheContextMenu)
+{
+    auto menu = std::make_unique<MenuCtrl>(&owner, &measurer);
+    menu->Create(nullptr, parent, WS_VISIBLE, RECT{0, 0, 102 + frame, 100 + frame});
+    std::unique_ptr<RTE::CYolWMRTE_Para> built(MakePara({{"hello world"}}));
+    menu->AddParagraph(built->Text(), built->Formats());
+    menu->OnParagraphsAdded(1);
+    POINT at{30, 5};
+    ClientToScreen(*menu, &at);
+    Platform::InjectPenDown(at);
+    clock.Advance(Platform::TapAndHoldDelay);
+    Platform::InjectPenUp(at);
+    Platform::PumpMessages();
+    ASSERT_EQ(menu->menus.size(), 1u);
+    EXPECT_EQ(menu->menus[0].x, 30);
+    EXPECT_EQ(menu->menus[0].y, 5);
+    EXPECT_EQ(GetCapture(), nullptr);
+    // The hold was no tap: the caret stays.
+    EXPECT_EQ(menu->ActiveView()->Caret(), TPosition{});
+    ctrl = std::move(menu);
+}
+
+} // namespace

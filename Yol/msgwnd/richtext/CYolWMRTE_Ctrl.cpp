@@ -128,6 +128,17 @@ void CYolWMRTE_Ctrl::ReplacePicture(int para, CRTEPicture* picture, const char16
     if (para < 0 || para >= m_document.Count())
         return;
     m_document[para]->ReplacePicture(picture, text, length, kind);
+    // The layouts still hold slices that show the picture, which its owner
+    // may free now that no paragraph refers to it.
+    if (CYolWMRTE_TextLayout* layout = ActiveLayout()) {
+        if (para < layout->LaidOutCount()) {
+            layout->LayoutRange(para, para);
+            UpdateScrollInfo();
+            Redraw(EPaintFull);
+        }
+    }
+    GrowPending(para, para);
+    m_redraws.Clear();
 }
 
 void CYolWMRTE_Ctrl::OnWindowPosChanged(WINDOWPOS*)

@@ -59,6 +59,7 @@ public:
     void ReplacePicture(int para, CRTEPicture* picture, const char16_t* text, int length, int kind);
     int GetParaLength(int index) const;
     int ParaCount() const { return m_document.Count(); }
+    const TDocument& Document() const { return m_document; }
 
     // New strings the caller frees with delete[]; null when there is
     // nothing to give.
