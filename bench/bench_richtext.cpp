@@ -6,6 +6,7 @@
 // layout per paragraph (and draws those lines), which is what the engine
 // would cost if it handed whole paragraphs to Pango.
 
+#include "CYolString.h"
 #include "CYolWMRTE_TextView.h"
 #include "Drawing/Gdi.h"
 
@@ -41,24 +42,6 @@ std::u16string ParaText(int i)
     if (i % 7 == 0)
         text += std::u16string(u"\r\n") + kSamples[(i + 1) % 5];
     return text;
-}
-
-std::string Utf8(const std::u16string& text)
-{
-    std::string out;
-    for (char16_t unit : text) {
-        if (unit < 0x80) {
-            out.push_back(static_cast<char>(unit));
-        } else if (unit < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
-            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-        }
-    }
-    return out;
 }
 
 class Fonts final : public RTE::CYolWMRTE_TextLayout::MObserver, public RTE::CYolWMRTE_TextView::MObserver {
@@ -101,7 +84,7 @@ struct Document {
             for (char16_t& ch : plain)
                 if (ch == u'\r')
                     ch = u' ';
-            utf8.push_back(Utf8(plain));
+            utf8.push_back(CYolString(plain.data(), static_cast<int>(plain.size())).ToUtf8());
         }
     }
     ~Document()
