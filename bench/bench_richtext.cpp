@@ -39,8 +39,10 @@ std::u16string ParaText(int i)
     std::u16string text = kSamples[i % 5];
     if (i % 3 == 0)
         text += u" ";
-    if (i % 7 == 0)
-        text += std::u16string(u"\r\n") + kSamples[(i + 1) % 5];
+    if (i % 7 == 0) {
+        text += u"\r\n";
+        text += kSamples[(i + 1) % 5];
+    }
     return text;
 }
 
@@ -74,13 +76,16 @@ struct Document {
         for (int i = 0; i < count; ++i) {
             std::u16string text = ParaText(i);
             if (bigOne)
-                while (text.size() < 50 * 1024)
-                    text += u" " + ParaText(static_cast<int>(text.size()));
+                while (text.size() < 50 * 1024) {
+                    text += u' ';
+                    text += ParaText(static_cast<int>(text.size()));
+                }
             auto* para = new RTE::CYolWMRTE_Para(static_cast<int>(text.size()) + 10);
             para->AppendText(u"12:00 ", 6, 2);
             para->AppendText(text.data(), static_cast<int>(text.size()), 1);
             paras.Add(para);
-            std::u16string plain = u"12:00 " + text;
+            std::u16string plain(u"12:00 ");
+            plain += text;
             for (char16_t& ch : plain)
                 if (ch == u'\r')
                     ch = u' ';
