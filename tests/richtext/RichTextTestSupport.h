@@ -14,11 +14,18 @@
 
 namespace richtext_test {
 
+// UTF-8 (up to three bytes a character, as the tests write) to UTF-16.
 inline std::u16string U(const char* text)
 {
     std::u16string out;
-    for (const char* p = text; *p; ++p)
-        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(*p)));
+    for (const auto* p = reinterpret_cast<const unsigned char*>(text); *p;) {
+        const int extra = *p >= 0xE0 ? 2 : *p >= 0xC0 ? 1 : 0;
+        char32_t ch = extra == 2 ? *p & 0x0F : extra == 1 ? *p & 0x1F : *p;
+        ++p;
+        for (int i = 0; i < extra && (*p & 0xC0) == 0x80; ++i, ++p)
+            ch = (ch << 6) | (*p & 0x3F);
+        out.push_back(static_cast<char16_t>(ch));
+    }
     return out;
 }
 
