@@ -196,7 +196,8 @@ char16_t* CYolWMRTE_Para::GetText(int first, int last) const
     for (int i = first; i <= last; ++i) {
         int n = 0;
         const char16_t* piece = pieceOf(i, n);
-        std::memcpy(at, piece, sizeof(char16_t) * n);
+        if (n > 0)
+            std::memcpy(at, piece, sizeof(char16_t) * n);
         at += n;
     }
     *at = 0;
