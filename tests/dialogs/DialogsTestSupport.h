@@ -75,6 +75,7 @@ protected:
     // gallery/dialogs/<name>.png in the build folder.
     static void SaveGallery(HWND window, const std::string& name)
     {
+        Platform::PumpMessages();
         std::filesystem::create_directories(YOL_GALLERY_DIR);
         EXPECT_TRUE(Platform::SaveWindowPng(window, (std::string(YOL_GALLERY_DIR) + "/" + name + ".png").c_str()));
     }
