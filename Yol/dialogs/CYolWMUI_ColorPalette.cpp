@@ -17,8 +17,8 @@ constexpr int kPlaceholderId = 1043;
 constexpr int kPartEdits[] = {1040, 1041, 1042};
 constexpr int kPartLabels[][2] = {{1088, 306}, {1089, 307}, {1090, 308}};
 
-// The grid's sizes in pixels, as the placeholder's space is shared out:
-// 8 across and 16 down per cell, 9 and 17 for the frame.
+// The grid's sizes in logical pixels, as the placeholder's space is shared
+// out: 8 across and 16 down per cell, 9 and 17 for the frame.
 constexpr int kCellStepX = 8;
 constexpr int kCellStepY = 16;
 constexpr int kFrameX = 9;
@@ -64,7 +64,7 @@ void CYolWMUI_ColorDlg::SetPaletteIndex(int index)
 }
 
 CYolWMUI_ColorDlg::CPaletteCtrl::CPaletteCtrl(MLICtrlObserver* observer)
-    : CYolWMUI_ListImageCtrl(observer, kPaletteSize, kCellStepX - 1, kCellStepY - 1, 1, 1)
+    : CYolWMUI_ListImageCtrl(observer, kPaletteSize, ScaleX(kCellStepX) - 1, ScaleY(kCellStepY) - 1, 1, 1)
 {
     for (std::size_t i = 0; i < m_brushes.size(); ++i)
         m_brushes[i] = CreateSolidBrush(PaletteColors()[i]);
@@ -109,12 +109,14 @@ void CYolWMUI_ColorDlg::CPaletteDlg::OnInitDialog()
     GetWindowRect(placeholder, &r);
     POINT origin{r.left, r.top};
     ScreenToClient(m_hWnd, &origin);
-    const int columns = std::max((r.right - r.left - kFrameX) / kCellStepX, 1);
-    const int rows = std::max((r.bottom - r.top - kFrameY) / kCellStepY, 1);
+    const int stepX = ScaleX(kCellStepX);
+    const int stepY = ScaleY(kCellStepY);
+    const int columns = std::max((r.right - r.left - ScaleX(kFrameX)) / stepX, 1);
+    const int rows = std::max((r.bottom - r.top - ScaleY(kFrameY)) / stepY, 1);
     ShowWindow(placeholder, SW_HIDE);
     m_grid.Create(GetYolDialogsInstance(), m_hWnd, WS_VISIBLE | WS_TABSTOP,
-                  RECT{origin.x, origin.y, origin.x + columns * kCellStepX + kFrameX,
-                       origin.y + rows * kCellStepY + kFrameY});
+                  RECT{origin.x, origin.y, origin.x + columns * stepX + ScaleX(kFrameX),
+                       origin.y + rows * stepY + ScaleY(kFrameY)});
     SetFocus(m_grid);
     const int remembered = PaletteIndex();
     m_grid.SetSelectImage(remembered);

@@ -144,8 +144,9 @@ void CYolWMUI_PaletteDlg::OnNotify(HWND from, unsigned int id, unsigned int code
         CYolWMUI_BigDlg::OnNotify(from, id, code, header);
         return;
     }
-    const bool enter = code == LVN_KEYDOWN && reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey == VK_RETURN;
-    if (enter || code == LVN_ITEMACTIVATE)
+    // The list turns Return into an activation of the selected row as well,
+    // so the key itself must not open a second colour dialog.
+    if (code == LVN_ITEMACTIVATE)
         EditColor(SelectedIndex());
 }
 

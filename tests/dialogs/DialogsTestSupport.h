@@ -61,6 +61,16 @@ protected:
     {
         return ToUtf8(Platform::MenuBarButtonText(Platform::GetMenuBar(dialog), static_cast<int>(key)));
     }
+    // A key pressed as the dialog's own loop hands it on: through the dialog
+    // manager (Return may become IDOK) to the focused control.
+    static void DialogKey(HWND dialog, unsigned vk)
+    {
+        MSG msg{};
+        msg.hwnd = GetFocus();
+        msg.message = WM_KEYDOWN;
+        msg.wParam = vk;
+        IsDialogMessage(dialog, &msg);
+    }
     static std::string Text(HWND dialog, int id) { return UI::GetDlgItemString(dialog, id).ToUtf8(); }
     // Focuses the control and types into it as the keyboard would.
     void TypeInto(HWND dialog, int id, std::u16string_view text)
