@@ -24,6 +24,11 @@ CYolString CYolWMUI_SelectLangDlg::Ask(HWND parent)
     return dialog.DoModal(parent) == 1 ? dialog.language : CYolString();
 }
 
+void CYolWMUI_SelectLangDlg::ServePreferences(HWND parent)
+{
+    TYolWMPrefs::SetLanguageAsker([parent] { return Ask(parent); });
+}
+
 void CYolWMUI_SelectLangDlg::OnInitDialog()
 {
     const HWND list = GetDlgItem(kListId);

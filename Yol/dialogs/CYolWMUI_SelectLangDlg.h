@@ -13,6 +13,8 @@ public:
     // Runs the dialog over the main window and answers the chosen name; the
     // preferences' language asker.
     static CYolString Ask(HWND parent);
+    // Makes this dialog, over `parent`, the preferences' language asker.
+    static void ServePreferences(HWND parent);
 
     void OnInitDialog() override;
     int DoDataExchange(int save) override;

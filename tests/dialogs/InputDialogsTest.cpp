@@ -10,7 +10,9 @@
 #include "CYolWMUI_XStatusDlg.h"
 #include "Controls/ControlCombo.h"
 #include "Drawing/Font.h"
+#include "TYolWMPrefs.h"
 #include "TestSupport.h"
+#include "Controls/ControlButton.h"
 #include "TextDrawingSuppressions.h"
 
 using namespace dialogs_test;
@@ -73,6 +75,8 @@ TEST_F(InputDialogs, BaseAccountPromptExchangesItsFields)
             EXPECT_EQ(GetFocus(), GetDlgItem(d, 1191)) << c.login;
             EXPECT_EQ(Text(d, 1193), "secret");
             error = Text(d, 1196);
+            if (!c.typed)
+                SaveGallery(d, "base_account");
             EXPECT_EQ(SoftKeyText(d, CYolWMUI_BigDlg::ERight), "Skip");
             if (c.typed)
                 TypeInto(d, 1191, c.typed);
@@ -133,6 +137,8 @@ protected:
             SetFocus(list);
             for (int i = 0; i < moves; ++i)
                 Key(VK_DOWN);
+            if (moves == 1)
+                SaveGallery(d, "language");
             // The dialog's only way out: its OK button.
             const HWND ok = GetDlgItem(d, 1);
             RECT r;
@@ -158,6 +164,28 @@ TEST_F(LanguageDialog, OffersInstalledPacksAndAnswersTheChosenOne)
     const auto [offered, chosen] = Choose(1);
     EXPECT_EQ(offered, (std::vector<std::string>{"English", "Russian"}));
     EXPECT_EQ(chosen, "Russian");
+}
+
+TEST_F(LanguageDialog, AnswersThePreferencesAskingForALanguage)
+{
+    Put("Langs/Yol_Russian.so", "x");
+    UI::CYolWMUI_SelectLangDlg::ServePreferences(parent);
+    // The owner hears this inside the dialog's loop and picks the second
+    // entry there.
+    constexpr UINT kPick = WM_USER + 78;
+    rec.handler = [this](HWND, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
+        if (msg != kPick)
+            return std::nullopt;
+        const HWND dialog = GetActiveWindow();
+        SendMessage(GetDlgItem(dialog, 1195), CB_SETCURSEL, 1, 0);
+        SendMessage(dialog, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+        return 0;
+    };
+    PostMessage(parent, kPick, 0, 0);
+    CYolString chosen;
+    UI::TYolWMPrefs::AskLanguage(chosen);
+    UI::TYolWMPrefs::SetLanguageAsker(nullptr);
+    EXPECT_EQ(chosen.ToUtf8(), "Russian");
 }
 
 } // namespace
