@@ -46,20 +46,6 @@ int CYolWMUI_InputBaseAccountDlg::DoDataExchange(int save)
     return 1;
 }
 
-int CYolWMUI_InputBaseAccountDlg::GetSoftKeyCap(TSoftKey key, CYolString& caption)
-{
-    caption = DialogString(key == ELeft ? 276 : 262);
-    return 1;
-}
-
-void CYolWMUI_InputBaseAccountDlg::OnSoftKey(TSoftKey key)
-{
-    if (key == ELeft)
-        EndDialog(1);
-    else
-        ::EndDialog(m_hWnd, 2);
-}
-
 void CYolWMUI_InputBaseAccountDlg::OnScreenSizeChanged()
 {
     RECT r;

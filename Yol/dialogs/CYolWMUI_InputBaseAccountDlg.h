@@ -7,14 +7,14 @@
 
 namespace UI {
 
-class CYolWMUI_InputBaseAccountDlg : public CYolWMUI_SkinnedDlg<CYolWMUI_BigDlg> {
+class CYolWMUI_InputBaseAccountDlg : public CYolWMUI_OkCancelDlg {
 public:
     std::intptr_t DoModal(HWND parent);
 
     void OnInitDialog() override;
     int DoDataExchange(int save) override;
-    int GetSoftKeyCap(TSoftKey key, CYolString& caption) override;
-    void OnSoftKey(TSoftKey key) override;
+    // "Skip".
+    int RightKeyString() const override { return 262; }
     void OnScreenSizeChanged() override;
 
     CYolString login;

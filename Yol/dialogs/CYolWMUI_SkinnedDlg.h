@@ -2,7 +2,8 @@
 // The look every dialog of the program shares: the skin's background brush
 // (when the application has set one) and the skin's label colour for text.
 // CYolWMUI_OkCancelDlg adds the soft keys "OK" (result 1, after saving) and
-// "Cancel" (result 2, nothing saved).
+// "Cancel" (result 2, nothing saved); a dialog may name the right key
+// otherwise.
 
 #include "CYolWMUI_Dlg.h"
 #include "SkinColors.h"
@@ -26,9 +27,10 @@ class CYolWMUI_OkCancelDlg : public CYolWMUI_SkinnedDlg<CYolWMUI_BigDlg> {
 public:
     int GetSoftKeyCap(TSoftKey key, CYolString& caption) override
     {
-        caption = DialogString(key == ELeft ? 276 : 277);
+        caption = DialogString(key == ELeft ? 276 : RightKeyString());
         return 1;
     }
+    virtual int RightKeyString() const { return 277; }
     void OnSoftKey(TSoftKey key) override
     {
         if (key == ELeft)
