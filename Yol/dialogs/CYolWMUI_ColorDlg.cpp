@@ -90,6 +90,12 @@ void CYolWMUI_ColorDlg::OnInitDialog()
 int CYolWMUI_ColorDlg::DoDataExchange(int save)
 {
     if (save) {
+        // A number typed but not yet left counts: OK must not keep the old
+        // part and let the edit's later loss of focus change the result
+        // behind the caller's back.
+        const HWND focus = GetFocus();
+        if (focus && GetParent(focus) == m_hWnd)
+            TakeEdit(GetDlgCtrlID(focus));
         g_result = Compose(m_red, m_green, m_blue);
         return 1;
     }

@@ -92,6 +92,8 @@ TEST_F(ColorDialogs, ColourPartsTakeEditsBarsAndEnter)
              EXPECT_EQ(Text(d, 1017), "21");
          },
          CYolWMUI_BigDlg::ELeft, 1, RGB(10, 21, 30)},
+        {"a number typed and not left still counts on OK",
+         [this](HWND d) { TypeInto(d, 1017, u"99"); }, CYolWMUI_BigDlg::ELeft, 1, RGB(10, 99, 30)},
         {"cancel", [](HWND) {}, CYolWMUI_BigDlg::ERight, 2, RGB(10, 20, 30)},
     };
     for (const Case& c : cases) {
