@@ -121,7 +121,6 @@ bool CYolWMAppBase::InitInstance(const CYolString& commandLine) {
 
 int CYolWMAppBase::RunMessageLoop() {
     HWND main = window;
-    Platform::RequestPowerNotifications(main);
     MSG msg;
     int got = 0;
     while ((got = GetMessage(&msg, nullptr, 0, 0)) > 0) {
@@ -137,6 +136,9 @@ int CYolWMAppBase::RunMessageLoop() {
 
 void CYolWMAppBase::OnWmCreate(HWND hwnd) {
     window = hwnd;
+    // From the window's birth, so that no notification between start-up and
+    // the loop is lost; the loop reads them.
+    Platform::RequestPowerNotifications(hwnd);
     activation = SHACTIVATEINFO{};
     SHMENUBARINFO info;
     info.hwndParent = hwnd;
@@ -171,6 +173,7 @@ LRESULT CYolWMAppBase::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = window;
     switch (msg) {
         case WM_DESTROY:
+            Platform::StopPowerNotifications(hwnd);
             if (menuBar != nullptr)
                 DestroyWindow(menuBar);
             menuBar = nullptr;
