@@ -6,6 +6,9 @@
 //   wait-online LOGIN [MS]  returns once the contact list shows a contact
 //                           of that login online (at most MS ms, 60000 by
 //                           default)                            -> OK | ERR timeout
+//   rows                    the grouped view's rows, as "kind:text" joined
+//                           by " | " (kind c: an online contact, o: an
+//                           offline one, -: anything else)  -> OK ...
 //   screenshot PATH         the main window as a PNG file       -> OK | ERR ...
 //   close                   the program ends as by "Quit"       -> OK
 //
@@ -43,6 +46,15 @@ bool FindOnline(CL::CYol_CLItem* item, CL::CContactList& model, const CYolString
             return true;
     }
     return false;
+}
+
+void DescribeRows(CL::CYol_CLItem* item, std::string& out) {
+    for (CL::CYol_CLItem* child = item->FirstChild(); child != nullptr; child = child->next) {
+        auto* contact = dynamic_cast<CL::CYol_CLContactItem*>(child);
+        out += std::string(" | ") + (contact == nullptr ? "-" : contact->IsOnline() ? "c" : "o") + ":" +
+               child->GetText().ToUtf8();
+        DescribeRows(child, out);
+    }
 }
 
 }  // namespace
@@ -97,6 +109,14 @@ std::string CYolWMApp::OnInstanceCommand(const std::string& line) {
         return CYolWMAppBase::OnInstanceCommand(line);
     if (command == "state")
         return running.load() ? "OK running" : "OK starting";
+    if (command == "rows") {
+        std::string rows;
+        if (views) {
+            auto held = views->Lock();
+            DescribeRows(views->grouped, rows);
+        }
+        return "OK" + rows;
+    }
     if (command == "close") {
         Post(WM_CLOSE, 0, 0);
         return "OK";

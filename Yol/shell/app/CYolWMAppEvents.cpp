@@ -43,6 +43,7 @@ constexpr int kViewJob = 1;
 
 constexpr int kGlobalStatusCaption = 15;
 constexpr unsigned int kTypingImage = 53;
+constexpr unsigned int kOfflineImage = 12;
 constexpr int kAccountsLoadingText = 274;
 constexpr int kMetacontactsLoadingText = 275;
 
@@ -226,18 +227,29 @@ void CYolWMApp::EvFillStatusList(int, CEventArg* arg, CEventArg*) {
     }
 }
 
+// An account's group on the status bar starts with its status icon, which
+// the status changes then replace.
 void CYolWMApp::EvAccount(int event, CEventArg* arg, CEventArg* extra) {
     unsigned int account = Id(arg);
     unsigned int index = Id(extra);
-    OnUi([this, event, account, index] {
+    CYolArray<unsigned int> statusIcon = ImageList({kOfflineImage});
+    Protocols::CProtocolsManager* manager = ManagerOf(services);
+    Protocols::Status status = Protocols::Offline;
+    Protocols::StatusInfo info;
+    if (event == PM::AccountAdded && manager != nullptr && manager->GetStatus(account, status) == 0 &&
+        manager->GetStatusInfo(account, status, info) == 0 && info.icon.Count() > 0)
+        statusIcon = info.icon;
+    OnUi([this, event, account, index, statusIcon] {
         if (!statusBar)
             return;
-        if (event == PM::AccountAdded)
+        if (event == PM::AccountAdded) {
             statusBar->AddAccount(account);
-        else if (event == PM::AccountRemoved)
+            statusBar->AddAccountIcon(account, statusIcon);
+        } else if (event == PM::AccountRemoved) {
             statusBar->RemoveAccount(account);
-        else
+        } else {
             statusBar->MoveAccount(account, index);
+        }
     });
 }
 
