@@ -80,6 +80,9 @@ public:
             pm.SetAccountString(account, s("SrvSpecString2"), s("127.0.0.1"), false);
             pm.SetAccountDword(account, s("SrvSpecDword2"), port);
             pm.SetAccountByte(account, s("Status"), 2);
+            // The account writes the settings it holds when it shuts down:
+            // it must hold these by then.
+            pm.ReloadAccountSettings(account);
             Core::DestroyServices(manager);
         }
         CYolPath::SetAppDir(previous);
