@@ -17,9 +17,12 @@ using Services::CEventArg;
 using Services::CEventArg_Data;
 using StatusPair = CYolPair<unsigned int, Protocols::ContactStatusInfo>;
 
+// Null for an argument of another type: the follower takes every event of
+// the model, and some carry no item id (the status list to fill).
 template <typename T>
 const T* Value(CEventArg* arg) {
-    return arg != nullptr ? &static_cast<CEventArg_Data<T>*>(arg)->data : nullptr;
+    auto* data = dynamic_cast<CEventArg_Data<T>*>(arg);
+    return data != nullptr ? &data->data : nullptr;
 }
 unsigned int Id(CEventArg* arg) {
     const unsigned int* id = Value<unsigned int>(arg);

@@ -13,6 +13,8 @@
 #include "CYol_CLRootItem.h"
 #include "PlatformTypes.h"
 
+#include <atomic>
+
 namespace Services {
 class CServicesManager;
 }
@@ -29,7 +31,7 @@ public:
     void Detach();
     unsigned int ClientId() const { return clientId; }
     // Groups and meta groups added from now on show offline contacts or not.
-    void SetShowOffline(bool show) { showOffline = show; }
+    void SetShowOffline(bool show) { showOffline.store(show); }
 
     int OnEvent(const YOL_GUID& channel, int event, Services::CEventArg* arg, Services::CEventArg* extra) override;
 
@@ -39,7 +41,7 @@ private:
     CYol_CLRootItem& views;
     Services::CServicesManager* services = nullptr;
     unsigned int clientId = 0;
-    bool showOffline = true;
+    std::atomic<bool> showOffline{true};
 };
 
 // Private messages of the contact-list window.
