@@ -6,6 +6,7 @@
 #include "Backends/BackendSdl.h"
 #include "CServicesManagerImpl.h"
 #include "CYolPath.h"
+#include "CYolProgramPorts.h"
 #include "CYolWMApp.h"
 #include "RunApplication.h"
 #include "WindowSystem/MessageQueue.h"
@@ -110,9 +111,14 @@ int main(int argc, char** argv) {
     }
     UI::TYolWMStartRecord start;
     start.instanceKey = CYolPath::AppDir().ToUtf8();
-    UI::TYolWMAppPorts ports;
-    int code = UI::RunApplication(start, CYolString::FromUtf8(commandLine), ports,
+    int code = 0;
+    {
+        // The parts go with the screen still there: their windows were the
+        // main window's children.
+        UI::CYolProgramPorts parts;
+        code = UI::RunApplication(start, CYolString::FromUtf8(commandLine), parts.Ports(),
                                   Services::CServicesManagerImpl::Instance());
+    }
     if (headless)
         Platform::InstallBackend(nullptr);
     else
