@@ -16,7 +16,6 @@ namespace UI {
 namespace {
 
 Platform::Module g_module{"YolDialogs"};
-TDialogStringSource g_strings;
 HBRUSH g_background = nullptr;
 
 int Scale(int n, int dpi)
@@ -31,19 +30,6 @@ HINSTANCE GetYolDialogsInstance()
     static std::once_flag once;
     std::call_once(once, [] { RegisterYolDialogTemplates(&g_module); });
     return &g_module;
-}
-
-void SetDialogStringSource(TDialogStringSource source)
-{
-    g_strings = std::move(source);
-}
-
-CYolString DialogString(int id)
-{
-    CYolString text;
-    if (g_strings ? !g_strings(id, text) : !GetDefaultUiString(id, text))
-        text = CYolString();
-    return text;
 }
 
 void SetDlgItemString(HWND dialog, int controlId, int stringId)

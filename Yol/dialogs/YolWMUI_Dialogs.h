@@ -7,6 +7,7 @@
 // UI thread only.
 
 #include "CYolString.h"
+#include "DialogStrings.h"
 #include "PlatformTypes.h"
 
 #include <functional>
@@ -29,11 +30,8 @@ enum TYolDialogTemplate : int {
 // The module the dialogs' templates are registered under (on first use).
 HINSTANCE GetYolDialogsInstance();
 
-// The texts by UI string id; until the application sets its language
-// controller here, the built-in English table. An empty source restores it.
-using TDialogStringSource = std::function<bool(int id, CYolString& text)>;
-void SetDialogStringSource(TDialogStringSource source);
-CYolString DialogString(int id);
+// The texts by UI string id come from the shell dialogs' source
+// (DialogStrings.h: SetDialogStrings, DialogString), one for every dialog.
 // Sets a control's text from a UI string id.
 void SetDlgItemString(HWND dialog, int controlId, int stringId);
 

@@ -6,6 +6,14 @@
 #include "CYolWMUI_Splash.h"
 #include "CYolWMUI_Tools.h"
 #include "CYolWMUI_TrayIcon.h"
+#include "CYolProgramUpdate.h"
+#include "CYolVersionCheck.h"
+#include "CYolWMCL_NewGroupDlg.h"
+#include "CYolWMUI_FileDlg.h"
+#include "CYolWMUI_FileLoadDlg.h"
+#include "CYolWMUI_FileLoadServices.h"
+#include "CYolWMUI_InputBaseAccountDlg.h"
+#include "CYolWMUI_XStatusDlg.h"
 #include "DialogResources.h"
 
 namespace UI {
@@ -75,6 +83,13 @@ void CYolProgramSplashTray::OnTrayMessage(unsigned int iconId, unsigned int mous
         tray->OnTrayMessage(iconId, mouseMessage);
 }
 
+void CYolProgramSplashTray::Release() {
+    splash.reset();
+    if (tray != nullptr)
+        tray->Remove();
+    tray.reset();
+}
+
 CYolProgramAlerts::CYolProgramAlerts() = default;
 CYolProgramAlerts::~CYolProgramAlerts() = default;
 
@@ -101,10 +116,103 @@ void CYolProgramAlerts::OnPrefsChanged(int group) {
         alerts->OnPrefsChanged(group);
 }
 
+bool CYolProgramDialogs::RunXStatus(HWND owner, CYolString& title, CYolString& text) {
+    CYolWMUI_XStatusDlg dialog;
+    dialog.title = title;
+    dialog.description = text;
+    if (dialog.DoModal(owner) != 1)
+        return false;
+    title = dialog.title;
+    text = dialog.description;
+    return true;
+}
+
+bool CYolProgramDialogs::RunBaseAccount(HWND owner, CYolString& login, CYolString& password) {
+    CYolWMUI_InputBaseAccountDlg dialog;
+    dialog.login = login;
+    dialog.password = password;
+    if (dialog.DoModal(owner) != 1)
+        return false;
+    login = dialog.login;
+    password = dialog.password;
+    return true;
+}
+
+bool CYolProgramDialogs::RunFileSave(HWND owner, const CYolString& offered, CYolString& path) {
+    CYolWMUI_FileDlg dialog(u"*.*;", false, offered);
+    if (dialog.DoModal(owner) != 1)
+        return false;
+    path = CYolWMUI_FileDlg::ProgramState().path;
+    return true;
+}
+
+bool CYolProgramDialogs::RunFileOpen(HWND owner, const CYolString& mask, CYolString& path) {
+    CYolWMUI_FileDlg dialog(mask.IsEmpty() ? u"*.*;" : mask.c_str(), true, CYolString());
+    if (dialog.DoModal(owner) != 1)
+        return false;
+    path = CYolWMUI_FileDlg::ProgramState().path;
+    return true;
+}
+
+bool CYolProgramDialogs::RunName(HWND owner, bool groupMode, CYolString& name) {
+    return UI_CL::CYolWMCL_NewGroupDlg::Ask(owner, groupMode ? 0 : UI_CL::CYolWMCL_NewGroupDlg::kContactNameMode,
+                                            name);
+}
+
+void CYolProgramUpdates::StartVersionCheck(unsigned int clientId) {
+    CYolVersionCheck::Start(&Services::CServicesManagerImpl::Instance(), clientId);
+}
+
+void CYolProgramUpdates::StopVersionCheck(void* check) { CYolVersionCheck::Stop(static_cast<CYolVersionCheck*>(check)); }
+
+void CYolProgramUpdates::StartDownload(unsigned int clientId, unsigned int version) {
+    CYolProgramUpdate::Start(&Services::CServicesManagerImpl::Instance(), clientId, version);
+}
+
+void CYolProgramUpdates::StopDownload() { CYolProgramUpdate::Stop(); }
+
+CYolString CYolProgramUpdates::GetCabPath() { return CYolProgramUpdate::GetCabPath(); }
+
+CYolProgramFileTransfers::CYolProgramFileTransfers() = default;
+CYolProgramFileTransfers::~CYolProgramFileTransfers() { Destroy(); }
+
+void CYolProgramFileTransfers::EnsureHost() {
+    CYolWMApp* app = RunningApp();
+    if (host != nullptr || app == nullptr)
+        return;
+    host = std::make_unique<CYolWMUI_FileLoadServices>(Services::CServicesManagerImpl::Instance(), app->GetWindow(),
+                                                       CYolWMUI_FileLoadServices::TWarning());
+    CYolWMUI_FileLoadDlg::SetHost(host.get());
+}
+
+void CYolProgramFileTransfers::Show(bool show) {
+    EnsureHost();
+    CYolWMUI_FileLoadDlg::Show(show);
+}
+
+void CYolProgramFileTransfers::HandleTransferEvent(const Protocols::FTProgress& progress) {
+    EnsureHost();
+    CYolWMUI_FileLoadDlg::HandleTransferEvent(progress);
+}
+
+void CYolProgramFileTransfers::Destroy() {
+    CYolWMUI_FileLoadDlg::Destroy();
+    CYolWMUI_FileLoadDlg::SetHost(nullptr);
+    host.reset();
+}
+
+CYolProgramPorts::CYolProgramPorts() = default;
+CYolProgramPorts::~CYolProgramPorts() = default;
+
+void CYolProgramAlerts::Release() { dispatcher.reset(); }
+
 TYolWMAppPorts CYolProgramPorts::Ports() {
     TYolWMAppPorts ports;
     ports.splashTray = &splashTray;
     ports.alerts = &alerts;
+    ports.dialogs = &dialogs;
+    ports.updates = &updates;
+    ports.fileTransfers = &fileTransfers;
     return ports;
 }
 

@@ -18,6 +18,7 @@ namespace UI {
 
 class CYolWMUI_Splash;
 class CYolWMUI_TrayIcon;
+class CYolWMUI_FileLoadServices;
 
 class CYolProgramSplashTray final : public MYolWMApp_SplashTray {
 public:
@@ -32,6 +33,7 @@ public:
     void RemoveTray() override;
     void ShowTray(bool show) override;
     void OnTrayMessage(unsigned int iconId, unsigned int mouseMessage) override;
+    void Release() override;
 
 private:
     // Null until the application runs with its main window.
@@ -48,6 +50,7 @@ public:
 
     void RaiseAlert(int event) override;
     void OnPrefsChanged(int group) override;
+    void Release() override;
 
 private:
     Alert::CYolWMAlert_Dispatcher* Dispatcher();
@@ -55,14 +58,73 @@ private:
     std::unique_ptr<Alert::CYolWMAlert_Dispatcher> dispatcher;
 };
 
+// The dialogs the program has so far: extended status, base account, the
+// file browser for saving and opening, and the name of a group or contact.
+// The others (preferences, find user, details, account settings, add
+// contact, move contact, history) are not part of the program yet: their
+// choices show nothing.
+class CYolProgramDialogs final : public MYolWMApp_Dialogs {
+public:
+    void RunPreferences(TYolWMPrefs&, const CYolArray<MYolWMUI_PrefsChangeObserver*>&, int) override {}
+    void RunFindUser(HWND, unsigned int) override {}
+    void OnSearchResult(const Protocols::UserInfo*) override {}
+    void RunUserDetails(HWND, unsigned int) override {}
+    void RefreshUserDetails(unsigned int) override {}
+    void RunContactDetails(HWND, unsigned int) override {}
+    void RefreshContactDetails(unsigned int) override {}
+    void RunAccountSettings(unsigned int, HWND) override {}
+    bool RunXStatus(HWND owner, CYolString& title, CYolString& text) override;
+    bool RunBaseAccount(HWND owner, CYolString& login, CYolString& password) override;
+    bool RunFileSave(HWND owner, const CYolString& offered, CYolString& path) override;
+    bool RunFileOpen(HWND owner, const CYolString& mask, CYolString& path) override;
+    bool RunAddContact(HWND, const CYolArray<unsigned int>&, unsigned int&, CYolString&, CYolString&) override {
+        return false;
+    }
+    bool RunName(HWND owner, bool groupMode, CYolString& name) override;
+    bool RunMoveContact(unsigned int, unsigned int&) override { return false; }
+    void RunHistory(unsigned int) override {}
+};
+
+// The version check and the update download.
+class CYolProgramUpdates final : public MYolWMApp_Updates {
+public:
+    void StartVersionCheck(unsigned int clientId) override;
+    void StopVersionCheck(void* check) override;
+    void StartDownload(unsigned int clientId, unsigned int version) override;
+    void StopDownload() override;
+    CYolString GetCabPath() override;
+};
+
+// The file-transfers window.
+class CYolProgramFileTransfers final : public MYolWMApp_FileTransfers {
+public:
+    CYolProgramFileTransfers();
+    ~CYolProgramFileTransfers();
+    void Show(bool show) override;
+    void HandleTransferEvent(const Protocols::FTProgress& progress) override;
+    void Destroy() override;
+
+private:
+    // The window's link to the contact list and the protocols manager, made
+    // with the main window.
+    void EnsureHost();
+
+    std::unique_ptr<CYolWMUI_FileLoadServices> host;
+};
+
 // The ports the program has, for RunApplication.
 class CYolProgramPorts {
 public:
+    CYolProgramPorts();
+    ~CYolProgramPorts();
     TYolWMAppPorts Ports();
 
 private:
     CYolProgramSplashTray splashTray;
     CYolProgramAlerts alerts;
+    CYolProgramDialogs dialogs;
+    CYolProgramUpdates updates;
+    CYolProgramFileTransfers fileTransfers;
 };
 
 }  // namespace UI

@@ -48,7 +48,7 @@ class DialogTest : public ui_test::ControlTest {
 protected:
     void TearDown() override
     {
-        UI::SetDialogStringSource(nullptr);
+        UI::SetDialogStrings(nullptr);
         ui_test::ControlTest::TearDown();
     }
 

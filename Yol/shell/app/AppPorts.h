@@ -75,6 +75,9 @@ public:
     virtual void RaiseAlert(int event) = 0;
     // Preference changes of the alerts (group 10).
     virtual void OnPrefsChanged(int group) = 0;
+    // The application is going: whatever was made for it (windows under the
+    // main window, the preferences it reads) is let go.
+    virtual void Release() {}
 
 protected:
     ~MYolWMApp_Alerts() = default;
@@ -131,6 +134,9 @@ public:
     virtual void RemoveTray() = 0;
     virtual void ShowTray(bool show) = 0;
     virtual void OnTrayMessage(unsigned int iconId, unsigned int mouseMessage) = 0;
+    // The application is going: the splash is closed and the tray icon let
+    // go before the tool set whose pictures they draw is deleted.
+    virtual void Release() {}
 
 protected:
     ~MYolWMApp_SplashTray() = default;

@@ -85,10 +85,13 @@ CYolWMApp::~CYolWMApp() {
     views.reset();
     ctrlHost.reset();
     historyContext.reset();
-    tools.reset();
-    // On this thread, where it was made.
+    // On this thread, where they were made, and before the tool set whose
+    // pictures and sounds they use.
     if (ports.splashTray != nullptr)
-        ports.splashTray->CloseSplash();
+        ports.splashTray->Release();
+    if (ports.alerts != nullptr)
+        ports.alerts->Release();
+    tools.reset();
     CYolWMApp* self = this;
     g_app.compare_exchange_strong(self, nullptr);
 }

@@ -208,6 +208,10 @@ public:
         splashOpen = false;
     }
     HWND SplashWindow() override { return splashOpen ? splash : nullptr; }
+    void Release() override {
+        CloseSplash();
+        Note("ReleaseSplashTray");
+    }
     void UpdateTray() override { Note("UpdateTray"); }
     void RemoveTray() override { Note("RemoveTray"); }
     void ShowTray(bool show) override { Note(std::string("ShowTray ") + (show ? "1" : "0")); }
