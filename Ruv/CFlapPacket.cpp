@@ -2,6 +2,7 @@
 
 #include "CYolString.h"
 
+#include <cstdlib>
 #include <memory>
 
 OscarWriter& OscarWriter::U8(uint8_t value) {
@@ -45,17 +46,12 @@ OscarWriter& OscarWriter::Tlv32(uint16_t type, uint32_t value) { return U16(type
 namespace {
 
 std::string Converted(const CYolString& text, unsigned int codePage) {
-    if (text.IsEmpty())
-        return {};
     int length = 0;
-    std::unique_ptr<char[]> bytes(CYolString::Convert(text, codePage, &length));
-    if (!bytes || length <= 0)
-        return {};
-    // The conversion counts its terminator.
-    std::string out(bytes.get(), static_cast<size_t>(length));
-    while (!out.empty() && out.back() == '\0')
-        out.pop_back();
-    return out;
+    // The buffer is malloc'd by the conversion.
+    std::unique_ptr<char, decltype(&std::free)> bytes(text.IsEmpty() ? nullptr
+                                                                      : CYolString::Convert(text, codePage, &length),
+                                                     &std::free);
+    return bytes && length > 0 ? std::string(bytes.get(), static_cast<size_t>(length)) : std::string();
 }
 
 }  // namespace

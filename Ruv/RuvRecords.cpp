@@ -9,7 +9,7 @@ namespace {
 // is not (family, subtype) (subtype 0: any).
 std::optional<CByteReader> SnacPayload(CSnacPacket& snac, const uint8_t* bytes, size_t size, uint16_t family,
                                        uint16_t subtype) {
-    size_t start = snac.Unpack(bytes, size);
+    size_t start = snac.CSnacPacket::Unpack(bytes, size);
     if (start == 0)
         return std::nullopt;
     if (family != 0 && (snac.family != family || (subtype != 0 && snac.subtype != subtype)))
