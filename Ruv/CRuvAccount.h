@@ -49,7 +49,7 @@ public:
     uint32_t RandomRequestId() override;
 
     Protocols::Status CurrentStatus() const { return status; }
-    LoginState CurrentLoginState() const { return login.State(); }
+    RuvLogin::LoginState CurrentLoginState() const { return login.State(); }
     const CRuvSettings& Settings() const { return settings; }
     bool SignedOn() const { return signedOn; }
     uint8_t PrivacyMode() const { return privacyMode; }

@@ -69,8 +69,8 @@ void RuvLogin::OnSnac(Bytes frame, size_t size) {
     static constexpr struct {
         uint16_t family;
         uint16_t subtype;
-        LoginState first;
-        LoginState last;
+        RuvLogin::LoginState first;
+        RuvLogin::LoginState last;
         Handler handler;
     } kRoutes[] = {
         {0x17, 0x07, LoginState::Key, LoginState::Key, &RuvLogin::OnKey},

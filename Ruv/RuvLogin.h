@@ -20,18 +20,6 @@
 
 #include <string_view>
 
-enum class LoginState {
-    Idle,            // no connection
-    LoginHello,      // login server connected: waiting for its greeting
-    Key,             // key requested
-    Reply,           // MD5 login sent: waiting for the reply
-    SessionHello,    // session server connected: waiting for its greeting
-    Families,        // cookie sent: waiting for the server's families
-    Versions,        // versions sent
-    Rates,           // rate request sent
-    List,            // services requested: waiting for the complete list
-    Established,
-};
 
 // What the login needs of the account that owns it.
 class MRuvLoginOwner {
@@ -54,6 +42,20 @@ protected:
 
 class RuvLogin {
 public:
+    // Scoped to the login: each protocol's login has states of its own.
+    enum class LoginState {
+        Idle,            // no connection
+        LoginHello,      // login server connected: waiting for its greeting
+        Key,             // key requested
+        Reply,           // MD5 login sent: waiting for the reply
+        SessionHello,    // session server connected: waiting for its greeting
+        Families,        // cookie sent: waiting for the server's families
+        Versions,        // versions sent
+        Rates,           // rate request sent
+        List,            // services requested: waiting for the complete list
+        Established,
+    };
+
     RuvLogin(RuvPacketSink& sink, MRuvLoginOwner& owner, RuvOwnStatus& ownStatus)
         : sink(sink), owner(owner), ownStatus(ownStatus) {}
     RuvLogin(const RuvLogin&) = delete;
