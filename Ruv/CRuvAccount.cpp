@@ -207,7 +207,7 @@ int CRuvAccount::OnSocketClosed(Sockets::CYolSocket* socket, int) {
     // The login connection is dropped by the account itself when the
     // session server takes over, so a close of the socket in use is always
     // a lost connection.
-    if (!connection.Owns(socket))
+    if (connection.ReleaseDropped(socket) || !connection.Owns(socket))
         return 0;
     const int wanted = ownStatus.Wanted();
     Disconnect();

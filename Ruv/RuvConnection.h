@@ -9,6 +9,7 @@
 #include "CYolString.h"
 #include "FlapAssembler.h"
 
+#include <deque>
 #include <functional>
 #include <string_view>
 
@@ -31,16 +32,21 @@ public:
     RuvConnection(MRuvFrameReader& reader, SocketsLookup sockets) : reader(reader), sockets(std::move(sockets)) {}
     RuvConnection(const RuvConnection&) = delete;
     RuvConnection& operator=(const RuvConnection&) = delete;
-    ~RuvConnection() { Drop(); }
+    ~RuvConnection();
 
     // Drops any earlier socket and starts connecting a new one for the
     // events client `owner`. 0 once the connect is under way, -3 without
     // the service, -4 without a socket, else the service's error.
     int Open(unsigned int owner, const CYolString& host, unsigned int port);
-    // Closes and destroys the socket and forgets what was buffered.
+    // Closes the socket and forgets what was buffered. The socket object
+    // is kept until its close is reported: while events of it may still be
+    // queued, no new socket may be made at its address and take them.
     void Drop();
     // Events of any other socket (an earlier connection's) are stale.
     bool Owns(const Sockets::CYolSocket* socket) const { return socket != nullptr && socket == this->socket; }
+    // The close of a dropped socket arrived: it is destroyed now. False for
+    // a socket that was not dropped.
+    bool ReleaseDropped(Sockets::CYolSocket* socket);
     bool IsOpen() const { return socket != nullptr; }
 
     enum class ReadResult { Ok, Failed, Broken };
@@ -52,10 +58,15 @@ public:
 
 private:
     bool Deliver();
+    void Destroy(Sockets::CYolSocket* socket);
+
+    // Dropped sockets kept at the most; the oldest goes first.
+    static constexpr size_t kDroppedKept = 4;
 
     MRuvFrameReader& reader;
     SocketsLookup sockets;
     Sockets::CYolSocket* socket = nullptr;
+    std::deque<Sockets::CYolSocket*> dropped;
     FlapAssembler assembler;
     bool delivering = false;
     bool clearAfterDelivery = false;

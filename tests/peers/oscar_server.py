@@ -75,6 +75,7 @@ class Link:
     checked."""
 
     def __init__(self, reader, writer, timeout):
+        self.last = "nothing"
         self.reader = reader
         self.writer = writer
         self.timeout = timeout
@@ -86,7 +87,7 @@ class Link:
             header = await asyncio.wait_for(self.reader.readexactly(6), self.timeout)
         except asyncio.IncompleteReadError as error:
             if not error.partial:
-                raise EOFError()
+                raise EOFError("after %s" % self.last)
             raise Mismatch("frame header cut short")
         except asyncio.TimeoutError:
             raise Mismatch("client silent")
@@ -97,6 +98,7 @@ class Link:
             expect(sequence == following, "sequence %d after %d" % (sequence, self.client_sequence))
         self.client_sequence = sequence
         data = await self.reader.readexactly(length)
+        self.last = "channel %d %s" % (channel, data[:4].hex())
         return channel, data
 
     async def snac(self, family=None, subtype=None):
@@ -247,8 +249,8 @@ async def main(args):
     except Mismatch as error:
         print("FAIL %s" % error, flush=True)
         return 1
-    except EOFError:
-        print("FAIL client closed too early", flush=True)
+    except EOFError as error:
+        print("FAIL client closed too early, %s" % error, flush=True)
         return 1
     print("DONE", flush=True)
     return 0

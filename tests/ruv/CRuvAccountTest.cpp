@@ -111,11 +111,15 @@ TEST_F(RuvAccountHarness, TheLoginConnectionsEventsStopCountingOnceTheSessionTak
     Sockets::CYolSocket* session = ToSession();
     ASSERT_NE(session, nullptr);
     Sockets::CYolSocket* login = Socket(0);
-    EXPECT_FALSE(sockets.IsValidSocket(login));
+    // The dropped login socket lives on until its close is told, so that
+    // no new socket takes its address while its events are under way.
+    EXPECT_TRUE(sockets.IsValidSocket(login));
+    EXPECT_NE(login, session);
     sockets.TakeSent();
     // The login server's goodbye arrives late: nothing of the session ends.
-    SocketEvent(login, Sockets::SocketEvent::Closed, 0);
     SocketEvent(login, Sockets::SocketEvent::ConnectResult, -1);
+    SocketEvent(login, Sockets::SocketEvent::Closed, 0);
+    EXPECT_FALSE(sockets.IsValidSocket(login));
     EXPECT_EQ(account->CurrentStatus(), Protocols::Connecting);
     Receive(session, RuvTest::Hello());
     EXPECT_EQ(Hex(sockets.TakeSent().substr(6)), "00000001" "00060001ff");
