@@ -74,7 +74,9 @@ int CRuvAccount::GetLogin(CYolString* out) {
 }
 
 int CRuvAccount::GetStatusInfo(Protocols::Status value, Protocols::StatusInfo* out) {
-    return out && RuvPlugin::FindStatus(value, *out) ? 0 : 1;
+    if (out)
+        RuvPlugin::FindStatus(value, *out);
+    return 0;
 }
 
 int CRuvAccount::SetLanguage(const CYolString& language) {

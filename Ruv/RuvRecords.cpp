@@ -4,11 +4,18 @@
 
 namespace {
 
-// The payload of a whole frame after its SNAC header, bounded by both the
-// bytes given and the frame's own length; nullopt when the header fails or
-// is not (family, subtype) (subtype 0: any).
-std::optional<CByteReader> SnacPayload(CSnacPacket& snac, const uint8_t* bytes, size_t size, uint16_t family,
-                                       uint16_t subtype) {
+size_t Offset(const CByteReader& reader, const uint8_t* frame) {
+    return static_cast<size_t>(reader.Current() - frame);
+}
+
+std::string_view Rest(const CByteReader& reader) {
+    return {reinterpret_cast<const char*>(reader.Current()), static_cast<size_t>(reader.Remaining())};
+}
+
+}  // namespace
+
+std::optional<CByteReader> OscarSnacPayload(CSnacPacket& snac, const uint8_t* bytes, size_t size, uint16_t family,
+                                            uint16_t subtype) {
     size_t start = snac.CSnacPacket::Unpack(bytes, size);
     if (start == 0)
         return std::nullopt;
@@ -20,15 +27,6 @@ std::optional<CByteReader> SnacPayload(CSnacPacket& snac, const uint8_t* bytes, 
     return CByteReader(bytes + start, static_cast<int>(end - start));
 }
 
-size_t Offset(const CByteReader& reader, const uint8_t* frame) {
-    return static_cast<size_t>(reader.Current() - frame);
-}
-
-std::string_view Rest(const CByteReader& reader) {
-    return {reinterpret_cast<const char*>(reader.Current()), static_cast<size_t>(reader.Remaining())};
-}
-
-}  // namespace
 
 OscarTlvs::OscarTlvs(std::string_view bytes) {
     CByteReader reader(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
@@ -81,7 +79,7 @@ size_t CRuvClosePacket::Unpack(const uint8_t* bytes, size_t size) {
 }
 
 size_t CSnacLoginReply::Unpack(const uint8_t* bytes, size_t size) {
-    std::optional<CByteReader> payload = SnacPayload(*this, bytes, size, 0, 0);
+    std::optional<CByteReader> payload = OscarSnacPayload(*this, bytes, size, 0, 0);
     if (!payload)
         return 0;
     OscarTlvs tlvs(Rest(*payload));
@@ -112,7 +110,7 @@ size_t CSnacLoginReply::Unpack(const uint8_t* bytes, size_t size) {
 }
 
 size_t CSnacAuthKeyReply::Unpack(const uint8_t* bytes, size_t size) {
-    std::optional<CByteReader> payload = SnacPayload(*this, bytes, size, 0x17, 0x07);
+    std::optional<CByteReader> payload = OscarSnacPayload(*this, bytes, size, 0x17, 0x07);
     unsigned short length = 0;
     const unsigned char* value = nullptr;
     if (!payload || !payload->Read16(length) || !payload->ReadView(value, length))
@@ -122,7 +120,7 @@ size_t CSnacAuthKeyReply::Unpack(const uint8_t* bytes, size_t size) {
 }
 
 size_t CSnacServerFamilies::Unpack(const uint8_t* bytes, size_t size) {
-    std::optional<CByteReader> payload = SnacPayload(*this, bytes, size, 0x01, 0x03);
+    std::optional<CByteReader> payload = OscarSnacPayload(*this, bytes, size, 0x01, 0x03);
     if (!payload)
         return 0;
     unsigned short family = 0;
@@ -132,7 +130,7 @@ size_t CSnacServerFamilies::Unpack(const uint8_t* bytes, size_t size) {
 }
 
 size_t CSnacServiceVersions::Unpack(const uint8_t* bytes, size_t size) {
-    std::optional<CByteReader> payload = SnacPayload(*this, bytes, size, 0x01, 0x18);
+    std::optional<CByteReader> payload = OscarSnacPayload(*this, bytes, size, 0x01, 0x18);
     if (!payload)
         return 0;
     unsigned short family = 0;
@@ -143,7 +141,7 @@ size_t CSnacServiceVersions::Unpack(const uint8_t* bytes, size_t size) {
 }
 
 size_t CSnacRateInfo::Unpack(const uint8_t* bytes, size_t size) {
-    std::optional<CByteReader> payload = SnacPayload(*this, bytes, size, 0x01, 0x07);
+    std::optional<CByteReader> payload = OscarSnacPayload(*this, bytes, size, 0x01, 0x07);
     unsigned short count = 0;
     if (!payload || !payload->Read16(count) || payload->Remaining() < 35 * static_cast<int>(count))
         return 0;
@@ -169,7 +167,7 @@ size_t CSnacRateInfo::Unpack(const uint8_t* bytes, size_t size) {
 }
 
 size_t CSnacOwnInfo::Unpack(const uint8_t* bytes, size_t size) {
-    std::optional<CByteReader> payload = SnacPayload(*this, bytes, size, 0x01, 0x0F);
+    std::optional<CByteReader> payload = OscarSnacPayload(*this, bytes, size, 0x01, 0x0F);
     unsigned char nameLength = 0;
     const unsigned char* name = nullptr;
     if (!payload || !payload->Read8(nameLength) || !payload->ReadView(name, nameLength) || !payload->Skip(4))

@@ -6,6 +6,7 @@
 // frame (FLAP header included), never reads past it, and copies what it
 // keeps, so it outlives the frame.
 
+#include "CByteReader.h"
 #include "CFlapPacket.h"
 #include "CYolString.h"
 
@@ -29,6 +30,12 @@ private:
     std::vector<std::pair<uint16_t, std::string>> items;
     size_t consumed = 0;
 };
+
+// The payload of a whole frame after its SNAC header, bounded by both the
+// bytes given and the frame's own length; nullopt when the header fails or
+// is not (family, subtype) (family 0: any; subtype 0: any of the family).
+std::optional<CByteReader> OscarSnacPayload(CSnacPacket& snac, const uint8_t* bytes, size_t size, uint16_t family,
+                                            uint16_t subtype);
 
 // The login error texts' string ids by code (0 when the code has none).
 int LoginErrorStringId(uint16_t code);

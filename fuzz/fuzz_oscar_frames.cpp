@@ -1,9 +1,10 @@
-// The OSCAR frame reassembly, the login and service records and the login
+// The OSCAR frame reassembly, the login, service and list records and the login
 // on untrusted bytes. The first byte chooses the size of the chunks the
 // rest arrives in; every whole frame is read by each record and handed to
 // a login that restarts whenever a frame ends it, against a recording sink.
 
 #include "FlapAssembler.h"
+#include "RuvListRecords.h"
 #include "RuvLogin.h"
 #include "RuvRecords.h"
 #include "RuvTestSupport.h"
@@ -56,6 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Read<CSnacServiceVersions>(frame);
             Read<CSnacRateInfo>(frame);
             Read<CSnacOwnInfo>(frame);
+            Read<CSnacRoster>(frame);
+            Read<CSnacSsiAck>(frame);
+            Read<CSnacAuthRequest>(frame);
+            Read<CSnacAuthReply>(frame);
             const bool toSession = login.State() == RuvLogin::LoginState::Reply;
             login.OnFrame(frame);
             if (toSession && login.State() == RuvLogin::LoginState::SessionHello)
