@@ -147,13 +147,26 @@ void RuvLogin::OnRates(Bytes frame, size_t size) {
     for (const TRateClass& rate : rates.classes)
         groups.push_back(rate.groupId);
     sink.Send(CRateAckPacket(sink.NextSequence(), std::move(groups)));
-    SendSnac(0x01, 0x0E, kOwnInfoRequest);
-    SendSnac(0x13, 0x02, 2, Tlv16Payload(0x000B, 0x000F));
-    SendSnac(0x13, 0x04, 0x10004);
-    SendSnac(0x02, 0x02, 2);
-    SendSnac(0x03, 0x02, 2, Tlv16Payload(0x0005, 0x0003));
-    SendSnac(0x04, 0x04, 4);
-    SendSnac(0x09, 0x02, 2);
+    // The requests that open each service once the rates are known, in
+    // order; two carry one TLV (type 0: none).
+    static constexpr struct {
+        uint16_t family;
+        uint16_t subtype;
+        uint32_t requestId;
+        uint16_t tlvType;
+        uint16_t tlvValue;
+    } kServiceRequests[] = {
+        {0x01, 0x0E, 0x0E, 0, 0},       // own information
+        {0x13, 0x02, 2, 0x000B, 0x000F},  // list rights
+        {0x13, 0x04, 0x10004, 0, 0},    // the list itself
+        {0x02, 0x02, 2, 0, 0},          // location rights
+        {0x03, 0x02, 2, 0x0005, 0x0003},  // buddy rights
+        {0x04, 0x04, 4, 0, 0},          // messaging parameters
+        {0x09, 0x02, 2, 0, 0},          // privacy rights
+    };
+    for (const auto& request : kServiceRequests)
+        SendSnac(request.family, request.subtype, request.requestId,
+                 request.tlvType != 0 ? Tlv16Payload(request.tlvType, request.tlvValue) : std::string());
     state = LoginState::List;
 }
 

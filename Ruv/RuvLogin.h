@@ -72,10 +72,6 @@ public:
     // One whole frame of the current connection.
     void OnFrame(std::string_view frame);
 
-    // The request ids and payload of the session-opening requests that the
-    // rate classes trigger, in order.
-    static constexpr uint32_t kOwnInfoRequest = 0x0E;
-
 private:
     using Bytes = const uint8_t*;
     void OnHello(Bytes frame, size_t size);

@@ -1,9 +1,9 @@
 #pragma once
 // RuvOwnStatus: the status the user asked for and how the account tells the
 // server: the status word, and the capability list that carries what the
-// word cannot (the moods and lunch). It owns the wanted status, the status a
-// reconnection restores; the status
-// the server confirmed stays with the account, which it asks for.
+// word cannot (the moods and lunch). It owns the wanted status and the
+// status a reconnection restores; the status the server confirmed stays with
+// the account, which it asks for.
 // Runs on the account's queue thread.
 
 #include "RuvPacketSink.h"
