@@ -1,0 +1,114 @@
+#pragma once
+// CRuvAccount: one OSCAR account. The program drives it only through the
+// account interface of the plug-in framework (commands and socket events,
+// all arriving on the account's own queue thread); the account talks to its
+// servers only through the sockets service.
+//
+// It owns and wires its parts: the connection (socket and frame assembler),
+// the login, the own status, the reconnection wait, and the account's
+// settings and confirmed status. It is the packet sink of its parts and the
+// owner the login asks for what touches the connection.
+//
+// Threads: everything here runs on the account's queue thread. The
+// reconnection wait and the keep-alive timer only post to it. The sequence
+// counter is atomic all the same, so that no two frames of a connection
+// ever share a number.
+
+#include "CAccount.h"
+#include "CReconnectWait.h"
+#include "CRuvSettings.h"
+#include "RuvConnection.h"
+#include "RuvLogin.h"
+#include "RuvOwnStatus.h"
+#include "RuvPacketSink.h"
+#include "YolGuids.h"
+
+#include <atomic>
+#include <vector>
+
+namespace Sockets {
+class CSocketsManager;
+}
+namespace Protocols {
+class CProtocolsManager;
+}
+
+class CRuvAccount : public Protocols::CAccount,
+                    public RuvPacketSink,
+                    private MRuvLoginOwner,
+                    private MRuvFrameReader {
+public:
+    CRuvAccount(Services::CServicesManager* servicesManager, unsigned int accountId, unsigned int managerClientId);
+    ~CRuvAccount() override;
+
+    static constexpr uint32_t kKeepAliveMs = 120000;
+
+    bool Send(const CFlapPacket& packet) override;
+    uint16_t NextSequence() override;
+    void RestartSequence() override;
+    uint32_t RandomRequestId() override;
+
+    Protocols::Status CurrentStatus() const { return status; }
+    RuvLogin::LoginState CurrentLoginState() const { return login.State(); }
+    const CRuvSettings& Settings() const { return settings; }
+    bool SignedOn() const { return signedOn; }
+    uint8_t PrivacyMode() const { return privacyMode; }
+
+    static unsigned int KeepAliveTimer(void* account);
+
+    CYolString GetProtocolName() override { return CYolString(u"Ruv"); }
+
+protected:
+    int OnInit() override;
+    int OnShutdown() override;
+    int GetLogin(CYolString* out) override;
+    int SetStatus(Protocols::Status status) override;
+    int GetStatus() override { return status; }
+    int GetStatusInfo(Protocols::Status status, Protocols::StatusInfo* out) override;
+    int SetLanguage(const CYolString& language) override;
+    int ReloadSettings() override;
+    int OnSocketConnected(Sockets::CYolSocket* socket, int code) override;
+    int OnSocketData(Sockets::CYolSocket* socket, int byteCount) override;
+    int OnSocketClosed(Sockets::CYolSocket* socket, int code) override;
+    int OnSocketError(Sockets::CYolSocket* socket, const CYolString& text) override;
+
+private:
+    // --- login owner ---
+    const CRuvSettings& LoginSettings() const override { return settings; }
+    bool OpenSession(const CYolString& host, unsigned int port) override;
+    void EndConnection(int stringId, bool reconnect) override;
+    void OwnStatusReported(int reported) override;
+    void SessionActivated() override;
+
+    // --- frame reader ---
+    void OnFrame(std::string_view frame) override;
+
+    int Connect(Protocols::Status wanted);
+    void Disconnect();
+    // Reconnection after the delay, when a status is wanted and the
+    // keep-alive setting allows it.
+    void StartReconnection();
+    void ReportStatus(Protocols::Status value);
+    void ShowText(const CYolString& text);
+    CRuvSettingsStore Store() const;
+    Sockets::CSocketsManager* SocketsService() const;
+
+    CRuvSettings settings;
+    Protocols::Status status = Protocols::Offline;
+    bool signedOn = false;
+    uint8_t privacyMode = 0;
+    bool joined = false;
+    std::atomic<uint32_t> flapSequence;
+    // The login servers the account knows, tried in turn after attempts
+    // that failed before sign-on.
+    std::vector<CYolString> serverList;
+
+    RuvConnection connection{*this, [this] { return SocketsService(); }};
+    RuvOwnStatus ownStatus{*this, {[this] { return static_cast<int>(status); },
+                                   [this] { return settings.typingNotification; }}};
+    RuvLogin login{*this, *this, ownStatus};
+    CReconnectWait reconnectWait{[this] {
+        PostToSelf(ProtocolsManagerGuid, Protocols::AccountCommand::SetStatus, NewStatusEventArg(reconnectTarget));
+    }};
+    Protocols::Status reconnectTarget = Protocols::Offline;
+};

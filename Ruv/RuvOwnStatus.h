@@ -1,0 +1,39 @@
+#pragma once
+// RuvOwnStatus: the status the user asked for and how the account tells the
+// server: the status word, and the capability list that carries what the
+// word cannot (the moods and lunch). It owns the wanted status and the
+// status a reconnection restores; the status the server confirmed stays with
+// the account, which it asks for.
+// Runs on the account's queue thread.
+
+#include "RuvPacketSink.h"
+
+#include <functional>
+
+class RuvOwnStatus {
+public:
+    struct Ports {
+        std::function<int()> confirmed;          // the status the server confirmed (0 offline, 1 connecting)
+        std::function<bool()> typingNotices;     // the typing capability is announced
+    };
+    RuvOwnStatus(RuvPacketSink& sink, Ports ports) : sink(sink), ports(std::move(ports)) {}
+
+    // A status request on an open connection: the word goes out unless the
+    // status is already the one in force, and the capabilities follow when
+    // the old or the new status travels as one.
+    void SetOnlineStatus(int status);
+    // Sends the own capability list for the status being set.
+    void SendCapabilities();
+
+    int Wanted() const { return wanted; }
+    int ToRestore() const { return toRestore; }
+    void SetWanted(int status) { wanted = toRestore = status; }
+    // The user asked to go offline: nothing is to be restored.
+    void ClearWanted() { wanted = 0; }
+
+private:
+    RuvPacketSink& sink;
+    Ports ports;
+    int wanted = 0;
+    int toRestore = 0;
+};
