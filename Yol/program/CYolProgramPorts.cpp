@@ -1,7 +1,14 @@
 #include "CYolProgramPorts.h"
 
 #include "CServicesManagerImpl.h"
+#include "CYolBrowserLauncher.h"
 #include "CYolWMAlert_Dispatcher.h"
+#include "CYolWMAlert_Notifications.h"
+#include "AppServices.h"
+#include "MYolWMAlert_NotificationsHost.h"
+#include "MYolWMAlert_NotificationsObserver.h"
+#include "WindowSystem/Window.h"
+#include "WindowSystem/WindowFocus.h"
 #include "CYolWMApp.h"
 #include "CYolWMUI_Splash.h"
 #include "CYolWMUI_Tools.h"
@@ -116,6 +123,152 @@ void CYolProgramAlerts::OnPrefsChanged(int group) {
         alerts->OnPrefsChanged(group);
 }
 
+// What the bubbles ask of the program: the core's contact list and
+// protocols manager, the main window, the skin pictures and the language.
+class CYolProgramNotifications::Host final : public Alert::MYolWMAlert_NotificationsHost {
+public:
+    explicit Host(CYolProgramAlerts& alerts) : alerts(alerts) {}
+
+    bool GetGlobalStatus(int& status) override {
+        Protocols::Status value = Protocols::Offline;
+        Protocols::CProtocolsManager* manager = ManagerOf(Services::CServicesManagerImpl::Instance());
+        if (manager == nullptr || manager->GetStatus(0, value) != 0)
+            return false;
+        status = value;
+        return true;
+    }
+    bool IsProgramActive() override {
+        CYolWMApp* app = RunningApp();
+        if (app == nullptr)
+            return false;
+        for (HWND window = GetForegroundWindow(); window != nullptr; window = GetWindow(window, GW_OWNER))
+            if (window == app->GetWindow())
+                return true;
+        return false;
+    }
+    CYolString ContactAlias(unsigned int contactId) override {
+        CYolString alias;
+        if (CL::CContactList* model = ModelOf(Services::CServicesManagerImpl::Instance()))
+            model->GetItemString(contactId, CYolString(u"CL Alias"), alias);
+        return alias;
+    }
+    CYolString ContactAccount(unsigned int contactId) override {
+        CYolString login;
+        CL::CContactList* model = ModelOf(Services::CServicesManagerImpl::Instance());
+        Protocols::CProtocolsManager* manager = ManagerOf(Services::CServicesManagerImpl::Instance());
+        if (model != nullptr && manager != nullptr)
+            manager->GetAccountLogin(login, model->GetItemAccount(contactId), false);
+        return login;
+    }
+    void BlinkLed(bool on) override {
+        if (Alert::CYolWMAlert_Dispatcher* dispatcher = alerts.Dispatcher())
+            dispatcher->BlinkLed(on);
+    }
+    void DrawSkinImage(int index, HDC dc, int x, int y) override {
+        if (CYolWMApp* app = RunningApp())
+            app->Tools()->Images().Draw(index, dc, POINT{x, y}, 255);
+    }
+    // No smiley set is part of the program yet: codes stay text.
+    bool SmileysReady() override { return true; }
+    int SmileyCount() override { return 0; }
+    CYolString SmileyPath(int) override { return CYolString(); }
+    std::vector<CYolString> SmileyCodes(int) override { return {}; }
+    CYolString UiString(int id) override {
+        CYolString text;
+        if (CYolWMApp* app = RunningApp())
+            app->Tools()->Language().GetString(id, text);
+        return text;
+    }
+    void OpenAddress(const CYolString& address) override { CYolBrowserLauncher::Launch(address); }
+
+private:
+    CYolProgramAlerts& alerts;
+};
+
+// The user's answers, handed to the application.
+class CYolProgramNotifications::Answers final : public MYolWMAlert_NotificationsObserver {
+public:
+    void OnNotificationAnswer(int key, bool accepted) override {
+        if (CYolWMApp* app = RunningApp())
+            app->OnNotificationAnswer(static_cast<unsigned int>(key), accepted ? 1 : 0);
+    }
+    void OnUpdateAnswer(int version, bool download) override {
+        // The answer to "download?" is the opposite of "install?".
+        if (CYolWMApp* app = RunningApp())
+            app->OnUpdateAnswer(static_cast<unsigned int>(version), !download);
+    }
+    void OnFileAnswer(unsigned int contactId, const CYolString& fileName, bool accepted) override {
+        if (CYolWMApp* app = RunningApp())
+            app->OnFileAnswer(contactId, fileName, accepted);
+    }
+    void OnAuthAnswer(unsigned int contactId, bool accepted) override {
+        if (CYolWMApp* app = RunningApp())
+            app->OnAuthAnswer(contactId, accepted);
+    }
+};
+
+CYolProgramNotifications::CYolProgramNotifications(CYolProgramAlerts& alerts) : alerts(alerts) {}
+CYolProgramNotifications::~CYolProgramNotifications() { Release(); }
+
+Alert::CYolWMAlert_Notifications* CYolProgramNotifications::Bubbles() {
+    if (bubbles == nullptr) {
+        CYolWMApp* app = RunningApp();
+        if (app == nullptr)
+            return nullptr;
+        host = std::make_unique<Host>(alerts);
+        answers = std::make_unique<Answers>();
+        bubbles = std::make_unique<Alert::CYolWMAlert_Notifications>(app->Prefs(), *host, answers.get());
+    }
+    return bubbles.get();
+}
+
+void CYolProgramNotifications::Release() {
+    bubbles.reset();
+    answers.reset();
+    host.reset();
+}
+
+void CYolProgramNotifications::ShowIncomingMessage(unsigned int messageId, unsigned int icon, unsigned int contact,
+                                                   const CYolString& text) {
+    if (auto* b = Bubbles())
+        b->ShowIncomingMessage(static_cast<int>(messageId), static_cast<int>(icon), contact, text);
+}
+
+void CYolProgramNotifications::ShowEmail(const CYolString& text, const CYolString& title) {
+    if (auto* b = Bubbles())
+        b->ShowEmail(text, title);
+}
+
+void CYolProgramNotifications::ShowNewVersion(unsigned int version, bool loaded) {
+    if (auto* b = Bubbles())
+        b->ShowNewVersion(version, !loaded);
+}
+
+void CYolProgramNotifications::ShowFileRequest(unsigned int contact, const CYolString& fileName, unsigned int size) {
+    if (auto* b = Bubbles())
+        b->ShowFileRequest(contact, fileName, size);
+}
+
+void CYolProgramNotifications::ShowAuthRequest(unsigned int contact, const CYolString& text) {
+    if (auto* b = Bubbles())
+        b->ShowAuthRequest(contact, text);
+}
+
+void CYolProgramNotifications::ShowContactStatus(unsigned int contact) {
+    if (auto* b = Bubbles())
+        b->ShowContactStatus(contact);
+}
+
+void CYolProgramNotifications::ShowMessage(const CYolString& text, bool information) {
+    if (auto* b = Bubbles())
+        b->ShowMessage(text, information);
+}
+
+void CYolProgramNotifications::RemoveContact(unsigned int contact) {
+    if (bubbles != nullptr)
+        bubbles->RemoveContact(contact);
+}
+
 bool CYolProgramDialogs::RunXStatus(HWND owner, CYolString& title, CYolString& text) {
     CYolWMUI_XStatusDlg dialog;
     dialog.title = title;
@@ -210,6 +363,7 @@ TYolWMAppPorts CYolProgramPorts::Ports() {
     TYolWMAppPorts ports;
     ports.splashTray = &splashTray;
     ports.alerts = &alerts;
+    ports.notifications = &notifications;
     ports.dialogs = &dialogs;
     ports.updates = &updates;
     ports.fileTransfers = &fileTransfers;

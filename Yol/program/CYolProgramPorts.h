@@ -12,6 +12,7 @@
 
 namespace Alert {
 class CYolWMAlert_Dispatcher;
+class CYolWMAlert_Notifications;
 }
 
 namespace UI {
@@ -51,11 +52,40 @@ public:
     void RaiseAlert(int event) override;
     void OnPrefsChanged(int group) override;
     void Release() override;
-
-private:
+    // Null until the application runs with its main window.
     Alert::CYolWMAlert_Dispatcher* Dispatcher();
 
+private:
+
     std::unique_ptr<Alert::CYolWMAlert_Dispatcher> dispatcher;
+};
+
+// The notification bubbles. Their answers go back to the application.
+class CYolProgramNotifications final : public MYolWMApp_Notifications {
+public:
+    explicit CYolProgramNotifications(CYolProgramAlerts& alerts);
+    ~CYolProgramNotifications();
+
+    void ShowIncomingMessage(unsigned int messageId, unsigned int icon, unsigned int contact,
+                             const CYolString& text) override;
+    void ShowEmail(const CYolString& text, const CYolString& title) override;
+    void ShowNewVersion(unsigned int version, bool loaded) override;
+    void ShowFileRequest(unsigned int contact, const CYolString& fileName, unsigned int size) override;
+    void ShowAuthRequest(unsigned int contact, const CYolString& text) override;
+    void ShowContactStatus(unsigned int contact) override;
+    void ShowMessage(const CYolString& text, bool information) override;
+    void RemoveContact(unsigned int contact) override;
+    void Release() override;
+
+private:
+    class Host;
+    class Answers;
+    Alert::CYolWMAlert_Notifications* Bubbles();
+
+    CYolProgramAlerts& alerts;
+    std::unique_ptr<Host> host;
+    std::unique_ptr<Answers> answers;
+    std::unique_ptr<Alert::CYolWMAlert_Notifications> bubbles;
 };
 
 // The dialogs the program has so far: extended status, base account, the
@@ -122,6 +152,7 @@ public:
 private:
     CYolProgramSplashTray splashTray;
     CYolProgramAlerts alerts;
+    CYolProgramNotifications notifications{alerts};
     CYolProgramDialogs dialogs;
     CYolProgramUpdates updates;
     CYolProgramFileTransfers fileTransfers;

@@ -63,6 +63,9 @@ public:
     // A warning, or with `information` an information.
     virtual void ShowMessage(const CYolString& text, bool information) = 0;
     virtual void RemoveContact(unsigned int contact) = 0;
+    // The application is going: the bubbles are let go before the tool set
+    // and the preferences they read.
+    virtual void Release() {}
 
 protected:
     ~MYolWMApp_Notifications() = default;

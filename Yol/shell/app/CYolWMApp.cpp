@@ -89,6 +89,8 @@ CYolWMApp::~CYolWMApp() {
     // pictures and sounds they use.
     if (ports.splashTray != nullptr)
         ports.splashTray->Release();
+    if (ports.notifications != nullptr)
+        ports.notifications->Release();
     if (ports.alerts != nullptr)
         ports.alerts->Release();
     tools.reset();
