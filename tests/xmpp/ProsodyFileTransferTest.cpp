@@ -109,7 +109,7 @@ TEST_P(ProsodyFileTransfer, AFileThePeerSendsArrivesWhole) {
     const std::string path = files.Put("from-bob/photo.jpg", content);
     ASSERT_TRUE(bob->Do({"sendfile", aliceFullJid, path, GetParam().name}));
     const std::vector<Protocols::FTProgress> offered = ReportsUntil(0);
-    ASSERT_FALSE(offered.empty());
+    ASSERT_FALSE(offered.empty()) << bob->Log();
     EXPECT_EQ(offered.back().fileName.ToUtf8(), "photo.jpg");
     EXPECT_EQ(offered.back().totalSize, content.size());
     const std::string target = files.PathOf("photo.jpg");
