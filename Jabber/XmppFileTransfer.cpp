@@ -82,6 +82,15 @@ IqAnswer XmppFileTransfer::AnswerTo(void (XmppFileTransfer::*handler)(const XmlN
     };
 }
 
+XmppFileTransfer::Session* XmppFileTransfer::AnsweredSession(const XmlNode& iq) {
+    Session* session = FindByIqNumber(ParseIqId(iq));
+    if (session != nullptr && !TypeIs(iq, "result")) {
+        FailSession(session);
+        return nullptr;
+    }
+    return session;
+}
+
 // ---- session list ----
 
 XmppFileTransfer::Session* XmppFileTransfer::FindByIqNumber(int number) {

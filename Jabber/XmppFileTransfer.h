@@ -134,6 +134,9 @@ private:
     bool HandleIbbData(const XmlNode& data, const CYolString* from);
 
     IqAnswer AnswerTo(void (XmppFileTransfer::*handler)(const XmlNode&));
+    // The session an answer belongs to when it is a result; an error ends
+    // the session with a report. Null either way when nothing goes on.
+    Session* AnsweredSession(const XmlNode& iq);
 
     XmppStanzaSink& sink;
     CJabberContactMap& contacts;

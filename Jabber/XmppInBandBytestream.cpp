@@ -4,18 +4,12 @@
 #include "XmppFileTransfer.h"
 
 #include "JabberNamespaces.h"
-#include "YolAsciiText.h"
 
 #include <charconv>
 #include <cstdlib>
 #include <memory>
 
 namespace {
-
-bool IsResult(const XmlNode& iq) {
-    const CYolString* type = iq.GetAttr("type");
-    return type != nullptr && YolAsciiEqualsNoCase(type->ToUtf8(), "result");
-}
 
 XmlNode IbbElement(std::string_view name, const CYolString& sid) {
     XmlNode element(name);
@@ -52,16 +46,11 @@ void XmppFileTransfer::SendIbbOpen(Session& session) {
 }
 
 void XmppFileTransfer::OnIbbOpenResult(const XmlNode& iq) {
-    Session* session = FindByIqNumber(ParseIqId(iq));
-    if (session == nullptr)
-        return;
-    if (!IsResult(iq)) {
-        FailSession(session);
-        return;
-    }
     // Only now may data go: the pump serves open streams alone.
-    session->ibbOpen = true;
-    SendTransferChunk(*session);
+    if (Session* session = AnsweredSession(iq)) {
+        session->ibbOpen = true;
+        SendTransferChunk(*session);
+    }
 }
 
 void XmppFileTransfer::SendIbbData(Session& session, const std::string& bytes) {

@@ -6,16 +6,10 @@
 #include "XmppFileTransfer.h"
 
 #include "JabberNamespaces.h"
-#include "YolAsciiText.h"
 
 #include <charconv>
 
 namespace {
-
-bool IsResult(const XmlNode& iq) {
-    const CYolString* type = iq.GetAttr("type");
-    return type != nullptr && YolAsciiEqualsNoCase(type->ToUtf8(), "result");
-}
 
 // A stream host as a peer or proxy describes it; false when it lacks a
 // part or its port is no port.
@@ -53,13 +47,13 @@ void XmppFileTransfer::QueryProxyStreamHost(Session& session) {
 }
 
 void XmppFileTransfer::OnProxyStreamHost(const XmlNode& iq) {
-    Session* session = FindByIqNumber(ParseIqId(iq));
+    Session* session = AnsweredSession(iq);
     if (session == nullptr)
         return;
     const XmlNode* query = iq.FindChildInNs("query", JabberNs::Bytestreams);
     const XmlNode* host = XmlNode::GetChild(query, "streamhost");
     StreamHostInfo info;
-    if (!IsResult(iq) || host == nullptr || !ReadStreamHost(*host, info)) {
+    if (host == nullptr || !ReadStreamHost(*host, info)) {
         FailSession(session);
         return;
     }
@@ -78,15 +72,9 @@ void XmppFileTransfer::SendStreamHostOffer(Session& session) {
 }
 
 void XmppFileTransfer::OnStreamHostOfferResult(const XmlNode& iq) {
-    Session* session = FindByIqNumber(ParseIqId(iq));
-    if (session == nullptr)
-        return;
-    // The peer could not reach the host: the transfer is over.
-    if (!IsResult(iq)) {
-        FailSession(session);
-        return;
-    }
-    ConnectStreamHost(*session);
+    // An error: the peer could not reach the host, and the transfer is over.
+    if (Session* session = AnsweredSession(iq))
+        ConnectStreamHost(*session);
 }
 
 void XmppFileTransfer::SendActivate(Session& session) {
@@ -96,15 +84,10 @@ void XmppFileTransfer::SendActivate(Session& session) {
 }
 
 void XmppFileTransfer::OnActivateResult(const XmlNode& iq) {
-    Session* session = FindByIqNumber(ParseIqId(iq));
-    if (session == nullptr)
-        return;
-    if (!IsResult(iq)) {
-        FailSession(session);
-        return;
+    if (Session* session = AnsweredSession(iq)) {
+        session->activated = true;
+        SendTransferChunk(*session);
     }
-    session->activated = true;
-    SendTransferChunk(*session);
 }
 
 // ---- receiver ----

@@ -9,8 +9,8 @@ Commands (fields separated by TAB, as in xmpp_peer.py):
                                at once, then SENT SID or SENDFAIL TEXT
     files MODE DIR             what becomes of offers: accept (saved in DIR
                                under the offered name) or refuse
-    setvcard FN NICK           publishes the peer's own vCard
-    getvcard JID               VCARD JID FN NICK of JID's vCard
+    setvcard FN NICK           publishes the peer's own vCard (full name and
+                               nickname)
 
 Printed as it happens:
 
@@ -129,17 +129,6 @@ class FileTransfers:
         ET.SubElement(card, "{%s}NICKNAME" % NS_VCARD).text = nick
         await iq.send()
 
-    async def get_vcard(self, jid):
-        iq = self.xmpp.make_iq_get(ito=jid)
-        ET.SubElement(iq.xml, "{%s}vCard" % NS_VCARD)
-        answer = await iq.send()
-        card = answer.xml.find("{%s}vCard" % NS_VCARD)
-        fields = []
-        for tag in ("FN", "NICKNAME"):
-            node = card.find("{%s}%s" % (NS_VCARD, tag)) if card is not None else None
-            fields.append(node.text or "" if node is not None else "")
-        self.say("VCARD", jid, *fields)
-
     # --- commands ----------------------------------------------------------
 
     async def run(self, f):
@@ -153,8 +142,6 @@ class FileTransfers:
             self.mode, self.folder = f[1], f[2]
         elif command == "setvcard":
             await self.set_vcard(f[1], f[2])
-        elif command == "getvcard":
-            await self.get_vcard(f[1])
         else:
             return False
         return True

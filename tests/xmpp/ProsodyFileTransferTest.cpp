@@ -1,9 +1,13 @@
-// Files between the XMPP account and a real other party (slixmpp) on a real
-// server (Prosody): through the server's SOCKS5 proxy and in band, in both
-// directions, byte for byte, with progress reported; and a refused offer.
+// Files and vCards between the XMPP account and a real other party
+// (slixmpp) on a real server (Prosody): files through the server's SOCKS5
+// proxy and in band, in both directions, byte for byte, with progress
+// reported, and a refused offer; the peer's vCard with Cyrillic fields, as
+// we read it.
 
 #include "LiveXmppAccount.h"
 #include "ProsodyFixture.h"
+
+#include "YolTabDlg.h"
 
 #include <gtest/gtest.h>
 
@@ -21,16 +25,17 @@ struct Method {
     size_t size;
 };
 
-class ProsodyFileTransfer : public testing::TestWithParam<Method> {
+// alice (our account) and bob (the peer) in each other's rosters, online.
+class ProsodyWithBob : public testing::Test {
 protected:
-    void SetUp() override {
+    void Start(bool proxy) {
         if (!RigAvailable())
             YOL_SKIP_MISSING_PEER("prosody, openssl or /usr/bin/python3 is missing");
         rig = std::make_unique<ProsodyRig>(
             ProsodyRig::Options{{{"alice", kAlicePassword}, {"bob", kBobPassword}}, {}, {{"alice", "bob"}}});
         ASSERT_TRUE(rig->Ready()) << rig->Failure();
         account = std::make_unique<LiveXmppAccount>();
-        account->manager.SetAccountByte(LiveXmppAccount::kAccountId, U("SrvSetsProxyEnabled"), GetParam().proxy ? 1 : 0);
+        account->manager.SetAccountByte(LiveXmppAccount::kAccountId, U("SrvSetsProxyEnabled"), proxy ? 1 : 0);
         account->manager.SetAccountString(LiveXmppAccount::kAccountId, U("SrvSetsBytestreamProxy"),
                                           U(rig->ProxyJid()), false);
         account->Setup(rig->Jid("alice"), kAlicePassword, rig->PlainPort(), false);
@@ -45,6 +50,27 @@ protected:
         ASSERT_TRUE(presence) << bob->Log();
         aliceFullJid = (*presence)[1];
     }
+
+    // Waits for an account event; false when none came.
+    bool WaitForEvent(int event) {
+        return account->Eventually([&] {
+            for (const XmppTest::AccountEventRecord& record : account->manager.TakeEvents())
+                if (record.event == event)
+                    return true;
+            return false;
+        });
+    }
+
+    std::unique_ptr<ProsodyRig> rig;
+    std::unique_ptr<LiveXmppAccount> account;
+    std::unique_ptr<XmppPeer> bob;
+    unsigned int bobContact = 0;
+    std::string aliceFullJid;
+};
+
+class ProsodyFileTransfer : public ProsodyWithBob, public testing::WithParamInterface<Method> {
+protected:
+    void SetUp() override { Start(GetParam().proxy); }
 
     // Transfer reports until one has state `last` (kept with the rest).
     std::vector<Protocols::FTProgress> ReportsUntil(unsigned int last, int timeoutMs = 60000) {
@@ -74,11 +100,6 @@ protected:
     }
 
     TempFolder files;
-    std::unique_ptr<ProsodyRig> rig;
-    std::unique_ptr<LiveXmppAccount> account;
-    std::unique_ptr<XmppPeer> bob;
-    unsigned int bobContact = 0;
-    std::string aliceFullJid;
 };
 
 std::string Content(size_t size) {
@@ -135,5 +156,19 @@ TEST_P(ProsodyFileTransfer, AnOfferThePeerRefusesEndsWithItsReport) {
 INSTANTIATE_TEST_SUITE_P(Methods, ProsodyFileTransfer,
                          testing::Values(Method{"socks5", true, 10u << 20}, Method{"ibb", false, 200u << 10}),
                          [](const testing::TestParamInfo<Method>& info) { return std::string(info.param.name); });
+
+class ProsodyVCard : public ProsodyWithBob {
+protected:
+    void SetUp() override { Start(false); }
+    static Services::CEventArg* NoPanes() { return new Services::CEventArg_Data<YolTabDlg::CDlgInfo*>(nullptr); }
+};
+
+TEST_F(ProsodyVCard, ThePeersPublishedCardIsWhatWeRead) {
+    ASSERT_TRUE(bob->Do({"setvcard", "Борис Петров", "Боб"}));
+    account->Command(AccountCommand::CreateContactDetailsPanes, LiveXmppAccount::Arg(bobContact), NoPanes());
+    ASSERT_TRUE(WaitForEvent(Protocols::AccountEvent::ContactDetailsReady));
+    EXPECT_EQ(account->ItemString(bobContact, "Jabber: display name").ToUtf8(), "Борис Петров");
+    EXPECT_EQ(account->ItemString(bobContact, "Jabber: nick name").ToUtf8(), "Боб");
+}
 
 }  // namespace

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -95,6 +97,22 @@ template <typename Fixture>
 struct Fresh final : Fixture {
     void TestBody() override {}
 };
+
+// Runs each case on a fixture of its own: each must end its transfer with a
+// failure report and leave neither the file `name` nor a session behind.
+template <typename Fixture>
+void ExpectEachFailsLeavingNothing(
+    const std::vector<std::pair<const char*, std::function<void(Fixture&)>>>& cases, const std::string& name) {
+    for (const auto& [what, run] : cases) {
+        Fresh<Fixture> fresh;
+        run(fresh);
+        const Lines reports = fresh.ports.TakeReports();
+        ASSERT_FALSE(reports.empty()) << what;
+        EXPECT_EQ(reports.back().substr(0, 2), "4 ") << what;
+        EXPECT_FALSE(std::filesystem::exists(fresh.PathOf(name))) << what;
+        EXPECT_EQ(fresh.transfers.SessionCount(), 0u) << what;
+    }
+}
 
 // An offer from bob's phone with the given stream methods.
 inline std::string Offer(const std::string& sid, const std::string& name, const std::string& size,

@@ -237,24 +237,12 @@ TEST_F(IncomingInBand, DataInMessagesAndIqsMakesTheFileAndTheCloseCompletesIt) {
 }
 
 TEST_F(IncomingInBand, BrokenStreamsFailAndLeaveNoFile) {
-    const struct {
-        const char* what;
-        std::function<void(IncomingInBand&)> run;
-    } cases[] = {
+    ExpectEachFailsLeavingNothing<IncomingInBand>({
         {"sequence gap", [](IncomingInBand& t) { t.Data("0", "a"); t.Data("2", "b"); }},
         {"more than offered", [](IncomingInBand& t) { t.Data("0", "abc"); t.Data("1", "def"); }},
         {"close before the end", [](IncomingInBand& t) { t.Data("0", "abc"); t.Close(); }},
         {"end of the session", [](IncomingInBand& t) { t.Data("0", "abc"); t.transfers.EndSession(); }},
-    };
-    for (const auto& c : cases) {
-        Fresh<IncomingInBand> fresh;
-        c.run(fresh);
-        const Lines reports = fresh.ports.TakeReports();
-        ASSERT_FALSE(reports.empty()) << c.what;
-        EXPECT_EQ(reports.back().substr(0, 2), "4 ") << c.what;
-        EXPECT_FALSE(std::filesystem::exists(fresh.PathOf("a.bin"))) << c.what;
-        EXPECT_EQ(fresh.transfers.SessionCount(), 0u) << c.what;
-    }
+    }, "a.bin");
 }
 
 TEST_F(IncomingInBand, DataFromAnotherAddressOrForAnUnknownStreamIsConsumedAndIgnored) {

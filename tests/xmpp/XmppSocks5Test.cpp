@@ -111,10 +111,7 @@ TEST_F(IncomingSocks5, ConnectsToTheFirstUsableHostAndTakesTheFileBehindTheRepli
 }
 
 TEST_F(IncomingSocks5, FailuresOfTheStreamEndTheTransferAndLeaveNoFile) {
-    const struct {
-        const char* what;
-        std::function<void(IncomingSocks5&)> run;
-    } cases[] = {
+    ExpectEachFailsLeavingNothing<IncomingSocks5>({
         {"connect failed", [](IncomingSocks5& t) { t.transfers.OnSocketConnected(1, 10061); }},
         {"greeting refused", [](IncomingSocks5& t) { t.transfers.OnSocketConnected(1, 0); t.Feed(Bytes({5, 0xff})); }},
         {"closed before the end",
@@ -128,16 +125,7 @@ TEST_F(IncomingSocks5, FailuresOfTheStreamEndTheTransferAndLeaveNoFile) {
              t.transfers.OnSocketConnected(1, 0);
              t.Feed(Bytes({5, 0, 5, 0, 0, 1, 1, 2, 3, 4, 0, 0}) + "file!!!");
          }},
-    };
-    for (const auto& c : cases) {
-        Fresh<IncomingSocks5> fresh;
-        c.run(fresh);
-        const Lines reports = fresh.ports.TakeReports();
-        ASSERT_FALSE(reports.empty()) << c.what;
-        EXPECT_EQ(reports.back().substr(0, 2), "4 ") << c.what;
-        EXPECT_FALSE(std::filesystem::exists(fresh.PathOf("a.bin"))) << c.what;
-        EXPECT_EQ(fresh.transfers.SessionCount(), 0u) << c.what;
-    }
+    }, "a.bin");
 }
 
 TEST_F(TransferFixture, SendingThroughTheProxyActivatesTheStreamAndPumpsOnSendResults) {
