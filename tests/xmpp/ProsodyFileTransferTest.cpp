@@ -24,6 +24,7 @@ struct Method {
     bool proxy;        // whether our offers list the proxy (SOCKS5 is then taken)
     size_t size;
 };
+void PrintTo(const Method& method, std::ostream* out) { *out << method.name; }
 
 // alice (our account) and bob (the peer) in each other's rosters, online.
 class ProsodyWithBob : public testing::Test {
@@ -153,7 +154,7 @@ TEST_P(ProsodyFileTransfer, AnOfferThePeerRefusesEndsWithItsReport) {
     EXPECT_EQ(reports[0].outgoing, 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Methods, ProsodyFileTransfer,
+INSTANTIATE_TEST_SUITE_P(ProsodyMethods, ProsodyFileTransfer,
                          testing::Values(Method{"socks5", true, 10u << 20}, Method{"ibb", false, 200u << 10}),
                          [](const testing::TestParamInfo<Method>& info) { return std::string(info.param.name); });
 
