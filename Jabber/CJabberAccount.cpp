@@ -12,7 +12,7 @@ CJabberAccount::CJabberAccount(Services::CServicesManager* servicesManager, unsi
                                unsigned int managerClientId, int kind)
     : Protocols::CAccount(servicesManager, accountId, managerClientId),
       kind(kind >= 0 && kind < kJabberKindCount ? kind : JabberKindXmpp) {
-    responders = std::make_unique<XmppResponderSet>(*this, roster.PushResponder());
+    responders = std::make_unique<XmppResponderSet>(*this, roster.PushResponder(), transfers);
 }
 
 CJabberAccount::~CJabberAccount() {

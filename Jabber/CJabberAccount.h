@@ -34,6 +34,7 @@
 #include "XmppCapabilities.h"
 #include "XmppConnection.h"
 #include "XmppContactListAdapter.h"
+#include "XmppFileTransfer.h"
 #include "XmppIqResponders.h"
 #include "XmppLogin.h"
 #include "XmppMessages.h"
@@ -66,7 +67,9 @@ class CJabberAccount : public Protocols::CAccount,
                        public XmppStanzaSink,
                        private MXmppLoginOwner,
                        private MXmppStreamReader,
-                       private XmppDetailsEvents {
+                       private XmppDetailsEvents,
+                       private XmppTransferPorts,
+                       private XmppBytestreamSockets {
 public:
     CJabberAccount(Services::CServicesManager* servicesManager, unsigned int accountId, unsigned int managerClientId,
                    int kind);
@@ -310,6 +313,33 @@ private:
     XmppVCard vcard{*this, contacts, contactList, ownDetails, *this, [this] { return GetOwnBareJid(); }};
     // The user directory is the "users" service of the account's server.
     XmppSearch search{*this, contactList, *this, vcard, [this] { return CYolString(u"users.") + settings.server; }};
+
+    // ---- file transfer ----
+    // The transfers' bytestream sockets are the account's too, so their
+    // events come on the account's queue thread like everything else.
+public:
+    XmppFileTransfer& Transfers() { return transfers; }
+
+protected:
+    int SendFile(unsigned int contact, CYolString path) override;
+    int AcceptFile(unsigned int contact, CYolString fileName, CYolString targetPath) override;
+    int RefuseFile(unsigned int contact, CYolString fileName) override;
+    int OnSocketSendError(Sockets::CYolSocket* socket, int code) override;
+
+private:
+    // Socket events of a bytestream; false when the socket is none of theirs.
+    bool OnTransferSocketEvent(Sockets::CYolSocket* socket, int event, int value);
+    void ReportProgress(const Protocols::FTProgress& progress) override;
+    CYolString BoundJid() override { return login.BoundJid(); }
+    CYolString BytestreamProxy() override;
+    int Connect(const CYolString& host, uint32_t port) override;
+    bool Send(int socket, const std::string& bytes) override;
+    void Close(int socket) override;
+    Sockets::CYolSocket* BytestreamSocket(int socket) const;
+
+    std::map<int, Sockets::CYolSocket*> bytestreamSockets;
+    int lastBytestreamSocket = 0;
+    XmppFileTransfer transfers{*this, contacts, contactList, *this, *this};
 
     // ---- descriptions and settings ----
 public:

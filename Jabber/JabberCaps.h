@@ -28,6 +28,10 @@ extern const JabberFeature kJabberFeatures[kJabberFeatureCount];
 // The rows other code asks for by name.
 enum JabberFeatureRow : int {
     FeatureDiscoInfo = 0,
+    FeatureSi = 3,
+    FeatureFileTransfer = 4,
+    FeatureBytestreams = 5,
+    FeatureIbb = 6,
     FeatureCommands = 8,
     FeatureChatStates = 11,
     FeatureVersion = 13,

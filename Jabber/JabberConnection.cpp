@@ -32,6 +32,8 @@ int CJabberAccount::Connect(Protocols::Status wanted) {
 }
 
 int CJabberAccount::OnSocketConnected(Sockets::CYolSocket* connected, int code) {
+    if (OnTransferSocketEvent(connected, Sockets::SocketEvent::ConnectResult, code))
+        return 0;
     if (!connection.Owns(connected))
         return 0;
     if (code == 0) {
@@ -48,7 +50,9 @@ int CJabberAccount::OnSocketConnected(Sockets::CYolSocket* connected, int code) 
     return 0;
 }
 
-int CJabberAccount::OnSocketClosed(Sockets::CYolSocket* closed, int) {
+int CJabberAccount::OnSocketClosed(Sockets::CYolSocket* closed, int code) {
+    if (OnTransferSocketEvent(closed, Sockets::SocketEvent::Closed, code))
+        return 0;
     if (!connection.Owns(closed))
         return 0;
     LoseConnection();
@@ -65,6 +69,8 @@ void CJabberAccount::LoseConnection() {
 }
 
 int CJabberAccount::OnSocketData(Sockets::CYolSocket* from, int byteCount) {
+    if (OnTransferSocketEvent(from, Sockets::SocketEvent::DataAvailable, byteCount))
+        return 0;
     if (status == Protocols::Offline || !connection.Owns(from))
         return 0;
     if (connection.OnData(byteCount) == XmppConnection::ReadResult::Broken)

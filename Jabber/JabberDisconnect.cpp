@@ -39,6 +39,7 @@ int CJabberAccount::Disconnect() {
     pendingIqs.Clear();
     ClearPendingReceipts();
     vcard.EndSession();
+    transfers.EndSession();
     return 0;
 }
 

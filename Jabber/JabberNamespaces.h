@@ -17,6 +17,10 @@ inline constexpr const char* DiscoItems = "http://jabber.org/protocol/disco#item
 inline constexpr const char* Ibb = "http://jabber.org/protocol/ibb";
 inline constexpr const char* Bytestreams = "http://jabber.org/protocol/bytestreams";
 inline constexpr const char* Si = "http://jabber.org/protocol/si";
+inline constexpr const char* SiFileTransfer = "http://jabber.org/protocol/si/profile/file-transfer";
+inline constexpr const char* FeatureNeg = "http://jabber.org/protocol/feature-neg";
+inline constexpr const char* XData = "jabber:x:data";
+inline constexpr const char* Amp = "http://jabber.org/protocol/amp";
 inline constexpr const char* Roster = "jabber:iq:roster";
 }  // namespace JabberNs
 

@@ -152,7 +152,11 @@ int CJabberAccount::RequestContactInfo(unsigned int contact) {
 
 // --- messages ----------------------------------------------------------------------------
 
-void CJabberAccount::OnMessage(const XmlNode& stanza) { messages.OnMessage(MessageStanza(stanza)); }
+void CJabberAccount::OnMessage(const XmlNode& stanza) {
+    // In-band file data is never chat text, whatever becomes of it.
+    if (!transfers.OnIbbMessage(stanza))
+        messages.OnMessage(MessageStanza(stanza));
+}
 
 int CJabberAccount::SendMessage(Protocols::MessageInfo message) {
     if (message.kind == 0 && !messages.Send(message))

@@ -52,6 +52,15 @@ const XmppResponderSet::ServedRow XmppResponderSet::kServed[] = {
      IqField::From | IqField::Id, JabberNs::Ping, "ping"},
     {-1, [](XmppResponderSet& set) -> XmppIqResponder* { return &set.rosterPush; }, IqType::Set,
      IqField::From | IqField::Id | IqField::Query, JabberNs::Roster, "query"},
+    {FeatureSi, [](XmppResponderSet& set) -> XmppIqResponder* { return &set.si; }, IqType::Set,
+     IqField::From | IqField::Id, JabberNs::Si, "si"},
+    {FeatureBytestreams, [](XmppResponderSet& set) -> XmppIqResponder* { return &set.streamHost; }, IqType::Set,
+     IqField::From | IqField::Id, JabberNs::Bytestreams, "query"},
+    // Open, data and close alike.
+    {FeatureIbb, [](XmppResponderSet& set) -> XmppIqResponder* { return &set.ibb; }, IqType::Set,
+     IqField::From | IqField::Id, JabberNs::Ibb, nullptr},
+    // The file profile of stream initiation: offers go to the si responder.
+    {FeatureFileTransfer, nullptr, 0, 0, nullptr, nullptr},
     // Receipts are asked for and given in message stanzas.
     {FeatureReceipts, nullptr, 0, 0, nullptr, nullptr},
 };

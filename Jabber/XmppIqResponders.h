@@ -7,6 +7,7 @@
 #include "CWorkQueue.h"
 #include "JabberIq.h"
 #include "XmppStanzaSink.h"
+#include "XmppTransferResponders.h"
 
 #include <cstdint>
 #include <functional>
@@ -50,9 +51,10 @@ private:
 class XmppResponderSet {
 public:
     // `rosterPush` answers roster pushes; it belongs to the roster and
-    // outlives the set.
-    XmppResponderSet(XmppStanzaSink& sink, XmppIqResponder& rosterPush)
-        : version(sink), ping(sink), discoInfo(sink), rosterPush(rosterPush) {}
+    // outlives the set, as `transfers` does.
+    XmppResponderSet(XmppStanzaSink& sink, XmppIqResponder& rosterPush, XmppFileTransfer& transfers)
+        : version(sink), ping(sink), discoInfo(sink), rosterPush(rosterPush), si(transfers), streamHost(transfers),
+          ibb(transfers) {}
     XmppResponderSet(const XmppResponderSet&) = delete;
     XmppResponderSet& operator=(const XmppResponderSet&) = delete;
 
@@ -69,4 +71,7 @@ private:
     XmppPingResponder ping;
     XmppDiscoInfoResponder discoInfo;
     XmppIqResponder& rosterPush;
+    XmppSiResponder si;
+    XmppStreamHostResponder streamHost;
+    XmppIbbResponder ibb;
 };

@@ -46,6 +46,7 @@ import tempfile
 import time
 
 DOMAIN = "localhost"
+PROXY = "proxy.localhost"
 MODULES = ["roster", "saslauth", "legacyauth", "tls", "presence", "message", "offline", "vcard", "disco",
            "ping", "version", "posix"]
 GROUPS = 10
@@ -95,6 +96,9 @@ class Rig:
         self.tls_port = free_port()
         while self.tls_port == self.plain_port:
             self.tls_port = free_port()
+        self.proxy65_port = free_port()
+        while self.proxy65_port in (self.plain_port, self.tls_port):
+            self.proxy65_port = free_port()
 
     # --- certificates ------------------------------------------------------------
 
@@ -128,7 +132,8 @@ class Rig:
             "data_path = %s" % lua_string(self.data),
             "plugin_paths = {}",
             "modules_enabled = { %s }" % ", ".join(lua_string(m) for m in MODULES),
-            "modules_disabled = { \"s2s\", \"dialback\" }",
+            # vCards stay raw vcard-temp documents, stored as they are sent.
+            "modules_disabled = { \"s2s\", \"dialback\", \"vcard4\", \"vcard_legacy\" }",
             "interfaces = { \"127.0.0.1\" }",
             "c2s_ports = { %d }" % self.plain_port,
             "c2s_interfaces = { \"127.0.0.1\" }",
@@ -155,6 +160,13 @@ class Rig:
             "VirtualHost %s" % lua_string(DOMAIN),
             "    ssl = %s" % ssl,
             "",
+            # The file-transfer proxy (SOCKS5 bytestreams) on a loopback port.
+            "Component %s \"proxy65\"" % lua_string(PROXY),
+            "    proxy65_ports = { %d }" % self.proxy65_port,
+            "    proxy65_interfaces = { \"127.0.0.1\" }",
+            "    proxy65_address = \"127.0.0.1\"",
+            "    proxy65_acl = { %s }" % lua_string(DOMAIN),
+            "",
         ]
         with open(self.config, "w") as out:
             out.write("\n".join(lines))
@@ -167,8 +179,9 @@ class Rig:
     def register(self, name, password):
         return self.prosodyctl("register", name, DOMAIN, password)
 
-    def write_roster(self, user, count):
-        """The user's roster in the internal store's own form, as the roster module keeps it."""
+    def write_roster(self, user, count, friends=()):
+        """The user's roster in the internal store's own form, as the roster module keeps it:
+        `count` generated contacts, then `friends` (user names) in "Friends"."""
         folder = os.path.join(self.data, DOMAIN, "roster")
         os.makedirs(folder, exist_ok=True)
         lines = ["return {", "\t[false] = {", "\t\t[\"version\"] = 1;", "\t\t[\"pending\"] = {};", "\t};"]
@@ -178,6 +191,11 @@ class Rig:
             lines.append("\t\t[\"subscription\"] = \"both\";")
             lines.append("\t\t[\"name\"] = %s;" % lua_string("Contact %05d" % i))
             lines.append("\t\t[\"groups\"] = { [%s] = true; };" % lua_string("Group %d" % (i % GROUPS)))
+            lines.append("\t};")
+        for friend in friends:
+            lines.append("\t[%s] = {" % lua_string("%s@%s" % (friend, DOMAIN)))
+            lines.append("\t\t[\"subscription\"] = \"both\";")
+            lines.append("\t\t[\"groups\"] = { [\"Friends\"] = true; };")
             lines.append("\t};")
         lines.append("};")
         with open(os.path.join(folder, self.encoded(user) + ".dat"), "w") as out:
@@ -252,6 +270,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--user", action="append", default=[])
     parser.add_argument("--roster", action="append", default=[])
+    parser.add_argument("--mutual", action="append", default=[])
     options = parser.parse_args()
 
     rig = Rig()
@@ -271,9 +290,16 @@ def main():
             if not ok:
                 say("FAIL register %s: %s" % (name, text))
                 end()
+        counts, friends = {}, {}
         for entry in options.roster:
             name, _, count = entry.partition(":")
-            rig.write_roster(name, int(count))
+            counts[name] = int(count)
+        for entry in options.mutual:
+            one, _, other = entry.partition(":")
+            friends.setdefault(one, []).append(other)
+            friends.setdefault(other, []).append(one)
+        for name in set(counts) | set(friends):
+            rig.write_roster(name, counts.get(name, 0), friends.get(name, []))
         # Another program may take a port between choosing and binding it:
         # then the server cannot listen, and new ports are chosen.
         for attempt in range(3):
@@ -289,6 +315,7 @@ def main():
         say("DOMAIN " + DOMAIN)
         say("PLAIN %d" % rig.plain_port)
         say("TLS %d" % rig.tls_port)
+        say("PROXY %s %d" % (PROXY, rig.proxy65_port))
         say("CA " + rig.ca)
         say("READY")
 

@@ -27,6 +27,8 @@ Lines are fields separated by TAB; in a field, backslash escapes "\\t", "\\n",
     autoreceipt on|off         on: every message with a body and an id is
                                answered with a receipt at once, asked or not
     disco JID [NODE]           asks JID for its disco#info (of NODE)
+    sendfile, files, setvcard
+                               file transfer and vCards: see xmpp_peer_files.py
     roster                     prints the server's roster of this user
     add JID NAME GROUP         roster set
     quit                       logs out and ends
@@ -55,6 +57,8 @@ import logging
 import sys
 
 import slixmpp
+
+from xmpp_peer_files import FileTransfers
 
 NS_CAPS = "http://jabber.org/protocol/caps"
 NS_DISCO_INFO = "http://jabber.org/protocol/disco#info"
@@ -103,6 +107,7 @@ class Peer(slixmpp.ClientXMPP):
         # Subscriptions are answered by command too.
         self.auto_authorize = None
         self.auto_subscribe = False
+        self.files = FileTransfers(self, say)
         self.add_event_handler("session_start", self.on_start)
         self.add_event_handler("message", self.on_message)
         self.add_event_handler("chatstate", self.on_chatstate)
@@ -171,7 +176,9 @@ class Peer(slixmpp.ClientXMPP):
 
     async def run(self, f):
         command = f[0]
-        if command == "message":
+        if await self.files.run(f):
+            pass
+        elif command == "message":
             msg = self.make_message(mto=f[1], mbody=f[2], mtype="chat")
             if len(f) > 3 and f[3]:
                 msg["id"] = f[3]

@@ -26,8 +26,14 @@ std::vector<std::string> Features(uint64_t value) {
     return out;
 }
 
-const std::vector<std::string> kServed = {"http://jabber.org/protocol/disco#info", "jabber:iq:version",
-                                          "urn:xmpp:ping", "urn:xmpp:receipts"};
+const std::vector<std::string> kServed = {"http://jabber.org/protocol/disco#info",
+                                          "http://jabber.org/protocol/si",
+                                          "http://jabber.org/protocol/si/profile/file-transfer",
+                                          "http://jabber.org/protocol/bytestreams",
+                                          "http://jabber.org/protocol/ibb",
+                                          "jabber:iq:version",
+                                          "urn:xmpp:ping",
+                                          "urn:xmpp:receipts"};
 
 TEST(CapsFeatureTable, OwnFeaturesAreWhatTheAccountServesInTableOrder) {
     EXPECT_EQ(Features(OwnFeatures()), kServed);
@@ -103,7 +109,7 @@ TEST(CapsDiscoInfo, ResultNamesRequesterIdNodeIdentityAndFeatures) {
     int featureCount = 0;
     for (int i = 0; i < query->ChildCount(); ++i)
         featureCount += query->ChildAt(i).Name() == "feature";
-    EXPECT_EQ(featureCount, 4);
+    EXPECT_EQ(featureCount, static_cast<int>(kServed.size()));
 }
 
 // ---- cache ----------------------------------------------------------------------

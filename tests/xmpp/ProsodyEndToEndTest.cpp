@@ -452,7 +452,10 @@ TEST_F(ProsodyPeerFeatures, PeerCapsNameItsClientAndOurCapsAreWhatDiscoAnswers) 
     EXPECT_EQ(node, "http://yol.im/caps#WM2142");
 
     // Only what the account answers; the version node and no node alike.
-    const std::string served = "http://jabber.org/protocol/disco#info jabber:iq:version urn:xmpp:ping urn:xmpp:receipts";
+    const std::string served =
+        "http://jabber.org/protocol/disco#info http://jabber.org/protocol/si "
+        "http://jabber.org/protocol/si/profile/file-transfer http://jabber.org/protocol/bytestreams "
+        "http://jabber.org/protocol/ibb jabber:iq:version urn:xmpp:ping urn:xmpp:receipts";
     struct Case {
         std::string node;
         std::string features;

@@ -58,6 +58,8 @@ public:
     struct Options {
         std::vector<std::pair<std::string, std::string>> users;
         std::vector<std::pair<std::string, int>> rosters;
+        // Pairs of users in each other's roster with a mutual subscription.
+        std::vector<std::pair<std::string, std::string>> mutual = {};
     };
 
     explicit ProsodyRig(const Options& options) {
@@ -65,6 +67,10 @@ public:
         for (const auto& [name, password] : options.users) {
             args.push_back("--user");
             args.push_back(name + ":" + password);
+        }
+        for (const auto& [one, other] : options.mutual) {
+            args.push_back("--mutual");
+            args.push_back(one + ":" + other);
         }
         for (const auto& [name, count] : options.rosters) {
             args.push_back("--roster");
@@ -93,6 +99,8 @@ public:
                 tlsPort = static_cast<unsigned int>(std::stoul(value));
             else if (key == "CA")
                 authority = value;
+            else if (key == "PROXY")
+                proxyJid = value.substr(0, value.find(' '));
         }
         ::setenv("SSL_CERT_FILE", authority.c_str(), 1);
         ready = true;
@@ -108,6 +116,8 @@ public:
     const std::string& Failure() const { return failure; }
     const std::string& Domain() const { return domain; }
     unsigned int PlainPort() const { return plainPort; }
+    // The JID of the file-transfer proxy (SOCKS5 bytestreams).
+    const std::string& ProxyJid() const { return proxyJid; }
     unsigned int TlsPort() const { return tlsPort; }
     const std::string& Authority() const { return authority; }
     std::string Jid(const std::string& user) const { return user + "@" + domain; }
@@ -136,6 +146,7 @@ private:
     unsigned int plainPort = 0;
     unsigned int tlsPort = 0;
     std::string authority;
+    std::string proxyJid;
 };
 
 // One line of the peer: its fields, unescaped.

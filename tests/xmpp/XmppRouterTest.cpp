@@ -197,9 +197,10 @@ TEST_F(XmppRouterTest, AnnouncesEveryRequestItAnswersAndNoOther) {
         const bool refused = h.TakeSent().find("<service-unavailable") != std::string::npos;
         EXPECT_NE(announced(c.xmlns), refused) << disco;
     }
-    // Receipts travel in messages, which the account answers.
+    // Receipts travel in messages, which the account answers; file offers
+    // come as stream initiation, whose responder takes the file profile.
     EXPECT_TRUE(announced("urn:xmpp:receipts"));
-    EXPECT_FALSE(announced("http://jabber.org/protocol/si/profile/file-transfer"));
+    EXPECT_TRUE(announced("http://jabber.org/protocol/si/profile/file-transfer"));
 }
 
 TEST_F(XmppRouterTest, KeepAliveSendsABlankEveryTwoMinutesOnTheAccountThread) {
