@@ -27,6 +27,7 @@
 #include "ProtocolRecords.h"
 #include "ZemContactListAdapter.h"
 #include "YolGuids.h"
+#include "ZemMenus.h"
 #include "ZemTyping.h"
 
 #include <atomic>
@@ -58,7 +59,8 @@ class CZemAccount : public Protocols::CAccount,
                     public MrimPacketSink,
                     private MMrimLoginOwner,
                     private MMrimMailOwner,
-                    private MMrimConnectionReader {
+                    private MMrimConnectionReader,
+                    private MZemMenusOwner {
 public:
     CZemAccount(Services::CServicesManager* servicesManager, unsigned int accountId, unsigned int managerClientId);
     ~CZemAccount() override;
@@ -66,18 +68,6 @@ public:
     // The account's own event that starts the session connection outside
     // the socket call-back that read the redirect.
     static constexpr int kRedirectEvent = 161;
-    // A menu entry was chosen (first: the id the menu was opened for,
-    // second: the choice); posted from the program's window thread.
-    static constexpr int kMenuEvent = 162;
-    enum MenuChoice : unsigned int {
-        kChoiceStatus = 0x100,  // + the status
-        kChoiceOpenInbox = 0x200,
-        kChoiceWakeup,
-        kChoiceAuthRequest,
-        kChoiceListSet = 0x300,    // + the list's row
-        kChoiceListClear = 0x310,  // + the list's row
-    };
-
     bool SendPacket(MrimPacketType type, std::string_view body, uint32_t sequence = 0) override;
     uint32_t NextSequence() override { return sequence.fetch_add(1); }
 
@@ -148,6 +138,23 @@ private:
     void OpenUrl(const CYolString& address) override;
     void OwnDetailsReady() override;
 
+    // --- menus owner ---
+    bool MenuLoggedIn() const override { return status > Protocols::Connecting; }
+    Protocols::Status MenuRequestedStatus() const override { return requestedStatus; }
+    const CYolString& MenuLogin() const override { return settings.login; }
+    unsigned int MenuUnreadMail() const override { return mail.Unread(); }
+    bool MenuListAvailable() override { return ContactListService() != nullptr; }
+    bool MenuContactKnown(unsigned int contact) const override { return contactList.FindByItem(contact) != nullptr; }
+    bool MenuAuthorizationPending(unsigned int contact) const override;
+    unsigned char MenuListFlag(unsigned int contact, const char16_t* name) override {
+        return model.Flag(contact, name);
+    }
+    void MenuSetStatus(Protocols::Status value) override { SetStatus(value); }
+    void MenuOpenInbox() override { mail.RequestSession(MrimMail::Purpose::OpenInbox); }
+    void MenuWakeup(unsigned int contact) override { messages.SendWakeup(contact); }
+    void MenuRequestAuthorization(unsigned int contact) override;
+    void MenuChangeList(unsigned int contact, uint32_t mask, bool set) override;
+
     // --- connection reader ---
     void OnRedirect(bool valid, const CYolString& host, unsigned int port) override;
     void OnPacket(const MrimPacket& packet) override;
@@ -164,8 +171,6 @@ private:
     // Sends a list change built with a reserved sequence (nothing when the
     // builder found nothing to change).
     void SendListChange(MrimPacketType type, uint32_t reserved, const std::string& body);
-    void AddMenuItem(CYolMenuInfo& menu, int caption, int image, unsigned int choice);
-    void OnMenuChoice(unsigned int id, unsigned int choice);
     // The packets of the established session, each to its part.
     void Dispatch(const MrimPacket& packet);
     Sockets::CSocketsManager* SocketsService() const;
@@ -188,6 +193,7 @@ private:
     ZemTyping typing;
     MrimMessages messages;
     MrimMail mail{*this, *this};
+    ZemMenus menus{*this, servicesManager};
     CReconnectWait reconnectWait{[this] {
         PostToSelf(ProtocolsManagerGuid, Protocols::AccountCommand::SetStatus, NewStatusEventArg(reconnectTarget));
     }};
