@@ -20,6 +20,7 @@
 #include "CYolString.h"
 #include "CZemContactList.h"
 #include "MrimConnection.h"
+#include "MrimDirectory.h"
 #include "MrimLogin.h"
 #include "MrimMail.h"
 #include "MrimMessages.h"
@@ -60,7 +61,8 @@ class CZemAccount : public Protocols::CAccount,
                     private MMrimLoginOwner,
                     private MMrimMailOwner,
                     private MMrimConnectionReader,
-                    private MZemMenusOwner {
+                    private MZemMenusOwner,
+                    private MMrimDirectoryOwner {
 public:
     CZemAccount(Services::CServicesManager* servicesManager, unsigned int accountId, unsigned int managerClientId);
     ~CZemAccount() override;
@@ -68,6 +70,9 @@ public:
     // The account's own event that starts the session connection outside
     // the socket call-back that read the redirect.
     static constexpr int kRedirectEvent = 161;
+    // New search criteria (a ZemSearchQuery), posted by the search pages
+    // from the program's window thread before they start a search.
+    static constexpr int kSearchQueryEvent = 163;
     bool SendPacket(MrimPacketType type, std::string_view body, uint32_t sequence = 0) override;
     uint32_t NextSequence() override { return sequence.fetch_add(1); }
 
@@ -101,6 +106,8 @@ protected:
     int RenameContact(unsigned int contact, const CYolString& name) override;
     int MoveContact(unsigned int contact, unsigned int group) override;
     int DeleteContact(unsigned int contact) override;
+    int RequestContactInfo(unsigned int contact) override;
+    int StartSearch(int page) override;
     int SendMessage(Protocols::MessageInfo message) override;
     int SendTyping(unsigned int contact, bool typing) override;
     int SetAuthorization(unsigned int contact, bool grant) override;
@@ -155,6 +162,12 @@ private:
     void MenuRequestAuthorization(unsigned int contact) override;
     void MenuChangeList(unsigned int contact, uint32_t mask, bool set) override;
 
+    // --- directory owner ---
+    void ContactDetailsReady(unsigned int item) override;
+    void SearchResult(const Protocols::UserInfo* user) override;
+    CYolArray<unsigned int> DirectoryStatusIcon(uint32_t wire, const CYolString& uri) override;
+    ZemDate Today() override;
+
     // --- connection reader ---
     void OnRedirect(bool valid, const CYolString& host, unsigned int port) override;
     void OnPacket(const MrimPacket& packet) override;
@@ -194,6 +207,7 @@ private:
     MrimMessages messages;
     MrimMail mail{*this, *this};
     ZemMenus menus{*this, servicesManager};
+    MrimDirectory directory{*this, contactList, model, *this};
     CReconnectWait reconnectWait{[this] {
         PostToSelf(ProtocolsManagerGuid, Protocols::AccountCommand::SetStatus, NewStatusEventArg(reconnectTarget));
     }};
