@@ -6,13 +6,14 @@
 //
 // It owns and wires its parts: the connection (socket, packet assembler,
 // redirect text), the login, the copy of the contact list, the typing table,
-// the messages, the reconnection wait, and the account's settings and
-// status. It is the packet sink of its parts and the owner the login asks
-// for what touches the connection.
+// the messages, the mailbox, the menus, the directory (details and search),
+// the reconnection wait, and the account's settings and status. It is the
+// packet sink of its parts and the owner the login, the mailbox, the menus
+// and the directory ask for what touches the connection or the program.
 //
 // Threads: everything here runs on the account's queue thread. The
-// reconnection wait and the timers (keep-alive, typing expiry) only post to
-// it. The sequence counter is atomic all the same, so that a packet built
+// reconnection wait, the timers (keep-alive, typing expiry), the menus'
+// entries and the search pages only post to it. The sequence counter is atomic all the same, so that a packet built
 // anywhere never shares a number with another.
 
 #include "CAccount.h"

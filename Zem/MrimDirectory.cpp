@@ -1,7 +1,6 @@
 #include "MrimDirectory.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace {
 
@@ -120,11 +119,14 @@ bool ReadDirectoryAnswer(std::string_view body, MrimDirectoryAnswer& out) {
     std::vector<std::string> names;
     for (uint32_t i = 0; i < fields; ++i) {
         std::string name = ToUtf8Bytes(From1251Bytes(reader.LPS()));
-        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        // Field names are ASCII; the letters are lowered the same under any locale.
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
         names.push_back(std::move(name));
     }
-    if (reader.Failed())
-        return false;
+    // A row of no fields takes no bytes: the row limit alone would never end it.
+    if (reader.Failed() || names.empty())
+        return reader.Failed() ? false : true;
     while (reader.Remaining() >= 5 && out.rows.size() < limit) {
         std::map<std::string, CYolString> row;
         for (const std::string& name : names) {
@@ -156,7 +158,6 @@ bool MrimDirectory::SendSearch(const std::string& body) {
 void MrimDirectory::StartSearch(int page) {
     if (page == 0 || page == 1)
         query.page = page;
-    MrimBodyWriter body;
     if (query.page == 0) {
         std::string user, domain;
         // The user waits for the end of the search whatever stopped it.
@@ -168,6 +169,7 @@ void MrimDirectory::StartSearch(int page) {
         query.ageTo = 120;
     if (query.ageTo > 0 && query.ageFrom == 0)
         query.ageFrom = 1;
+    MrimBodyWriter body;
     const struct {
         uint32_t number;
         const CYolString* text;
