@@ -288,8 +288,10 @@ int CZemAccount::OnOtherEvent(const YOL_GUID& channel, int event, Services::CEve
         return 0;
     if (event == kRedirectEvent && status == Protocols::Connecting)
         login.OnRedirect(redirectValid, redirectHost, redirectPort);
-    if (event == kMenuEvent && first != nullptr && second != nullptr)
-        OnMenuChoice(static_cast<Services::CEventArg_Data<unsigned int>*>(first)->data,
+    if (event == kSearchQueryEvent && first != nullptr)
+        directory.SetQuery(static_cast<Services::CEventArg_Data<ZemSearchQuery>*>(first)->data);
+    if (event == ZemMenus::kMenuEvent && first != nullptr && second != nullptr)
+        menus.Choose(static_cast<Services::CEventArg_Data<unsigned int>*>(first)->data,
                      static_cast<Services::CEventArg_Data<unsigned int>*>(second)->data);
     return 0;
 }

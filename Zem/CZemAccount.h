@@ -6,13 +6,14 @@
 //
 // It owns and wires its parts: the connection (socket, packet assembler,
 // redirect text), the login, the copy of the contact list, the typing table,
-// the messages, the reconnection wait, and the account's settings and
-// status. It is the packet sink of its parts and the owner the login asks
-// for what touches the connection.
+// the messages, the mailbox, the menus, the directory (details and search),
+// the reconnection wait, and the account's settings and status. It is the
+// packet sink of its parts and the owner the login, the mailbox, the menus
+// and the directory ask for what touches the connection or the program.
 //
 // Threads: everything here runs on the account's queue thread. The
-// reconnection wait and the timers (keep-alive, typing expiry) only post to
-// it. The sequence counter is atomic all the same, so that a packet built
+// reconnection wait, the timers (keep-alive, typing expiry), the menus'
+// entries and the search pages only post to it. The sequence counter is atomic all the same, so that a packet built
 // anywhere never shares a number with another.
 
 #include "CAccount.h"
@@ -20,6 +21,7 @@
 #include "CYolString.h"
 #include "CZemContactList.h"
 #include "MrimConnection.h"
+#include "MrimDirectory.h"
 #include "MrimLogin.h"
 #include "MrimMail.h"
 #include "MrimMessages.h"
@@ -27,6 +29,7 @@
 #include "ProtocolRecords.h"
 #include "ZemContactListAdapter.h"
 #include "YolGuids.h"
+#include "ZemMenus.h"
 #include "ZemTyping.h"
 
 #include <atomic>
@@ -58,7 +61,9 @@ class CZemAccount : public Protocols::CAccount,
                     public MrimPacketSink,
                     private MMrimLoginOwner,
                     private MMrimMailOwner,
-                    private MMrimConnectionReader {
+                    private MMrimConnectionReader,
+                    private MZemMenusOwner,
+                    private MMrimDirectoryOwner {
 public:
     CZemAccount(Services::CServicesManager* servicesManager, unsigned int accountId, unsigned int managerClientId);
     ~CZemAccount() override;
@@ -66,18 +71,9 @@ public:
     // The account's own event that starts the session connection outside
     // the socket call-back that read the redirect.
     static constexpr int kRedirectEvent = 161;
-    // A menu entry was chosen (first: the id the menu was opened for,
-    // second: the choice); posted from the program's window thread.
-    static constexpr int kMenuEvent = 162;
-    enum MenuChoice : unsigned int {
-        kChoiceStatus = 0x100,  // + the status
-        kChoiceOpenInbox = 0x200,
-        kChoiceWakeup,
-        kChoiceAuthRequest,
-        kChoiceListSet = 0x300,    // + the list's row
-        kChoiceListClear = 0x310,  // + the list's row
-    };
-
+    // New search criteria (a ZemSearchQuery), posted by the search pages
+    // from the program's window thread before they start a search.
+    static constexpr int kSearchQueryEvent = 163;
     bool SendPacket(MrimPacketType type, std::string_view body, uint32_t sequence = 0) override;
     uint32_t NextSequence() override { return sequence.fetch_add(1); }
 
@@ -111,6 +107,8 @@ protected:
     int RenameContact(unsigned int contact, const CYolString& name) override;
     int MoveContact(unsigned int contact, unsigned int group) override;
     int DeleteContact(unsigned int contact) override;
+    int RequestContactInfo(unsigned int contact) override;
+    int StartSearch(int page) override;
     int SendMessage(Protocols::MessageInfo message) override;
     int SendTyping(unsigned int contact, bool typing) override;
     int SetAuthorization(unsigned int contact, bool grant) override;
@@ -148,6 +146,29 @@ private:
     void OpenUrl(const CYolString& address) override;
     void OwnDetailsReady() override;
 
+    // --- menus owner ---
+    bool MenuLoggedIn() const override { return status > Protocols::Connecting; }
+    Protocols::Status MenuRequestedStatus() const override { return requestedStatus; }
+    const CYolString& MenuLogin() const override { return settings.login; }
+    unsigned int MenuUnreadMail() const override { return mail.Unread(); }
+    bool MenuListAvailable() override { return ContactListService() != nullptr; }
+    bool MenuContactKnown(unsigned int contact) const override { return contactList.FindByItem(contact) != nullptr; }
+    bool MenuAuthorizationPending(unsigned int contact) const override;
+    unsigned char MenuListFlag(unsigned int contact, const char16_t* name) override {
+        return model.Flag(contact, name);
+    }
+    void MenuSetStatus(Protocols::Status value) override { SetStatus(value); }
+    void MenuOpenInbox() override { mail.RequestSession(MrimMail::Purpose::OpenInbox); }
+    void MenuWakeup(unsigned int contact) override { messages.SendWakeup(contact); }
+    void MenuRequestAuthorization(unsigned int contact) override;
+    void MenuChangeList(unsigned int contact, uint32_t mask, bool set) override;
+
+    // --- directory owner ---
+    void ContactDetailsReady(unsigned int item) override;
+    void SearchResult(const Protocols::UserInfo* user) override;
+    CYolArray<unsigned int> DirectoryStatusIcon(uint32_t wire, const CYolString& uri) override;
+    ZemDate Today() override;
+
     // --- connection reader ---
     void OnRedirect(bool valid, const CYolString& host, unsigned int port) override;
     void OnPacket(const MrimPacket& packet) override;
@@ -164,8 +185,6 @@ private:
     // Sends a list change built with a reserved sequence (nothing when the
     // builder found nothing to change).
     void SendListChange(MrimPacketType type, uint32_t reserved, const std::string& body);
-    void AddMenuItem(CYolMenuInfo& menu, int caption, int image, unsigned int choice);
-    void OnMenuChoice(unsigned int id, unsigned int choice);
     // The packets of the established session, each to its part.
     void Dispatch(const MrimPacket& packet);
     Sockets::CSocketsManager* SocketsService() const;
@@ -188,6 +207,8 @@ private:
     ZemTyping typing;
     MrimMessages messages;
     MrimMail mail{*this, *this};
+    ZemMenus menus{*this, servicesManager};
+    MrimDirectory directory{*this, contactList, model, *this};
     CReconnectWait reconnectWait{[this] {
         PostToSelf(ProtocolsManagerGuid, Protocols::AccountCommand::SetStatus, NewStatusEventArg(reconnectTarget));
     }};

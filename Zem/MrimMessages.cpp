@@ -3,6 +3,7 @@
 #include "CYolRand.h"
 #include "CYolTime.h"
 #include "MrimOfflineMessage.h"
+#include "MrimSmileys.h"
 
 #include <cstdlib>
 
@@ -160,6 +161,11 @@ bool MrimMessages::HandleIncoming(const CYolString& from, uint32_t flags, std::s
         image = context.imageId(kImageWakeup);
         text = context.uiString(kStringWakeup);
     }
+    // A cartoon is shown as a notice naming it, or not at all.
+    if (flags & MrimFlag::kFlash)
+        text = CartoonToText(text);
+    if (!text.IsEmpty())
+        text = ConvertSmileys(text);
     if (!offlineDate.IsEmpty()) {
         CYolString shown = CYolString(u"Offline message (");
         shown += offlineDate;

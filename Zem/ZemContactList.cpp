@@ -39,12 +39,13 @@ uint32_t CZemContactList::Load(std::string_view data) {
     body.UL(groupCount);
     std::string_view groupMask = body.LPS();
     std::string_view contactMask = body.LPS();
-    if (body.Failed())
+    // Groups read with a mask that takes no bytes could never run out of
+    // body, so only the count would end them: such a list is broken.
+    if (body.Failed() || (groupCount > 0 && groupMask.find_first_of("us") == std::string_view::npos))
         return 1;
     groups.clear();
     contacts.clear();
-    // Each record takes at least nothing: a count larger than the body is
-    // stopped by the first read that fails.
+    // A count larger than the body is stopped by the first read that fails.
     for (uint32_t i = 0; i < groupCount && !body.Failed(); ++i) {
         ReadGroup(body, groupMask);
         if (!body.Failed())

@@ -113,6 +113,16 @@ void ZemContactListAdapter::SetFlag(unsigned int contact, const char16_t* name, 
         list->SetItemByte(contact, CYolString(name), &value);
 }
 
+void ZemContactListAdapter::SetValue(unsigned int item, const char16_t* name, const CYolString& value) {
+    if (CL::CContactList* list = lookup())
+        list->SetItemString(item, CYolString(name), value);
+}
+
+void ZemContactListAdapter::SetNumber(unsigned int item, const char16_t* name, unsigned int value) {
+    if (CL::CContactList* list = lookup())
+        list->SetItemDword(item, CYolString(name), &value);
+}
+
 void ZemContactListAdapter::SetContactStatus(unsigned int contact, const Protocols::ContactStatusInfo& status) {
     if (CL::CContactList* list = lookup())
         list->SetContactStatus(contact, status);

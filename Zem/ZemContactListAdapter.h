@@ -29,6 +29,8 @@ public:
     void SetAlias(unsigned int contact, const CYolString& alias) override;
     unsigned char Flag(unsigned int contact, const char16_t* name) override;
     void SetFlag(unsigned int contact, const char16_t* name, unsigned char value) override;
+    void SetValue(unsigned int item, const char16_t* name, const CYolString& value) override;
+    void SetNumber(unsigned int item, const char16_t* name, unsigned int value) override;
     void SetContactStatus(unsigned int contact, const Protocols::ContactStatusInfo& status) override;
     void SetTyping(unsigned int contact, bool typing) override;
     unsigned int TemporaryContact(const CYolString& address) override;

@@ -49,6 +49,9 @@ public:
     virtual void SetAlias(unsigned int contact, const CYolString& alias) = 0;
     virtual unsigned char Flag(unsigned int contact, const char16_t* name) = 0;
     virtual void SetFlag(unsigned int contact, const char16_t* name, unsigned char value) = 0;
+    // Item values of a contact (details of the directory).
+    virtual void SetValue(unsigned int item, const char16_t* name, const CYolString& value) = 0;
+    virtual void SetNumber(unsigned int item, const char16_t* name, unsigned int value) = 0;
     virtual void SetContactStatus(unsigned int contact, const Protocols::ContactStatusInfo& status) = 0;
 
     virtual void SetTyping(unsigned int contact, bool typing) = 0;

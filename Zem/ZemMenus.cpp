@@ -1,19 +1,22 @@
-// The account's menus: the status menu, the mailbox menu and the contact
-// menus. The program shows a menu and calls its entries back on its window
-// thread, so an entry only posts its choice to the account's own queue,
-// addressed by the account's events-client key (never reused: a choice
-// made after the account went reaches nobody); the account acts on it there.
+#include "ZemMenus.h"
 
 #include "CEventArgFactory.h"
+#include "CServicesManager.h"
 #include "CYolMenuInfo.h"
-#include "CZemAccount.h"
+#include "MrimMail.h"
+#include "YolGuids.h"
 #include "ZemPlugin.h"
-#include "ZemStatuses.h"
 
 #include <atomic>
+#include <cstdint>
+#include <iterator>
+#include <string>
 
 namespace {
 
+// The program calls an entry back with a plain function and a context word,
+// so the services manager to post through is kept where that function finds
+// it; every account of the plug-in shares the program's one manager.
 std::atomic<Services::CServicesManager*> menuServices{nullptr};
 
 // An entry's context: the account's key in the low word, the choice above it.
@@ -31,8 +34,8 @@ int MenuPicked(unsigned int id, void* context) {
         return 0;
     Services::CEventArg* first = factory->NewUInt(id);
     Services::CEventArg* second = factory->NewUInt(static_cast<unsigned int>(word >> 32));
-    if (services->SendEvent(static_cast<unsigned int>(word & 0xFFFFFFFFu), ZemProtocolGuid,
-                            CZemAccount::kMenuEvent, first, second, false) != 1) {
+    if (services->SendEvent(static_cast<unsigned int>(word & 0xFFFFFFFFu), ZemProtocolGuid, ZemMenus::kMenuEvent,
+                            first, second, false) != 1) {
         // Arguments nobody took are still ours: a count of 0 frees them.
         if (first != nullptr)
             first->AddRef(0);
@@ -63,7 +66,6 @@ constexpr ListEntry kListEntries[] = {
 };
 
 constexpr int kStringAuthRequest = 21;
-constexpr int kStringAuthText = 23;
 constexpr int kStringWakeup = 27;
 constexpr int kImageAuthRequest = 19;
 constexpr int kImageWakeup = 25;
@@ -72,87 +74,79 @@ constexpr int kImageMailFull = 29;
 
 }  // namespace
 
-void CZemAccount::AddMenuItem(CYolMenuInfo& menu, int caption, int image, unsigned int choice) {
-    menuServices.store(servicesManager);
+void ZemMenus::AddItem(CYolMenuInfo& menu, unsigned int clientKey, int caption, int image, unsigned int choice) {
+    menuServices.store(services);
     menu.Add(CYolMenuItemInfo(CYolMenuItemInfo::Item, static_cast<int>(ZemPlugin::ImageId(image)),
                               CYolFormatString(ZemPlugin::UiString(caption)), 0, MenuPicked,
-                              MenuContext(GetClientId(), choice), false));
+                              MenuContext(clientKey, choice), false));
 }
 
-int CZemAccount::GetAccountMenu(unsigned int kind, CYolMenuInfo* menu) {
-    if (menu == nullptr)
-        return 0;
-    if (kind == 1) {
-        CYolFormatString title(ZemPlugin::UiString(MrimMail::kMenuTitle));
-        title.AddParam(CYolString(u"n"), CYolString::FromUtf8(std::to_string(mail.Unread())));
-        menu->title = title;
-        AddMenuItem(*menu, MrimMail::kOpenInbox, mail.Unread() ? kImageMailFull : kImageMailEmpty, kChoiceOpenInbox);
-        return 0;
-    }
-    menu->title = CYolFormatString(CYolString(u"Zem ") + settings.login);
-    menuServices.store(servicesManager);
+void ZemMenus::MailMenu(unsigned int clientKey, CYolMenuInfo& menu) {
+    const unsigned int unread = owner.MenuUnreadMail();
+    CYolFormatString title(ZemPlugin::UiString(MrimMail::kMenuTitle));
+    title.AddParam(CYolString(u"n"), CYolString::FromUtf8(std::to_string(unread)));
+    menu.title = title;
+    AddItem(menu, clientKey, MrimMail::kOpenInbox, unread ? kImageMailFull : kImageMailEmpty, kChoiceOpenInbox);
+}
+
+void ZemMenus::StatusMenu(unsigned int clientKey, CYolMenuInfo& menu) {
+    menu.title = CYolFormatString(CYolString(u"Zem ") + owner.MenuLogin());
+    menuServices.store(services);
     for (Protocols::Status value : kMenuStatuses) {
         if (value == Protocols::Lunch || value == Protocols::Online || value == Protocols::Offline)
-            menu->Add(CYolMenuItemInfo(CYolMenuItemInfo::Separator));
+            menu.Add(CYolMenuItemInfo(CYolMenuItemInfo::Separator));
         Protocols::StatusInfo info;
         ZemPlugin::FindStatus(value, info);
-        menu->Add(CYolMenuItemInfo(CYolMenuItemInfo::Item, info.icon, CYolFormatString(info.name), 0, MenuPicked,
-                                   MenuContext(GetClientId(), kChoiceStatus + static_cast<unsigned int>(value)),
-                                   value == requestedStatus));
+        menu.Add(CYolMenuItemInfo(CYolMenuItemInfo::Item, info.icon, CYolFormatString(info.name), 0, MenuPicked,
+                                  MenuContext(clientKey, kChoiceStatus + static_cast<unsigned int>(value)),
+                                  value == owner.MenuRequestedStatus()));
     }
-    return 0;
 }
 
-int CZemAccount::GetContactMenu(unsigned int contact, CYolMenuInfo* menu) {
-    if (menu == nullptr || status <= Protocols::Connecting)
-        return 0;
-    if (const ZemContact* known = contactList.FindByItem(contact)) {
-        if (known->serverFlags & 0x1) {
-            menu->Add(CYolMenuItemInfo(CYolMenuItemInfo::Separator));
-            AddMenuItem(*menu, kStringAuthRequest, kImageAuthRequest, kChoiceAuthRequest);
+void ZemMenus::ContactMenu(unsigned int clientKey, unsigned int contact, CYolMenuInfo& menu) {
+    if (!owner.MenuLoggedIn())
+        return;
+    if (owner.MenuContactKnown(contact)) {
+        if (owner.MenuAuthorizationPending(contact)) {
+            menu.Add(CYolMenuItemInfo(CYolMenuItemInfo::Separator));
+            AddItem(menu, clientKey, kStringAuthRequest, kImageAuthRequest, kChoiceAuthRequest);
         }
-        menu->Add(CYolMenuItemInfo(CYolMenuItemInfo::Separator));
-        AddMenuItem(*menu, kStringWakeup, kImageWakeup, kChoiceWakeup);
+        menu.Add(CYolMenuItemInfo(CYolMenuItemInfo::Separator));
+        AddItem(menu, clientKey, kStringWakeup, kImageWakeup, kChoiceWakeup);
     }
-    menu->Add(CYolMenuItemInfo(CYolMenuItemInfo::Separator));
+    menu.Add(CYolMenuItemInfo(CYolMenuItemInfo::Separator));
     for (unsigned int i = 0; i < std::size(kListEntries); ++i) {
         const ListEntry& entry = kListEntries[i];
-        const bool set = model.Flag(contact, entry.flag) != 0;
-        AddMenuItem(*menu, set ? entry.captionSet : entry.captionClear, entry.image,
-                    (set ? kChoiceListClear : kChoiceListSet) + i);
+        const bool set = owner.MenuListFlag(contact, entry.flag) != 0;
+        AddItem(menu, clientKey, set ? entry.captionSet : entry.captionClear, entry.image,
+                (set ? kChoiceListClear : kChoiceListSet) + i);
     }
-    return 0;
 }
 
-int CZemAccount::GetContactQuickMenu(unsigned int contact, CYolMenuInfo* menu) {
-    if (menu != nullptr && status > Protocols::Connecting && ContactListService() != nullptr &&
-        contactList.FindByItem(contact) != nullptr)
-        AddMenuItem(*menu, kStringWakeup, kImageWakeup, kChoiceWakeup);
-    return 0;
+void ZemMenus::QuickMenu(unsigned int clientKey, unsigned int contact, CYolMenuInfo& menu) {
+    if (owner.MenuLoggedIn() && owner.MenuListAvailable() && owner.MenuContactKnown(contact))
+        AddItem(menu, clientKey, kStringWakeup, kImageWakeup, kChoiceWakeup);
 }
 
-void CZemAccount::OnMenuChoice(unsigned int id, unsigned int choice) {
+void ZemMenus::Choose(unsigned int id, unsigned int choice) {
     if (choice >= kChoiceStatus && choice <= kChoiceStatus + static_cast<unsigned int>(Protocols::DoNotDisturb)) {
-        SetStatus(static_cast<Protocols::Status>(choice - kChoiceStatus));
+        owner.MenuSetStatus(static_cast<Protocols::Status>(choice - kChoiceStatus));
         return;
     }
     if (choice == kChoiceOpenInbox) {
-        mail.RequestSession(MrimMail::Purpose::OpenInbox);
+        owner.MenuOpenInbox();
         return;
     }
-    if (status <= Protocols::Connecting)
+    // The session may have ended between the menu and the choice.
+    if (!owner.MenuLoggedIn())
         return;
     if (choice == kChoiceWakeup) {
-        messages.SendWakeup(id);
+        owner.MenuWakeup(id);
     } else if (choice == kChoiceAuthRequest) {
-        messages.SendAuthorizationRequest(id, ZemPlugin::UiString(kStringAuthText));
+        owner.MenuRequestAuthorization(id);
     } else if (choice >= kChoiceListSet && choice < kChoiceListSet + std::size(kListEntries)) {
-        const uint32_t number = NextSequence();
-        SendListChange(MrimPacketType::ModifyContact, number,
-                       contactList.SetListFlag(number, id, kListEntries[choice - kChoiceListSet].mask, true));
+        owner.MenuChangeList(id, kListEntries[choice - kChoiceListSet].mask, true);
     } else if (choice >= kChoiceListClear && choice < kChoiceListClear + std::size(kListEntries)) {
-        const uint32_t number = NextSequence();
-        SendListChange(MrimPacketType::ModifyContact, number,
-                       contactList.SetListFlag(number, id, kListEntries[choice - kChoiceListClear].mask, false));
+        owner.MenuChangeList(id, kListEntries[choice - kChoiceListClear].mask, false);
     }
 }

@@ -43,6 +43,7 @@ void CZemAccount::Dispatch(const MrimPacket& packet) {
         {MrimPacketType::MailboxStatus, [](CZemAccount& a, const MrimPacket& p) { a.mail.OnMailboxStatus(p); }},
         {MrimPacketType::NewMail, [](CZemAccount& a, const MrimPacket& p) { a.mail.OnNewMail(p); }},
         {MrimPacketType::MailSession, [](CZemAccount& a, const MrimPacket& p) { a.mail.OnMailSession(p); }},
+        {MrimPacketType::UserDetails, [](CZemAccount& a, const MrimPacket& p) { a.directory.OnAnswer(p); }},
     };
     for (const auto& route : kRoutes) {
         if (packet.header.type == Wire(route.type)) {

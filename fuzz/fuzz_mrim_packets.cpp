@@ -1,9 +1,11 @@
 // The MRIM packet reassembly and the body handlers on untrusted bytes. The
 // first byte chooses the size of the chunks the rest arrives in; every
-// whole packet goes to the contact list, the messages and the offline-mail
-// parser as the account would hand it on, against in-memory doubles.
+// whole packet goes to the contact list, the messages, the offline-mail
+// parser and the directory (as details and as search answers) as the account
+// would hand it on, against in-memory doubles.
 
 #include "CZemContactList.h"
+#include "MrimDirectory.h"
 #include "MrimMessages.h"
 #include "MrimOfflineMessage.h"
 #include "MrimPacketAssembler.h"
@@ -11,6 +13,18 @@
 
 #include <cstdint>
 #include <string_view>
+
+namespace {
+
+class DirectoryOwner final : public MMrimDirectoryOwner {
+public:
+    void ContactDetailsReady(unsigned int) override {}
+    void SearchResult(const Protocols::UserInfo*) override {}
+    CYolArray<unsigned int> DirectoryStatusIcon(uint32_t, const CYolString&) override { return {}; }
+    ZemDate Today() override { return ZemDate{2010, 12, 30}; }
+};
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
@@ -24,6 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MrimMessages messages(sink, list, model, typing,
                           {[] { return true; }, [](int) { return CYolString(u"x"); }, [](int) { return 1; },
                            [] { return int64_t{1000}; }, [] {}});
+    DirectoryOwner directoryOwner;
+    MrimDirectory directory(sink, list, model, directoryOwner);
     MrimPacketAssembler assembler;
     for (size_t at = 0; at < input.size(); at += chunk) {
         assembler.Append(input.substr(at, chunk));
@@ -39,6 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             messages.OnOffline(packet);
             messages.OnMessageStatus(packet);
             messages.OnAuthorizeAck(packet);
+            directory.OnAnswer(packet);
+            packet.header.sequence ^= MrimDirectory::kDetailsBits;
+            directory.OnAnswer(packet);
             MrimOfflineMessage mail;
             ParseOfflineMessage(packet.body, mail);
         }

@@ -422,27 +422,43 @@ class Session:
         out("MAILSESSION %s" % self.user.login)
         self.send(MAIL_SESSION, sequence, ul(1) + lps(("key-" + self.user.login.split("@")[0]).encode()))
 
+    # Directory parameters: number -> (field of the details, encoding).
+    SEARCH_FIELDS = {0: (None, "utf-8"), 1: (None, "utf-8"), 2: ("Nickname", "utf-16-le"),
+                     3: ("FirstName", "utf-16-le"), 4: ("LastName", "utf-16-le"), 5: ("Sex", "utf-16-le"),
+                     7: (None, "utf-8"), 8: (None, "utf-8"), 9: (None, "utf-16-le"), 11: ("Country_ID", "utf-8")}
+    ROW_FIELDS = ["Username", "Domain", "Nickname", "FirstName", "LastName", "Sex", "Birthday", "Location",
+                  "Country_ID", "Mrim_Status", "Status_URI"]
+    WIDE_FIELDS = {"Nickname", "FirstName", "LastName", "Location"}
+
     def on_search(self, sequence, body):
         params = {}
         while body.left():
             number = body.ul()
-            params[number] = body.lps()
+            expect(number in self.SEARCH_FIELDS, "SEARCH: unknown parameter %d" % number)
+            expect(number not in params, "SEARCH: parameter %d twice" % number)
+            params[number] = body.lps().decode(self.SEARCH_FIELDS[number][1])
+        expect(params, "SEARCH: no parameter")
         out("SEARCH %s %08x %s" % (self.user.login, sequence,
-                                   ",".join("%d=%s" % (k, v.hex()) for k, v in sorted(params.items()))))
-        address = "%s@%s" % (params.get(0, b"").decode(), params.get(1, b"").decode())
-        found = self.server.users.get(address)
-        if found is None:
+                                   ",".join("%d=%s" % (k, shown(v)) for k, v in sorted(params.items()))))
+        if 0 in params or 1 in params:
+            expect(0 in params and 1 in params, "SEARCH: half an address")
+            found = [u for login, u in self.server.users.items() if login == "%s@%s" % (params[0], params[1])]
+        else:
+            criteria = {self.SEARCH_FIELDS[n][0]: v for n, v in params.items() if self.SEARCH_FIELDS[n][0]}
+            found = [u for u in self.server.users.values()
+                     if all(str(u.details.get(f, "")).lower() == v.lower() for f, v in criteria.items())]
+        if not found:
             self.send(USER_DETAILS, sequence, ul(0) + ul(0) + ul(0) + ul(0))
             return
-        names = ["Username", "Domain", "Nickname", "FirstName", "LastName", "Sex", "Birthday", "Location"]
-        wide = {"Nickname", "FirstName", "LastName", "Location"}
-        user, domain = address.split("@")
-        values = {"Username": user, "Domain": domain}
-        values.update(found.details)
-        row = b"".join(lps(utf16(values.get(n, "")) if n in wide else values.get(n, "").encode("cp1251"))
-                       for n in names)
-        self.send(USER_DETAILS, sequence, ul(1) + ul(len(names)) + ul(50) + ul(0) +
-                  b"".join(lps(n.encode()) for n in names) + row)
+        rows = b""
+        for user in found:
+            values = {"Username": user.login.split("@")[0], "Domain": user.login.split("@")[1],
+                      "Mrim_Status": str(user.status), "Status_URI": user.uri}
+            values.update(user.details)
+            rows += b"".join(lps(utf16(values.get(n, ""))) if n in self.WIDE_FIELDS
+                             else lps(str(values.get(n, "")).encode("cp1251")) for n in self.ROW_FIELDS)
+        self.send(USER_DETAILS, sequence, ul(1) + ul(len(self.ROW_FIELDS)) + ul(50) + ul(0) +
+                  b"".join(lps(n.encode()) for n in self.ROW_FIELDS) + rows)
 
 
 class Control:

@@ -5,13 +5,20 @@
 // delivery acknowledgements, offline messages deleted once delivered,
 // typing and its expiry, authorization, list edits with every
 // acknowledgement code, list changes made elsewhere, a refused login,
-// broken packets, and reconnection after the server drops the session. The
+// broken packets, contact details and the white-pages search, and
+// reconnection after the server drops the session. The
 // server asserts the layout of every packet it receives.
 
+#include "CZemAccount.h"
+#include "MrimDirectory.h"
 #include "MrimWire.h"
 #include "ZemPeerRig.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <sstream>
 
 namespace {
 
@@ -22,7 +29,10 @@ constexpr const char* kConfig = R"({"users": {
     "contacts": [{"address": "bob@mail.ru", "nick": "Боб", "group": 0, "serverFlags": 1},
                  {"address": "carol@mail.ru", "nick": "", "group": 1}]},
   "bob@mail.ru": {"password": "bob-pw", "groups": ["Friends"],
-    "contacts": [{"address": "alice@mail.ru", "nick": "Alice", "group": 0}]}
+    "contacts": [{"address": "alice@mail.ru", "nick": "Alice", "group": 0}],
+    "details": {"Nickname": "Бобби", "FirstName": "Боб", "LastName": "Смит", "Sex": "1",
+                "Birthday": "1990-12-31", "Location": "Москва", "Country_ID": "24"}},
+  "dave@bk.ru": {"password": "dave-pw", "details": {"Nickname": "Дэйв", "FirstName": "Боб", "Sex": "2"}}
 }})";
 
 constexpr const char* kAlice = "alice@mail.ru";
@@ -66,6 +76,14 @@ protected:
         message.text = CYolString::FromUtf8(text);
         EXPECT_TRUE(core->List().SendMessage(to, &message, false));
         return message.messageId;
+    }
+    // The words of a "found" line: account, login, nick, gender, age, icons.
+    static std::vector<std::string> Words(const std::string& line) {
+        std::istringstream in(line);
+        std::vector<std::string> words;
+        for (std::string word; in >> word;)
+            words.push_back(word);
+        return words.size() == 7 ? std::vector<std::string>(words.begin() + 1, words.end()) : words;
     }
     std::string ShownFrom(unsigned int contact) { return core->log.WaitFor("message " + std::to_string(contact)); }
 
@@ -283,12 +301,86 @@ TEST_F(MrimScriptedServer, ARefusedLoginTellsTheUserAndStaysOffline) {
     EXPECT_TRUE(core->Eventually([&] { return core->Status(bob) == Protocols::Offline; }));
 }
 
+TEST_F(MrimScriptedServer, ContactDetailsComeFromTheDirectory) {
+    LogInBoth();
+    const unsigned int bobAtAlice = core->ContactOf(alice, kBob);
+    ASSERT_TRUE(core->Manager().RequestContactInfo(alice, bobAtAlice));
+    const std::string asked = server->WaitFor("SEARCH alice");
+    EXPECT_EQ(asked.substr(0, 28), "SEARCH alice@mail.ru 9000000");
+    EXPECT_EQ(asked.substr(asked.find(' ', 22)), " 0=" + ToHex("bob") + ",1=" + ToHex("mail.ru"));
+    EXPECT_EQ(core->log.WaitFor("details "), "details " + std::to_string(alice) + " " + std::to_string(bobAtAlice));
+    EXPECT_EQ(core->ItemString(bobAtAlice, "Zem: nick name"), "Бобби");
+    EXPECT_EQ(core->ItemString(bobAtAlice, "Zem: first name"), "Боб");
+    EXPECT_EQ(core->ItemString(bobAtAlice, "Zem: last name"), "Смит");
+    EXPECT_EQ(core->ItemString(bobAtAlice, "Zem: location"), "Москва");
+    unsigned int year = 0;
+    core->List().GetItemDword(bobAtAlice, CYolString::FromUtf8("Zem: birth year"), &year);
+    EXPECT_EQ(year, 1990u);
+}
+
+TEST_F(MrimScriptedServer, SearchesByAddressAndByFields) {
+    LogInBoth();
+    // The search pages hand their criteria to the account's queue, then start the search.
+    auto search = [&](const std::function<void(ZemSearchQuery&)>& fill, int page) {
+        auto* criteria = new Services::CEventArg_Data<ZemSearchQuery>(ZemSearchQuery{});
+        fill(criteria->data);
+        ASSERT_EQ(core->services.SendEvent(core->Manager().GetAccountClientId(alice), ZemProtocolGuid,
+                                           CZemAccount::kSearchQueryEvent, criteria, nullptr, false),
+                  1);
+        core->Manager().StartSearch(alice, page);
+    };
+    const std::string account = std::to_string(alice);
+
+    search([](ZemSearchQuery& q) { q.email = CYolString::FromUtf8(kBob); }, 0);
+    EXPECT_EQ(server->WaitFor("SEARCH alice").substr(0, 28), "SEARCH alice@mail.ru 7000000");
+    // A man born on the last day of 1990, with the icon of his status.
+    std::vector<std::string> bobFound = Words(core->log.WaitFor("found "));
+    ASSERT_EQ(bobFound.size(), 6u);
+    EXPECT_EQ(bobFound[0] + " " + bobFound[1] + " " + bobFound[2] + " " + bobFound[3],
+              account + " bob@mail.ru Бобби 2");
+    EXPECT_GE(std::stoi(bobFound[4]), 35);
+    EXPECT_EQ(bobFound[5], "1");
+    EXPECT_EQ(core->log.WaitFor("searchend "), "searchend " + account);
+
+    search([](ZemSearchQuery& q) { q.firstName = CYolString::FromUtf8("боб"); }, 1);
+    EXPECT_EQ(server->WaitFor("SEARCH alice").substr(30), "3=" + ToHex("боб"));
+    std::vector<std::vector<std::string>> found{Words(core->log.WaitFor("found ")),
+                                                Words(core->log.WaitFor("found "))};
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.at(1) < b.at(1); });
+    EXPECT_EQ(found[0].at(1), "bob@mail.ru");
+    // A woman of no known age.
+    EXPECT_EQ(found[1], (std::vector<std::string>{account, "dave@bk.ru", "Дэйв", "1", "0", "1"}));
+    EXPECT_EQ(core->log.WaitFor("searchend "), "searchend " + account);
+
+    search([](ZemSearchQuery& q) { q.email = CYolString::FromUtf8("nobody@mail.ru"); }, 0);
+    EXPECT_FALSE(server->WaitFor("SEARCH alice").empty());
+    EXPECT_EQ(core->log.WaitFor("searchend "), "searchend " + account);
+    EXPECT_FALSE(core->log.Has("found "));
+}
+
 TEST_F(MrimScriptedServer, ReconnectsAfterTheServerDropsTheSession) {
     LogIn(alice, kAlice);
+    // The reconnection waits on the program's clock; here the test moves it.
+    struct ManualTime {
+        CYolManualClock clock{CYolClock::Current().TickCount64(), CYolClock::Current().Now()};
+        CYolClock* previous = CYolClock::Install(&clock);
+        ~ManualTime() { CYolClock::Install(previous); }
+    } time;
+    // Everything the account was handed has been handled.
+    auto settled = [&] {
+        core->services.SendEvent(core->Manager().GetAccountClientId(alice), ServicesManagerGuid, 0, nullptr, nullptr,
+                                 true);
+        core->Drain();
+    };
     ASSERT_TRUE(server->Command("drop alice@mail.ru"));
     EXPECT_TRUE(core->Eventually([&] { return core->Status(alice) == Protocols::Offline; }));
+    settled();
     // One attempt, fifteen seconds after the loss.
-    EXPECT_EQ(server->WaitFor("LOGIN alice", 40000), "LOGIN alice@mail.ru 1 STATUS_ONLINE");
+    time.clock.Advance(14999);
+    settled();
+    EXPECT_EQ(core->Status(alice), Protocols::Offline);
+    time.clock.Advance(1);
+    EXPECT_EQ(server->WaitFor("LOGIN alice"), "LOGIN alice@mail.ru 1 STATUS_ONLINE");
     EXPECT_TRUE(core->Eventually([&] { return core->Status(alice) == Protocols::Online; }));
     EXPECT_TRUE(core->Eventually([&] { return core->Contacts(alice).size() == 2u; }));
 }

@@ -129,6 +129,13 @@ TEST_F(ZemBehaviour, ListShowsGroupsContactsAndLocalPartNicks) {
     EXPECT_EQ(list.FindByItem(eve)->serverId, 21u);
 }
 
+TEST_F(ZemBehaviour, AListWhoseGroupsTakeNoBytesIsRefusedAndTheOldOneKept) {
+    const std::string list0 = MrimBodyWriter().UL(0).UL(0xFFFFFFFF).LPS("x").LPS("uussuus").Take();
+    EXPECT_EQ(list.Load(list0), 1u);
+    EXPECT_EQ(list.Groups().size(), 2u);
+    EXPECT_NE(list.FindByItem(bob), nullptr);
+}
+
 TEST_F(ZemBehaviour, RefusedChangesLeaveTheListAsItWasAndShowTheServersText) {
     list.RenameContact(50, bob, U("Robert"));
     list.OnModifyAck(50, MrimBodyWriter().UL(3).Take());

@@ -125,13 +125,17 @@ private:
 //   "status <account> <status>", "text <account> <text>",
 //   "message <contact> <kind> <text>", "ack <contact> <message id>",
 //   "notsent <contact>", "cstatus <contact> <status>",
-//   "typing <contact> <flag>".
+//   "typing <contact> <flag>", "details <account> <item>",
+//   "found <account> <login> <nick> <gender> <age> <icons>" (a search
+//   result), "searchend <account>".
 class BroadcastLog final : public Services::CEventsClient {
 public:
     void Attach(Services::CServicesManager& manager) {
         services = &manager;
         key = manager.RegisterEventsClient(this, CYolString::FromUtf8("MRIM peer log"));
-        for (int event : {Protocols::ProtocolsManagerEvent::StatusChanged, Protocols::ProtocolsManagerEvent::ShowText})
+        for (int event : {Protocols::ProtocolsManagerEvent::StatusChanged, Protocols::ProtocolsManagerEvent::ShowText,
+                          Protocols::ProtocolsManagerEvent::ContactDetailsReady,
+                          Protocols::ProtocolsManagerEvent::SearchResult})
             manager.Subscribe(ProtocolsManagerGuid, event, key);
         // Every change of the list wakes a waiting test, so each is subscribed.
         for (int event = CL::ContactListEvent::UpdateEnd; event <= CL::ContactListEvent::ContactTyping; ++event)
@@ -210,6 +214,17 @@ private:
         if (event == Protocols::ProtocolsManagerEvent::StatusChanged && extra != nullptr)
             return "status " + std::to_string(Data<int>(arg)) + " " +
                    std::to_string(Data<Protocols::StatusInfo>(extra).status);
+        const std::string account = std::to_string(Data<unsigned int>(arg));
+        if (event == Protocols::ProtocolsManagerEvent::ContactDetailsReady && extra != nullptr)
+            return "details " + account + " " + std::to_string(Data<unsigned int>(extra));
+        if (event == Protocols::ProtocolsManagerEvent::SearchResult) {
+            if (extra == nullptr)
+                return "searchend " + account;
+            const auto& user = Data<Protocols::UserInfo>(extra);
+            return "found " + account + " " + user.login.ToUtf8() + " " + user.nick.ToUtf8() + " " +
+                   std::to_string(user.gender) + " " + std::to_string(user.age) + " " +
+                   std::to_string(user.imageIds.Count());
+        }
         if (event == Protocols::ProtocolsManagerEvent::ShowText && extra != nullptr)
             return "text " + std::to_string(Data<unsigned int>(arg)) + " " + Data<CYolString>(extra).ToUtf8();
         return {};

@@ -112,6 +112,12 @@ public:
     void SetFlag(unsigned int contact, const char16_t* name, unsigned char value) override {
         items[contact].flags[name] = value;
     }
+    void SetValue(unsigned int item, const char16_t* name, const CYolString& value) override {
+        values[item][name] = value.ToUtf8();
+    }
+    void SetNumber(unsigned int item, const char16_t* name, unsigned int value) override {
+        values[item][name] = std::to_string(value);
+    }
     void SetContactStatus(unsigned int contact, const Protocols::ContactStatusInfo& status) override {
         log.push_back("status " + items[contact].key.ToUtf8() + " " + std::to_string(status.status));
     }
@@ -143,6 +149,8 @@ public:
     std::map<unsigned int, Item> items;
     std::vector<std::string> log;
     std::vector<Protocols::MessageInfo> messages;
+    // Item values by item and name, numbers in decimal.
+    std::map<unsigned int, std::map<std::u16string, std::string>> values;
     unsigned int last = 100;
 };
 
