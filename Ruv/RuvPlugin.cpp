@@ -1,11 +1,9 @@
 #include "RuvPlugin.h"
 
 #include "CRuvAccount.h"
-#include "CSkinManager.h"
-#include "CYolPath.h"
+#include "CPluginShared.h"
 #include "RuvStrings.h"
 #include "YolGuids.h"
-#include "YolWMMUI_Controller.h"
 
 #include <memory>
 #include <mutex>
@@ -105,79 +103,20 @@ constexpr struct {
     {Protocols::NotAvailable, 12, 15}, {Protocols::Occupied, 13, 16},   {Protocols::DoNotDisturb, 6, 17},
 };
 
-struct Shared {
-    std::recursive_mutex lock;
-    int accounts = 0;
-    std::unique_ptr<MUI::CYolWMMUI_Controller> language;
-    CYolArray<unsigned int> images;
-};
-
-Shared& State() {
-    static Shared shared;
+CPluginShared& State() {
+    static CPluginShared shared(u"Ruv", u"Ruv_", &RuvDefaultUiString, kImages, kImageCount);
     return shared;
-}
-
-Skins::CSkinManager* Skin(Services::CServicesManager* manager) {
-    return manager ? static_cast<Skins::CSkinManager*>(manager->GetService(SkinManagerGuid)) : nullptr;
 }
 
 }  // namespace
 
 const char16_t* ImageName(int index) { return index >= 0 && index < kImageCount ? kImages[index] : u""; }
 
-CYolString UiString(int id) {
-    Shared& s = State();
-    std::lock_guard guard(s.lock);
-    CYolString text;
-    if (s.language)
-        s.language->GetString(id, text);
-    else
-        RuvDefaultUiString(id, text);
-    return text;
-}
-
-int Join(Services::CServicesManager* manager) {
-    Shared& s = State();
-    std::lock_guard guard(s.lock);
-    if (!s.language)
-        s.language = std::make_unique<MUI::CYolWMMUI_Controller>(CYolPath::GetProtoDir(CYolString(u"Ruv")),
-                                                                 CYolString(u"Ruv_"), CYolString(u"English"),
-                                                                 &RuvDefaultUiString);
-    if (s.images.Count() == 0) {
-        if (Skins::CSkinManager* skins = Skin(manager))
-            for (const char16_t* name : kImages)
-                s.images.Add(static_cast<unsigned int>(skins->RegisterImage(CYolString(name))));
-    }
-    return ++s.accounts;
-}
-
-int Leave(Services::CServicesManager* manager) {
-    Shared& s = State();
-    std::lock_guard guard(s.lock);
-    if (s.accounts > 0)
-        --s.accounts;
-    if (s.accounts > 0)
-        return s.accounts;
-    if (Skins::CSkinManager* skins = Skin(manager))
-        for (int i = s.images.Count() - 1; i >= 0; --i)
-            skins->ReleaseImage(static_cast<int>(s.images[i]));
-    s.images = CYolArray<unsigned int>();
-    s.language.reset();
-    return 0;
-}
-
-unsigned int ImageId(int index) {
-    Shared& s = State();
-    std::lock_guard guard(s.lock);
-    return index >= 0 && index < s.images.Count() ? s.images[index] : 0;
-}
-
-void ChangeLanguage(const CYolString& language) {
-    Shared& s = State();
-    std::lock_guard guard(s.lock);
-    if (s.language)
-        s.language->ChangeLang(language);
-}
+CYolString UiString(int id) { return State().UiString(id); }
+int Join(Services::CServicesManager* manager) { return State().Join(manager); }
+int Leave(Services::CServicesManager* manager) { return State().Leave(manager); }
+unsigned int ImageId(int index) { return State().ImageId(index); }
+void ChangeLanguage(const CYolString& language) { State().ChangeLanguage(language); }
 
 bool FindStatus(int status, Protocols::StatusInfo& out) {
     for (const auto& row : kStatuses) {

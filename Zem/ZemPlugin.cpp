@@ -1,10 +1,8 @@
 #include "ZemPlugin.h"
 
-#include "CSkinManager.h"
-#include "CYolPath.h"
+#include "CPluginShared.h"
 #include "CZemAccount.h"
 #include "YolGuids.h"
-#include "YolWMMUI_Controller.h"
 #include "ZemStatuses.h"
 #include "ZemStrings.h"
 
@@ -26,103 +24,55 @@ constexpr const char16_t* kImages[kImageCount] = {
     u"proto_mailboxempty.png", u"proto_mailboxfull.png",
 };
 
-struct Shared {
-    std::recursive_mutex lock;
-    int accounts = 0;
-    std::unique_ptr<MUI::CYolWMMUI_Controller> language;
-    CYolArray<unsigned int> images;
-    CYolArray<Protocols::StatusInfo> statuses;
-};
-
-Shared& State() {
-    static Shared shared;
+CPluginShared& State() {
+    static CPluginShared shared(u"Zem", u"Zem_", &ZemDefaultUiString, kImages, kImageCount);
     return shared;
 }
 
-Skins::CSkinManager* Skin(Services::CServicesManager* manager) {
-    return manager ? static_cast<Skins::CSkinManager*>(manager->GetService(SkinManagerGuid)) : nullptr;
+// The status records in the current language, kept under the shared lock.
+CYolArray<Protocols::StatusInfo>& Statuses() {
+    static CYolArray<Protocols::StatusInfo> statuses;
+    return statuses;
 }
 
-void RebuildStatuses(Shared& s) {
-    s.statuses = BuildZemStatusList(s.images, [](int id) { return UiString(id); });
+void RebuildStatuses() {
+    Statuses() = BuildZemStatusList(State().ImageIds(), [](int id) { return State().UiString(id); });
 }
 
 }  // namespace
 
 const char16_t* ImageName(int index) { return index >= 0 && index < kImageCount ? kImages[index] : u""; }
 
-CYolString UiString(int id) {
-    Shared& s = State();
-    std::lock_guard guard(s.lock);
-    CYolString text;
-    if (s.language)
-        s.language->GetString(id, text);
-    else
-        ZemDefaultUiString(id, text);
-    return text;
-}
-
-int Join(Services::CServicesManager* manager) {
-    Shared& s = State();
-    std::lock_guard guard(s.lock);
-    if (!s.language)
-        s.language = std::make_unique<MUI::CYolWMMUI_Controller>(CYolPath::GetProtoDir(CYolString(u"Zem")),
-                                                                 CYolString(u"Zem_"), CYolString(u"English"),
-                                                                 &ZemDefaultUiString);
-    if (s.images.Count() == 0) {
-        if (Skins::CSkinManager* skins = Skin(manager))
-            for (const char16_t* name : kImages)
-                s.images.Add(static_cast<unsigned int>(skins->RegisterImage(CYolString(name))));
-    }
-    return ++s.accounts;
-}
+CYolString UiString(int id) { return State().UiString(id); }
+int Join(Services::CServicesManager* manager) { return State().Join(manager); }
 
 int Leave(Services::CServicesManager* manager) {
-    Shared& s = State();
-    std::lock_guard guard(s.lock);
-    if (s.accounts > 0)
-        --s.accounts;
-    if (s.accounts > 0)
-        return s.accounts;
-    if (Skins::CSkinManager* skins = Skin(manager))
-        for (int i = s.images.Count() - 1; i >= 0; --i)
-            skins->ReleaseImage(static_cast<int>(s.images[i]));
-    s.images = CYolArray<unsigned int>();
-    s.statuses = CYolArray<Protocols::StatusInfo>();
-    s.language.reset();
-    return 0;
+    std::lock_guard guard(State().Lock());
+    const int left = State().Leave(manager);
+    if (left == 0)
+        Statuses() = CYolArray<Protocols::StatusInfo>();
+    return left;
 }
 
-unsigned int ImageId(int index) {
-    Shared& s = State();
-    std::lock_guard guard(s.lock);
-    return index >= 0 && index < s.images.Count() ? s.images[index] : 0;
-}
-
-CYolArray<unsigned int> ImageIds() {
-    Shared& s = State();
-    std::lock_guard guard(s.lock);
-    return s.images;
-}
+unsigned int ImageId(int index) { return State().ImageId(index); }
+CYolArray<unsigned int> ImageIds() { return State().ImageIds(); }
 
 void ChangeLanguage(const CYolString& language) {
-    Shared& s = State();
-    std::lock_guard guard(s.lock);
-    if (s.language)
-        s.language->ChangeLang(language);
-    RebuildStatuses(s);
+    std::lock_guard guard(State().Lock());
+    State().ChangeLanguage(language);
+    RebuildStatuses();
 }
 
 bool FindStatus(int status, Protocols::StatusInfo& out) {
     if (status == Protocols::InvisibleForAll)
         status = Protocols::Invisible;
-    Shared& s = State();
-    std::lock_guard guard(s.lock);
-    if (s.statuses.Count() == 0)
-        RebuildStatuses(s);
-    for (int i = 0; i < s.statuses.Count(); ++i) {
-        if (s.statuses[i].status == status) {
-            out = s.statuses[i];
+    std::lock_guard guard(State().Lock());
+    CYolArray<Protocols::StatusInfo>& statuses = Statuses();
+    if (statuses.Count() == 0)
+        RebuildStatuses();
+    for (int i = 0; i < statuses.Count(); ++i) {
+        if (statuses[i].status == status) {
+            out = statuses[i];
             return true;
         }
     }
