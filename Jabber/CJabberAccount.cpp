@@ -21,6 +21,8 @@ CJabberAccount::~CJabberAccount() {
     // socket dropped here.
     StopReconnect();
     connection.Drop(false);
+    for (Sockets::CYolSocket* socket : closedBytestreams)
+        DestroyBytestream(socket);
 }
 
 Sockets::CSocketsManager* CJabberAccount::SocketsService() const {

@@ -48,6 +48,7 @@
 #include "YolGuids.h"
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <set>
@@ -339,6 +340,12 @@ private:
 
     std::map<int, Sockets::CYolSocket*> bytestreamSockets;
     int lastBytestreamSocket = 0;
+    // Bytestream sockets we closed, kept until their close is reported (or
+    // a few newer ones were closed): a socket destroyed at once could come
+    // back at the same address for the next transfer and take the old one's
+    // late reports for its own.
+    std::deque<Sockets::CYolSocket*> closedBytestreams;
+    void DestroyBytestream(Sockets::CYolSocket* socket);
     XmppFileTransfer transfers{*this, contacts, contactList, *this, *this};
 
     // ---- descriptions and settings ----

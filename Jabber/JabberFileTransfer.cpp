@@ -13,6 +13,7 @@
 namespace {
 // One receive takes at most this much of what a bytestream announced.
 constexpr int kMaxBytestreamRead = 256 * 1024;
+constexpr size_t kClosedBytestreamsKept = 8;
 }  // namespace
 
 int CJabberAccount::SendFile(unsigned int contact, CYolString path) {
@@ -79,10 +80,29 @@ void CJabberAccount::Close(int socket) {
     if (handle == nullptr || service == nullptr || !service->IsValidSocket(handle))
         return;
     service->Close(handle);
-    service->DestroySocket(handle);
+    closedBytestreams.push_back(handle);
+    if (closedBytestreams.size() > kClosedBytestreamsKept) {
+        DestroyBytestream(closedBytestreams.front());
+        closedBytestreams.pop_front();
+    }
+}
+
+void CJabberAccount::DestroyBytestream(Sockets::CYolSocket* socket) {
+    Sockets::CSocketsManager* service = SocketsService();
+    if (service != nullptr && service->IsValidSocket(socket))
+        service->DestroySocket(socket);
 }
 
 bool CJabberAccount::OnTransferSocketEvent(Sockets::CYolSocket* socket, int event, int value) {
+    auto closed = std::find(closedBytestreams.begin(), closedBytestreams.end(), socket);
+    if (socket != nullptr && closed != closedBytestreams.end()) {
+        // What a socket we closed still reports is stale; its close frees it.
+        if (event == Sockets::SocketEvent::Closed) {
+            closedBytestreams.erase(closed);
+            DestroyBytestream(socket);
+        }
+        return true;
+    }
     auto found = std::find_if(bytestreamSockets.begin(), bytestreamSockets.end(),
                               [socket](const auto& entry) { return entry.second == socket; });
     if (socket == nullptr || found == bytestreamSockets.end())
