@@ -64,6 +64,9 @@ protected:
         core->Manager().SetStatus(account, status);
         ASSERT_FALSE(server->WaitFor("LOGIN " + login).empty()) << server->Log();
         ASSERT_TRUE(core->Eventually([&] { return core->Status(account) == status; }));
+        // Every user of the rig has a list; it reaches the model through its
+        // own queue, after the status.
+        ASSERT_TRUE(core->Eventually([&] { return !core->Contacts(account).empty(); }));
     }
     void LogInBoth() {
         LogIn(alice, kAlice);
