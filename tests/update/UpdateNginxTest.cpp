@@ -6,7 +6,10 @@
 
 #include "UpdateTestSupport.h"
 
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <random>
 
@@ -65,6 +68,33 @@ std::string RandomPackage(size_t size) {
 
 class UpdateNginx : public UpdateRig {};
 
+namespace {
+
+// Waits until the file holds at least `size` bytes, woken by the kernel each
+// time something in its folder is written.
+bool WaitForFileSize(const std::string& path, int64_t size, int timeoutMs) {
+    const int fd = inotify_init1(IN_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const std::string folder = path.substr(0, path.find_last_of('/'));
+    inotify_add_watch(fd, folder.c_str(), IN_MODIFY | IN_CREATE | IN_CLOSE_WRITE);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    bool reached = false;
+    while (!(reached = UI::CYolUpdateSettings::FileSize(CYolString::FromUtf8(path)) >= size)) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        pollfd watch{fd, POLLIN, 0};
+        if (left.count() <= 0 || poll(&watch, 1, static_cast<int>(left.count())) <= 0)
+            break;
+        char events[4096];
+        if (read(fd, events, sizeof events) < 0)
+            break;
+    }
+    close(fd);
+    return reached;
+}
+
+}  // namespace
+
 TEST_F(UpdateNginx, AVersionTextIsTakenAndGarbageIsRefused) {
     Nginx nginx("0");
     if (nginx.program.empty())
@@ -101,8 +131,7 @@ TEST_F(UpdateNginx, ADownloadCutOffHalfwayResumesAndEndsByteIdentical) {
     ASSERT_NE(UI::CYolProgramUpdate::Start(&services, requesterKey, 2200), nullptr);
     // Cut the connection once part of the package is on disk.
     const auto cab = UI::CYolProgramUpdate::GetCabPath();
-    for (int i = 0; i < 2000 && UI::CYolUpdateSettings::FileSize(cab) < 300 * 1024; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(WaitForFileSize(cab.ToUtf8(), 300 * 1024, 20000));
     nginx.Stop();
     const auto cut = requester.UntilDone(Ev::ProgramUpdateDone);
     ASSERT_EQ(cut.size(), 1u) << "not ready";
