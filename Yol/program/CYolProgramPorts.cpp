@@ -291,20 +291,25 @@ bool CYolProgramDialogs::RunBaseAccount(HWND owner, CYolString& login, CYolStrin
     return true;
 }
 
-bool CYolProgramDialogs::RunFileSave(HWND owner, const CYolString& offered, CYolString& path) {
-    CYolWMUI_FileDlg dialog(u"*.*;", false, offered);
+namespace {
+
+// The file browser over the main window; the chosen path, or false.
+bool RunFileDialog(HWND owner, const char16_t* mask, bool openMode, const CYolString& initial, CYolString& path) {
+    CYolWMUI_FileDlg dialog(mask, openMode, initial);
     if (dialog.DoModal(owner) != 1)
         return false;
     path = CYolWMUI_FileDlg::ProgramState().path;
     return true;
 }
 
+}  // namespace
+
+bool CYolProgramDialogs::RunFileSave(HWND owner, const CYolString& offered, CYolString& path) {
+    return RunFileDialog(owner, u"*.*;", false, offered, path);
+}
+
 bool CYolProgramDialogs::RunFileOpen(HWND owner, const CYolString& mask, CYolString& path) {
-    CYolWMUI_FileDlg dialog(mask.IsEmpty() ? u"*.*;" : mask.c_str(), true, CYolString());
-    if (dialog.DoModal(owner) != 1)
-        return false;
-    path = CYolWMUI_FileDlg::ProgramState().path;
-    return true;
+    return RunFileDialog(owner, mask.IsEmpty() ? u"*.*;" : mask.c_str(), true, CYolString(), path);
 }
 
 bool CYolProgramDialogs::RunName(HWND owner, bool groupMode, CYolString& name) {
