@@ -15,6 +15,7 @@
 #include "WindowSystem/DialogTemplate.h"
 #include "WindowSystem/Window.h"
 #include "YolWMUI_Dialogs.h"
+#include "PrefsDialogTemplates.h"
 
 namespace UI {
 
@@ -172,6 +173,7 @@ void RegisterYolDialogTemplates(HINSTANCE module)
     };
     for (const auto& entry : table)
         RegisterDialogTemplate(module, entry.id, entry.make());
+    RegisterPrefsDialogTemplates(module);
 }
 
 } // namespace UI
