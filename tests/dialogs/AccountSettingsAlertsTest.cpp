@@ -45,7 +45,7 @@ protected:
     static HWND FindEdit(HWND dialog)
     {
         for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-            if (HWND edit = GetDlgItem(child, 1182))
+            if (HWND edit = GetDlgItem(child, 1056))
                 return edit;
         return nullptr;
     }

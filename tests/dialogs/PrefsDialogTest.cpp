@@ -284,10 +284,12 @@ TEST_F(PrefsDialog, ANumberOutOfItsRangeKeepsTheDialogOpenOnTheFieldAndSavesNoth
         EXPECT_EQ(stayed, c.refused);
         EXPECT_EQ(result, c.refused ? 2 : 1);
         EXPECT_EQ(prefs.GlobTrayIcon, c.refused);
-        if (!c.refused && c.pane == History)
+        if (!c.refused && c.pane == History) {
             EXPECT_EQ(prefs.HistMsgCountForShow, 20u);
-        if (!c.refused && c.pane == Connection)
+        }
+        if (!c.refused && c.pane == Connection) {
             EXPECT_EQ(host.sockets.settings.proxyPort, 8080u);
+        }
     }
 }
 

@@ -52,15 +52,15 @@ public:
     CYolArray<unsigned int> GetImages() override { return {}; }
     YolTabDlg::TDlgTemplate GetDlgTemplate() override
     {
-        // The alert-settings template has an edit (1182) to type into.
-        return {UI::GetYolDialogsInstance(), 167};
+        // A pane template with an edit (1056) to type into.
+        return {UI::GetYolDialogsInstance(), 154};
     }
     int DoDataExchange(int save) override
     {
         if (save)
-            login = UI::GetDlgItemString(m_hWnd, 1182).ToUtf8();
+            login = UI::GetDlgItemString(m_hWnd, 1056).ToUtf8();
         else
-            UI::SetDlgItemString(m_hWnd, 1182, CYolString::FromUtf8(login));
+            UI::SetDlgItemString(m_hWnd, 1056, CYolString::FromUtf8(login));
         return 1;
     }
 
