@@ -11,7 +11,6 @@
 #include "Controls/ControlButton.h"
 #include "Controls/ControlListView.h"
 #include "TestSupport.h"
-#include "TextDrawingSuppressions.h"
 #include "WindowSystem/WindowFocus.h"
 
 using namespace dialogs_test;

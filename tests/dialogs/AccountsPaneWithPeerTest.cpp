@@ -10,6 +10,7 @@
 #include "EventTestSupport.h"
 #include "MissingPeer.h"
 #include "ProsodyFixture.h"
+#include "WaitableLog.h"
 
 #include "CProtocolsManagerImpl.h"
 #include "CServicesManagerImpl.h"
@@ -18,6 +19,7 @@
 #include "CYolWMUI_PrefsAccountsPan.h"
 #include "CYolWMUI_PrefsDlg.h"
 #include "CoreServices.h"
+#include "ProtocolsManagerEvents.h"
 #include "TestSupport.h"
 
 #include <filesystem>
@@ -75,6 +77,41 @@ private:
     unsigned int port;
 };
 
+// The accounts that the protocols manager announced online, in order: the
+// test waits on them rather than polling the account's status.
+class OnlineLog {
+public:
+    explicit OnlineLog(Services::CServicesManagerImpl& manager)
+        : manager(manager), client([this](const YOL_GUID& channel, int event, Services::CEventArg* arg,
+                                          Services::CEventArg* extra) {
+              auto* account = dynamic_cast<Services::CEventArg_Data<int>*>(arg);
+              auto* status = dynamic_cast<Services::CEventArg_Data<Protocols::StatusInfo>*>(extra);
+              if (channel == ProtocolsManagerGuid && event == Protocols::ProtocolsManagerEvent::StatusChanged &&
+                  account && status && account->data != 0 && status->data.status == Protocols::Online)
+                  online.Add(static_cast<unsigned int>(account->data));
+              return 0;
+          })
+    {
+        key = manager.RegisterEventsClient(&client, CYolString(u"Online log"));
+        manager.Subscribe(ProtocolsManagerGuid, Protocols::ProtocolsManagerEvent::StatusChanged, key);
+    }
+    ~OnlineLog() { Close(); }
+    // Leaves the core before it is destroyed.
+    void Close()
+    {
+        if (key != 0)
+            manager.UnregisterEventsClient(key);
+        key = 0;
+    }
+
+    WaitableLog<unsigned int> online;
+
+private:
+    Services::CServicesManagerImpl& manager;
+    FnClient client;
+    unsigned int key = 0;
+};
+
 class AccountsPaneWithPeer : public DialogTest, public TempFolder {
 protected:
     void SetUp() override
@@ -130,19 +167,28 @@ TEST_F(AccountsPaneWithPeer, AddsAnXmppAccountThatConnectsAndDeletingItLeavesThe
     UI::TYolWMPrefs prefs;
     CYolArray<UI::MYolWMUI_PrefsChangeObserver*> observers;
     unsigned int account = 0;
+    OnlineLog log(manager);
     Scripted<UI::CYolWMUI_PrefsDlg> dialog(prefs, observers, 9, host);
     dialog.script = [&](auto& d) {
+        // A failed step cancels, so the modal loop always ends.
+        const auto stop = [&] { SoftKey(d, CYolWMUI_BigDlg::ERight); };
         auto& pane = *dynamic_cast<UI::CYolWMUI_PrefsDlg::CAccountsPan*>(d.GetTab(9)->pan);
         const int index = PlainXmppIndex(pm);
-        ASSERT_GE(index, 0);
-        account = pane.AddAccountOfProtocol(index);
-        ASSERT_NE(account, 0u);
+        account = index >= 0 ? pane.AddAccountOfProtocol(index) : 0;
+        if (account == 0) {
+            ADD_FAILURE() << "no XMPP account was added (protocol index " << index << ")";
+            return stop();
+        }
         EXPECT_EQ(pane.RowCount(), 1);
+        if (!log.online.WaitFor(1, std::chrono::seconds(60))) {
+            ADD_FAILURE() << "the new account never came online";
+            return stop();
+        }
+        EXPECT_EQ(log.online.Items().front(), account);
         Protocols::Status status = Protocols::Offline;
-        EXPECT_TRUE(WaitFor(
-            [&] { return pm.GetStatus(account, status) == 0 && status == Protocols::Online; },
-            std::chrono::seconds(60)));
-        EXPECT_EQ(pane.RowText(account).ToUtf8().find(jid) != std::string::npos, true);
+        EXPECT_EQ(pm.GetStatus(account, status), 0);
+        EXPECT_EQ(status, Protocols::Online);
+        EXPECT_NE(pane.RowText(account).ToUtf8().find(jid), std::string::npos);
         SaveGallery(d, "prefs_accounts_online");
         SendMessage(pane.Handle(), WM_COMMAND, MAKEWPARAM(UI::CYolWMUI_PrefsDlg::CAccountsPan::EDelete, 0), 0);
         EXPECT_EQ(pane.RowCount(), 0);
@@ -150,7 +196,11 @@ TEST_F(AccountsPaneWithPeer, AddsAnXmppAccountThatConnectsAndDeletingItLeavesThe
     };
     EXPECT_EQ(dialog.CYolWMUI_SettingsControllerDlg::Run(parent), 1);
     ASSERT_NE(account, 0u);
-    EXPECT_TRUE(WaitFor([&] { return pm.GetAccountCount() == 0; }, std::chrono::seconds(30)));
+    // The deletion was queued on the manager's own events client; a call
+    // waited on behind it returns once the account is gone.
+    manager.SendEvent(pm.GetEventsClientId(), ServicesManagerGuid, 0, nullptr, nullptr, true);
+    EXPECT_EQ(pm.GetAccountCount(), 0);
+    log.Close();
     Core::DestroyServices(manager);
     coreUp = false;
 

@@ -3,6 +3,7 @@
 #include "CYolMenuInfo.h"
 #include "CYolWMSkins_BkBrush.h"
 #include "CYolWMUI_Menu.h"
+#include "DialogListView.h"
 #include "Controls/ControlButton.h"
 #include "Controls/ControlEdit.h"
 #include "Controls/ControlListView.h"
@@ -57,15 +58,7 @@ void CYolWMUI_AlertsDlg::OnInitDialog()
 {
     CYolWMUI_BigDlg::OnInitDialog();
     const HWND list = GetDlgItem(kListId);
-    SendMessage(list, LVM_DELETEALLITEMS, 0, 0);
-    while (SendMessage(list, LVM_DELETECOLUMN, 0, 0))
-        ;
-    RECT client;
-    GetClientRect(list, &client);
-    LVCOLUMN column;
-    column.mask = LVCF_WIDTH;
-    column.cx = client.right - client.left;
-    SendMessage(list, LVM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&column));
+    ResetSingleColumnList(list);
     for (int i = 0; i < Alert::kAlertEventCount; ++i) {
         const CYolString name = DialogString(kFirstEventString + i);
         LVITEM item;
@@ -74,10 +67,7 @@ void CYolWMUI_AlertsDlg::OnInitDialog()
         item.pszText = const_cast<char16_t*>(name.c_str());
         SendMessage(list, LVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&item));
     }
-    LVITEM state;
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessage(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    SelectListRow(list, 0);
     Skins::SkinListView(list, GetBkBrush());
     SetFocus(list);
 }

@@ -5,6 +5,7 @@
 #include "CYolWMSkins_BkBrush.h"
 #include "CYolWMUI_AccountSettingsDlg.h"
 #include "CYolWMUI_Menu.h"
+#include "DialogListView.h"
 #include "Controls/Control.h"
 #include "Controls/ControlListView.h"
 #include "Drawing/Gdi.h"
@@ -43,15 +44,7 @@ int CYolWMUI_PrefsDlg::CAccountsPan::DoDataExchange(int save)
 void CYolWMUI_PrefsDlg::CAccountsPan::Reload()
 {
     const HWND list = GetDlgItem(kListId);
-    SendMessage(list, LVM_DELETEALLITEMS, 0, 0);
-    while (SendMessage(list, LVM_DELETECOLUMN, 0, 0))
-        ;
-    RECT client;
-    GetClientRect(list, &client);
-    LVCOLUMN column;
-    column.mask = LVCF_WIDTH;
-    column.cx = client.right - client.left;
-    SendMessage(list, LVM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&column));
+    ResetSingleColumnList(list);
     Protocols::CProtocolsManager* manager = Host().ProtocolsManager();
     const int count = manager ? manager->GetAccountCount() : 0;
     for (int i = 0; i < count; ++i)
@@ -73,12 +66,7 @@ bool CYolWMUI_PrefsDlg::CAccountsPan::InsertRow(int row, unsigned int account)
 
 void CYolWMUI_PrefsDlg::CAccountsPan::SelectRow(int row)
 {
-    const HWND list = GetDlgItem(kListId);
-    LVITEM state;
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessage(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
-    ListView_EnsureVisible(list, row, false);
+    SelectListRow(GetDlgItem(kListId), row);
 }
 
 int CYolWMUI_PrefsDlg::CAccountsPan::RowCount() const

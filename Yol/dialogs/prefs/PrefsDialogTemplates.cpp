@@ -4,6 +4,7 @@
 // that the panes fill from the language in force.
 
 #include "PrefsDialogTemplates.h"
+#include "YolWMUI_DialogTemplates.h"
 
 #include "Controls/Control.h"
 #include "Controls/ControlButton.h"
@@ -47,9 +48,9 @@ void Check(Items& items, int box, int label, int y, int indent = 0)
     items.push_back({WC_STATIC, label, 16 + indent, y + 1, 130 - indent, 10, kVisible, u"-"});
 }
 
-void Label(Items& items, int id, int x, int y, int cx)
+void Label(Items& items, int id, int x, int y, int cx, int cy = 10)
 {
-    items.push_back({WC_STATIC, id, x, y, cx, 10, kVisible, u"-"});
+    items.push_back({WC_STATIC, id, x, y, cx, cy, kVisible, u"-"});
 }
 
 DialogTemplate General()
@@ -135,8 +136,9 @@ DialogTemplate History()
     Check(items, 1034, 1104, 32, 6);
     items.push_back({WC_EDIT, 1056, 10, 46, 30, 13, kEdit | ES_NUMBER, u""});
     items.push_back({UPDOWN_CLASS, 1092, 40, 46, 10, 13, kVisible | UDS_SETBUDDYINT | UDS_ARROWKEYS, u""});
-    Label(items, 1093, 52, 48, 94);
-    items.push_back({WC_STATIC, kPrefsErrorId, 4, 64, 142, 20, kVisible, u""});
+    // Two lines: the caption is longer than the room beside the number.
+    Label(items, 1093, 52, 47, 94, 20);
+    items.push_back({WC_STATIC, kPrefsErrorId, 4, 70, 142, 20, kVisible, u""});
     return Pane(items);
 }
 
@@ -202,22 +204,9 @@ DialogTemplate Accounts()
     return Pane(items);
 }
 
-DialogTemplate Big(const char16_t* caption, Items items)
-{
-    DialogTemplate t;
-    t.style = WS_POPUP | DS_SETFONT;
-    t.cx = 150;
-    t.cy = 160;
-    t.caption = caption;
-    t.fontFace = u"Tahoma";
-    t.pointSize = 8;
-    t.items = std::move(items);
-    return t;
-}
-
 DialogTemplate Alerts()
 {
-    return Big(u"Yol alerts", {{WC_LISTVIEW, 1177, 0, 0, 150, 160,
+    return FullScreenDialog(u"Yol alerts", {{WC_LISTVIEW, 1177, 0, 0, 150, 160,
                                 kTab | LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER, u""}});
 }
 
@@ -231,7 +220,7 @@ DialogTemplate AlertSettings()
     items.push_back({WC_BUTTON, 1019, 108, 45, 38, 13, kTab, u"-"});
     Label(items, 1184, 4, 64, 142);
     items.push_back({WC_EDIT, 1185, 4, 75, 100, 13, kEdit, u""});
-    return Big(u"Alert settings", std::move(items));
+    return FullScreenDialog(u"Alert settings", std::move(items));
 }
 
 } // namespace
