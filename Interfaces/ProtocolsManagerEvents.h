@@ -50,6 +50,7 @@ enum : int {
     AskBaseAccount = 166,       // a bool again, -
     SetBaseAccountLogin = 167,  // a CYolString login, b CYolString password
     SaveAccounts = 168,         // -, -: write "Accounts data" once for a burst of changes
+    BuildServerAccountList = 169,  // -, -: write "Accounts data" and the account list to the server store
 };
 }  // namespace ProtocolsManagerRequest
 

@@ -3,6 +3,7 @@
 #include "CYolMenuInfo.h"
 #include "CYolWMUI_ColorDlg.h"
 #include "CYolWMUI_Menu.h"
+#include "DialogListView.h"
 #include "Controls/Control.h"
 #include "Controls/ControlListView.h"
 #include "Drawing/Gdi.h"
@@ -66,13 +67,7 @@ void CYolWMUI_PaletteDlg::OnInitDialog()
 {
     CYolWMUI_BigDlg::OnInitDialog();
     const HWND list = GetDlgItem(kListId);
-    SendMessage(list, LVM_DELETEALLITEMS, 0, 0);
-    RECT client;
-    GetClientRect(list, &client);
-    LVCOLUMN column;
-    column.mask = LVCF_WIDTH;
-    column.cx = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
-    SendMessage(list, LVM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&column));
+    ResetSingleColumnList(list, GetSystemMetrics(SM_CXVSCROLL));
     for (int i = 0; i < Skins::SKIN_CLR_COUNT; ++i) {
         LVITEM item;
         item.mask = LVIF_PARAM;
@@ -80,10 +75,7 @@ void CYolWMUI_PaletteDlg::OnInitDialog()
         item.lParam = i;
         SendMessage(list, LVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&item));
     }
-    LVITEM state;
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessage(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    SelectListRow(list, 0);
     Skins::SkinListView(list, GetBkBrush());
     SetFocus(list);
 }

@@ -15,18 +15,11 @@
 #include "WindowSystem/DialogTemplate.h"
 #include "WindowSystem/Window.h"
 #include "YolWMUI_Dialogs.h"
+#include "PrefsDialogTemplates.h"
 
 namespace UI {
 
-namespace {
-
-constexpr std::uint32_t kVisible = WS_VISIBLE;
-constexpr std::uint32_t kTab = WS_VISIBLE | WS_TABSTOP;
-constexpr std::uint32_t kEdit = WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
-constexpr std::uint32_t kDropList = WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST;
-constexpr std::uint32_t kCheck = WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
-
-DialogTemplate Dialog(const char16_t* caption, std::vector<DialogItemTemplate> items)
+DialogTemplate FullScreenDialog(const char16_t* caption, std::vector<DialogItemTemplate> items)
 {
     DialogTemplate t;
     t.style = WS_POPUP | DS_SETFONT;
@@ -39,9 +32,17 @@ DialogTemplate Dialog(const char16_t* caption, std::vector<DialogItemTemplate> i
     return t;
 }
 
+namespace {
+
+constexpr std::uint32_t kVisible = WS_VISIBLE;
+constexpr std::uint32_t kTab = WS_VISIBLE | WS_TABSTOP;
+constexpr std::uint32_t kEdit = WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
+constexpr std::uint32_t kDropList = WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST;
+constexpr std::uint32_t kCheck = WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
+
 DialogTemplate About()
 {
-    return Dialog(u"About", {
+    return FullScreenDialog(u"About", {
         {WC_STATIC, 1123, 4, 4, 24, 24, kVisible, u""},
         {WC_STATIC, 1122, 32, 4, 114, 16, kVisible, u""},
         {WC_STATIC, 1121, 32, 20, 114, 10, kVisible, u""},
@@ -51,7 +52,7 @@ DialogTemplate About()
 
 DialogTemplate BaseAccount()
 {
-    return Dialog(u"Base account", {
+    return FullScreenDialog(u"Base account", {
         {WC_STATIC, 1189, 4, 4, 24, 24, kVisible, u""},
         {WC_STATIC, 1197, 32, 4, 114, 30, kVisible, u""},
         {WC_STATIC, 1190, 4, 40, 142, 10, kVisible, u""},
@@ -65,7 +66,7 @@ DialogTemplate BaseAccount()
 
 DialogTemplate SelectLang()
 {
-    DialogTemplate t = Dialog(u"Yol Mobile", {
+    DialogTemplate t = FullScreenDialog(u"Yol Mobile", {
         {WC_STATIC, -1, 6, 6, 108, 10, kVisible, u"Select your language"},
         {WC_COMBOBOX, 1195, 6, 20, 108, 80, kDropList, u""},
         {WC_BUTTON, 1, 40, 40, 40, 14, kTab | BS_DEFPUSHBUTTON, u"OK"},
@@ -80,7 +81,7 @@ DialogTemplate SelectLang()
 
 DialogTemplate FileLoad()
 {
-    return Dialog(u"File transfers", {
+    return FullScreenDialog(u"File transfers", {
         {WC_COMBOBOX, 1014, 4, 4, 142, 80, kDropList, u""},
         {PROGRESS_CLASS, 1200, 4, 22, 142, 10, kVisible, u""},
         {WC_STATIC, 1201, 4, 36, 142, 10, kVisible, u""},
@@ -90,7 +91,7 @@ DialogTemplate FileLoad()
 
 DialogTemplate XStatus()
 {
-    return Dialog(u"X status", {
+    return FullScreenDialog(u"X status", {
         {WC_STATIC, 1088, 4, 4, 142, 10, kVisible, u""},
         {WC_EDIT, 1202, 4, 15, 142, 13, kEdit, u""},
         {WC_STATIC, 1089, 4, 32, 142, 10, kVisible, u""},
@@ -101,7 +102,7 @@ DialogTemplate XStatus()
 
 DialogTemplate ColorScheme()
 {
-    return Dialog(u"Yol Colors", {
+    return FullScreenDialog(u"Yol Colors", {
         {WC_LISTVIEW, 1022, 0, 0, 150, 160,
          kTab | LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER | LVS_OWNERDRAWFIXED, u""},
     });
@@ -109,7 +110,7 @@ DialogTemplate ColorScheme()
 
 DialogTemplate Color()
 {
-    return Dialog(u"Color", {
+    return FullScreenDialog(u"Color", {
         {WC_STATIC, 1085, 4, 6, 12, 10, kVisible, u""},
         {TRACKBAR_CLASS, 1034, 16, 4, 96, 14, kTab | TBS_NOTICKS, u""},
         {WC_EDIT, 1014, 116, 4, 28, 13, kEdit | ES_NUMBER, u""},
@@ -126,7 +127,7 @@ DialogTemplate Color()
 
 DialogTemplate PaletteCells()
 {
-    return Dialog(u"Palette", {
+    return FullScreenDialog(u"Palette", {
         {WC_STATIC, 1043, 4, 4, 142, 120, kVisible, u""},
         {WC_STATIC, 1088, 4, 130, 10, 10, kVisible, u""},
         {WC_EDIT, 1040, 14, 128, 28, 13, kEdit | ES_NUMBER | ES_READONLY, u""},
@@ -139,7 +140,7 @@ DialogTemplate PaletteCells()
 
 DialogTemplate Font()
 {
-    return Dialog(u"Font", {
+    return FullScreenDialog(u"Font", {
         {WC_STATIC, 1083, 4, 6, 30, 10, kVisible, u""},
         {WC_COMBOBOX, 1032, 36, 4, 110, 90, kDropList, u""},
         {WC_STATIC, 1084, 4, 24, 30, 10, kVisible, u""},
@@ -172,6 +173,7 @@ void RegisterYolDialogTemplates(HINSTANCE module)
     };
     for (const auto& entry : table)
         RegisterDialogTemplate(module, entry.id, entry.make());
+    RegisterPrefsDialogTemplates(module);
 }
 
 } // namespace UI

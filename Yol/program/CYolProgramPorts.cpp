@@ -19,7 +19,9 @@
 #include "CYolWMUI_FileDlg.h"
 #include "CYolWMUI_FileLoadDlg.h"
 #include "CYolWMUI_FileLoadServices.h"
+#include "CYolWMUI_AccountSettingsDlg.h"
 #include "CYolWMUI_InputBaseAccountDlg.h"
+#include "CYolWMUI_PrefsDlg.h"
 #include "CYolWMUI_XStatusDlg.h"
 #include "DialogResources.h"
 
@@ -267,6 +269,17 @@ void CYolProgramNotifications::ShowMessage(const CYolString& text, bool informat
 void CYolProgramNotifications::RemoveContact(unsigned int contact) {
     if (bubbles != nullptr)
         bubbles->RemoveContact(contact);
+}
+
+void CYolProgramDialogs::RunPreferences(TYolWMPrefs& prefs, const CYolArray<MYolWMUI_PrefsChangeObserver*>& observers,
+                                        int page) {
+    CYolWMApp* app = RunningApp();
+    if (app != nullptr)
+        CYolWMUI_PrefsDlg::Run(prefs, observers, page, prefsHost, app->GetWindow());
+}
+
+void CYolProgramDialogs::RunAccountSettings(unsigned int account, HWND owner) {
+    CYolWMUI_AccountSettingsDlg::Run(account, owner, prefsHost);
 }
 
 bool CYolProgramDialogs::RunXStatus(HWND owner, CYolString& title, CYolString& text) {

@@ -7,6 +7,7 @@
 // Runs on the UI thread, as the ports are called.
 
 #include "AppPorts.h"
+#include "CYolProgramPrefsHost.h"
 
 #include <memory>
 
@@ -88,21 +89,24 @@ private:
     std::unique_ptr<Alert::CYolWMAlert_Notifications> bubbles;
 };
 
-// The dialogs the program has so far: extended status, base account, the
-// file browser for saving and opening, and the name of a group or contact.
-// The others (preferences, find user, details, account settings, add
+// The dialogs the program has so far: preferences, account settings,
+// extended status, base account, the file browser for saving and opening,
+// and the name of a group or contact. The others (find user, details, add
 // contact, move contact, history) are not part of the program yet: their
 // choices show nothing.
 class CYolProgramDialogs final : public MYolWMApp_Dialogs {
 public:
-    void RunPreferences(TYolWMPrefs&, const CYolArray<MYolWMUI_PrefsChangeObserver*>&, int) override {}
+    explicit CYolProgramDialogs(CYolProgramAlerts& alerts) : prefsHost(&alerts) {}
+
+    void RunPreferences(TYolWMPrefs& prefs, const CYolArray<MYolWMUI_PrefsChangeObserver*>& observers,
+                        int page) override;
     void RunFindUser(HWND, unsigned int) override {}
     void OnSearchResult(const Protocols::UserInfo*) override {}
     void RunUserDetails(HWND, unsigned int) override {}
     void RefreshUserDetails(unsigned int) override {}
     void RunContactDetails(HWND, unsigned int) override {}
     void RefreshContactDetails(unsigned int) override {}
-    void RunAccountSettings(unsigned int, HWND) override {}
+    void RunAccountSettings(unsigned int account, HWND owner) override;
     bool RunXStatus(HWND owner, CYolString& title, CYolString& text) override;
     bool RunBaseAccount(HWND owner, CYolString& login, CYolString& password) override;
     bool RunFileSave(HWND owner, const CYolString& offered, CYolString& path) override;
@@ -113,6 +117,9 @@ public:
     bool RunName(HWND owner, bool groupMode, CYolString& name) override;
     bool RunMoveContact(unsigned int, unsigned int&) override { return false; }
     void RunHistory(unsigned int) override {}
+
+private:
+    CYolProgramPrefsHost prefsHost;
 };
 
 // The version check and the update download.
@@ -153,7 +160,7 @@ private:
     CYolProgramSplashTray splashTray;
     CYolProgramAlerts alerts;
     CYolProgramNotifications notifications{alerts};
-    CYolProgramDialogs dialogs;
+    CYolProgramDialogs dialogs{alerts};
     CYolProgramUpdates updates;
     CYolProgramFileTransfers fileTransfers;
 };

@@ -197,6 +197,9 @@ public:
     // Writes "Accounts data" and saves the settings file; false when there is
     // no database or the file could not be written.
     bool SaveStoredAccounts();
+    // After an account's settings were edited: queues writing "Accounts data"
+    // and the account list to the server store (any thread).
+    void BuildServerAccountList();
     bool ExportAccountSettings(unsigned int account, CBigTLVCol& block);
     bool ImportAccountSettings(unsigned int account, const CBigTLVCol& block);
     // "SrvFileName", empty when missing.

@@ -322,6 +322,10 @@ unsigned int CProtocolsManagerImpl::AddAccount(const YOL_GUID& protocol) {
     return id;
 }
 
+void CProtocolsManagerImpl::BuildServerAccountList() {
+    PostRequest(ProtocolsManagerRequest::BuildServerAccountList, nullptr, nullptr);
+}
+
 int CProtocolsManagerImpl::DeleteAccount(unsigned int account) {
     PostRequest(ProtocolsManagerRequest::DeleteAccount, NewArg(account),
                 NewArg(static_cast<unsigned int>(DeleteFlags::BroadcastRemoved | DeleteFlags::WriteServerList)));

@@ -146,6 +146,11 @@ void CProtocolsManagerImpl::OnManagerRequest(int request, CEventArg* arg, CEvent
             if (savePending.load(std::memory_order_acquire))
                 SaveStoredAccounts();
             break;
+        case ProtocolsManagerRequest::BuildServerAccountList:
+            SaveStoredAccounts();
+            if (MServerAccountList* list = serverList.load(std::memory_order_acquire))
+                list->OnAccountListChanged();
+            break;
         default:
             break;
     }
