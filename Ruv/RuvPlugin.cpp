@@ -2,6 +2,8 @@
 
 #include "CRuvAccount.h"
 #include "CPluginShared.h"
+#include "CRuvClientRules.h"
+#include "CSkinManager.h"
 #include "RuvStrings.h"
 #include "YolGuids.h"
 
@@ -103,6 +105,14 @@ constexpr struct {
     {Protocols::NotAvailable, 12, 15}, {Protocols::Occupied, 13, 16},   {Protocols::DoNotDisturb, 6, 17},
 };
 
+CRuvClientRules::Images ClientImages(Services::CServicesManager* manager) {
+    auto* skins = manager ? static_cast<Skins::CSkinManager*>(manager->GetService(SkinManagerGuid)) : nullptr;
+    if (skins == nullptr)
+        return {};
+    return {[skins](const CYolString& file) { return skins->RegisterImage(file); },
+            [skins](int id) { skins->ReleaseImage(id); }};
+}
+
 CPluginShared& State() {
     static CPluginShared shared(u"Ruv", u"Ruv_", &RuvDefaultUiString, kImages, kImageCount);
     return shared;
@@ -117,6 +127,13 @@ int Join(Services::CServicesManager* manager) { return State().Join(manager); }
 int Leave(Services::CServicesManager* manager) { return State().Leave(manager); }
 unsigned int ImageId(int index) { return State().ImageId(index); }
 void ChangeLanguage(const CYolString& language) { State().ChangeLanguage(language); }
+
+void JoinClientRules(Services::CServicesManager* manager, bool wanted) {
+    const CRuvClientRules::Images images = ClientImages(manager);
+    CRuvClientRules::Instance().Join(wanted && images.registerImage != nullptr, RuvClientRulesPath(), images);
+}
+
+void LeaveClientRules(Services::CServicesManager* manager) { CRuvClientRules::Instance().Leave(ClientImages(manager)); }
 
 bool FindStatus(int status, Protocols::StatusInfo& out) {
     for (const auto& row : kStatuses) {
