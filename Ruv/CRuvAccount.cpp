@@ -43,11 +43,12 @@ CRuvSettingsStore CRuvAccount::Store() const {
 }
 
 int CRuvAccount::OnInit() {
+    Store().Load(settings);
     if (!joined) {
         RuvPlugin::Join(servicesManager);
+        RuvPlugin::JoinClientRules(servicesManager, settings.showClientsIcons);
         joined = true;
     }
-    Store().Load(settings);
     return 0;
 }
 
@@ -56,6 +57,7 @@ int CRuvAccount::OnShutdown() {
     reconnectWait.Cancel();
     Store().Save(settings);
     if (joined) {
+        RuvPlugin::LeaveClientRules(servicesManager);
         RuvPlugin::Leave(servicesManager);
         joined = false;
     }
@@ -64,6 +66,11 @@ int CRuvAccount::OnShutdown() {
 
 int CRuvAccount::ReloadSettings() {
     Store().Load(settings);
+    return 0;
+}
+
+int CRuvAccount::SetXStatus(unsigned int id, const CYolString& title, const CYolString& description) {
+    ownStatus.SetXStatus(static_cast<int>(id), title, description);
     return 0;
 }
 

@@ -53,6 +53,7 @@ public:
     const CRuvSettings& Settings() const { return settings; }
     bool SignedOn() const { return signedOn; }
     uint8_t PrivacyMode() const { return privacyMode; }
+    const RuvOwnStatus& OwnStatus() const { return ownStatus; }
 
     static unsigned int KeepAliveTimer(void* account);
 
@@ -67,6 +68,7 @@ protected:
     int GetStatusInfo(Protocols::Status status, Protocols::StatusInfo* out) override;
     int SetLanguage(const CYolString& language) override;
     int ReloadSettings() override;
+    int SetXStatus(unsigned int id, const CYolString& title, const CYolString& description) override;
     int OnSocketConnected(Sockets::CYolSocket* socket, int code) override;
     int OnSocketData(Sockets::CYolSocket* socket, int byteCount) override;
     int OnSocketClosed(Sockets::CYolSocket* socket, int code) override;

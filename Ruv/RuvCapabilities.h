@@ -1,27 +1,15 @@
 #pragma once
-// The capability identifiers the account announces about itself: the fixed
-// ones every session sends and those that carry a status the status word
-// cannot (free for chat, evil, depression, at home, at work, lunch).
+// The capability lists the account announces about itself: the fixed ones
+// every session sends, and those that carry what the status word cannot
+// (the moods and lunch) and the extended status.
 
-#include <array>
-#include <cstdint>
+#include "CRuvCapabilityTree.h"
+
 #include <optional>
 #include <vector>
 
-using RuvCapabilityGuid = std::array<uint8_t, 16>;
-
 namespace RuvCapabilities {
 
-// The 16-byte form of a two-byte short capability.
-RuvCapabilityGuid FromShort(uint8_t high, uint8_t low);
-
-RuvCapabilityGuid ShortSupport();
-RuvCapabilityGuid RouteFinder();
-RuvCapabilityGuid Relay();
-RuvCapabilityGuid Utf8Support();
-RuvCapabilityGuid Xtraz();
-RuvCapabilityGuid FileSend();
-RuvCapabilityGuid YolPda();
 RuvCapabilityGuid Typing();
 
 // The twelve of the full list, in their order.
@@ -30,5 +18,10 @@ std::vector<RuvCapabilityGuid> FullList();
 std::vector<RuvCapabilityGuid> OwnFixed();
 // The capability that carries status `status` (5 to 10), if any.
 std::optional<RuvCapabilityGuid> ForStatus(int status);
+// The capability of extended status `id` (1 to 35), if any.
+std::optional<RuvCapabilityGuid> ForXStatus(int id);
+// What goes between the fixed seven and the typing capability: the extended
+// status, then the status's own.
+std::vector<RuvCapabilityGuid> OwnListed(int status, int xStatus);
 
 }  // namespace RuvCapabilities

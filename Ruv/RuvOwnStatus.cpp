@@ -1,6 +1,7 @@
 #include "RuvOwnStatus.h"
 
 #include "RuvCapabilities.h"
+#include "RuvCapabilityCatalogue.h"
 #include "RuvPackets.h"
 #include "RuvStatuses.h"
 
@@ -16,10 +17,17 @@ void RuvOwnStatus::SetOnlineStatus(int status) {
 }
 
 void RuvOwnStatus::SendCapabilities() {
-    std::vector<RuvCapabilityGuid> listed;
+    if (ports.confirmed() < 1)
+        return;
     // The status being set, not the last one the server confirmed: the
     // capability is what tells the peers of a mood.
-    if (auto capability = RuvCapabilities::ForStatus(wanted))
-        listed.push_back(*capability);
-    sink.Send(CSetCapsPacket(sink.NextSequence(), 4, ports.typingNotices(), std::move(listed)));
+    sink.Send(CSetCapsPacket(sink.NextSequence(), 4, ports.typingNotices(), RuvCapabilities::OwnListed(wanted, xStatus)));
+}
+
+void RuvOwnStatus::SetXStatus(int id, const CYolString& title, const CYolString& description) {
+    const bool known = id > 0 && id <= RuvCapabilityCatalogue::kXStatusCount;
+    xStatus = known ? id : 0;
+    xStatusTitle = known ? title : CYolString();
+    xStatusDescription = known ? description : CYolString();
+    SendCapabilities();
 }

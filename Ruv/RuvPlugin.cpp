@@ -2,6 +2,8 @@
 
 #include "CRuvAccount.h"
 #include "CPluginShared.h"
+#include "CRuvClientRules.h"
+#include "CSkinManager.h"
 #include "RuvStrings.h"
 #include "YolGuids.h"
 
@@ -90,18 +92,28 @@ constexpr const char16_t* kImages[kImageCount] = {
     u"proto_optadvanced.png",
 };
 
-// Each status: its name's string id and its image.
+// Each status: its name's string id and its icon, a base image with an
+// overlay drawn over it (-1: none).
 constexpr struct {
     Protocols::Status status;
     int nameId;
     int image;
+    int overlay;
 } kStatuses[] = {
-    {Protocols::Offline, 14, 0},      {Protocols::Connecting, 4, 2},    {Protocols::Online, 15, 3},
-    {Protocols::Invisible, 10, 6},    {Protocols::InvisibleForAll, 9, 7}, {Protocols::FreeForChat, 8, 8},
-    {Protocols::Evil, 7, 9},          {Protocols::Depression, 5, 10},   {Protocols::AtHome, 1, 11},
-    {Protocols::AtWork, 2, 12},       {Protocols::Lunch, 11, 13},       {Protocols::Away, 3, 14},
-    {Protocols::NotAvailable, 12, 15}, {Protocols::Occupied, 13, 16},   {Protocols::DoNotDisturb, 6, 17},
+    {Protocols::Offline, 14, 0, -1},      {Protocols::Connecting, 4, 2, -1},   {Protocols::Online, 15, 3, -1},
+    {Protocols::Invisible, 10, 3, 6},     {Protocols::InvisibleForAll, 9, 7, 6}, {Protocols::FreeForChat, 8, 3, 8},
+    {Protocols::Evil, 7, 3, 9},           {Protocols::Depression, 5, 3, 10},   {Protocols::AtHome, 1, 3, 11},
+    {Protocols::AtWork, 2, 3, 12},        {Protocols::Lunch, 11, 3, 13},       {Protocols::Away, 3, 3, 14},
+    {Protocols::NotAvailable, 12, 3, 15}, {Protocols::Occupied, 13, 3, 16},    {Protocols::DoNotDisturb, 6, 3, 17},
 };
+
+CRuvClientRules::Images ClientImages(Services::CServicesManager* manager) {
+    auto* skins = manager ? static_cast<Skins::CSkinManager*>(manager->GetService(SkinManagerGuid)) : nullptr;
+    if (skins == nullptr)
+        return {};
+    return {[skins](const CYolString& file) { return skins->RegisterImage(file); },
+            [skins](int id) { skins->ReleaseImage(id); }};
+}
 
 CPluginShared& State() {
     static CPluginShared shared(u"Ruv", u"Ruv_", &RuvDefaultUiString, kImages, kImageCount);
@@ -118,11 +130,20 @@ int Leave(Services::CServicesManager* manager) { return State().Leave(manager); 
 unsigned int ImageId(int index) { return State().ImageId(index); }
 void ChangeLanguage(const CYolString& language) { State().ChangeLanguage(language); }
 
+void JoinClientRules(Services::CServicesManager* manager, bool wanted) {
+    const CRuvClientRules::Images images = ClientImages(manager);
+    CRuvClientRules::Instance().Join(wanted && images.registerImage != nullptr, RuvClientRulesPath(), images);
+}
+
+void LeaveClientRules(Services::CServicesManager* manager) { CRuvClientRules::Instance().Leave(ClientImages(manager)); }
+
 bool FindStatus(int status, Protocols::StatusInfo& out) {
     for (const auto& row : kStatuses) {
         if (row.status == status) {
             out = Protocols::StatusInfo(row.status, UiString(row.nameId));
             out.icon.Add(ImageId(row.image));
+            if (row.overlay >= 0)
+                out.icon.Add(ImageId(row.overlay));
             return true;
         }
     }

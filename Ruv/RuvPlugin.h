@@ -27,6 +27,11 @@ int Leave(Services::CServicesManager* manager);
 // The id of image `index` (0 before the images are registered).
 unsigned int ImageId(int index);
 void ChangeLanguage(const CYolString& language);
+// An account takes its share of the client rules ("clients.cfg" is read by
+// the first that wants client icons while the skin service is there) and
+// gives it back when it stops.
+void JoinClientRules(Services::CServicesManager* manager, bool wanted);
+void LeaveClientRules(Services::CServicesManager* manager);
 // The record of a status: its localized name and its image.
 bool FindStatus(int status, Protocols::StatusInfo& out);
 

@@ -1,9 +1,9 @@
 #include "ZemMenus.h"
 
-#include "CEventArgFactory.h"
 #include "CServicesManager.h"
 #include "CYolMenuInfo.h"
 #include "MrimMail.h"
+#include "PluginMenuChoice.h"
 #include "YolGuids.h"
 #include "ZemPlugin.h"
 
@@ -19,29 +19,8 @@ namespace {
 // it; every account of the plug-in shares the program's one manager.
 std::atomic<Services::CServicesManager*> menuServices{nullptr};
 
-// An entry's context: the account's key in the low word, the choice above it.
-void* MenuContext(unsigned int clientKey, unsigned int choice) {
-    return reinterpret_cast<void*>(static_cast<std::uintptr_t>(choice) << 32 | clientKey);
-}
-
 int MenuPicked(unsigned int id, void* context) {
-    const auto word = reinterpret_cast<std::uintptr_t>(context);
-    Services::CServicesManager* services = menuServices.load();
-    auto* factory = services != nullptr
-                        ? static_cast<Protocols::CEventArgFactory*>(services->GetService(Protocols::EventArgFactoryGuid))
-                        : nullptr;
-    if (factory == nullptr)
-        return 0;
-    Services::CEventArg* first = factory->NewUInt(id);
-    Services::CEventArg* second = factory->NewUInt(static_cast<unsigned int>(word >> 32));
-    if (services->SendEvent(static_cast<unsigned int>(word & 0xFFFFFFFFu), ZemProtocolGuid, ZemMenus::kMenuEvent,
-                            first, second, false) != 1) {
-        // Arguments nobody took are still ours: a count of 0 frees them.
-        if (first != nullptr)
-            first->AddRef(0);
-        if (second != nullptr)
-            second->AddRef(0);
-    }
+    PostMenuChoice(menuServices.load(), ZemProtocolGuid, ZemMenus::kMenuEvent, id, context);
     return 0;
 }
 
@@ -78,7 +57,7 @@ void ZemMenus::AddItem(CYolMenuInfo& menu, unsigned int clientKey, int caption, 
     menuServices.store(services);
     menu.Add(CYolMenuItemInfo(CYolMenuItemInfo::Item, static_cast<int>(ZemPlugin::ImageId(image)),
                               CYolFormatString(ZemPlugin::UiString(caption)), 0, MenuPicked,
-                              MenuContext(clientKey, choice), false));
+                              MenuChoiceContext(clientKey, choice), false));
 }
 
 void ZemMenus::MailMenu(unsigned int clientKey, CYolMenuInfo& menu) {
@@ -98,7 +77,7 @@ void ZemMenus::StatusMenu(unsigned int clientKey, CYolMenuInfo& menu) {
         Protocols::StatusInfo info;
         ZemPlugin::FindStatus(value, info);
         menu.Add(CYolMenuItemInfo(CYolMenuItemInfo::Item, info.icon, CYolFormatString(info.name), 0, MenuPicked,
-                                  MenuContext(clientKey, kChoiceStatus + static_cast<unsigned int>(value)),
+                                  MenuChoiceContext(clientKey, kChoiceStatus + static_cast<unsigned int>(value)),
                                   value == owner.MenuRequestedStatus()));
     }
 }
