@@ -47,6 +47,7 @@ public:
     void OnAuthReply(const uint8_t* frame, size_t size);
 
     size_t Waiting() const { return pending.size(); }
+    void Forget() { pending.clear(); }
 
 private:
     enum class Op { Add = 1, Update = 2, Delete = 3, MoveDelete = 4, MoveAdd = 5 };

@@ -233,7 +233,8 @@ void CRuvServerList::ShowStatus(const CRuvListItem& item) {
     model.SetContactStatus(item.contactId, status);
 }
 
-void CRuvServerList::AllOffline() {
+void CRuvServerList::ConnectionEnded() {
+    newList = true;
     for (CRuvListItem& item : items) {
         const bool shown = item.presence.status != 0;
         item.presence = RuvContactPresence();

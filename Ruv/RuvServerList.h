@@ -90,8 +90,9 @@ public:
     // Writes the three list flags of the item's contact; true when any
     // changed.
     bool WriteListFlags(const CRuvListItem& item);
-    // Every contact offline, as at the end of a connection.
-    void AllOffline();
+    // The connection ended: every contact is offline, and a list cut off
+    // in the middle is not continued by the next connection's.
+    void ConnectionEnded();
 
     // --- the cached copy ---
     std::string CacheBytes() const;

@@ -33,8 +33,12 @@ public:
     void OnFrame(std::string_view frame);
     // The session was activated: the privacy mode goes to the server.
     void Activated();
-    // The connection ended: every contact is offline.
-    void Ended() { list.AllOffline(); }
+    // The connection ended: every contact is offline, and no answer to an
+    // edit sent on it will come.
+    void Ended() {
+        list.ConnectionEnded();
+        edits.Forget();
+    }
 
     CRuvServerList list;
     RuvPrivacy privacy;

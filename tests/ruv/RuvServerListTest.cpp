@@ -38,6 +38,14 @@ TEST_F(RuvServerList, AListInPartsIsMirroredOnceWholeWhateverOrderGroupsAndBuddi
     EXPECT_EQ(List().Items().size(), 1u);
 }
 
+TEST_F(RuvServerList, AListCutOffWithItsConnectionIsNotContinuedByTheNext) {
+    rig.Receive(ListFrame({{"Old", 9, 0, 1, {}}}, false));
+    rig.session.Ended();
+    rig.Receive(ListFrame({{"Friends", 7, 0, 1, {}}}));
+    ASSERT_EQ(List().Items().size(), 1u);
+    EXPECT_EQ(List().Items()[0].name.ToUtf8(), "Friends");
+}
+
 TEST_F(RuvServerList, SyncKeepsMatchingItemsRemovesStaleOnesAndKeepsContactsOutsideGroups) {
     const unsigned int friends = rig.model.PutGroup("Friends");
     const unsigned int old = rig.model.PutGroup("Old");
