@@ -65,9 +65,8 @@ CRuvListItem* CRuvServerList::Find(uint16_t type, uint16_t groupId, uint16_t ite
 }
 
 CRuvListItem* CRuvServerList::FindNamed(uint16_t type, const CYolString& name) {
-    const CYolString wanted = RuvText::NormalName(name);
     for (CRuvListItem& item : items)
-        if (item.type == type && RuvText::NormalName(item.name) == wanted)
+        if (item.type == type && RuvText::SameName(item.name, name))
             return &item;
     return nullptr;
 }
@@ -89,11 +88,10 @@ uint16_t CRuvServerList::NextFreeItemId() const {
 
 RuvListMembership CRuvServerList::Membership(const CYolString& name) const {
     RuvListMembership out;
-    const CYolString wanted = RuvText::NormalName(name);
     for (const CRuvListItem& item : items) {
         if (item.type != RuvItemType::Permit && item.type != RuvItemType::Deny && item.type != RuvItemType::Ignore)
             continue;
-        if (RuvText::NormalName(item.name) != wanted)
+        if (!RuvText::SameName(item.name, name))
             continue;
         (item.type == RuvItemType::Permit ? out.visible : item.type == RuvItemType::Deny ? out.invisible : out.ignore) =
             true;

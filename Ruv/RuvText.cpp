@@ -32,7 +32,25 @@ CYolString NormalName(const CYolString& name) {
     return out;
 }
 
-bool SameName(const CYolString& a, const CYolString& b) { return NormalName(a) == NormalName(b); }
+bool SameName(const CYolString& a, const CYolString& b) {
+    // Walks both in step, without copies: list look-ups run this per item.
+    const char16_t* x = a.c_str();
+    const char16_t* y = b.c_str();
+    for (;;) {
+        while (*x == u' ')
+            ++x;
+        while (*y == u' ')
+            ++y;
+        if (*x == 0 || *y == 0)
+            return *x == *y;
+        char16_t left = *x++;
+        char16_t right = *y++;
+        CYolString::ToLow(&left, 1);
+        CYolString::ToLow(&right, 1);
+        if (left != right)
+            return false;
+    }
+}
 
 CYolString FromAnsi(std::string_view bytes) {
     return bytes.empty() ? CYolString() : CYolString(bytes.data(), static_cast<int>(bytes.size()), YOL_CP_1251);

@@ -108,7 +108,10 @@ TEST(RuvMessageText, ChunksNeverSplitASurrogatePair) {
     ASSERT_EQ(chunks.size(), 2u);
     EXPECT_EQ(chunks[0].Length(), 1999);
     EXPECT_EQ(chunks[1].Length(), 12);
-    EXPECT_TRUE(RuvText::SameName(CYolString(u"Ab Cd"), CYolString(u"abcd")));
+    EXPECT_TRUE(RuvText::SameName(CYolString(u"Ab Cd"), CYolString(u"abcd ")));
+    EXPECT_TRUE(RuvText::SameName(CYolString(u"Ж Ы"), CYolString(u"жы")));
+    EXPECT_FALSE(RuvText::SameName(CYolString(u"abc"), CYolString(u"ab")));
+    EXPECT_EQ(RuvText::NormalName(CYolString(u" Ab C ")).ToUtf8(), "abc");
 }
 
 class RuvMessaging : public ::testing::Test {
