@@ -49,6 +49,8 @@ int CRuvAccount::OnInit() {
         RuvPlugin::JoinClientRules(servicesManager, settings.showClientsIcons);
         joined = true;
     }
+    session.list.LoadCache(Store().GetListCache());
+    session.privacy.TakeStoredMode();
     return 0;
 }
 
@@ -56,6 +58,7 @@ int CRuvAccount::OnShutdown() {
     Disconnect();
     reconnectWait.Cancel();
     Store().Save(settings);
+    Store().SetListCache(session.list.CacheBytes());
     if (joined) {
         RuvPlugin::LeaveClientRules(servicesManager);
         RuvPlugin::Leave(servicesManager);
@@ -169,6 +172,7 @@ void CRuvAccount::Disconnect() {
         return;
     status = Protocols::Offline;
     StopTimer(&CRuvAccount::KeepAliveTimer, this);
+    session.Ended();
     ReportStatus(Protocols::Offline);
 }
 
@@ -231,7 +235,12 @@ int CRuvAccount::OnSocketError(Sockets::CYolSocket* socket, const CYolString& te
     return 0;
 }
 
-void CRuvAccount::OnFrame(std::string_view frame) { login.OnFrame(frame); }
+void CRuvAccount::OnFrame(std::string_view frame) {
+    // The session's features see a frame first: the list that completes
+    // the sign-on is mirrored before the login activates the session.
+    session.OnFrame(frame);
+    login.OnFrame(frame);
+}
 
 bool CRuvAccount::OpenSession(const CYolString& host, unsigned int port) {
     return connection.Open(GetClientId(), host, port) == 0;
@@ -255,8 +264,7 @@ void CRuvAccount::OwnStatusReported(int reported) {
 }
 
 void CRuvAccount::SessionActivated() {
-    if (privacyMode == 0)
-        privacyMode = 4;
+    session.Activated();
     if (Store().GetKeepAlive() != 0)
         StartTimer(kKeepAliveMs, &CRuvAccount::KeepAliveTimer, this);
 }

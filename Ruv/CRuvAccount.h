@@ -20,7 +20,9 @@
 #include "RuvConnection.h"
 #include "RuvLogin.h"
 #include "RuvOwnStatus.h"
+#include "RuvContactListAdapter.h"
 #include "RuvPacketSink.h"
+#include "RuvSession.h"
 #include "YolGuids.h"
 
 #include <atomic>
@@ -52,7 +54,8 @@ public:
     RuvLogin::LoginState CurrentLoginState() const { return login.State(); }
     const CRuvSettings& Settings() const { return settings; }
     bool SignedOn() const { return signedOn; }
-    uint8_t PrivacyMode() const { return privacyMode; }
+    uint8_t PrivacyMode() const { return session.privacy.Mode(); }
+    const CRuvServerList& ServerList() const { return session.list; }
     const RuvOwnStatus& OwnStatus() const { return ownStatus; }
 
     static unsigned int KeepAliveTimer(void* account);
@@ -73,6 +76,30 @@ protected:
     int OnSocketData(Sockets::CYolSocket* socket, int byteCount) override;
     int OnSocketClosed(Sockets::CYolSocket* socket, int code) override;
     int OnSocketError(Sockets::CYolSocket* socket, const CYolString& text) override;
+    // The contact list's commands (RuvAccountSlots.cpp).
+    int AddGroup(const CYolString& name) override;
+    int RenameGroup(unsigned int group, const CYolString& name) override;
+    int DeleteGroup(unsigned int group) override;
+    int AddContact(const CYolString& login, const CYolString& name, unsigned int group) override;
+    int RenameContact(unsigned int contact, const CYolString& name) override;
+    int MoveContact(unsigned int contact, unsigned int group) override;
+    int DeleteContact(unsigned int contact) override;
+    int SendMessage(Protocols::MessageInfo message) override;
+    int SendTyping(unsigned int contact, bool typing) override;
+    int SetAuthorization(unsigned int contact, bool grant) override;
+    int GetContactStatus(unsigned int contact, Protocols::ContactStatusInfo* out) override;
+
+public:
+    // The privacy-list commands of the contact menu: `type` is the list's
+    // item type (2 visible, 3 invisible, 14 ignore).
+    void AddToPrivacyList(unsigned int contact, uint16_t type) { session.edits.AddToPrivacyList(contact, type); }
+    void RemoveFromPrivacyList(unsigned int contact, uint16_t type) {
+        session.edits.RemoveFromPrivacyList(contact, type);
+    }
+    void SetPrivacyMode(uint8_t mode) { session.privacy.SetMode(mode, false); }
+    void RequestAuthorization(unsigned int contact, const CYolString& reason) {
+        session.edits.RequestAuthorization(contact, reason);
+    }
 
 private:
     // --- login owner ---
@@ -92,19 +119,28 @@ private:
     void StartReconnection();
     void ReportStatus(Protocols::Status value);
     void ShowText(const CYolString& text);
+    // A status the privacy mode imposes (invisible, invisible for all).
+    void PrivacyStatus(int value);
+    void ShowPrivacyMode(int image);
+    CL::CContactList* ContactListService() const;
     CRuvSettingsStore Store() const;
     Sockets::CSocketsManager* SocketsService() const;
 
     CRuvSettings settings;
     Protocols::Status status = Protocols::Offline;
     bool signedOn = false;
-    uint8_t privacyMode = 0;
     bool joined = false;
     std::atomic<uint32_t> flapSequence;
     // The login servers the account knows, tried in turn after attempts
     // that failed before sign-on.
     std::vector<CYolString> serverList;
 
+    RuvContactListAdapter contactList{accountId, [this] { return ContactListService(); }};
+    RuvSession session{*this, contactList,
+                       {[this] { return static_cast<int>(status); }, [this](int value) { PrivacyStatus(value); },
+                        [this](const CYolString& text) { ShowText(text); },
+                        [this](int image) { ShowPrivacyMode(image); }, [this] { return settings.typingNotification; },
+                        [this] { return login.State() == RuvLogin::LoginState::Established; }}};
     RuvConnection connection{*this, [this] { return SocketsService(); }};
     RuvOwnStatus ownStatus{*this, {[this] { return static_cast<int>(status); },
                                    [this] { return settings.typingNotification; }}};

@@ -127,3 +127,29 @@ void CRuvSettingsStore::SetByte(const char16_t* key, unsigned char value) const 
     if (manager)
         manager->SetAccountByte(accountId, CYolString(key), value);
 }
+
+namespace {
+
+constexpr const char16_t* kListCacheKey = u"CL data";
+// No list the server keeps comes near this.
+constexpr unsigned int kListCacheLimit = 16u << 20;
+
+}  // namespace
+
+std::string CRuvSettingsStore::GetListCache() const {
+    unsigned int size = 0;
+    if (!manager || !manager->GetAccountValueSize(accountId, CYolString(kListCacheKey), size) || size == 0 ||
+        size > kListCacheLimit)
+        return {};
+    std::string bytes(size, '\0');
+    if (!manager->GetAccountBlob(accountId, CYolString(kListCacheKey), bytes.data(), size))
+        return {};
+    bytes.resize(std::min<size_t>(size, bytes.size()));
+    return bytes;
+}
+
+void CRuvSettingsStore::SetListCache(const std::string& bytes) const {
+    if (manager)
+        manager->SetAccountBlob(accountId, CYolString(kListCacheKey), bytes.data(),
+                                static_cast<unsigned int>(bytes.size()));
+}

@@ -56,6 +56,10 @@ public:
     unsigned char GetAutoSwitchPrivacy() const { return GetByte(u"Auto-switch privacy status", 0); }
     void SetAutoSwitchPrivacy(unsigned char value) const { SetByte(u"Auto-switch privacy status", value); }
     void SetMoveServers(unsigned char value) const { SetByte(u"Move servers", value); }
+    // The server-side list as last received ("CL data"); empty when none
+    // is stored or it is larger than any list can be.
+    std::string GetListCache() const;
+    void SetListCache(const std::string& bytes) const;
 
 private:
     unsigned char GetByte(const char16_t* key, unsigned char fallback) const;

@@ -53,6 +53,40 @@ uint16_t OscarTlvs::Word(uint16_t type) const {
     return static_cast<uint16_t>(static_cast<uint8_t>((*value)[0]) << 8 | static_cast<uint8_t>((*value)[1]));
 }
 
+void OscarTlvs::Set(uint16_t type, std::string value) {
+    for (auto& [t, stored] : items) {
+        if (t == type) {
+            stored = std::move(value);
+            return;
+        }
+    }
+    Append(type, std::move(value));
+}
+
+bool OscarTlvs::RemoveFirst(uint16_t type) {
+    for (auto it = items.begin(); it != items.end(); ++it) {
+        if (it->first == type) {
+            items.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string OscarTlvs::Bytes() const {
+    OscarWriter out;
+    for (const auto& [type, value] : items)
+        out.Tlv(type, value);
+    return out.Take();
+}
+
+size_t OscarTlvs::ByteSize() const {
+    size_t size = 0;
+    for (const auto& item : items)
+        size += 4 + item.second.size();
+    return size;
+}
+
 int LoginErrorStringId(uint16_t code) {
     if (code >= 1 && code <= 30)
         return 110 + code;

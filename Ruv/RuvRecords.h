@@ -25,6 +25,15 @@ public:
     size_t Count() const { return items.size(); }
     // Bytes the complete TLVs took.
     size_t Consumed() const { return consumed; }
+    // Edits of a list item's TLVs: Set replaces the first of the type (or
+    // appends one), Append always appends, RemoveFirst answers whether one
+    // was there.
+    void Set(uint16_t type, std::string value);
+    void Append(uint16_t type, std::string value) { items.emplace_back(type, std::move(value)); }
+    bool RemoveFirst(uint16_t type);
+    // The TLVs written back to back, as the server stores them.
+    std::string Bytes() const;
+    size_t ByteSize() const;
 
 private:
     std::vector<std::pair<uint16_t, std::string>> items;

@@ -26,6 +26,17 @@ Scenarios:
                   the client must come back and sign on again
   close-other     sign on, then a close frame "used on another computer";
                   the client must close
+  chat            two clients (--user, then --peer) sign on in turn, each
+                  receiving a list (in --parts parts, the buddy before its
+                  group) that holds the other; then the server relays
+                  presence, messages (channels 1 and 2), acknowledgements,
+                  typing notices and authorization messages between them,
+                  sends each a channel-4 message, and answers list edits:
+                  an item named 1009NN is refused with code NN (an add of
+                  100914 is taken once it awaits authorization). A client
+                  leaving is told to the other as a departure. Reports
+                  "SIGNED ON" per client and "EDIT <user> <op> <name> <code>"
+                  per edit answered.
 """
 
 import argparse
@@ -63,6 +74,11 @@ def tlvs(data):
     if at != len(data):
         raise Mismatch("bytes after the last TLV")
     return out
+
+
+def list_item(name, group, item, kind, data):
+    name = name.encode()
+    return struct.pack(">H", len(name)) + name + struct.pack(">HHHH", group, item, kind, len(data)) + data
 
 
 def expect(condition, why):
@@ -148,20 +164,21 @@ class Server:
         except asyncio.TimeoutError:
             raise Mismatch("client did not connect")
 
-    async def login(self, code=0):
+    async def login(self, code=0, user=None, password=None):
         """The login server's side; answers `code` or the redirect."""
+        user = (user or self.args.user).encode()
+        password = password or self.args.password
         link = await self.next_link()
         link.send(1, struct.pack(">I", 1))
         channel, data = await link.frame()
         expect(channel == 1 and data == struct.pack(">I", 1) + tlv(0x8003, b"\x00\x10\x00\x00"),
                "login hello %s" % data.hex())
         _, _, _, payload = await link.snac(0x17, 0x06)
-        user = self.args.user.encode()
         expect(tlvs(payload).get(1) == user, "key request for %r" % payload)
         link.send_snac(0x17, 0x07, struct.pack(">H", len(KEY)) + KEY)
         _, _, _, payload = await link.snac(0x17, 0x02)
         fields = tlvs(payload)
-        digest = hashlib.md5(self.args.password.encode()).digest()
+        digest = hashlib.md5(password.encode()).digest()
         expect(fields.get(1) == user, "login name %r" % fields.get(1))
         matches = fields.get(0x25) == hashlib.md5(KEY + digest + SALT).digest()
         # Code 5 is the answer to a wrong password: its hash must not match.
@@ -175,7 +192,11 @@ class Server:
         await link.closed()
         link.close()
 
-    async def session(self):
+    async def session(self, user=None, items=None):
+        """The session server's side up to the activation burst. `items`:
+        the list as (name, group, item, type, tlvs), sent in --parts parts;
+        by default one group per part."""
+        user = user or self.args.user
         link = await self.next_link()
         link.send(1, struct.pack(">I", 1))
         channel, data = await link.frame()
@@ -194,12 +215,13 @@ class Server:
                 expect(payload == b"\x00\x01", "rate ack %s" % payload.hex())
         # The own information before the list: it must not start the session.
         status = tlv(6, b"\x00\x00\x00\x00")
-        link.send_snac(0x01, 0x0F, bytes([len(self.args.user)]) + self.args.user.encode() +
-                       struct.pack(">HH", 0, 1) + status)
+        link.send_snac(0x01, 0x0F, bytes([len(user)]) + user.encode() + struct.pack(">HH", 0, 1) + status)
         parts = self.args.parts
+        if items is None:
+            items = [("Group %d" % part, part + 1, 0, 1, b"") for part in range(parts)]
         for part in range(parts):
-            group = ("Group %d" % part).encode()
-            body = struct.pack(">BH", 0, 1) + struct.pack(">H", len(group)) + group + struct.pack(">HHHH", part + 1, 0, 1, 0)
+            chunk = items[part::parts]
+            body = struct.pack(">BH", 0, len(chunk)) + b"".join(list_item(*entry) for entry in chunk)
             if part == parts - 1:
                 body += struct.pack(">I", 0x5F000000)
             link.send_snac(0x13, 0x06, body, flags=1 if part < parts - 1 else 0)
@@ -210,12 +232,18 @@ class Server:
             if (fam, sub) == (0x04, 0x10):
                 break
         expected = [(0x02, 0x04), (0x04, 0x02), (0x01, 0x02), (0x13, 0x07), (0x01, 0x11), (0x04, 0x10)]
-        expect([kind for kind in burst if kind != (0x01, 0x1E)] == expected, "activation %s" % burst)
+        # The status, and the privacy mode written into the list, may come
+        # anywhere in it.
+        optional = [(0x01, 0x1E), (0x13, 0x08), (0x13, 0x09)]
+        expect([kind for kind in burst if kind not in optional] == expected, "activation %s" % burst)
         print("SIGNED ON", flush=True)
         return link
 
     async def run(self):
         scenario = self.args.scenario
+        if scenario == "chat":
+            await Chat(self).run()
+            return
         if scenario == "wrong-password":
             await self.login(code=5)
             return
@@ -238,6 +266,148 @@ class Server:
         await link.closed()
 
 
+CAP_RELAY = bytes.fromhex("094613494c7f11d18222444553540000")
+CAP_UTF8 = bytes.fromhex("0946134e4c7f11d18222444553540000")
+CAP_TYPING = bytes.fromhex("563fc8090b6f41bd9f79422609dfa2f3")
+
+
+def user_info(user, capabilities, version):
+    """A user-information block: name, warning level, TLVs."""
+    name = user.encode()
+    fields = [tlv(1, b"\x00\x50"), tlv(6, b"\x00\x00\x00\x00"),
+              tlv(0x0C, bytes(8) + bytes([4]) + struct.pack(">H", version) + bytes(26)),
+              tlv(0x0D, b"".join(capabilities))]
+    return bytes([len(name)]) + name + struct.pack(">HH", 0, len(fields)) + b"".join(fields)
+
+
+def read_name(data, at):
+    length = data[at]
+    expect(at + 1 + length <= len(data), "screen name runs past its frame")
+    return data[at + 1:at + 1 + length].decode(), at + 1 + length
+
+
+class Chat:
+    """Two signed-on clients and the server between them."""
+
+    def __init__(self, server):
+        self.server = server
+        self.args = server.args
+        self.users = [self.args.user, self.args.peer]
+        self.links = {}
+        # The first user reads code page text only through the relay; the
+        # second reads UTF-8. After its first message the first user's
+        # client is seen as an old one (no relay, version unknown).
+        self.seen = {self.users[0]: ([CAP_RELAY, CAP_TYPING], 9), self.users[1]: ([CAP_RELAY, CAP_UTF8, CAP_TYPING], 9)}
+        self.downgraded = False
+
+    def other(self, user):
+        return self.users[1] if user == self.users[0] else self.users[0]
+
+    async def run(self):
+        for user, password in zip(self.users, [self.args.password, self.args.peer_password]):
+            await self.server.login(user=user, password=password)
+            peer = self.other(user)
+            # The buddy comes in an earlier part than its group.
+            items = [(peer, 7, 1, 0, tlv(0x0131, ("Друг " + peer).encode())), ("Friends", 7, 0, 1, b"")]
+            self.links[user] = await self.server.session(user, items)
+        for user in self.users:
+            peer = self.other(user)
+            self.links[user].send_snac(0x03, 0x0B, user_info(peer, *self.seen[peer]))
+            text = "Канал 4".encode("cp1251")
+            block = struct.pack(">IBB", int(peer), 1, 0) + struct.pack("<H", len(text) + 1) + text + b"\0"
+            self.send_message(user, peer, 4, tlv(5, block))
+        print("READY", flush=True)
+        await asyncio.gather(*(self.serve(user) for user in self.users))
+
+    def send_message(self, to, sender, channel, message_tlvs, cookie=b"\0" * 8):
+        name = sender.encode()
+        payload = cookie + struct.pack(">H", channel) + bytes([len(name)]) + name + struct.pack(">HH", 0, 1)
+        self.links[to].send_snac(0x04, 0x07, payload + tlv(1, b"\x00\x50") + message_tlvs)
+
+    async def serve(self, user):
+        link = self.links[user]
+        while True:
+            try:
+                channel, data = await link.frame()
+            except EOFError:
+                break
+            if channel != 2:
+                continue
+            expect(len(data) >= 10, "SNAC cut short")
+            family, subtype, _, rid = struct.unpack_from(">HHHI", data)
+            handler = self.HANDLERS.get((family, subtype))
+            if handler:
+                handler(self, user, rid, data[10:])
+        link.close()
+        del self.links[user]
+        peer = self.other(user)
+        if peer in self.links:
+            self.links[peer].send_snac(0x03, 0x0C, user_info(user, [], 0))
+
+    def on_message(self, user, rid, data):
+        cookie = data[:8]
+        channel = struct.unpack_from(">H", data, 8)[0]
+        target, at = read_name(data, 10)
+        fields = tlvs(data[at:])
+        if channel == 1:
+            expect(fields.get(2, b"")[:8] == b"\x05\x01\x00\x02\x01\x06\x01\x01", "channel-1 fragments")
+            body = tlv(2, fields[2])
+        else:
+            expect(channel == 2 and fields.get(5, b"")[10:26] == CAP_RELAY, "relay block")
+            body = tlv(5, fields[5])
+        print("MESSAGE %s ch%d" % (user, channel), flush=True)
+        if target in self.links:
+            self.send_message(target, user, channel, body, cookie)
+        if user == self.users[1] and not self.downgraded:
+            self.downgraded = True
+            self.links[user].send_snac(0x03, 0x0B, user_info(self.users[0], [CAP_TYPING], 0))
+
+    def on_answer(self, user, rid, data):
+        target, at = read_name(data, 10)
+        name = user.encode()
+        if target in self.links:
+            self.links[target].send_snac(0x04, 0x0B, data[:10] + bytes([len(name)]) + name + data[at:])
+
+    def on_typing(self, user, rid, data):
+        target, at = read_name(data, 10)
+        name = user.encode()
+        if target in self.links:
+            self.links[target].send_snac(0x04, 0x14, data[:10] + bytes([len(name)]) + name + data[at:])
+
+    def on_edit(self, user, rid, data, subtype):
+        length = struct.unpack_from(">H", data)[0]
+        name = data[2:2 + length].decode()
+        group, item, kind, size = struct.unpack_from(">HHHH", data, 2 + length)
+        fields = tlvs(data[10 + length:10 + length + size])
+        code = int(name[4:]) if name.startswith("1009") and len(name) == 6 else 0
+        if code == 14 and (subtype != 0x08 or 0x66 in fields):
+            code = 0
+        print("EDIT %s %02x %s %d" % (user, subtype, name or "-", code), flush=True)
+        self.links[user].send_snac(0x13, 0x0E, struct.pack(">H", code), rid=rid)
+
+    def on_auth(self, user, rid, data, subtype):
+        target, at = read_name(data, 0)
+        name = user.encode()
+        if target not in self.links:
+            return
+        if subtype == 0x18:
+            self.links[target].send_snac(0x13, 0x19, bytes([len(name)]) + name + data[at:at + 2 +
+                                         struct.unpack_from(">H", data, at)[0]])
+        else:
+            self.links[target].send_snac(0x13, 0x1B, bytes([len(name)]) + name + data[at:at + 1] + b"\0\0")
+
+    HANDLERS = {
+        (0x04, 0x06): on_message,
+        (0x04, 0x0B): on_answer,
+        (0x04, 0x14): on_typing,
+        (0x13, 0x08): lambda self, user, rid, data: self.on_edit(user, rid, data, 0x08),
+        (0x13, 0x09): lambda self, user, rid, data: self.on_edit(user, rid, data, 0x09),
+        (0x13, 0x0A): lambda self, user, rid, data: self.on_edit(user, rid, data, 0x0A),
+        (0x13, 0x18): lambda self, user, rid, data: self.on_auth(user, rid, data, 0x18),
+        (0x13, 0x1A): lambda self, user, rid, data: self.on_auth(user, rid, data, 0x1A),
+    }
+
+
 async def main(args):
     server = Server(args)
     login = await asyncio.start_server(server.accept, "127.0.0.1", 0)
@@ -258,7 +428,9 @@ async def main(args):
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("scenario", choices=["login", "wrong-password", "rate-limit", "pause", "close-other"])
+    parser.add_argument("scenario", choices=["login", "wrong-password", "rate-limit", "pause", "close-other", "chat"])
+    parser.add_argument("--peer", default="100300")
+    parser.add_argument("--peer-password", default="secret2")
     parser.add_argument("--user", default="100200")
     parser.add_argument("--password", default="secret")
     parser.add_argument("--parts", type=int, default=3)

@@ -1,9 +1,11 @@
 #pragma once
 // An OSCAR account wired as the program wires it, with the real sockets
 // service, so that it talks to a real (scripted) server over loopback: the
-// real services manager and event-argument factory, the contact-list model,
-// and the protocols-manager double of the XMPP harness, which keeps the
-// account's values and records its events.
+// real services manager and event-argument factory, the contact-list model
+// over an in-memory settings file, and the protocols-manager double of the
+// XMPP harness, which keeps the account's values and records its events.
+// What the contact list tells its subscribers is kept as text lines a test
+// can wait for.
 
 #include "CMD5.h"
 #include "CRuvAccount.h"
@@ -11,31 +13,40 @@
 #include "CSocketsManagerImpl.h"
 #include "XmppAccountHarness.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace RuvPeers {
 
 using XmppTest::U;
 
-class LiveRuvAccount {
+class LiveRuvAccount : public TempFolder {
 public:
     static constexpr unsigned int kAccountId = 0x30000001;
 
     LiveRuvAccount() {
+        database = std::make_unique<Database::CYolDatabaseImpl>(&services, U(PathOf("settings.yol")));
         services.RegisterService(Protocols::EventArgFactoryGuid, static_cast<Protocols::CEventArgFactory*>(&factory));
         services.RegisterService(ProtocolsManagerGuid, static_cast<Protocols::CProtocolsManager*>(&manager));
         manager.accountId = kAccountId;
         manager.changes = &changes;
+        for (int event : {1, 3, 4, 6})
+            services.RegisterEvent(ProtocolsManagerGuid, event);
         managerKey = services.RegisterEventsClient(&manager, U("Protocols manager"));
         sockets = std::make_unique<Sockets::CSocketsManagerImpl>(&services);
+        contactList = std::make_unique<CL::CContactListImpl>(&services);
+        log.Attach(services, &changes);
         services.BroadcastStarted();
         account = new CRuvAccount(&services, kAccountId, managerKey);
+        XmppTest::AnnounceAccount(services, *contactList, kAccountId);
     }
     ~LiveRuvAccount() {
         Command(Protocols::AccountCommand::Shutdown);
         account->Destroy();
         sockets.reset();
+        contactList.reset();
         services.StopAllQueues();
     }
     LiveRuvAccount(const LiveRuvAccount&) = delete;
@@ -83,11 +94,70 @@ public:
         });
     }
 
+    static Services::CEventArg* Arg(unsigned int value) { return new Services::CEventArg_Data<unsigned int>(value); }
+    static Services::CEventArg* Arg(bool value) { return new Services::CEventArg_Data<bool>(value); }
+    static Services::CEventArg* Arg(const std::string& text) {
+        return new Services::CEventArg_Data<CYolString>(U(text));
+    }
+
+    // --- the contact-list model ---
+    void DrainList() {
+        services.SendEvent(account->GetClientId(), ServicesManagerGuid, 0, nullptr, nullptr, true);
+        services.SendEvent(contactList->GetEventsClientId(), ServicesManagerGuid, 0, nullptr, nullptr, true);
+    }
+    CYolString ItemString(unsigned int id, const char* key) {
+        CYolString value;
+        contactList->GetItemString(id, U(key), value);
+        return value;
+    }
+    std::vector<CL::CLItemInfo> Rows() {
+        DrainList();
+        CYolArray<CL::CLItemInfo> items;
+        contactList->GetAccountItems(kAccountId, items);
+        return std::vector<CL::CLItemInfo>(items.begin(), items.end());
+    }
+    unsigned int ContactOf(const std::string& name) {
+        for (const CL::CLItemInfo& row : Rows())
+            if (row.itemId != 0 && ItemString(row.itemId, "SrvLogName") == U(name))
+                return row.itemId;
+        return 0;
+    }
+    unsigned int GroupNamed(const std::string& name) {
+        for (const CL::CLItemInfo& row : Rows())
+            if (row.itemId == 0 && ItemString(row.parentId, "SrvLogName") == U(name))
+                return row.parentId;
+        return 0;
+    }
+    // "Group/name 'alias'" per contact, sorted.
+    std::vector<std::string> Contacts() {
+        std::vector<std::string> out;
+        for (const CL::CLItemInfo& row : Rows()) {
+            if (row.itemId == 0)
+                continue;
+            std::string group = row.parentId ? ItemString(row.parentId, "SrvLogName").ToUtf8() : "-";
+            out.push_back(group + "/" + ItemString(row.itemId, "SrvLogName").ToUtf8() + " '" +
+                          ItemString(row.itemId, "CL Alias").ToUtf8() + "'");
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    // Sends a text message to a contact as the message window does.
+    void SendText(unsigned int contact, const std::string& text, unsigned int messageId) {
+        Protocols::MessageInfo message;
+        message.contactId = contact;
+        message.messageId = messageId;
+        message.text = CYolString::FromUtf8(text);
+        Command(Protocols::AccountCommand::SendMessage, new Services::CEventArg_Data<Protocols::MessageInfo>(message));
+    }
+
     XmppTest::ChangeSignal changes;
     Services::CServicesManagerImpl services;
     Protocols::CEventArgFactoryImpl factory;
     XmppTest::XmppFakeProtocolsManager manager;
+    std::unique_ptr<Database::CYolDatabaseImpl> database;
     std::unique_ptr<Sockets::CSocketsManagerImpl> sockets;
+    std::unique_ptr<CL::CContactListImpl> contactList;
+    XmppTest::ContactListLog log;
     unsigned int managerKey = 0;
     CRuvAccount* account = nullptr;
 };

@@ -1,6 +1,7 @@
 // The bytes of every packet the account sends while it signs on, written
 // out from the wire layouts, and the two headers every frame starts with.
 
+#include "RuvMessagePackets.h"
 #include "RuvPackets.h"
 #include "RuvTestSupport.h"
 
@@ -74,6 +75,35 @@ TEST(RuvPackets, EveryOutgoingClassWritesItsLayout) {
         {"auth reply", [ab] { return CAuthReplyPacket(15, 3, ab, true).Serialize(); },
          "2a02000f0010" "0013001a000000000003" "026162" "01" "0000"},
         {"keep-alive", [] { return CFlapPacket(5, 16).Serialize(); }, "2a0500100000"},
+        {"plain message, UTF-16", [ab] {
+             return CPlainMessagePacket(20, 6, {1, 2}, ab, CYolString(u"a\u2029"), true).Serialize();
+         },
+         "2a0200140035" "00040006000000000006" "00000001" "00000002" "0001" "026162"
+         "00020012" "050100020106" "0101" "0008" "0002" "0000" "0061000a" "00030000" "00060000"},
+        {"plain message, code page", [ab] {
+             return CPlainMessagePacket(21, 6, {1, 2}, ab, CYolString(u"Привет"), false).Serialize();
+         },
+         "2a0200150037" "00040006000000000006" "00000001" "00000002" "0001" "026162"
+         "00020014" "050100020106" "0101" "000a" "0000" "0000" "cff0e8e2e5f2" "00030000" "00060000"},
+        {"relay message, UTF-8", [ab] {
+             return CRelayMessagePacket(22, 6, {7, 0x10002}, ab, CYolString(u"Hi"), true).Serialize();
+         },
+         "2a02001600b1" "00040006000000000006" "00000007" "00010002" "0002" "026162"
+         "00050092" "0000" "00000007" "00010002" "094613494c7f11d18222444553540000" "000a00020001" "000f0000"
+         "2711006a" "1b00" "0a00" "00000000000000000000000000000000" "0000" "03000000" "00" "0200" "0e00" "0200"
+         "000000000000000000000000" "01" "00" "0000" "0400" "0300" "486900" "00000000" "ffffff00" "26000000"
+         "7b30393436313334452d344337462d313144312d383232322d3434343535333534303030307d" "00030000"},
+        {"relay message, empty, code page", [ab] {
+             return CRelayMessagePacket(23, 6, {7, 0x10002}, ab, CYolString(), false).Serialize();
+         },
+         "2a0200170085" "00040006000000000006" "00000007" "00010002" "0002" "026162"
+         "00050066" "0000" "00000007" "00010002" "094613494c7f11d18222444553540000" "000a00020001" "000f0000"
+         "2711003e" "1b00" "0a00" "00000000000000000000000000000000" "0000" "03000000" "00" "0200" "0e00" "0200"
+         "000000000000000000000000" "01" "00" "0000" "0400" "0100" "00" "00000000" "ffffff00" "00030000"},
+        {"message acknowledgement", [ab] { return CMessageAckPacket(24, 11, {7, 8}, 2, ab, 0x1234).Serialize(); },
+         "2a0200180057" "0004000b00000000000b" "00000007" "00000008" "0002" "026162"
+         "0003" "1b000900" "00000000000000000000000000000000" "0000" "0100" "00" "0000" "1234" "0e00" "1234"
+         "000000000000000000000000" "01" "00" "0000" "0000" "0100" "00" "00000000" "00ffffff"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,0 +1,54 @@
+#pragma once
+// RuvContactListAdapter: RuvListModel over the program's contact list,
+// found through the services manager at every call (null: nothing
+// happens). Runs on the account's queue thread.
+
+#include "CContactList.h"
+#include "RuvContactListPorts.h"
+
+#include <functional>
+
+class RuvContactListAdapter final : public RuvListModel {
+public:
+    RuvContactListAdapter(unsigned int accountId, std::function<CL::CContactList*()> lookup)
+        : accountId(accountId), lookup(std::move(lookup)) {}
+
+    bool Available() override { return lookup() != nullptr; }
+    bool ReadAccountItems(std::vector<RuvListedItem>& items) override;
+    void BeginUpdate() override;
+    void EndUpdate() override;
+    unsigned int CreateGroup(const CYolString& name) override;
+    void RenameGroup(unsigned int group, const CYolString& name) override;
+    void RemoveGroup(unsigned int group) override;
+    unsigned int AddContact(unsigned int group, const CYolString& name, const CYolString& alias) override;
+    void ShowContact(unsigned int contact, const Protocols::ContactStatusInfo& status) override;
+    void RemoveContact(unsigned int contact) override;
+    void MoveContact(unsigned int contact, unsigned int group) override;
+    unsigned int ParentOf(unsigned int item) override;
+    CYolString Key(unsigned int item) override { return Text(item, u"SrvLogName"); }
+    CYolString Alias(unsigned int contact) override { return Text(contact, u"CL Alias"); }
+    void SetAlias(unsigned int contact, const CYolString& alias) override;
+    unsigned char Flag(unsigned int contact, const char16_t* name) override;
+    void SetFlag(unsigned int contact, const char16_t* name, unsigned char value) override;
+    void SetContactStatus(unsigned int contact, const Protocols::ContactStatusInfo& status) override;
+    void SetTyping(unsigned int contact, bool typing) override;
+    bool AcceptsStrangers() override;
+    unsigned int TemporaryContact(const CYolString& name) override;
+    bool IsTemporary(unsigned int contact) override;
+    void RemoveTemporary(unsigned int contact) override;
+    bool PassesAntispam(unsigned int contact, const Protocols::MessageInfo& message) override;
+    void ReceiveMessage(unsigned int contact, const Protocols::MessageInfo& message) override;
+    void MessageAcknowledged(unsigned int contact, unsigned int messageId) override;
+
+private:
+    CYolString Text(unsigned int item, const char16_t* name);
+    // The list, and whether there is one: `Run(f)` calls f(list) only then.
+    template <typename F>
+    void Run(F&& f) {
+        if (CL::CContactList* list = lookup())
+            f(*list);
+    }
+
+    unsigned int accountId;
+    std::function<CL::CContactList*()> lookup;
+};

@@ -1,0 +1,62 @@
+#pragma once
+// The messaging packets the account sends: a message on channel 1 (plain,
+// UTF-16 or code page text), a message through the server relay on channel
+// 2 (UTF-8 or code page text), and the acknowledgement of a received
+// message. Each starts with the message header: the two cookie words, the
+// channel and the peer's screen name.
+
+#include "CFlapPacket.h"
+#include "CYolString.h"
+
+struct RuvCookie {
+    uint32_t first = 0;  // the message id
+    uint32_t second = 0;
+};
+
+class CIcbmPacket : public CSnacPacket {
+protected:
+    CIcbmPacket(uint16_t sequence, uint16_t subtype, uint32_t requestId, RuvCookie cookie, uint16_t channel,
+                const CYolString& screenName)
+        : CSnacPacket(sequence, 0x04, subtype, requestId), cookie(cookie), icbmChannel(channel),
+          screenName(screenName) {}
+    void PackIcbmHeader(OscarWriter& out) const;
+
+    RuvCookie cookie;
+    uint16_t icbmChannel;
+    CYolString screenName;
+};
+
+class CPlainMessagePacket final : public CIcbmPacket {
+public:
+    CPlainMessagePacket(uint16_t sequence, uint32_t requestId, RuvCookie cookie, const CYolString& screenName,
+                        const CYolString& text, bool unicode)
+        : CIcbmPacket(sequence, 0x06, requestId, cookie, 1, screenName), text(text), unicode(unicode) {}
+
+private:
+    void WritePayload(OscarWriter& out) const override;
+    CYolString text;
+    bool unicode;
+};
+
+class CRelayMessagePacket final : public CIcbmPacket {
+public:
+    CRelayMessagePacket(uint16_t sequence, uint32_t requestId, RuvCookie cookie, const CYolString& screenName,
+                        const CYolString& text, bool utf8)
+        : CIcbmPacket(sequence, 0x06, requestId, cookie, 2, screenName), text(text), utf8(utf8) {}
+
+private:
+    void WritePayload(OscarWriter& out) const override;
+    CYolString text;
+    bool utf8;
+};
+
+class CMessageAckPacket final : public CIcbmPacket {
+public:
+    CMessageAckPacket(uint16_t sequence, uint32_t requestId, RuvCookie cookie, uint16_t channel,
+                      const CYolString& screenName, uint16_t messageSequence)
+        : CIcbmPacket(sequence, 0x0B, requestId, cookie, channel, screenName), messageSequence(messageSequence) {}
+
+private:
+    void WritePayload(OscarWriter& out) const override;
+    uint16_t messageSequence;
+};

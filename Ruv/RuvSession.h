@@ -1,0 +1,55 @@
+#pragma once
+// RuvSession: the features of a signed-on OSCAR account and the table that
+// routes each received SNAC to one of them by family and subtype: the
+// server-side list and its edits, privacy, presence, and messages with
+// typing. The login keeps what it reads itself; everything else of a
+// session comes here. Runs on the account's queue thread.
+
+#include "RuvListEdits.h"
+#include "RuvMessages.h"
+#include "RuvPresence.h"
+#include "RuvPrivacy.h"
+#include "RuvServerList.h"
+
+#include <functional>
+#include <string_view>
+
+class RuvSession {
+public:
+    struct Ports {
+        std::function<int()> status;
+        std::function<void(int)> changeStatus;
+        std::function<void(const CYolString&)> showText;
+        std::function<void(int image)> showPrivacyMode;
+        std::function<bool()> typingNotices;
+        // The session runs (the list that activated it has come).
+        std::function<bool()> established;
+    };
+    RuvSession(RuvPacketSink& sink, RuvListModel& model, Ports ports);
+    RuvSession(const RuvSession&) = delete;
+    RuvSession& operator=(const RuvSession&) = delete;
+
+    // One whole frame; SNACs without a route are left to others.
+    void OnFrame(std::string_view frame);
+    // The session was activated: the privacy mode goes to the server.
+    void Activated();
+    // The connection ended: every contact is offline, and no answer to an
+    // edit sent on it will come.
+    void Ended() {
+        list.ConnectionEnded();
+        edits.Forget();
+    }
+
+    CRuvServerList list;
+    RuvPrivacy privacy;
+    RuvListEdits edits;
+    RuvPresence presence;
+    RuvMessages messages;
+
+private:
+    void OnListPart(const uint8_t* frame, size_t size);
+    void OnListUnchanged(const uint8_t* frame, size_t size);
+    void ListComplete();
+
+    Ports ports;
+};

@@ -1,0 +1,155 @@
+// Two real accounts over real sockets through the scripted OSCAR server of
+// tests/peers: each receives a list in several parts into its contact
+// list, sees the other arrive and leave, and they exchange messages in
+// every encoding (with their acknowledgements) and typing notices; one of
+// them edits its list and meets every refusal the server can answer with.
+
+#include "LiveRuvAccount.h"
+#include "MissingPeer.h"
+#include "PeerProcess.h"
+#include "ProsodyFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace RuvPeers;
+using XmppPeers::HaveProgram;
+using XmppPeers::kPython;
+
+class OscarScriptedChat : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HaveProgram(kPython))
+            YOL_SKIP_MISSING_PEER("/usr/bin/python3 is missing");
+        server = std::make_unique<PeerProcess>(
+            std::vector<std::string>{kPython, std::string(YOL_PEERS_DIR) + "/oscar_server.py", "chat", "--user",
+                                     "100200", "--password", "secret", "--peer", "100300", "--peer-password",
+                                     "secret2", "--parts", "3", "--timeout", "60"},
+            log.PathOf("server.log"), true, true);
+        std::optional<std::string> port = server->NextLine(10000);
+        ASSERT_TRUE(port && port->rfind("PORT ", 0) == 0) << Log();
+        const auto number = static_cast<unsigned int>(std::stoul(port->substr(5)));
+        a.Setup("100200", "secret", number);
+        a.SetStatus(Protocols::Online);
+        ASSERT_EQ("SIGNED ON", Report()) << Log();
+        b.Setup("100300", "secret2", number);
+        b.SetStatus(Protocols::Online);
+        ASSERT_EQ("SIGNED ON", Report()) << Log();
+        ASSERT_EQ("READY", Report()) << Log();
+        ASSERT_TRUE(a.Eventually([&] { return a.ContactOf("100300") != 0; })) << Log();
+        ASSERT_TRUE(b.Eventually([&] { return b.ContactOf("100200") != 0; })) << Log();
+        aSeesB = a.ContactOf("100300");
+        bSeesA = b.ContactOf("100200");
+    }
+    std::string Report(int timeoutMs = 30000) { return server->NextLine(timeoutMs).value_or("(nothing)"); }
+    std::string Log() { return ReadText(log.PathOf("server.log")); }
+    static std::string Id(unsigned int id) { return std::to_string(id); }
+    void AddContact(LiveRuvAccount& account, const std::string& name, const std::string& nick, unsigned int group) {
+        account.Command(Protocols::AccountCommand::AddContact,
+                        new Services::CEventArg_Data<CYolPair<CYolString, CYolString>>(
+                            CYolPair<CYolString, CYolString>(CYolString::FromUtf8(name), CYolString::FromUtf8(nick))),
+                        LiveRuvAccount::Arg(group));
+    }
+
+    TempFolder log;
+    std::unique_ptr<PeerProcess> server;
+    LiveRuvAccount a;
+    LiveRuvAccount b;
+    unsigned int aSeesB = 0;
+    unsigned int bSeesA = 0;
+};
+
+TEST_F(OscarScriptedChat, ListsPresenceMessagesInEveryEncodingAndTyping) {
+    EXPECT_EQ(a.Contacts(), (std::vector<std::string>{"Friends/100300 'Друг 100300'"}));
+    EXPECT_EQ(a.log.WaitFor("status " + Id(aSeesB) + " 2"), "status " + Id(aSeesB) + " 2 ");
+    EXPECT_EQ(b.log.WaitFor("status " + Id(bSeesA) + " 2"), "status " + Id(bSeesA) + " 2 ");
+    // Channel 4, code page.
+    EXPECT_EQ(a.log.WaitFor("message " + Id(aSeesB)), "message " + Id(aSeesB) + " 0 Канал 4");
+    EXPECT_EQ(b.log.WaitFor("message " + Id(bSeesA)), "message " + Id(bSeesA) + " 0 Канал 4");
+
+    // Through the relay in UTF-8, then in the code page, then (the peer
+    // now seen as an old client) on channel 1 in UTF-16; each acknowledged
+    // under its own message id.
+    a.SendText(aSeesB, "Привет 😀", 1001);
+    EXPECT_EQ(b.log.WaitFor("message " + Id(bSeesA)), "message " + Id(bSeesA) + " 0 Привет 😀");
+    EXPECT_EQ(a.log.WaitFor("ack "), "ack " + Id(aSeesB) + " 1001");
+    b.SendText(bSeesA, "Ответ", 2002);
+    EXPECT_EQ(a.log.WaitFor("message " + Id(aSeesB)), "message " + Id(aSeesB) + " 0 Ответ");
+    EXPECT_EQ(b.log.WaitFor("ack "), "ack " + Id(bSeesA) + " 2002");
+    b.SendText(bSeesA, "Ещё 😀", 2003);
+    EXPECT_EQ(a.log.WaitFor("message " + Id(aSeesB)), "message " + Id(aSeesB) + " 0 Ещё 😀");
+    EXPECT_EQ(b.log.WaitFor("ack "), "ack " + Id(bSeesA) + " 2003");
+    EXPECT_EQ(Report(), "MESSAGE 100200 ch2") << Log();
+    EXPECT_EQ(Report(), "MESSAGE 100300 ch2") << Log();
+    EXPECT_EQ(Report(), "MESSAGE 100300 ch1") << Log();
+
+    a.Command(Protocols::AccountCommand::SendTyping, LiveRuvAccount::Arg(aSeesB), LiveRuvAccount::Arg(true));
+    EXPECT_EQ(b.log.WaitFor("typing "), "typing " + Id(bSeesA));
+
+    b.SetStatus(Protocols::Offline);
+    EXPECT_EQ(a.log.WaitFor("status " + Id(aSeesB) + " 0"), "status " + Id(aSeesB) + " 0 ");
+    a.SetStatus(Protocols::Offline);
+    EXPECT_EQ(Report(), "DONE") << Log();
+}
+
+TEST_F(OscarScriptedChat, ListEditsMeetEveryAnswer) {
+    const unsigned int friends = a.GroupNamed("Friends");
+    ASSERT_NE(friends, 0u);
+    AddContact(a, "100400", "Вера", friends);
+    EXPECT_EQ(Report(), "EDIT 100200 08 100400 0") << Log();
+    ASSERT_TRUE(a.Eventually([&] { return a.ContactOf("100400") != 0; }));
+    const unsigned int vera = a.ContactOf("100400");
+
+    const struct {
+        const char* name;
+        const char* text;
+    } refusals[] = {
+        {"100902", "Item not found"},
+        {"100903", "Item already exist"},
+        {"100910", "Error adding item"},
+        {"100912", "Can't add item (limit of this type of items exceeded)"},
+        {"100913", "Trying to add Ruv contact to AIM list"},
+    };
+    for (const auto& refusal : refusals) {
+        AddContact(a, refusal.name, "x", friends);
+        EXPECT_EQ(Report(), std::string("EDIT 100200 08 ") + refusal.name + " " + std::to_string(std::stoi(refusal.name + 4))) << Log();
+        EXPECT_TRUE(a.WaitForText(refusal.text)) << refusal.name;
+        EXPECT_EQ(a.ContactOf(refusal.name), 0u);
+    }
+    AddContact(a, "100914", "y", friends);
+    EXPECT_EQ(Report(), "EDIT 100200 08 100914 14") << Log();
+    EXPECT_TRUE(a.WaitForText("Contact is authorization required"));
+    EXPECT_EQ(Report(), "EDIT 100200 08 100914 0") << Log();
+    EXPECT_TRUE(a.Eventually([&] { return a.ContactOf("100914") != 0; }));
+
+    a.Command(Protocols::AccountCommand::RenameContact, LiveRuvAccount::Arg(vera), LiveRuvAccount::Arg(std::string("Вера П")));
+    EXPECT_EQ(Report(), "EDIT 100200 09 100400 0") << Log();
+    EXPECT_TRUE(a.Eventually([&] { return a.ItemString(vera, "CL Alias").ToUtf8() == "Вера П"; }));
+
+    a.Command(Protocols::AccountCommand::AddGroup, LiveRuvAccount::Arg(std::string("Work")));
+    EXPECT_EQ(Report(), "EDIT 100200 08 Work 0") << Log();
+    ASSERT_TRUE(a.Eventually([&] { return a.GroupNamed("Work") != 0; }));
+    a.Command(Protocols::AccountCommand::MoveContact, LiveRuvAccount::Arg(vera),
+              LiveRuvAccount::Arg(a.GroupNamed("Work")));
+    EXPECT_EQ(Report(), "EDIT 100200 0a 100400 0") << Log();
+    EXPECT_EQ(Report(), "EDIT 100200 08 100400 0") << Log();
+    EXPECT_TRUE(a.Eventually([&] {
+        const auto contacts = a.Contacts();
+        return std::find(contacts.begin(), contacts.end(), "Work/100400 'Вера П'") != contacts.end();
+    }));
+    a.Command(Protocols::AccountCommand::DeleteContact, LiveRuvAccount::Arg(vera));
+    EXPECT_EQ(Report(), "EDIT 100200 0a 100400 0") << Log();
+    EXPECT_TRUE(a.Eventually([&] { return a.ContactOf("100400") == 0; }));
+
+    // The peer grants its authorization: the user is told (after the
+    // channel-4 greeting).
+    EXPECT_EQ(a.log.WaitFor("message " + Id(aSeesB)), "message " + Id(aSeesB) + " 0 Канал 4");
+    b.Command(Protocols::AccountCommand::SetAuthorization, LiveRuvAccount::Arg(bSeesA), LiveRuvAccount::Arg(true));
+    EXPECT_EQ(a.log.WaitFor("message " + Id(aSeesB)).rfind("message " + Id(aSeesB) + " 0 100300", 0), 0u);
+    b.SetStatus(Protocols::Offline);
+    a.SetStatus(Protocols::Offline);
+    EXPECT_EQ(Report(), "DONE") << Log();
+}
+
+}  // namespace
