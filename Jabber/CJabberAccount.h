@@ -18,6 +18,7 @@
 // from two threads.
 
 #include "CAccount.h"
+#include "CClosedSockets.h"
 #include "CReconnectWait.h"
 #include "CWorkQueue.h"
 #include "CYolCriticalSection.h"
@@ -344,8 +345,7 @@ private:
     // a few newer ones were closed): a socket destroyed at once could come
     // back at the same address for the next transfer and take the old one's
     // late reports for its own.
-    std::deque<Sockets::CYolSocket*> closedBytestreams;
-    void DestroyBytestream(Sockets::CYolSocket* socket);
+    CClosedSockets closedBytestreams{[this] { return SocketsService(); }, 8};
     XmppFileTransfer transfers{*this, contacts, contactList, *this, *this};
 
     // ---- descriptions and settings ----

@@ -13,7 +13,6 @@
 namespace {
 // One receive takes at most this much of what a bytestream announced.
 constexpr int kMaxBytestreamRead = 256 * 1024;
-constexpr size_t kClosedBytestreamsKept = 8;
 }  // namespace
 
 int CJabberAccount::SendFile(unsigned int contact, CYolString path) {
@@ -76,31 +75,14 @@ bool CJabberAccount::Send(int socket, const std::string& bytes) {
 void CJabberAccount::Close(int socket) {
     Sockets::CYolSocket* handle = BytestreamSocket(socket);
     bytestreamSockets.erase(socket);
-    Sockets::CSocketsManager* service = SocketsService();
-    if (handle == nullptr || service == nullptr || !service->IsValidSocket(handle))
-        return;
-    service->Close(handle);
-    closedBytestreams.push_back(handle);
-    if (closedBytestreams.size() > kClosedBytestreamsKept) {
-        DestroyBytestream(closedBytestreams.front());
-        closedBytestreams.pop_front();
-    }
-}
-
-void CJabberAccount::DestroyBytestream(Sockets::CYolSocket* socket) {
-    Sockets::CSocketsManager* service = SocketsService();
-    if (service != nullptr && service->IsValidSocket(socket))
-        service->DestroySocket(socket);
+    closedBytestreams.Close(handle);
 }
 
 bool CJabberAccount::OnTransferSocketEvent(Sockets::CYolSocket* socket, int event, int value) {
-    auto closed = std::find(closedBytestreams.begin(), closedBytestreams.end(), socket);
-    if (socket != nullptr && closed != closedBytestreams.end()) {
+    if (closedBytestreams.Holds(socket)) {
         // What a socket we closed still reports is stale; its close frees it.
-        if (event == Sockets::SocketEvent::Closed) {
-            closedBytestreams.erase(closed);
-            DestroyBytestream(socket);
-        }
+        if (event == Sockets::SocketEvent::Closed)
+            closedBytestreams.Release(socket);
         return true;
     }
     auto found = std::find_if(bytestreamSockets.begin(), bytestreamSockets.end(),

@@ -257,7 +257,7 @@ int CZemAccount::OnSocketData(Sockets::CYolSocket* socket, int byteCount) {
 }
 
 int CZemAccount::OnSocketClosed(Sockets::CYolSocket* socket, int) {
-    if (!connection.Owns(socket))
+    if (connection.ReleaseDropped(socket) || !connection.Owns(socket))
         return 0;
     // The first connection ends with its text; any other close, the peer's
     // own (code 0) included, is a lost session.
