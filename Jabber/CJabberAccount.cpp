@@ -21,7 +21,7 @@ CJabberAccount::~CJabberAccount() {
     // socket dropped here.
     StopReconnect();
     connection.Drop(false);
-    closedBytestreams.DestroyAll();
+    bytestreams.CloseAll();
 }
 
 Sockets::CSocketsManager* CJabberAccount::SocketsService() const {
