@@ -21,8 +21,7 @@ CJabberAccount::~CJabberAccount() {
     // socket dropped here.
     StopReconnect();
     connection.Drop(false);
-    for (Sockets::CYolSocket* socket : closedBytestreams)
-        DestroyBytestream(socket);
+    bytestreams.CloseAll();
 }
 
 Sockets::CSocketsManager* CJabberAccount::SocketsService() const {

@@ -18,6 +18,7 @@
 // from two threads.
 
 #include "CAccount.h"
+#include "CTransferSockets.h"
 #include "CReconnectWait.h"
 #include "CWorkQueue.h"
 #include "CYolCriticalSection.h"
@@ -336,16 +337,9 @@ private:
     int Connect(const CYolString& host, uint32_t port) override;
     bool Send(int socket, const std::string& bytes) override;
     void Close(int socket) override;
-    Sockets::CYolSocket* BytestreamSocket(int socket) const;
 
-    std::map<int, Sockets::CYolSocket*> bytestreamSockets;
-    int lastBytestreamSocket = 0;
-    // Bytestream sockets we closed, kept until their close is reported (or
-    // a few newer ones were closed): a socket destroyed at once could come
-    // back at the same address for the next transfer and take the old one's
-    // late reports for its own.
-    std::deque<Sockets::CYolSocket*> closedBytestreams;
-    void DestroyBytestream(Sockets::CYolSocket* socket);
+    // The bytestream sockets, by the numbers the transfers know them by.
+    CTransferSockets bytestreams{[this] { return SocketsService(); }};
     XmppFileTransfer transfers{*this, contacts, contactList, *this, *this};
 
     // ---- descriptions and settings ----

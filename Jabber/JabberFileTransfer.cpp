@@ -7,15 +7,6 @@
 
 #include "CSocketsManager.h"
 
-#include <algorithm>
-#include <vector>
-
-namespace {
-// One receive takes at most this much of what a bytestream announced.
-constexpr int kMaxBytestreamRead = 256 * 1024;
-constexpr size_t kClosedBytestreamsKept = 8;
-}  // namespace
-
 int CJabberAccount::SendFile(unsigned int contact, CYolString path) {
     if (status > Protocols::Connecting)
         transfers.SendFile(contact, path);
@@ -40,95 +31,16 @@ CYolString CJabberAccount::BytestreamProxy() {
     return settings.fileTransferProxyEnabled ? settings.fileTransferProxy : CYolString();
 }
 
-Sockets::CYolSocket* CJabberAccount::BytestreamSocket(int socket) const {
-    auto found = bytestreamSockets.find(socket);
-    return found == bytestreamSockets.end() ? nullptr : found->second;
-}
-
 int CJabberAccount::Connect(const CYolString& host, uint32_t port) {
-    Sockets::CSocketsManager* service = SocketsService();
-    Sockets::CYolSocket* socket = service ? service->CreateSocket(GetClientId()) : nullptr;
-    if (socket == nullptr)
-        return 0;
-    Sockets::ConnectionSettings connection;
-    service->GetSettings(connection);
-    connection.host = host;
-    connection.port = port;
-    // Stream hosts are reached directly, in plain TCP.
-    connection.proxyType = Sockets::ProxyType::None;
-    connection.secure = 0;
-    if (service->Connect(socket, connection) != 0) {
-        service->DestroySocket(socket);
-        return 0;
-    }
-    const int id = ++lastBytestreamSocket;
-    bytestreamSockets[id] = socket;
-    return id;
+    return bytestreams.Connect(GetClientId(), host, port);
 }
 
-bool CJabberAccount::Send(int socket, const std::string& bytes) {
-    Sockets::CSocketsManager* service = SocketsService();
-    Sockets::CYolSocket* handle = BytestreamSocket(socket);
-    return service != nullptr && handle != nullptr &&
-           service->Send(handle, bytes.data(), static_cast<int>(bytes.size()), 0) >= 0;
-}
+bool CJabberAccount::Send(int socket, const std::string& bytes) { return bytestreams.Send(socket, bytes); }
 
-void CJabberAccount::Close(int socket) {
-    Sockets::CYolSocket* handle = BytestreamSocket(socket);
-    bytestreamSockets.erase(socket);
-    Sockets::CSocketsManager* service = SocketsService();
-    if (handle == nullptr || service == nullptr || !service->IsValidSocket(handle))
-        return;
-    service->Close(handle);
-    closedBytestreams.push_back(handle);
-    if (closedBytestreams.size() > kClosedBytestreamsKept) {
-        DestroyBytestream(closedBytestreams.front());
-        closedBytestreams.pop_front();
-    }
-}
-
-void CJabberAccount::DestroyBytestream(Sockets::CYolSocket* socket) {
-    Sockets::CSocketsManager* service = SocketsService();
-    if (service != nullptr && service->IsValidSocket(socket))
-        service->DestroySocket(socket);
-}
+void CJabberAccount::Close(int socket) { bytestreams.Close(socket); }
 
 bool CJabberAccount::OnTransferSocketEvent(Sockets::CYolSocket* socket, int event, int value) {
-    auto closed = std::find(closedBytestreams.begin(), closedBytestreams.end(), socket);
-    if (socket != nullptr && closed != closedBytestreams.end()) {
-        // What a socket we closed still reports is stale; its close frees it.
-        if (event == Sockets::SocketEvent::Closed) {
-            closedBytestreams.erase(closed);
-            DestroyBytestream(socket);
-        }
-        return true;
-    }
-    auto found = std::find_if(bytestreamSockets.begin(), bytestreamSockets.end(),
-                              [socket](const auto& entry) { return entry.second == socket; });
-    if (socket == nullptr || found == bytestreamSockets.end())
-        return false;
-    const int id = found->first;
-    switch (event) {
-    case Sockets::SocketEvent::ConnectResult: transfers.OnSocketConnected(id, value); break;
-    case Sockets::SocketEvent::Closed: transfers.OnSocketClosed(id, value); break;
-    case Sockets::SocketEvent::DataAvailable: {
-        Sockets::CSocketsManager* service = SocketsService();
-        std::vector<uint8_t> block(static_cast<size_t>(std::clamp(value, 0, kMaxBytestreamRead)));
-        // The chunk is taken whole, a bounded block at a time; the session
-        // may end (and its socket go) on any block.
-        for (int left = value; service != nullptr && left > 0 && BytestreamSocket(id) == socket;) {
-            const int got = service->Receive(socket, block.data(), std::min(left, static_cast<int>(block.size())), 0);
-            if (got <= 0)
-                break;
-            left -= got;
-            transfers.OnSocketData(id, block.data(), static_cast<size_t>(got));
-        }
-        break;
-    }
-    case Sockets::SocketEvent::SendError: transfers.OnSocketSendResult(id, value); break;
-    default: break;
-    }
-    return true;
+    return bytestreams.Route(socket, event, value, transfers);
 }
 
 int CJabberAccount::OnSocketSendError(Sockets::CYolSocket* socket, int code) {

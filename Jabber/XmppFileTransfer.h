@@ -14,6 +14,7 @@
 
 #include "JabberContacts.h"
 #include "JabberIq.h"
+#include "CTransferSockets.h"
 #include "ProtocolRecords.h"
 #include "XmppContactListPorts.h"
 #include "XmppStanzaSink.h"
@@ -51,7 +52,7 @@ public:
     virtual void Close(int socket) = 0;
 };
 
-class XmppFileTransfer {
+class XmppFileTransfer final : public MTransferSocketEvents {
 public:
     static constexpr size_t kChunkSize = 2048;
 
@@ -78,10 +79,10 @@ public:
     // A send on the account's connection went (result 0) or failed: paces
     // outgoing in-band streams.
     void OnSendResult(int result);
-    void OnSocketConnected(int socket, int code);
-    void OnSocketData(int socket, const uint8_t* data, size_t size);
-    void OnSocketSendResult(int socket, int result);
-    void OnSocketClosed(int socket, int code);
+    void OnSocketConnected(int socket, int code) override;
+    void OnSocketData(int socket, const uint8_t* data, size_t size) override;
+    void OnSocketSendResult(int socket, int result) override;
+    void OnSocketClosed(int socket, int code) override;
     bool OwnsSocket(int socket);
 
     // The session ended: every transfer stops, reported as failed.

@@ -25,38 +25,10 @@ int RuvConnection::Open(unsigned int owner, const CYolString& host, unsigned int
     return 0;
 }
 
-RuvConnection::~RuvConnection() {
-    Drop();
-    while (!dropped.empty()) {
-        Destroy(dropped.front());
-        dropped.pop_front();
-    }
-}
-
-void RuvConnection::Destroy(Sockets::CYolSocket* old) {
-    if (Sockets::CSocketsManager* service = sockets(); service && service->IsValidSocket(old))
-        service->DestroySocket(old);
-}
-
-bool RuvConnection::ReleaseDropped(Sockets::CYolSocket* old) {
-    auto it = std::find(dropped.begin(), dropped.end(), old);
-    if (old == nullptr || it == dropped.end())
-        return false;
-    dropped.erase(it);
-    Destroy(old);
-    return true;
-}
+RuvConnection::~RuvConnection() { Drop(); }
 
 void RuvConnection::Drop() {
-    Sockets::CSocketsManager* service = sockets();
-    if (service && socket && service->IsValidSocket(socket)) {
-        service->Close(socket);
-        dropped.push_back(socket);
-        if (dropped.size() > kDroppedKept) {
-            Destroy(dropped.front());
-            dropped.pop_front();
-        }
-    }
+    dropped.Close(socket);
     socket = nullptr;
     // A frame being handled still points into the assembler's buffer: it is
     // emptied once the handler has returned.

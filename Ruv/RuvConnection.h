@@ -6,10 +6,10 @@
 // the other. Runs on the account's queue thread: the socket events that
 // drive it arrive there.
 
+#include "CClosedSockets.h"
 #include "CYolString.h"
 #include "FlapAssembler.h"
 
-#include <deque>
 #include <functional>
 #include <string_view>
 
@@ -29,7 +29,8 @@ protected:
 class RuvConnection {
 public:
     using SocketsLookup = std::function<Sockets::CSocketsManager*()>;
-    RuvConnection(MRuvFrameReader& reader, SocketsLookup sockets) : reader(reader), sockets(std::move(sockets)) {}
+    RuvConnection(MRuvFrameReader& reader, SocketsLookup sockets)
+        : reader(reader), sockets(sockets), dropped(std::move(sockets)) {}
     RuvConnection(const RuvConnection&) = delete;
     RuvConnection& operator=(const RuvConnection&) = delete;
     ~RuvConnection();
@@ -46,7 +47,7 @@ public:
     bool Owns(const Sockets::CYolSocket* socket) const { return socket != nullptr && socket == this->socket; }
     // The close of a dropped socket arrived: it is destroyed now. False for
     // a socket that was not dropped.
-    bool ReleaseDropped(Sockets::CYolSocket* socket);
+    bool ReleaseDropped(Sockets::CYolSocket* socket) { return dropped.Release(socket); }
     bool IsOpen() const { return socket != nullptr; }
 
     enum class ReadResult { Ok, Failed, Broken };
@@ -58,15 +59,11 @@ public:
 
 private:
     bool Deliver();
-    void Destroy(Sockets::CYolSocket* socket);
-
-    // Dropped sockets kept at the most; the oldest goes first.
-    static constexpr size_t kDroppedKept = 4;
 
     MRuvFrameReader& reader;
     SocketsLookup sockets;
     Sockets::CYolSocket* socket = nullptr;
-    std::deque<Sockets::CYolSocket*> dropped;
+    CClosedSockets dropped;
     FlapAssembler assembler;
     bool delivering = false;
     bool clearAfterDelivery = false;

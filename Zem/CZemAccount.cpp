@@ -202,6 +202,8 @@ int CZemAccount::Connect(Protocols::Status wanted) {
 
 void CZemAccount::Disconnect() {
     requestedStatus = Protocols::Offline;
+    // The offers and answers travel on the session: no transfer outlives it.
+    fileTransfer.EndSession();
     connection.Drop();
     login.Stop();
     if (status == Protocols::Offline)
@@ -227,7 +229,7 @@ void CZemAccount::LoseConnection() {
 }
 
 int CZemAccount::OnSocketConnected(Sockets::CYolSocket* socket, int code) {
-    if (!connection.Owns(socket))
+    if (RouteTransferEvent(socket, Sockets::SocketEvent::ConnectResult, code) || !connection.Owns(socket))
         return 0;
     if (code != 0) {
         if (code == -3) {
@@ -246,6 +248,8 @@ int CZemAccount::OnSocketConnected(Sockets::CYolSocket* socket, int code) {
 int CZemAccount::OnSocketData(Sockets::CYolSocket* socket, int byteCount) {
     if (!SocketsService())
         return -1;
+    if (RouteTransferEvent(socket, Sockets::SocketEvent::DataAvailable, byteCount))
+        return 0;
     if (!connection.Owns(socket) || status == Protocols::Offline)
         return 0;
     MrimConnection::ReadResult result = connection.OnData(byteCount);
@@ -256,8 +260,9 @@ int CZemAccount::OnSocketData(Sockets::CYolSocket* socket, int byteCount) {
     return 0;
 }
 
-int CZemAccount::OnSocketClosed(Sockets::CYolSocket* socket, int) {
-    if (!connection.Owns(socket))
+int CZemAccount::OnSocketClosed(Sockets::CYolSocket* socket, int code) {
+    if (RouteTransferEvent(socket, Sockets::SocketEvent::Closed, code) || connection.ReleaseDropped(socket) ||
+        !connection.Owns(socket))
         return 0;
     // The first connection ends with its text; any other close, the peer's
     // own (code 0) included, is a lost session.

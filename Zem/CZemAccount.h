@@ -18,6 +18,7 @@
 
 #include "CAccount.h"
 #include "CReconnectWait.h"
+#include "CTransferSockets.h"
 #include "CYolString.h"
 #include "CZemContactList.h"
 #include "MrimConnection.h"
@@ -30,6 +31,7 @@
 #include "ZemContactListAdapter.h"
 #include "YolGuids.h"
 #include "ZemMenus.h"
+#include "ZemFileTransfer.h"
 #include "ZemTyping.h"
 
 #include <atomic>
@@ -63,7 +65,8 @@ class CZemAccount : public Protocols::CAccount,
                     private MMrimMailOwner,
                     private MMrimConnectionReader,
                     private MZemMenusOwner,
-                    private MMrimDirectoryOwner {
+                    private MMrimDirectoryOwner,
+                    private MZemTransferPorts {
 public:
     CZemAccount(Services::CServicesManager* servicesManager, unsigned int accountId, unsigned int managerClientId);
     ~CZemAccount() override;
@@ -114,7 +117,11 @@ protected:
     int SetAuthorization(unsigned int contact, bool grant) override;
     int SetLanguage(const CYolString& language) override;
     int ReloadSettings() override;
+    int SendFile(unsigned int contact, CYolString path) override;
+    int AcceptFile(unsigned int contact, CYolString fileName, CYolString targetPath) override;
+    int RefuseFile(unsigned int contact, CYolString fileName) override;
     int OnSocketConnected(Sockets::CYolSocket* socket, int code) override;
+    int OnSocketSendError(Sockets::CYolSocket* socket, int code) override;
     int OnSocketData(Sockets::CYolSocket* socket, int byteCount) override;
     int OnSocketClosed(Sockets::CYolSocket* socket, int code) override;
     int OnSocketError(Sockets::CYolSocket* socket, const CYolString& text) override;
@@ -169,6 +176,15 @@ private:
     CYolArray<unsigned int> DirectoryStatusIcon(uint32_t wire, const CYolString& uri) override;
     ZemDate Today() override;
 
+    // --- transfer ports ---
+    void ReportProgress(const Protocols::FTProgress& progress) override;
+    CYolString OwnAddress() override { return settings.login; }
+    int ConnectTransfer(const CYolString& host, uint32_t port) override;
+    bool SendTransfer(int socket, std::string_view bytes) override;
+    void CloseTransfer(int socket) override;
+    // True when the event was a transfer socket's (and went to its transfer).
+    bool RouteTransferEvent(Sockets::CYolSocket* socket, int event, int value);
+
     // --- connection reader ---
     void OnRedirect(bool valid, const CYolString& host, unsigned int port) override;
     void OnPacket(const MrimPacket& packet) override;
@@ -209,6 +225,10 @@ private:
     MrimMail mail{*this, *this};
     ZemMenus menus{*this, servicesManager};
     MrimDirectory directory{*this, contactList, model, *this};
+    // The transfers' own connections, owned by the account so that their
+    // events come on its queue thread; they outlive the transfers.
+    CTransferSockets transferSockets{[this] { return SocketsService(); }};
+    ZemFileTransfer fileTransfer{*this, contactList, *this};
     CReconnectWait reconnectWait{[this] {
         PostToSelf(ProtocolsManagerGuid, Protocols::AccountCommand::SetStatus, NewStatusEventArg(reconnectTarget));
     }};

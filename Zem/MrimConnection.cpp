@@ -59,10 +59,7 @@ int MrimConnection::Open(unsigned int owner, const CYolString& host, unsigned in
 }
 
 void MrimConnection::Drop() {
-    if (Sockets::CSocketsManager* service = sockets(); service && socket && service->IsValidSocket(socket)) {
-        service->Close(socket);
-        service->DestroySocket(socket);
-    }
+    dropped.Close(socket);
     socket = nullptr;
     redirect = false;
     redirectText.clear();

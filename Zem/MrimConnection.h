@@ -6,6 +6,7 @@
 // packet, and never interprets a packet. Runs on the account's queue thread:
 // the socket events that drive it arrive there.
 
+#include "CClosedSockets.h"
 #include "CYolString.h"
 #include "MrimPacketAssembler.h"
 #include "MrimWire.h"
@@ -39,7 +40,8 @@ class MrimConnection {
 public:
     using SocketsLookup = std::function<Sockets::CSocketsManager*()>;
     MrimConnection(MMrimConnectionReader& reader, SocketsLookup sockets)
-        : reader(reader), sockets(std::move(sockets)) {}
+        : reader(reader), sockets(sockets), dropped(std::move(sockets)) {}
+    ~MrimConnection() { Drop(); }
     MrimConnection(const MrimConnection&) = delete;
     MrimConnection& operator=(const MrimConnection&) = delete;
 
@@ -48,9 +50,15 @@ public:
     // 0 once the connect is under way, -3 without the service, -4 without a
     // socket, else the service's error.
     int Open(unsigned int owner, const CYolString& host, unsigned int port, bool redirect);
-    // Closes and destroys the socket and forgets what was buffered.
+    // Closes the socket and forgets what was buffered. The socket object is
+    // kept until its close is reported: while events of it may still be
+    // queued, no new socket may be made at its address and take them.
     void Drop();
+    // Events of any other socket (an earlier connection's) are stale.
     bool Owns(const Sockets::CYolSocket* socket) const { return socket != nullptr && socket == this->socket; }
+    // The close of a dropped socket arrived: it is destroyed now. False for
+    // a socket that was not dropped.
+    bool ReleaseDropped(Sockets::CYolSocket* old) { return dropped.Release(old); }
     bool IsOpen() const { return socket != nullptr; }
     bool IsRedirect() const { return redirect; }
 
@@ -75,6 +83,7 @@ private:
     MMrimConnectionReader& reader;
     SocketsLookup sockets;
     Sockets::CYolSocket* socket = nullptr;
+    CClosedSockets dropped;
     bool redirect = false;
     std::string redirectText;
     MrimPacketAssembler assembler;

@@ -61,6 +61,9 @@ enum class MrimPacketType : uint32_t {
     Login = 0x1038,
     Proxy = 0x1044,
     ProxyAck = 0x1045,
+    // On the transfer proxy's own connection.
+    ProxyHello = 0x1046,
+    ProxyHelloAck = 0x1047,
     NewMail = 0x1048,
 };
 

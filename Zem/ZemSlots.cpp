@@ -44,6 +44,10 @@ void CZemAccount::Dispatch(const MrimPacket& packet) {
         {MrimPacketType::NewMail, [](CZemAccount& a, const MrimPacket& p) { a.mail.OnNewMail(p); }},
         {MrimPacketType::MailSession, [](CZemAccount& a, const MrimPacket& p) { a.mail.OnMailSession(p); }},
         {MrimPacketType::UserDetails, [](CZemAccount& a, const MrimPacket& p) { a.directory.OnAnswer(p); }},
+        {MrimPacketType::FileTransfer, [](CZemAccount& a, const MrimPacket& p) { a.fileTransfer.OnOffer(p); }},
+        {MrimPacketType::FileTransferAck, [](CZemAccount& a, const MrimPacket& p) { a.fileTransfer.OnAnswer(p); }},
+        {MrimPacketType::Proxy, [](CZemAccount& a, const MrimPacket& p) { a.fileTransfer.OnProxy(p); }},
+        {MrimPacketType::ProxyAck, [](CZemAccount& a, const MrimPacket& p) { a.fileTransfer.OnProxyAck(p); }},
     };
     for (const auto& route : kRoutes) {
         if (packet.header.type == Wire(route.type)) {

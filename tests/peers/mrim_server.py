@@ -5,7 +5,10 @@ in, get their contact lists and each other's presence, exchange messages
 (kept in mail form while the other side is offline), typing notices,
 wake-ups and authorization, edit their lists (the acknowledgement codes are
 scripted), and receive mail counts, new-mail notices, list changes made
-elsewhere, directory answers and raw bytes the test asks for.
+elsewhere, directory answers and raw bytes the test asks for; and file
+transfers, whose offers and answers it relays between users and whose data
+meets on its transfer proxy (a port of its own that pairs the two sides of a
+transfer by the proxy session id it handed out and pipes their bytes).
 
     mrim_server.py --config FILE [--ping SECONDS]
 
@@ -16,7 +19,7 @@ FILE is JSON: {"users": {"alice@mail.ru": {"password": "...",
 Prints "REDIRECT <port>", "SESSION <port>" and "READY", then one line per
 thing the clients did (LOGIN, STATUS, MESSAGE, RECEIPT, AUTHORIZE, ADDGROUP,
 ADDCONTACT, MODIFYGROUP, MODIFYCONTACT, DELETED, SEARCH, MAILSESSION,
-CLOSED) and "FAIL <reason>" for each packet that broke its layout (that
+OFFER, FTACK, PROXY, PROXYACK, PROXYPAIR, PROXYDONE, CLOSED) and "FAIL <reason>" for each packet that broke its layout (that
 session is then closed). Commands come on standard input, one a line; each
 is answered "OK <command>" once done, and the end of the input ends the
 server:
@@ -37,6 +40,7 @@ import argparse
 import asyncio
 import base64
 import json
+import os
 import struct
 import sys
 
@@ -52,6 +56,8 @@ ADD_CONTACT, ADD_ACK, MODIFY_CONTACT, MODIFY_ACK = 0x1019, 0x101A, 0x101B, 0x101
 OFFLINE, DELETE_OFFLINE, AUTHORIZE, AUTHORIZE_ACK, CHANGE_STATUS = 0x101D, 0x101E, 0x1020, 0x1021, 0x1022
 GET_MAIL_SESSION, MAIL_SESSION, USER_DETAILS, SEARCH = 0x1024, 0x1025, 0x1028, 0x1029
 MAILBOX_STATUS, CONTACT_LIST, LOGIN, NEW_MAIL = 0x1033, 0x1037, 0x1038, 0x1048
+FILE_TRANSFER, FILE_TRANSFER_ACK, PROXY, PROXY_ACK = 0x1026, 0x1027, 0x1044, 0x1045
+PROXY_HELLO, PROXY_HELLO_ACK, PROXY_VERSION = 0x1046, 0x1047, 0x00010009
 
 FLAG_AUTHORIZE, FLAG_RICH, FLAG_TYPING, FLAG_WAKEUP = 0x8, 0x80, 0x400, 0x4000
 FLAG_UTF16, FLAG_CP1251 = 0x00100000, 0x00200000
@@ -171,6 +177,7 @@ class Server:
         self.next_message_id = 1000
         self.next_offline_id = 1
         self.session_port = 0
+        self.transfers = Transfers(self)
 
     def ack_code(self):
         return self.ack_codes.pop(0) if self.ack_codes else 0
@@ -223,6 +230,8 @@ class Session:
             MESSAGE_RECEIVED: self.on_receipt, AUTHORIZE: self.on_authorize, CHANGE_STATUS: self.on_status,
             ADD_CONTACT: self.on_add, MODIFY_CONTACT: self.on_modify, DELETE_OFFLINE: self.on_delete,
             GET_MAIL_SESSION: self.on_mail_session, SEARCH: self.on_search,
+            FILE_TRANSFER: self.on_offer, FILE_TRANSFER_ACK: self.on_transfer_ack, PROXY: self.on_proxy,
+            PROXY_ACK: self.on_proxy_ack,
         }
 
     def send(self, kind, sequence, body):
@@ -461,6 +470,146 @@ class Session:
                   b"".join(lps(n.encode()) for n in self.ROW_FIELDS) + rows)
 
 
+def wide_block(body, name):
+    """The second description block: 1, the byte count, the UTF-16LE list."""
+    block = Body(body.lps(), name + " description block")
+    expect(block.ul() == 1, "%s: description block count" % name)
+    wide = block.lps()
+    block.end()
+    return wide
+
+
+def expect_same_list(raw, wide, name):
+    expect(raw.decode("cp1251") == wide.decode("utf-16-le"), "%s: the two file lists differ" % name)
+
+
+class Transfers:
+    """Relays the transfer packets between the two users and hands out
+    proxy sessions."""
+
+    def __init__(self, server):
+        self.server, self.proxy_port, self.pending = server, 0, {}
+
+    def relay(self, session, to, kind, body_after_peer, status=None):
+        peer = self.server.online(to)
+        expect(peer is not None, "%04x to %s, who is not online" % (kind, to))
+        head = b"" if status is None else ul(status)
+        peer.session.send(kind, 0, head + lps(session.user.login.encode("cp1251")) + body_after_peer)
+
+
+def on_offer(self, sequence, body):
+    to, sid, total, rest = body.lps().decode("cp1251"), body.ul(), body.ul(), body.ul()
+    expect(rest == body.left(), "FileTransfer: the rest length %d is not the %d bytes left" % (rest, body.left()))
+    files = body.lps()
+    wide = wide_block(body, "FileTransfer")
+    addresses = body.lps()
+    body.end()
+    expect_same_list(files, wide, "FileTransfer")
+    items = files.decode("cp1251").split(";")
+    expect(len(items) == 3 and items[2] == "" and int(items[1]) == total, "FileTransfer: file list %r" % files)
+    expect(len(addresses) == 26 and addresses.endswith(b":2042;"), "FileTransfer: addresses %r" % addresses)
+    out("OFFER %s %s %d %s %d" % (self.user.login, to, sid, shown(items[0]), total))
+    self.server.transfers.relay(self, to, FILE_TRANSFER, ul(sid) + ul(total) + ul(rest) + lps(files) +
+                                lps(ul(1) + lps(wide)) + lps(addresses))
+
+
+def on_transfer_ack(self, sequence, body):
+    status, to, sid, addresses = body.ul(), body.lps().decode("cp1251"), body.ul(), body.lps()
+    body.end()
+    expect((len(addresses) == 26) == (status == 4), "FileTransferAck %d: addresses %r" % (status, addresses))
+    out("FTACK %s %s %d" % (self.user.login, to, status))
+    self.server.transfers.relay(self, to, FILE_TRANSFER_ACK, ul(sid) + lps(addresses), status)
+
+
+def on_proxy(self, sequence, body):
+    to, sid, data_type, files, addresses = body.lps().decode("cp1251"), body.ul(), body.ul(), body.lps(), body.lps()
+    proxy_id = body.take(16)
+    wide = wide_block(body, "Proxy")
+    body.end()
+    expect(data_type == 2 and addresses == b"" and proxy_id == bytes(16), "Proxy: request layout")
+    expect_same_list(files, wide, "Proxy")
+    transfers = self.server.transfers
+    proxy_id = os.urandom(16)
+    transfers.pending[proxy_id] = None
+    out("PROXY %s %s" % (self.user.login, to))
+    where = b"127.0.0.1:%d;" % transfers.proxy_port
+    transfers.relay(self, to, PROXY, ul(sid) + ul(2) + lps(files) + lps(where) + proxy_id + lps(ul(1) + lps(wide)))
+
+
+def on_proxy_ack(self, sequence, body):
+    status, to, sid, data_type = body.ul(), body.lps().decode("cp1251"), body.ul(), body.ul()
+    files, addresses, proxy_id = body.lps(), body.lps(), body.take(16)
+    body.end()
+    expect(data_type == 2 and proxy_id in self.server.transfers.pending, "ProxyAck: unknown proxy session")
+    out("PROXYACK %s %s %d" % (self.user.login, to, status))
+    self.server.transfers.relay(self, to, PROXY_ACK, ul(sid) + ul(2) + lps(files) + lps(addresses) + proxy_id, status)
+
+
+Session.on_offer, Session.on_transfer_ack, Session.on_proxy, Session.on_proxy_ack = (
+    on_offer, on_transfer_ack, on_proxy, on_proxy_ack)
+
+
+class ProxySide:
+    """One side's connection to the transfer proxy."""
+
+    def __init__(self, reader, writer):
+        self.reader, self.writer, self.peer, self.moved = reader, writer, None, 0
+        self.paired = asyncio.Event()
+
+
+async def proxy_connection(server, reader, writer):
+    try:
+        head = await reader.readexactly(HEADER.size)
+        magic, version, sequence, kind, length, _, _, reserved = HEADER.unpack(head)
+        expect(magic == MAGIC and version == PROXY_VERSION and sequence == 0 and kind == PROXY_HELLO and
+               length == 16 and reserved == bytes(16), "proxy hello header %s" % head.hex())
+        proxy_id = await reader.readexactly(16)
+        pending = server.transfers.pending
+        expect(proxy_id in pending, "proxy hello for an unknown session")
+    except Mismatch as error:
+        out("FAIL proxy %s" % error)
+        writer.close()
+        return
+    except (asyncio.IncompleteReadError, ConnectionError):
+        writer.close()
+        return
+    side = ProxySide(reader, writer)
+    # The answer goes out in two pieces, as a slow proxy would send it.
+    ack = HEADER.pack(MAGIC, PROXY_VERSION, 0, PROXY_HELLO_ACK, 0, 0, 0, bytes(16))
+    writer.write(ack[:20])
+    await writer.drain()
+    await asyncio.sleep(0.01)
+    writer.write(ack[20:])
+    first = pending.get(proxy_id)
+    if first is None:
+        pending[proxy_id] = side
+    else:
+        del pending[proxy_id]
+        first.peer, side.peer = side, first
+        out("PROXYPAIR")
+        first.paired.set()
+        side.paired.set()
+    await side.paired.wait()
+    try:
+        while True:
+            data = await reader.read(65536)
+            if not data:
+                break
+            side.moved += len(data)
+            side.peer.writer.write(data)
+            await side.peer.writer.drain()
+    except ConnectionError:
+        pass
+    # What came before the close goes on before the other side's close.
+    if side.peer.writer.can_write_eof():
+        try:
+            side.peer.writer.write_eof()
+        except (OSError, RuntimeError):
+            pass
+    out("PROXYDONE %d" % side.moved)
+    writer.close()
+
+
 class Control:
     """Commands from the test on standard input."""
 
@@ -519,6 +668,8 @@ async def main():
     sessions = await asyncio.start_server(session, "127.0.0.1", 0)
     server.session_port = sessions.sockets[0].getsockname()[1]
     redirects = await asyncio.start_server(redirect, "127.0.0.1", 0)
+    proxy = await asyncio.start_server(lambda r, w: proxy_connection(server, r, w), "127.0.0.1", 0)
+    server.transfers.proxy_port = proxy.sockets[0].getsockname()[1]
     out("REDIRECT %d" % redirects.sockets[0].getsockname()[1])
     out("SESSION %d" % server.session_port)
     out("READY")
@@ -548,6 +699,7 @@ async def main():
             out("FAIL command %s: %s" % (line.decode().strip(), error))
     sessions.close()
     redirects.close()
+    proxy.close()
 
 
 if __name__ == "__main__":

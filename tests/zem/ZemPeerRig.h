@@ -30,6 +30,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -127,7 +128,9 @@ private:
 //   "notsent <contact>", "cstatus <contact> <status>",
 //   "typing <contact> <flag>", "details <account> <item>",
 //   "found <account> <login> <nick> <gender> <age> <icons>" (a search
-//   result), "searchend <account>".
+//   result), "searchend <account>", "ft <account> <state> <outgoing>
+//   <name> <done>/<total>" (a transfer report other than progress; the
+//   progress reports are counted per account instead).
 class BroadcastLog final : public Services::CEventsClient {
 public:
     void Attach(Services::CServicesManager& manager) {
@@ -135,7 +138,8 @@ public:
         key = manager.RegisterEventsClient(this, CYolString::FromUtf8("MRIM peer log"));
         for (int event : {Protocols::ProtocolsManagerEvent::StatusChanged, Protocols::ProtocolsManagerEvent::ShowText,
                           Protocols::ProtocolsManagerEvent::ContactDetailsReady,
-                          Protocols::ProtocolsManagerEvent::SearchResult})
+                          Protocols::ProtocolsManagerEvent::SearchResult,
+                          Protocols::ProtocolsManagerEvent::FileTransferProgress})
             manager.Subscribe(ProtocolsManagerGuid, event, key);
         // Every change of the list wakes a waiting test, so each is subscribed.
         for (int event = CL::ContactListEvent::UpdateEnd; event <= CL::ContactListEvent::ContactTyping; ++event)
@@ -151,6 +155,26 @@ public:
 
     int OnEvent(const YOL_GUID& channel, int event, Services::CEventArg* arg, Services::CEventArg* extra) override {
         std::string line;
+        if (channel == ProtocolsManagerGuid && event == Protocols::ProtocolsManagerEvent::FileTransferProgress &&
+            arg != nullptr && extra != nullptr) {
+            const auto& report = Data<Protocols::FTProgress>(extra);
+            const unsigned int account = Data<unsigned int>(arg);
+            std::lock_guard guard(lock);
+            if (report.state == 1) {
+                Progress& p = progress[account];
+                ++p.reports;
+                p.activations += report.activate;
+                p.done = report.doneSize;
+                p.total = report.totalSize;
+            } else {
+                lines.push_back("ft " + std::to_string(account) + " " + std::to_string(report.state) + " " +
+                                std::to_string(report.outgoing) + " " + report.fileName.ToUtf8() + " " +
+                                std::to_string(report.doneSize) + "/" + std::to_string(report.totalSize));
+            }
+            ++changes;
+            wake.notify_all();
+            return 0;
+        }
         if (channel == ProtocolsManagerGuid)
             line = ManagerLine(event, arg, extra);
         else if (channel == ContactListGuid)
@@ -197,6 +221,22 @@ public:
         });
         return found;
     }
+    // Progress reports of one account's transfers so far.
+    struct Progress {
+        unsigned int reports = 0;
+        unsigned int activations = 0;
+        unsigned int done = 0;
+        unsigned int total = 0;
+    };
+    Progress ProgressOf(unsigned int account) {
+        std::lock_guard guard(lock);
+        return progress[account];
+    }
+    void ForgetProgress() {
+        std::lock_guard guard(lock);
+        progress.clear();
+    }
+
     bool Has(const std::string& prefix) {
         std::lock_guard guard(lock);
         return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
@@ -258,6 +298,7 @@ private:
     std::mutex lock;
     std::condition_variable wake;
     std::deque<std::string> lines;
+    std::map<unsigned int, Progress> progress;
     uint64_t changes = 0;
 };
 

@@ -1,4 +1,4 @@
-#include "XmppTransferSession.h"
+#include "CTransferFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-bool CTransferSession::AppendToFile(const uint8_t* data, size_t size) {
+bool CTransferFile::AppendToFile(const uint8_t* data, size_t size) {
     if (static_cast<int64_t>(size) > totalSize - doneSize)
         return false;
     if (fd < 0) {
@@ -29,14 +29,14 @@ bool CTransferSession::AppendToFile(const uint8_t* data, size_t size) {
     return true;
 }
 
-void CTransferSession::KeepFile() {
+void CTransferFile::KeepFile() {
     if (fd >= 0)
         ::close(fd);
     fd = -1;
     created = false;
 }
 
-void CTransferSession::DiscardFile() {
+void CTransferFile::DiscardFile() {
     if (fd >= 0)
         ::close(fd);
     fd = -1;
@@ -45,7 +45,7 @@ void CTransferSession::DiscardFile() {
     created = false;
 }
 
-bool CTransferSession::ReadChunk(size_t size, std::string& out) const {
+bool CTransferFile::ReadChunk(size_t size, std::string& out) const {
     const int file = ::open(fileName.ToUtf8().c_str(), O_RDONLY | O_CLOEXEC);
     if (file < 0)
         return false;
