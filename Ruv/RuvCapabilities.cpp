@@ -26,6 +26,8 @@ std::optional<RuvCapabilityGuid> Known(const CYolString& key) {
 }  // namespace
 
 RuvCapabilityGuid Typing() { return GuidOf(u"caTyping"); }
+RuvCapabilityGuid Relay() { return GuidOf(u"caRuvRelay"); }
+RuvCapabilityGuid Utf8Support() { return GuidOf(u"caUTF8support"); }
 
 std::vector<RuvCapabilityGuid> FullList() {
     std::vector<RuvCapabilityGuid> out;

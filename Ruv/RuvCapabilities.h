@@ -11,6 +11,8 @@
 namespace RuvCapabilities {
 
 RuvCapabilityGuid Typing();
+RuvCapabilityGuid Relay();
+RuvCapabilityGuid Utf8Support();
 
 // The twelve of the full list, in their order.
 std::vector<RuvCapabilityGuid> FullList();
