@@ -5,6 +5,7 @@
 // it hands on.
 
 #include "HistoryTestSupport.h"
+#include "MenuTestSupport.h"
 #include "RichTextCtrlSupport.h"
 
 #include "CYolWMMW_HistCtrl.h"
@@ -284,4 +285,48 @@ TEST_F(HistoryView, QuotingHandsTheOwnerTheLastParagraph)
     view->EditCommand(CYolWMMW_HistCtrl::EClear);
     EXPECT_TRUE(view->IsEmpty());
     EXPECT_EQ(view->Icons().Count(), 0);
+}
+
+TEST_F(HistoryView, TheInlinePicturesDrawFromTheSkin)
+{
+    menu_test::SolidSkin skin;
+    UI::SetShellSkin(&skin);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 120, 30);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all{0, 0, 120, 30};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+
+    CYolWMMW_HistCtrl::CHistSep separator;
+    SIZE size{};
+    separator.GetSize(&size);
+    EXPECT_EQ(size.cx, 100);
+    EXPECT_EQ(size.cy, 1);
+    separator.Draw(dc, POINT{0, 20});
+    const COLORREF line = menu_test::SkinColour(Skins::SKIN_CLR_HIST_SEPARATOR);
+    EXPECT_EQ(GetPixel(dc, 4, 20), 0xFFFFFFu) << "the line starts 5 pixels in";
+    EXPECT_EQ(GetPixel(dc, 5, 20), line);
+    EXPECT_EQ(GetPixel(dc, 100, 20), 0xFFFFFFu) << "and ends at 100";
+    int drawn = 0;
+    for (int x = 5; x < 100; ++x)
+        drawn += GetPixel(dc, x, 20) == line ? 1 : 0;
+    EXPECT_GT(drawn, 20);
+    EXPECT_LT(drawn, 95) << "dashed, not solid";
+
+    CYolWMMW_HistCtrl::CMsgIcon icon(27, 5);
+    icon.GetSize(&size);
+    EXPECT_EQ(size.cx, 16);
+    EXPECT_EQ(size.cy, 16);
+    icon.Draw(dc, POINT{2, 1});
+    ASSERT_EQ(skin.drawn.size(), 1u);
+    EXPECT_EQ(skin.drawn[0].id, 27);
+    EXPECT_EQ(skin.drawn[0].alpha, 255);
+    EXPECT_EQ(CYolString(icon.GetText()).ToUtf8(), "");
+
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    UI::SetShellSkin(nullptr);
 }
