@@ -160,6 +160,8 @@ public:
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
 
+    pid_t Pid() const { return pid; }
+
     // The exit code once the program ended within the time (a signal counts
     // as 128 + its number); none when it still runs.
     std::optional<int> Wait(int timeoutMs) {

@@ -3,6 +3,8 @@
 //
 //   raise                   the window comes forward           -> OK
 //   state                   -> OK running | OK starting
+//   wait-ready [MS]         returns once start-up is done and the contact
+//                           list is shown (at most MS ms)       -> OK | ERR timeout
 //   wait-online LOGIN [MS]  returns once the contact list shows a contact
 //                           of that login online (at most MS ms, 60000 by
 //                           default)                            -> OK | ERR timeout
@@ -109,6 +111,16 @@ std::string CYolWMApp::OnInstanceCommand(const std::string& line) {
         return CYolWMAppBase::OnInstanceCommand(line);
     if (command == "state")
         return running.load() ? "OK running" : "OK starting";
+    if (command == "wait-ready") {
+        int ms = kDefaultWaitMs;
+        words >> ms;
+        ms = std::clamp(ms, 0, kLongestWaitMs);
+        std::unique_lock<std::mutex> hold(commandLock);
+        if (!commandWake.wait_for(hold, std::chrono::milliseconds(ms),
+                                  [&] { return running.load() || commandsReleased; }))
+            return "ERR timeout";
+        return running.load() ? "OK" : "ERR closing";
+    }
     if (command == "rows") {
         std::string rows;
         if (views) {
