@@ -27,7 +27,7 @@ Lines are fields separated by TAB; in a field, backslash escapes "\\t", "\\n",
     autoreceipt on|off         on: every message with a body and an id is
                                answered with a receipt at once, asked or not
     disco JID [NODE]           asks JID for its disco#info (of NODE)
-    sendfile, files, setvcard
+    sendfile, files, setvcard, setvcardxml, getvcard
                                file transfer and vCards: see xmpp_peer_files.py
     roster                     prints the server's roster of this user
     add JID NAME GROUP         roster set
