@@ -42,7 +42,7 @@ from slixmpp.xmlstream import ET
 from slixmpp.xmlstream.handler import Callback
 from slixmpp.xmlstream.matcher import MatchXPath
 
-from xmpp_peer import say, unescape
+from xmpp_peer import next_command, open_commands, run_until_disconnected, say
 
 NS_SEARCH = "jabber:iq:search"
 NS_DATA = "jabber:x:data"
@@ -72,18 +72,13 @@ class Directory(slixmpp.ComponentXMPP):
         self.add_event_handler("disconnected", lambda _: say("DISCONNECTED"))
 
     async def on_start(self, _):
-        loop = asyncio.get_event_loop()
-        self.commands = asyncio.StreamReader()
-        await loop.connect_read_pipe(lambda: asyncio.StreamReaderProtocol(self.commands), sys.stdin)
-        self.command_task = loop.create_task(self.read_commands())
+        self.commands = await open_commands()
+        # Held here: the loop keeps tasks only weakly.
+        self.command_task = asyncio.get_event_loop().create_task(self.read_commands())
         say("READY")
 
     async def read_commands(self):
-        while True:
-            raw = await self.commands.readline()
-            if not raw:
-                break
-            f = [unescape(field) for field in raw.decode("utf-8").rstrip("\n").split("\t")]
+        while (f := await next_command(self.commands)) is not None:
             if f[0] == "user" and len(f) == 7:
                 self.users.append(dict(zip(COLUMNS, f[1:])))
             elif f[0] == "replies" and len(f) == 2:
@@ -207,11 +202,7 @@ def main():
 
     directory = Directory(options.jid, options.secret, options.host, options.port)
     directory.connect()
-    directory.add_event_handler("disconnected", lambda _: directory.loop.stop())
-    try:
-        directory.loop.run_forever()
-    except KeyboardInterrupt:
-        pass
+    run_until_disconnected(directory)
 
 
 if __name__ == "__main__":
