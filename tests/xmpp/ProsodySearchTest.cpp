@@ -118,7 +118,7 @@ TEST_P(ProsodySearch, UsersFoundReachTheDialogAndTheContactList) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Directory, ProsodySearch,
+    ProsodyDirectory, ProsodySearch,
     testing::Values(
         SearchCase{"ByEmailForm", SearchByEmail, ByEmail("ivan@example.org"), false, "email=ivan@example.org",
                    {"ivan@localhost Ваня Иван Петров ivan@example.org"}},
