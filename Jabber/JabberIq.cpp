@@ -46,11 +46,15 @@ void XmppPendingIqs::Add(int id, int key, IqAnswer answer, const CYolString& to)
 }
 
 bool XmppPendingIqs::IsAddressedAnswer(const CYolString& to, const CYolString* from) const {
+    const bool toOwn = to.IsEmpty() || (isOwnAddress && isOwnAddress(to));
+    // Our own server answers what went to it or to our own account without
+    // "from" (a request to our bare JID comes back that way), and only it
+    // can send a stanza without one.
+    if (!from)
+        return toOwn;
     if (!to.IsEmpty())
-        return from && SameJid(*from, to);
-    // A request without "to" went to our own server, which answers without
-    // "from" or in the name of our own account or its domain.
-    return !from || (isOwnAddress && isOwnAddress(*from));
+        return SameJid(*from, to);
+    return isOwnAddress && isOwnAddress(*from);
 }
 
 IqAnswer XmppPendingIqs::Take(int id, const CYolString* from) {

@@ -145,9 +145,12 @@ void XmppVCard::ReportSearchResult(unsigned int item, const std::vector<DetailVa
 
 void XmppVCard::OnReply(const XmlNode& iq) {
     const StanzaHead head(iq);
-    if (head.type == nullptr || head.from == nullptr)
+    if (head.type == nullptr)
         return;
-    const Target target = FindTarget(ParseIqId(head.id), *head.from);
+    // Only our own server sends without "from": it answers a request to our
+    // bare JID that way, in our account's name.
+    const CYolString from = head.from != nullptr ? *head.from : ownLogin();
+    const Target target = FindTarget(ParseIqId(head.id), from);
     if (target.item == 0 && !target.own) {
         // The search dialog waits for its end however the lookup went.
         if (target.search)

@@ -4,12 +4,9 @@
 // settings file written by the core itself, a private runtime folder for
 // the single-instance socket, and the socket's commands to watch it.
 
-#include "CProtocolsManagerImpl.h"
-#include "CServicesManagerImpl.h"
-#include "CYolPath.h"
-#include "CoreServices.h"
 #include "Shell/SingleInstance.h"
 #include "TestSupport.h"
+#include "XmppAccountSeed.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -64,28 +61,7 @@ public:
     // Writes, through the core, a settings file with one XMPP account
     // pointed at a server on 127.0.0.1 that goes online at start.
     void WriteXmppAccount(const std::string& jid, const std::string& password, unsigned int port) {
-        CYolString previous = CYolPath::AppDir();
-        CYolPath::SetAppDir(CYolString::FromUtf8(Root()));
-        {
-            Services::CServicesManagerImpl manager;
-            Core::CreateServices(manager);
-            Protocols::CProtocolsManagerImpl& pm = *Core::g_protocolsManager;
-            unsigned int account = pm.AddAccount(JabberProtocolGuid);
-            auto s = [](const std::string& text) { return CYolString::FromUtf8(text); };
-            pm.SetAccountString(account, s("SrvLogName"), s(jid), false);
-            pm.SetAccountString(account, s("SrvLogPass"), s(password), true);
-            pm.SetAccountDword(account, s("SrvConPort"), port);
-            pm.SetAccountByte(account, s("SrvSpecBool1"), 0);
-            pm.SetAccountByte(account, s("SrvSpecBool2"), 1);
-            pm.SetAccountString(account, s("SrvSpecString2"), s("127.0.0.1"), false);
-            pm.SetAccountDword(account, s("SrvSpecDword2"), port);
-            pm.SetAccountByte(account, s("Status"), 2);
-            // The account writes the settings it holds when it shuts down:
-            // it must hold these by then.
-            pm.ReloadAccountSettings(account);
-            Core::DestroyServices(manager);
-        }
-        CYolPath::SetAppDir(previous);
+        XmppAccountSeed{jid, password, "127.0.0.1", port}.WriteInto(Root());
     }
 
     std::optional<std::string> Ask(const std::string& line, int timeoutMs = 10000) const {

@@ -19,6 +19,8 @@ Once the server accepts connections it prints, one per line:
     DOMAIN localhost
     PLAIN <port>
     TLS <port>
+    PROXY <the file-transfer proxy's JID> <its port>
+    DIRECTORY <the user directory's JID> <the component port> <its secret>
     CA <path of the authority's certificate>
     READY
 
@@ -47,6 +49,10 @@ import time
 
 DOMAIN = "localhost"
 PROXY = "proxy.localhost"
+# The user directory: an external component (xmpp_search_component.py) that
+# logs in on the component port with this secret.
+DIRECTORY = "users.localhost"
+DIRECTORY_SECRET = "yol-directory-secret"
 MODULES = ["roster", "saslauth", "legacyauth", "tls", "presence", "message", "offline", "vcard", "disco",
            "ping", "version", "posix"]
 GROUPS = 10
@@ -99,6 +105,9 @@ class Rig:
         self.proxy65_port = free_port()
         while self.proxy65_port in (self.plain_port, self.tls_port):
             self.proxy65_port = free_port()
+        self.component_port = free_port()
+        while self.component_port in (self.plain_port, self.tls_port, self.proxy65_port):
+            self.component_port = free_port()
 
     # --- certificates ------------------------------------------------------------
 
@@ -143,7 +152,8 @@ class Rig:
             "s2s_ports = {}",
             "http_ports = {}",
             "https_ports = {}",
-            "component_ports = {}",
+            "component_ports = { %d }" % self.component_port,
+            "component_interfaces = { \"127.0.0.1\" }",
             "c2s_require_encryption = false",
             "allow_unencrypted_plain_auth = true",
             "authentication = \"internal_plain\"",
@@ -166,6 +176,9 @@ class Rig:
             "    proxy65_interfaces = { \"127.0.0.1\" }",
             "    proxy65_address = \"127.0.0.1\"",
             "    proxy65_acl = { %s }" % lua_string(DOMAIN),
+            "",
+            "Component %s" % lua_string(DIRECTORY),
+            "    component_secret = %s" % lua_string(DIRECTORY_SECRET),
             "",
         ]
         with open(self.config, "w") as out:
@@ -316,6 +329,7 @@ def main():
         say("PLAIN %d" % rig.plain_port)
         say("TLS %d" % rig.tls_port)
         say("PROXY %s %d" % (PROXY, rig.proxy65_port))
+        say("DIRECTORY %s %d %s" % (DIRECTORY, rig.component_port, DIRECTORY_SECRET))
         say("CA " + rig.ca)
         say("READY")
 

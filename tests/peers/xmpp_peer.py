@@ -26,8 +26,12 @@ Lines are fields separated by TAB; in a field, backslash escapes "\\t", "\\n",
     receipt JID ID             a delivery receipt for message ID
     autoreceipt on|off         on: every message with a body and an id is
                                answered with a receipt at once, asked or not
+    autoanswer on|off          on: every message with a body is answered like
+                               a person would: typing shown, then after a
+                               moment the answer "You wrote: BODY" (chat
+                               state active)
     disco JID [NODE]           asks JID for its disco#info (of NODE)
-    sendfile, files, setvcard
+    sendfile, files, setvcard, setvcardxml, getvcard
                                file transfer and vCards: see xmpp_peer_files.py
     roster                     prints the server's roster of this user
     add JID NAME GROUP         roster set
@@ -88,6 +92,29 @@ def say(*fields):
     sys.stdout.flush()
 
 
+async def open_commands():
+    """Standard input as the stream of command lines."""
+    reader = asyncio.StreamReader()
+    await asyncio.get_event_loop().connect_read_pipe(lambda: asyncio.StreamReaderProtocol(reader), sys.stdin)
+    return reader
+
+
+async def next_command(reader):
+    """The next command's fields, unescaped; None at the end of the input."""
+    raw = await reader.readline()
+    if not raw:
+        return None
+    return [unescape(f) for f in raw.decode("utf-8").rstrip("\n").split("\t")]
+
+
+def run_until_disconnected(client):
+    client.add_event_handler("disconnected", lambda _: client.loop.stop())
+    try:
+        client.loop.run_forever()
+    except KeyboardInterrupt:
+        pass
+
+
 class Peer(slixmpp.ClientXMPP):
     def __init__(self, jid, password, ca, caps_node=None):
         super().__init__(jid, password)
@@ -100,6 +127,8 @@ class Peer(slixmpp.ClientXMPP):
         # Receipts are sent by command, so a test decides when one goes,
         # unless the test turns on answering every message.
         self.auto_receipt = False
+        self.auto_answer = False
+        self.answers = set()
         self.plugin["xep_0184"].auto_ack = False
         self.plugin["xep_0184"].auto_request = False
         if ca:
@@ -126,12 +155,10 @@ class Peer(slixmpp.ClientXMPP):
         if getattr(self, "command_task", None) is not None:
             say("READY")
             return
-        loop = asyncio.get_event_loop()
-        self.commands = asyncio.StreamReader()
-        await loop.connect_read_pipe(lambda: asyncio.StreamReaderProtocol(self.commands), sys.stdin)
+        self.commands = await open_commands()
         # The loop holds tasks only weakly: without this reference the
         # command reader can be collected while it waits for a line.
-        self.command_task = loop.create_task(self.read_commands())
+        self.command_task = asyncio.get_event_loop().create_task(self.read_commands())
         say("READY")
 
     def on_message(self, msg):
@@ -141,6 +168,19 @@ class Peer(slixmpp.ClientXMPP):
                 ack = self.make_message(mto=msg["from"])
                 ack["receipt"] = msg["id"]
                 ack.send()
+            if self.auto_answer:
+                task = asyncio.get_event_loop().create_task(self.answer(msg["from"], msg["body"]))
+                self.answers.add(task)
+                task.add_done_callback(self.answers.discard)
+
+    async def answer(self, to, body):
+        typing = self.make_message(mto=to, mtype="chat")
+        typing["chat_state"] = "composing"
+        typing.send()
+        await asyncio.sleep(1.5)
+        reply = self.make_message(mto=to, mbody="You wrote: " + body, mtype="chat")
+        reply["chat_state"] = "active"
+        reply.send()
 
     def on_chatstate(self, msg):
         if not msg["body"]:
@@ -162,11 +202,7 @@ class Peer(slixmpp.ClientXMPP):
         say("PRESENCE", pres["from"], kind, pres["show"], pres["status"], pres["priority"], node, ver)
 
     async def read_commands(self):
-        while True:
-            raw = await self.commands.readline()
-            if not raw:
-                break
-            fields = [unescape(f) for f in raw.decode("utf-8").rstrip("\n").split("\t")]
+        while (fields := await next_command(self.commands)) is not None:
             try:
                 if await self.run(fields):
                     break
@@ -205,6 +241,8 @@ class Peer(slixmpp.ClientXMPP):
             ack.send()
         elif command == "autoreceipt":
             self.auto_receipt = f[1] == "on"
+        elif command == "autoanswer":
+            self.auto_answer = f[1] == "on"
         elif command == "disco":
             node = f[2] if len(f) > 2 and f[2] else None
             iq = await self.plugin["xep_0030"].get_info(jid=f[1], node=node, local=False, cached=False)
@@ -249,11 +287,7 @@ def main():
 
     peer = Peer("%s/%s" % (options.jid, options.resource), options.password, options.ca, options.caps_node)
     peer.connect((options.host, options.port), use_ssl=options.tls)
-    peer.add_event_handler("disconnected", lambda _: peer.loop.stop())
-    try:
-        peer.loop.run_forever()
-    except KeyboardInterrupt:
-        pass
+    run_until_disconnected(peer)
 
 
 if __name__ == "__main__":

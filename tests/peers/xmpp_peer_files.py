@@ -11,18 +11,28 @@ Commands (fields separated by TAB, as in xmpp_peer.py):
                                under the offered name) or refuse
     setvcard FN NICK           publishes the peer's own vCard (full name and
                                nickname)
+    setvcardxml XML            publishes the peer's own vCard as given (the
+                               vCard element with its vcard-temp namespace)
+    getvcard JID               asks JID for its vCard and prints it
 
 Printed as it happens:
 
     FILEOFFER FROM NAME SIZE   an offer arrived
     FILE NAME SIZE             the file is whole and saved
     FILEFAIL TEXT              a receive ended short
+    VCARDFIELD PATH TEXT       one element of a vCard asked for with getvcard,
+                               in document order: PATH is its names from the
+                               vCard down, joined by "/" (an element with
+                               children gives no line of its own, an empty
+                               one gives an empty TEXT); then VCARDEND TYPE
+                               (the answer's type)
 """
 
 import asyncio
 import os
 import uuid
 
+from slixmpp.exceptions import IqError
 from slixmpp.xmlstream import ET
 from slixmpp.xmlstream.handler import CoroutineCallback
 from slixmpp.xmlstream.matcher import StanzaPath
@@ -129,6 +139,32 @@ class FileTransfers:
         ET.SubElement(card, "{%s}NICKNAME" % NS_VCARD).text = nick
         await iq.send()
 
+    async def set_vcard_xml(self, text):
+        iq = self.xmpp.make_iq_set()
+        iq.xml.append(ET.fromstring(text))
+        await iq.send()
+
+    async def get_vcard(self, jid):
+        iq = self.xmpp.make_iq_get(ito=jid)
+        ET.SubElement(iq.xml, "{%s}vCard" % NS_VCARD)
+        try:
+            reply = await iq.send()
+        except IqError as error:
+            self.say("VCARDEND", error.iq["type"])
+            return
+        card = reply.xml.find("{%s}vCard" % NS_VCARD)
+        if card is not None:
+            self.print_fields(card, "")
+        self.say("VCARDEND", reply["type"])
+
+    def print_fields(self, element, path):
+        for child in element:
+            name = path + child.tag.split("}")[-1]
+            if len(child):
+                self.print_fields(child, name + "/")
+            else:
+                self.say("VCARDFIELD", name, child.text or "")
+
     # --- commands ----------------------------------------------------------
 
     async def run(self, f):
@@ -142,6 +178,10 @@ class FileTransfers:
             self.mode, self.folder = f[1], f[2]
         elif command == "setvcard":
             await self.set_vcard(f[1], f[2])
+        elif command == "setvcardxml":
+            await self.set_vcard_xml(f[1])
+        elif command == "getvcard":
+            await self.get_vcard(f[1])
         else:
             return False
         return True

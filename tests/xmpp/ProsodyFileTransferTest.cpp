@@ -1,13 +1,8 @@
-// Files and vCards between the XMPP account and a real other party
-// (slixmpp) on a real server (Prosody): files through the server's SOCKS5
-// proxy and in band, in both directions, byte for byte, with progress
-// reported, and a refused offer; the peer's vCard with Cyrillic fields, as
-// we read it.
+// Files between the XMPP account and a real other party (slixmpp) on a real
+// server (Prosody): through the server's SOCKS5 proxy and in band, in both
+// directions, byte for byte, with progress reported, and a refused offer.
 
-#include "LiveXmppAccount.h"
-#include "ProsodyFixture.h"
-
-#include "YolTabDlg.h"
+#include "ProsodyWithBob.h"
 
 #include <gtest/gtest.h>
 
@@ -16,58 +11,12 @@ namespace {
 using namespace XmppPeers;
 namespace AccountCommand = Protocols::AccountCommand;
 
-constexpr const char* kAlicePassword = "alice-pw";
-constexpr const char* kBobPassword = "bob-pw";
-
 struct Method {
     const char* name;  // the peer's name of the method
     bool proxy;        // whether our offers list the proxy (SOCKS5 is then taken)
     size_t size;
 };
 void PrintTo(const Method& method, std::ostream* out) { *out << method.name; }
-
-// alice (our account) and bob (the peer) in each other's rosters, online.
-class ProsodyWithBob : public testing::Test {
-protected:
-    void Start(bool proxy) {
-        if (!RigAvailable())
-            YOL_SKIP_MISSING_PEER("prosody, openssl or /usr/bin/python3 is missing");
-        rig = std::make_unique<ProsodyRig>(
-            ProsodyRig::Options{{{"alice", kAlicePassword}, {"bob", kBobPassword}}, {}, {{"alice", "bob"}}});
-        ASSERT_TRUE(rig->Ready()) << rig->Failure();
-        account = std::make_unique<LiveXmppAccount>();
-        account->manager.SetAccountByte(LiveXmppAccount::kAccountId, U("SrvSetsProxyEnabled"), proxy ? 1 : 0);
-        account->manager.SetAccountString(LiveXmppAccount::kAccountId, U("SrvSetsBytestreamProxy"),
-                                          U(rig->ProxyJid()), false);
-        account->Setup(rig->Jid("alice"), kAlicePassword, rig->PlainPort(), false);
-        account->SetStatus(Protocols::Online);
-        ASSERT_TRUE(account->WaitForStatus(Protocols::Online)) << "status " << account->GetStatus();
-        bob = std::make_unique<XmppPeer>(*rig, "bob", kBobPassword);
-        ASSERT_TRUE(bob->Ready()) << bob->Log();
-        ASSERT_TRUE(account->Eventually([&] { return (bobContact = account->ContactOf(rig->Jid("bob"))) != 0; }));
-        // Offers go to the resource bob is online with.
-        ASSERT_TRUE(account->Eventually([&] { return account->Shown(bobContact).status == Protocols::Online; }));
-        const auto presence = bob->WaitForKind("PRESENCE", rig->Jid("alice"));
-        ASSERT_TRUE(presence) << bob->Log();
-        aliceFullJid = (*presence)[1];
-    }
-
-    // Waits for an account event; false when none came.
-    bool WaitForEvent(int event) {
-        return account->Eventually([&] {
-            for (const XmppTest::AccountEventRecord& record : account->manager.TakeEvents())
-                if (record.event == event)
-                    return true;
-            return false;
-        });
-    }
-
-    std::unique_ptr<ProsodyRig> rig;
-    std::unique_ptr<LiveXmppAccount> account;
-    std::unique_ptr<XmppPeer> bob;
-    unsigned int bobContact = 0;
-    std::string aliceFullJid;
-};
 
 class ProsodyFileTransfer : public ProsodyWithBob, public testing::WithParamInterface<Method> {
 protected:
@@ -157,19 +106,5 @@ TEST_P(ProsodyFileTransfer, AnOfferThePeerRefusesEndsWithItsReport) {
 INSTANTIATE_TEST_SUITE_P(ProsodyMethods, ProsodyFileTransfer,
                          testing::Values(Method{"socks5", true, 10u << 20}, Method{"ibb", false, 200u << 10}),
                          [](const testing::TestParamInfo<Method>& info) { return std::string(info.param.name); });
-
-class ProsodyVCard : public ProsodyWithBob {
-protected:
-    void SetUp() override { Start(false); }
-    static Services::CEventArg* NoPanes() { return new Services::CEventArg_Data<YolTabDlg::CDlgInfo*>(nullptr); }
-};
-
-TEST_F(ProsodyVCard, ThePeersPublishedCardIsWhatWeRead) {
-    ASSERT_TRUE(bob->Do({"setvcard", "Борис Петров", "Боб"}));
-    account->Command(AccountCommand::CreateContactDetailsPanes, LiveXmppAccount::Arg(bobContact), NoPanes());
-    ASSERT_TRUE(WaitForEvent(Protocols::AccountEvent::ContactDetailsReady));
-    EXPECT_EQ(account->ItemString(bobContact, "Jabber: display name").ToUtf8(), "Борис Петров");
-    EXPECT_EQ(account->ItemString(bobContact, "Jabber: nick name").ToUtf8(), "Боб");
-}
 
 }  // namespace

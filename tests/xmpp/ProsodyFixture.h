@@ -101,6 +101,8 @@ public:
                 authority = value;
             else if (key == "PROXY")
                 proxyJid = value.substr(0, value.find(' '));
+            else if (key == "DIRECTORY")
+                ReadDirectory(value);
         }
         ::setenv("SSL_CERT_FILE", authority.c_str(), 1);
         ready = true;
@@ -119,6 +121,11 @@ public:
     // The JID of the file-transfer proxy (SOCKS5 bytestreams).
     const std::string& ProxyJid() const { return proxyJid; }
     unsigned int TlsPort() const { return tlsPort; }
+    // The user directory: the component's JID, the port it logs in on and
+    // its secret.
+    const std::string& DirectoryJid() const { return directoryJid; }
+    unsigned int ComponentPort() const { return componentPort; }
+    const std::string& ComponentSecret() const { return componentSecret; }
     const std::string& Authority() const { return authority; }
     std::string Jid(const std::string& user) const { return user + "@" + domain; }
 
@@ -131,6 +138,14 @@ public:
     }
 
 private:
+    void ReadDirectory(const std::string& value) {
+        const size_t first = value.find(' '), second = value.find(' ', first + 1);
+        if (first == std::string::npos || second == std::string::npos)
+            return;
+        directoryJid = value.substr(0, first);
+        componentPort = static_cast<unsigned int>(std::stoul(value.substr(first + 1, second - first - 1)));
+        componentSecret = value.substr(second + 1);
+    }
     bool Command(const std::string& line) {
         if (!ready || !process->WriteLine(line))
             return false;
@@ -147,6 +162,9 @@ private:
     unsigned int tlsPort = 0;
     std::string authority;
     std::string proxyJid;
+    std::string directoryJid;
+    unsigned int componentPort = 0;
+    std::string componentSecret;
 };
 
 // One line of the peer: its fields, unescaped.
@@ -182,27 +200,11 @@ inline PeerLine SplitLine(const std::string& line) {
     return fields;
 }
 
-// Another party: a slixmpp client logged in as `user`. What it receives is
+// A peer program driven in lines of TAB-separated fields: what it prints is
 // kept in arrival order until a test takes it.
-class XmppPeer {
+class PeerLines {
 public:
-    // Its presence announces entity capabilities under `capsNode` (null:
-    // slixmpp's own node; empty: none).
-    XmppPeer(const ProsodyRig& rig, const std::string& user, const std::string& password, bool tls = false,
-             const std::string& resource = "peer", const char* capsNode = nullptr) {
-        const unsigned int port = tls ? rig.TlsPort() : rig.PlainPort();
-        std::vector<std::string> args = {kPython, PeersDir() + "/xmpp_peer.py", rig.Jid(user), password, "127.0.0.1",
-                                         std::to_string(port), "--ca", rig.Authority(), "--resource", resource};
-        if (tls)
-            args.push_back("--tls");
-        if (capsNode) {
-            args.push_back("--caps-node");
-            args.push_back(capsNode);
-        }
-        process = std::make_unique<PeerProcess>(args, logs.PathOf("peer.log"), true, true);
-        ready = WaitFor([](const PeerLine& l) { return l[0] == "READY"; }, 30000).has_value();
-    }
-    ~XmppPeer() {
+    virtual ~PeerLines() {
         if (process) {
             process->WriteLine("quit");
             process->Stop();
@@ -249,6 +251,39 @@ public:
             received.push_back(std::move(fields));
         }
     }
+
+protected:
+    // Starts the program and waits for its "READY".
+    void Launch(const std::vector<std::string>& args) {
+        process = std::make_unique<PeerProcess>(args, logs.PathOf("peer.log"), true, true);
+        ready = WaitFor([](const PeerLine& l) { return l[0] == "READY"; }, 30000).has_value();
+    }
+
+    TempFolder logs;
+    std::unique_ptr<PeerProcess> process;
+    std::deque<PeerLine> received;
+    bool ready = false;
+};
+
+// Another party: a slixmpp client logged in as `user`.
+class XmppPeer : public PeerLines {
+public:
+    // Its presence announces entity capabilities under `capsNode` (null:
+    // slixmpp's own node; empty: none).
+    XmppPeer(const ProsodyRig& rig, const std::string& user, const std::string& password, bool tls = false,
+             const std::string& resource = "peer", const char* capsNode = nullptr) {
+        const unsigned int port = tls ? rig.TlsPort() : rig.PlainPort();
+        std::vector<std::string> args = {kPython, PeersDir() + "/xmpp_peer.py", rig.Jid(user), password, "127.0.0.1",
+                                         std::to_string(port), "--ca", rig.Authority(), "--resource", resource};
+        if (tls)
+            args.push_back("--tls");
+        if (capsNode) {
+            args.push_back("--caps-node");
+            args.push_back(capsNode);
+        }
+        Launch(args);
+    }
+
     // The first line of that kind (first field), optionally from a bare JID.
     std::optional<PeerLine> WaitForKind(const std::string& kind, const std::string& fromBare = {},
                                         int timeoutMs = 15000) {
@@ -276,12 +311,34 @@ public:
         WaitFor([](const PeerLine& l) { return l[0] == "OK" || l[0] == "FAIL"; });
         return items;
     }
+};
 
-private:
-    TempFolder logs;
-    std::unique_ptr<PeerProcess> process;
-    std::deque<PeerLine> received;
-    bool ready = false;
+// The user directory (tests/peers/xmpp_search_component.py), logged in to
+// the rig as its external component.
+class DirectoryComponent : public PeerLines {
+public:
+    struct User {
+        std::string jid, nick, first, last, email, country;
+    };
+
+    explicit DirectoryComponent(const ProsodyRig& rig) {
+        Launch({kPython, PeersDir() + "/xmpp_search_component.py", rig.DirectoryJid(), rig.ComponentSecret(),
+                "127.0.0.1", std::to_string(rig.ComponentPort())});
+    }
+    bool Add(const User& user) {
+        return Do({"user", user.jid, user.nick, user.first, user.last, user.email, user.country});
+    }
+    // Whether searches are answered in the plain form whatever they used.
+    bool PlainReplies(bool plain) { return Do({"replies", plain ? "plain" : "form"}); }
+    // The next search that arrived: {from, form or plain, criteria}.
+    std::optional<PeerLine> NextSearch() {
+        auto line = WaitFor([](const PeerLine& l) { return l[0] == "SEARCH"; });
+        if (line) {
+            line->erase(line->begin());
+            line->resize(3);
+        }
+        return line;
+    }
 };
 
 }  // namespace XmppPeers

@@ -57,6 +57,10 @@ TEST_F(XmppRouterTest, AnswersAreTakenOnlyFromTheAddressedJid) {
         {"bob@example.org", "bob@example.org", true},
         {"bob@example.org", "BOB@example.org", true},
         {"bob@example.org", nullptr, false},
+        // The server answers for our own account without "from".
+        {"alice@example.org", nullptr, true},
+        {"alice@example.org", "alice@example.org", true},
+        {"alice@example.org", "example.org", false},
         {"bob@example.org", "example.org", false},
         {"bob@example.org", "mallory@evil.org", false},
         {"bob@example.org/pc", "bob@example.org/pc", true},

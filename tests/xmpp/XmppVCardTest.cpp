@@ -139,6 +139,28 @@ TEST_F(VCardFixture, OwnReplyIsRecognisedByLoginAndResource) {
     EXPECT_EQ(own.values[Key(0, DetailKey::DisplayName)], "Я");
 }
 
+// A request to our own bare JID is answered by our server without "from",
+// with the card or, when it keeps none, with item-not-found.
+TEST_F(VCardFixture, OwnReplyWithoutFromIsTheServersAnswerForUs) {
+    const char* replies[] = {"<iq type='result' id='yol_%d'><vCard xmlns='vcard-temp'><FN>Я</FN></vCard></iq>",
+                             "<iq type='error' id='yol_%d'><error type='cancel'><item-not-found "
+                             "xmlns='urn:ietf:params:xml:ns:xmpp-stanzas'/></error></iq>"};
+    for (const char* reply : replies) {
+        events.log.clear();
+        const int number = vcard.Request(U("me@example.org"), XmppVCard::kOwnTarget);
+        char text[256];
+        std::snprintf(text, sizeof text, reply, number);
+        Answer(number, text);
+        EXPECT_EQ(events.log, Lines{"own"}) << reply;
+    }
+    EXPECT_EQ(own.values[Key(0, DetailKey::DisplayName)], "");
+    // The server keeps no card: the user's values can go out.
+    own.values[Key(0, DetailKey::DisplayName)] = "Я";
+    sink.Take();
+    vcard.Publish();
+    EXPECT_EQ(sink.Take().size(), 1u);
+}
+
 TEST_F(VCardFixture, SearchByJidGivesOneResultForATemporaryContact) {
     const int number = vcard.Request(U("eve@example.org"), XmppVCard::kSearchTarget);
     Answer(number, "<iq type='result' from='eve@example.org' id='yol_" + std::to_string(number) +

@@ -1,0 +1,226 @@
+// File transfer between two XMPP accounts of ours on a real Prosody (the
+// test rig, started here): SOCKS5 bytestreams through the server's proxy and
+// in-band bytestreams, from the offer until the receiver reports the file
+// complete, against a plain loopback socket copying the same file into a
+// file in the same run. The rate is in bytes per second of file.
+
+#include "LiveXmppAccount.h"
+#include "ProsodyFixture.h"
+
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace {
+
+using namespace XmppPeers;
+
+constexpr const char* kPassword = "secret";
+constexpr size_t kSocks5Bytes = 8u << 20;
+// In band every block is a base64 stanza waiting for its answer.
+constexpr size_t kInBandBytes = 1u << 20;
+
+std::string Content(size_t size) {
+    std::string out(size, '\0');
+    uint32_t state = 2463534242u;
+    for (char& c : out) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        c = static_cast<char>(state);
+    }
+    return out;
+}
+
+// alice sends, bob receives; both are our accounts, in each other's rosters.
+class TransferPair {
+public:
+    explicit TransferPair(bool proxy) {
+        if (!RigAvailable()) {
+            failure = "prosody, openssl or /usr/bin/python3 is missing";
+            return;
+        }
+        rig = std::make_unique<ProsodyRig>(
+            ProsodyRig::Options{{{"alice", kPassword}, {"bob", kPassword}}, {}, {{"alice", "bob"}}});
+        if (!rig->Ready()) {
+            failure = rig->Failure();
+            return;
+        }
+        alice = Login("alice", proxy);
+        bob = Login("bob", proxy);
+        aliceSeesBob = alice->ContactOf(rig->Jid("bob"));
+        bobSeesAlice = bob->ContactOf(rig->Jid("alice"));
+        // Offers go to the resource the other side is online with.
+        const bool online = aliceSeesBob != 0 && bobSeesAlice != 0 &&
+                            alice->Eventually([&] { return alice->Shown(aliceSeesBob).status == Protocols::Online; }) &&
+                            bob->Eventually([&] { return bob->Shown(bobSeesAlice).status == Protocols::Online; });
+        if (!online)
+            failure = "the two accounts do not see each other online";
+    }
+
+    const std::string& Failure() const { return failure; }
+
+    // Sends `path` from alice to bob, who takes the offer of `name` (the
+    // file's own name) into `target`; false when the transfer did not
+    // complete.
+    bool Send(const std::string& path, const std::string& name, const std::string& target) {
+        alice->manager.TakeEvents();
+        alice->Command(Protocols::AccountCommand::SendFile, LiveXmppAccount::Arg(aliceSeesBob),
+                       LiveXmppAccount::Arg(path));
+        if (!WaitForState(*bob, 0))
+            return false;
+        bob->Command(Protocols::AccountCommand::AcceptFile, LiveXmppAccount::Arg(bobSeesAlice),
+                     new Services::CEventArg_Data<Protocols::StringPair>(
+                         Protocols::StringPair(CYolString::FromUtf8(name), CYolString::FromUtf8(target))));
+        return WaitForState(*bob, 2) && WaitForState(*alice, 2);
+    }
+
+private:
+    std::unique_ptr<LiveXmppAccount> Login(const char* user, bool proxy) {
+        auto account = std::make_unique<LiveXmppAccount>();
+        account->manager.SetAccountByte(LiveXmppAccount::kAccountId, U("SrvSetsProxyEnabled"), proxy ? 1 : 0);
+        account->manager.SetAccountString(LiveXmppAccount::kAccountId, U("SrvSetsBytestreamProxy"),
+                                          U(proxy ? rig->ProxyJid() : std::string()), false);
+        account->Setup(rig->Jid(user), kPassword, rig->PlainPort(), false);
+        account->SetStatus(Protocols::Online);
+        account->WaitForStatus(Protocols::Online);
+        return account;
+    }
+    // Whether a transfer report of `state` came (a failure or cancel ends the wait).
+    static bool WaitForState(LiveXmppAccount& account, unsigned int state) {
+        bool reached = false;
+        account.Eventually(
+            [&] {
+                for (const XmppTest::AccountEventRecord& record : account.manager.TakeEvents()) {
+                    if (record.event != Protocols::AccountEvent::FileTransferProgress)
+                        continue;
+                    if (record.progress.state == state)
+                        reached = true;
+                    else if (record.progress.state > 2)
+                        return true;
+                }
+                return reached;
+            },
+            120000);
+        return reached;
+    }
+
+    std::string failure;
+    std::unique_ptr<ProsodyRig> rig;
+    std::unique_ptr<LiveXmppAccount> alice;
+    std::unique_ptr<LiveXmppAccount> bob;
+    unsigned int aliceSeesBob = 0;
+    unsigned int bobSeesAlice = 0;
+};
+
+TransferPair& PairFor(bool proxy) {
+    static std::map<bool, std::unique_ptr<TransferPair>> pairs;
+    auto& pair = pairs[proxy];
+    if (!pair)
+        pair = std::make_unique<TransferPair>(proxy);
+    return *pair;
+}
+
+// The file to send, written once per size.
+const std::string& SourceFile(const TempFolder& folder, size_t size) {
+    static std::map<size_t, std::string> paths;
+    auto& path = paths[size];
+    if (path.empty())
+        path = folder.Put("source-" + std::to_string(size) + ".bin", Content(size));
+    return path;
+}
+
+TempFolder& Files() {
+    static TempFolder folder;
+    return folder;
+}
+
+void Transfer(benchmark::State& state, bool proxy, size_t size) {
+    TransferPair& pair = PairFor(proxy);
+    if (!pair.Failure().empty()) {
+        state.SkipWithError(pair.Failure().c_str());
+        return;
+    }
+    const std::string& source = SourceFile(Files(), size);
+    int round = 0;
+    for (auto _ : state) {
+        const std::string target = Files().PathOf("received-" + std::to_string(++round) + ".bin");
+        if (!pair.Send(source, std::filesystem::path(source).filename().string(), target)) {
+            state.SkipWithError("the transfer did not complete");
+            break;
+        }
+        state.PauseTiming();
+        const bool whole = ReadText(target) == ReadText(source);
+        std::remove(target.c_str());
+        state.ResumeTiming();
+        if (!whole) {
+            state.SkipWithError("the received file differs");
+            break;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
+}
+
+void BM_Socks5ThroughProxy(benchmark::State& state) { Transfer(state, true, kSocks5Bytes); }
+void BM_InBand(benchmark::State& state) { Transfer(state, false, kInBandBytes); }
+
+// The reference: the same file read, sent over a loopback TCP connection
+// and written to a file by the receiving thread.
+void LoopbackCopy(benchmark::State& state, size_t size) {
+    const std::string& source = SourceFile(Files(), size);
+    const std::string target = Files().PathOf("copied.bin");
+    for (auto _ : state) {
+        const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(listener, reinterpret_cast<sockaddr*>(&address), length);
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+        ::listen(listener, 1);
+        std::thread receiver([&] {
+            const int connection = ::accept(listener, nullptr, nullptr);
+            std::ofstream out(target, std::ios::binary | std::ios::trunc);
+            char block[64 << 10];
+            ssize_t got = 0;
+            while (connection >= 0 && (got = ::recv(connection, block, sizeof block, 0)) > 0)
+                out.write(block, got);
+            if (connection >= 0)
+                ::close(connection);
+        });
+        const int sender = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        ::connect(sender, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        std::ifstream in(source, std::ios::binary);
+        char block[64 << 10];
+        while (in.read(block, sizeof block) || in.gcount() > 0) {
+            for (ssize_t sent = 0, left = in.gcount(); left > 0; left -= sent) {
+                sent = ::send(sender, block + (in.gcount() - left), static_cast<size_t>(left), MSG_NOSIGNAL);
+                if (sent <= 0)
+                    break;
+            }
+        }
+        ::close(sender);
+        receiver.join();
+        ::close(listener);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
+}
+
+void BM_LoopbackCopySocks5Size(benchmark::State& state) { LoopbackCopy(state, kSocks5Bytes); }
+void BM_LoopbackCopyInBandSize(benchmark::State& state) { LoopbackCopy(state, kInBandBytes); }
+
+BENCHMARK(BM_LoopbackCopySocks5Size)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Socks5ThroughProxy)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoopbackCopyInBandSize)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_InBand)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
