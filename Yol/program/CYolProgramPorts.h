@@ -7,8 +7,10 @@
 // Runs on the UI thread, as the ports are called.
 
 #include "AppPorts.h"
+#include "CYolProgramFindUserHost.h"
 
 #include <memory>
+#include <optional>
 
 namespace Alert {
 class CYolWMAlert_Dispatcher;
@@ -89,19 +91,19 @@ private:
 };
 
 // The dialogs the program has so far: extended status, base account, the
-// file browser for saving and opening, and the name of a group or contact.
-// The others (preferences, find user, details, account settings, add
-// contact, move contact, history) are not part of the program yet: their
-// choices show nothing.
+// file browser for saving and opening, the name of a group or contact, find
+// user, the details dialogs and move to metacontact. The others
+// (preferences, account settings, add contact, history) are not part of the
+// program yet: their choices show nothing.
 class CYolProgramDialogs final : public MYolWMApp_Dialogs {
 public:
     void RunPreferences(TYolWMPrefs&, const CYolArray<MYolWMUI_PrefsChangeObserver*>&, int) override {}
-    void RunFindUser(HWND, unsigned int) override {}
-    void OnSearchResult(const Protocols::UserInfo*) override {}
-    void RunUserDetails(HWND, unsigned int) override {}
-    void RefreshUserDetails(unsigned int) override {}
-    void RunContactDetails(HWND, unsigned int) override {}
-    void RefreshContactDetails(unsigned int) override {}
+    void RunFindUser(HWND owner, unsigned int account) override;
+    void OnSearchResult(const Protocols::UserInfo* result) override;
+    void RunUserDetails(HWND owner, unsigned int account) override;
+    void RefreshUserDetails(unsigned int account) override;
+    void RunContactDetails(HWND owner, unsigned int contact) override;
+    void RefreshContactDetails(unsigned int contact) override;
     void RunAccountSettings(unsigned int, HWND) override {}
     bool RunXStatus(HWND owner, CYolString& title, CYolString& text) override;
     bool RunBaseAccount(HWND owner, CYolString& login, CYolString& password) override;
@@ -111,8 +113,14 @@ public:
         return false;
     }
     bool RunName(HWND owner, bool groupMode, CYolString& name) override;
-    bool RunMoveContact(unsigned int, unsigned int&) override { return false; }
+    bool RunMoveContact(unsigned int current, unsigned int& chosen) override;
     void RunHistory(unsigned int) override {}
+
+    // Where the find-user dialog shows its warnings.
+    void SetNotifications(MYolWMApp_Notifications* notifications) { findUserHost.emplace(notifications); }
+
+private:
+    std::optional<CYolProgramFindUserHost> findUserHost;
 };
 
 // The version check and the update download.
