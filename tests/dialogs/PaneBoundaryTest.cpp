@@ -5,7 +5,7 @@
 // refuses its field keeps the dialog open on that field and tells the user.
 
 #include "DialogsTestSupport.h"
-#include "PluginExports.h"
+#include "PluginExportTypes.h"
 #include "PluginTestSupport.h"
 #include "TestProto/TestProtoProbe.h"
 
@@ -63,6 +63,8 @@ protected:
         read(&probe);
         return probe;
     }
+    // The window of the dialog's first page.
+    static HWND Page(UI::CYolWMUI_TabDlg& d) { return d.GetTab(d.TabIdAt(0))->pan->Handle(); }
     static bool Loaded() {
         void* still = dlopen(TEST_PROTO_PATH, RTLD_NOW | RTLD_NOLOAD);
         if (still != nullptr)
@@ -93,7 +95,7 @@ TEST_F(PaneBoundary, TheLibraryAndTheAccountStayUntilTheDialogLetsGoOfThePages) 
         EXPECT_EQ(Probe().registered, 0u);
         EXPECT_EQ(Probe().liveAccounts, 1);
         // The page still works: its code and its account are there.
-        TypeInto(d, TestProtoPaneEditId, u"443");
+        TypeInto(Page(d), TestProtoPaneEditId, u"443");
         SoftKey(d, UI::CYolWMUI_BigDlg::ELeft);
     };
     EXPECT_EQ(dialog->Run(parent), 1);
@@ -133,7 +135,8 @@ TEST_F(PaneBoundary, ANumberFieldRefusesWhatIsNotANumberInRangeAndKeepsTheDialog
         const std::string typed = CYolString(c.typed).ToUtf8();
         bool stayed = false;
         dialog.script = [&](auto& d) {
-            TypeInto(d, TestProtoPaneEditId, c.typed);
+            SetDlgItemText(Page(d), TestProtoPaneEditId, u"");
+            TypeInto(Page(d), TestProtoPaneEditId, c.typed);
             // What the "OK" soft key does; 0 when the dialog stays open.
             stayed = d.EndDialog(1) == 0;
             if (!stayed)
