@@ -56,6 +56,11 @@ std::intptr_t CYolWMUI_ContactDetailsDlg::Run(HWND parent, Services::CServicesMa
                                               unsigned int contact)
 {
     CYolWMUI_ContactDetailsDlg dialog(services, contact);
+    return Run(parent, dialog);
+}
+
+std::intptr_t CYolWMUI_ContactDetailsDlg::Run(HWND parent, CYolWMUI_ContactDetailsDlg& dialog)
+{
     return RunSingle(g_contactDetails, dialog, parent);
 }
 
@@ -82,6 +87,11 @@ void CYolWMUI_ContactDetailsDlg::GetPans(YolTabDlg::CDlgInfo& info)
 std::intptr_t CYolWMUI_UserDetailsDlg::Run(HWND parent, Services::CServicesManager* services, unsigned int account)
 {
     CYolWMUI_UserDetailsDlg dialog(services, account);
+    return Run(parent, dialog);
+}
+
+std::intptr_t CYolWMUI_UserDetailsDlg::Run(HWND parent, CYolWMUI_UserDetailsDlg& dialog)
+{
     return RunSingle(g_userDetails, dialog, parent);
 }
 

@@ -43,6 +43,8 @@ public:
     // Modal over `parent`; 1 done, 2 closed, -1 when one is open already or
     // it could not be made.
     static std::intptr_t Run(HWND parent, Services::CServicesManager* services, unsigned int contact);
+    // Runs a dialog made by the caller as the open one.
+    static std::intptr_t Run(HWND parent, CYolWMUI_ContactDetailsDlg& dialog);
     // Fresh details of `contact` arrived.
     static void Refresh(unsigned int contact);
     // The open dialog, null when none.
@@ -61,6 +63,7 @@ public:
         : CYolWMUI_DetailsDlg(services), m_account(account) {}
 
     static std::intptr_t Run(HWND parent, Services::CServicesManager* services, unsigned int account);
+    static std::intptr_t Run(HWND parent, CYolWMUI_UserDetailsDlg& dialog);
     static void Refresh(unsigned int account);
     static CYolWMUI_UserDetailsDlg* Open();
 

@@ -39,9 +39,14 @@ CYolWMUI_FindUserDlg::CYolWMUI_FindUserDlg(Services::CServicesManager* services,
 std::intptr_t CYolWMUI_FindUserDlg::Run(HWND parent, Services::CServicesManager* services,
                                         MYolWMUI_FindUserHost& host, unsigned int account)
 {
+    CYolWMUI_FindUserDlg dialog(services, host, account);
+    return Run(parent, dialog);
+}
+
+std::intptr_t CYolWMUI_FindUserDlg::Run(HWND parent, CYolWMUI_FindUserDlg& dialog)
+{
     if (g_findUser != nullptr)
         return -1;
-    CYolWMUI_FindUserDlg dialog(services, host, account);
     g_findUser = &dialog;
     const std::intptr_t result = dialog.CYolWMUI_SettingsControllerDlg::Run(parent);
     g_findUser = nullptr;

@@ -54,6 +54,8 @@ public:
     // Modal over `parent`; 2 when closed, -1 when one is open already.
     static std::intptr_t Run(HWND parent, Services::CServicesManager* services, MYolWMUI_FindUserHost& host,
                              unsigned int account);
+    // Runs a dialog made by the caller as the open one.
+    static std::intptr_t Run(HWND parent, CYolWMUI_FindUserDlg& dialog);
     // A result of the plug-in; null, or a record with contact id 0, ends the
     // search.
     static void OnSearchResult(const Protocols::UserInfo* result);
