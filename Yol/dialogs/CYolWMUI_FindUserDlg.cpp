@@ -36,6 +36,8 @@ CYolWMUI_FindUserDlg::CYolWMUI_FindUserDlg(Services::CServicesManager* services,
     m_results.SetGrowStep(10);
 }
 
+CYolWMUI_FindUserDlg::~CYolWMUI_FindUserDlg() { DetachAndRemoveTabs(); }
+
 std::intptr_t CYolWMUI_FindUserDlg::Run(HWND parent, Services::CServicesManager* services,
                                         MYolWMUI_FindUserHost& host, unsigned int account)
 {

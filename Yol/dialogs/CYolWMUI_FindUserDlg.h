@@ -50,6 +50,8 @@ public:
     class CResultPan;
 
     CYolWMUI_FindUserDlg(Services::CServicesManager* services, MYolWMUI_FindUserHost& host, unsigned int account);
+    // The result page refers to the dialog: the pages go while it is whole.
+    ~CYolWMUI_FindUserDlg() override;
 
     // Modal over `parent`; 2 when closed, -1 when one is open already.
     static std::intptr_t Run(HWND parent, Services::CServicesManager* services, MYolWMUI_FindUserHost& host,
