@@ -36,7 +36,7 @@ void AddRow(std::vector<DialogItemTemplate>& items, const Row& row, int& y) {
     case RowKind::Check:
         items.push_back({WC_BUTTON, row.control, left, y, 10, 10, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, u""});
         items.push_back({WC_STATIC, row.label, left + 14, y + 1, width - 14, 10, WS_VISIBLE, u""});
-        y += 14;
+        y += 13;
         return;
     case RowKind::Memo:
     case RowKind::ReadOnlyMemo: {
@@ -50,19 +50,19 @@ void AddRow(std::vector<DialogItemTemplate>& items, const Row& row, int& y) {
     default:
         break;
     }
-    items.push_back({WC_STATIC, row.label, left, y, width, 10, WS_VISIBLE, u""});
-    DialogItemTemplate field{WC_EDIT, row.control, left, y + 11, width, 13, kEditStyle, u""};
+    items.push_back({WC_STATIC, row.label, left, y, width, 9, WS_VISIBLE, u""});
+    DialogItemTemplate field{WC_EDIT, row.control, left, y + 10, width, 12, kEditStyle, u""};
     if (row.kind == RowKind::Password)
         field.style |= ES_PASSWORD;
     else if (row.kind == RowKind::ReadOnly)
         field.style |= ES_READONLY;
     else if (row.kind == RowKind::Combo)
-        field = {WC_COMBOBOX, row.control, left, y + 11, width, 60, WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, u""};
+        field = {WC_COMBOBOX, row.control, left, y + 10, width, 60, WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, u""};
     else if (row.kind == RowKind::Date)
-        field = {DATETIMEPICK_CLASS, row.control, left, y + 11, width, 13,
+        field = {DATETIMEPICK_CLASS, row.control, left, y + 10, width, 12,
                  WS_VISIBLE | WS_TABSTOP | DTS_SHOWNONE, u""};
     items.push_back(field);
-    y += 27;
+    y += 24;
 }
 
 DialogTemplate Pane(std::initializer_list<Row> rows) {
