@@ -46,8 +46,13 @@ void XmppPendingIqs::Add(int id, int key, IqAnswer answer, const CYolString& to)
 }
 
 bool XmppPendingIqs::IsAddressedAnswer(const CYolString& to, const CYolString* from) const {
-    if (!to.IsEmpty())
-        return from && SameJid(*from, to);
+    if (!to.IsEmpty()) {
+        if (from)
+            return SameJid(*from, to);
+        // Our own server answers for our own account (its vCard, say)
+        // without "from".
+        return isOwnAddress && isOwnAddress(to);
+    }
     // A request without "to" went to our own server, which answers without
     // "from" or in the name of our own account or its domain.
     return !from || (isOwnAddress && isOwnAddress(*from));

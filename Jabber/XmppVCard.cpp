@@ -145,9 +145,12 @@ void XmppVCard::ReportSearchResult(unsigned int item, const std::vector<DetailVa
 
 void XmppVCard::OnReply(const XmlNode& iq) {
     const StanzaHead head(iq);
-    if (head.type == nullptr || head.from == nullptr)
+    if (head.type == nullptr)
         return;
-    const Target target = FindTarget(ParseIqId(head.id), *head.from);
+    // The server answers for the user's own account without a "from": such
+    // a reply is the own account's.
+    const CYolString from = head.from != nullptr ? *head.from : ownLogin();
+    const Target target = FindTarget(ParseIqId(head.id), from);
     if (target.item == 0 && !target.own) {
         // The search dialog waits for its end however the lookup went.
         if (target.search)

@@ -80,14 +80,7 @@ protected:
                 SendMessage(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[i]));
     }
 
-    struct Windows : dialogs_test::DialogTest {
-        void TestBody() override {}
-        void Start() { SetUp(); }
-        void Stop() { TearDown(); }
-        HWND Parent() const { return parent; }
-        using dialogs_test::DialogTest::SaveGallery;
-        using dialogs_test::DialogTest::SoftKey;
-    } windows;
+    dialogs_test::DialogWindows windows;
     unsigned int work = 0, home = 0, seven = 0, eight = 0;
 };
 

@@ -75,15 +75,7 @@ protected:
         return value;
     }
 
-    // The windows and gallery of the dialog suites, started around the session.
-    struct Windows : dialogs_test::DialogTest {
-        void TestBody() override {}
-        void Start() { SetUp(); }
-        void Stop() { TearDown(); }
-        HWND Parent() const { return parent; }
-        using dialogs_test::DialogTest::SaveGallery;
-        using dialogs_test::DialogTest::SoftKey;
-    } windows;
+    dialogs_test::DialogWindows windows;
 };
 
 }  // namespace XmppPanesTest
