@@ -3,6 +3,7 @@
 #include "CContactList.h"
 #include "CJabberAccount.h"
 #include "CYolTime.h"
+#include "JabberDetailTables.h"
 #include "JabberPaneTemplates.h"
 #include "JabberStrings.h"
 #include "XmppVCardFields.h"
@@ -12,31 +13,16 @@
 
 namespace {
 
-constexpr int kNotesChars = 1023;
 
 using namespace DetailKey;
+using namespace JabberDetailTables;
 
 constexpr DetailField kGeneralFields[] = {
     {1002, u"SrvLogName"}, {1003, NickName}, {1004, FirstName}, {1006, MiddleName}, {1005, LastName}};
-constexpr DetailField kHomeFields[] = {{1006, HomeCountry}, {1008, HomeState}, {1007, HomeCity},
-                                       {1009, HomeZip},     {1010, HomeAddress}, {1060, HomeEmail}};
-constexpr DetailField kWorkFields[] = {{1011, WorkCountry}, {1013, WorkState}, {1012, WorkCity},
-                                       {1014, WorkZip},     {1015, WorkAddress}, {1059, WorkEmail}};
-constexpr DetailField kCompanyFields[] = {{1016, WorkCompany}, {1017, WorkDepartment}, {1018, WorkPosition}};
-constexpr DetailField kPhonesFields[] = {
-    {1019, HomePhone}, {1020, HomeFax}, {1021, CellPhone}, {1022, WorkPhone}, {1023, WorkFax}};
 constexpr DetailField kPersonalFields[] = {{1026, HomePage}};
 constexpr DetailField kAboutFields[] = {{1028, About}, {1029, Notes}};
 
-constexpr CAccountSetsPan::TLabel kGeneralLabels[] = {{1030, 45}, {1031, 46}, {1032, 47}, {1034, 48}, {1033, 49}};
-constexpr CAccountSetsPan::TLabel kHomeLabels[] = {
-    {1034, 50}, {1036, 52}, {1035, 51}, {1037, 53}, {1038, 54}, {1039, 55}};
-constexpr CAccountSetsPan::TLabel kWorkLabels[] = {
-    {1039, 50}, {1041, 52}, {1040, 51}, {1042, 53}, {1043, 54}, {1058, 55}};
-constexpr CAccountSetsPan::TLabel kCompanyLabels[] = {{1044, 56}, {1045, 57}, {1046, 58}};
-constexpr CAccountSetsPan::TLabel kPhonesLabels[] = {{1047, 59}, {1048, 60}, {1049, 61}, {1050, 62}, {1051, 63}};
 constexpr CAccountSetsPan::TLabel kPersonalLabels[] = {{1052, 64}, {1053, 67}, {1054, 68}, {1055, 69}};
-constexpr CAccountSetsPan::TLabel kAboutLabels[] = {{1056, 70}, {1057, 71}};
 
 enum : int { kGender = 1024, kAge = 1025, kBirthday = 1027, kNotes = 1029 };
 

@@ -6,15 +6,10 @@
 // runs on the account's queue thread.
 
 #include "CJabberPan.h"
+#include "JabberDetailTables.h"
 #include "XmppOwnDetailStore.h"
 
 #include <cstddef>
-
-// One edit control and the detail key it shows.
-struct DetailField {
-    int control;
-    const char16_t* key;
-};
 
 // The pages that are only edit controls over text keys.
 class CEditTextPan : public CJabberPan {

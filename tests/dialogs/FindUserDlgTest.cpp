@@ -151,6 +151,12 @@ protected:
         dialog.script = [&](auto& d) { script(d); };
         return CYolWMUI_FindUserDlg::Run(parent, dialog);
     }
+    // Starts a search from the first page and hands the dialog one result.
+    static void SearchAndFind(CYolWMUI_FindUserDlg& d, const Protocols::UserInfo& user) {
+        d.SelectTab(d.TabIdAt(0));
+        SoftKey(d, CYolWMUI_BigDlg::ELeft);
+        CYolWMUI_FindUserDlg::OnSearchResult(&user);
+    }
     static int ListCount(CYolWMUI_FindUserDlg& d) { return ListView_GetItemCount(d.ResultList()); }
     static void Close(CYolWMUI_FindUserDlg& d) { SoftKey(d, CYolWMUI_BigDlg::ERight); }
 
@@ -249,10 +255,7 @@ TEST_F(FindUser, ResultsComeAsRowsUntilTheEndMarker) {
 
 TEST_F(FindUser, ClearDuringASearchStartsTheRowsAgainFromTheTop) {
     Open([&](auto& d) {
-        d.SelectTab(d.TabIdAt(0));
-        SoftKey(d, CYolWMUI_BigDlg::ELeft);
-        const Protocols::UserInfo bob = User(11, "bob@example.org");
-        CYolWMUI_FindUserDlg::OnSearchResult(&bob);
+        SearchAndFind(d, User(11, "bob@example.org"));
         host.choice = CYolWMUI_FindUserDlg::EClear;
         d.OnResultContextMenu(POINT{0, 0});
         EXPECT_EQ(d.ResultCount(), 0);
@@ -278,10 +281,7 @@ TEST_F(FindUser, TheMenuOffersAddingOnlyWhileTheAccountIsConnected) {
     for (const auto& c : cases) {
         manager.status = c.status;
         Open([&](auto& d) {
-            d.SelectTab(d.TabIdAt(0));
-            SoftKey(d, CYolWMUI_BigDlg::ELeft);
-            const Protocols::UserInfo bob = User(11, "bob@example.org");
-            CYolWMUI_FindUserDlg::OnSearchResult(&bob);
+            SearchAndFind(d, User(11, "bob@example.org"));
             RECT row{};
             ListView_GetItemRect(d.ResultList(), 0, &row, LVIR_BOUNDS);
             POINT at{row.left + 4, c.onRow ? (row.top + row.bottom) / 2 : row.bottom + 200};
@@ -297,10 +297,7 @@ TEST_F(FindUser, ChattingWithAStrangerMakesItAContactOfTheAccountFirst) {
     const unsigned int stranger = model->FindOrAddTempContact(kAccount, W("bob@example.org"));
     model->SetItemString(stranger, W("CL Alias"), W("Bob"));
     Open([&](auto& d) {
-        d.SelectTab(d.TabIdAt(0));
-        SoftKey(d, CYolWMUI_BigDlg::ELeft);
-        const Protocols::UserInfo bob = User(stranger, "bob@example.org");
-        CYolWMUI_FindUserDlg::OnSearchResult(&bob);
+        SearchAndFind(d, User(stranger, "bob@example.org"));
         d.RunResultCommand(CYolWMUI_FindUserDlg::ESendMessage, 0);
         const unsigned int added = d.Result(0).contactId;
         EXPECT_NE(added, stranger);
@@ -327,10 +324,7 @@ TEST_F(FindUser, AddingNeedsAGroupAndAddsWhatTheDialogConfirmed) {
     const unsigned int stranger = model->FindOrAddTempContact(kAccount, W("bob@example.org"));
     model->SetItemString(stranger, W("CL Alias"), W("Bob"));
     Open([&](auto& d) {
-        d.SelectTab(d.TabIdAt(0));
-        SoftKey(d, CYolWMUI_BigDlg::ELeft);
-        const Protocols::UserInfo bob = User(stranger, "bob@example.org");
-        CYolWMUI_FindUserDlg::OnSearchResult(&bob);
+        SearchAndFind(d, User(stranger, "bob@example.org"));
         d.RunResultCommand(CYolWMUI_FindUserDlg::EAddContact, 0);
         EXPECT_EQ(host.log,
                   std::vector<std::string>{"warning Before adding a contact, please create at least one group"});
@@ -340,10 +334,7 @@ TEST_F(FindUser, AddingNeedsAGroupAndAddsWhatTheDialogConfirmed) {
     ASSERT_NE(group, 0u);
     host.log.clear();
     Open([&](auto& d) {
-        d.SelectTab(d.TabIdAt(0));
-        SoftKey(d, CYolWMUI_BigDlg::ELeft);
-        const Protocols::UserInfo bob = User(stranger, "bob@example.org");
-        CYolWMUI_FindUserDlg::OnSearchResult(&bob);
+        SearchAndFind(d, User(stranger, "bob@example.org"));
         d.RunResultCommand(CYolWMUI_FindUserDlg::EAddContact, 0);
         Close(d);
     });
