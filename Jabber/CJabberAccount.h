@@ -304,6 +304,9 @@ protected:
     int StartSearch(int page) override;
     int CreateOwnDetailsPanes(YolTabDlg::CDlgInfo* panes) override;
     int CreateContactDetailsPanes(unsigned int contact, YolTabDlg::CDlgInfo* panes) override;
+    // The pages are made here, on the account's thread, from a copy of the
+    // settings record; they run on the user-interface thread.
+    int CreateSettingsPanes(YolTabDlg::CDlgInfo* panes) override;
 
 private:
     bool OnDetailsEvent(const YOL_GUID& channel, int event);

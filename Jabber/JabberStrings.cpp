@@ -91,6 +91,7 @@ const char* const kStrings[kJabberStringCount] = {
     nullptr,                        // 81
     "A message from <contact> was too large to receive and has been dropped.",  // 82
     "A message too large to receive has been dropped.",  // 83
+    "The port must be a number from 1 to 65535",  // 84
 };
 
 }  // namespace

@@ -37,11 +37,12 @@ enum JabberStringId : int {
     JabberStrInvalidLogin = 79,
     JabberStrMessageTooLarge = 82,
     JabberStrUnknownMessageTooLarge = 83,
+    JabberStrPortRange = 84,
 };
 
 // Ids 0 to kJabberStringCount - 1; a language pack of this plug-in has as
 // many entries.
-inline constexpr int kJabberStringCount = 84;
+inline constexpr int kJabberStringCount = 85;
 
 // The built-in text of `id` (the plug-in's language controller's default
 // source). False, with `out` unchanged, for an id outside the table or one

@@ -200,7 +200,37 @@ void CAccount::Destroy() {
         destroyWhenIdle = true;
         return;
     }
+    DeleteUnlessHeld();
+}
+
+void CAccount::DeleteUnlessHeld() {
+    {
+        std::lock_guard<std::mutex> hold(paneLock);
+        if (paneHolds > 0) {
+            destroyWhenReleased = true;
+            return;
+        }
+    }
     delete this;
+}
+
+void CAccount::HoldForPane() {
+    std::lock_guard<std::mutex> hold(paneLock);
+    ++paneHolds;
+}
+
+void CAccount::ReleasePane() {
+    {
+        std::lock_guard<std::mutex> hold(paneLock);
+        if (paneHolds == 0 || --paneHolds > 0 || !destroyWhenReleased)
+            return;
+    }
+    delete this;
+}
+
+int CAccount::PaneHolds() const {
+    std::lock_guard<std::mutex> hold(paneLock);
+    return paneHolds;
 }
 
 int CAccount::OnEvent(const YOL_GUID& channel, int event, Services::CEventArg* first, Services::CEventArg* second) {
@@ -212,11 +242,11 @@ int CAccount::OnEvent(const YOL_GUID& channel, int event, Services::CEventArg* f
     } catch (...) {
         --handlerDepth;
         if (handlerDepth == 0 && destroyWhenIdle)
-            delete this;
+            DeleteUnlessHeld();
         throw;
     }
     if (--handlerDepth == 0 && destroyWhenIdle)
-        delete this;
+        DeleteUnlessHeld();
     return result;
 }
 

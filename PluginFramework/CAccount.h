@@ -34,6 +34,7 @@
 #include "YOL_GUID.h"
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -68,6 +69,15 @@ public:
     // Unregisters the events client: when it returns, queued events have
     // been dropped and no handler of this account runs or will run.
     void StopEvents();
+
+    // A page of the account shown in one of the program's dialogs keeps the
+    // account object alive: Destroy while a page holds it only stops the
+    // events, and the last page to let go deletes the account. The page's
+    // own code stays mapped meanwhile, because the dialog showing it holds
+    // the library (see CAccountSetsPan.h). Any thread.
+    void HoldForPane();
+    void ReleasePane();
+    int PaneHolds() const;
 
     // The only entry of the program into an account.
     int OnEvent(const YOL_GUID& channel, int event, Services::CEventArg* first, Services::CEventArg* second) final;
@@ -201,6 +211,8 @@ private:
     friend struct Dispatch;
 
     int Handle(const YOL_GUID& channel, int event, Services::CEventArg* first, Services::CEventArg* second);
+    // Deletes the account now, or leaves it to the last page that holds it.
+    void DeleteUnlessHeld();
     int OnTimerFire(const TimerRequest& request);
 
     std::atomic<bool> registered{false};
@@ -209,6 +221,9 @@ private:
     std::atomic<std::thread::id> handlerThread{};
     std::atomic<int> handlerDepth{0};
     bool destroyWhenIdle = false;
+    mutable std::mutex paneLock;
+    int paneHolds = 0;
+    bool destroyWhenReleased = false;
     // Timers this account asked for and has not seen fire or stopped.
     std::vector<TimerRequest> timers;
     unsigned int nextTimerRequest = 1;

@@ -23,6 +23,11 @@
 #include "CYolWMUI_InputBaseAccountDlg.h"
 #include "CYolWMUI_PrefsDlg.h"
 #include "CYolWMUI_XStatusDlg.h"
+#include "CContactList.h"
+#include "CYolWMUI_DetailsDlg.h"
+#include "CYolWMUI_FindUserDlg.h"
+#include "CYolWMUI_MoveContactDlg.h"
+#include "YolGuids.h"
 #include "DialogResources.h"
 
 namespace UI {
@@ -330,6 +335,34 @@ bool CYolProgramDialogs::RunName(HWND owner, bool groupMode, CYolString& name) {
                                             name);
 }
 
+void CYolProgramDialogs::RunFindUser(HWND owner, unsigned int account) {
+    if (!findUserHost)
+        findUserHost.emplace(nullptr);
+    CYolWMUI_FindUserDlg::Run(owner, &Services::CServicesManagerImpl::Instance(), *findUserHost, account);
+}
+
+void CYolProgramDialogs::OnSearchResult(const Protocols::UserInfo* result) {
+    CYolWMUI_FindUserDlg::OnSearchResult(result);
+}
+
+void CYolProgramDialogs::RunUserDetails(HWND owner, unsigned int account) {
+    CYolWMUI_UserDetailsDlg::Run(owner, &Services::CServicesManagerImpl::Instance(), account);
+}
+
+void CYolProgramDialogs::RefreshUserDetails(unsigned int account) { CYolWMUI_UserDetailsDlg::Refresh(account); }
+
+void CYolProgramDialogs::RunContactDetails(HWND owner, unsigned int contact) {
+    CYolWMUI_ContactDetailsDlg::Run(owner, &Services::CServicesManagerImpl::Instance(), contact);
+}
+
+void CYolProgramDialogs::RefreshContactDetails(unsigned int contact) { CYolWMUI_ContactDetailsDlg::Refresh(contact); }
+
+bool CYolProgramDialogs::RunMoveContact(unsigned int current, unsigned int& chosen) {
+    CYolWMApp* app = RunningApp();
+    auto* list = static_cast<CL::CContactList*>(Services::CServicesManagerImpl::Instance().GetService(ContactListGuid));
+    return CYolWMUI_MoveContactDlg::Run(app != nullptr ? app->GetWindow() : nullptr, list, current, chosen);
+}
+
 void CYolProgramUpdates::StartVersionCheck(unsigned int clientId) {
     CYolVersionCheck::Start(&Services::CServicesManagerImpl::Instance(), clientId);
 }
@@ -372,7 +405,7 @@ void CYolProgramFileTransfers::Destroy() {
     host.reset();
 }
 
-CYolProgramPorts::CYolProgramPorts() = default;
+CYolProgramPorts::CYolProgramPorts() { dialogs.SetNotifications(&notifications); }
 CYolProgramPorts::~CYolProgramPorts() = default;
 
 void CYolProgramAlerts::Release() { dispatcher.reset(); }

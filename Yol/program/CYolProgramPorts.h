@@ -7,9 +7,11 @@
 // Runs on the UI thread, as the ports are called.
 
 #include "AppPorts.h"
+#include "CYolProgramFindUserHost.h"
 #include "CYolProgramPrefsHost.h"
 
 #include <memory>
+#include <optional>
 
 namespace Alert {
 class CYolWMAlert_Dispatcher;
@@ -91,21 +93,21 @@ private:
 
 // The dialogs the program has so far: preferences, account settings,
 // extended status, base account, the file browser for saving and opening,
-// and the name of a group or contact. The others (find user, details, add
-// contact, move contact, history) are not part of the program yet: their
-// choices show nothing.
+// the name of a group or contact, find user, the details dialogs and move
+// to metacontact. The others (add contact, history) are not part of the
+// program yet: their choices show nothing.
 class CYolProgramDialogs final : public MYolWMApp_Dialogs {
 public:
     explicit CYolProgramDialogs(CYolProgramAlerts& alerts) : prefsHost(&alerts) {}
 
     void RunPreferences(TYolWMPrefs& prefs, const CYolArray<MYolWMUI_PrefsChangeObserver*>& observers,
                         int page) override;
-    void RunFindUser(HWND, unsigned int) override {}
-    void OnSearchResult(const Protocols::UserInfo*) override {}
-    void RunUserDetails(HWND, unsigned int) override {}
-    void RefreshUserDetails(unsigned int) override {}
-    void RunContactDetails(HWND, unsigned int) override {}
-    void RefreshContactDetails(unsigned int) override {}
+    void RunFindUser(HWND owner, unsigned int account) override;
+    void OnSearchResult(const Protocols::UserInfo* result) override;
+    void RunUserDetails(HWND owner, unsigned int account) override;
+    void RefreshUserDetails(unsigned int account) override;
+    void RunContactDetails(HWND owner, unsigned int contact) override;
+    void RefreshContactDetails(unsigned int contact) override;
     void RunAccountSettings(unsigned int account, HWND owner) override;
     bool RunXStatus(HWND owner, CYolString& title, CYolString& text) override;
     bool RunBaseAccount(HWND owner, CYolString& login, CYolString& password) override;
@@ -115,11 +117,15 @@ public:
         return false;
     }
     bool RunName(HWND owner, bool groupMode, CYolString& name) override;
-    bool RunMoveContact(unsigned int, unsigned int&) override { return false; }
+    bool RunMoveContact(unsigned int current, unsigned int& chosen) override;
     void RunHistory(unsigned int) override {}
+
+    // Where the find-user dialog shows its warnings.
+    void SetNotifications(MYolWMApp_Notifications* notifications) { findUserHost.emplace(notifications); }
 
 private:
     CYolProgramPrefsHost prefsHost;
+    std::optional<CYolProgramFindUserHost> findUserHost;
 };
 
 // The version check and the update download.

@@ -91,4 +91,17 @@ protected:
     }
 };
 
+// The windows, soft keys and gallery of DialogTest for a fixture of another
+// kind (a contact-list or account fixture): Start in its SetUp, Stop in its
+// TearDown.
+class DialogWindows : public DialogTest {
+public:
+    void TestBody() override {}
+    void Start() { SetUp(); }
+    void Stop() { TearDown(); }
+    HWND Parent() const { return parent; }
+    using DialogTest::SaveGallery;
+    using DialogTest::SoftKey;
+};
+
 } // namespace dialogs_test

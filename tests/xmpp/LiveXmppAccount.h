@@ -42,6 +42,8 @@ public:
         account = new CJabberAccount(&services, kAccountId, managerKey, kind);
         account->SetProtocolId(*GetJabberFlavour(kind).protocol);
         XmppTest::AnnounceAccount(services, *contactList, kAccountId);
+        manager.pagesServices = &services;
+        manager.pagesClient = account->GetClientId();
     }
     ~LiveXmppAccount() {
         if (account) {

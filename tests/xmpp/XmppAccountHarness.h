@@ -38,6 +38,7 @@
 #include "ProtocolsManagerEvents.h"
 #include "TestSupport.h"
 #include "YolGuids.h"
+#include "YolTabDlg.h"
 
 #include <algorithm>
 #include <chrono>
@@ -144,6 +145,47 @@ public:
             changes->Notify();
         return 1;
     }
+    static CEventArg* PanesArg(YolTabDlg::CDlgInfo* panes) { return new CEventArg_Data<YolTabDlg::CDlgInfo*>(panes); }
+    int ToAccount(int command, CEventArg* first, CEventArg* second) {
+        if (pagesServices == nullptr) {
+            for (CEventArg* arg : {first, second})
+                if (arg != nullptr)
+                    arg->AddRef(0);
+            return 0;
+        }
+        return pagesServices->SendEvent(pagesClient, ProtocolsManagerGuid, command, first, second, true);
+    }
+
+    // --- the program's page and search commands, sent on to the account ---------------
+    // Set once the account exists: the pages and the searches the program's
+    // dialogs ask the manager for go to it, waited for, as the program's
+    // manager sends them.
+    Services::CServicesManager* pagesServices = nullptr;
+    unsigned int pagesClient = 0;
+
+    int CreateSettingsPanes(unsigned int, YolTabDlg::CDlgInfo* panes) override {
+        return ToAccount(Protocols::AccountCommand::CreateSettingsPanes, PanesArg(panes), nullptr);
+    }
+    int CreateOwnDetailsPanes(unsigned int, YolTabDlg::CDlgInfo* panes) override {
+        return ToAccount(Protocols::AccountCommand::CreateOwnDetailsPanes, PanesArg(panes), nullptr);
+    }
+    int CreateContactDetailsPanes(unsigned int, unsigned int contact, YolTabDlg::CDlgInfo* panes) override {
+        return ToAccount(Protocols::AccountCommand::CreateContactDetailsPanes,
+                         new CEventArg_Data<unsigned int>(contact), PanesArg(panes));
+    }
+    int CreateSearchPanes(unsigned int, YolTabDlg::CDlgInfo* panes) override {
+        return ToAccount(Protocols::AccountCommand::CreateSearchPanes, nullptr, PanesArg(panes));
+    }
+    int StartSearch(unsigned int, int page) override {
+        return ToAccount(Protocols::AccountCommand::StartSearch,
+                         new CEventArg_Data<unsigned int>(static_cast<unsigned int>(page)), nullptr);
+    }
+    int GetStatus(unsigned int, Protocols::Status& out) override {
+        const int status = ToAccount(Protocols::AccountCommand::GetStatus, nullptr, nullptr);
+        out = static_cast<Protocols::Status>(status < 0 ? 0 : status);
+        return 0;
+    }
+
     std::vector<AccountEventRecord> TakeEvents() {
         std::lock_guard guard(lock);
         std::vector<AccountEventRecord> out;
@@ -404,6 +446,8 @@ public:
         account = new CJabberAccount(&services, kAccountId, managerKey, kind);
         account->SetProtocolId(*GetJabberFlavour(kind).protocol);
         AnnounceAccount(services, *contactList, kAccountId);
+        manager.pagesServices = &services;
+        manager.pagesClient = account->GetClientId();
     }
 
     ~XmppAccountHarness() {

@@ -65,6 +65,10 @@ TEST_F(XmppRouterTest, AnswersAreTakenOnlyFromTheAddressedJid) {
         {"bob@example.org", "mallory@evil.org", false},
         {"bob@example.org/pc", "bob@example.org/pc", true},
         {"bob@example.org/pc", "bob@example.org/phone", false},
+        // Our own server answers for our own account without "from".
+        {"alice@example.org", nullptr, true},
+        {"alice@example.org", "alice@example.org", true},
+        {"alice@example.org", "mallory@evil.org", false},
     };
     int id = 1000;
     for (const Case& c : cases) {

@@ -8,6 +8,12 @@
 
 namespace UI {
 
+CYolWMUI_SettingsControllerDlg::~CYolWMUI_SettingsControllerDlg()
+{
+    DetachAndRemoveTabs();
+    m_paneModules.ReleaseAll();
+}
+
 std::intptr_t CYolWMUI_SettingsControllerDlg::Run(HWND parent)
 {
     return DoModal(kCommonDialogId, GetProgramInstance(), parent);
@@ -25,6 +31,7 @@ void CYolWMUI_SettingsControllerDlg::OnInitDialog()
     GetPans(info);
     for (int i = 0; i < info.Count(); ++i) {
         YolTabDlg::IPan* pan = info[i];
+        m_paneModules.Pin(pan);
         // A pane must come with its page; one that cannot make it is
         // dropped rather than shown as an empty tab.
         auto* page = dynamic_cast<CYolWMUI_SettingsPan*>(pan);

@@ -18,14 +18,19 @@ CYolWMUI_TabDlg::CYolWMUI_TabDlg()
 
 CYolWMUI_TabDlg::~CYolWMUI_TabDlg()
 {
+    DetachAndRemoveTabs();
+    if (m_font)
+        DeleteObject(m_font);
+}
+
+void CYolWMUI_TabDlg::DetachAndRemoveTabs()
+{
     // The panes' windows go first, and their going sends the dialog focus
     // and parent notices: they must not reach an object half destroyed.
     if (m_hWnd && IsWindow(m_hWnd) && GetWindowLong(m_hWnd, GWL_USERDATA) == reinterpret_cast<LONG_PTR>(
                                           static_cast<CYolWMUI_WndBase*>(this)))
         SetWindowLong(m_hWnd, GWL_USERDATA, 0);
     RemoveAllTabs();
-    if (m_font)
-        DeleteObject(m_font);
 }
 
 void CYolWMUI_TabDlg::OnInitDialog()

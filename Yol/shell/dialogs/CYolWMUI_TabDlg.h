@@ -96,6 +96,10 @@ public:
     void Relayout();
 
 protected:
+    // What the destructor does first: detaches the window from the object,
+    // then deletes every pane. A derived dialog that must outlive its panes
+    // calls it in its own destructor.
+    void DetachAndRemoveTabs();
     void CalcLayout();
     void EnsureCurrentVisible();
 

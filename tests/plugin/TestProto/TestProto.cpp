@@ -3,6 +3,13 @@
 // arrive while it is being destroyed, and a few extra exports to read that.
 
 #include "CAccount.h"
+#include "CAccountSetsPan.h"
+#include "Controls/ControlEdit.h"
+#include "Controls/ControlStatic.h"
+#include "PluginHelpers.h"
+#include "WindowSystem/DialogTemplate.h"
+#include "WindowSystem/Window.h"
+#include "YolTabDlg.h"
 #include "CYolMenuInfo.h"
 #include "PluginExports.h"
 #include "TestProtoProbe.h"
@@ -24,11 +31,59 @@ std::atomic<int> lastStatus{-1};
 std::atomic<size_t> lastStatusThread{0};
 std::atomic<size_t> initThread{0};
 
+std::atomic<int> livePanes{0};
+std::atomic<unsigned int> lastPaneNumber{0};
+
 std::mutex gateLock;
 std::condition_variable gateChanged;
 bool gateOpen = false;
 
 size_t ThisThread() { return std::hash<std::thread::id>()(std::this_thread::get_id()); }
+
+// The page's template lives in this library and goes with it.
+struct PaneTemplate {
+    PaneTemplate() {
+        DialogTemplate t;
+        t.style = WS_CHILD | DS_SETFONT | DS_CONTROL;
+        t.cx = 150;
+        t.cy = 60;
+        t.items = {{WC_STATIC, 1000, 4, 4, 140, 10, WS_VISIBLE, u""},
+                   {WC_EDIT, TestProtoPaneEditId, 4, 16, 140, 13, WS_VISIBLE | WS_TABSTOP | WS_BORDER, u""}};
+        RegisterDialogTemplate(Protocols::GetPluginModule(), TestProtoPaneTemplateId, t);
+    }
+    ~PaneTemplate() { UnregisterDialogTemplate(Protocols::GetPluginModule(), TestProtoPaneTemplateId); }
+};
+
+// A page with one number field from 1 to 65535.
+class CTestProtoPan final : public CAccountSetsPan {
+public:
+    explicit CTestProtoPan(Protocols::CAccount* account) : CAccountSetsPan(account) {
+        static const PaneTemplate registered;
+        ++livePanes;
+    }
+    ~CTestProtoPan() override { --livePanes; }
+
+    CYolString GetCaption() override { return PaneString(0); }
+    YolTabDlg::TDlgTemplate GetDlgTemplate() override { return PluginTemplate(TestProtoPaneTemplateId); }
+    int DoDataExchange(int save) override {
+        if (save == 0) {
+            SetLabels(kLabels, 1);
+            SetItemText(TestProtoPaneEditId, CYolString::FromUtf8("5222"));
+            return 1;
+        }
+        unsigned int number = 0;
+        if (!ReadNumber(TestProtoPaneEditId, 1, 65535, CYolString::FromUtf8("A number from 1 to 65535"), number))
+            return 0;
+        lastPaneNumber = number;
+        return 1;
+    }
+
+protected:
+    CYolString PaneString(int) override { return CYolString::FromUtf8("Test page"); }
+
+private:
+    static constexpr TLabel kLabels[] = {{1000, 0}};
+};
 
 class CTestProtoAccount final : public Protocols::CAccount {
 public:
@@ -87,6 +142,13 @@ protected:
         return 0;
     }
 
+    int CreateSettingsPanes(YolTabDlg::CDlgInfo* panes) override {
+        Note();
+        if (panes != nullptr)
+            panes->Add(new CTestProtoPan(this));
+        return 0;
+    }
+
 private:
     std::atomic<bool> dying{false};
     Protocols::Status status = Protocols::Offline;
@@ -128,6 +190,8 @@ YOL_EXPORT_C void TestProto_Read(TestProtoProbe* out) {
     out->lastStatusThread = lastStatusThread;
     out->initThread = initThread;
     out->registered = Protocols::AccountRegistry().Count();
+    out->livePanes = livePanes;
+    out->lastPaneNumber = lastPaneNumber;
 }
 
 YOL_EXPORT_C void TestProto_OpenGate() {

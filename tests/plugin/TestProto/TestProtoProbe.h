@@ -18,7 +18,13 @@ struct TestProtoProbe {
     size_t lastStatusThread;   // hash of the thread SetStatus ran on
     size_t initThread;         // hash of the thread OnInit ran on
     unsigned int registered;   // accounts in the plug-in's registry
+    int livePanes;             // settings pages not yet deleted
+    unsigned int lastPaneNumber;  // what the page last accepted
 };
+
+// The settings page the test accounts make: one number field.
+inline constexpr int TestProtoPaneTemplateId = 700;
+inline constexpr int TestProtoPaneEditId = 1001;
 
 // Notify84 with this value blocks its handler until TestProto_OpenGate.
 inline constexpr unsigned int TestProtoGateValue = 1;

@@ -1,0 +1,99 @@
+#include "CAccountSetsPan.h"
+
+#include "CSkinManager.h"
+#include "Controls/ControlButton.h"
+#include "PluginHelpers.h"
+#include "WindowSystem/Dialog.h"
+#include "WindowSystem/Window.h"
+#include "WindowSystem/WindowFocus.h"
+#include "YolGuids.h"
+
+#include <vector>
+
+CAccountSetsPan::CAccountSetsPan(Protocols::CAccount* account)
+    : account(account),
+      services(account != nullptr ? account->GetServicesManager() : nullptr),
+      accountId(account != nullptr ? account->GetAccountId() : 0) {
+    if (account != nullptr)
+        account->HoldForPane();
+}
+
+CAccountSetsPan::~CAccountSetsPan() {
+    // The window is detached and destroyed by the base afterwards, so no
+    // message reaches the page once the account may be gone.
+    if (account != nullptr)
+        account->ReleasePane();
+}
+
+HBRUSH CAccountSetsPan::GetBkBrush() {
+    // The core registers the skin service before any account exists.
+    auto* skins = services != nullptr ? static_cast<Skins::CSkinManager*>(services->GetService(SkinManagerGuid))
+                                      : nullptr;
+    return skins != nullptr ? skins->GetBkBrush() : UI::CYolWMUI_SettingsPan::GetBkBrush();
+}
+
+COLORREF CAccountSetsPan::GetTextColor() {
+    auto* skins = services != nullptr ? static_cast<Skins::CSkinManager*>(services->GetService(SkinManagerGuid))
+                                      : nullptr;
+    return skins != nullptr ? skins->GetTextColor() : UI::CYolWMUI_SettingsPan::GetTextColor();
+}
+
+CYolArray<unsigned int> CAccountSetsPan::GetImages() { return CYolArray<unsigned int>(); }
+
+YolTabDlg::TDlgTemplate CAccountSetsPan::PluginTemplate(unsigned int id) {
+    return YolTabDlg::TDlgTemplate{Protocols::GetPluginModule(), id};
+}
+
+void CAccountSetsPan::SetLabels(const TLabel* labels, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        SetItemText(labels[i].control, PaneString(labels[i].stringId));
+}
+
+CYolString CAccountSetsPan::GetItemText(int control, int maxChars) const {
+    if (maxChars <= 0)
+        return CYolString();
+    std::vector<char16_t> buffer(static_cast<std::size_t>(maxChars) + 1, u'\0');
+    const int length = GetDlgItemText(m_hWnd, control, buffer.data(), maxChars + 1);
+    return length > 0 ? CYolString(buffer.data(), length) : CYolString();
+}
+
+void CAccountSetsPan::SetItemText(int control, const CYolString& text) {
+    SetDlgItemText(m_hWnd, control, text.c_str());
+}
+
+bool CAccountSetsPan::IsChecked(int control) const { return IsDlgButtonChecked(m_hWnd, control) == BST_CHECKED; }
+
+void CAccountSetsPan::SetChecked(int control, bool checked) {
+    CheckDlgButton(m_hWnd, control, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void CAccountSetsPan::EnableItem(int control, bool enable) {
+    if (HWND item = GetDlgItem(control))
+        EnableWindow(item, enable);
+}
+
+bool CAccountSetsPan::ReadNumber(int control, unsigned int min, unsigned int max, const CYolString& message,
+                                 unsigned int& out) {
+    // Ten digits hold every 32-bit value; a longer text is out of range.
+    const CYolString text = GetItemText(control, 11);
+    unsigned long long value = 0;
+    bool valid = text.Length() > 0 && text.Length() <= 10;
+    for (int i = 0; valid && i < text.Length(); ++i) {
+        const char16_t c = text.At(i);
+        valid = c >= u'0' && c <= u'9';
+        value = value * 10 + static_cast<unsigned int>(c - u'0');
+    }
+    if (valid && value >= min && value <= max) {
+        out = static_cast<unsigned int>(value);
+        return true;
+    }
+    TellUser(message);
+    if (HWND item = GetDlgItem(control))
+        SetFocus(item);
+    return false;
+}
+
+void CAccountSetsPan::TellUser(const CYolString& text) {
+    if (account != nullptr)
+        account->SendAccountEvent(Protocols::AccountEvent::ShowText, account->NewStringEventArg(text));
+}

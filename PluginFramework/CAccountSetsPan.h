@@ -1,0 +1,82 @@
+#pragma once
+// CAccountSetsPan: the base of every page a plug-in adds to the program's
+// tabbed dialogs (account settings, own details, contact details, search).
+// The account makes its pages on its queue thread when the program asks
+// for them; from then on they belong to the dialog, which shows them and
+// runs them on the user-interface thread, and which deletes them through
+// YolTabDlg::IPan.
+//
+// Across the plug-in boundary: a page is made and deleted by the plug-in's
+// own code (its deleting destructor is the plug-in's), and the caption and
+// image lists it hands out are the common library's types. While a page
+// lives it holds its account (CAccount::HoldForPane), so deleting the
+// account while a dialog is open leaves the object in place until the
+// dialog lets its pages go; the dialog holds the plug-in's library for as
+// long as it has pages of it, so the library is never unloaded under an
+// open dialog.
+//
+// A page talks to its account only through what it was given when it was
+// made (the account's ids and its services manager), never through the
+// account's state, which belongs to the account's queue thread.
+
+#include "CAccount.h"
+#include "CYolArray.h"
+#include "CYolString.h"
+#include "CYolWMUI_TabPan.h"
+#include "YolTabDlg.h"
+
+#include <cstddef>
+
+class CAccountSetsPan : public UI::CYolWMUI_SettingsPan {
+public:
+    // A control and the string id of its label text.
+    struct TLabel {
+        int control;
+        int stringId;
+    };
+
+    explicit CAccountSetsPan(Protocols::CAccount* account);
+    ~CAccountSetsPan() override;
+    CAccountSetsPan(const CAccountSetsPan&) = delete;
+    CAccountSetsPan& operator=(const CAccountSetsPan&) = delete;
+
+    // The skin's background and label colours.
+    HBRUSH GetBkBrush() override;
+    COLORREF GetTextColor() override;
+
+    // Pages have no tab images unless they say otherwise.
+    CYolArray<unsigned int> GetImages() override;
+
+    Protocols::CAccount* Account() const { return account; }
+    unsigned int AccountId() const { return accountId; }
+    Services::CServicesManager* ServicesManager() const { return services; }
+
+protected:
+    // The plug-in's text of a string id (its language pack, else English).
+    virtual CYolString PaneString(int id) = 0;
+
+    // {this plug-in's module, id}.
+    static YolTabDlg::TDlgTemplate PluginTemplate(unsigned int id);
+
+    void SetLabels(const TLabel* labels, std::size_t count);
+    // At most maxChars characters of the control's text: what a record of
+    // that size can hold.
+    CYolString GetItemText(int control, int maxChars) const;
+    void SetItemText(int control, const CYolString& text);
+    bool IsChecked(int control) const;
+    void SetChecked(int control, bool checked);
+    void EnableItem(int control, bool enable);
+
+    // The control's text as a whole number from `min` to `max`. Anything else
+    // is refused: the user is told `message`, the control gets the focus and
+    // the answer is false, so the dialog stays open.
+    bool ReadNumber(int control, unsigned int min, unsigned int max, const CYolString& message,
+                    unsigned int& out);
+    // Shows a text to the user through the program (AccountEvent::ShowText).
+    void TellUser(const CYolString& text);
+
+private:
+    Protocols::CAccount* account;
+    Services::CServicesManager* services;
+    unsigned int accountId;
+};
