@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
     if (entries.empty())
         return Fail(argv[1], "no entries");
     std::ostringstream out;
-    out << "// Generated from " << argv[1] << "; edit that file.\n";
+    out << "// Generated from " << std::string(argv[1]).substr(std::string(argv[1]).find_last_of('/') + 1)
+        << "; edit that file.\n";
     out << "const char* const kTable[] = {\n";
     for (size_t i = 0; i < entries.size(); ++i)
         out << "    /* " << i << " */ " << entries[i] << ",\n";
