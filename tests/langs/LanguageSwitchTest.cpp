@@ -5,7 +5,10 @@
 // the open main menu in Russian land in tests/screenshots/ of the build.
 
 #include "AppTestSupport.h"
+#include "CContactList.h"
+#include "CProtocolsManagerImpl.h"
 #include "CYolClock.h"
+#include "CoreServices.h"
 #include "CYolWMUI_Tools.h"
 
 #include "Backends/Backend.h"
@@ -61,6 +64,7 @@ protected:
         const fs::path build(YOL_PROGRAM_FOLDER);
         fs::create_directory_symlink(build / "Langs", PathOf("Langs"));
         fs::create_directory_symlink(build / "Skins", PathOf("Skins"));
+        fs::create_directory_symlink(build / "Protos" / "Jabber", PathOf("Protos/Jabber"));
         fs::create_directories(kShots);
     }
 
@@ -111,9 +115,24 @@ TEST_F(LanguageSwitch, ALanguageWithoutAPackKeepsTheCurrentOne) {
     EXPECT_EQ(LeftSoftKey(), u"Меню");
 }
 
+// With an account and a contact the flat view shows its status headers,
+// whose captions come from the language pack.
 TEST_F(LanguageSwitch, ScreenshotsOfTheContactListAndTheOpenMainMenuInRussian) {
     Start();
+    auto* model = static_cast<CL::CContactList*>(services.GetService(ContactListGuid));
+    ASSERT_NE(model, nullptr);
+    const unsigned int account = Core::g_protocolsManager->AddAccount(JabberProtocolGuid);
+    ASSERT_NE(account, 0u);
+    const unsigned int group = model->AddGroup(account);
+    const unsigned int contact = model->AddContact(account, group);
+    ASSERT_NE(contact, 0u);
+    model->SetItemString(contact, CYolString(u"CL Alias"), CYolString(u"Анна"));
+    app->Prefs().CLMode = 0;
+    app->Prefs().CLOnlyOnline = false;
+    app->OnPrefsChanged(5);
+    app->OnPrefsChanged(6);
     ChooseLanguage(u"Russian");
+    ASSERT_TRUE(PumpUntil([&] { return app->ContactList() != nullptr; }));
     const std::string list = kShots + "langs-russian-contact-list.png";
     ASSERT_TRUE(Platform::SaveWindowPng(app->GetWindow(), list.c_str()));
     EXPECT_GT(fs::file_size(list), 1000u);
