@@ -372,6 +372,8 @@ TYolWMAppPorts CYolProgramPorts::Ports() {
     ports.dialogs = &dialogs;
     ports.updates = &updates;
     ports.fileTransfers = &fileTransfers;
+    ports.smiles = &smiles;
+    ports.messageWindows = &messageWindows;
     return ports;
 }
 

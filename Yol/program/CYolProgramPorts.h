@@ -7,6 +7,8 @@
 // Runs on the UI thread, as the ports are called.
 
 #include "AppPorts.h"
+#include "CYolProgramMessageWindows.h"
+#include "CYolProgramSmiles.h"
 
 #include <memory>
 
@@ -156,6 +158,8 @@ private:
     CYolProgramDialogs dialogs;
     CYolProgramUpdates updates;
     CYolProgramFileTransfers fileTransfers;
+    CYolProgramSmiles smiles;
+    CYolProgramMessageWindows messageWindows;
 };
 
 }  // namespace UI

@@ -134,6 +134,9 @@ public:
     void OnShowContactDetails(unsigned int contact);
     void OnTypingNotify(unsigned int tab, bool typing);
     void OnTabSelected(unsigned int tab);
+    // Lines of a chat that closed before they were seen wait again, in
+    // order, for the chat's next opening.
+    void KeepUnread(unsigned int tab, const CYolArray<MW::TYolWMMWMsg>& lines);
 
     // --- the answers of the shell notifications ---
     void OnNotificationAnswer(unsigned int messageId, int answer);
@@ -265,6 +268,7 @@ private:
     void ReleaseCommandWaiters();
     bool ContactShownOnline(const CYolString& login);
     bool RunOnUiAndWait(std::function<void()> job);
+    std::string WaitForAnswer(const std::string& asked, int ms);
 
     // chats (CYolWMAppChats.cpp)
     void OpenChat(unsigned int id);

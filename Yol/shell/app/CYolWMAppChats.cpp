@@ -77,7 +77,7 @@ void CYolWMApp::OpenChat(unsigned int id) {
     }
     if (lines.size() > n) {
         MW::TYolWMMWMsg separator;
-        separator.direction = MW::TYolWMMWMsg::ESeparator;
+        separator.kind = MW::TYolWMMWMsg::ESeparator;
         lines.insert(lines.end() - static_cast<std::ptrdiff_t>(n), separator);
     }
     for (const MW::TYolWMMWMsg& line : lines)
@@ -207,11 +207,15 @@ void CYolWMApp::OnShowContactDetails(unsigned int contact) {
         ports.dialogs->RunContactDetails(GetWindow(), contact);
 }
 
+// Through the model, which takes a meta-contact's chosen sub-contact.
 void CYolWMApp::OnTypingNotify(unsigned int tab, bool typing) {
-    CL::CContactList* model = ModelOf(services);
-    Protocols::CProtocolsManager* manager = ManagerOf(services);
-    if (model != nullptr && manager != nullptr)
-        manager->SendTyping(model->GetItemAccount(tab), tab, typing);
+    if (CL::CContactList* model = ModelOf(services))
+        model->SendTypingNotification(tab, typing);
+}
+
+void CYolWMApp::KeepUnread(unsigned int tab, const CYolArray<MW::TYolWMMWMsg>& lines) {
+    for (int i = 0; i < lines.Count(); ++i)
+        pending.push_back({tab, lines[i]});
 }
 
 void CYolWMApp::OnTabSelected(unsigned int tab) {
@@ -223,7 +227,7 @@ void CYolWMApp::OnTabSelected(unsigned int tab) {
 
 void CYolWMApp::OnNotificationAnswer(unsigned int messageId, int answer) {
     auto it = std::find_if(pending.begin(), pending.end(),
-                           [&](const PendingMessage& p) { return p.line.messageId == messageId; });
+                           [&](const PendingMessage& p) { return p.line.msgId == messageId; });
     if (it == pending.end())
         return;
     unsigned int tab = it->tab;
