@@ -61,6 +61,8 @@ CYolWMMW_Controller* CYolWMMW_Controller::Create(UI::MYolWMMW_Observer* owner, H
         delete controller;
         return nullptr;
     }
+    // The dialog shows itself once made; the window waits for its first chat.
+    ShowWindow(*controller, SW_HIDE);
     return controller;
 }
 
