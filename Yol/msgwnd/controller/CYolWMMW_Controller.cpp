@@ -272,6 +272,9 @@ void CYolWMMW_Controller::Show(bool show) {
         if (toolbar != nullptr && toolbar->SmiliesBar() != nullptr && toolbar->SmiliesBar()->NeedsFill())
             toolbar->SmiliesBar()->Fill();
         FocusCurrent();
+        // A window already in front is not activated again, yet its current
+        // tab is in view now.
+        Seen(CurrentTab());
     } else {
         ShowWindow(m_hWnd, SW_HIDE);
         Smile::CYolWMSmile_Anim::Pause();

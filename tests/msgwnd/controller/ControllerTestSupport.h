@@ -83,6 +83,9 @@ protected:
         controller.reset();
         MessageWindowTest::TearDown();
     }
+
+public:
+    // Steps of the tables act on the fixture.
     static MW::TYolWMMWMsg Incoming(const std::string& text, unsigned int icon = 27, unsigned int id = 1) {
         MW::TYolWMMWMsg line;
         line.kind = MW::TYolWMMWMsg::EIncoming;
