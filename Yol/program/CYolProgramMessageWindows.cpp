@@ -222,7 +222,7 @@ std::string CYolProgramMessageWindows::Command(const std::string& line) {
         if (app == nullptr || app->PendingMessages().empty())
             return "ERR none";
         const unsigned int tab = app->PendingMessages().front().tab;
-        app->OnNotificationAnswer(app->PendingMessages().front().line.msgId, 1);
+        app->OnNotificationAnswer(app->PendingMessages().front().line.messageId, 1);
         return "OK " + std::to_string(tab);
     }
     if (c == nullptr)

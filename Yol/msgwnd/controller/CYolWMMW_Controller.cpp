@@ -172,7 +172,7 @@ void CYolWMMW_Controller::AddMessage(unsigned int tab, const TYolWMMWMsg& messag
     if (pane == nullptr)
         return;
     pane->History()->AddMessage(message);
-    if (message.kind == TYolWMMWMsg::EIncoming)
+    if (message.direction == TYolWMMWMsg::EIncoming)
         EndTyping(tab);
     CYolArray<TYolWMMWMsg> line;
     line.Add(message);

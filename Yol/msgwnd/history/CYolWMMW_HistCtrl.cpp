@@ -94,7 +94,7 @@ void CYolWMMW_HistCtrl::ShowEnd(int laidOut)
 
 void CYolWMMW_HistCtrl::FormatMessage(const TYolWMMWMsg& msg, bool noParse)
 {
-    if (msg.kind == TYolWMMWMsg::ESeparator) {
+    if (msg.direction == TYolWMMWMsg::ESeparator) {
         // A view shows one separator: the one between the history loaded
         // when its tab opened and what came after.
         if (m_separator != nullptr)
@@ -105,18 +105,18 @@ void CYolWMMW_HistCtrl::FormatMessage(const TYolWMMWMsg& msg, bool noParse)
         AddParagraph(para.Text(), para.Formats());
         return;
     }
-    if (msg.kind > TYolWMMWMsg::EEvent)
+    if (msg.direction > TYolWMMWMsg::EOther)
         return;
     RTE::CYolWMRTE_Para para(msg.name.Length() + msg.time.Length() + msg.text.Length() + kParagraphSlack);
-    m_icons.Add(new CMsgIcon(msg.iconId, msg.msgId));
+    m_icons.Add(new CMsgIcon(msg.iconId, msg.messageId));
     para.AppendPicture(m_icons[m_icons.Count() - 1]);
-    if (msg.kind == TYolWMMWMsg::EEvent) {
+    if (msg.direction == TYolWMMWMsg::EOther) {
         para.AppendChar(u' ', EEventFirst);
         AppendString(para, msg.name, EEventFirst);
         para.AppendChar(u' ', EEventSecond);
         AppendString(para, msg.time, EEventSecond);
     } else {
-        const TMessageKinds& kinds = msg.kind == TYolWMMWMsg::EIncoming ? kIncomingKinds : kOutgoingKinds;
+        const TMessageKinds& kinds = msg.direction == TYolWMMWMsg::EIncoming ? kIncomingKinds : kOutgoingKinds;
         const TYolWMMWSettings* settings = Settings();
         int last = kinds.text;
         if (settings == nullptr || settings->showNames) {

@@ -77,7 +77,7 @@ void CYolWMApp::OpenChat(unsigned int id) {
     }
     if (lines.size() > n) {
         MW::TYolWMMWMsg separator;
-        separator.kind = MW::TYolWMMWMsg::ESeparator;
+        separator.direction = MW::TYolWMMWMsg::ESeparator;
         lines.insert(lines.end() - static_cast<std::ptrdiff_t>(n), separator);
     }
     for (const MW::TYolWMMWMsg& line : lines)
@@ -227,7 +227,7 @@ void CYolWMApp::OnTabSelected(unsigned int tab) {
 
 void CYolWMApp::OnNotificationAnswer(unsigned int messageId, int answer) {
     auto it = std::find_if(pending.begin(), pending.end(),
-                           [&](const PendingMessage& p) { return p.line.msgId == messageId; });
+                           [&](const PendingMessage& p) { return p.line.messageId == messageId; });
     if (it == pending.end())
         return;
     unsigned int tab = it->tab;

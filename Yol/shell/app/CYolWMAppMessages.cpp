@@ -134,7 +134,7 @@ void CYolWMApp::MsgMessageReceived(WPARAM wParam, LPARAM lParam) {
     unsigned int tab = message->metaContactId != 0 && prefs.CLMeta != 0 ? message->metaContactId : TabOf(contact);
     if (message->kind == 2) {
         OpenChat(tab);
-        AddLineOrKeep(tab, {MW::TYolWMMWMsg::EEvent, message->messageId, static_cast<unsigned int>(message->flags),
+        AddLineOrKeep(tab, {MW::TYolWMMWMsg::EOther, message->messageId, static_cast<unsigned int>(message->flags),
                             message->text, message->extra, CYolString()});
         return;
     }

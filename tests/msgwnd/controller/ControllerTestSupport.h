@@ -88,8 +88,8 @@ public:
     // Steps of the tables act on the fixture.
     static MW::TYolWMMWMsg Incoming(const std::string& text, unsigned int icon = 27, unsigned int id = 1) {
         MW::TYolWMMWMsg line;
-        line.kind = MW::TYolWMMWMsg::EIncoming;
-        line.msgId = id;
+        line.direction = MW::TYolWMMWMsg::EIncoming;
+        line.messageId = id;
         line.iconId = icon;
         line.name = u"Bob";
         line.time = u"(now)";

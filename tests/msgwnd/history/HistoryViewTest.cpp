@@ -84,7 +84,7 @@ TEST_F(HistoryView, AParagraphFollowsTheKindAndTheSettings)
         {"incoming, time on a line of its own", false, true, true, TYolWMMWMsg::EIncoming, "# 3' 12:00|' 7'hi'"},
         {"outgoing, everything", true, true, true, TYolWMMWMsg::EOutgoing, "# 2' Bob' 4' 12:00|' 8'hi'"},
         {"outgoing, name on its own line", true, false, true, TYolWMMWMsg::EOutgoing, "# 2' Bob|' 8'hi'"},
-        {"an event ignores the settings", false, true, true, TYolWMMWMsg::EEvent, "# 5' Bob' 6' 12:00'"},
+        {"an event ignores the settings", false, true, true, TYolWMMWMsg::EOther, "# 5' Bob' 6' 12:00'"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -3,6 +3,7 @@
 // id, the smilies bar's dependent controls, and its picture.
 
 #include "DialogsTestSupport.h"
+#include "MenuTestSupport.h"
 #include "SettingsFixture.h"
 
 #include "CYolWMMW_SettingsDlg.h"
@@ -185,4 +186,44 @@ TEST_F(SettingsDialog, UncheckingTheSmiliesBarGreysItsButtonsAtOnce)
 TEST_F(SettingsDialog, LeavesAPictureOfTheHistoryPane)
 {
     RunOn(0, [](HWND p) { SaveGallery(GetParent(p), "settings"); }, false);
+}
+
+TEST_F(SettingsDialog, AFontIsStoredAndToldOnlyWhenTheFontDialogChangedIt)
+{
+    struct Case {
+        const char* what;
+        int sizeIndex;      // -1: the size list is left alone
+        unsigned fontKey;   // F1 accepts the font dialog, F2 cancels it
+        int height;
+        std::vector<Notice> notices;
+    };
+    const Case cases[] = {
+        {"a new size", 8, VK_F1, 20, {{0, 20}}},
+        {"accepted unchanged", -1, VK_F1, 14, {}},
+        {"cancelled", 8, VK_F2, 14, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Services::CServicesManagerImpl noDatabase;
+        TYolWMMWSettings fresh(&noDatabase);
+        observer.notices.clear();
+        menu_test::Script steps;
+        Scripted<CYolWMMW_SettingsDlg> dialog(&fresh, &observer, 0);
+        dialog.script = [&](auto& d) {
+            const HWND pane = d.GetTab(0)->pan->Handle();
+            PostMessage(pane, WM_COMMAND, MAKEWPARAM(1020, BN_CLICKED), 0);
+            steps.Then([&] {
+                const HWND fontDialog = GetActiveWindow();
+                ASSERT_NE(fontDialog, d.Handle());
+                if (c.sizeIndex >= 0)
+                    SendMessage(GetDlgItem(fontDialog, 1014), CB_SETCURSEL, static_cast<WPARAM>(c.sizeIndex), 0);
+                Platform::InjectKey(c.fontKey);
+                steps.Then([] { Platform::InjectKey(VK_F1); });
+            });
+        };
+        EXPECT_EQ(dialog.UI::CYolWMUI_SettingsControllerDlg::Run(parent), 1);
+        EXPECT_EQ(steps.Pending(), 0u);
+        EXPECT_EQ(fresh.textLogFont.lfHeight, c.height);
+        EXPECT_EQ(observer.notices, c.notices);
+    }
 }

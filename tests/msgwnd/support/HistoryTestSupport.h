@@ -105,8 +105,8 @@ inline MW::TYolWMMWMsg Msg(unsigned int kind, const char* name, const char* time
                            unsigned int msgId = 0, unsigned int iconId = 0)
 {
     MW::TYolWMMWMsg msg;
-    msg.kind = kind;
-    msg.msgId = msgId;
+    msg.direction = kind;
+    msg.messageId = msgId;
     msg.iconId = iconId;
     msg.name = CYolString::FromUtf8(name);
     msg.time = CYolString::FromUtf8(time);

@@ -81,7 +81,7 @@ public:
     }
     void AddMessage(unsigned int tab, const MW::TYolWMMWMsg& line) override {
         lines.push_back({tab, line});
-        Note("AddMessage " + std::to_string(tab) + " " + std::to_string(line.kind) + " " +
+        Note("AddMessage " + std::to_string(tab) + " " + std::to_string(line.direction) + " " +
              std::to_string(line.iconId) + " " + Text(line.name) + "|" + Text(line.text));
     }
     void SelectTab(unsigned int tab) override { Note("SelectTab " + std::to_string(tab)); }

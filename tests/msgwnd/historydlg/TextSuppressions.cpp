@@ -1,0 +1,2 @@
+// The suites draw text through the font libraries.
+#include "TextDrawingSuppressions.h"
