@@ -3,6 +3,7 @@
 #include "CYolWMApp.h"
 #include "CYolWMMW_Controller.h"
 #include "CYolWMMW_Host.h"
+#include "DialogStrings.h"
 
 #include "Backends/Backend.h"
 #include "WindowSystem/WindowFocus.h"
@@ -41,9 +42,22 @@ std::string Icons(const CYolArray<unsigned int>& icons) {
 
 } // namespace
 
-CYolProgramMessageWindows::CYolProgramMessageWindows() = default;
+CYolProgramMessageWindows::CYolProgramMessageWindows(MYolWMApp_Notifications& bubbles) : notifications(bubbles) {}
 
 CYolProgramMessageWindows::~CYolProgramMessageWindows() { Release(); }
+
+void CYolProgramMessageWindows::ShowWarning(const CYolString& text) { notifications.ShowMessage(text, false); }
+
+bool CYolProgramMessageWindows::UiString(int id, CYolString& text) {
+    text = DialogString(id);
+    return !text.IsEmpty();
+}
+
+void CYolProgramMessageWindows::ShowHistory(unsigned int contact) {
+    CYolWMApp* app = CYolWMApp::Instance();
+    if (MW::CYolWMMW_Controller* c = Controller(); c != nullptr && app != nullptr)
+        MW::CYolWMMW_Controller::ShowHistory(c, app->GetWindow(), contact);
+}
 
 MW::CYolWMMW_Controller* CYolProgramMessageWindows::Controller() {
     if (controller)
@@ -52,6 +66,9 @@ MW::CYolWMMW_Controller* CYolProgramMessageWindows::Controller() {
     if (app == nullptr || app->GetWindow() == nullptr)
         return nullptr;
     MW::SetMessageWindowFullScreen(app->Prefs().GlobFullScreen);
+    MW::CYolWMMW_HistoryDlg::SetHistory(app->History());
+    MW::CYolWMMW_HistoryDlg::SetHost(this);
+    MW::CYolWMMW_SelectSmileDlg::SetHost(this);
     controller.reset(MW::CYolWMMW_Controller::Create(this, app->GetWindow()));
     window.store(controller ? static_cast<HWND>(*controller) : nullptr);
     return controller.get();
@@ -60,6 +77,9 @@ MW::CYolWMMW_Controller* CYolProgramMessageWindows::Controller() {
 void CYolProgramMessageWindows::Release() {
     window.store(nullptr);
     controller.reset();
+    MW::CYolWMMW_HistoryDlg::SetHistory(nullptr);
+    MW::CYolWMMW_HistoryDlg::SetHost(nullptr);
+    MW::CYolWMMW_SelectSmileDlg::SetHost(nullptr);
 }
 
 bool CYolProgramMessageWindows::IsTabOpen(unsigned int tab) {

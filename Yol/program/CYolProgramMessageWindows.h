@@ -7,6 +7,8 @@
 // UI thread, except Window (any thread).
 
 #include "AppPorts.h"
+#include "CYolWMMW_HistoryDlg.h"
+#include "CYolWMMW_SelectSmileDlg.h"
 #include "MYolWMMW_Observer.h"
 
 #include <atomic>
@@ -19,9 +21,14 @@ class CYolWMMW_Controller;
 
 namespace UI {
 
-class CYolProgramMessageWindows final : public MYolWMApp_MessageWindows, public MYolWMMW_Observer {
+class CYolProgramMessageWindows final : public MYolWMApp_MessageWindows,
+                                        public MYolWMMW_Observer,
+                                        public MW::MYolWMMW_HistoryDlgHost,
+                                        public MW::MYolWMMW_SelectSmileHost {
 public:
-    CYolProgramMessageWindows();
+    // Warnings of the history dialog and the smiley picker go to
+    // `notifications`.
+    explicit CYolProgramMessageWindows(MYolWMApp_Notifications& notifications);
     ~CYolProgramMessageWindows();
 
     bool IsTabOpen(unsigned int tab) override;
@@ -57,11 +64,17 @@ public:
     // The open tabs for the program's socket: "id:title:unread" per tab,
     // the current one marked "*", joined by " | ".
     std::string DescribeTabs();
+    // A contact's stored history, modally over the main window.
+    void ShowHistory(unsigned int contact);
+
+    void ShowWarning(const CYolString& text) override;
+    bool UiString(int id, CYolString& text) override;
 
 private:
     // Null until the application runs with its main window.
     MW::CYolWMMW_Controller* Controller();
 
+    MYolWMApp_Notifications& notifications;
     std::unique_ptr<MW::CYolWMMW_Controller> controller;
     std::atomic<HWND> window{nullptr};
 };

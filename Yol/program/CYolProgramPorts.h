@@ -91,10 +91,10 @@ private:
 };
 
 // The dialogs the program has so far: extended status, base account, the
-// file browser for saving and opening, and the name of a group or contact.
-// The others (preferences, find user, details, account settings, add
-// contact, move contact, history) are not part of the program yet: their
-// choices show nothing.
+// file browser for saving and opening, the name of a group or contact, and
+// a contact's history. The others (preferences, find user, details, account
+// settings, add contact, move contact) are not part of the program yet:
+// their choices show nothing.
 class CYolProgramDialogs final : public MYolWMApp_Dialogs {
 public:
     void RunPreferences(TYolWMPrefs&, const CYolArray<MYolWMUI_PrefsChangeObserver*>&, int) override {}
@@ -114,7 +114,10 @@ public:
     }
     bool RunName(HWND owner, bool groupMode, CYolString& name) override;
     bool RunMoveContact(unsigned int, unsigned int&) override { return false; }
-    void RunHistory(unsigned int) override {}
+    void RunHistory(unsigned int contact) override;
+
+    // Where the history of a contact is shown.
+    CYolProgramMessageWindows* messageWindows = nullptr;
 };
 
 // The version check and the update download.
@@ -159,7 +162,8 @@ private:
     CYolProgramUpdates updates;
     CYolProgramFileTransfers fileTransfers;
     CYolProgramSmiles smiles;
-    CYolProgramMessageWindows messageWindows;
+    CYolProgramMessageWindows messageWindows{notifications};
 };
+
 
 }  // namespace UI

@@ -307,9 +307,8 @@ void CYolWMMW_Controller::SelectSmile() {
 }
 
 void CYolWMMW_Controller::ShowHistory(CYolWMMW_Controller* controller, HWND parent, unsigned int contact) {
-    (void)controller;
-    (void)parent;
-    (void)contact;
+    CYolWMMW_HistoryDlg dialog(contact, controller);
+    dialog.DoModal(parent);
 }
 
 // --- the window --------------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 // UI thread only.
 
 #include "CYolWMMW_DlgCtrl.h"
+#include "CYolWMMW_HistoryDlg.h"
 #include "CYolWMMW_SettingsDlg.h"
 #include "CYolWMMW_Toolbar.h"
 #include "CYolWMUI_Menu.h"
@@ -32,7 +33,8 @@ class CYolWMMW_Controller : public UI::CYolWMUI_TabDlg,
                             public UI::MYolWMUI_PrefsChangeObserver,
                             public CYolWMMW_DlgCtrl::MDlgCtrlObserver,
                             public CYolWMMW_Toolbar::MToolbarObserver,
-                            public CYolWMMW_SettingsDlg::MSetsChangeObserver {
+                            public CYolWMMW_SettingsDlg::MSetsChangeObserver,
+                            public CYolWMMW_HistoryDlg::MHistDlgObserver {
 public:
     // The soft keys' actions.
     enum TAction : int { ESend = 0, ESmilies = 1, EMenu = 2, EMinimize = 3, ECloseTab = 4, EClose = 5 };
@@ -123,7 +125,8 @@ public:
     void OnSendButton(CYolWMMW_Toolbar* toolbar) override;
     // CYolWMMW_SettingsDlg::MSetsChangeObserver
     void OnSettingsChanged(int paneId, int value) override;
-    TYolWMMWSettings* GetSettings() { return &settings; }
+    // CYolWMMW_HistoryDlg::MHistDlgObserver
+    TYolWMMWSettings* GetSettings() override { return &settings; }
 
 private:
     void CreateFonts();

@@ -107,6 +107,8 @@ public:
     CL::CYol_CLRootItem* Views() { return views.get(); }
     UI_CL::CYolWMCL_Ctrl* ContactList() { return clCtrl.get(); }
     UI_CL::CYolWMCL_StatusBar* StatusBar() { return statusBar.get(); }
+    // The history files; null before the core is made and after it went.
+    CHistoryController* History() { return history.get(); }
     unsigned int EventsClientId() const { return clientId; }
     const std::vector<PendingMessage>& PendingMessages() const { return pending; }
     const std::vector<TimerData>& Timers() const { return timers; }
