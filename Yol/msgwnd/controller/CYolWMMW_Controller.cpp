@@ -361,11 +361,14 @@ void CYolWMMW_Controller::OnActivate(unsigned short state, int minimized, HWND o
         SHFullScreen(m_hWnd, state != 0 ? SHFS_HIDETASKBAR | SHFS_HIDESTARTICON : SHFS_SHOWTASKBAR | SHFS_SHOWSTARTICON);
 }
 
+// A tab that becomes current in a hidden window (the one before it closed)
+// is not seen yet: showing the window sees it.
 void CYolWMMW_Controller::OnTabChanged() {
     const int current = GetCurTabId();
     if (!HasTab(current))
         return;
-    Seen(static_cast<unsigned int>(current));
+    if (IsVisible())
+        Seen(static_cast<unsigned int>(current));
     if (owner != nullptr)
         owner->OnTabSelected(this, static_cast<unsigned int>(current));
 }

@@ -28,10 +28,10 @@ TEST_F(ControllerTest, LinesFlashTheirTabUntilTheUserSeesIt) {
         int unread9;
     };
     const Step steps[] = {
-        {"open 7 while hidden", [](ControllerTest& t) { t.Open(7); }, {"activated 7", "selected 7"}, 0, 0},
+        {"open 7 while hidden", [](ControllerTest& t) { t.Open(7); }, {"selected 7"}, 0, 0},
         {"a line for the hidden window", [](ControllerTest& t) { t.controller->AddMessage(7, Incoming("a")); }, {},
          1, 0},
-        {"open 9", [](ControllerTest& t) { t.Open(9, u"Carol"); }, {"activated 9", "selected 9"}, 1, 0},
+        {"open 9", [](ControllerTest& t) { t.Open(9, u"Carol"); }, {"selected 9"}, 1, 0},
         {"a line for the tab behind", [](ControllerTest& t) { t.controller->AddMessage(7, Incoming("b")); }, {}, 2,
          0},
         {"shown: the current tab is seen", [](ControllerTest& t) { t.controller->Show(true); }, {"activated 9"}, 2,
@@ -88,6 +88,13 @@ TEST_F(ControllerTest, AClosedChatHandsBackTheLinesNotSeen) {
              t.controller->OnMenuChoice(choice);
          },
          {"closed-unread 7 x,y"}, 0, false},
+        {"closing all while the lines wait behind the current tab",
+         [](ControllerTest& t) {
+             t.controller->SelectTab(7);
+             t.controller->AddMessage(9, Incoming("z"));
+             t.controller->CloseAllTabs();
+         },
+         {"closed-unread 9 z"}, 0, false},
         {"close by the soft-key action",
          [](ControllerTest& t) { t.controller->RunSoftKeyAction(MW::CYolWMMW_Controller::EClose, true); },
          {"closed-unread 7 x,y"}, 0, false},
