@@ -184,7 +184,9 @@ std::string CYolWMApp::OnInstanceCommand(const std::string& line) {
         std::getline(words >> std::ws, asked);
         return WaitForAnswer(asked, std::clamp(ms, 0, kLongestWaitMs));
     }
-    if (ports.messageWindows != nullptr) {
+    // Only once the windows are up: before that no job reaches the UI thread
+    // and the listener would wait for nothing.
+    if (ports.messageWindows != nullptr && running.load() && uiWindow.load() != nullptr) {
         std::string answer;
         if (RunOnUiAndWait([&] { answer = ports.messageWindows->Command(line); }) && !answer.empty())
             return answer;
