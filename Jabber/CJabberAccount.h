@@ -280,6 +280,7 @@ public:
 
 protected:
     int SendMessage(Protocols::MessageInfo message) override;
+    int SendTyping(unsigned int contact, bool typing) override;
 
 private:
     XmppMessages messages{*this, contacts, contactList, caps, [this] { return status > Protocols::Connecting; }};

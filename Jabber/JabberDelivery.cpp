@@ -81,6 +81,29 @@ bool XmppMessages::SendChat(const CYolString& jid, const CYolString& text, unsig
     return true;
 }
 
+bool XmppMessages::SendChatState(unsigned int contact, bool typing) {
+    CYolString jid;
+    if (!sessionOpen() || !list.ItemLogin(contact, jid) || jid.IsEmpty())
+        return false;
+    ContactRecord* entry = contacts.FindContact(ContactKindRoster, jid);
+    if (entry == nullptr)
+        return false;
+    const CYolString to = contacts.FullJidForSend(jid);
+    bool reads = false;
+    {
+        CYolCriticalSection::Guard guard(contacts.Lock());
+        reads = (entry->flags & ContactFlagChatStates) != 0 ||
+                (caps.ResourceFeatures(to, false) & FeatureFlag(FeatureChatStates)) != 0;
+    }
+    if (!reads)
+        return false;
+    XmlNode stanza("message");
+    stanza.SetAttrNarrow("type", "chat");
+    stanza.SetAttr("to", to);
+    stanza.AddChild(typing ? "composing" : "paused").SetAttrNarrow("xmlns", JabberNs::ChatStates);
+    return sink.SendStanza(stanza);
+}
+
 void XmppMessages::ExpirePendingReceipts() {
     const uint64_t now = CYolClock::Current().TickCount64();
     while (!pendingReceipts.empty() && now - pendingReceipts.begin()->second.sentAt >= kPendingReceiptLifetimeMs)

@@ -66,6 +66,7 @@ void XmppMessages::OnMessage(const MessageStanza& stanza) {
     LearnFeatures(stanza, entry, JidResource(sender));
     AnswerReceiptRequest(stanza, sender);
     TakeReceipt(stanza, sender);
+    TakeChatState(stanza, entry);
 
     Reading reading{stanza, sender, entry, std::move(text)};
     // An invitation is no text to show.
@@ -211,6 +212,19 @@ void XmppMessages::TakeReceipt(const MessageStanza& stanza, const CYolString& se
         ackId = stanza.Head().id;
     if (auto number = ackId ? OwnStanzaNumber(*ackId) : std::nullopt)
         Acknowledge(ContactIdOf(sender), *number);
+}
+
+void XmppMessages::TakeChatState(const MessageStanza& stanza, const ContactRecord* entry) {
+    if (entry == nullptr || entry->contactId == 0)
+        return;
+    const XmlNode& node = stanza.Node();
+    const XmlNode* state = nullptr;
+    for (int i = 0; i < node.ChildCount() && state == nullptr; ++i)
+        if (node.ChildAt(i).IsInNs(JabberNs::ChatStates))
+            state = &node.ChildAt(i);
+    if (state == nullptr && !stanza.HasBody())
+        return;
+    list.SetTyping(entry->contactId, state == nullptr || state->Name() != "composing");
 }
 
 // The older message events: a message with a body may ask for "delivered"

@@ -158,6 +158,11 @@ void CJabberAccount::OnMessage(const XmlNode& stanza) {
         messages.OnMessage(MessageStanza(stanza));
 }
 
+int CJabberAccount::SendTyping(unsigned int contact, bool typing) {
+    messages.SendChatState(contact, typing);
+    return 0;
+}
+
 int CJabberAccount::SendMessage(Protocols::MessageInfo message) {
     if (message.kind == 0 && !messages.Send(message))
         ReportMessageNotSent(message);

@@ -215,6 +215,11 @@ void XmppContactListAdapter::MessageAcknowledged(unsigned int contact, unsigned 
         service->NotifyMessageAck(contact, messageId);
 }
 
+void XmppContactListAdapter::SetTyping(unsigned int contact, bool stopped) {
+    if (CL::CContactList* service = list())
+        service->SetContactTyping(contact, stopped);
+}
+
 void XmppContactListAdapter::SetDetailText(unsigned int item, const char16_t* key, const CYolString& value) {
     if (CL::CContactList* service = list())
         service->SetItemString(item, CYolString(key), value);

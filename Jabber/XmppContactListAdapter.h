@@ -51,6 +51,7 @@ public:
                         const Protocols::MessageInfo& message) override;
     void ReceiveMessage(unsigned int contact, const Protocols::MessageInfo& message) override;
     void MessageAcknowledged(unsigned int contact, unsigned int messageId) override;
+    void SetTyping(unsigned int contact, bool stopped) override;
 
     void SetDetailText(unsigned int item, const char16_t* key, const CYolString& value) override;
     void SetDetailNumber(unsigned int item, const char16_t* key, DetailType type, unsigned int value) override;

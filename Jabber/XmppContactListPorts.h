@@ -87,6 +87,8 @@ public:
                                 const Protocols::MessageInfo& message) = 0;
     virtual void ReceiveMessage(unsigned int contact, const Protocols::MessageInfo& message) = 0;
     virtual void MessageAcknowledged(unsigned int contact, unsigned int messageId) = 0;
+    // The contact types (`stopped` false) or has stopped typing.
+    virtual void SetTyping(unsigned int, bool) {}
 };
 
 // What the details (vCards and the user search) read and write of list

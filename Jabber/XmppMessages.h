@@ -40,6 +40,10 @@ public:
     // outside the list is first let through the list's gate.
     void Deliver(const CYolString& jid, unsigned int kind, int flags, const CYolString& text, const CYolString& extra);
     void Acknowledge(unsigned int contact, unsigned int stanzaNumber);
+    // A chat-state notice for a contact of the roster: composing while the
+    // user types, paused afterwards. Only to a contact known to read them;
+    // true once it went.
+    bool SendChatState(unsigned int contact, bool typing);
 
     size_t PendingReceiptCount() const { return pendingReceipts.size(); }
     // The session ended: no delivery event can name its messages any more.
@@ -63,6 +67,9 @@ private:
     void LearnFeatures(const MessageStanza& stanza, ContactRecord* entry, const CYolString& resourceName);
     void AnswerReceiptRequest(const MessageStanza& stanza, const CYolString& sender);
     void TakeReceipt(const MessageStanza& stanza, const CYolString& sender);
+    // The sender's chat state: composing shows it typing, any other state
+    // or a text ends that.
+    void TakeChatState(const MessageStanza& stanza, const ContactRecord* entry);
     // The message's "x" children, in order: its text, whether it is an
     // invitation, the message events. False drops the message.
     struct Reading;

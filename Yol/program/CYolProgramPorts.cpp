@@ -326,6 +326,11 @@ bool CYolProgramDialogs::RunFileSave(HWND owner, const CYolString& offered, CYol
     return RunFileDialog(owner, u"*.*;", false, offered, path);
 }
 
+void CYolProgramDialogs::RunHistory(unsigned int contact) {
+    if (messageWindows != nullptr)
+        messageWindows->ShowHistory(contact);
+}
+
 bool CYolProgramDialogs::RunFileOpen(HWND owner, const CYolString& mask, CYolString& path) {
     return RunFileDialog(owner, mask.IsEmpty() ? u"*.*;" : mask.c_str(), true, CYolString(), path);
 }
@@ -418,6 +423,9 @@ TYolWMAppPorts CYolProgramPorts::Ports() {
     ports.dialogs = &dialogs;
     ports.updates = &updates;
     ports.fileTransfers = &fileTransfers;
+    ports.smiles = &smiles;
+    dialogs.messageWindows = &messageWindows;
+    ports.messageWindows = &messageWindows;
     return ports;
 }
 

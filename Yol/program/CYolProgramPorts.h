@@ -8,7 +8,9 @@
 
 #include "AppPorts.h"
 #include "CYolProgramFindUserHost.h"
+#include "CYolProgramMessageWindows.h"
 #include "CYolProgramPrefsHost.h"
+#include "CYolProgramSmiles.h"
 
 #include <memory>
 #include <optional>
@@ -93,9 +95,9 @@ private:
 
 // The dialogs the program has so far: preferences, account settings,
 // extended status, base account, the file browser for saving and opening,
-// the name of a group or contact, find user, the details dialogs and move
-// to metacontact. The others (add contact, history) are not part of the
-// program yet: their choices show nothing.
+// the name of a group or contact, find user, the details dialogs, move to
+// metacontact and a contact's history. Add contact is not part of the
+// program yet: its choice shows nothing.
 class CYolProgramDialogs final : public MYolWMApp_Dialogs {
 public:
     explicit CYolProgramDialogs(CYolProgramAlerts& alerts) : prefsHost(&alerts) {}
@@ -118,10 +120,13 @@ public:
     }
     bool RunName(HWND owner, bool groupMode, CYolString& name) override;
     bool RunMoveContact(unsigned int current, unsigned int& chosen) override;
-    void RunHistory(unsigned int) override {}
+    void RunHistory(unsigned int contact) override;
 
     // Where the find-user dialog shows its warnings.
     void SetNotifications(MYolWMApp_Notifications* notifications) { findUserHost.emplace(notifications); }
+
+    // Where the history of a contact is shown.
+    CYolProgramMessageWindows* messageWindows = nullptr;
 
 private:
     CYolProgramPrefsHost prefsHost;
@@ -169,6 +174,9 @@ private:
     CYolProgramDialogs dialogs{alerts};
     CYolProgramUpdates updates;
     CYolProgramFileTransfers fileTransfers;
+    CYolProgramSmiles smiles;
+    CYolProgramMessageWindows messageWindows{notifications};
 };
+
 
 }  // namespace UI

@@ -156,6 +156,9 @@ public:
     void MessageAcknowledged(unsigned int contact, unsigned int messageId) override {
         Log("ack " + Name(contact) + " " + std::to_string(messageId));
     }
+    void SetTyping(unsigned int contact, bool stopped) override {
+        Log("typing " + Name(contact) + (stopped ? " stopped" : " types"));
+    }
 
     struct Received {
         std::string contact;

@@ -196,3 +196,57 @@ TEST_F(XmppMessageStanzaTest, AccountNoticeIsGrantedOnlyForAService) {
     EXPECT_EQ(sink.Take(), Sent{"<presence to='yol.im' type='subscribed'/>"});
     EXPECT_TRUE(list.received.empty());
 }
+
+// Chat states: what a contact's states and texts make the list show, and
+// which notices the user's typing writes, to whom.
+TEST_F(XmppMessageStanzaTest, AContactsStatesAndTextsShowAsTyping) {
+    const std::string cs = " xmlns='http://jabber.org/protocol/chatstates'";
+    struct Case {
+        std::string stanza;
+        std::vector<std::string> shown;
+    };
+    const Case cases[] = {
+        {"<message from='bob@example.org/phone' type='chat'><composing" + cs + "/></message>",
+         {"typing bob@example.org types"}},
+        {"<message from='bob@example.org/phone' type='chat'><paused" + cs + "/></message>",
+         {"typing bob@example.org stopped"}},
+        {"<message from='bob@example.org/phone' type='chat'><gone" + cs + "/></message>",
+         {"typing bob@example.org stopped"}},
+        {"<message from='bob@example.org/phone' type='chat'><body>hi</body></message>",
+         {"typing bob@example.org stopped"}},
+        {"<message from='bob@example.org/phone' type='chat'><thread>t</thread></message>", {}},
+        {"<message from='stranger@example.org/x' type='chat'><composing" + cs + "/></message>", {}},
+    };
+    for (const Case& c : cases) {
+        list.TakeLog();
+        Receive(c.stanza);
+        std::vector<std::string> shown;
+        for (const std::string& line : list.TakeLog())
+            if (line.rfind("typing", 0) == 0)
+                shown.push_back(line);
+        EXPECT_EQ(shown, c.shown) << c.stanza;
+    }
+}
+
+TEST_F(XmppMessageStanzaTest, TheUsersTypingGoesOnlyToAContactKnownToReadIt) {
+    const unsigned int bob = contacts.FindContact(ContactKindRoster, U("bob@example.org"))->contactId;
+    // A text without a chat state says the contact's client shows none.
+    Receive("<message from='bob@example.org/phone' type='chat'><body>plain</body></message>");
+    sink.sent.clear();
+    EXPECT_FALSE(messages.SendChatState(bob, true));
+    EXPECT_TRUE(sink.sent.empty());
+    Receive("<message from='bob@example.org/phone' type='chat'><body>hi</body>"
+            "<active xmlns='http://jabber.org/protocol/chatstates'/></message>");
+    sink.sent.clear();
+    EXPECT_TRUE(messages.SendChatState(bob, true));
+    EXPECT_TRUE(messages.SendChatState(bob, false));
+    ASSERT_EQ(sink.sent.size(), 2u);
+    EXPECT_NE(sink.sent[0].find("<composing xmlns='http://jabber.org/protocol/chatstates'/>"), std::string::npos)
+        << sink.sent[0];
+    EXPECT_NE(sink.sent[0].find("to='bob@example.org/phone'"), std::string::npos) << sink.sent[0];
+    EXPECT_NE(sink.sent[1].find("<paused"), std::string::npos) << sink.sent[1];
+    sessionOpen = false;
+    EXPECT_FALSE(messages.SendChatState(bob, true)) << "not while the session is down";
+    sessionOpen = true;
+    EXPECT_FALSE(messages.SendChatState(9999, true)) << "not for an item the account does not have";
+}

@@ -21,6 +21,8 @@
 #include "ProtocolRecords.h"
 #include "TYolWMMWMsg.h"
 
+#include <string>
+
 namespace UI {
 
 struct TYolWMPrefs;
@@ -46,6 +48,12 @@ public:
     virtual HWND Window() = 0;
     // Told of preference changes, between the tool set and the application.
     virtual MYolWMUI_PrefsChangeObserver* PrefsObserver() = 0;
+    // The application is going: the window is let go while the main window
+    // and the core are still there.
+    virtual void Release() {}
+    // A command line of the program's socket that the window answers (empty
+    // when it is none of its own); on the UI thread.
+    virtual std::string Command(const std::string&) { return {}; }
 
 protected:
     ~MYolWMApp_MessageWindows() = default;

@@ -55,6 +55,8 @@ CYolWMApp::~CYolWMApp() {
     // thread's handler may be waiting on this thread, which a window already
     // destroyed releases.
     uiWindow.store(nullptr);
+    if (ports.messageWindows != nullptr)
+        ports.messageWindows->Release();
     if (HWND main = GetWindow())
         DestroyWindow(main);
     if (clientId != 0)

@@ -107,6 +107,8 @@ public:
     CL::CYol_CLRootItem* Views() { return views.get(); }
     UI_CL::CYolWMCL_Ctrl* ContactList() { return clCtrl.get(); }
     UI_CL::CYolWMCL_StatusBar* StatusBar() { return statusBar.get(); }
+    // The history files; null before the core is made and after it went.
+    CHistoryController* History() { return history.get(); }
     unsigned int EventsClientId() const { return clientId; }
     const std::vector<PendingMessage>& PendingMessages() const { return pending; }
     const std::vector<TimerData>& Timers() const { return timers; }
@@ -134,6 +136,9 @@ public:
     void OnShowContactDetails(unsigned int contact);
     void OnTypingNotify(unsigned int tab, bool typing);
     void OnTabSelected(unsigned int tab);
+    // Lines of a chat that closed before they were seen wait again, in
+    // order, for the chat's next opening.
+    void KeepUnread(unsigned int tab, const CYolArray<MW::TYolWMMWMsg>& lines);
 
     // --- the answers of the shell notifications ---
     void OnNotificationAnswer(unsigned int messageId, int answer);
@@ -265,6 +270,7 @@ private:
     void ReleaseCommandWaiters();
     bool ContactShownOnline(const CYolString& login);
     bool RunOnUiAndWait(std::function<void()> job);
+    std::string WaitForAnswer(const std::string& asked, int ms);
 
     // chats (CYolWMAppChats.cpp)
     void OpenChat(unsigned int id);

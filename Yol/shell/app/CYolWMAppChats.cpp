@@ -207,11 +207,15 @@ void CYolWMApp::OnShowContactDetails(unsigned int contact) {
         ports.dialogs->RunContactDetails(GetWindow(), contact);
 }
 
+// Through the model, which takes a meta-contact's chosen sub-contact.
 void CYolWMApp::OnTypingNotify(unsigned int tab, bool typing) {
-    CL::CContactList* model = ModelOf(services);
-    Protocols::CProtocolsManager* manager = ManagerOf(services);
-    if (model != nullptr && manager != nullptr)
-        manager->SendTyping(model->GetItemAccount(tab), tab, typing);
+    if (CL::CContactList* model = ModelOf(services))
+        model->SendTypingNotification(tab, typing);
+}
+
+void CYolWMApp::KeepUnread(unsigned int tab, const CYolArray<MW::TYolWMMWMsg>& lines) {
+    for (int i = 0; i < lines.Count(); ++i)
+        pending.push_back({tab, lines[i]});
 }
 
 void CYolWMApp::OnTabSelected(unsigned int tab) {

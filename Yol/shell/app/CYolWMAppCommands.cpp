@@ -13,6 +13,12 @@
 //                           offline one, -: anything else)  -> OK ...
 //   screenshot PATH         the main window as a PNG file       -> OK | ERR ...
 //   close                   the program ends as by "Quit"       -> OK
+//   wait MS COMMAND...      asks COMMAND again at every change the
+//                           program sees until it answers OK (at most MS
+//                           ms)                           -> its answer | ERR timeout
+//
+// Any other line goes to the message windows, which answer their own
+// commands (the program's list them).
 //
 // The answers run on the listener's thread; what touches a window is done
 // on the UI thread and waited for.
@@ -103,6 +109,25 @@ bool CYolWMApp::RunOnUiAndWait(std::function<void()> job) {
     return *done;
 }
 
+std::string CYolWMApp::WaitForAnswer(const std::string& asked, int ms) {
+    if (asked.empty() || asked.rfind("wait ", 0) == 0)
+        return "ERR nothing to wait for";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    std::unique_lock<std::mutex> hold(commandLock);
+    for (;;) {
+        unsigned long long seen = changes;
+        hold.unlock();
+        std::string answer = OnInstanceCommand(asked);
+        hold.lock();
+        if (answer.rfind("OK", 0) == 0)
+            return answer;
+        if (!commandWake.wait_until(hold, deadline, [&] { return changes != seen || commandsReleased; }))
+            return "ERR timeout";
+        if (commandsReleased)
+            return "ERR closing";
+    }
+}
+
 std::string CYolWMApp::OnInstanceCommand(const std::string& line) {
     std::istringstream words(line);
     std::string command;
@@ -163,6 +188,20 @@ std::string CYolWMApp::OnInstanceCommand(const std::string& line) {
             if (commandsReleased)
                 return "ERR closing";
         }
+    }
+    if (command == "wait") {
+        int ms = kDefaultWaitMs;
+        words >> ms;
+        std::string asked;
+        std::getline(words >> std::ws, asked);
+        return WaitForAnswer(asked, std::clamp(ms, 0, kLongestWaitMs));
+    }
+    // Only once the windows are up: before that no job reaches the UI thread
+    // and the listener would wait for nothing.
+    if (ports.messageWindows != nullptr && running.load() && uiWindow.load() != nullptr) {
+        std::string answer;
+        if (RunOnUiAndWait([&] { answer = ports.messageWindows->Command(line); }) && !answer.empty())
+            return answer;
     }
     return "ERR unknown command";
 }

@@ -374,8 +374,10 @@ void CYolWMApp::EvTabTitle(int, CEventArg* arg, CEventArg*) {
 void CYolWMApp::EvItemRemoved(int, CEventArg* arg, CEventArg*) { Send(AppMsg::CloseTab, Id(arg), 0); }
 
 // The flag is nonzero once the contact stopped typing.
+// A contact's typing shows on the tab it is chatted in, its meta-contact's
+// when the list shows meta-contacts.
 void CYolWMApp::EvTyping(int, CEventArg* arg, CEventArg* extra) {
-    unsigned int contact = Id(arg);
+    const unsigned int tab = TabOf(Id(arg));
     bool stopped = ArgOr<bool>(extra, true);
     CYolArray<unsigned int> icons = ImageList({kTypingImage});
     if (stopped) {
@@ -383,9 +385,10 @@ void CYolWMApp::EvTyping(int, CEventArg* arg, CEventArg* extra) {
         if (model == nullptr)
             return;
         Protocols::ContactStatusInfo status;
-        icons = FirstIcons(model->GetItemStatus(status, contact));
+        icons = FirstIcons(model->GetItemStatus(status, tab));
     }
-    Send(AppMsg::TabIcons, contact, reinterpret_cast<LPARAM>(&icons));
+    Send(AppMsg::TabIcons, tab, reinterpret_cast<LPARAM>(&icons));
+    NotifyCommandWaiters();
 }
 
 }  // namespace UI

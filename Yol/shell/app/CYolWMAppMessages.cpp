@@ -100,6 +100,7 @@ void CYolWMApp::AddLineOrKeep(unsigned int tab, const MW::TYolWMMWMsg& line) {
         ports.messageWindows->AddMessage(tab, line);
     else
         pending.push_back({tab, line});
+    NotifyCommandWaiters();
 }
 
 void CYolWMApp::RaiseAlert(int event) {
