@@ -142,6 +142,8 @@ private:
     // --- frame reader ---
     void OnFrame(std::string_view frame) override;
 
+    // What the contact's client is, read from its last arrival.
+    void IdentifyClientOf(CRuvListItem& item) const;
     int Connect(Protocols::Status wanted);
     void Disconnect();
     // Reconnection after the delay, when a status is wanted and the
