@@ -6,6 +6,7 @@
 #include "CSocketsManager.h"
 #include "CYolClock.h"
 #include "CYolRand.h"
+#include "RuvClientIdentity.h"
 #include "RuvPlugin.h"
 #include "RuvStatuses.h"
 #include "YolGuids.h"
@@ -23,6 +24,17 @@ CRuvAccount::CRuvAccount(Services::CServicesManager* servicesManager, unsigned i
     : CAccount(servicesManager, accountId, managerClientId), flapSequence(CYolRand::Rand() & 0x7FFF),
       serverList{CYolString(CRuvSettings::kDefaultServer)} {
     SetProtocolId(RuvProtocolGuid);
+    session.presence.SetArrivalHook([this](CRuvListItem& item) { IdentifyClientOf(item); });
+}
+
+void CRuvAccount::IdentifyClientOf(CRuvListItem& item) const {
+    RuvContactPresence& presence = item.presence;
+    const RuvClientIdentification found = IdentifyUser(RuvClientInputs::FromTlvs(presence.userInfo));
+    presence.xStatus = found.xStatus;
+    if (!settings.showClientsIcons)
+        return;
+    presence.clientName = found.clientName;
+    presence.clientPicture = found.picture;
 }
 
 CRuvAccount::~CRuvAccount() {

@@ -19,6 +19,7 @@
 #include "CRuvSettings.h"
 #include "RuvConnection.h"
 #include "RuvLogin.h"
+#include "RuvMenus.h"
 #include "RuvOwnStatus.h"
 #include "RuvContactListAdapter.h"
 #include "RuvPacketSink.h"
@@ -38,7 +39,8 @@ class CProtocolsManager;
 class CRuvAccount : public Protocols::CAccount,
                     public RuvPacketSink,
                     private MRuvLoginOwner,
-                    private MRuvFrameReader {
+                    private MRuvFrameReader,
+                    private MRuvMenusOwner {
 public:
     CRuvAccount(Services::CServicesManager* servicesManager, unsigned int accountId, unsigned int managerClientId);
     ~CRuvAccount() override;
@@ -88,6 +90,12 @@ protected:
     int SendTyping(unsigned int contact, bool typing) override;
     int SetAuthorization(unsigned int contact, bool grant) override;
     int GetContactStatus(unsigned int contact, Protocols::ContactStatusInfo* out) override;
+    // The menus and their posted choices (RuvAccountMenus.cpp).
+    int GetAccountMenu(unsigned int kind, CYolMenuInfo* menu) override;
+    int GetContactMenu(unsigned int contact, CYolMenuInfo* menu) override;
+    int GetContactQuickMenu(unsigned int contact, CYolMenuInfo* menu) override;
+    int OnOtherEvent(const YOL_GUID& channel, int event, Services::CEventArg* first,
+                     Services::CEventArg* second) override;
 
 public:
     // The privacy-list commands of the contact menu: `type` is the list's
@@ -109,9 +117,33 @@ private:
     void OwnStatusReported(int reported) override;
     void SessionActivated() override;
 
+    // --- menus owner ---
+    bool MenuOnline() const override { return status > Protocols::Connecting; }
+    const CYolString& MenuLogin() const override { return settings.login; }
+    Protocols::Status MenuWantedStatus() const override {
+        return static_cast<Protocols::Status>(ownStatus.Wanted());
+    }
+    uint8_t MenuPrivacyMode() const override { return session.privacy.Mode(); }
+    bool MenuPrivacyInStatusBar() const override { return settings.showPrivStatusInStatusbar; }
+    bool MenuListAvailable() override { return ContactListService() != nullptr; }
+    std::optional<Entry> MenuEntry(unsigned int contact) override { return session.commands.Entry(contact); }
+    bool MenuOnPrivacyList(unsigned int contact, RuvPrivacyList list) override {
+        return session.commands.OnPrivacyList(contact, list);
+    }
+    void MenuSetStatus(Protocols::Status value) override { SetStatus(value); }
+    void MenuSetPrivacyMode(uint8_t mode) override { SetPrivacyMode(mode); }
+    void MenuRequestAuthorization(unsigned int contact) override;
+    void MenuCheckStatus(unsigned int contact) override { session.commands.CheckStatus(contact); }
+    void MenuRequestXStatus(unsigned int contact) override {
+        session.commands.RequestXStatus(contact, settings.login);
+    }
+    void MenuChangePrivacyList(unsigned int contact, RuvPrivacyList list, bool add) override;
+
     // --- frame reader ---
     void OnFrame(std::string_view frame) override;
 
+    // What the contact's client is, read from its last arrival.
+    void IdentifyClientOf(CRuvListItem& item) const;
     int Connect(Protocols::Status wanted);
     void Disconnect();
     // Reconnection after the delay, when a status is wanted and the
@@ -145,6 +177,7 @@ private:
     RuvOwnStatus ownStatus{*this, {[this] { return static_cast<int>(status); },
                                    [this] { return settings.typingNotification; }}};
     RuvLogin login{*this, *this, ownStatus};
+    RuvMenus menus{*this, servicesManager};
     CReconnectWait reconnectWait{[this] {
         PostToSelf(ProtocolsManagerGuid, Protocols::AccountCommand::SetStatus, NewStatusEventArg(reconnectTarget));
     }};

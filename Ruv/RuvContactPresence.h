@@ -29,6 +29,12 @@ struct RuvContactPresence {
     // The client rule identification matched (null: none); owned by the
     // rules, which outlive every contact.
     const void* clientRule = nullptr;
+    // What identification made of the contact's client: the name with its
+    // version, the rule's picture (a skin image id, -1: none) and the
+    // extended status its capabilities name (0: none).
+    CYolString clientName;
+    int clientPicture = -1;
+    int xStatus = 0;
 
     bool Has(const RuvCapabilityGuid& capability) const {
         for (const RuvCapabilityGuid& own : capabilities)

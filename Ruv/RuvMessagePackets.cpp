@@ -19,6 +19,43 @@ void Zeros(OscarWriter& out, int count) {
 
 constexpr std::string_view kUtf8Capability = "{0946134E-4C7F-11D1-8222-444553540000}";
 
+// The script plug-in's header (length, identifier, function 8, name
+// length), its function name and the fixed tail after it.
+constexpr std::string_view kXtrazHeader{"\x4F\x00\x3B\x60\xB3\xEF\xD8\x2A\x6C\x45\xA4\xE0\x9C\x5A\x5E\x67"
+                                        "\xE8\x65\x08\x00\x2A\x00\x00\x00",
+                                        24};
+constexpr std::string_view kXtrazFunction = "Script Plug-in: Remote Notification Arrive";
+constexpr std::string_view kXtrazTail{"\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00", 15};
+
+void PackXtrazPreamble(OscarWriter& out) { out.Bytes(kXtrazHeader).Bytes(kXtrazFunction).Bytes(kXtrazTail); }
+
+// The relay extension's fixed start, up to the message type.
+OscarWriter RelayExtension(uint16_t sequence) {
+    OscarWriter extension;
+    Le16(extension, 27);
+    Le16(extension, 10);
+    Zeros(extension, 16);
+    Le16(extension, 0);
+    Le32(extension, 3);
+    extension.U8(0);
+    Le16(extension, sequence);
+    Le16(extension, 14);
+    Le16(extension, sequence);
+    Zeros(extension, 12);
+    return extension;
+}
+
+// The rendezvous block around a relay extension, and the server
+// acknowledgement asked for after it.
+void PackRelay(OscarWriter& out, RuvCookie cookie, const OscarWriter& extension) {
+    const RuvCapabilityGuid relay = RuvCapabilities::Relay();
+    OscarWriter rendezvous;
+    rendezvous.U16(0).U32(cookie.first).U32(cookie.second);
+    rendezvous.Bytes({reinterpret_cast<const char*>(relay.data()), relay.size()});
+    rendezvous.Tlv16(0x000A, 1).Tlv(0x000F, {}).Tlv(0x2711, extension.Data());
+    out.Tlv(0x0005, rendezvous.Data()).Tlv(0x0003, {});
+}
+
 }  // namespace
 
 void CIcbmPacket::PackIcbmHeader(OscarWriter& out) const {
@@ -37,18 +74,7 @@ void CPlainMessagePacket::WritePayload(OscarWriter& out) const {
 void CRelayMessagePacket::WritePayload(OscarWriter& out) const {
     PackIcbmHeader(out);
     const std::string bytes = utf8 ? OscarUtf8(text) : OscarAnsi(text);
-    const auto sequence = static_cast<uint16_t>(cookie.second);
-    OscarWriter extension;
-    Le16(extension, 27);
-    Le16(extension, 10);
-    Zeros(extension, 16);
-    Le16(extension, 0);
-    Le32(extension, 3);
-    extension.U8(0);
-    Le16(extension, sequence);
-    Le16(extension, 14);
-    Le16(extension, sequence);
-    Zeros(extension, 12);
+    OscarWriter extension = RelayExtension(static_cast<uint16_t>(cookie.second));
     extension.U8(1).U8(0);
     Le16(extension, 0);
     Le16(extension, 4);
@@ -60,12 +86,23 @@ void CRelayMessagePacket::WritePayload(OscarWriter& out) const {
         Le32(extension, static_cast<uint32_t>(kUtf8Capability.size()));
         extension.Bytes(kUtf8Capability);
     }
-    const RuvCapabilityGuid relay = RuvCapabilities::Relay();
-    OscarWriter rendezvous;
-    rendezvous.U16(0).U32(cookie.first).U32(cookie.second);
-    rendezvous.Bytes({reinterpret_cast<const char*>(relay.data()), relay.size()});
-    rendezvous.Tlv16(0x000A, 1).Tlv(0x000F, {}).Tlv(0x2711, extension.Data());
-    out.Tlv(0x0005, rendezvous.Data()).Tlv(0x0003, {});
+    PackRelay(out, cookie, extension);
+}
+
+void CXStatusRequestPacket::WritePayload(OscarWriter& out) const {
+    PackIcbmHeader(out);
+    const std::string script =
+        std::string("<N><QUERY>&lt;Q&gt;&lt;PluginID&gt;srvMng&lt;/PluginID&gt;&lt;/Q&gt;</QUERY><NOTIFY>&lt;srv&gt;"
+                    "&lt;id&gt;cAwaySrv&lt;/id&gt;&lt;req&gt;&lt;id&gt;AwayStat&lt;/id&gt;&lt;trans&gt;") +
+        std::to_string(number) + "&lt;/trans&gt;&lt;senderId&gt;" + OscarUtf8(ownLogin) +
+        "&lt;/senderId&gt;&lt;/req&gt;&lt;/srv&gt;</NOTIFY></N>\r\n";
+    OscarWriter extension = RelayExtension(static_cast<uint16_t>(cookie.second));
+    extension.U8(0x1A).U16(0).U16(1).U16(1).U16(0);
+    PackXtrazPreamble(extension);
+    Le32(extension, static_cast<uint32_t>(script.size() + 4));
+    Le32(extension, static_cast<uint32_t>(script.size()));
+    extension.Bytes(script);
+    PackRelay(out, cookie, extension);
 }
 
 void CMessageAckPacket::WritePayload(OscarWriter& out) const {

@@ -1,8 +1,8 @@
 #pragma once
 // The messaging packets the account sends: a message on channel 1 (plain,
 // UTF-16 or code page text), a message through the server relay on channel
-// 2 (UTF-8 or code page text), and the acknowledgement of a received
-// message. Each starts with the message header: the two cookie words, the
+// 2 (UTF-8 or code page text), the request for a peer's extended status
+// (through the relay too), and the acknowledgement of a received message. Each starts with the message header: the two cookie words, the
 // channel and the peer's screen name.
 
 #include "CFlapPacket.h"
@@ -48,6 +48,20 @@ private:
     void WritePayload(OscarWriter& out) const override;
     CYolString text;
     bool utf8;
+};
+
+// Asks a peer for the title and description of its extended status
+// `number` (1 to 35); `ownLogin` names the asker inside the request.
+class CXStatusRequestPacket final : public CIcbmPacket {
+public:
+    CXStatusRequestPacket(uint16_t sequence, uint32_t requestId, RuvCookie cookie, const CYolString& screenName,
+                          const CYolString& ownLogin, int number)
+        : CIcbmPacket(sequence, 0x06, requestId, cookie, 2, screenName), ownLogin(ownLogin), number(number) {}
+
+private:
+    void WritePayload(OscarWriter& out) const override;
+    CYolString ownLogin;
+    int number;
 };
 
 class CMessageAckPacket final : public CIcbmPacket {

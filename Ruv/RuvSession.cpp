@@ -15,7 +15,7 @@ RuvSession::RuvSession(RuvPacketSink& sink, RuvListModel& model, Ports ports)
                {ports.status, ports.typingNotices,
                 [this](const CRuvListItem* item) { return privacy.IsVisibleTo(item); },
                 [](int id) { return RuvPlugin::UiString(id); }}),
-      ports(std::move(ports)) {}
+      commands(sink, list, model, ports.showText), ports(std::move(ports)) {}
 
 void RuvSession::OnFrame(std::string_view frame) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(frame.data());
@@ -28,6 +28,7 @@ void RuvSession::OnFrame(std::string_view frame) {
         uint16_t subtype;
         Handler handler;
     } kRoutes[] = {
+        {0x02, 0x06, [](RuvSession& s, const uint8_t* f, size_t n) { s.commands.OnUserInfo(f, n); }},
         {0x03, 0x0B, [](RuvSession& s, const uint8_t* f, size_t n) { s.presence.OnArrived(f, n); }},
         {0x03, 0x0C, [](RuvSession& s, const uint8_t* f, size_t n) { s.presence.OnDeparted(f, n); }},
         {0x04, 0x07, [](RuvSession& s, const uint8_t* f, size_t n) { s.messages.OnMessage(f, n); }},

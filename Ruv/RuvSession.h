@@ -1,10 +1,11 @@
 #pragma once
 // RuvSession: the features of a signed-on OSCAR account and the table that
 // routes each received SNAC to one of them by family and subtype: the
-// server-side list and its edits, privacy, presence, and messages with
-// typing. The login keeps what it reads itself; everything else of a
+// server-side list and its edits, privacy, presence, messages with
+// typing, and the contact menus' commands. The login keeps what it reads itself; everything else of a
 // session comes here. Runs on the account's queue thread.
 
+#include "RuvContactCommands.h"
 #include "RuvListEdits.h"
 #include "RuvMessages.h"
 #include "RuvPresence.h"
@@ -45,6 +46,7 @@ public:
     RuvListEdits edits;
     RuvPresence presence;
     RuvMessages messages;
+    RuvContactCommands commands;
 
 private:
     void OnListPart(const uint8_t* frame, size_t size);

@@ -35,7 +35,7 @@ Scenarios:
                   an item named 1009NN is refused with code NN (an add of
                   100914 is taken once it awaits authorization). A client
                   leaving is told to the other as a departure. Reports
-                  "SIGNED ON" per client and "EDIT <user> <op> <name> <code>"
+                  "SIGNED ON" per client and "EDIT <user> <op> <name> <code>[ list N| mode N]"
                   per edit answered.
 """
 
@@ -382,7 +382,13 @@ class Chat:
         code = int(name[4:]) if name.startswith("1009") and len(name) == 6 else 0
         if code == 14 and (subtype != 0x08 or 0x66 in fields):
             code = 0
-        print("EDIT %s %02x %s %d" % (user, subtype, name or "-", code), flush=True)
+        # Privacy items say which list or which mode.
+        extra = ""
+        if kind in (2, 3, 14):
+            extra = " list %d" % kind
+        elif kind == 4 and 0xCA in fields:
+            extra = " mode %d" % fields[0xCA][0]
+        print("EDIT %s %02x %s %d%s" % (user, subtype, name or "-", code, extra), flush=True)
         self.links[user].send_snac(0x13, 0x0E, struct.pack(">H", code), rid=rid)
 
     def on_auth(self, user, rid, data, subtype):

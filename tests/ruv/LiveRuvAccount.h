@@ -94,6 +94,11 @@ public:
         });
     }
 
+    // A menu entry chosen for `id` (a contact, or 0), as its call-back posts it.
+    void Choose(unsigned int id, unsigned int choice) {
+        services.SendEvent(account->GetClientId(), RuvProtocolGuid, RuvMenus::kMenuEvent, Arg(id), Arg(choice), true);
+    }
+
     static Services::CEventArg* Arg(unsigned int value) { return new Services::CEventArg_Data<unsigned int>(value); }
     static Services::CEventArg* Arg(bool value) { return new Services::CEventArg_Data<bool>(value); }
     static Services::CEventArg* Arg(const std::string& text) {
@@ -108,6 +113,11 @@ public:
     CYolString ItemString(unsigned int id, const char* key) {
         CYolString value;
         contactList->GetItemString(id, U(key), value);
+        return value;
+    }
+    unsigned char Flag(unsigned int id, const char* key) {
+        unsigned char value = 0;
+        contactList->GetItemByte(id, U(key), &value);
         return value;
     }
     std::vector<CL::CLItemInfo> Rows() {

@@ -152,4 +152,25 @@ TEST_F(OscarScriptedChat, ListEditsMeetEveryAnswer) {
     EXPECT_EQ(Report(), "DONE") << Log();
 }
 
+TEST_F(OscarScriptedChat, MenuChoicesChangeThePrivacyModeAndLists) {
+    a.Choose(0, RuvMenus::kChoicePrivacy + 2);
+    EXPECT_EQ(Report(), "EDIT 100200 09 - 0 mode 2") << Log();
+    a.Choose(0, RuvMenus::kChoicePrivacy + 1);
+    EXPECT_EQ(Report(), "EDIT 100200 09 - 0 mode 1") << Log();
+
+    // The third row of the list entries is the ignore list.
+    a.Choose(aSeesB, RuvMenus::kChoiceListAdd + 2);
+    EXPECT_EQ(Report(), "EDIT 100200 08 100300 0 list 14") << Log();
+    EXPECT_TRUE(a.Eventually([&] { return a.Flag(aSeesB, "In ignore list") == 1; }));
+    a.Choose(aSeesB, RuvMenus::kChoiceListRemove + 2);
+    EXPECT_EQ(Report(), "EDIT 100200 0a 100300 0 list 14") << Log();
+    EXPECT_TRUE(a.Eventually([&] { return a.Flag(aSeesB, "In ignore list") == 0; }));
+
+    // A choice that arrives after the session ended does nothing.
+    b.SetStatus(Protocols::Offline);
+    a.SetStatus(Protocols::Offline);
+    a.Choose(aSeesB, RuvMenus::kChoiceListAdd);
+    EXPECT_EQ(Report(), "DONE") << Log();
+}
+
 }  // namespace

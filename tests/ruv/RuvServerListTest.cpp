@@ -4,6 +4,7 @@
 // copy.
 
 #include "RuvListTestSupport.h"
+#include "RuvPlugin.h"
 
 #include <gtest/gtest.h>
 
@@ -124,6 +125,26 @@ TEST_F(RuvServerList, ArrivalAndDepartureSetStatusCapabilitiesAndEndTyping) {
     // Without a direct-connection block the type is unknown.
     rig.Receive(Snac(3, 0x0B, Bytes("06") + "100300" + Bytes("0000 0000")));
     EXPECT_EQ(List().FindBuddy(CYolString(u"100300"))->presence.directType, 0xFFu);
+}
+
+TEST_F(RuvServerList, AnOnlineContactsRecordCarriesItsExtendedStatusAndClientPicture) {
+    rig.Receive(ListFrame({{"G", 7, 0, 1, {}}, {"100300", 7, 1, 0, {}}}));
+    const unsigned int contact = ContactNamed("100300");
+    CRuvListItem& item = *List().FindBuddy(CYolString(u"100300"));
+    item.presence.xStatus = 4;
+    item.presence.clientPicture = 901;
+    Protocols::ContactStatusInfo offline;
+    List().BuildContactStatus(contact, offline);
+    EXPECT_EQ(offline.icons.Count(), 1);
+    EXPECT_EQ(offline.extraIcons.Count(), 0);
+
+    item.presence.status = 2;
+    Protocols::ContactStatusInfo online;
+    List().BuildContactStatus(contact, online);
+    ASSERT_EQ(online.icons.Count(), 2);
+    EXPECT_EQ(online.icons[1][0], RuvPlugin::ImageId(25));
+    ASSERT_EQ(online.extraIcons.Count(), 1);
+    EXPECT_EQ(online.extraIcons[0][0], 901u);
 }
 
 }  // namespace
