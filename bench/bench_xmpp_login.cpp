@@ -65,7 +65,7 @@ void BM_LoginWithRoster(benchmark::State& state) {
         state.ResumeTiming();
 
         account->SetStatus(Protocols::Online);
-        const bool loaded = LiveXmppAccount::Eventually(
+        const bool loaded = account->Eventually(
             [&] { return ContactCount(*account) == static_cast<size_t>(contacts); }, 120000);
 
         state.PauseTiming();

@@ -14,7 +14,9 @@ transfer by the proxy session id it handed out and pipes their bytes).
 
 FILE is JSON: {"users": {"alice@mail.ru": {"password": "...",
 "groups": ["Friends"], "contacts": [{"address": "bob@mail.ru",
-"nick": "Bob", "group": 0, "serverFlags": 0}], "details": {...}}}}.
+"nick": "Bob", "group": 0, "serverFlags": 0}], "generated": 0,
+"details": {...}}}}. "generated": N adds N contacts
+"contact00000@mail.ru".. after the listed ones, spread over the groups.
 
 Prints "REDIRECT <port>", "SESSION <port>" and "READY", then one line per
 thing the clients did (LOGIN, STATUS, MESSAGE, RECEIPT, AUTHORIZE, ADDGROUP,
@@ -147,13 +149,20 @@ class Contact:
         self.server_flags, self.flags, self.server_id = server_flags, flags, server_id
 
 
+def generated_contacts(count, groups):
+    """`count` contacts spread over the user's groups, for big-list runs."""
+    return [{"address": "contact%05d@mail.ru" % i, "nick": "Контакт %d" % i, "group": i % max(groups, 1)}
+            for i in range(count)]
+
+
 class User:
     def __init__(self, login, spec):
         self.login = login
         self.password = spec.get("password", "")
         self.groups = [[0, name] for name in spec.get("groups", ["General"])]
+        listed = spec.get("contacts", []) + generated_contacts(spec.get("generated", 0), len(self.groups))
         self.contacts = [Contact(c["address"], c.get("nick", ""), c.get("group", 0), c.get("serverFlags", 0),
-                                 c.get("flags", 0), 20 + i) for i, c in enumerate(spec.get("contacts", []))]
+                                 c.get("flags", 0), 20 + i) for i, c in enumerate(listed)]
         self.details = spec.get("details", {})
         self.session = None
         self.status, self.uri, self.title = 0, "", ""
@@ -187,17 +196,18 @@ class Server:
         return user if user is not None and user.session is not None else None
 
     def contact_list(self, user):
-        body = ul(0) + ul(len(user.groups)) + lps(GROUP_MASK) + lps(CONTACT_MASK)
+        # Joined once at the end: a list of thousands would otherwise be copied once per contact.
+        parts = [ul(0) + ul(len(user.groups)) + lps(GROUP_MASK) + lps(CONTACT_MASK)]
         for flags, name in user.groups:
-            body += ul(flags | 0x200) + lps(utf16(name))
+            parts.append(ul(flags | 0x200) + lps(utf16(name)))
         for c in user.contacts:
             peer = self.online(c.address)
             status, uri, title = (peer.status, peer.uri, peer.title) if peer else (0, "", "")
             agent = b'client="scripted"' if peer else b""
-            body += (ul(c.flags | 0x200) + ul(c.group) + lps(c.address.encode()) + lps(utf16(c.nick)) +
-                     ul(c.server_flags) + ul(status) + lps(b"") + lps(uri.encode()) + lps(title.encode()) +
-                     lps(b"") + ul(0x3FF if peer else 0) + lps(agent))
-        return body
+            parts.append(ul(c.flags | 0x200) + ul(c.group) + lps(c.address.encode()) + lps(utf16(c.nick)) +
+                         ul(c.server_flags) + ul(status) + lps(b"") + lps(uri.encode()) + lps(title.encode()) +
+                         lps(b"") + ul(0x3FF if peer else 0) + lps(agent))
+        return b"".join(parts)
 
     def user_status(self, user):
         return (ul(user.status) + lps(user.uri.encode()) + lps(utf16(user.title)) + lps(b"") +

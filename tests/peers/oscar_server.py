@@ -5,7 +5,7 @@ service family's sign-on, the own information and a server-side list in
 several parts), written from the wire layouts.
 
     oscar_server.py SCENARIO [--user U] [--password P] [--parts N]
-                    [--timeout S] [--logins N]
+                    [--timeout S] [--logins N] [--contacts N]
 
 Listens on 127.0.0.1 at two ports of the kernel's choosing and prints
 "PORT <login port>" first. It asserts every frame the client sends (its
@@ -37,6 +37,11 @@ Scenarios:
                   leaving is told to the other as a departure. Reports
                   "SIGNED ON" per client and "EDIT <user> <op> <name> <code>[ list N| mode N]"
                   per edit answered.
+  big-list        sign-ons one after another, each given a list of
+                  --contacts buddies (and their groups) in parts of at most
+                  500 items; a client may also leave as soon as it has the
+                  whole list. Runs until it is ended; --timeout then only
+                  bounds the silence within one connection.
 """
 
 import argparse
@@ -158,12 +163,6 @@ class Server:
     async def accept(self, reader, writer):
         await self.accepted.put(Link(reader, writer, self.args.timeout))
 
-    async def next_link(self):
-        try:
-            return await asyncio.wait_for(self.accepted.get(), self.args.timeout)
-        except asyncio.TimeoutError:
-            raise Mismatch("client did not connect")
-
     async def login(self, code=0, user=None, password=None):
         """The login server's side; answers `code` or the redirect."""
         user = (user or self.args.user).encode()
@@ -192,7 +191,7 @@ class Server:
         await link.closed()
         link.close()
 
-    async def session(self, user=None, items=None):
+    async def session(self, user=None, items=None, parts=None):
         """The session server's side up to the activation burst. `items`:
         the list as (name, group, item, type, tlvs), sent in --parts parts;
         by default one group per part."""
@@ -216,7 +215,7 @@ class Server:
         # The own information before the list: it must not start the session.
         status = tlv(6, b"\x00\x00\x00\x00")
         link.send_snac(0x01, 0x0F, bytes([len(user)]) + user.encode() + struct.pack(">HH", 0, 1) + status)
-        parts = self.args.parts
+        parts = parts or self.args.parts
         if items is None:
             items = [("Group %d" % part, part + 1, 0, 1, b"") for part in range(parts)]
         for part in range(parts):
@@ -239,8 +238,33 @@ class Server:
         print("SIGNED ON", flush=True)
         return link
 
+    async def next_link(self):
+        try:
+            if self.args.scenario == "big-list":
+                return await self.accepted.get()
+            return await asyncio.wait_for(self.accepted.get(), self.args.timeout)
+        except asyncio.TimeoutError:
+            raise Mismatch("client did not connect")
+
+    async def big_list(self):
+        groups = 10
+        items = [("Group %d" % g, g + 1, 0, 1, b"") for g in range(groups)]
+        items += [("%d" % (200000 + i), i % groups + 1, i + 1, 0, tlv(0x0131, ("Контакт %d" % i).encode()))
+                  for i in range(self.args.contacts)]
+        parts = -(-len(items) // 500)
+        while True:
+            await self.login()
+            try:
+                link = await self.session(items=items, parts=parts)
+                await link.closed()
+            except (EOFError, ConnectionError):
+                pass
+
     async def run(self):
         scenario = self.args.scenario
+        if scenario == "big-list":
+            await self.big_list()
+            return
         if scenario == "chat":
             await Chat(self).run()
             return
@@ -434,7 +458,8 @@ async def main(args):
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("scenario", choices=["login", "wrong-password", "rate-limit", "pause", "close-other", "chat"])
+    parser.add_argument("scenario", choices=["login", "wrong-password", "rate-limit", "pause", "close-other", "chat",
+                                                 "big-list"])
     parser.add_argument("--peer", default="100300")
     parser.add_argument("--peer-password", default="secret2")
     parser.add_argument("--user", default="100200")
@@ -442,4 +467,5 @@ if __name__ == "__main__":
     parser.add_argument("--parts", type=int, default=3)
     parser.add_argument("--timeout", type=float, default=20)
     parser.add_argument("--logins", type=int, default=2)
+    parser.add_argument("--contacts", type=int, default=1000)
     sys.exit(asyncio.run(main(parser.parse_args())))
