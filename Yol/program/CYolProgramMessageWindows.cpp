@@ -1,5 +1,7 @@
 #include "CYolProgramMessageWindows.h"
 
+#include "CYolWMMW_SettingsDlg.h"
+
 #include "CYolWMApp.h"
 #include "CYolWMMW_Controller.h"
 #include "CYolWMMW_Host.h"
@@ -57,6 +59,14 @@ void CYolProgramMessageWindows::ShowHistory(unsigned int contact) {
     CYolWMApp* app = CYolWMApp::Instance();
     if (MW::CYolWMMW_Controller* c = Controller(); c != nullptr && app != nullptr)
         MW::CYolWMMW_Controller::ShowHistory(c, app->GetWindow(), contact);
+}
+
+bool CYolProgramMessageWindows::RunSettings(HWND owner) {
+    MW::CYolWMMW_Controller* c = Controller();
+    if (c == nullptr)
+        return false;
+    MW::CYolWMMW_SettingsDlg::Run(owner, &c->Settings(), c, 0);
+    return true;
 }
 
 MW::CYolWMMW_Controller* CYolProgramMessageWindows::Controller() {

@@ -66,6 +66,9 @@ public:
     std::string DescribeTabs();
     // A contact's stored history, modally over the main window.
     void ShowHistory(unsigned int contact);
+    // The message windows' settings dialog over `owner`, on its first page;
+    // false when the window cannot be made yet.
+    bool RunSettings(HWND owner);
 
     void ShowWarning(const CYolString& text) override;
     bool UiString(int id, CYolString& text) override;

@@ -15,6 +15,7 @@
 #include "CYolWMUI_TrayIcon.h"
 #include "CYolProgramUpdate.h"
 #include "CYolVersionCheck.h"
+#include "CYolWMCL_AddContactDlg.h"
 #include "CYolWMCL_NewGroupDlg.h"
 #include "CYolWMUI_FileDlg.h"
 #include "CYolWMUI_FileLoadDlg.h"
@@ -335,6 +336,26 @@ bool CYolProgramDialogs::RunFileOpen(HWND owner, const CYolString& mask, CYolStr
     return RunFileDialog(owner, mask.IsEmpty() ? u"*.*;" : mask.c_str(), true, CYolString(), path);
 }
 
+// The dialog offers the groups the application found for the account; the
+// application adds the contact with what the user typed.
+bool CYolProgramDialogs::RunAddContact(HWND owner, const CYolArray<unsigned int>& groups, unsigned int& group,
+                                       CYolString& login, CYolString& name) {
+    CL::CContactList* model = ModelOf(Services::CServicesManagerImpl::Instance());
+    if (model == nullptr || groups.Count() == 0)
+        return false;
+    CYolArray<unsigned int> offered;
+    for (int i = 0; i < groups.Count(); ++i)
+        offered.Add(groups[i]);
+    CL_UI::CYolWMCL_AddContactDlg dialog(*model, model->GetItemAccount(groups[0]), group, std::move(offered), login,
+                                         name);
+    if (dialog.Run(owner) != 1)
+        return false;
+    group = dialog.SelectedGroup();
+    login = dialog.Login();
+    name = dialog.DisplayName();
+    return true;
+}
+
 bool CYolProgramDialogs::RunName(HWND owner, bool groupMode, CYolString& name) {
     return UI_CL::CYolWMCL_NewGroupDlg::Ask(owner, groupMode ? 0 : UI_CL::CYolWMCL_NewGroupDlg::kContactNameMode,
                                             name);
@@ -424,7 +445,7 @@ TYolWMAppPorts CYolProgramPorts::Ports() {
     ports.updates = &updates;
     ports.fileTransfers = &fileTransfers;
     ports.smiles = &smiles;
-    dialogs.messageWindows = &messageWindows;
+    dialogs.SetMessageWindows(&messageWindows);
     ports.messageWindows = &messageWindows;
     return ports;
 }

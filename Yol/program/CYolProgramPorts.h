@@ -95,9 +95,8 @@ private:
 
 // The dialogs the program has so far: preferences, account settings,
 // extended status, base account, the file browser for saving and opening,
-// the name of a group or contact, find user, the details dialogs, move to
-// metacontact and a contact's history. Add contact is not part of the
-// program yet: its choice shows nothing.
+// the name of a group or contact, a new contact, find user, the details
+// dialogs, move to metacontact and a contact's history.
 class CYolProgramDialogs final : public MYolWMApp_Dialogs {
 public:
     explicit CYolProgramDialogs(CYolProgramAlerts& alerts) : prefsHost(&alerts) {}
@@ -115,9 +114,8 @@ public:
     bool RunBaseAccount(HWND owner, CYolString& login, CYolString& password) override;
     bool RunFileSave(HWND owner, const CYolString& offered, CYolString& path) override;
     bool RunFileOpen(HWND owner, const CYolString& mask, CYolString& path) override;
-    bool RunAddContact(HWND, const CYolArray<unsigned int>&, unsigned int&, CYolString&, CYolString&) override {
-        return false;
-    }
+    bool RunAddContact(HWND owner, const CYolArray<unsigned int>& groups, unsigned int& group, CYolString& login,
+                       CYolString& name) override;
     bool RunName(HWND owner, bool groupMode, CYolString& name) override;
     bool RunMoveContact(unsigned int current, unsigned int& chosen) override;
     void RunHistory(unsigned int contact) override;
@@ -125,12 +123,17 @@ public:
     // Where the find-user dialog shows its warnings.
     void SetNotifications(MYolWMApp_Notifications* notifications) { findUserHost.emplace(notifications); }
 
-    // Where the history of a contact is shown.
-    CYolProgramMessageWindows* messageWindows = nullptr;
+    // Where the history of a contact is shown and the message windows'
+    // settings are edited.
+    void SetMessageWindows(CYolProgramMessageWindows* windows) {
+        messageWindows = windows;
+        prefsHost.SetMessageWindows(windows);
+    }
 
 private:
     CYolProgramPrefsHost prefsHost;
     std::optional<CYolProgramFindUserHost> findUserHost;
+    CYolProgramMessageWindows* messageWindows = nullptr;
 };
 
 // The version check and the update download.

@@ -1,5 +1,7 @@
 #include "CYolProgramPrefsHost.h"
 
+#include "CYolProgramMessageWindows.h"
+
 #include "CContactListImpl.h"
 #include "CProtocolsManagerImpl.h"
 #include "CServerStore.h"
@@ -76,7 +78,9 @@ bool CYolProgramPrefsHost::ChooseFile(HWND owner, const CYolString& mask, CYolSt
 }
 
 // The program has no message windows yet, so no settings of theirs.
-bool CYolProgramPrefsHost::RunMessageWindowSettings(HWND) { return false; }
+bool CYolProgramPrefsHost::RunMessageWindowSettings(HWND owner) {
+    return messageWindows != nullptr && messageWindows->RunSettings(owner);
+}
 
 void CYolProgramPrefsHost::AccountSettingsAccepted(unsigned int account) {
     if (Core::g_protocolsManager == nullptr)

@@ -12,6 +12,7 @@
 namespace UI {
 
 class CYolProgramAlerts;
+class CYolProgramMessageWindows;
 
 class CYolProgramPrefsHost final : public MYolWMUI_PrefsHost {
 public:
@@ -33,11 +34,14 @@ public:
     unsigned int LedCount() override;
     bool ChooseFile(HWND owner, const CYolString& mask, CYolString& path) override;
     bool RunMessageWindowSettings(HWND owner) override;
+    // Where the message windows' settings are edited; null: not offered.
+    void SetMessageWindows(CYolProgramMessageWindows* windows) { messageWindows = windows; }
     void AccountSettingsAccepted(unsigned int account) override;
     void ConnectNewAccount(unsigned int account) override;
 
 private:
     CYolProgramAlerts* alerts;
+    CYolProgramMessageWindows* messageWindows = nullptr;
 };
 
 }  // namespace UI
