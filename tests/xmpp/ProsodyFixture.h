@@ -99,8 +99,12 @@ public:
                 tlsPort = static_cast<unsigned int>(std::stoul(value));
             else if (key == "CA")
                 authority = value;
-            else if (key == "PROXY")
-                proxyJid = value.substr(0, value.find(' '));
+            else if (key == "PROXY") {
+                const size_t space = value.find(' ');
+                proxyJid = value.substr(0, space);
+                if (space != std::string::npos)
+                    proxyPort = static_cast<unsigned int>(std::stoul(value.substr(space + 1)));
+            }
         }
         ::setenv("SSL_CERT_FILE", authority.c_str(), 1);
         ready = true;
@@ -118,6 +122,7 @@ public:
     unsigned int PlainPort() const { return plainPort; }
     // The JID of the file-transfer proxy (SOCKS5 bytestreams).
     const std::string& ProxyJid() const { return proxyJid; }
+    unsigned int ProxyPort() const { return proxyPort; }
     unsigned int TlsPort() const { return tlsPort; }
     const std::string& Authority() const { return authority; }
     std::string Jid(const std::string& user) const { return user + "@" + domain; }
@@ -147,6 +152,7 @@ private:
     unsigned int tlsPort = 0;
     std::string authority;
     std::string proxyJid;
+    unsigned int proxyPort = 0;
 };
 
 // One line of the peer: its fields, unescaped.
