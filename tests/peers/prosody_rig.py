@@ -154,6 +154,11 @@ class Rig:
             "https_ports = {}",
             "component_ports = { %d }" % self.component_port,
             "component_interfaces = { \"127.0.0.1\" }",
+            # The file-transfer proxy's port is a server-wide option: set in
+            # its component it is ignored, and every rig on the machine would
+            # try the default port, all but the first without a proxy.
+            "proxy65_ports = { %d }" % self.proxy65_port,
+            "proxy65_interfaces = { \"127.0.0.1\" }",
             "c2s_require_encryption = false",
             "allow_unencrypted_plain_auth = true",
             "authentication = \"internal_plain\"",
@@ -170,10 +175,8 @@ class Rig:
             "VirtualHost %s" % lua_string(DOMAIN),
             "    ssl = %s" % ssl,
             "",
-            # The file-transfer proxy (SOCKS5 bytestreams) on a loopback port.
+            # The file-transfer proxy (SOCKS5 bytestreams), on the port above.
             "Component %s \"proxy65\"" % lua_string(PROXY),
-            "    proxy65_ports = { %d }" % self.proxy65_port,
-            "    proxy65_interfaces = { \"127.0.0.1\" }",
             "    proxy65_address = \"127.0.0.1\"",
             "    proxy65_acl = { %s }" % lua_string(DOMAIN),
             "",
@@ -224,6 +227,11 @@ class Rig:
     def start(self, timeout=20.0):
         if self.server is not None and self.server.poll() is None:
             return True, ""
+        # Earlier starts wrote to the same log: only this start's lines count.
+        try:
+            log_start = os.path.getsize(self.log)
+        except OSError:
+            log_start = 0
         log = open(os.path.join(self.folder, "stdout.log"), "a")
         self.server = subprocess.Popen(["prosody", "--config", self.config, "-F"], stdin=subprocess.DEVNULL,
                                        stdout=log, stderr=subprocess.STDOUT)
@@ -232,10 +240,28 @@ class Rig:
         while time.monotonic() < deadline:
             if self.server.poll() is not None:
                 return False, "prosody ended with %s: %s" % (self.server.returncode, self.tail())
-            if accepts(self.plain_port) and accepts(self.tls_port):
+            # A port taken by another program leaves its service without a
+            # listener while the server runs on: the file-transfer proxy then
+            # answers every request with an error.
+            if self.bind_failed(log_start):
+                return False, "prosody could not listen: " + self.tail()
+            # The proxy's component opens its port after the client ports, and
+            # on a busy machine noticeably later.
+            if all(accepts(port) for port in self.ports()):
                 return True, ""
             time.sleep(0.05)
         return False, "prosody did not accept connections: " + self.tail()
+
+    def ports(self):
+        return (self.plain_port, self.tls_port, self.proxy65_port, self.component_port)
+
+    def bind_failed(self, log_start):
+        try:
+            with open(self.log, "rb") as f:
+                f.seek(log_start)
+                return b"Failed to open server port" in f.read()
+        except OSError:
+            return False
 
     def stop(self):
         if self.server is None:
@@ -252,7 +278,7 @@ class Rig:
         self.server = None
         # The ports are free again only once nothing listens on them.
         deadline = time.monotonic() + 5
-        while time.monotonic() < deadline and (accepts(self.plain_port) or accepts(self.tls_port)):
+        while time.monotonic() < deadline and any(accepts(port) for port in self.ports()):
             time.sleep(0.05)
 
     def tail(self):

@@ -99,8 +99,12 @@ public:
                 tlsPort = static_cast<unsigned int>(std::stoul(value));
             else if (key == "CA")
                 authority = value;
-            else if (key == "PROXY")
-                proxyJid = value.substr(0, value.find(' '));
+            else if (key == "PROXY") {
+                const size_t space = value.find(' ');
+                proxyJid = value.substr(0, space);
+                if (space != std::string::npos)
+                    proxyPort = static_cast<unsigned int>(std::stoul(value.substr(space + 1)));
+            }
             else if (key == "DIRECTORY")
                 ReadDirectory(value);
         }
@@ -120,6 +124,7 @@ public:
     unsigned int PlainPort() const { return plainPort; }
     // The JID of the file-transfer proxy (SOCKS5 bytestreams).
     const std::string& ProxyJid() const { return proxyJid; }
+    unsigned int ProxyPort() const { return proxyPort; }
     unsigned int TlsPort() const { return tlsPort; }
     // The user directory: the component's JID, the port it logs in on and
     // its secret.
@@ -165,6 +170,7 @@ private:
     std::string directoryJid;
     unsigned int componentPort = 0;
     std::string componentSecret;
+    unsigned int proxyPort = 0;
 };
 
 // One line of the peer: its fields, unescaped.

@@ -49,6 +49,16 @@ TEST_F(ProsodyRigTest, PeersOnThePlainAndTheTlsPortExchangeMessagesStatesAndRece
     EXPECT_EQ((*state)[2], "composing");
 }
 
+// The proxy's component opens its port after the client ports: a rig that
+// said it was ready before that, or while another program held the port,
+// left every SOCKS5 file transfer failing at the proxy's stream-host answer.
+TEST_F(ProsodyRigTest, TheFileTransferProxyListensOnceTheRigIsReady) {
+    auto rig = Start({{{"alice", "a"}}, {}});
+    ASSERT_TRUE(rig->Ready());
+    ASSERT_NE(rig->ProxyPort(), 0u);
+    EXPECT_TRUE(Accepts(rig->ProxyPort()));
+}
+
 TEST_F(ProsodyRigTest, SubscriptionLetsThePeerSeeStatusChanges) {
     auto rig = Start({{{"alice", "a"}, {"bob", "b"}}, {}});
     ASSERT_TRUE(rig->Ready());
