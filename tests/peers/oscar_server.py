@@ -6,6 +6,7 @@ several parts), written from the wire layouts.
 
     oscar_server.py SCENARIO [--user U] [--password P] [--parts N]
                     [--timeout S] [--logins N] [--contacts N]
+                    [--redirect-port N]
 
 Listens on 127.0.0.1 at two ports of the kernel's choosing and prints
 "PORT <login port>" first. It asserts every frame the client sends (its
@@ -15,6 +16,9 @@ and reports on standard output, one line each:
   "DONE"        the scenario ended as expected; exit 0;
   "FAIL <why>"  at the first thing it did not expect, or when the client
                 goes silent for --timeout seconds; exit 1.
+With --redirect-port the redirect names that port instead of the session
+server's own (a relay in front of it), and "SESSION <session port>" follows
+"PORT".
 
 Scenarios:
   login           sign on, then wait for the client to leave
@@ -186,7 +190,7 @@ class Server:
         if code:
             link.send_snac(0x17, 0x03, tlv(1, user) + tlv(8, struct.pack(">H", code)))
         else:
-            address = ("127.0.0.1:%d" % self.session_port).encode()
+            address = ("127.0.0.1:%d" % (self.args.redirect_port or self.session_port)).encode()
             link.send_snac(0x17, 0x03, tlv(1, user) + tlv(5, address) + tlv(6, COOKIE))
         await link.closed()
         link.close()
@@ -444,6 +448,8 @@ async def main(args):
     session = await asyncio.start_server(server.accept, "127.0.0.1", 0)
     server.session_port = session.sockets[0].getsockname()[1]
     print("PORT %d" % login.sockets[0].getsockname()[1], flush=True)
+    if args.redirect_port:
+        print("SESSION %d" % server.session_port, flush=True)
     try:
         await server.run()
     except Mismatch as error:
@@ -468,4 +474,5 @@ if __name__ == "__main__":
     parser.add_argument("--timeout", type=float, default=20)
     parser.add_argument("--logins", type=int, default=2)
     parser.add_argument("--contacts", type=int, default=1000)
+    parser.add_argument("--redirect-port", type=int, default=0)
     sys.exit(asyncio.run(main(parser.parse_args())))
