@@ -80,7 +80,9 @@ int CRuvAccount::OnShutdown() {
 }
 
 int CRuvAccount::ReloadSettings() {
+    const CRuvSettings before = settings;
     Store().Load(settings);
+    ApplyChangedSettings(before);
     return 0;
 }
 

@@ -73,6 +73,7 @@ protected:
     int GetStatusInfo(Protocols::Status status, Protocols::StatusInfo* out) override;
     int SetLanguage(const CYolString& language) override;
     int ReloadSettings() override;
+    int CreateSettingsPanes(YolTabDlg::CDlgInfo* panes) override;
     int SetXStatus(unsigned int id, const CYolString& title, const CYolString& description) override;
     int OnSocketConnected(Sockets::CYolSocket* socket, int code) override;
     int OnSocketData(Sockets::CYolSocket* socket, int byteCount) override;
@@ -132,7 +133,7 @@ private:
     }
     void MenuSetStatus(Protocols::Status value) override { SetStatus(value); }
     void MenuSetPrivacyMode(uint8_t mode) override { SetPrivacyMode(mode); }
-    void MenuRequestAuthorization(unsigned int contact) override;
+    void MenuRequestAuthorization(unsigned int contact, const CYolString& reason) override;
     void MenuCheckStatus(unsigned int contact) override { session.commands.CheckStatus(contact); }
     void MenuRequestXStatus(unsigned int contact) override {
         session.commands.RequestXStatus(contact, settings.login);
@@ -142,6 +143,9 @@ private:
     // --- frame reader ---
     void OnFrame(std::string_view frame) override;
 
+    // Carries out what changed between `before` and the settings now read
+    // (RuvAccountPanes.cpp).
+    void ApplyChangedSettings(const CRuvSettings& before);
     // What the contact's client is, read from its last arrival.
     void IdentifyClientOf(CRuvListItem& item) const;
     int Connect(Protocols::Status wanted);

@@ -55,6 +55,7 @@ public:
     void SetLoadCl(unsigned char value) const { SetByte(u"Load cl", value); }
     unsigned char GetAutoSwitchPrivacy() const { return GetByte(u"Auto-switch privacy status", 0); }
     void SetAutoSwitchPrivacy(unsigned char value) const { SetByte(u"Auto-switch privacy status", value); }
+    unsigned char GetMoveServers() const { return GetByte(u"Move servers", 0); }
     void SetMoveServers(unsigned char value) const { SetByte(u"Move servers", value); }
     // The server-side list as last received ("CL data"); empty when none
     // is stored or it is larger than any list can be.

@@ -5,12 +5,6 @@
 
 #include "RuvPlugin.h"
 
-namespace {
-
-constexpr int kStringDefaultAuthReason = 32;
-
-}  // namespace
-
 int CRuvAccount::GetAccountMenu(unsigned int kind, CYolMenuInfo* menu) {
     if (menu != nullptr)
         menus.AccountMenu(GetClientId(), kind, *menu);
@@ -34,13 +28,14 @@ int CRuvAccount::OnOtherEvent(const YOL_GUID& channel, int event, Services::CEve
     if (channel == RuvProtocolGuid && event == RuvMenus::kMenuEvent && first != nullptr && second != nullptr)
         menus.Choose(static_cast<Services::CEventArg_Data<unsigned int>*>(first)->data,
                      static_cast<Services::CEventArg_Data<unsigned int>*>(second)->data);
+    else if (channel == RuvProtocolGuid && event == RuvMenus::kAuthReasonEvent && first != nullptr && second != nullptr)
+        menus.RequestAuthorization(static_cast<Services::CEventArg_Data<unsigned int>*>(first)->data,
+                                   static_cast<Services::CEventArg_Data<CYolString>*>(second)->data);
     return 0;
 }
 
-void CRuvAccount::MenuRequestAuthorization(unsigned int contact) {
-    // The request goes with the standard reason; the dialog that would let
-    // the user write another is not part of the program yet.
-    RequestAuthorization(contact, RuvPlugin::UiString(kStringDefaultAuthReason));
+void CRuvAccount::MenuRequestAuthorization(unsigned int contact, const CYolString& reason) {
+    RequestAuthorization(contact, reason);
 }
 
 void CRuvAccount::MenuChangePrivacyList(unsigned int contact, RuvPrivacyList list, bool add) {

@@ -1,19 +1,47 @@
 #include "RuvMenus.h"
 
+#include "CEventArgFactory.h"
+#include "CRuvAuthRequestDlg.h"
 #include "CYolMenuInfo.h"
 #include "PluginMenuChoice.h"
 #include "RuvPlugin.h"
 #include "YolGuids.h"
 
 #include <atomic>
+#include <cstdint>
 #include <iterator>
 
 namespace {
 
 std::atomic<Services::CServicesManager*> menuServices{nullptr};
 
+constexpr int kStringDefaultAuthReason = 32;
+
+// On the user-interface thread: the user writes the reason, and only an
+// accepted request reaches the account.
+void AskAuthorization(Services::CServicesManager* services, unsigned int contact, unsigned int clientKey) {
+    CYolString reason = RuvPlugin::UiString(kStringDefaultAuthReason);
+    if (services == nullptr || !CRuvAuthRequestDlg::Run(services, reason))
+        return;
+    auto* factory = static_cast<Protocols::CEventArgFactory*>(services->GetService(Protocols::EventArgFactoryGuid));
+    if (factory == nullptr)
+        return;
+    Services::CEventArg* first = factory->NewUInt(contact);
+    Services::CEventArg* second = factory->NewString(reason);
+    if (services->SendEvent(clientKey, RuvProtocolGuid, RuvMenus::kAuthReasonEvent, first, second, false) != 1) {
+        // Arguments nobody took are still ours: a count of 0 frees them.
+        for (Services::CEventArg* arg : {first, second})
+            if (arg != nullptr)
+                arg->AddRef(0);
+    }
+}
+
 int MenuPicked(unsigned int id, void* context) {
-    PostMenuChoice(menuServices.load(), RuvProtocolGuid, RuvMenus::kMenuEvent, id, context);
+    const auto word = reinterpret_cast<std::uintptr_t>(context);
+    if (word >> 32 == RuvMenus::kChoiceAuthRequest)
+        AskAuthorization(menuServices.load(), id, static_cast<unsigned int>(word & 0xFFFFFFFFu));
+    else
+        PostMenuChoice(menuServices.load(), RuvProtocolGuid, RuvMenus::kMenuEvent, id, context);
     return 0;
 }
 
@@ -147,9 +175,7 @@ void RuvMenus::Choose(unsigned int id, unsigned int choice) {
     // The session may have ended between the menu and the choice.
     if (!owner.MenuOnline())
         return;
-    if (choice == kChoiceAuthRequest)
-        owner.MenuRequestAuthorization(id);
-    else if (choice == kChoiceCheckStatus)
+    if (choice == kChoiceCheckStatus)
         owner.MenuCheckStatus(id);
     else if (choice == kChoiceXStatus)
         owner.MenuRequestXStatus(id);
@@ -157,4 +183,10 @@ void RuvMenus::Choose(unsigned int id, unsigned int choice) {
         owner.MenuChangePrivacyList(id, kPrivacyLists[choice - kChoiceListAdd].list, true);
     else if (choice >= kChoiceListRemove && choice < kChoiceListRemove + std::size(kPrivacyLists))
         owner.MenuChangePrivacyList(id, kPrivacyLists[choice - kChoiceListRemove].list, false);
+}
+
+void RuvMenus::RequestAuthorization(unsigned int contact, const CYolString& reason) {
+    // The session may have ended while the user wrote.
+    if (owner.MenuOnline())
+        owner.MenuRequestAuthorization(contact, reason);
 }

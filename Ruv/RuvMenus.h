@@ -3,7 +3,9 @@
 // privacy menu of the status-bar icon, the protocol part of a contact's
 // menu, and the quick menu that asks a contact for its extended status) and
 // what their entries do. An entry only posts its choice to the account's
-// own queue; the account hands it back to Choose there.
+// own queue; the account hands it back to Choose there. The request for
+// authorization first asks the user for its reason, on the user-interface
+// thread, and posts the request only when the user accepts.
 //
 // It owns nothing but the tables of entries; what an entry needs to know or
 // do it asks of its owner. Menus are built and choices carried out on the
@@ -48,7 +50,7 @@ public:
 
     virtual void MenuSetStatus(Protocols::Status status) = 0;
     virtual void MenuSetPrivacyMode(uint8_t mode) = 0;
-    virtual void MenuRequestAuthorization(unsigned int contact) = 0;
+    virtual void MenuRequestAuthorization(unsigned int contact, const CYolString& reason) = 0;
     virtual void MenuCheckStatus(unsigned int contact) = 0;
     virtual void MenuRequestXStatus(unsigned int contact) = 0;
     virtual void MenuChangePrivacyList(unsigned int contact, RuvPrivacyList list, bool add) = 0;
@@ -58,6 +60,9 @@ class RuvMenus {
 public:
     // The account's own event that carries a chosen entry.
     static constexpr int kMenuEvent = 162;
+    // The account's own event that carries an authorization request the
+    // user wrote a reason for: the contact and the reason.
+    static constexpr int kAuthReasonEvent = 163;
     enum Choice : unsigned int {
         kChoiceStatus = 0x100,   // + the status
         kChoicePrivacy = 0x200,  // + the mode
@@ -80,6 +85,8 @@ public:
 
     // A posted choice, on the account's queue thread.
     void Choose(unsigned int id, unsigned int choice);
+    // A posted authorization request, on the account's queue thread.
+    void RequestAuthorization(unsigned int contact, const CYolString& reason);
 
 private:
     void AddItem(CYolMenuInfo& menu, unsigned int clientKey, int caption, int image, unsigned int choice,

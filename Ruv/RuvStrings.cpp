@@ -164,6 +164,9 @@ constexpr const char* kEnglish[] = {
     " Web",
     "Protocol version: ",
     "Possible client: Client capabilities:",
+    "The port must be a number from 1 to 65535",
+    "The login must be a Ruv# or an e-mail address",
+    "The host must not be empty",
 };
 
 }  // namespace

@@ -27,7 +27,9 @@ public:
 
     void MenuSetStatus(Protocols::Status status) override { log.push_back("status " + std::to_string(status)); }
     void MenuSetPrivacyMode(uint8_t mode) override { log.push_back("privacy " + std::to_string(mode)); }
-    void MenuRequestAuthorization(unsigned int contact) override { log.push_back("auth " + std::to_string(contact)); }
+    void MenuRequestAuthorization(unsigned int contact, const CYolString& reason) override {
+        log.push_back("auth " + std::to_string(contact) + " " + reason.ToUtf8());
+    }
     void MenuCheckStatus(unsigned int contact) override { log.push_back("check " + std::to_string(contact)); }
     void MenuRequestXStatus(unsigned int contact) override { log.push_back("xstatus " + std::to_string(contact)); }
     void MenuChangePrivacyList(unsigned int contact, RuvPrivacyList list, bool add) override {
@@ -154,7 +156,7 @@ TEST_F(RuvMenusTest, ChoicesReachTheOwnerAndContactOnesOnlyWhileOnline) {
                                     RuvMenus::kChoiceListAdd + 3};
     for (unsigned int choice : choices)
         menus.Choose(42, choice);
-    EXPECT_EQ(owner.log, (std::vector<std::string>{"status 10", "privacy 3", "auth 42", "check 42", "xstatus 42",
+    EXPECT_EQ(owner.log, (std::vector<std::string>{"status 10", "privacy 3", "check 42", "xstatus 42",
                                                    "add 42 to 3", "remove 42 to 14"}));
     owner.log.clear();
     owner.online = false;
