@@ -112,6 +112,9 @@ protected:
     int DeleteContact(unsigned int contact) override;
     int RequestContactInfo(unsigned int contact) override;
     int StartSearch(int page) override;
+    int CreateSettingsPanes(YolTabDlg::CDlgInfo* panes) override;
+    int CreateContactDetailsPanes(unsigned int contact, YolTabDlg::CDlgInfo* panes) override;
+    int CreateSearchPanes(YolTabDlg::CDlgInfo* panes) override;
     int SendMessage(Protocols::MessageInfo message) override;
     int SendTyping(unsigned int contact, bool typing) override;
     int SetAuthorization(unsigned int contact, bool grant) override;

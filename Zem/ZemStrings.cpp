@@ -232,6 +232,7 @@ constexpr const char* kStrings[] = {
     "Account being used on another computer",  // 217
     "OK",  // 218
     "Cancel",  // 219
+    "Age must be a number from 0 to 120.",  // 220
 };
 static_assert(std::size(kStrings) == ZemStrings::kCount);
 

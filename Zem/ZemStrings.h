@@ -9,7 +9,7 @@
 #include <map>
 
 namespace ZemStrings {
-inline constexpr int kCount = 220;
+inline constexpr int kCount = 221;
 }
 
 bool ZemDefaultUiString(int id, CYolString& out);

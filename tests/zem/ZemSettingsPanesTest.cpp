@@ -1,0 +1,200 @@
+// The MRIM account's settings pages inside the program's settings dialog:
+// what they show of the stored settings, what an accepted dialog stores,
+// the password mask and the domain list.
+
+#include "CEventArgFactoryImpl.h"
+#include "CServicesManagerImpl.h"
+#include "CYolWMUI_SettingsControllerDlg.h"
+#include "CYolWMUI_TabPan.h"
+#include "CZemAccount.h"
+#include "Controls/ControlButton.h"
+#include "Controls/ControlCombo.h"
+#include "DialogsTestSupport.h"
+#include "NullProtocolsManager.h"
+#include "RecordingSockets.h"
+#include "TextDrawingSuppressions.h"
+#include "ZemTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <mutex>
+
+namespace {
+
+using UI::CYolWMUI_BigDlg;
+using ZemTest::U;
+
+// Keeps the account's keys in memory and counts its events.
+class KeyManager final : public YolTest::NullProtocolsManager, public Services::CEventsClient {
+public:
+    int OnEvent(const YOL_GUID&, int event, Services::CEventArg*, Services::CEventArg*) override {
+        std::lock_guard guard(lock);
+        ++events[event];
+        return 1;
+    }
+    bool GetAccountString(unsigned int, const CYolString& key, CYolString& out, bool) override {
+        std::lock_guard guard(lock);
+        auto it = strings.find(key.ToUtf8());
+        if (it == strings.end())
+            return false;
+        out = U(it->second);
+        return true;
+    }
+    bool SetAccountString(unsigned int, const CYolString& key, const CYolString& value, bool) override {
+        std::lock_guard guard(lock);
+        strings[key.ToUtf8()] = value.ToUtf8();
+        return true;
+    }
+    bool GetAccountByte(unsigned int, const CYolString& key, unsigned char& out) override {
+        std::lock_guard guard(lock);
+        auto it = bytes.find(key.ToUtf8());
+        if (it == bytes.end())
+            return false;
+        out = it->second;
+        return true;
+    }
+    bool SetAccountByte(unsigned int, const CYolString& key, const unsigned char& value) override {
+        std::lock_guard guard(lock);
+        bytes[key.ToUtf8()] = value;
+        return true;
+    }
+    int Events(int event) {
+        std::lock_guard guard(lock);
+        return events[event];
+    }
+
+    std::mutex lock;
+    std::map<std::string, std::string> strings;
+    std::map<std::string, unsigned char> bytes;
+    std::map<int, int> events;
+};
+
+class ZemSettingsPanes : public ::testing::Test {
+protected:
+    static constexpr unsigned int kAccountId = 0x30000007;
+
+    // The program's settings dialog, whose pages the account makes.
+    class Dialog : public UI::CYolWMUI_SettingsControllerDlg {
+    public:
+        explicit Dialog(ZemSettingsPanes& t) : t(t) {}
+        void GetPans(YolTabDlg::CDlgInfo& info) override {
+            t.services.SendEvent(t.account->GetClientId(), ProtocolsManagerGuid,
+                                 Protocols::AccountCommand::CreateSettingsPanes,
+                                 new Services::CEventArg_Data<YolTabDlg::CDlgInfo*>(&info), nullptr, true);
+        }
+
+    private:
+        ZemSettingsPanes& t;
+    };
+
+    void SetUp() override {
+        windows.Start();
+        manager.strings["SrvLogName"] = "alice@bk.ru";
+        manager.strings["SrvLogPass"] = "secret";
+        services.RegisterService(Protocols::EventArgFactoryGuid, static_cast<Protocols::CEventArgFactory*>(&factory));
+        services.RegisterService(ProtocolsManagerGuid, static_cast<Protocols::CProtocolsManager*>(&manager));
+        services.RegisterService(SocketsManagerGuid, static_cast<Sockets::CSocketsManager*>(&sockets));
+        managerKey = services.RegisterEventsClient(&manager, U("Protocols manager"));
+        services.BroadcastStarted();
+        account = new CZemAccount(&services, kAccountId, managerKey);
+        Command(Protocols::AccountCommand::Init);
+    }
+    void TearDown() override {
+        Command(Protocols::AccountCommand::Shutdown);
+        account->Destroy();
+        services.StopAllQueues();
+        windows.Stop();
+    }
+    int Command(int event) {
+        return services.SendEvent(account->GetClientId(), ProtocolsManagerGuid, event, nullptr, nullptr, true);
+    }
+    std::intptr_t Open(const std::function<void(Dialog&)>& script) {
+        dialogs_test::Scripted<Dialog> dialog(*this);
+        dialog.script = [&](auto& d) { script(d); };
+        return dialog.Run(windows.Parent());
+    }
+    static HWND Page(UI::CYolWMUI_TabDlg& d, int index) { return d.GetTab(d.TabIdAt(index))->pan->Handle(); }
+    static std::string Text(HWND page, int id) { return UI::GetDlgItemString(page, id).ToUtf8(); }
+    static void SetText(HWND page, int id, const std::string& text) {
+        SetDlgItemText(page, id, U(text).c_str());
+        Platform::PumpMessages();
+    }
+    // The account's events reach the manager through its queue: a waited
+    // event queued behind them lets them all through first.
+    void DrainManager() { services.SendEvent(managerKey, ServicesManagerGuid, 0, nullptr, nullptr, true); }
+    std::string Stored(const char* key) {
+        std::lock_guard guard(manager.lock);
+        return manager.strings[key];
+    }
+
+    dialogs_test::DialogWindows windows;
+    Services::CServicesManagerImpl services;
+    Protocols::CEventArgFactoryImpl factory;
+    KeyManager manager;
+    YolTest::RecordingSockets sockets;
+    unsigned int managerKey = 0;
+    CZemAccount* account = nullptr;
+};
+
+TEST_F(ZemSettingsPanes, ThePagesShowTheStoredSettings) {
+    Open([&](Dialog& d) {
+        ASSERT_EQ(d.TabCount(), 2);
+        HWND page = Page(d, 0);
+        EXPECT_EQ(Text(page, 1015), "alice");
+        EXPECT_EQ(Text(page, 1020), "@bk.ru");
+        EXPECT_EQ(Text(page, 1016), "**************");
+        EXPECT_EQ(Text(page, 1001), "Account");
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, 1017)));
+        EXPECT_EQ(SendMessage(GetDlgItem(page, 1020), CB_GETCOUNT, 0, 0), 5);
+        windows.SaveGallery(d, "zem_account_page");
+        d.SelectTab(d.TabIdAt(1));
+        EXPECT_EQ(IsDlgButtonChecked(Page(d, 1), 1061), BST_CHECKED);
+        windows.SaveGallery(d, "zem_advanced_page");
+        windows.SoftKey(d, CYolWMUI_BigDlg::ERight);
+    });
+}
+
+TEST_F(ZemSettingsPanes, WhatTheUserTypedIsStored) {
+    const struct {
+        int control;
+        const char* typed;
+        int domain;  // selected entry, -1 leaves it
+        const char* key;
+        const char* stored;
+        int clears;
+    } cases[] = {
+        {0, nullptr, 0, "SrvLogName", "alice@mail.ru", 1},
+        {1015, "bob", -1, "SrvLogName", "bob@bk.ru", 1},
+        {1016, "n3w", -1, "SrvLogPass", "n3w", 0},
+        {0, nullptr, -1, "SrvLogPass", "secret", 0},
+    };
+    for (const auto& c : cases) {
+        manager.strings["SrvLogName"] = "alice@bk.ru";
+        manager.strings["SrvLogPass"] = "secret";
+        Command(Protocols::AccountCommand::ReloadSettings);
+        const int before = manager.Events(Protocols::AccountEvent::ClearContacts);
+        EXPECT_EQ(Open([&](Dialog& d) {
+                      HWND page = Page(d, 0);
+                      if (c.typed != nullptr)
+                          SetText(page, c.control, c.typed);
+                      if (c.domain >= 0)
+                          SendMessage(GetDlgItem(page, 1020), CB_SETCURSEL, static_cast<WPARAM>(c.domain), 0);
+                      windows.SoftKey(d, CYolWMUI_BigDlg::ELeft);
+                  }),
+                  1);
+        EXPECT_EQ(Stored(c.key), c.stored) << c.key;
+        DrainManager();
+        EXPECT_EQ(manager.Events(Protocols::AccountEvent::ClearContacts) - before, c.clears) << c.stored;
+    }
+}
+
+TEST_F(ZemSettingsPanes, ATypedPasswordIsBoundedByTheStoredField) {
+    Open([&](Dialog& d) {
+        SetText(Page(d, 0), 1016, std::string(400, 'x'));
+        windows.SoftKey(d, CYolWMUI_BigDlg::ELeft);
+    });
+    EXPECT_EQ(Stored("SrvLogPass"), std::string(256, 'x'));
+}
+
+}  // namespace
