@@ -10,6 +10,8 @@
 #include "CYolWMUI_TabPan.h"
 #include "Controls/ControlButton.h"
 #include "WindowSystem/WindowFocus.h"
+// This program draws text: the sanitizers are told about the font libraries.
+#include "TextDrawingSuppressions.h"
 
 #include <gtest/gtest.h>
 
