@@ -4,6 +4,9 @@
 // are published and come back from the server, and the find-user dialog
 // finds the peer by its JID and opens its details.
 
+// This program draws text (here and in the pages' own suites), in both
+// sanitizer builds: the sanitizers are told about the font libraries.
+#include "TextDrawingSuppressions.h"
 #include "LiveXmppAccount.h"
 #include "ProsodyFixture.h"
 #include "XmppPanesSupport.h"

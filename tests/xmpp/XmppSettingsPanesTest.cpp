@@ -7,7 +7,6 @@
 
 #include "CMD5.h"
 #include "JabberPlugin.h"
-#include "TextDrawingSuppressions.h"
 
 #include <gtest/gtest.h>
 
