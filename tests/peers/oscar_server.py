@@ -6,7 +6,8 @@ several parts), written from the wire layouts.
 
     oscar_server.py SCENARIO [--user U] [--password P] [--parts N]
                     [--timeout S] [--logins N] [--contacts N]
-                    [--redirect-port N]
+                    [--redirect-port N] [--own-caps]
+                    [--ignored NAME...]
 
 Listens on 127.0.0.1 at two ports of the kernel's choosing and prints
 "PORT <login port>" first. It asserts every frame the client sends (its
@@ -40,7 +41,11 @@ Scenarios:
                   100914 is taken once it awaits authorization). A client
                   leaving is told to the other as a departure. Reports
                   "SIGNED ON" per client and "EDIT <user> <op> <name> <code>[ list N| mode N]"
-                  per edit answered.
+                  per edit answered. With --own-caps each client's
+                  presence carries the capabilities and direct-connection
+                  block it announced while signing on. Names after
+                  --ignored are buddies of the first user, each also on
+                  its ignore list.
   big-list        sign-ons one after another, each given a list of
                   --contacts buddies (and their groups) in parts of at most
                   500 items; a client may also leave as soon as it has the
@@ -106,6 +111,8 @@ class Link:
         self.timeout = timeout
         self.client_sequence = None
         self.sequence = 100
+        # The first payload of each kind the client sent while signing on.
+        self.announced = {}
 
     async def frame(self):
         try:
@@ -230,8 +237,9 @@ class Server:
             link.send_snac(0x13, 0x06, body, flags=1 if part < parts - 1 else 0)
         burst = []
         while True:
-            fam, sub, _, _ = await link.snac()
+            fam, sub, _, payload = await link.snac()
             burst.append((fam, sub))
+            link.announced.setdefault((fam, sub), payload)
             if (fam, sub) == (0x04, 0x10):
                 break
         expected = [(0x02, 0x04), (0x04, 0x02), (0x01, 0x02), (0x13, 0x07), (0x01, 0x11), (0x04, 0x10)]
@@ -299,11 +307,14 @@ CAP_UTF8 = bytes.fromhex("0946134e4c7f11d18222444553540000")
 CAP_TYPING = bytes.fromhex("563fc8090b6f41bd9f79422609dfa2f3")
 
 
-def user_info(user, capabilities, version):
-    """A user-information block: name, warning level, TLVs."""
+def user_info(user, capabilities, version, direct=None):
+    """A user-information block: name, warning level, TLVs. `direct` is a
+    whole direct-connection block in place of the one built from
+    `version`."""
     name = user.encode()
-    fields = [tlv(1, b"\x00\x50"), tlv(6, b"\x00\x00\x00\x00"),
-              tlv(0x0C, bytes(8) + bytes([4]) + struct.pack(">H", version) + bytes(26)),
+    if direct is None:
+        direct = bytes(8) + bytes([4]) + struct.pack(">H", version) + bytes(26)
+    fields = [tlv(1, b"\x00\x50"), tlv(6, b"\x00\x00\x00\x00"), tlv(0x0C, direct),
               tlv(0x0D, b"".join(capabilities))]
     return bytes([len(name)]) + name + struct.pack(">HH", 0, len(fields)) + b"".join(fields)
 
@@ -328,6 +339,19 @@ class Chat:
         self.seen = {self.users[0]: ([CAP_RELAY, CAP_TYPING], 9), self.users[1]: ([CAP_RELAY, CAP_UTF8, CAP_TYPING], 9)}
         self.downgraded = False
 
+    def presence_of(self, user):
+        """With --own-caps, what the client announced of itself (its
+        capabilities and its direct-connection block); otherwise the sets
+        the message tests are written for."""
+        if not self.args.own_caps:
+            return user_info(user, *self.seen[user])
+        announced = self.links[user].announced
+        info = tlvs(announced.get((0x02, 0x04), b""))
+        status = tlvs(announced.get((0x01, 0x1E), b""))
+        expect(5 in info and 0x0C in status, "no capabilities or direct-connection block from %s" % user)
+        caps = info[5]
+        return user_info(user, [caps[at:at + 16] for at in range(0, len(caps), 16)], 0, status[0x0C])
+
     def other(self, user):
         return self.users[1] if user == self.users[0] else self.users[0]
 
@@ -337,10 +361,15 @@ class Chat:
             peer = self.other(user)
             # The buddy comes in an earlier part than its group.
             items = [(peer, 7, 1, 0, tlv(0x0131, ("Друг " + peer).encode())), ("Friends", 7, 0, 1, b"")]
+            if user == self.users[0]:
+                # Each listed name is a buddy and on the ignore list.
+                for number, name in enumerate(self.args.ignored):
+                    items.append((name, 7, 100 + number, 0, b""))
+                    items.append((name, 0, 200 + number, 14, b""))
             self.links[user] = await self.server.session(user, items)
         for user in self.users:
             peer = self.other(user)
-            self.links[user].send_snac(0x03, 0x0B, user_info(peer, *self.seen[peer]))
+            self.links[user].send_snac(0x03, 0x0B, self.presence_of(peer))
             text = "Канал 4".encode("cp1251")
             block = struct.pack(">IBB", int(peer), 1, 0) + struct.pack("<H", len(text) + 1) + text + b"\0"
             self.send_message(user, peer, 4, tlv(5, block))
@@ -475,4 +504,6 @@ if __name__ == "__main__":
     parser.add_argument("--logins", type=int, default=2)
     parser.add_argument("--contacts", type=int, default=1000)
     parser.add_argument("--redirect-port", type=int, default=0)
+    parser.add_argument("--own-caps", action="store_true")
+    parser.add_argument("--ignored", nargs="*", default=[])
     sys.exit(asyncio.run(main(parser.parse_args())))

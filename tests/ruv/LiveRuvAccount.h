@@ -10,17 +10,51 @@
 #include "CMD5.h"
 #include "CRuvAccount.h"
 #include "CRuvSettings.h"
+#include "CSkinManager.h"
 #include "CSocketsManagerImpl.h"
 #include "XmppAccountHarness.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 namespace RuvPeers {
 
 using XmppTest::U;
+
+// The skin service as far as the plug-in uses it: one id per image name.
+class RecordingSkins : public Skins::CSkinManager {
+public:
+    int RegisterImage(const CYolString& fileName) override {
+        std::lock_guard guard(lock);
+        const std::string name = fileName.ToUtf8();
+        const auto found = ids.find(name);
+        if (found != ids.end())
+            return found->second;
+        const int id = 9000 + static_cast<int>(ids.size());
+        ids.emplace(name, id);
+        return id;
+    }
+    void ReleaseImage(int) override {}
+    CYolString& GetLanguage(CYolString& out) override { return out; }
+    HBRUSH GetBkBrush() override { return nullptr; }
+    COLORREF GetTextColor() override { return 0; }
+    // The name registered under `id`; "" for none.
+    std::string NameOf(int id) {
+        std::lock_guard guard(lock);
+        for (const auto& [name, value] : ids)
+            if (value == id)
+                return name;
+        return "";
+    }
+
+private:
+    std::mutex lock;
+    std::map<std::string, int> ids;
+};
 
 class LiveRuvAccount : public TempFolder {
 public:
@@ -71,6 +105,12 @@ public:
         manager.SetAccountDword(kAccountId, U("SrvConPort"), port);
         manager.login = U(login);
         Command(Protocols::AccountCommand::Init);
+    }
+
+    // Offers the skin service, without which client pictures (and so the
+    // client rules) are not loaded; before Setup.
+    void UseSkins() {
+        services.RegisterService(SkinManagerGuid, static_cast<Skins::CSkinManager*>(&skins));
     }
 
     int Command(int event, Services::CEventArg* first = nullptr, Services::CEventArg* second = nullptr) {
@@ -151,6 +191,24 @@ public:
         std::sort(out.begin(), out.end());
         return out;
     }
+    // What the account knows of the client behind a contact: its name and
+    // the picture name of its extra status icon ("" for none). The account
+    // is drained first, and the test's peers are quiet by then.
+    std::pair<std::string, std::string> ClientOf(unsigned int contact) {
+        Protocols::ContactStatusInfo status;
+        services.SendEvent(account->GetClientId(), ProtocolsManagerGuid, Protocols::AccountCommand::GetContactStatus,
+                           Arg(contact), new Services::CEventArg_Data<Protocols::ContactStatusInfo*>(&status), true);
+        std::string picture;
+        for (const auto& icon : status.extraIcons)
+            for (unsigned int id : icon)
+                if (std::string name = skins.NameOf(static_cast<int>(id)); !name.empty())
+                    picture = name;
+        std::string name;
+        for (const CRuvListItem& item : account->ServerList().Items())
+            if (item.contactId == contact)
+                name = item.presence.clientName.ToUtf8();
+        return {name, picture};
+    }
     // Sends a text message to a contact as the message window does.
     void SendText(unsigned int contact, const std::string& text, unsigned int messageId) {
         Protocols::MessageInfo message;
@@ -162,6 +220,7 @@ public:
 
     XmppTest::ChangeSignal changes;
     Services::CServicesManagerImpl services;
+    RecordingSkins skins;
     Protocols::CEventArgFactoryImpl factory;
     XmppTest::XmppFakeProtocolsManager manager;
     std::unique_ptr<Database::CYolDatabaseImpl> database;

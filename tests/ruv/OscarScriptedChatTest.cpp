@@ -9,7 +9,11 @@
 #include "PeerProcess.h"
 #include "ProsodyFixture.h"
 
+#include "CYolPath.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -19,14 +23,16 @@ using XmppPeers::kPython;
 
 class OscarScriptedChat : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { Start({}); }
+    // Starts the chat scenario with `extra` arguments and signs both on.
+    void Start(const std::vector<std::string>& extra) {
         if (!HaveProgram(kPython))
             YOL_SKIP_MISSING_PEER("/usr/bin/python3 is missing");
-        server = std::make_unique<PeerProcess>(
-            std::vector<std::string>{kPython, std::string(YOL_PEERS_DIR) + "/oscar_server.py", "chat", "--user",
-                                     "100200", "--password", "secret", "--peer", "100300", "--peer-password",
-                                     "secret2", "--parts", "3", "--timeout", "60"},
-            log.PathOf("server.log"), true, true);
+        std::vector<std::string> command{kPython, std::string(YOL_PEERS_DIR) + "/oscar_server.py", "chat", "--user",
+                                         "100200", "--password", "secret", "--peer", "100300", "--peer-password",
+                                         "secret2", "--parts", "3", "--timeout", "60"};
+        command.insert(command.end(), extra.begin(), extra.end());
+        server = std::make_unique<PeerProcess>(command, log.PathOf("server.log"), true, true);
         std::optional<std::string> port = server->NextLine(10000);
         ASSERT_TRUE(port && port->rfind("PORT ", 0) == 0) << Log();
         const auto number = static_cast<unsigned int>(std::stoul(port->substr(5)));
@@ -170,6 +176,93 @@ TEST_F(OscarScriptedChat, MenuChoicesChangeThePrivacyModeAndLists) {
     b.SetStatus(Protocols::Offline);
     a.SetStatus(Protocols::Offline);
     a.Choose(aSeesB, RuvMenus::kChoiceListAdd);
+    EXPECT_EQ(Report(), "DONE") << Log();
+}
+
+// The same two accounts, each shown to the other with what it announced of
+// itself, and the rules file as it ships, installed beside the plug-in.
+class OscarScriptedIdentity : public OscarScriptedChat {
+protected:
+    void SetUp() override {
+        previousAppDir = CYolPath::AppDir();
+        const std::string folder = install.PathOf("Protos/Ruv");
+        std::filesystem::create_directories(folder);
+        std::filesystem::copy_file(std::string(YOL_ASSETS_DIR) + "/Ruv/clients.cfg", folder + "/clients.cfg");
+        CYolPath::SetAppDir(CYolString::FromUtf8(install.Root() + "/"));
+        a.UseSkins();
+        b.UseSkins();
+        Start({"--own-caps"});
+    }
+    void TearDown() override { CYolPath::SetAppDir(previousAppDir); }
+
+    TempFolder install;
+    CYolString previousAppDir;
+};
+
+TEST_F(OscarScriptedIdentity, EachAccountRecognisesTheOtherAsOurOwnClient) {
+    EXPECT_EQ(a.log.WaitFor("status " + Id(aSeesB) + " 2"), "status " + Id(aSeesB) + " 2 ");
+    EXPECT_EQ(b.log.WaitFor("status " + Id(bSeesA) + " 2"), "status " + Id(bSeesA) + " 2 ");
+    const std::pair<std::string, std::string> ours{"Yol PDA", "Clients/yol_pda.png"};
+    EXPECT_EQ(a.ClientOf(aSeesB), ours);
+    EXPECT_EQ(b.ClientOf(bSeesA), ours);
+    b.SetStatus(Protocols::Offline);
+    EXPECT_EQ(a.log.WaitFor("status " + Id(aSeesB) + " 0"), "status " + Id(aSeesB) + " 0 ");
+    a.SetStatus(Protocols::Offline);
+    EXPECT_EQ(Report(), "DONE") << Log();
+}
+
+// Buddies named for a result code that are on the ignore list already: a
+// refused add to the visible list, and a refused removal from the ignore
+// list, leave the local lists as they were.
+class OscarScriptedPrivacy : public OscarScriptedChat {
+protected:
+    void SetUp() override {
+        std::vector<std::string> extra{"--ignored"};
+        for (const auto& refusal : kRefusals)
+            extra.push_back(refusal.name);
+        Start(extra);
+    }
+    static constexpr struct {
+        const char* name;
+        const char* text;
+    } kRefusals[] = {
+        {"100902", "Item not found"},
+        {"100903", "Item already exist"},
+        {"100910", "Error adding item"},
+        {"100912", "Can't add item (limit of this type of items exceeded)"},
+        {"100913", "Trying to add Ruv contact to AIM list"},
+    };
+};
+
+TEST_F(OscarScriptedPrivacy, RefusedListEditsLeaveTheListsAsTheyWere) {
+    for (const auto& refusal : kRefusals) {
+        const unsigned int contact = a.ContactOf(refusal.name);
+        ASSERT_NE(contact, 0u) << refusal.name;
+        const std::string code = std::to_string(std::stoi(refusal.name + 4));
+        EXPECT_EQ(a.Flag(contact, "In ignore list"), 1) << refusal.name;
+
+        a.Choose(contact, RuvMenus::kChoiceListAdd);
+        EXPECT_EQ(Report(), std::string("EDIT 100200 08 ") + refusal.name + " " + code + " list 2") << Log();
+        EXPECT_TRUE(a.WaitForText(refusal.text)) << refusal.name;
+        a.Choose(contact, RuvMenus::kChoiceListRemove + 2);
+        EXPECT_EQ(Report(), std::string("EDIT 100200 0a ") + refusal.name + " " + code + " list 14") << Log();
+        EXPECT_TRUE(a.WaitForText(refusal.text)) << refusal.name;
+        a.DrainList();
+        EXPECT_EQ(a.Flag(contact, "In visible list"), 0) << refusal.name;
+        EXPECT_EQ(a.Flag(contact, "In ignore list"), 1) << refusal.name;
+    }
+    // Accepted edits of the same kinds do change them.
+    a.Choose(aSeesB, RuvMenus::kChoiceListAdd);
+    EXPECT_EQ(Report(), "EDIT 100200 08 100300 0 list 2") << Log();
+    EXPECT_TRUE(a.Eventually([&] { return a.Flag(aSeesB, "In visible list") == 1; }));
+    a.Choose(aSeesB, RuvMenus::kChoiceListAdd + 1);
+    EXPECT_EQ(Report(), "EDIT 100200 08 100300 0 list 3") << Log();
+    EXPECT_TRUE(a.Eventually([&] { return a.Flag(aSeesB, "In invisible list") == 1; }));
+    a.Choose(aSeesB, RuvMenus::kChoiceListRemove);
+    EXPECT_EQ(Report(), "EDIT 100200 0a 100300 0 list 2") << Log();
+    EXPECT_TRUE(a.Eventually([&] { return a.Flag(aSeesB, "In visible list") == 0; }));
+    b.SetStatus(Protocols::Offline);
+    a.SetStatus(Protocols::Offline);
     EXPECT_EQ(Report(), "DONE") << Log();
 }
 
