@@ -184,7 +184,7 @@ void RuvLogin::Activate() {
     state = LoginState::Established;
     ownStatus.SendCapabilities();
     sink.Send(CIcbmParamsPacket(sink.NextSequence(), 2, {0, 0x070B, 8000, 999, 999, 0}));
-    ownStatus.SetOnlineStatus(ownStatus.Wanted());
+    ownStatus.SetOnlineStatus(ownStatus.Wanted(), true);
     sink.Send(CClientReadyPacket(sink.NextSequence(), 2));
     owner.SessionActivated();
     SendSnac(0x13, 0x07, 7);

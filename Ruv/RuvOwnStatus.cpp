@@ -5,10 +5,10 @@
 #include "RuvPackets.h"
 #include "RuvStatuses.h"
 
-void RuvOwnStatus::SetOnlineStatus(int status) {
+void RuvOwnStatus::SetOnlineStatus(int status, bool always) {
     const int old = ports.confirmed();
     wanted = toRestore = status;
-    if (status == old)
+    if (status == old && !always)
         return;
     const uint16_t word = RuvStatus::ToWord(RuvStatus::Sendable(status));
     sink.Send(CSetStatusPacket(sink.NextSequence(), sink.RandomRequestId(), 0x1000, word, false));

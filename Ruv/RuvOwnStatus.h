@@ -22,8 +22,11 @@ public:
 
     // A status request on an open connection: the word goes out unless the
     // status is already the one in force, and the capabilities follow when
-    // the old or the new status travels as one.
-    void SetOnlineStatus(int status);
+    // the old or the new status travels as one. `always` sends the word
+    // even then: on activation the status the server reported came from
+    // no request of this connection, and only this packet carries the
+    // direct-connection block peers recognise the client by.
+    void SetOnlineStatus(int status, bool always = false);
     // Sends the own capability list for the status being set and the
     // extended status in force; nothing goes while the connection is down
     // (the list follows the sign-on).

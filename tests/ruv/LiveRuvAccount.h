@@ -108,9 +108,11 @@ public:
     }
 
     // Offers the skin service, without which client pictures (and so the
-    // client rules) are not loaded; before Setup.
-    void UseSkins() {
-        services.RegisterService(SkinManagerGuid, static_cast<Skins::CSkinManager*>(&skins));
+    // client rules) are not loaded; before Setup. Accounts in one process
+    // share one plug-in, so they share the service too.
+    void UseSkins(RecordingSkins& shared) {
+        skins = &shared;
+        services.RegisterService(SkinManagerGuid, static_cast<Skins::CSkinManager*>(skins));
     }
 
     int Command(int event, Services::CEventArg* first = nullptr, Services::CEventArg* second = nullptr) {
@@ -201,7 +203,7 @@ public:
         std::string picture;
         for (const auto& icon : status.extraIcons)
             for (unsigned int id : icon)
-                if (std::string name = skins.NameOf(static_cast<int>(id)); !name.empty())
+                if (std::string name = skins ? skins->NameOf(static_cast<int>(id)) : ""; !name.empty())
                     picture = name;
         std::string name;
         for (const CRuvListItem& item : account->ServerList().Items())
@@ -220,7 +222,7 @@ public:
 
     XmppTest::ChangeSignal changes;
     Services::CServicesManagerImpl services;
-    RecordingSkins skins;
+    RecordingSkins* skins = nullptr;
     Protocols::CEventArgFactoryImpl factory;
     XmppTest::XmppFakeProtocolsManager manager;
     std::unique_ptr<Database::CYolDatabaseImpl> database;

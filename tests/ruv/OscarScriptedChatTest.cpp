@@ -60,6 +60,8 @@ protected:
 
     TempFolder log;
     std::unique_ptr<PeerProcess> server;
+    // Outlives the accounts, which release their pictures as they stop.
+    RecordingSkins skins;
     LiveRuvAccount a;
     LiveRuvAccount b;
     unsigned int aSeesB = 0;
@@ -189,8 +191,8 @@ protected:
         std::filesystem::create_directories(folder);
         std::filesystem::copy_file(std::string(YOL_ASSETS_DIR) + "/Ruv/clients.cfg", folder + "/clients.cfg");
         CYolPath::SetAppDir(CYolString::FromUtf8(install.Root() + "/"));
-        a.UseSkins();
-        b.UseSkins();
+        a.UseSkins(skins);
+        b.UseSkins(skins);
         Start({"--own-caps"});
     }
     void TearDown() override { CYolPath::SetAppDir(previousAppDir); }

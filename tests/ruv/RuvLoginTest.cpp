@@ -116,13 +116,15 @@ TEST_F(RuvLoginFlow, ServiceFamilyOpensEveryServiceInOrder) {
 TEST_F(RuvLoginFlow, TheFirstCompleteListActivatesTheSessionOnce) {
     UpToList();
     // Own information may come before the list: it confirms the status
-    // without activating anything.
+    // without activating anything, nor does it keep the activation from
+    // setting the status (whose packet carries the direct-connection block).
     login.OnFrame(Snac(1, 0x0F, Bytes("0137 0000 0001 00060004 0000 0000")));
     EXPECT_EQ(owner.Take(), (std::vector<std::string>{"status 2"}));
     login.OnFrame(Snac(0x13, 6, Bytes("00 0000"), 0x0001));
     EXPECT_TRUE(sink.Take().empty());
     login.OnFrame(Snac(0x13, 6, Bytes("00 0000 00000000")));
-    EXPECT_EQ(sink.TakeKinds(), (std::vector<std::string>{"02/04", "04/02", "01/02", "13/07", "01/11", "04/10"}));
+    EXPECT_EQ(sink.TakeKinds(),
+              (std::vector<std::string>{"02/04", "04/02", "01/1e", "01/02", "13/07", "01/11", "04/10"}));
     EXPECT_EQ(owner.Take(), (std::vector<std::string>{"activated"}));
     EXPECT_EQ(login.State(), RuvLogin::LoginState::Established);
     login.OnFrame(Snac(0x13, 6, Bytes("00 0000 00000000")));
