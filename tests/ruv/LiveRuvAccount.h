@@ -151,6 +151,9 @@ public:
     void DrainList() {
         services.SendEvent(account->GetClientId(), ServicesManagerGuid, 0, nullptr, nullptr, true);
         services.SendEvent(contactList->GetEventsClientId(), ServicesManagerGuid, 0, nullptr, nullptr, true);
+        // Events the account (or a page on the UI thread) sent the manager
+        // wait on its own queue.
+        services.SendEvent(managerKey, ServicesManagerGuid, 0, nullptr, nullptr, true);
     }
     CYolString ItemString(unsigned int id, const char* key) {
         CYolString value;
