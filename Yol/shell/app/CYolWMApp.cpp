@@ -211,6 +211,8 @@ void CYolWMApp::OnCommand(int id, int, HWND) {
 }
 
 void CYolWMApp::OnActivate(WPARAM wParam, LPARAM) {
+    // A dialog came up or went: "wait ... dialog" asks again.
+    NotifyCommandWaiters();
     if (!prefs.GlobFullScreen)
         return;
     bool active = (wParam & 0xFFFF) != 0;

@@ -22,6 +22,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <functional>
 #include <memory>
@@ -310,7 +311,7 @@ private:
     unsigned long long changes = 0;
     bool commandsReleased = false;
     // Jobs of other threads for the UI thread, run at AppMsg::RunOnUi.
-    std::vector<std::function<void()>> uiJobs;
+    std::deque<std::function<void()>> uiJobs;
 };
 
 }  // namespace UI

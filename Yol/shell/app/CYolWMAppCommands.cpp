@@ -12,6 +12,8 @@
 //                           by " | " (kind c: an online contact, o: an
 //                           offline one, -: anything else)  -> OK ...
 //   screenshot PATH         the main window as a PNG file       -> OK | ERR ...
+//   dialog                  the window in front when it is neither the main
+//                           window nor the splash: -> OK its title | ERR none
 //   close                   the program ends as by "Quit"       -> OK
 //   wait MS COMMAND...      asks COMMAND again at every change the
 //                           program sees until it answers OK (at most MS
@@ -30,6 +32,8 @@
 #include "CYol_CLRootItem.h"
 #include "WindowSystem/MessageQueue.h"
 #include "WindowSystem/Messages.h"
+#include "WindowSystem/Window.h"
+#include "WindowSystem/WindowFocus.h"
 
 #include <chrono>
 #include <sstream>
@@ -167,6 +171,20 @@ std::string CYolWMApp::OnInstanceCommand(const std::string& line) {
         if (!RunOnUiAndWait([&] { saved = Platform::SaveWindowPng(GetWindow(), path.c_str()); }) || !saved)
             return "ERR not saved";
         return "OK";
+    }
+    if (command == "dialog") {
+        std::string title;
+        bool front = false;
+        if (!RunOnUiAndWait([&] {
+                HWND active = GetActiveWindow();
+                HWND splash = ports.splashTray != nullptr ? ports.splashTray->SplashWindow() : nullptr;
+                front = active != nullptr && active != GetWindow() && active != splash;
+                char16_t text[256] = {};
+                if (front && GetWindowText(active, text, 256) > 0)
+                    title = CYolString(text).ToUtf8();
+            }))
+            return "ERR closing";
+        return front ? "OK " + title : "ERR none";
     }
     if (command == "wait-online") {
         std::string login;
