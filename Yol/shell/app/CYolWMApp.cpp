@@ -124,6 +124,8 @@ bool CYolWMApp::HasAccounts() {
 
 void CYolWMApp::OnCreated() {
     uiWindow.store(GetWindow());
+    // Commands that need the window can be answered from now on.
+    NotifyCommandWaiters();
     Core::CreateServices(services);
     prefs.Load();
     historyContext = std::make_unique<CYolWMAppHistoryContext>(services, prefs, ports.messageWindows);

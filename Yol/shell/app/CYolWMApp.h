@@ -201,7 +201,8 @@ private:
     static const std::vector<EventRow>& ModelEvents();
     void Send(UINT msg, WPARAM wParam, LPARAM lParam);
     void Post(UINT msg, WPARAM wParam, LPARAM lParam);
-    void OnUi(std::function<void()> job);
+    // False when the job was dropped: no window yet, or it is going.
+    bool OnUi(std::function<void()> job);
     // The view set is changed on the queue thread, never on the UI thread,
     // whose windows take the view set's lock to draw.
     void OnViews(std::function<void()> job);

@@ -96,11 +96,11 @@ bool CYolWMApp::ContactShownOnline(const CYolString& login) {
     return FindOnline(views->grouped, *model, login);
 }
 
-// Runs `job` on the UI thread and waits for it; false when the window went
-// first.
+// Runs `job` on the UI thread and waits for it; false when there is no
+// window yet (the socket listens before it is made) or it went first.
 bool CYolWMApp::RunOnUiAndWait(std::function<void()> job) {
     auto done = std::make_shared<bool>(false);
-    OnUi([this, job = std::move(job), done] {
+    const bool queued = OnUi([this, job = std::move(job), done] {
         job();
         {
             std::lock_guard<std::mutex> hold(commandLock);
@@ -108,6 +108,8 @@ bool CYolWMApp::RunOnUiAndWait(std::function<void()> job) {
         }
         commandWake.notify_all();
     });
+    if (!queued)
+        return false;
     std::unique_lock<std::mutex> hold(commandLock);
     commandWake.wait(hold, [&] { return *done || commandsReleased; });
     return *done;
@@ -183,7 +185,7 @@ std::string CYolWMApp::OnInstanceCommand(const std::string& line) {
                 if (front && GetWindowText(active, text, 256) > 0)
                     title = CYolString(text).ToUtf8();
             }))
-            return "ERR closing";
+            return "ERR none";
         return front ? "OK " + title : "ERR none";
     }
     if (command == "wait-online") {
