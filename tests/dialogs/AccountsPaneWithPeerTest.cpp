@@ -2,9 +2,8 @@
 // and the XMPP plug-in on an empty program folder, the program's own host
 // of the preferences dialog, and Prosody as the server. The pane adds an
 // XMPP account, the account connects without a restart, and deleting it
-// leaves the settings file without it. The XMPP plug-in gives no settings
-// page yet, so the test stores what that page would (login, password,
-// server) when the account-settings dialog is accepted.
+// leaves the settings file without it. What the account connects with is
+// typed into the XMPP plug-in's own settings pages, as a user would.
 
 #include "DialogsTestSupport.h"
 #include "EventTestSupport.h"
@@ -18,6 +17,7 @@
 #include "CYolProgramPrefsHost.h"
 #include "CYolWMUI_PrefsAccountsPan.h"
 #include "CYolWMUI_PrefsDlg.h"
+#include "Controls/ControlButton.h"
 #include "CoreServices.h"
 #include "ProtocolsManagerEvents.h"
 #include "TestSupport.h"
@@ -34,47 +34,28 @@ namespace fs = std::filesystem;
 
 constexpr const char* kPassword = "alice-pw";
 
-// The program's host, with the XMPP settings page's part played by the test.
-class PageStandIn final : public UI::MYolWMUI_PrefsHost {
+// The pages of the account-settings dialog that is open over the pane.
+class XmppSettingsPages {
 public:
-    PageStandIn(std::string jid, unsigned int port) : jid(std::move(jid)), port(port) {}
-
-    Protocols::CProtocolsManager* ProtocolsManager() override { return real.ProtocolsManager(); }
-    Sockets::CSocketsManager* SocketsManager() override { return real.SocketsManager(); }
-    bool GetSyncAccounts() override { return real.GetSyncAccounts(); }
-    void SetSyncAccounts(bool on) override { real.SetSyncAccounts(on); }
-    bool GetMsgsFromNotInList() override { return real.GetMsgsFromNotInList(); }
-    void SetMsgsFromNotInList(bool accept) override { real.SetMsgsFromNotInList(accept); }
-    void SetAntispamEnable(bool on) override { real.SetAntispamEnable(on); }
-    void SetAntispamQuestion(const CYolString& text) override { real.SetAntispamQuestion(text); }
-    void SetAntispamAnswer(const CYolString& text) override { real.SetAntispamAnswer(text); }
-    void SetAntispamConfirm(const CYolString& text) override { real.SetAntispamConfirm(text); }
-    void DrawImage(int id, HDC dc, const RECT& box) override { real.DrawImage(id, dc, box); }
-    void PreviewAlert(const Alert::TYolWMAlertSettings& settings) override { real.PreviewAlert(settings); }
-    unsigned int LedCount() override { return real.LedCount(); }
-    bool ChooseFile(HWND owner, const CYolString& mask, CYolString& path) override
+    explicit XmppSettingsPages(HWND dialog) : dialog(dialog)
     {
-        return real.ChooseFile(owner, mask, path);
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (GetDlgItem(child, kUserName))
+                account = child;
+            else if (GetDlgItem(child, kManualHost))
+                expert = child;
+        }
     }
-    bool RunMessageWindowSettings(HWND owner) override { return real.RunMessageWindowSettings(owner); }
-    void AccountSettingsAccepted(unsigned int account) override
-    {
-        Protocols::CProtocolsManager& pm = *real.ProtocolsManager();
-        pm.SetAccountString(account, W("SrvLogName"), W(jid), false);
-        pm.SetAccountString(account, W("SrvLogPass"), W(kPassword), true);
-        pm.SetAccountDword(account, W("SrvConPort"), port);
-        pm.SetAccountByte(account, W("SrvSpecBool1"), 0);
-        pm.SetAccountByte(account, W("SrvSpecBool2"), 1);
-        pm.SetAccountString(account, W("SrvSpecString2"), W("127.0.0.1"), false);
-        pm.SetAccountDword(account, W("SrvSpecDword2"), port);
-        real.AccountSettingsAccepted(account);
-    }
-    void ConnectNewAccount(unsigned int account) override { real.ConnectNewAccount(account); }
+    bool Found() const { return account != nullptr && expert != nullptr; }
 
-private:
-    UI::CYolProgramPrefsHost real{nullptr};
-    std::string jid;
-    unsigned int port;
+    // The Account page's controls.
+    static constexpr int kUserName = 1015, kPassword = 1016, kSavePassword = 1018, kServer = 1020, kPort = 1021;
+    // The Expert page's controls.
+    static constexpr int kManualHost = 1006, kHost = 1020, kHostPort = 1021;
+
+    HWND dialog;
+    HWND account = nullptr;
+    HWND expert = nullptr;
 };
 
 // The accounts that the protocols manager announced online, in order: the
@@ -151,6 +132,32 @@ protected:
         return -1;
     }
 
+    // Types the rig's account into the XMPP pages of the account-settings
+    // dialog and presses OK; cancels when the pages are not there.
+    void FillInXmppPages(HWND dialog)
+    {
+        using Pages = XmppSettingsPages;
+        const Pages pages(dialog);
+        if (!pages.Found()) {
+            ADD_FAILURE() << "the account-settings dialog shows no XMPP pages";
+            return SoftKey(dialog, CYolWMUI_BigDlg::ERight);
+        }
+        const std::u16string port = W(std::to_string(rig->PlainPort())).ToU16();
+        TypeInto(pages.account, Pages::kUserName, u"alice");
+        TypeInto(pages.account, Pages::kPassword, W(kPassword).ToU16());
+        SendMessage(GetDlgItem(pages.account, Pages::kSavePassword), BM_CLICK, 0, 0);
+        EXPECT_EQ(SendMessage(GetDlgItem(pages.account, Pages::kSavePassword), BM_GETCHECK, 0, 0), BST_CHECKED);
+        TypeInto(pages.account, Pages::kServer, W(rig->Domain()).ToU16());
+        TypeInto(pages.account, Pages::kPort, port);
+        // The rig listens on the IPv4 loopback address, whatever its domain
+        // resolves to.
+        SendMessage(GetDlgItem(pages.expert, Pages::kManualHost), BM_CLICK, 0, 0);
+        TypeInto(pages.expert, Pages::kHost, u"127.0.0.1");
+        TypeInto(pages.expert, Pages::kHostPort, port);
+        SaveGallery(dialog, "account_settings_xmpp");
+        SoftKey(dialog, CYolWMUI_BigDlg::ELeft);
+    }
+
     std::unique_ptr<ProsodyRig> rig;
     Services::CServicesManagerImpl manager;
     bool coreUp = false;
@@ -163,23 +170,35 @@ TEST_F(AccountsPaneWithPeer, AddsAnXmppAccountThatConnectsAndDeletingItLeavesThe
     Protocols::CProtocolsManagerImpl& pm = *Core::g_protocolsManager;
     ASSERT_EQ(pm.GetAccountCount(), 0);
     const std::string jid = rig->Jid("alice");
-    PageStandIn host(jid, rig->PlainPort());
+    UI::CYolProgramPrefsHost host(nullptr);
     UI::TYolWMPrefs prefs;
     CYolArray<UI::MYolWMUI_PrefsChangeObserver*> observers;
     unsigned int account = 0;
     OnlineLog log(manager);
     Scripted<UI::CYolWMUI_PrefsDlg> dialog(prefs, observers, 9, host);
+    int calls = 0;
     dialog.script = [&](auto& d) {
+        // Again from inside the account-settings dialog's own loop.
+        if (++calls == 2) {
+            const HWND settings = GetActiveWindow();
+            EXPECT_NE(settings, d.Handle()) << "no account-settings dialog is open";
+            return FillInXmppPages(settings);
+        }
         // A failed step cancels, so the modal loop always ends.
         const auto stop = [&] { SoftKey(d, CYolWMUI_BigDlg::ERight); };
         auto& pane = *dynamic_cast<UI::CYolWMUI_PrefsDlg::CAccountsPan*>(d.GetTab(9)->pan);
         const int index = PlainXmppIndex(pm);
+        PostMessage(d.Handle(), kScript, 0, 0);
         account = index >= 0 ? pane.AddAccountOfProtocol(index) : 0;
         if (account == 0) {
             ADD_FAILURE() << "no XMPP account was added (protocol index " << index << ")";
             return stop();
         }
+        EXPECT_EQ(calls, 2);
         EXPECT_EQ(pane.RowCount(), 1);
+        CYolString login;
+        EXPECT_TRUE(pm.GetAccountString(account, W("SrvLogName"), login, false));
+        EXPECT_EQ(login.ToUtf8(), jid);
         if (!log.online.WaitFor(1, std::chrono::seconds(60))) {
             ADD_FAILURE() << "the new account never came online";
             return stop();

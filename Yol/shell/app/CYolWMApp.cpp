@@ -124,6 +124,8 @@ bool CYolWMApp::HasAccounts() {
 
 void CYolWMApp::OnCreated() {
     uiWindow.store(GetWindow());
+    // Commands that need the window can be answered from now on.
+    NotifyCommandWaiters();
     Core::CreateServices(services);
     prefs.Load();
     historyContext = std::make_unique<CYolWMAppHistoryContext>(services, prefs, ports.messageWindows);
@@ -211,6 +213,8 @@ void CYolWMApp::OnCommand(int id, int, HWND) {
 }
 
 void CYolWMApp::OnActivate(WPARAM wParam, LPARAM) {
+    // A dialog came up or went: "wait ... dialog" asks again.
+    NotifyCommandWaiters();
     if (!prefs.GlobFullScreen)
         return;
     bool active = (wParam & 0xFFFF) != 0;

@@ -22,6 +22,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <functional>
 #include <memory>
@@ -200,7 +201,8 @@ private:
     static const std::vector<EventRow>& ModelEvents();
     void Send(UINT msg, WPARAM wParam, LPARAM lParam);
     void Post(UINT msg, WPARAM wParam, LPARAM lParam);
-    void OnUi(std::function<void()> job);
+    // False when the job was dropped: no window yet, or it is going.
+    bool OnUi(std::function<void()> job);
     // The view set is changed on the queue thread, never on the UI thread,
     // whose windows take the view set's lock to draw.
     void OnViews(std::function<void()> job);
@@ -310,7 +312,7 @@ private:
     unsigned long long changes = 0;
     bool commandsReleased = false;
     // Jobs of other threads for the UI thread, run at AppMsg::RunOnUi.
-    std::vector<std::function<void()>> uiJobs;
+    std::deque<std::function<void()>> uiJobs;
 };
 
 }  // namespace UI

@@ -12,6 +12,8 @@
 //                           by " | " (kind c: an online contact, o: an
 //                           offline one, -: anything else)  -> OK ...
 //   screenshot PATH         the main window as a PNG file       -> OK | ERR ...
+//   dialog                  the window in front when it is neither the main
+//                           window nor the splash: -> OK its title | ERR none
 //   close                   the program ends as by "Quit"       -> OK
 //   wait MS COMMAND...      asks COMMAND again at every change the
 //                           program sees until it answers OK (at most MS
@@ -30,6 +32,8 @@
 #include "CYol_CLRootItem.h"
 #include "WindowSystem/MessageQueue.h"
 #include "WindowSystem/Messages.h"
+#include "WindowSystem/Window.h"
+#include "WindowSystem/WindowFocus.h"
 
 #include <chrono>
 #include <sstream>
@@ -92,11 +96,11 @@ bool CYolWMApp::ContactShownOnline(const CYolString& login) {
     return FindOnline(views->grouped, *model, login);
 }
 
-// Runs `job` on the UI thread and waits for it; false when the window went
-// first.
+// Runs `job` on the UI thread and waits for it; false when there is no
+// window yet (the socket listens before it is made) or it went first.
 bool CYolWMApp::RunOnUiAndWait(std::function<void()> job) {
     auto done = std::make_shared<bool>(false);
-    OnUi([this, job = std::move(job), done] {
+    const bool queued = OnUi([this, job = std::move(job), done] {
         job();
         {
             std::lock_guard<std::mutex> hold(commandLock);
@@ -104,6 +108,8 @@ bool CYolWMApp::RunOnUiAndWait(std::function<void()> job) {
         }
         commandWake.notify_all();
     });
+    if (!queued)
+        return false;
     std::unique_lock<std::mutex> hold(commandLock);
     commandWake.wait(hold, [&] { return *done || commandsReleased; });
     return *done;
@@ -167,6 +173,20 @@ std::string CYolWMApp::OnInstanceCommand(const std::string& line) {
         if (!RunOnUiAndWait([&] { saved = Platform::SaveWindowPng(GetWindow(), path.c_str()); }) || !saved)
             return "ERR not saved";
         return "OK";
+    }
+    if (command == "dialog") {
+        std::string title;
+        bool front = false;
+        if (!RunOnUiAndWait([&] {
+                HWND active = GetActiveWindow();
+                HWND splash = ports.splashTray != nullptr ? ports.splashTray->SplashWindow() : nullptr;
+                front = active != nullptr && active != GetWindow() && active != splash;
+                char16_t text[256] = {};
+                if (front && GetWindowText(active, text, 256) > 0)
+                    title = CYolString(text).ToUtf8();
+            }))
+            return "ERR none";
+        return front ? "OK " + title : "ERR none";
     }
     if (command == "wait-online") {
         std::string login;

@@ -161,17 +161,18 @@ void CYolWMApp::Post(UINT msg, WPARAM wParam, LPARAM lParam) {
 // with the core (start-up, a modal dialog) never holds the queue up. The
 // job owns copies of what it needs; jobs still queued when the application
 // goes are dropped with it.
-void CYolWMApp::OnUi(std::function<void()> job) {
+bool CYolWMApp::OnUi(std::function<void()> job) {
     HWND window = uiWindow.load();
     if (window == nullptr)
-        return;
+        return false;
     {
         std::lock_guard<std::mutex> hold(commandLock);
         if (commandsReleased)
-            return;
+            return false;
         uiJobs.push_back(std::move(job));
     }
     PostMessage(window, AppMsg::RunOnUi, 0, 0);
+    return true;
 }
 
 // Sent on as the window message of the same meaning: the arguments stay

@@ -299,14 +299,21 @@ void CYolWMApp::MsgTray(WPARAM wParam, LPARAM lParam) {
 
 void CYolWMApp::MsgTimer(WPARAM wParam, LPARAM) { OnTimerEntryFired(wParam); }
 
+// One job at a time from the shared queue: a job that runs a modal dialog
+// leaves the rest queued, where the dialog's own loop finds them (every job
+// posted its own message), so nothing waits for the user to close it.
 void CYolWMApp::MsgRunOnUi(WPARAM, LPARAM) {
-    std::vector<std::function<void()>> jobs;
-    {
-        std::lock_guard<std::mutex> hold(commandLock);
-        jobs.swap(uiJobs);
-    }
-    for (auto& job : jobs)
+    for (;;) {
+        std::function<void()> job;
+        {
+            std::lock_guard<std::mutex> hold(commandLock);
+            if (uiJobs.empty())
+                return;
+            job = std::move(uiJobs.front());
+            uiJobs.pop_front();
+        }
         job();
+    }
 }
 
 }  // namespace UI
