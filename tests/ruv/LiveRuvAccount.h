@@ -196,10 +196,10 @@ public:
         std::sort(out.begin(), out.end());
         return out;
     }
-    // What the account knows of the client behind a contact: its name and
-    // the picture name of its extra status icon ("" for none). The account
-    // is drained first, and the test's peers are quiet by then.
-    std::pair<std::string, std::string> ClientOf(unsigned int contact) {
+    // The picture name of the extra status icon the account gives a
+    // contact ("" for none): the client its rules recognised. Asked through
+    // the account's own queue, as the program asks.
+    std::string ClientPictureOf(unsigned int contact) {
         Protocols::ContactStatusInfo status;
         services.SendEvent(account->GetClientId(), ProtocolsManagerGuid, Protocols::AccountCommand::GetContactStatus,
                            Arg(contact), new Services::CEventArg_Data<Protocols::ContactStatusInfo*>(&status), true);
@@ -208,11 +208,7 @@ public:
             for (unsigned int id : icon)
                 if (std::string name = skins ? skins->NameOf(static_cast<int>(id)) : ""; !name.empty())
                     picture = name;
-        std::string name;
-        for (const CRuvListItem& item : account->ServerList().Items())
-            if (item.contactId == contact)
-                name = item.presence.clientName.ToUtf8();
-        return {name, picture};
+        return picture;
     }
     // Sends a text message to a contact as the message window does.
     void SendText(unsigned int contact, const std::string& text, unsigned int messageId) {

@@ -204,9 +204,9 @@ protected:
 TEST_F(OscarScriptedIdentity, EachAccountRecognisesTheOtherAsOurOwnClient) {
     EXPECT_EQ(a.log.WaitFor("status " + Id(aSeesB) + " 2"), "status " + Id(aSeesB) + " 2 ");
     EXPECT_EQ(b.log.WaitFor("status " + Id(bSeesA) + " 2"), "status " + Id(bSeesA) + " 2 ");
-    const std::pair<std::string, std::string> ours{"Yol PDA", "Clients/yol_pda.png"};
-    EXPECT_EQ(a.ClientOf(aSeesB), ours);
-    EXPECT_EQ(b.ClientOf(bSeesA), ours);
+    // The picture of the "Yol PDA" rule of the shipped client rules.
+    EXPECT_EQ(a.ClientPictureOf(aSeesB), "Clients/yol_pda.png");
+    EXPECT_EQ(b.ClientPictureOf(bSeesA), "Clients/yol_pda.png");
     b.SetStatus(Protocols::Offline);
     EXPECT_EQ(a.log.WaitFor("status " + Id(aSeesB) + " 0"), "status " + Id(aSeesB) + " 0 ");
     a.SetStatus(Protocols::Offline);
