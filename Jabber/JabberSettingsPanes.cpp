@@ -13,15 +13,12 @@
 #include "WindowSystem/WindowPaint.h"
 #include "YolGuids.h"
 
-#include <atomic>
 #include <string>
 
 namespace {
 
 // Texts a record field takes at most.
 constexpr int kFieldChars = 255;
-
-std::atomic<bool> g_showPassword{false};
 
 // The key the webmail password hash starts with.
 constexpr char16_t kWebmailKey[] = u"4KX.207pR.ZMQ=bT|";
@@ -30,6 +27,7 @@ enum AccountControl : int {
     kUserName = 1015, kPassword = 1016, kShowPassword = 1017, kSavePassword = 1018,
     kResource = 1019, kServer = 1020, kPort = 1021, kUseSsl = 1022,
 };
+constexpr CAccountSetsPan::TPasswordControls kPasswordControls{kPassword, kShowPassword};
 enum ExpertControl : int {
     kManualHost = 1006, kCompression = 1007, kProxyEnabled = 1010, kHost = 1020, kHostPort = 1021, kProxy = 1022,
 };
@@ -55,8 +53,6 @@ void MailPasswordHash(const CYolString& login, const CYolString& password, uint8
 
 }  // namespace
 
-bool CAccountPan::ShowPassword() { return g_showPassword.load(); }
-
 CAccountPan::CAccountPan(CJabberAccount* account, std::shared_ptr<XmppSettingsDraft> draft, CExpertPan* expert)
     : CJabberPan(account, JabberStrAccount, kAccountPaneTemplate), draft(std::move(draft)), expert(expert) {
     Protocols::StatusInfo online;
@@ -78,16 +74,7 @@ void CAccountPan::Load() {
     SetItemText(kUserName, s.userName);
     const bool stored = !s.password.IsEmpty() || s.passwordHashed != 0;
     SetChecked(kSavePassword, stored);
-    if (stored) {
-        ShowPasswordText(false);
-        SetItemText(kPassword, CYolString(kPasswordMask));
-        EnableItem(kShowPassword, false);
-    } else {
-        SetItemText(kPassword, CYolString());
-        EnableItem(kShowPassword, true);
-        SetChecked(kShowPassword, ShowPassword());
-        ShowPasswordText(ShowPassword());
-    }
+    LoadPassword(kPasswordControls, stored);
     SetItemText(kResource, s.resource);
     SetItemText(kServer, s.server);
     SetItemText(kPort, PortText(s.port));
@@ -97,28 +84,14 @@ void CAccountPan::Load() {
             EnableItem(id, false);
 }
 
-void CAccountPan::ShowPasswordText(bool plain) {
-    if (HWND edit = GetDlgItem(kPassword)) {
-        SendMessage(edit, EM_SETPASSWORDCHAR, plain ? 0 : u'*', 0);
-        InvalidateRect(edit, nullptr, true);
-    }
-}
-
 void CAccountPan::OnCommand(unsigned short code, unsigned short id, HWND control) {
-    if (id == kShowPassword && code == BN_CLICKED) {
-        ShowPasswordText(IsChecked(kShowPassword));
-        // Through the edit and back, so that it draws its text anew.
-        HWND had = GetFocus();
-        SetFocus(GetDlgItem(kPassword));
-        SetFocus(had);
-    } else if (id == kUseSsl && code == BN_CLICKED) {
+    if (OnPasswordCommand(kPasswordControls, code, id))
+        return;
+    if (id == kUseSsl && code == BN_CLICKED) {
         const CYolString port = PortText(IsChecked(kUseSsl) ? 5223 : 5222);
         SetItemText(kPort, port);
         if (expert != nullptr)
             expert->SetPortText(port);
-    } else if (id == kPassword && code == EN_CHANGE) {
-        if (GetItemText(kPassword, 1).IsEmpty())
-            EnableItem(kShowPassword, true);
     } else {
         CJabberPan::OnCommand(code, id, control);
     }
@@ -131,10 +104,10 @@ bool CAccountPan::Apply() {
     if (!draft->online && !ReadNumber(kPort, 1, 65535, PaneString(JabberStrPortRange), port))
         return false;
     s.userName = GetItemText(kUserName, kFieldChars);
-    g_showPassword = IsChecked(kShowPassword);
+    CYolString typed;
+    const bool changed = TypedPassword(kPasswordControls, kFieldChars, typed);
     if (IsChecked(kSavePassword)) {
-        const CYolString typed = GetItemText(kPassword, kFieldChars);
-        if (typed != CYolString(kPasswordMask)) {
+        if (changed) {
             s.password = typed;
             s.passwordHashed = 0;
             // The login at this moment: the new user name, the server not yet.

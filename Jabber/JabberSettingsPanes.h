@@ -32,9 +32,6 @@ class CExpertPan;
 
 class CAccountPan final : public CJabberPan {
 public:
-    static constexpr char16_t kPasswordMask[] = u"**************";
-    // The plug-in's last choice of "Show password"; not stored.
-    static bool ShowPassword();
 
     CAccountPan(CJabberAccount* account, std::shared_ptr<XmppSettingsDraft> draft, CExpertPan* expert);
 
@@ -44,7 +41,6 @@ public:
 private:
     void Load();
     bool Apply();
-    void ShowPasswordText(bool plain);
 
     std::shared_ptr<XmppSettingsDraft> draft;
     CExpertPan* expert;

@@ -2,12 +2,15 @@
 
 #include "CSkinManager.h"
 #include "Controls/ControlButton.h"
+#include "Controls/ControlEdit.h"
 #include "PluginHelpers.h"
 #include "WindowSystem/Dialog.h"
 #include "WindowSystem/Window.h"
 #include "WindowSystem/WindowFocus.h"
+#include "WindowSystem/WindowPaint.h"
 #include "YolGuids.h"
 
+#include <atomic>
 #include <vector>
 
 CAccountSetsPan::CAccountSetsPan(Protocols::CAccount* account)
@@ -96,4 +99,57 @@ bool CAccountSetsPan::ReadNumber(int control, unsigned int min, unsigned int max
 void CAccountSetsPan::TellUser(const CYolString& text) {
     if (account != nullptr)
         account->SendAccountEvent(Protocols::AccountEvent::ShowText, account->NewStringEventArg(text));
+}
+
+namespace {
+
+// The last "Show password" choice of this plug-in's pages.
+std::atomic<bool> g_showPassword{false};
+
+}  // namespace
+
+void CAccountSetsPan::LoadPassword(const TPasswordControls& controls, bool stored) {
+    if (stored) {
+        ShowPasswordText(controls.password, false);
+        SetItemText(controls.password, CYolString(kPasswordMask));
+        EnableItem(controls.showPassword, false);
+        return;
+    }
+    const bool plain = g_showPassword.load();
+    SetItemText(controls.password, CYolString());
+    EnableItem(controls.showPassword, true);
+    SetChecked(controls.showPassword, plain);
+    ShowPasswordText(controls.password, plain);
+}
+
+bool CAccountSetsPan::OnPasswordCommand(const TPasswordControls& controls, unsigned short code,
+                                        unsigned short id) {
+    if (id == controls.showPassword && code == BN_CLICKED) {
+        ShowPasswordText(controls.password, IsChecked(controls.showPassword));
+        // Through the edit and back, so that it draws its text anew.
+        HWND had = GetFocus();
+        SetFocus(GetDlgItem(controls.password));
+        SetFocus(had);
+        return true;
+    }
+    if (id == controls.password && code == EN_CHANGE) {
+        // An emptied mask is a new password, which may be shown.
+        if (GetItemText(controls.password, 1).IsEmpty())
+            EnableItem(controls.showPassword, true);
+        return true;
+    }
+    return false;
+}
+
+bool CAccountSetsPan::TypedPassword(const TPasswordControls& controls, int maxChars, CYolString& typed) {
+    g_showPassword = IsChecked(controls.showPassword);
+    typed = GetItemText(controls.password, maxChars);
+    return typed != CYolString(kPasswordMask);
+}
+
+void CAccountSetsPan::ShowPasswordText(int password, bool plain) {
+    if (HWND edit = GetDlgItem(password)) {
+        SendMessage(edit, EM_SETPASSWORDCHAR, plain ? 0 : u'*', 0);
+        InvalidateRect(edit, nullptr, true);
+    }
 }

@@ -34,6 +34,12 @@ public:
         int control;
         int stringId;
     };
+    // The password edit and its "Show password" box, alike on the account
+    // page of every plug-in.
+    struct TPasswordControls {
+        int password;
+        int showPassword;
+    };
 
     explicit CAccountSetsPan(Protocols::CAccount* account);
     ~CAccountSetsPan() override;
@@ -75,7 +81,22 @@ protected:
     // Shows a text to the user through the program (AccountEvent::ShowText).
     void TellUser(const CYolString& text);
 
+    // What a stored password shows as: it is never read back into the edit.
+    static constexpr char16_t kPasswordMask[] = u"**************";
+    // A stored password shows as the mask, hidden, and cannot be shown; an
+    // empty edit shows what is typed as the user last chose on any page of
+    // this plug-in (remembered while it is loaded, never stored).
+    void LoadPassword(const TPasswordControls& controls, bool stored);
+    // The two controls' notifications; false for any other.
+    bool OnPasswordCommand(const TPasswordControls& controls, unsigned short code, unsigned short id);
+    // The typed password (at most maxChars characters); false while the
+    // edit still shows the mask, so the stored password stays. Remembers the
+    // "Show password" choice.
+    bool TypedPassword(const TPasswordControls& controls, int maxChars, CYolString& typed);
+
 private:
+    void ShowPasswordText(int password, bool plain);
+
     Protocols::CAccount* account;
     Services::CServicesManager* services;
     unsigned int accountId;

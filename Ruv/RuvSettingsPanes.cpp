@@ -12,12 +12,9 @@
 #include "WindowSystem/WindowPaint.h"
 #include "YolGuids.h"
 
-#include <atomic>
 #include <iterator>
 
 namespace {
-
-std::atomic<bool> g_showPassword{false};
 
 // What the login and host fields hold at most.
 constexpr int kTextChars = 256;
@@ -30,6 +27,7 @@ constexpr int kStringBadLogin = 159;
 constexpr int kStringNoHost = 160;
 
 enum AccountControl : int { kLogin = 1015, kPassword = 1016, kShowPassword = 1017, kSavePassword = 1018 };
+constexpr CAccountSetsPan::TPasswordControls kPasswordControls{kPassword, kShowPassword};
 enum ConnectionControl : int {
     kHost = 1001, kPort = 1002, kKeepAlive = 1052, kLoadList = 1053, kAutoPrivacy = 1056, kMoveServers = 1057,
 };
@@ -77,8 +75,6 @@ CRuvSettingsStore CRuvSettingsPan::Store() const {
     return CRuvSettingsStore(manager, AccountId());
 }
 
-bool CRuvAccountPan::ShowPassword() { return g_showPassword.load(); }
-
 CYolString CRuvAccountPan::NormalLogin(const CYolString& typed) {
     if (typed.Find(0, CYolString(u"@")) >= 0)
         return typed;
@@ -102,35 +98,12 @@ void CRuvAccountPan::Load() {
     SetItemText(kLogin, draft->settings.login);
     const bool stored = HasDigest(draft->settings.passwordDigest);
     SetChecked(kSavePassword, stored);
-    if (stored) {
-        ShowPasswordText(false);
-        SetItemText(kPassword, CYolString(kPasswordMask));
-        EnableItem(kShowPassword, false);
-    } else {
-        SetItemText(kPassword, CYolString());
-        EnableItem(kShowPassword, true);
-        SetChecked(kShowPassword, ShowPassword());
-        ShowPasswordText(ShowPassword());
-    }
-}
-
-void CRuvAccountPan::ShowPasswordText(bool plain) {
-    if (HWND edit = GetDlgItem(kPassword)) {
-        SendMessage(edit, EM_SETPASSWORDCHAR, plain ? 0 : u'*', 0);
-        InvalidateRect(edit, nullptr, true);
-    }
+    LoadPassword(kPasswordControls, stored);
 }
 
 void CRuvAccountPan::OnCommand(unsigned short code, unsigned short id, HWND control) {
-    if (id == kShowPassword && code == BN_CLICKED) {
-        ShowPasswordText(IsChecked(kShowPassword));
-        SetFocus(GetDlgItem(kPassword));
-    } else if (id == kPassword && code == EN_CHANGE) {
-        if (GetItemText(kPassword, 1).IsEmpty())
-            EnableItem(kShowPassword, true);
-    } else {
+    if (!OnPasswordCommand(kPasswordControls, code, id))
         CRuvSettingsPan::OnCommand(code, id, control);
-    }
 }
 
 bool CRuvAccountPan::Apply() {
@@ -143,13 +116,13 @@ bool CRuvAccountPan::Apply() {
     SetItemText(kLogin, login);
     CRuvSettings& s = draft->settings;
     s.login = login;
-    g_showPassword = IsChecked(kShowPassword);
+    CYolString typed;
+    const bool changed = TypedPassword(kPasswordControls, kPasswordChars, typed);
     if (!IsChecked(kSavePassword)) {
         s.passwordDigest = {};
         return true;
     }
-    const CYolString typed = GetItemText(kPassword, kPasswordChars);
-    if (typed != CYolString(kPasswordMask)) {
+    if (changed) {
         const std::string bytes = OscarAnsi(typed.Substring(0, std::min(typed.Length(), kPasswordUsed)));
         CMD5::Hash(bytes.data(), static_cast<unsigned int>(bytes.size()), s.passwordDigest.data());
     }

@@ -33,9 +33,6 @@ protected:
 
 class CRuvAccountPan final : public CRuvSettingsPan {
 public:
-    static constexpr char16_t kPasswordMask[] = u"**************";
-    // The last choice of "Show password" in this process; not stored.
-    static bool ShowPassword();
     // What a typed login is stored as: an e-mail login as it is, any
     // other its digits; empty when that leaves nothing.
     static CYolString NormalLogin(const CYolString& typed);
@@ -48,7 +45,6 @@ public:
 private:
     void Load();
     bool Apply();
-    void ShowPasswordText(bool plain);
 };
 
 class CRuvConnectionPan final : public CRuvSettingsPan {

@@ -11,7 +11,6 @@
 #include "YolGuids.h"
 #include "ZemPaneTemplates.h"
 
-#include <atomic>
 
 namespace {
 
@@ -21,9 +20,8 @@ constexpr int kFieldChars = 256;
 constexpr int kImageAccount = 26;
 constexpr int kImageAdvanced = 27;
 
-std::atomic<bool> g_showPassword{false};
-
 enum AccountControl : int { kLogin = 1015, kDomain = 1020, kPassword = 1016, kShowPassword = 1017 };
+constexpr CAccountSetsPan::TPasswordControls kPasswordControls{kPassword, kShowPassword};
 
 constexpr CAccountSetsPan::TLabel kAccountLabels[] = {{1001, 30}, {1004, 31}, {1002, 32}, {1007, 33}};
 constexpr CAccountSetsPan::TLabel kAdvancedLabels[] = {{1062, 35}, {1064, 36}};
@@ -45,8 +43,6 @@ void Reload(CAccountSetsPan& pane) {
 
 const char16_t* const CZemAccountPan::kDomains[5] = {u"@mail.ru", u"@inbox.ru", u"@bk.ru", u"@list.ru",
                                                      u"@corp.mail.ru"};
-
-bool CZemAccountPan::ShowPassword() { return g_showPassword.load(); }
 
 CZemAccountPan::CZemAccountPan(CZemAccount* account, std::shared_ptr<ZemSettingsDraft> draft)
     : CZemPan(account, 30, kZemAccountTemplate, kImageAccount), draft(std::move(draft)) {}
@@ -77,45 +73,18 @@ void CZemAccountPan::Load() {
     }
     SendMessage(list, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
     const bool stored = !draft->settings.password.IsEmpty();
-    if (stored) {
-        ShowPasswordText(false);
-        SetItemText(kPassword, CYolString(kPasswordMask));
-        EnableItem(kShowPassword, false);
-    } else {
-        SetItemText(kPassword, CYolString());
-        EnableItem(kShowPassword, true);
-        SetChecked(kShowPassword, ShowPassword());
-        ShowPasswordText(ShowPassword());
-    }
-}
-
-void CZemAccountPan::ShowPasswordText(bool plain) {
-    if (HWND edit = GetDlgItem(kPassword)) {
-        SendMessage(edit, EM_SETPASSWORDCHAR, plain ? 0 : u'*', 0);
-        InvalidateRect(edit, nullptr, true);
-    }
+    LoadPassword(kPasswordControls, stored);
 }
 
 void CZemAccountPan::OnCommand(unsigned short code, unsigned short id, HWND control) {
-    if (id == kShowPassword && code == BN_CLICKED) {
-        ShowPasswordText(IsChecked(kShowPassword));
-        // Through the edit and back, so that it draws its text anew.
-        HWND had = GetFocus();
-        SetFocus(GetDlgItem(kPassword));
-        SetFocus(had);
-    } else if (id == kPassword && code == EN_CHANGE) {
-        if (GetItemText(kPassword, 1).IsEmpty())
-            EnableItem(kShowPassword, true);
-    } else {
+    if (!OnPasswordCommand(kPasswordControls, code, id))
         CZemPan::OnCommand(code, id, control);
-    }
 }
 
 void CZemAccountPan::Apply() {
-    g_showPassword = IsChecked(kShowPassword);
     ZemSettings& s = draft->settings;
-    const CYolString typed = GetItemText(kPassword, kFieldChars);
-    if (typed != CYolString(kPasswordMask))
+    CYolString typed;
+    if (TypedPassword(kPasswordControls, kFieldChars, typed))
         s.password = typed;
     // Without a chosen domain the login is what was typed, so a full address
     // of another domain can be entered as it stands.

@@ -20,11 +20,8 @@ struct ZemSettingsDraft {
 
 class CZemAccountPan final : public CZemPan {
 public:
-    static constexpr char16_t kPasswordMask[] = u"**************";
     // The service's mailbox domains, each with its "@".
     static const char16_t* const kDomains[5];
-    // The plug-in's last choice of "Show password"; not stored.
-    static bool ShowPassword();
 
     CZemAccountPan(CZemAccount* account, std::shared_ptr<ZemSettingsDraft> draft);
 
@@ -34,7 +31,6 @@ public:
 private:
     void Load();
     void Apply();
-    void ShowPasswordText(bool plain);
 
     std::shared_ptr<ZemSettingsDraft> draft;
 };
