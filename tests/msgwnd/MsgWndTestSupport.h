@@ -20,23 +20,7 @@
 
 namespace mw_test {
 
-// A w x h smiley of two solid frames, 200 ms each.
-inline gif_test::Bytes Face(int index, int w, int h) {
-    gif_test::GifSpec spec;
-    spec.width = w;
-    spec.height = h;
-    spec.globalPalette = {0xC00000u + static_cast<std::uint32_t>(index), 0xC08000u + static_cast<std::uint32_t>(index)};
-    for (int f = 0; f < 2; ++f) {
-        gif_test::FrameSpec frame;
-        frame.width = w;
-        frame.height = h;
-        frame.pixels.assign(static_cast<std::size_t>(w * h), static_cast<std::uint8_t>(f));
-        frame.control = true;
-        frame.delayCs = 20;
-        spec.frames.push_back(frame);
-    }
-    return gif_test::BuildGif(spec);
-}
+using gif_test::Face;
 
 class MessageWindowTest : public ui_test::WindowTest {
 protected:

@@ -35,31 +35,13 @@ constexpr COLORREF kBackground = RGB(1, 2, 3);
 
 // Palette colour i of every test smiley: frame 0 shows 0xRR0000 + index,
 // frame 1 the same with green 0x80.
-std::uint32_t FaceColour(int index, int frame) {
-    return 0xC00000u + static_cast<std::uint32_t>(index) + (frame != 0 ? 0x8000u : 0u);
-}
+using gif_test::FaceColour;
 
 COLORREF AsColorRef(std::uint32_t rgb) {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-// A w x h smiley of two solid frames, 200 ms each.
-gif_test::Bytes Face(int index, int w, int h) {
-    gif_test::GifSpec spec;
-    spec.width = w;
-    spec.height = h;
-    spec.globalPalette = {FaceColour(index, 0), FaceColour(index, 1)};
-    for (int f = 0; f < 2; ++f) {
-        gif_test::FrameSpec frame;
-        frame.width = w;
-        frame.height = h;
-        frame.pixels.assign(static_cast<std::size_t>(w * h), static_cast<std::uint8_t>(f));
-        frame.control = true;
-        frame.delayCs = 20;
-        spec.frames.push_back(frame);
-    }
-    return gif_test::BuildGif(spec);
-}
+using gif_test::Face;
 
 class RecordingHost : public MW::MYolWMMW_SelectSmileHost {
 public:

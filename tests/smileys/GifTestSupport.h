@@ -341,4 +341,27 @@ inline void ReadWithGiflib(const Bytes& bytes, Reference& ref) {
     ref.goodFrames = ref.ok ? ref.gif->ImageCount : std::max(0, ref.gif->ImageCount - 1);
 }
 
+// The colour of frame `frame` (0 or 1) of test smiley `index`.
+inline std::uint32_t FaceColour(int index, int frame) {
+    return 0xC00000u + static_cast<std::uint32_t>(index) + (frame != 0 ? 0x8000u : 0u);
+}
+
+// A w x h test smiley of two solid frames, 200 ms each, in FaceColour.
+inline Bytes Face(int index, int w, int h) {
+    GifSpec spec;
+    spec.width = w;
+    spec.height = h;
+    spec.globalPalette = {FaceColour(index, 0), FaceColour(index, 1)};
+    for (int f = 0; f < 2; ++f) {
+        FrameSpec frame;
+        frame.width = w;
+        frame.height = h;
+        frame.pixels.assign(static_cast<std::size_t>(w * h), static_cast<std::uint8_t>(f));
+        frame.control = true;
+        frame.delayCs = 20;
+        spec.frames.push_back(frame);
+    }
+    return BuildGif(spec);
+}
+
 } // namespace gif_test
