@@ -133,6 +133,10 @@ TEST_F(OscarDissector, ReadsEveryFrameAndSnacOfARealSession) {
     ASSERT_TRUE(b.Eventually([&] { return b.ContactOf("100200") != 0; })) << Log();
     const unsigned int aSeesB = a.ContactOf("100300");
     const unsigned int bSeesA = b.ContactOf("100200");
+    // Each sees the other online with its capabilities, which choose the
+    // channel a message goes on.
+    EXPECT_EQ(a.log.WaitFor("status " + Id(aSeesB) + " 2"), "status " + Id(aSeesB) + " 2 ");
+    EXPECT_EQ(b.log.WaitFor("status " + Id(bSeesA) + " 2"), "status " + Id(bSeesA) + " 2 ");
 
     a.SendText(aSeesB, "Привет 😀", 1001);
     EXPECT_EQ(b.log.WaitFor("message " + Id(bSeesA)), "message " + Id(bSeesA) + " 0 Канал 4");

@@ -60,6 +60,10 @@ private:
         int client;
         int server;
         int stream;
+        // The client has closed: its end is passed on as the end of our
+        // writing, and the server's answers are still read to their end, so
+        // that closing never throws away bytes the server has not read.
+        bool clientDone = false;
     };
 
     static unsigned int PortOf(int fd, bool remote) {
@@ -93,7 +97,7 @@ private:
             ::close(client);
             return;
         }
-        links.push_back({client, server, capture.Open(PortOf(client, true), port)});
+        links.push_back({client, server, capture.Open(PortOf(client, true), port), false});
     }
     // Passes one read on; false when that side is done.
     bool Pass(Link& link, bool fromClient) {
@@ -101,9 +105,17 @@ private:
         const ssize_t n = ::recv(fromClient ? link.client : link.server, buffer, sizeof buffer, 0);
         if (n <= 0)
             return false;
-        if (fromClient)
+        if (fromClient) {
             capture.Send(link.stream, std::string(buffer, static_cast<size_t>(n)));
-        return WriteAll(fromClient ? link.server : link.client, buffer, static_cast<size_t>(n));
+            return WriteAll(link.server, buffer, static_cast<size_t>(n));
+        }
+        if (!link.clientDone && !WriteAll(link.client, buffer, static_cast<size_t>(n)))
+            EndClient(link);
+        return true;
+    }
+    void EndClient(Link& link) {
+        link.clientDone = true;
+        ::shutdown(link.server, SHUT_WR);
     }
     void Drop(size_t index) {
         capture.Close(links[index].stream);
@@ -116,7 +128,8 @@ private:
         for (;;) {
             std::vector<pollfd> fds{{wake[0], POLLIN, 0}, {listener, POLLIN, 0}};
             for (const Link& link : links) {
-                fds.push_back({link.client, POLLIN, 0});
+                // A closed client end is left out (poll skips negative ones).
+                fds.push_back({link.clientDone ? -1 : link.client, POLLIN, 0});
                 fds.push_back({link.server, POLLIN, 0});
             }
             if (::poll(fds.data(), fds.size(), -1) < 0)
@@ -126,9 +139,9 @@ private:
             // Newest first, so that dropping one leaves the indices of
             // those still to be looked at as they were.
             for (size_t i = links.size(); i-- > 0;) {
-                const bool clientDone = fds[2 + 2 * i].revents && !Pass(links[i], true);
-                const bool serverDone = !clientDone && fds[3 + 2 * i].revents && !Pass(links[i], false);
-                if (clientDone || serverDone)
+                if (fds[2 + 2 * i].revents && !Pass(links[i], true))
+                    EndClient(links[i]);
+                if (fds[3 + 2 * i].revents && !Pass(links[i], false))
                     Drop(i);
             }
             if (fds[1].revents & POLLIN)
