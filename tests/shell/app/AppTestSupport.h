@@ -25,7 +25,8 @@
 namespace AppTest {
 
 // Runs the UI thread's messages until `done` holds; false when it did not
-// within the limit. Waits for messages, never sleeps.
+// within the limit, or the thread's loop was told to end (WM_QUIT, which
+// stays queued). Waits for messages, never sleeps.
 inline bool PumpUntil(const std::function<bool()>& done, std::chrono::seconds limit = std::chrono::seconds(30)) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!done()) {
@@ -33,6 +34,10 @@ inline bool PumpUntil(const std::function<bool()>& done, std::chrono::seconds li
             return false;
         MSG msg;
         if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return done();
+            }
             TranslateMessage(&msg);
             DispatchMessage(&msg);
             continue;
@@ -43,6 +48,14 @@ inline bool PumpUntil(const std::function<bool()>& done, std::chrono::seconds li
         }
     }
     return true;
+}
+
+// Whether a WM_QUIT waits in the calling thread's queue. It is taken only
+// once no posted message is left, and stands before input, paint and
+// timers: PumpMessages stops at it.
+inline bool QuitPending() {
+    MSG msg;
+    return PeekMessage(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) && msg.message == WM_QUIT;
 }
 
 // The threads the process runs now.
@@ -64,11 +77,18 @@ protected:
         Platform::ResetInput();
         Platform::SetScreen(480, 640, 96, 96);
         threadsBefore = ThreadCount();
+        // The test thread's queue outlives every test; a WM_QUIT an earlier
+        // one left would hold back this one's timers.
+        ASSERT_FALSE(QuitPending());
     }
 
     void TearDown() override {
         app.reset();
         Platform::PumpMessages();
+        // The main window's end posted WM_QUIT, which the program's own loop
+        // takes as its last message; taken here in its place.
+        MSG quit;
+        PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         Platform::ResetPower();
         Platform::SetScreen(480, 640, 192, 192);
         CYolPath::SetAppDir(previousAppDir);
