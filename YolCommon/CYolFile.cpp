@@ -136,6 +136,39 @@ bool IsCopyName(const std::string& entry, const std::string& prefix) {
     return entry.size() == prefix.size() + random && entry.compare(0, prefix.size(), prefix) == 0;
 }
 
+// A cleaner (RemoveStaleCopies, in this process or another) may come upon a
+// copy between its creation and its lock, take it for a dead writer's and
+// remove it. Each such loss costs one fresh copy; this many in a row means
+// something keeps taking them.
+constexpr int kCopyAttempts = 8;
+
+enum class Copy { Ours, TakenByCleaner, Failed };
+
+// Makes a copy from `pattern` (mkostemp's template, owner-only) and locks
+// it. Once it is locked under its name it stays ours until the rename: a
+// cleaner removes only a copy it can lock.
+Copy CreateLockedCopy(std::string& pattern, int& fd) {
+    fd = mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0)
+        return Copy::Failed;
+    Copy result = Copy::Ours;
+    struct stat held, named;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        // A cleaner holds it, and removes it.
+        result = errno == EWOULDBLOCK ? Copy::TakenByCleaner : Copy::Failed;
+    } else if (fstat(fd, &held) != 0 || lstat(pattern.c_str(), &named) != 0 || !SameFile(held, named)) {
+        // A cleaner locked and removed it before us, and has let it go.
+        result = Copy::TakenByCleaner;
+    }
+    if (result == Copy::Failed)
+        unlink(pattern.c_str());
+    if (result != Copy::Ours) {
+        close(fd);
+        fd = -1;
+    }
+    return result;
+}
+
 } // namespace
 
 CYolFile::CYolFile(const CYolString& filePath, Mode fileMode, unsigned int createPermissions)
@@ -317,14 +350,17 @@ bool CYolFile::WriteWholeFile(const CYolString& filePath, const unsigned char* d
         return false;
     RemoveStaleCopies(filePath);
     auto [folder, name] = SplitPath(target);
-    std::string temp = folder + "." + name + kCopySuffix;
-    // mkostemp makes the copy owner-only; it is locked at once so that a
-    // cleaner in another process leaves it alone until it is renamed.
-    int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
+    std::string temp;
+    int fd = -1;
+    Copy copy = Copy::TakenByCleaner;
+    for (int attempt = 0; copy == Copy::TakenByCleaner && attempt < kCopyAttempts; ++attempt) {
+        temp = folder + "." + name + kCopySuffix;
+        copy = CreateLockedCopy(temp, fd);
+    }
+    if (copy != Copy::Ours)
         return false;
-    bool ok = flock(fd, LOCK_EX | LOCK_NB) == 0 && fchmod(fd, static_cast<mode_t>(permissions & 07777)) == 0 &&
-              WriteFully(fd, data, count) && fsync(fd) == 0;
+    bool ok = fchmod(fd, static_cast<mode_t>(permissions & 07777)) == 0 && WriteFully(fd, data, count) &&
+              fsync(fd) == 0;
     // Renamed while still open and locked, so that it is never an unlocked
     // copy under the temporary name.
     bool renamed = ok && rename(temp.c_str(), target.c_str()) == 0;

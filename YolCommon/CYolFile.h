@@ -102,7 +102,9 @@ public:
     // `permissions` before any byte goes in), flushes it to disk, renames it
     // over the target and flushes the folder. False on any failure; the
     // target is then untouched, except when only the folder's flush failed:
-    // the new bytes are in place but may not survive a power cut.
+    // the new bytes are in place but may not survive a power cut. A reader
+    // that clears stale copies (RemoveStaleCopies) and takes the new copy
+    // before it is locked costs a fresh copy, not the write.
     static bool WriteWholeFile(const CYolString& path, const unsigned char* data, size_t count,
                                unsigned int permissions = 0644);
     // Removes the temporary copies of the file at `path` that a writer

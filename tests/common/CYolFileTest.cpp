@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <future>
@@ -12,10 +13,31 @@
 #include <string>
 #include <vector>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// mkostemp as the C library has it, with a cleaner that can be set to run
+// the moment a copy exists and before its writer has locked it: the worst
+// moment for another thread or program that loads the same file (and so
+// clears its stale copies) to come by.
+namespace {
+std::atomic<int> g_cleanerRuns{0};
+std::string g_cleanedFile;
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) int mkostemp(char* pattern, int flags) {
+    using Real = int (*)(char*, int);
+    static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "mkostemp"));
+    const int fd = real(pattern, flags);
+    if (fd >= 0 && g_cleanerRuns > 0) {
+        --g_cleanerRuns;
+        CYolFile::RemoveStaleCopies(CYolString::FromUtf8(g_cleanedFile));
+    }
+    return fd;
+}
 
 namespace {
 
@@ -338,6 +360,25 @@ TEST_F(FileTest, WriteWholeFileRemovesOnlyItsOwnStaleCopies) {
     // Its writer gone, the copy is stale too.
     EXPECT_EQ(CYolFile::RemoveStaleCopies(W(PathOf("settings.yol"))), 1);
     EXPECT_FALSE(fs::exists(live));
+}
+
+TEST_F(FileTest, ACleanerThatTakesAFreshCopyCostsTheWriterOnlyTheCopy) {
+    std::string path = Put("settings.yol", Bytes({0x01}));
+    g_cleanedFile = path;
+    g_cleanerRuns = 1;
+    const auto next = Bytes({0x02, 0x03});
+    EXPECT_TRUE(CYolFile::WriteWholeFile(W(path), next.data(), next.size(), 0600));
+    EXPECT_EQ(g_cleanerRuns.load(), 0);
+    EXPECT_EQ(ReadBytes(path), next);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"settings.yol"});
+
+    // A cleaner at every copy: the writer gives up and the file stays.
+    g_cleanerRuns = 1000;
+    const auto lost = Bytes({0x04});
+    EXPECT_FALSE(CYolFile::WriteWholeFile(W(path), lost.data(), lost.size(), 0600));
+    g_cleanerRuns = 0;
+    EXPECT_EQ(ReadBytes(path), next);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"settings.yol"});
 }
 
 // --- CYolFileSystem ---------------------------------------------------
