@@ -246,7 +246,9 @@ TEST_F(AccountLifecycle, SettingsChangesReachTheFileWithoutATeardown) {
     Install("Ruv", {Line(kRuv, "Ruv")});
     unsigned int id = Manager().AddAccount(Guid(kRuv));
     Manager().SetAccountString(id, Text("SrvLogName"), Text("12345"), false);
-    EXPECT_TRUE(WaitFor([&] {
+    // Read with a database of its own, which clears stale copies of the
+    // file as it loads, while the manager's save writes one.
+    EXPECT_TRUE(WaitForSavedFile([&] {
         Database::CYolDatabaseImpl onDisk(nullptr, Text(SettingsPath().c_str()));
         unsigned long size = 0;
         if (!onDisk.GetSize(ProtocolsManagerGuid, Text("Accounts data"), size))

@@ -229,6 +229,20 @@ protected:
         StartServices();
     }
 
+    // Checks the settings file now and again each time a save of the
+    // database ends, until `holds`; false when a save that could bring it
+    // does not end within the limit.
+    bool WaitForSavedFile(const std::function<bool()>& holds,
+                          std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+        for (;;) {
+            const uint64_t seen = database->SavesEnded();
+            if (holds())
+                return true;
+            if (!database->WaitForSaveAfter(seen, limit))
+                return false;
+        }
+    }
+
     // The control block of a loaded plug-in copy; null when not loaded.
     TestPlugin::Control* ControlOf(const std::string& folder) {
         void* handle = dlopen(LibraryPath(folder).c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);

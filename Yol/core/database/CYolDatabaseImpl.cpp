@@ -203,8 +203,29 @@ bool CYolDatabaseImpl::SaveToBytes(std::vector<unsigned char>& out) const {
     return true;
 }
 
+uint64_t CYolDatabaseImpl::SavesEnded() const {
+    std::lock_guard<std::mutex> guard(endedLock);
+    return savesEnded;
+}
+
+bool CYolDatabaseImpl::WaitForSaveAfter(uint64_t seen, std::chrono::milliseconds limit) const {
+    std::unique_lock<std::mutex> guard(endedLock);
+    return endedSignal.wait_for(guard, limit, [&] { return savesEnded > seen; });
+}
+
 bool CYolDatabaseImpl::Save() {
     std::lock_guard<std::mutex> saving(saveLock);
+    // Counted however the save ends, once its outcome is on disk or known.
+    struct Ended {
+        CYolDatabaseImpl& db;
+        ~Ended() {
+            {
+                std::lock_guard<std::mutex> guard(db.endedLock);
+                ++db.savesEnded;
+            }
+            db.endedSignal.notify_all();
+        }
+    } ended{*this};
     std::vector<unsigned char> bytes;
     uint64_t snapshot;
     try {

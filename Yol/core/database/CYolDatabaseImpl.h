@@ -23,6 +23,8 @@
 #include "CYolString.h"
 #include "YOL_GUID.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -94,6 +96,12 @@ public:
     // The text that tells the user why settings are not being saved; empty
     // while saving is allowed.
     CYolString SaveBlockedReason() const;
+    // How many saves have ended so far, written or not. A caller that
+    // caused a save reads it first and then waits for the next one to end.
+    uint64_t SavesEnded() const;
+    // True once more than `seen` saves have ended; false when no further
+    // one ended within `limit`.
+    bool WaitForSaveAfter(uint64_t seen, std::chrono::milliseconds limit) const;
 
     const CYolString& GetPath() const { return path; }
     LoadResult GetLoadResult() const;
@@ -139,6 +147,9 @@ private:
     // Keeps two saves from racing to the rename with snapshots in the wrong
     // order; taken before `lock`, never while holding it.
     std::mutex saveLock;
+    mutable std::mutex endedLock;
+    mutable std::condition_variable endedSignal;
+    uint64_t savesEnded = 0;
 };
 
 }  // namespace Database
