@@ -17,6 +17,7 @@
 #include "CAccount.h"
 #include "CReconnectWait.h"
 #include "CRuvSettings.h"
+#include "RuvBuddyIcons.h"
 #include "RuvConnection.h"
 #include "RuvLogin.h"
 #include "RuvMenus.h"
@@ -61,6 +62,9 @@ public:
     const RuvOwnStatus& OwnStatus() const { return ownStatus; }
 
     static unsigned int KeepAliveTimer(void* account);
+    // The icon service's keep-alive: 60 s while its link is ready.
+    static unsigned int IconLinkTimer(void* account);
+    const RuvBuddyIcons& BuddyIcons() const { return icons; }
 
     CYolString GetProtocolName() override { return CYolString(u"Ruv"); }
 
@@ -148,6 +152,8 @@ private:
     void ApplyChangedSettings(const CRuvSettings& before);
     // What the contact's client is, read from its last arrival.
     void IdentifyClientOf(CRuvListItem& item) const;
+    // An icon file was written: the contacts it belongs to show it.
+    void ShowIcon(const CYolString& screenName, std::string_view hash, const CYolString& path);
     int Connect(Protocols::Status wanted);
     void Disconnect();
     // Reconnection after the delay, when a status is wanted and the
@@ -178,6 +184,17 @@ private:
                         [this](int image) { ShowPrivacyMode(image); }, [this] { return settings.typingNotification; },
                         [this] { return login.State() == RuvLogin::LoginState::Established; }}};
     RuvConnection connection{*this, [this] { return SocketsService(); }};
+    RuvBuddyIcons icons{{[this] { return SocketsService(); }, [this] { return GetClientId(); },
+                         [this](bool start) {
+                             if (start)
+                                 StartTimer(CRuvAvatarConnection::kKeepAliveMs, &CRuvAccount::IconLinkTimer, this);
+                             else
+                                 StopTimer(&CRuvAccount::IconLinkTimer, this);
+                         },
+                         [this](const CYolString& name, std::string_view hash, const CYolString& path) {
+                             ShowIcon(name, hash, path);
+                         },
+                         [] { return RuvIconStore::DefaultFolder(); }}};
     RuvOwnStatus ownStatus{*this, {[this] { return static_cast<int>(status); },
                                    [this] { return settings.typingNotification; }}};
     RuvLogin login{*this, *this, ownStatus};
