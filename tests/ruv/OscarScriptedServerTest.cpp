@@ -4,10 +4,12 @@
 // the servers end a connection. The server asserts every frame the account
 // sends and reports SIGNED ON, DONE or FAIL.
 
+#include "CYolPath.h"
 #include "LiveRuvAccount.h"
 #include "MissingPeer.h"
 #include "PeerProcess.h"
 #include "ProsodyFixture.h"
+#include "RuvTestSupport.h"
 #include "WatchedClock.h"
 
 #include <gtest/gtest.h>
@@ -103,6 +105,42 @@ TEST_F(OscarScriptedServer, UsedOnAnotherComputerEndsWithoutReconnecting) {
     EXPECT_TRUE(account->WaitForText("Your account used on another computer"));
     EXPECT_EQ("DONE", Report()) << Log();
     EXPECT_TRUE(account->WaitForStatus(Protocols::Offline));
+}
+
+// The icon files go to the program folder's "BuddyIcons/": here a folder of
+// the test's own.
+class OscarScriptedIcons : public OscarScriptedServer {
+protected:
+    void SetUp() override {
+        OscarScriptedServer::SetUp();
+        CYolPath::SetAppDir(CYolString::FromUtf8(program.Root()));
+    }
+    void TearDown() override { CYolPath::SetAppDir(kept); }
+
+    const CYolString kept = CYolPath::AppDir();
+    TempFolder program;
+};
+
+TEST_F(OscarScriptedIcons, AContactsIconComesOverTheIconServiceIntoItsFile) {
+    for (const char* kind : {"png", "gif", "jpeg"}) {
+        SCOPED_TRACE(kind);
+        Start({"icons", "--icon-kind", kind});
+        ASSERT_EQ("SIGNED ON", Report()) << Log();
+        const std::string line = Report();
+        // "ICON <name> <hash hex> <icon hex>"
+        ASSERT_EQ(line.rfind("ICON 100300 ", 0), 0u) << line << Log();
+        const size_t space = line.find(' ', 12);
+        const std::string hash = line.substr(12, space - 12);
+        const std::string icon = RuvTest::Bytes(line.substr(space + 1));
+        const std::string extension = std::string(kind) == "jpeg" ? ".jpg" : std::string(".") + kind;
+        const std::string file = program.PathOf("BuddyIcons/" + hash + extension);
+        // The contact shows its new status once the file is written.
+        EXPECT_TRUE(account->Eventually([&] { return ReadText(file) == icon; })) << Log();
+        account->SetStatus(Protocols::Offline);
+        EXPECT_EQ("DONE", Report()) << Log();
+        account.reset();
+        server.reset();
+    }
 }
 
 }  // namespace
