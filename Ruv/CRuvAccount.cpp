@@ -27,6 +27,7 @@ CRuvAccount::CRuvAccount(Services::CServicesManager* servicesManager, unsigned i
     session.presence.SetArrivalHook([this](CRuvListItem& item) {
         IdentifyClientOf(item);
         item.presence.iconFile = icons.Lookup(item.name, item.presence.iconHash);
+        item.presence.iconPicture = icons.Picture(item.presence.iconFile);
     });
 }
 
@@ -45,6 +46,7 @@ void CRuvAccount::ShowIcon(const CYolString& screenName, std::string_view hash, 
     if (item == nullptr || item->presence.iconHash != hash)
         return;
     item->presence.iconFile = path;
+    item->presence.iconPicture = icons.Picture(path);
     session.list.ShowStatus(*item);
 }
 
@@ -83,6 +85,7 @@ int CRuvAccount::OnShutdown() {
     reconnectWait.Cancel();
     Store().Save(settings);
     Store().SetListCache(session.list.CacheBytes());
+    icons.ReleasePictures();
     if (joined) {
         RuvPlugin::LeaveClientRules(servicesManager);
         RuvPlugin::Leave(servicesManager);

@@ -17,6 +17,7 @@
 #include "CAccount.h"
 #include "CReconnectWait.h"
 #include "CRuvSettings.h"
+#include "CSkinManager.h"
 #include "RuvBuddyIcons.h"
 #include "RuvConnection.h"
 #include "RuvLogin.h"
@@ -194,7 +195,12 @@ private:
                          [this](const CYolString& name, std::string_view hash, const CYolString& path) {
                              ShowIcon(name, hash, path);
                          },
-                         [] { return RuvIconStore::DefaultFolder(); }}};
+                         [] { return RuvIconStore::DefaultFolder(); },
+                         [this] {
+                             return servicesManager ? static_cast<Skins::CSkinManager*>(
+                                                          servicesManager->GetService(SkinManagerGuid))
+                                                    : nullptr;
+                         }}};
     RuvOwnStatus ownStatus{*this, {[this] { return static_cast<int>(status); },
                                    [this] { return settings.typingNotification; }}};
     RuvLogin login{*this, *this, ownStatus};

@@ -1,6 +1,17 @@
 #include "RuvBuddyIcons.h"
 
+#include "CSkinManager.h"
+#include "CYolPath.h"
 #include "RuvIconPackets.h"
+
+namespace {
+
+// The skin service reads a picture by its name inside the current skin's
+// folder, "Skins/<skin>/" in the program folder, where the icon folder
+// also lies.
+constexpr char16_t kFromSkinFolder[] = u"../../BuddyIcons/";
+
+}  // namespace
 
 void RuvBuddyIcons::OnFrame(std::string_view frame) {
     CServiceRedirectParser redirect;
@@ -49,4 +60,27 @@ void RuvBuddyIcons::IconReceived(const CYolString& screenName, std::string_view 
     const CYolString path = Store().Save(hash, icon);
     if (!path.IsEmpty() && ports.stored)
         ports.stored(screenName, hash, path);
+}
+
+int RuvBuddyIcons::Picture(const CYolString& path) {
+    Skins::CSkinManager* skins = ports.skins ? ports.skins() : nullptr;
+    const CYolString name = CYolPath::ExtractFileNameFromPath(path);
+    if (skins == nullptr || path.IsEmpty() || name.ToUtf8().size() < 4 ||
+        name.ToUtf8().compare(name.ToUtf8().size() - 4, 4, ".png") != 0)
+        return -1;
+    const std::string key = name.ToUtf8();
+    if (const auto found = pictures.find(key); found != pictures.end())
+        return found->second;
+    const int id = skins->RegisterImage(CYolString(kFromSkinFolder) + name);
+    if (id >= 0)
+        pictures.emplace(key, id);
+    return id;
+}
+
+void RuvBuddyIcons::ReleasePictures() {
+    Skins::CSkinManager* skins = ports.skins ? ports.skins() : nullptr;
+    if (skins != nullptr)
+        for (const auto& [name, id] : pictures)
+            skins->ReleaseImage(id);
+    pictures.clear();
 }

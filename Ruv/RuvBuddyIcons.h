@@ -11,7 +11,13 @@
 #include "RuvIconFiles.h"
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
+
+namespace Skins {
+class CSkinManager;
+}
 
 class RuvBuddyIcons final : private MRuvIconLinkOwner {
 public:
@@ -24,8 +30,11 @@ public:
         // An icon file for the contact `screenName` with icon hash `hash`
         // was written.
         std::function<void(const CYolString& screenName, std::string_view hash, const CYolString& path)> stored;
-        // Where the icon files live.
+        // Where the icon files live: the program folder's "BuddyIcons/".
         std::function<CYolString()> folder;
+        // The skin service that draws the icons in the contact list (null:
+        // none).
+        std::function<Skins::CSkinManager*()> skins;
     };
     explicit RuvBuddyIcons(Ports ports) : ports(std::move(ports)) {}
     RuvBuddyIcons(const RuvBuddyIcons&) = delete;
@@ -40,6 +49,12 @@ public:
     CYolString Lookup(const CYolString& screenName, const std::string& hash);
     // The session ended: the link goes, and what it had not asked for.
     void Ended();
+
+    // The image id the contact list draws the icon file at `path` with, -1
+    // for none (no skin service, or a kind the skin's pictures cannot be:
+    // only PNG). Each file is registered once, until ReleasePictures.
+    int Picture(const CYolString& path);
+    void ReleasePictures();
 
     // The link's socket events; false for a socket that is not the link's.
     bool OnSocketConnected(Sockets::CYolSocket* socket, int code) {
@@ -69,4 +84,6 @@ private:
     std::unique_ptr<CRuvAvatarConnection> link;
     // Requests from before the first redirect of a session.
     std::deque<Pending> waiting;
+    // Registered pictures by file name.
+    std::map<std::string, int> pictures;
 };
