@@ -5,12 +5,12 @@
 // servers only through the sockets service.
 //
 // It owns and wires its parts: the connection (socket and frame assembler),
-// the login, the own status, the reconnection wait, and the account's
-// settings and confirmed status. It is the packet sink of its parts and the
+// the login, the own status, the reconnection wait, the buddy icons with
+// their own connection, and the account's settings and confirmed status. It is the packet sink of its parts and the
 // owner the login asks for what touches the connection.
 //
 // Threads: everything here runs on the account's queue thread. The
-// reconnection wait and the keep-alive timer only post to it. The sequence
+// reconnection wait and the keep-alive timers only post to it. The sequence
 // counter is atomic all the same, so that no two frames of a connection
 // ever share a number.
 
