@@ -193,8 +193,9 @@ TEST_F(IconLink, TheAddressGivesHostAndPortWith5190WhenItNamesNone) {
         link.SetAddress(c.address);
         EXPECT_EQ(link.Host().ToUtf8(), c.host);
         EXPECT_EQ(link.Port(), c.port);
-        if (c.port == 0)
+        if (c.port == 0) {
             EXPECT_NE(link.Connect(), 0);
+        }
     }
     link.SetAddress("10.0.0.1:5191");
     ASSERT_EQ(link.Connect(), 0);
@@ -286,7 +287,7 @@ protected:
                 [this](const CYolString& name, std::string_view hash, const CYolString& path) {
                     log.push_back("stored " + name.ToUtf8() + " " + Hex(hash) + " " + path.ToUtf8());
                 },
-                [this] { return U(folder); }};
+                [this] { return U(folder); }, {}};
     }
     std::string Redirect(const std::string& address) {
         return Snac(1, 5, Bytes("0005" + Hex(std::string{0, static_cast<char>(address.size())}) +
