@@ -24,7 +24,11 @@ CRuvAccount::CRuvAccount(Services::CServicesManager* servicesManager, unsigned i
     : CAccount(servicesManager, accountId, managerClientId), flapSequence(CYolRand::Rand() & 0x7FFF),
       serverList{CYolString(CRuvSettings::kDefaultServer)} {
     SetProtocolId(RuvProtocolGuid);
-    session.presence.SetArrivalHook([this](CRuvListItem& item) { IdentifyClientOf(item); });
+    session.presence.SetArrivalHook([this](CRuvListItem& item) {
+        IdentifyClientOf(item);
+        item.presence.iconFile = icons.Lookup(item.name, item.presence.iconHash);
+        item.presence.iconPicture = icons.Picture(item.presence.iconFile);
+    });
 }
 
 void CRuvAccount::IdentifyClientOf(CRuvListItem& item) const {
@@ -37,7 +41,17 @@ void CRuvAccount::IdentifyClientOf(CRuvListItem& item) const {
     presence.clientPicture = found.picture;
 }
 
+void CRuvAccount::ShowIcon(const CYolString& screenName, std::string_view hash, const CYolString& path) {
+    CRuvListItem* item = session.list.FindBuddy(screenName);
+    if (item == nullptr || item->presence.iconHash != hash)
+        return;
+    item->presence.iconFile = path;
+    item->presence.iconPicture = icons.Picture(path);
+    session.list.ShowStatus(*item);
+}
+
 CRuvAccount::~CRuvAccount() {
+    icons.Ended();
     reconnectWait.Cancel();
     connection.Drop();
 }
@@ -71,6 +85,7 @@ int CRuvAccount::OnShutdown() {
     reconnectWait.Cancel();
     Store().Save(settings);
     Store().SetListCache(session.list.CacheBytes());
+    icons.ReleasePictures();
     if (joined) {
         RuvPlugin::LeaveClientRules(servicesManager);
         RuvPlugin::Leave(servicesManager);
@@ -181,6 +196,7 @@ int CRuvAccount::Connect(Protocols::Status wanted) {
 void CRuvAccount::Disconnect() {
     ownStatus.ClearWanted();
     connection.Drop();
+    icons.Ended();
     login.Stop();
     if (status == Protocols::Offline)
         return;
@@ -208,6 +224,8 @@ void CRuvAccount::StartReconnection() {
 }
 
 int CRuvAccount::OnSocketConnected(Sockets::CYolSocket* socket, int code) {
+    if (icons.OnSocketConnected(socket, code))
+        return 0;
     if (!connection.Owns(socket) || code == 0)
         return 0;
     const int wanted = ownStatus.Wanted();
@@ -220,6 +238,8 @@ int CRuvAccount::OnSocketConnected(Sockets::CYolSocket* socket, int code) {
 int CRuvAccount::OnSocketData(Sockets::CYolSocket* socket, int byteCount) {
     if (!SocketsService())
         return -1;
+    if (icons.OnSocketData(socket, byteCount))
+        return 0;
     if (!connection.Owns(socket) || status == Protocols::Offline)
         return 0;
     RuvConnection::ReadResult result = connection.OnData(byteCount);
@@ -231,6 +251,8 @@ int CRuvAccount::OnSocketData(Sockets::CYolSocket* socket, int byteCount) {
 }
 
 int CRuvAccount::OnSocketClosed(Sockets::CYolSocket* socket, int) {
+    if (icons.OnSocketClosed(socket))
+        return 0;
     // The login connection is dropped by the account itself when the
     // session server takes over, so a close of the socket in use is always
     // a lost connection.
@@ -253,6 +275,7 @@ void CRuvAccount::OnFrame(std::string_view frame) {
     // The session's features see a frame first: the list that completes
     // the sign-on is mirrored before the login activates the session.
     session.OnFrame(frame);
+    icons.OnFrame(frame);
     login.OnFrame(frame);
 }
 
@@ -289,4 +312,9 @@ unsigned int CRuvAccount::KeepAliveTimer(void* context) {
         return 0;
     account->Send(CFlapPacket(5, account->NextSequence()));
     return kKeepAliveMs;
+}
+
+unsigned int CRuvAccount::IconLinkTimer(void* context) {
+    auto* account = static_cast<CRuvAccount*>(context);
+    return account != nullptr ? account->icons.KeepAlive() : 0;
 }

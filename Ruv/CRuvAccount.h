@@ -5,18 +5,20 @@
 // servers only through the sockets service.
 //
 // It owns and wires its parts: the connection (socket and frame assembler),
-// the login, the own status, the reconnection wait, and the account's
-// settings and confirmed status. It is the packet sink of its parts and the
+// the login, the own status, the reconnection wait, the buddy icons with
+// their own connection, and the account's settings and confirmed status. It is the packet sink of its parts and the
 // owner the login asks for what touches the connection.
 //
 // Threads: everything here runs on the account's queue thread. The
-// reconnection wait and the keep-alive timer only post to it. The sequence
+// reconnection wait and the keep-alive timers only post to it. The sequence
 // counter is atomic all the same, so that no two frames of a connection
 // ever share a number.
 
 #include "CAccount.h"
 #include "CReconnectWait.h"
 #include "CRuvSettings.h"
+#include "CSkinManager.h"
+#include "RuvBuddyIcons.h"
 #include "RuvConnection.h"
 #include "RuvLogin.h"
 #include "RuvMenus.h"
@@ -61,6 +63,9 @@ public:
     const RuvOwnStatus& OwnStatus() const { return ownStatus; }
 
     static unsigned int KeepAliveTimer(void* account);
+    // The icon service's keep-alive: 60 s while its link is ready.
+    static unsigned int IconLinkTimer(void* account);
+    const RuvBuddyIcons& BuddyIcons() const { return icons; }
 
     CYolString GetProtocolName() override { return CYolString(u"Ruv"); }
 
@@ -148,6 +153,8 @@ private:
     void ApplyChangedSettings(const CRuvSettings& before);
     // What the contact's client is, read from its last arrival.
     void IdentifyClientOf(CRuvListItem& item) const;
+    // An icon file was written: the contacts it belongs to show it.
+    void ShowIcon(const CYolString& screenName, std::string_view hash, const CYolString& path);
     int Connect(Protocols::Status wanted);
     void Disconnect();
     // Reconnection after the delay, when a status is wanted and the
@@ -178,6 +185,22 @@ private:
                         [this](int image) { ShowPrivacyMode(image); }, [this] { return settings.typingNotification; },
                         [this] { return login.State() == RuvLogin::LoginState::Established; }}};
     RuvConnection connection{*this, [this] { return SocketsService(); }};
+    RuvBuddyIcons icons{{[this] { return SocketsService(); }, [this] { return GetClientId(); },
+                         [this](bool start) {
+                             if (start)
+                                 StartTimer(CRuvAvatarConnection::kKeepAliveMs, &CRuvAccount::IconLinkTimer, this);
+                             else
+                                 StopTimer(&CRuvAccount::IconLinkTimer, this);
+                         },
+                         [this](const CYolString& name, std::string_view hash, const CYolString& path) {
+                             ShowIcon(name, hash, path);
+                         },
+                         [] { return RuvIconStore::DefaultFolder(); },
+                         [this] {
+                             return servicesManager ? static_cast<Skins::CSkinManager*>(
+                                                          servicesManager->GetService(SkinManagerGuid))
+                                                    : nullptr;
+                         }}};
     RuvOwnStatus ownStatus{*this, {[this] { return static_cast<int>(status); },
                                    [this] { return settings.typingNotification; }}};
     RuvLogin login{*this, *this, ownStatus};

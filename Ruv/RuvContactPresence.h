@@ -25,6 +25,10 @@ struct RuvContactPresence {
     // TLV 0x0D, one entry per 16 bytes, in the order received.
     std::vector<RuvCapabilityGuid> capabilities;
     std::string iconHash;
+    // The file kept for that hash (empty while it is being fetched) and
+    // the image the contact list draws it with (-1: none).
+    CYolString iconFile;
+    int iconPicture = -1;
     bool typing = false;
     // The client rule identification matched (null: none); owned by the
     // rules, which outlive every contact.

@@ -276,9 +276,13 @@ void CRuvServerList::BuildContactStatus(unsigned int contactId, Protocols::Conta
     constexpr int kXStatusImageBase = 21;
     if (item->presence.status > 1 && item->presence.xStatus != 0)
         out.icons.Add(Icon({kXStatusImageBase + item->presence.xStatus}));
-    if (item->presence.status > 1 && item->presence.clientPicture != -1) {
+    // Pictures registered for this contact alone: its client's and its own
+    // icon, while it is online.
+    for (const int id : {item->presence.clientPicture, item->presence.iconPicture}) {
+        if (item->presence.status <= 1 || id == -1)
+            continue;
         CYolArray<unsigned int> picture;
-        picture.Add(static_cast<unsigned int>(item->presence.clientPicture));
+        picture.Add(static_cast<unsigned int>(id));
         out.extraIcons.Add(picture);
     }
     static constexpr struct {

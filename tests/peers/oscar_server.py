@@ -9,7 +9,8 @@ several parts), written from the wire layouts.
                     [--redirect-port N] [--own-caps]
                     [--ignored NAME...]
 
-Listens on 127.0.0.1 at two ports of the kernel's choosing and prints
+Listens on 127.0.0.1 at three ports of the kernel's choosing (login,
+session, icon service) and prints
 "PORT <login port>" first. It asserts every frame the client sends (its
 layout, and sequence numbers that follow one another on each connection)
 and reports on standard output, one line each:
@@ -46,6 +47,13 @@ Scenarios:
                   block it announced while signing on. Names after
                   --ignored are buddies of the first user, each also on
                   its ignore list.
+  icons           sign on with the buddy --peer in the list, then tell its
+                  arrival with an icon hash and name the icon service
+                  (a redirect to a third port, with a cookie of its own);
+                  the icon service takes the client's short sign-on and
+                  answers its icon request with an icon of --icon-kind
+                  (png, gif or jpeg) and reports "ICON <name> <hash hex>
+                  <icon hex>"; then wait for the client to leave
   big-list        sign-ons one after another, each given a list of
                   --contacts buddies (and their groups) in parts of at most
                   500 items; a client may also leave as soon as it has the
@@ -58,6 +66,7 @@ import asyncio
 import hashlib
 import struct
 import sys
+import zlib
 
 SALT = b"Pelican Harbour Relay (QX)"
 KEY = b"1234567890"
@@ -66,6 +75,26 @@ FAMILIES = [(0x22, 1), (0x01, 4), (0x13, 4), (0x02, 1), (0x03, 1), (0x15, 1),
             (0x04, 1), (0x06, 1), (0x09, 1), (0x0A, 1), (0x0B, 1)]
 SERVICE_REQUESTS = [(0x01, 0x08), (0x01, 0x0E), (0x13, 0x02), (0x13, 0x04),
                     (0x02, 0x02), (0x03, 0x02), (0x04, 0x04), (0x09, 0x02)]
+
+
+ICON_COOKIE = bytes(range(160, 160 + 24))
+
+
+def png_icon():
+    """A whole 2x2 PNG picture."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    rows = b"".join(b"\0" + bytes([255, 0, 0, 255]) * 2 for _ in range(2))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 2, 2, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+
+ICONS = {
+    "png": png_icon(),
+    # A 1x1 GIF and the start of a JFIF picture: kinds told by their bytes.
+    "gif": bytes.fromhex("47494638396101000100800000000000ffffff21f90401000000002c00000000010001000002024401003b"),
+    "jpeg": bytes.fromhex("ffd8ffe000104a46494600010100000100010000ffd9"),
+}
 
 
 class Mismatch(Exception):
@@ -169,10 +198,67 @@ class Server:
     def __init__(self, args):
         self.args = args
         self.accepted = asyncio.Queue()
+        self.icon_links = asyncio.Queue()
         self.session_port = 0
+        self.icon_port = 0
 
     async def accept(self, reader, writer):
         await self.accepted.put(Link(reader, writer, self.args.timeout))
+
+    async def accept_icons(self, reader, writer):
+        await self.icon_links.put(Link(reader, writer, self.args.timeout))
+
+    async def icons(self):
+        """Signs on with the peer in the list, tells its icon hash, names the
+        icon service and serves one icon on it."""
+        peer = self.args.peer
+        # The hash the service keeps an icon by: its MD5.
+        self.icon_hash = hashlib.md5(ICONS[self.args.icon_kind]).digest()
+        await self.login()
+        link = await self.session(items=[(peer, 7, 1, 0, b""), ("Friends", 7, 0, 1, b"")])
+        # The hash is the 16-byte entry of type 1 in TLV 0x1D.
+        info = user_info(peer, [CAP_RELAY], 9)
+        name = peer.encode()
+        extra = tlv(0x1D, struct.pack(">HBB", 1, 1, len(self.icon_hash)) + self.icon_hash)
+        count = struct.unpack_from(">H", info, 1 + len(name) + 2)[0]
+        info = info[:1 + len(name) + 2] + struct.pack(">H", count + 1) + info[1 + len(name) + 4:] + extra
+        link.send_snac(0x03, 0x0B, info)
+        address = ("127.0.0.1:%d" % self.icon_port).encode()
+        link.send_snac(0x01, 0x05, tlv(0x0D, b"\x00\x10") + tlv(5, address) + tlv(6, ICON_COOKIE))
+        try:
+            icons = await asyncio.wait_for(self.icon_links.get(), self.args.timeout)
+        except asyncio.TimeoutError:
+            raise Mismatch("client did not connect to the icon service")
+        await self.icon_service(icons, peer)
+        await link.closed()
+
+    async def icon_service(self, link, peer):
+        link.send(1, struct.pack(">I", 1))
+        channel, data = await link.frame()
+        expect(channel == 1 and data == struct.pack(">I", 1) + tlv(6, ICON_COOKIE), "icon cookie %s" % data.hex())
+        expect(link.client_sequence == 256, "icon sign-on numbered %d" % link.client_sequence)
+        link.send_snac(0x01, 0x03, struct.pack(">HH", 0x01, 0x10))
+        _, _, rid, payload = await link.snac(0x01, 0x17)
+        expect(rid == 0x17 and payload == struct.pack(">HHHH", 1, 3, 0x10, 1), "icon versions %s" % payload.hex())
+        link.send_snac(0x01, 0x18, struct.pack(">HHHH", 1, 3, 0x10, 1))
+        await link.snac(0x01, 0x06)
+        rate = struct.pack(">H", 1) + struct.pack(">HIIIIIIIIB", 1, 80, 2500, 2000, 1500, 800, 3400, 6000, 0, 0)
+        link.send_snac(0x01, 0x07, rate + struct.pack(">HHI", 1, 1, 0x00100006))
+        _, _, _, payload = await link.snac(0x01, 0x08)
+        expect(payload == struct.pack(">HHHHH", 1, 2, 3, 4, 5), "icon rate ack %s" % payload.hex())
+        _, _, _, payload = await link.snac(0x01, 0x02)
+        expect(payload == struct.pack(">HHHHHHHH", 1, 3, 0x10, 0x066A, 0x10, 1, 0x10, 0x066A),
+               "icon client ready %s" % payload.hex())
+        _, _, _, payload = await link.snac(0x10, 0x06)
+        name = peer.encode()
+        expect(payload == bytes([len(name)]) + name + b"\x01\x00\x01\x01" + bytes([16]) + self.icon_hash,
+               "icon request %s" % payload.hex())
+        icon = ICONS[self.args.icon_kind]
+        reply = (bytes([len(name)]) + name + struct.pack(">HB", 1, 1) + bytes([16]) + self.icon_hash + bytes(4) +
+                 bytes([16]) + self.icon_hash + struct.pack(">H", len(icon)) + icon)
+        link.send_snac(0x10, 0x07, reply)
+        print("ICON %s %s %s" % (peer, self.icon_hash.hex(), icon.hex()), flush=True)
+        await link.closed()
 
     async def login(self, code=0, user=None, password=None):
         """The login server's side; answers `code` or the redirect."""
@@ -279,6 +365,9 @@ class Server:
             return
         if scenario == "chat":
             await Chat(self).run()
+            return
+        if scenario == "icons":
+            await self.icons()
             return
         if scenario == "wrong-password":
             await self.login(code=5)
@@ -476,6 +565,8 @@ async def main(args):
     login = await asyncio.start_server(server.accept, "127.0.0.1", 0)
     session = await asyncio.start_server(server.accept, "127.0.0.1", 0)
     server.session_port = session.sockets[0].getsockname()[1]
+    icons = await asyncio.start_server(server.accept_icons, "127.0.0.1", 0)
+    server.icon_port = icons.sockets[0].getsockname()[1]
     print("PORT %d" % login.sockets[0].getsockname()[1], flush=True)
     if args.redirect_port:
         print("SESSION %d" % server.session_port, flush=True)
@@ -494,7 +585,7 @@ async def main(args):
 if __name__ == "__main__":
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("scenario", choices=["login", "wrong-password", "rate-limit", "pause", "close-other", "chat",
-                                                 "big-list"])
+                                                 "icons", "big-list"])
     parser.add_argument("--peer", default="100300")
     parser.add_argument("--peer-password", default="secret2")
     parser.add_argument("--user", default="100200")
@@ -506,4 +597,5 @@ if __name__ == "__main__":
     parser.add_argument("--redirect-port", type=int, default=0)
     parser.add_argument("--own-caps", action="store_true")
     parser.add_argument("--ignored", nargs="*", default=[])
+    parser.add_argument("--icon-kind", choices=sorted(ICONS), default="png")
     sys.exit(asyncio.run(main(parser.parse_args())))

@@ -84,6 +84,25 @@ protected:
         return Connects() == 2 ? Socket(1) : nullptr;
     }
 
+    // Through the session's sign-on; answers the session socket.
+    Sockets::CYolSocket* SignedOn() {
+        Sockets::CYolSocket* session = ToSession();
+        if (session == nullptr)
+            return nullptr;
+        SocketEvent(session, Sockets::SocketEvent::ConnectResult, 0);
+        Receive(session, RuvTest::Hello());
+        Receive(session, Snac(1, 3, Bytes("0001")));
+        Receive(session, Snac(1, 0x18, Bytes("00010004")));
+        Receive(session, Snac(1, 7, Bytes("0000")));
+        Receive(session, Snac(1, 0x0F, Bytes("0137 0000 0001 00060004 0000 0000")));
+        Receive(session, Snac(0x13, 6, Bytes("00 0000 00000000")));
+        return session;
+    }
+    int Fire(const Protocols::TimerRequest& timer) {
+        return services.SendEvent(account->GetClientId(), Protocols::TimerServiceGuid, Protocols::TimerEvent::Fire,
+                                  new CEventArg_Data<Protocols::TimerRequest>(timer), nullptr, true);
+    }
+
     WatchedClock clock;
     Services::CServicesManagerImpl services;
     Protocols::CEventArgFactoryImpl factory;
@@ -147,28 +166,55 @@ TEST_F(RuvAccountHarness, AFailedConnectComesBackAfterTheDelayUnlessTheServiceSa
 }
 
 TEST_F(RuvAccountHarness, AfterSignOnTheKeepAliveNumbersOnFromTheSession) {
-    Sockets::CYolSocket* session = ToSession();
+    Sockets::CYolSocket* session = SignedOn();
     ASSERT_NE(session, nullptr);
-    SocketEvent(session, Sockets::SocketEvent::ConnectResult, 0);
-    Receive(session, RuvTest::Hello());
-    Receive(session, Snac(1, 3, Bytes("0001")));
-    Receive(session, Snac(1, 0x18, Bytes("00010004")));
-    Receive(session, Snac(1, 7, Bytes("0000")));
-    Receive(session, Snac(1, 0x0F, Bytes("0137 0000 0001 00060004 0000 0000")));
-    Receive(session, Snac(0x13, 6, Bytes("00 0000 00000000")));
     EXPECT_EQ(account->CurrentStatus(), Protocols::Online);
     auto timers = Events(Protocols::AccountEvent::SetTimer);
     ASSERT_EQ(timers.size(), 1u);
     std::string sent = sockets.TakeSent();
     const uint16_t last = static_cast<uint16_t>(static_cast<uint8_t>(sent[sent.size() - 14]) << 8 |
                                                 static_cast<uint8_t>(sent[sent.size() - 13]));
-    EXPECT_EQ(services.SendEvent(account->GetClientId(), Protocols::TimerServiceGuid, Protocols::TimerEvent::Fire,
-                                 new CEventArg_Data<Protocols::TimerRequest>(timers[0].timer), nullptr, true),
-              0);
+    EXPECT_EQ(Fire(timers[0].timer), 0);
     EXPECT_EQ(Hex(sockets.TakeSent()), "2a05" + Hex(std::string{static_cast<char>((last + 1) >> 8),
                                                                 static_cast<char>((last + 1) & 0xFF)}) +
                                            "0000");
     EXPECT_EQ(CRuvAccount::KeepAliveTimer(nullptr), 0u);
+}
+
+TEST_F(RuvAccountHarness, TheIconServiceConnectsOnTheRedirectAndKeepsAliveOnItsOwnTimer) {
+    Sockets::CYolSocket* session = SignedOn();
+    ASSERT_NE(session, nullptr);
+    Events(0);
+    Receive(session, Snac(1, 5, Bytes("0005000e" + Hex("127.0.0.1:5191") + "00060002abcd")));
+    ASSERT_EQ(Connects(), 3u);
+    EXPECT_EQ(sockets.connects[2].settings.port, 5191u);
+    Sockets::CYolSocket* icons = Socket(2);
+    SocketEvent(icons, Sockets::SocketEvent::ConnectResult, 0);
+    Receive(icons, RuvTest::Hello());
+    Receive(icons, Snac(1, 3, Bytes("00010010")));
+    Receive(icons, Snac(1, 7, Bytes("0000")));
+    ASSERT_NE(account->BuddyIcons().Link(), nullptr);
+    EXPECT_TRUE(account->BuddyIcons().Link()->Ready());
+    auto timers = Events(Protocols::AccountEvent::SetTimer);
+    ASSERT_EQ(timers.size(), 1u);
+    EXPECT_EQ(timers[0].timer.info.callback, &CRuvAccount::IconLinkTimer);
+    sockets.TakeSent();
+    // Each firing sends one keep-alive on the icon connection and asks
+    // for the next one.
+    EXPECT_EQ(Fire(timers[0].timer), 0);
+    EXPECT_EQ(Hex(sockets.TakeSent()), "2a050104" "0000");
+    timers = Events(Protocols::AccountEvent::SetTimer);
+    ASSERT_EQ(timers.size(), 1u);
+    // Going offline ends the icon connection and its timer with it.
+    SetStatus(Protocols::Offline);
+    bool killed = false;
+    for (const auto& kill : Events(Protocols::AccountEvent::KillTimer))
+        killed = killed || kill.timerInfo.callback == &CRuvAccount::IconLinkTimer;
+    EXPECT_TRUE(killed);
+    EXPECT_EQ(account->BuddyIcons().Link(), nullptr);
+    EXPECT_FALSE(sockets.IsValidSocket(icons));
+    EXPECT_EQ(Fire(timers[0].timer), 0);
+    EXPECT_TRUE(sockets.TakeSent().empty());
 }
 
 }  // namespace

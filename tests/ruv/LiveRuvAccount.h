@@ -200,15 +200,21 @@ public:
     // contact ("" for none): the client its rules recognised. Asked through
     // the account's own queue, as the program asks.
     std::string ClientPictureOf(unsigned int contact) {
+        const std::vector<std::string> pictures = PicturesOf(contact);
+        return pictures.empty() ? "" : pictures.back();
+    }
+    // The names of every picture among the contact's extra status icons, in
+    // their order.
+    std::vector<std::string> PicturesOf(unsigned int contact) {
         Protocols::ContactStatusInfo status;
         services.SendEvent(account->GetClientId(), ProtocolsManagerGuid, Protocols::AccountCommand::GetContactStatus,
                            Arg(contact), new Services::CEventArg_Data<Protocols::ContactStatusInfo*>(&status), true);
-        std::string picture;
+        std::vector<std::string> pictures;
         for (const auto& icon : status.extraIcons)
             for (unsigned int id : icon)
                 if (std::string name = skins ? skins->NameOf(static_cast<int>(id)) : ""; !name.empty())
-                    picture = name;
-        return picture;
+                    pictures.push_back(name);
+        return pictures;
     }
     // Sends a text message to a contact as the message window does.
     void SendText(unsigned int contact, const std::string& text, unsigned int messageId) {

@@ -77,6 +77,20 @@ TEST_F(ImageManager, LoadsOnFirstUseFromTheCurrentSkin) {
     EXPECT_EQ(images.GetImageSize(Skins::SKIN_IMG_STAWAY).cx, 4);
 }
 
+TEST_F(ImageManager, APictureBesideTheSkinsFolderIsReachedFromTheSkinAndDrawnAsAnIcon) {
+    // How the OSCAR plug-in shows a contact's buddy icon from the program
+    // folder's "BuddyIcons/".
+    PutPng("yol_stna.png", PngFixture::Solid(4, 4, 255, 0, 0, 255));
+    const std::string path = Put("BuddyIcons/01ab.png");
+    ASSERT_TRUE(PngFixture::Write(path, PngFixture::Solid(48, 48, 0, 255, 0, 255)));
+    const int id = images.Register(W("../../BuddyIcons/01ab.png"));
+    EXPECT_EQ(images.GetImageSize(id).cx, 48);
+    GdiTest::Canvas canvas(64, 64, RGB(255, 255, 255));
+    images.Draw(id, canvas.dc, {0, 0}, 255);
+    EXPECT_EQ(canvas.Pixel(kIcon - 1, kIcon - 1), RGB(0, 255, 0));
+    EXPECT_EQ(canvas.Pixel(kIcon, kIcon), RGB(255, 255, 255));
+}
+
 TEST_F(ImageManager, MissingPictureIsRememberedUntilTheImagesAreUnloaded) {
     EXPECT_EQ(images.GetImageSize(Skins::SKIN_IMG_STDND).cx, 0);
     PutPng("yol_stdnd.png", PngFixture::Solid(6, 6, 0, 255, 0, 255));
