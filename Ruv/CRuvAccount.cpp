@@ -29,6 +29,8 @@ CRuvAccount::CRuvAccount(Services::CServicesManager* servicesManager, unsigned i
         item.presence.iconFile = icons.Lookup(item.name, item.presence.iconHash);
         item.presence.iconPicture = icons.Picture(item.presence.iconFile);
     });
+    session.SetMetaHandler(
+        [this](uint16_t subtype, const uint8_t* frame, size_t size) { OnMetaFrame(subtype, frame, size); });
 }
 
 void CRuvAccount::IdentifyClientOf(CRuvListItem& item) const {
@@ -203,6 +205,8 @@ void CRuvAccount::Disconnect() {
     status = Protocols::Offline;
     StopTimer(&CRuvAccount::KeepAliveTimer, this);
     session.Ended();
+    details.Forget();
+    meta.ConnectionEnded();
     ReportStatus(Protocols::Offline);
 }
 
