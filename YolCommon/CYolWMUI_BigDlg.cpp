@@ -77,6 +77,9 @@ int CYolWMUI_BigDlg::OnMessage(unsigned int msg, WPARAM wParam, LPARAM lParam)
         if (wParam == SETTINGCHANGE_RESET || wParam == SPI_SETSIPINFO)
             OnScreenSizeChanged();
         return 0;
+    case kLanguageChangedMessage:
+        OnLanguageChanged();
+        return 0;
     default:
         return CYolWMUI_Dlg::OnMessage(msg, wParam, lParam);
     }
@@ -118,6 +121,11 @@ CYolWMUI_BigDlg::TCommandButton CYolWMUI_BigDlg::GetCommandButton() { return EDo
 void CYolWMUI_BigDlg::OnCommandButton()
 {
     EndDialog(1);
+}
+
+void CYolWMUI_BigDlg::OnLanguageChanged()
+{
+    SetSoftKeys();
 }
 
 } // namespace UI

@@ -12,6 +12,10 @@
 
 namespace UI {
 
+// Sent to every top-level window once the program has switched its language:
+// the window takes its texts again from their string ids.
+constexpr unsigned int kLanguageChangedMessage = 0x8001;
+
 class YOL_API CYolWMUI_Dlg : public CYolWMUI_WndBase {
 public:
     // Runs the dialog in a nested loop; answers the result given to
@@ -60,6 +64,9 @@ public:
     virtual TCommandButton GetCommandButton();
     // The title bar's button: ends the dialog with 1 (after saving).
     virtual void OnCommandButton();
+    // kLanguageChangedMessage arrived; the default asks for both soft-key
+    // captions again.
+    virtual void OnLanguageChanged();
 
 protected:
     HWND m_hMenuBar = nullptr;

@@ -34,7 +34,7 @@ HINSTANCE GetYolDialogsInstance()
 
 void SetDlgItemString(HWND dialog, int controlId, int stringId)
 {
-    SetWindowTextString(GetDlgItem(dialog, controlId), DialogString(stringId));
+    SetWindowString(GetDlgItem(dialog, controlId), stringId);
 }
 
 void SetDialogBkBrush(HBRUSH brush)
@@ -66,7 +66,9 @@ CYolString GetDlgItemString(HWND dialog, int controlId)
 
 void SetDlgItemString(HWND dialog, int controlId, const CYolString& text)
 {
-    SetWindowTextString(GetDlgItem(dialog, controlId), text);
+    const HWND control = GetDlgItem(dialog, controlId);
+    ForgetWindowString(control);
+    SetWindowTextString(control, text);
 }
 
 CYolString GetComboText(HWND combo, int index)

@@ -1,22 +1,34 @@
 // The program switching to Russian while it runs, as the preferences dialog
 // switches it: the preferences record names the language and every change
-// observer hears of it. The soft keys and the main menu re-label at once,
-// and switching back restores English. Screenshots of the contact list and
-// the open main menu in Russian land in tests/screenshots/ of the build.
+// observer hears of it. The soft keys, the main menu, an open preferences
+// dialog and an open chat tab re-label, and switching back restores
+// English. Screenshots of the contact list, the open main menu, a chat tab
+// and the preferences dialog in Russian land in tests/screenshots/ of the
+// build.
 
 #include "AppTestSupport.h"
 #include "CContactList.h"
 #include "CProtocolsManagerImpl.h"
 #include "CYolClock.h"
 #include "CoreServices.h"
+#include "CYolProgramMessageWindows.h"
+#include "CYolProgramPrefsHost.h"
+#include "CYolWMUI_PrefsDlg.h"
 #include "CYolWMUI_Tools.h"
+#include "DialogStrings.h"
+#include "PrefsDialogTemplates.h"
+#include "UiHelpers.h"
+#include "YolWMUI_Dialogs.h"
 
 #include "Backends/Backend.h"
+#include "Controls/ControlCombo.h"
 #include "Shell/ShellMenuBar.h"
 #include "WindowSystem/WindowFocus.h"
 #include "WindowSystem/WindowHook.h"
 #include "WindowSystem/WindowKeys.h"
 #include "WindowSystem/WindowPaint.h"
+
+#include <cairo.h>
 
 #include <algorithm>
 #include <deque>
@@ -68,11 +80,35 @@ protected:
         fs::create_directories(kShots);
     }
 
+    // The application with the program's own message window in place of
+    // the recording one.
+    void StartWithMessageWindows() {
+        windows = std::make_unique<UI::CYolProgramMessageWindows>(ports);
+        UI::TYolWMAppPorts withWindows = ports.Ports();
+        withWindows.messageWindows = windows.get();
+        app = std::make_unique<UI::CYolWMApp>(&start, withWindows, services);
+        ASSERT_TRUE(app->InitInstance(CYolString()));
+        ASSERT_TRUE(PumpUntil([&] { return app->IsRunning(); })) << "the application did not start";
+        Platform::PumpMessages();
+    }
+
+    // The observers the application hands the preferences dialog, in its
+    // order.
+    CYolArray<UI::MYolWMUI_PrefsChangeObserver*> Observers() {
+        CYolArray<UI::MYolWMUI_PrefsChangeObserver*> observers;
+        observers.Add(app->Tools());
+        if (windows)
+            observers.Add(windows->PrefsObserver());
+        observers.Add(app.get());
+        return observers;
+    }
+
     // What the preferences dialog does when the language choice is accepted.
     void ChooseLanguage(const char16_t* language) {
         app->Prefs().Lang = CYolString(language);
-        app->Tools()->OnPrefsChanged(21);
-        app->OnPrefsChanged(21);
+        const auto observers = Observers();
+        for (int i = 0; i < observers.Count(); ++i)
+            observers[i]->OnPrefsChanged(21);
         Platform::PumpMessages();
     }
 
@@ -84,8 +120,48 @@ protected:
         return Captions(menu);
     }
 
+    // A contact of an XMPP account, named `alias`.
+    unsigned int AddContact(const char16_t* alias) {
+        auto* model = static_cast<CL::CContactList*>(services.GetService(ContactListGuid));
+        if (model == nullptr)
+            return 0;
+        const unsigned int account = Core::g_protocolsManager->AddAccount(JabberProtocolGuid);
+        const unsigned int contact = account != 0 ? model->AddContact(account, model->AddGroup(account)) : 0;
+        if (contact != 0)
+            model->SetItemString(contact, CYolString(u"CL Alias"), CYolString(alias));
+        return contact;
+    }
+
     const std::string kShots = std::string(YOL_PROGRAM_FOLDER) + "/tests/screenshots/";
+    std::unique_ptr<UI::CYolProgramMessageWindows> windows;
 };
+
+std::string TextOf(HWND window) {
+    CYolString text;
+    GetWindowTextString(window, text);
+    return text.ToUtf8();
+}
+
+std::string SoftKey(HWND owner, int index) {
+    return CYolString(Platform::MenuBarButtonText(Platform::GetMenuBar(owner), index).c_str()).ToUtf8();
+}
+
+// Paints what waits to be painted, children too.
+void PaintPending(HWND window) {
+    UpdateWindow(window);
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        PaintPending(child);
+}
+
+// The screen as the user sees it with `front` in front: the window and its
+// soft keys.
+void ScreenScreenshot(HWND front, const std::string& path) {
+    PaintPending(front);
+    PaintPending(Platform::GetMenuBar(front));
+    ASSERT_EQ(cairo_surface_write_to_png(Platform::CurrentBackend().Compose(), path.c_str()), CAIRO_STATUS_SUCCESS)
+        << path;
+    EXPECT_GT(fs::file_size(path), 1000u) << path;
+}
 
 TEST_F(LanguageSwitch, SoftKeysAndMainMenuRelabelBothWays) {
     Start();
@@ -159,6 +235,142 @@ TEST_F(LanguageSwitch, ScreenshotsOfTheContactListAndTheOpenMainMenuInRussian) {
     EXPECT_TRUE(g_steps.empty());
     EXPECT_TRUE(saved);
     EXPECT_GT(fs::file_size(menu), 1000u);
+}
+
+// The preferences dialog, open on its interface page, while the language
+// changes under it.
+class OpenPreferences : public LanguageSwitch {
+protected:
+    static constexpr int kInterfacePage = 4;
+    static constexpr int kGeneralPage = 0;
+    static constexpr int kListPage = 1;
+    static constexpr int kSkinLabel = 1069;  // "Skin/Icons:" on the interface page
+    static constexpr int kModeCombo = 1024;  // "Simple" / "Groups" on the contact-list page
+    static constexpr int kLanguageCombo = 1034;
+    static constexpr int kErrorLine = 1120;  // the page's report line
+
+    void Open() {
+        dialog = std::make_unique<UI::CYolWMUI_PrefsDlg>(app->Prefs(), Observers(), kInterfacePage, host);
+        ASSERT_TRUE(dialog->CreateModeless(app->GetWindow())) << "the preferences dialog did not open";
+        Platform::PumpMessages();
+    }
+    void TearDown() override {
+        if (dialog && IsWindow(dialog->Handle()))
+            DestroyWindow(dialog->Handle());
+        dialog.reset();
+        LanguageSwitch::TearDown();
+    }
+    HWND Page(int page) { return dialog->GetTab(page)->pan->Handle(); }
+
+    // Tab captions, a label of the open page, both soft keys and the list
+    // mode's entries with the chosen one.
+    std::vector<std::string> Texts() {
+        const HWND mode = GetDlgItem(Page(kListPage), kModeCombo);
+        const int chosen = UI::GetComboSelection(mode);
+        return {dialog->GetTab(kInterfacePage)->caption.ToUtf8(),
+                dialog->GetTab(kGeneralPage)->caption.ToUtf8(),
+                TextOf(GetDlgItem(Page(kInterfacePage), kSkinLabel)),
+                SoftKey(dialog->Handle(), 0),
+                SoftKey(dialog->Handle(), 1),
+                UI::GetComboText(mode, 0).ToUtf8(),
+                UI::GetComboText(mode, 1).ToUtf8(),
+                chosen >= 0 ? UI::GetComboText(mode, chosen).ToUtf8() : "(none)"};
+    }
+
+    UI::CYolProgramPrefsHost host{nullptr};
+    std::unique_ptr<UI::CYolWMUI_PrefsDlg> dialog;
+};
+
+TEST_F(OpenPreferences, AnOpenDialogRelabelsBothWays) {
+    Start();
+    // The list shows groups: the choice must survive the renaming.
+    app->Prefs().CLMode = 1;
+    Open();
+    const std::vector<std::string> english{"Interface", "General", "Skin/Icons:", "OK",
+                                           "Cancel",    "Simple",  "Groups",      "Groups"};
+    ASSERT_EQ(Texts(), english);
+    // A page's report line holds a text the page wrote itself: a switch
+    // leaves it alone.
+    HWND page = nullptr;
+    for (int i = 0; i < dialog->TabCount() && page == nullptr; ++i)
+        if (GetDlgItem(Page(dialog->TabIdAt(i)), UI::kPrefsErrorId) != nullptr)
+            page = Page(dialog->TabIdAt(i));
+    ASSERT_NE(page, nullptr) << "no page has a report line";
+    const HWND error = GetDlgItem(page, UI::kPrefsErrorId);
+    UI::SetDlgItemString(page, UI::kPrefsErrorId, 80);
+    UI::SetDlgItemString(page, UI::kPrefsErrorId, CYolString(u"42"));
+
+    ChooseLanguage(u"Russian");
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Интерфейс", "Общие", "Тема/значки:", "ОК", "Отмена", "Простой",
+                                                 "Группы", "Группы"}));
+    EXPECT_EQ(TextOf(error), "42");
+
+    ChooseLanguage(u"English");
+    EXPECT_EQ(Texts(), english);
+    EXPECT_EQ(TextOf(error), "42");
+}
+
+TEST_F(OpenPreferences, ScreenshotOfThePreferencesDialogInRussian) {
+    Start();
+    Open();
+    // The user picks the language on the page that shows it.
+    const HWND languages = GetDlgItem(Page(kInterfacePage), kLanguageCombo);
+    const LRESULT russian =
+        SendMessage(languages, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"Russian"));
+    ASSERT_NE(russian, CB_ERR) << "the page does not list Russian";
+    SendMessage(languages, CB_SETCURSEL, static_cast<WPARAM>(russian), 0);
+    ChooseLanguage(u"Russian");
+    ASSERT_EQ(Texts()[0], "Интерфейс");
+    ScreenScreenshot(dialog->Handle(), kShots + "langs-russian-preferences.png");
+}
+
+// The program's message window with one chat tab open while the language
+// changes: its title and soft keys follow.
+class OpenChat : public LanguageSwitch {
+protected:
+    void Open() {
+        StartWithMessageWindows();
+        const unsigned int contact = AddContact(u"Анна");
+        ASSERT_NE(contact, 0u);
+        windows->AddTab(contact, CYolString(u"Анна"), CYolArray<unsigned int>());
+        MW::TYolWMMWMsg line;
+        line.name = CYolString(u"Анна");
+        line.text = CYolString(u"Привет! Как дела?");
+        line.direction = MW::TYolWMMWMsg::EIncoming;
+        windows->AddMessage(contact, line);
+        windows->SelectTab(contact);
+        windows->Show(true);
+        Platform::PumpMessages();
+        ASSERT_NE(windows->Window(), nullptr) << "the message window did not open";
+    }
+
+    std::vector<std::string> Texts() {
+        return {TextOf(windows->Window()), SoftKey(windows->Window(), 0), SoftKey(windows->Window(), 1)};
+    }
+};
+
+TEST_F(OpenChat, AnOpenChatRelabelsBothWays) {
+    Open();
+    const std::vector<std::string> english = Texts();
+    ASSERT_EQ(english[0], "Messages");
+
+    ChooseLanguage(u"Russian");
+    const std::vector<std::string> russian = Texts();
+    EXPECT_EQ(russian[0], "Сообщения");
+    for (size_t i = 1; i < english.size(); ++i) {
+        EXPECT_FALSE(english[i].empty()) << i;
+        EXPECT_NE(russian[i], english[i]) << i;
+    }
+
+    ChooseLanguage(u"English");
+    EXPECT_EQ(Texts(), english);
+}
+
+TEST_F(OpenChat, ScreenshotOfAChatTabInRussian) {
+    Open();
+    ChooseLanguage(u"Russian");
+    ASSERT_EQ(Texts()[0], "Сообщения");
+    ScreenScreenshot(windows->Window(), kShots + "langs-russian-chat.png");
 }
 
 }  // namespace

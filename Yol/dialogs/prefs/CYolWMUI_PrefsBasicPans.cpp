@@ -134,7 +134,7 @@ void CYolWMUI_PrefsDlg::CCLPan::LoadMore()
     const HWND mode = GetDlgItem(kModeCombo);
     SendMessage(mode, CB_RESETCONTENT, 0, 0);
     for (int string : {81, 82})
-        SendMessage(mode, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DialogString(string).c_str()));
+        AddComboString(mode, string);
     // A stored value that names no entry leaves the list without a choice,
     // and the save then keeps the stored value.
     SendMessage(mode, CB_SETCURSEL, Prefs().CLMode < kModeCount ? Prefs().CLMode : static_cast<WPARAM>(-1), 0);
@@ -276,7 +276,7 @@ void CYolWMUI_PrefsDlg::CHardPan::FillLeds(int comboId, unsigned char stored, un
 {
     const HWND combo = GetDlgItem(comboId);
     SendMessage(combo, CB_RESETCONTENT, 0, 0);
-    SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DialogString(123).c_str()));
+    AddComboString(combo, 123);
     for (unsigned int i = 1; i <= count; ++i)
         SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(CYolString(i, false).c_str()));
     const bool automatic = static_cast<signed char>(stored) < 0 || stored >= count;

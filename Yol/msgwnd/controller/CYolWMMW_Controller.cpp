@@ -4,6 +4,7 @@
 #include "CYolWMMW_SelectSmileDlg.h"
 #include "CYolWMSmile_Anim.h"
 #include "DialogResources.h"
+#include "DialogStrings.h"
 #include "CYolClock.h"
 #include "SkinColors.h"
 #include "SkinImages.h"
@@ -86,7 +87,7 @@ CYolWMMW_Controller::~CYolWMMW_Controller() {
 void CYolWMMW_Controller::OnInitDialog() {
     UI::CYolWMUI_TabDlg::OnInitDialog();
     CreateFonts();
-    SetWindowText(m_hWnd, MessageWindowText(kTitleText).c_str());
+    UI::SetWindowString(m_hWnd, kTitleText);
     ShowWindow(m_hWnd, SW_HIDE);
     if (settings.showTB)
         CreateToolbar();

@@ -180,7 +180,7 @@ void CYolWMMW_SettingsDlg::CControlPan::LoadOwn()
         const HWND combo = GetDlgItem(list.combo);
         SendMessage(combo, CB_RESETCONTENT, 0, 0);
         for (int caption : kActionCaptions)
-            AddComboStringById(combo, caption, UI::DialogStrings());
+            UI::AddComboString(combo, caption);
         SendMessage(combo, CB_SETCURSEL, static_cast<WPARAM>(m_settings->*list.field), 0);
     }
 }

@@ -9,8 +9,10 @@
 #include "CYolWMUI_Tools.h"
 #include "CYol_CLModelFollower.h"
 #include "CYol_CLRootItem.h"
+#include "CYolWMCL_StatusBar.h"
 #include "WindowSystem/MessageQueue.h"
 #include "WindowSystem/Messages.h"
+#include "WindowSystem/WindowPaint.h"
 
 namespace UI {
 
@@ -117,6 +119,11 @@ void CYolWMApp::OnPrefsChanged(int group) {
                 services.BroadcastEvent(languageChangedKey,
                                         new Services::CEventArg_Data<CYolString>(prefs.Lang), nullptr, false);
             RelabelSoftKeys(true);
+            // The list's headers and the status bar draw their captions.
+            if (clCtrl && clCtrl->GetWindow() != nullptr)
+                InvalidateRect(clCtrl->GetWindow(), nullptr, true);
+            if (statusBar && statusBar->Handle() != nullptr)
+                InvalidateRect(statusBar->Handle(), nullptr, true);
             break;
         default:
             break;

@@ -3,15 +3,27 @@
 #include "CYolPath.h"
 #include "CYolWMUI_StoreSkin.h"
 #include "DefaultUiStrings.h"
+#include "DialogStrings.h"
 #include "FileHelpers.h"
 #include "SkinColors.h"
 #include "WindowSystem/MessageQueue.h"
+
+#include <atomic>
 
 namespace UI {
 
 namespace {
 constexpr UINT kSmilesLoaded = 1128;
+
+// The language controller the dialogs and the message windows read their
+// texts from: the one of the tool set that is there.
+std::atomic<const MUI::CYolWMMUI_Controller*> g_language{nullptr};
+
+bool LanguageString(int id, CYolString& text) {
+    const MUI::CYolWMMUI_Controller* language = g_language.load();
+    return language != nullptr ? language->GetString(id, text) : GetDefaultUiString(id, text);
 }
+}  // namespace
 
 CYolWMUI_Tools::CYolWMUI_Tools(TYolWMPrefs& preferences, const TYolWMAppPorts& appPorts)
     : prefs(preferences), ports(appPorts) {
@@ -28,6 +40,8 @@ CYolWMUI_Tools::CYolWMUI_Tools(TYolWMPrefs& preferences, const TYolWMAppPorts& a
                                                            CYolString(GetLangDllPrefix()), CYolString(u"English"),
                                                            &GetDefaultUiString);
     language->ChangeLang(prefs.Lang);
+    g_language = language.get();
+    SetDialogStrings(&LanguageString);
     LoadSmiles();
 }
 
@@ -40,6 +54,8 @@ CYolWMUI_Tools::~CYolWMUI_Tools() {
     colours.reset();
     background.reset();
     images.reset();
+    SetDialogStrings(nullptr);
+    g_language = nullptr;
     language.reset();
 }
 
@@ -90,6 +106,7 @@ void CYolWMUI_Tools::OnPrefsChanged(int group) {
             break;
         case 21:
             language->ChangeLang(prefs.Lang);
+            RelabelWindows();
             break;
         case 22:
         case 23:

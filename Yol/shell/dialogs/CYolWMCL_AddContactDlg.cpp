@@ -49,7 +49,7 @@ void CYolWMCL_AddContactDlg::OnInitDialog()
 {
     TYolWMUI_OkCancelKeys::OnInitDialog();
     for (const TLabel& label : kLabels)
-        SetDlgItemText(m_hWnd, label.control, UI::DialogString(label.string).c_str());
+        UI::SetWindowString(GetDlgItem(label.control), label.string);
     const HWND loginEdit = GetDlgItem(UI::kLoginEditId);
     if (!m_login.IsEmpty())
         EnableWindow(loginEdit, false);

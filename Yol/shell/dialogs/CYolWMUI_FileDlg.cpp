@@ -173,6 +173,7 @@ void CYolWMUI_FileDlg::ListFolder()
     m_selected = -1;
     if (m_openMode)
         SetWindowTextString(GetDlgItem(kFileNameEditId), CYolString());
+    ForgetWindowString(GetDlgItem(kFileStatusId));
     SetDlgItemText(m_hWnd, kFileStatusId, u"");
     ListView_DeleteAllItems(list);
     CYolArray<CYolWMUI_FileFolder::TEntry> folders;
@@ -235,7 +236,7 @@ void CYolWMUI_FileDlg::Relist()
 
 void CYolWMUI_FileDlg::Report(int stringId)
 {
-    SetDlgItemText(m_hWnd, kFileStatusId, DialogString(stringId).c_str());
+    SetWindowString(GetDlgItem(kFileStatusId), stringId);
 }
 
 CYolString CYolWMUI_FileDlg::ItemName(int index) const

@@ -48,4 +48,14 @@ void CYolWMUI_SettingsControllerDlg::OnInitDialog()
     SelectTab(HasTab(info.first) ? info.first : TabIdAt(0));
 }
 
+void CYolWMUI_SettingsControllerDlg::OnLanguageChanged()
+{
+    TYolWMUI_OkCancelKeys<CYolWMUI_TabDlg>::OnLanguageChanged();
+    for (int i = 0; i < TabCount(); ++i) {
+        const int id = TabIdAt(i);
+        if (auto* pan = dynamic_cast<YolTabDlg::IPan*>(GetTab(id)->pan))
+            SetTabCaption(id, pan->GetCaption());
+    }
+}
+
 } // namespace UI

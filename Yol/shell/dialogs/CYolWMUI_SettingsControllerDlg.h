@@ -24,6 +24,8 @@ public:
     bool CreateModeless(HWND parent);
 
     void OnInitDialog() override;
+    // The soft keys and every tab's caption in the new language.
+    void OnLanguageChanged() override;
 
     // Appends the dialog's panes; their `first` picks the tab to open with.
     virtual void GetPans(YolTabDlg::CDlgInfo& info) = 0;

@@ -96,13 +96,6 @@ void GetWindowTextString(HWND window, CYolString& text) {
     text = CYolString(buffer.data(), got > 0 ? got : 0);
 }
 
-int AddComboStringById(HWND combo, int stringId, UiStringSource strings) {
-    CYolString text;
-    if (strings != nullptr)
-        strings(stringId, text);
-    return static_cast<int>(SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
-}
-
 void GetComboSelText(HWND combo, CYolString& text) {
     text = CYolString();
     const LRESULT index = SendMessage(combo, CB_GETCURSEL, 0, 0);

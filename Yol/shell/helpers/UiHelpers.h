@@ -19,9 +19,8 @@ bool HasClipboardText();
 void SetWindowTextString(HWND window, const CYolString& text);
 void GetWindowTextString(HWND window, CYolString& text);
 
-// Appends the UI string `stringId` (through `strings`) to a combo box.
+// A look-up of UI strings by id: true with the text when it knows the id.
 using UiStringSource = bool (*)(int id, CYolString& text);
-int AddComboStringById(HWND combo, int stringId, UiStringSource strings);
 void GetComboSelText(HWND combo, CYolString& text);
 // The first selected item, -1 when none is.
 int GetListViewSelIndex(HWND listView);
