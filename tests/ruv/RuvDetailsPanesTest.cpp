@@ -382,6 +382,10 @@ TEST_F(RuvDetailsPanes, AnUnknownStoredCodeIsKeptWhenTheDialogIsConfirmed) {
     OpenOwn([&](auto& d) {
         EXPECT_EQ(Selected(Page(d, kOrigin), F(0)), "(none)");
         EXPECT_EQ(Selected(Page(d, kPersonal), F(0)), "(none)");
+        // Filling the pages again (fresh details) adds no entry twice.
+        d.Reload();
+        EXPECT_EQ(SendMessage(GetDlgItem(Page(d, kOrigin), F(0)), CB_GETCOUNT, 0, 0),
+                  static_cast<LRESULT>(CRuvDictionaries::Count(RuvDictionary::Countries) + 1));
         Confirm(d);
     });
     EXPECT_EQ(OwnWord("Ruv: country code"), 999);
