@@ -25,6 +25,8 @@ CRuvAccount::CRuvAccount(Services::CServicesManager* servicesManager, unsigned i
       serverList{CYolString(CRuvSettings::kDefaultServer)} {
     SetProtocolId(RuvProtocolGuid);
     session.presence.SetArrivalHook([this](CRuvListItem& item) { IdentifyClientOf(item); });
+    session.SetMetaHandler(
+        [this](uint16_t subtype, const uint8_t* frame, size_t size) { OnMetaFrame(subtype, frame, size); });
 }
 
 void CRuvAccount::IdentifyClientOf(CRuvListItem& item) const {
@@ -187,6 +189,7 @@ void CRuvAccount::Disconnect() {
     status = Protocols::Offline;
     StopTimer(&CRuvAccount::KeepAliveTimer, this);
     session.Ended();
+    details.Forget();
     ReportStatus(Protocols::Offline);
 }
 

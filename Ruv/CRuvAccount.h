@@ -21,7 +21,10 @@
 #include "RuvLogin.h"
 #include "RuvMenus.h"
 #include "RuvOwnStatus.h"
+#include "RuvPlugin.h"
 #include "RuvContactListAdapter.h"
+#include "RuvDetails.h"
+#include "RuvMetaService.h"
 #include "RuvPacketSink.h"
 #include "RuvSession.h"
 #include "YolGuids.h"
@@ -94,6 +97,9 @@ protected:
     int SendTyping(unsigned int contact, bool typing) override;
     int SetAuthorization(unsigned int contact, bool grant) override;
     int GetContactStatus(unsigned int contact, Protocols::ContactStatusInfo* out) override;
+    // Details and search (RuvAccountDetails.cpp).
+    int RequestContactInfo(unsigned int contact) override;
+    int StartSearch(int page) override;
     // The menus and their posted choices (RuvAccountMenus.cpp).
     int GetAccountMenu(unsigned int kind, CYolMenuInfo* menu) override;
     int GetContactMenu(unsigned int contact, CYolMenuInfo* menu) override;
@@ -102,6 +108,21 @@ protected:
                      Services::CEventArg* second) override;
 
 public:
+    // The account's own events that the details and search pages post from
+    // their thread: the search request they filled (a TSearchRequest), the
+    // user's changed own details (a CTLVCol in the save request's form), and
+    // a request for the own details.
+    static constexpr int kSearchRequestEvent = 180;
+    static constexpr int kSaveOwnDetailsEvent = 181;
+    static constexpr int kRequestOwnDetailsEvent = 182;
+    void PostSearchRequest(const TSearchRequest& request);
+    void PostOwnDetailsSave(const CTLVCol& changes);
+    void PostOwnDetailsRequest();
+    // The details model and the meta service; on the account's queue
+    // thread only (the pane-set slots run there).
+    RuvDetails& Details() { return details; }
+    RuvMetaService& Meta() { return meta; }
+
     // The privacy-list commands of the contact menu: `type` is the list's
     // item type (2 visible, 3 invisible, 14 ignore).
     void AddToPrivacyList(unsigned int contact, uint16_t type) { session.edits.AddToPrivacyList(contact, type); }
@@ -146,6 +167,11 @@ private:
     // --- frame reader ---
     void OnFrame(std::string_view frame) override;
 
+    // The account's own details events; false for any other event.
+    bool OnDetailsEvent(int event, Services::CEventArg* first);
+    void OnMetaFrame(uint16_t subtype, const uint8_t* frame, size_t size);
+    Protocols::CProtocolsManager* ProtocolsManagerService() const;
+
     // Carries out what changed between `before` and the settings now read
     // (RuvAccountPanes.cpp).
     void ApplyChangedSettings(const CRuvSettings& before);
@@ -180,6 +206,28 @@ private:
                         [this](const CYolString& text) { ShowText(text); },
                         [this](int image) { ShowPrivacyMode(image); }, [this] { return settings.typingNotification; },
                         [this] { return login.State() == RuvLogin::LoginState::Established; }}};
+    RuvDetailStoreAdapter detailStore{accountId, [this] { return ContactListService(); },
+                                      [this] { return ProtocolsManagerService(); }};
+    RuvDetails details{*this, contactList, detailStore,
+                       {[this] { return status > Protocols::Connecting; }, [this] { return settings.login; },
+                        [this](unsigned int contact, const CYolString& nick) {
+                            session.edits.RenameContact(contact, nick);
+                        },
+                        [this](unsigned int contact) {
+                            SendAccountEvent(Protocols::AccountEvent::ContactDetailsReady, NewUIntEventArg(contact));
+                        },
+                        [this] { SendAccountEvent(Protocols::AccountEvent::OwnDetailsReady); }}};
+    RuvMetaService meta{*this, contactList, details,
+                        {[this] { return settings.login; },
+                         [this](const CYolString& sender, unsigned int kind, int image, const CYolString& text) {
+                             session.messages.Deliver(sender, kind, image, text);
+                         },
+                         [this](const Protocols::UserInfo* user) {
+                             SendAccountEvent(Protocols::AccountEvent::SearchResult,
+                                              user != nullptr ? NewUserInfoEventArg(*user) : nullptr);
+                         },
+                         [](int id) { return RuvPlugin::UiString(id); },
+                         [](int index) { return RuvPlugin::ImageId(index); }}};
     RuvConnection connection{*this, [this] { return SocketsService(); }};
     RuvOwnStatus ownStatus{*this, {[this] { return static_cast<int>(status); },
                                    [this] { return settings.typingNotification; }}};

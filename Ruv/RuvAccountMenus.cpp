@@ -25,6 +25,8 @@ int CRuvAccount::GetContactQuickMenu(unsigned int contact, CYolMenuInfo* menu) {
 
 int CRuvAccount::OnOtherEvent(const YOL_GUID& channel, int event, Services::CEventArg* first,
                               Services::CEventArg* second) {
+    if (channel == RuvProtocolGuid && OnDetailsEvent(event, first))
+        return 0;
     if (channel == RuvProtocolGuid && event == RuvMenus::kMenuEvent && first != nullptr && second != nullptr)
         menus.Choose(static_cast<Services::CEventArg_Data<unsigned int>*>(first)->data,
                      static_cast<Services::CEventArg_Data<unsigned int>*>(second)->data);

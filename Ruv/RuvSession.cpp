@@ -34,6 +34,8 @@ void RuvSession::OnFrame(std::string_view frame) {
         {0x04, 0x07, [](RuvSession& s, const uint8_t* f, size_t n) { s.messages.OnMessage(f, n); }},
         {0x04, 0x0B, [](RuvSession& s, const uint8_t* f, size_t n) { s.messages.OnClientResponse(f, n); }},
         {0x04, 0x14, [](RuvSession& s, const uint8_t* f, size_t n) { s.messages.OnTyping(f, n); }},
+        {0x15, 0x01, [](RuvSession& s, const uint8_t* f, size_t n) { s.OnMeta(0x01, f, n); }},
+        {0x15, 0x03, [](RuvSession& s, const uint8_t* f, size_t n) { s.OnMeta(0x03, f, n); }},
         {0x13, 0x06, [](RuvSession& s, const uint8_t* f, size_t n) { s.OnListPart(f, n); }},
         {0x13, 0x0F, [](RuvSession& s, const uint8_t* f, size_t n) { s.OnListUnchanged(f, n); }},
         {0x13, 0x0E, [](RuvSession& s, const uint8_t* f, size_t n) { s.edits.OnAck(f, n); }},

@@ -34,6 +34,11 @@ public:
     void OnFrame(std::string_view frame);
     // The session was activated: the privacy mode goes to the server.
     void Activated();
+    // The meta service's frames (family 0x15) go to the account's meta
+    // handler, which holds what the session has not: the details store.
+    void SetMetaHandler(std::function<void(uint16_t subtype, const uint8_t* frame, size_t size)> handler) {
+        metaHandler = std::move(handler);
+    }
     // The connection ended: every contact is offline, and no answer to an
     // edit sent on it will come.
     void Ended() {
@@ -52,6 +57,11 @@ private:
     void OnListPart(const uint8_t* frame, size_t size);
     void OnListUnchanged(const uint8_t* frame, size_t size);
     void ListComplete();
+    void OnMeta(uint16_t subtype, const uint8_t* frame, size_t size) {
+        if (metaHandler)
+            metaHandler(subtype, frame, size);
+    }
 
     Ports ports;
+    std::function<void(uint16_t subtype, const uint8_t* frame, size_t size)> metaHandler;
 };
