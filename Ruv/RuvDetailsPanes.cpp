@@ -8,6 +8,8 @@
 #include "Controls/ControlCombo.h"
 #include "Controls/ControlDatePicker.h"
 #include "Controls/ControlEdit.h"
+#include "RuvDetailKeys.h"
+#include "RuvDetails.h"
 #include "RuvPaneTemplates.h"
 #include "WindowSystem/Window.h"
 #include "WindowSystem/MessageQueue.h"
@@ -21,24 +23,23 @@
 namespace {
 
 using D = RuvDictionary;
-
-// How the details model stores a value.
-enum class Size { Text, Word, Byte };
+namespace N = RuvDetailKey;
+using Size = RuvDetailKind;
 
 constexpr int kStringZipNumber = 162;
 
 constexpr int Field(int row) { return kRuvDetailsField + row; }
 constexpr int Keywords(int row) { return kRuvDetailsKeywords + row; }
 
-const char16_t* const kInterestKeys[4] = {u"Ruv: interest1", u"Ruv: interest2", u"Ruv: interest3",
-                                          u"Ruv: interest4"};
-const char16_t* const kKeywordKeys[4] = {u"Ruv: interest keys1", u"Ruv: interest keys2", u"Ruv: interest keys3",
-                                         u"Ruv: interest keys4"};
-const char16_t* const kLanguageKeys[3] = {u"Ruv: spoken language1", u"Ruv: spoken language2",
-                                          u"Ruv: spoken language3"};
-constexpr const char16_t* kBirthYear = u"Ruv: birth year";
-constexpr const char16_t* kBirthMonth = u"Ruv: birth month";
-constexpr const char16_t* kBirthDay = u"Ruv: birth day";
+const char16_t* const kInterestKeys[4] = {N::Interest1, N::Interest2, N::Interest3,
+                                          N::Interest4};
+const char16_t* const kKeywordKeys[4] = {N::InterestKeys1, N::InterestKeys2, N::InterestKeys3,
+                                         N::InterestKeys4};
+const char16_t* const kLanguageKeys[3] = {N::SpokenLanguage1, N::SpokenLanguage2,
+                                          N::SpokenLanguage3};
+constexpr const char16_t* kBirthYear = N::BirthYear;
+constexpr const char16_t* kBirthMonth = N::BirthMonth;
+constexpr const char16_t* kBirthDay = N::BirthDay;
 
 constexpr unsigned short kInterestTlv = 0x01EA;
 constexpr unsigned short kBirthdayTlv = 0x023A;
@@ -75,77 +76,77 @@ using V = ViewKind;
 using E = EditKind;
 
 constexpr RuvViewRow kViewGeneral[] = {
-    {V::Login, 63, u"SrvLogName"},         {V::Text, 64, u"Ruv: nick name"}, {V::Text, 65, u"Ruv: first name"},
-    {V::Text, 66, u"Ruv: last name"},      {V::Text, 67, u"Ruv: e-mail"}};
-constexpr RuvViewRow kViewHome[] = {{V::Code, 68, u"Ruv: home country code", Size::Word, D::Countries},
-                                    {V::Text, 69, u"Ruv: home city"},
-                                    {V::Text, 70, u"Ruv: home state"},
-                                    {V::Text, 71, u"Ruv: home zip"},
-                                    {V::Text, 72, u"Ruv: home address"}};
-constexpr RuvViewRow kViewWork[] = {{V::Code, 68, u"Ruv: work country code", Size::Word, D::Countries},
-                                    {V::Text, 69, u"Ruv: work city"},
-                                    {V::Text, 70, u"Ruv: work state"},
-                                    {V::Text, 71, u"Ruv: work zip"},
-                                    {V::Text, 72, u"Ruv: work address"}};
-constexpr RuvViewRow kViewCompany[] = {{V::Text, 73, u"Ruv: work company"},
-                                       {V::Text, 74, u"Ruv: work department"},
-                                       {V::Code, 75, u"Ruv: work ocupation code", Size::Word, D::Occupations},
-                                       {V::Text, 76, u"Ruv: work position"},
-                                       {V::Text, 77, u"Ruv: work webpage"}};
-constexpr RuvViewRow kViewPhones[] = {{V::Text, 78, u"Ruv: home phone"}, {V::Text, 79, u"Ruv: home fax"},
-                                      {V::Text, 80, u"Ruv: cell phone"},  {V::Text, 81, u"Ruv: work phone"},
-                                      {V::Text, 82, u"Ruv: work fax"}};
-constexpr RuvViewRow kViewPersonal[] = {{V::Code, 83, u"Ruv: gender", Size::Byte, D::Genders},
-                                        {V::Age, 84, u"Ruv: age"},
-                                        {V::Code, 85, u"Ruv: marital status code", Size::Byte, D::MaritalStatuses},
-                                        {V::Text, 86, u"Ruv: homepage"},
+    {V::Login, 63, u"SrvLogName"},         {V::Text, 64, N::NickName}, {V::Text, 65, N::FirstName},
+    {V::Text, 66, N::LastName},      {V::Text, 67, N::Email}};
+constexpr RuvViewRow kViewHome[] = {{V::Code, 68, N::HomeCountryCode, Size::Word, D::Countries},
+                                    {V::Text, 69, N::HomeCity},
+                                    {V::Text, 70, N::HomeState},
+                                    {V::Text, 71, N::HomeZip},
+                                    {V::Text, 72, N::HomeAddress}};
+constexpr RuvViewRow kViewWork[] = {{V::Code, 68, N::WorkCountryCode, Size::Word, D::Countries},
+                                    {V::Text, 69, N::WorkCity},
+                                    {V::Text, 70, N::WorkState},
+                                    {V::Text, 71, N::WorkZip},
+                                    {V::Text, 72, N::WorkAddress}};
+constexpr RuvViewRow kViewCompany[] = {{V::Text, 73, N::WorkCompany},
+                                       {V::Text, 74, N::WorkDepartment},
+                                       {V::Code, 75, N::WorkOccupationCode, Size::Word, D::Occupations},
+                                       {V::Text, 76, N::WorkPosition},
+                                       {V::Text, 77, N::WorkWebpage}};
+constexpr RuvViewRow kViewPhones[] = {{V::Text, 78, N::HomePhone}, {V::Text, 79, N::HomeFax},
+                                      {V::Text, 80, N::CellPhone},  {V::Text, 81, N::WorkPhone},
+                                      {V::Text, 82, N::WorkFax}};
+constexpr RuvViewRow kViewPersonal[] = {{V::Code, 83, N::Gender, Size::Byte, D::Genders},
+                                        {V::Age, 84, N::Age},
+                                        {V::Code, 85, N::MaritalStatusCode, Size::Byte, D::MaritalStatuses},
+                                        {V::Text, 86, N::Homepage},
                                         {V::Birthday, 87},
                                         {V::Languages, 88}};
-constexpr RuvViewRow kViewOrigin[] = {{V::Code, 68, u"Ruv: country code", Size::Word, D::Countries},
-                                      {V::Text, 69, u"Ruv: city"},
-                                      {V::Text, 70, u"Ruv: state"}};
+constexpr RuvViewRow kViewOrigin[] = {{V::Code, 68, N::CountryCode, Size::Word, D::Countries},
+                                      {V::Text, 69, N::City},
+                                      {V::Text, 70, N::State}};
 constexpr RuvViewRow kViewInterests[] = {{V::Interests, 0}};
-constexpr RuvViewRow kViewAbout[] = {{V::Text, 89, u"Ruv: about"}, {V::Note, 90, u"Ruv: notes"}};
+constexpr RuvViewRow kViewAbout[] = {{V::Text, 89, N::About}, {V::Note, 90, N::Notes}};
 
 constexpr RuvEditRow kEditGeneral[] = {{E::Login, 0, 63, u"SrvLogName"},
-                                       {E::Text, 1, 64, u"Ruv: nick name", 0x0154},
-                                       {E::Text, 2, 65, u"Ruv: first name", 0x0140},
-                                       {E::Text, 3, 66, u"Ruv: last name", 0x014A},
-                                       {E::Email, 4, 67, u"Ruv: e-mail", 0x015E}};
-constexpr RuvEditRow kEditHome[] = {{E::Code, 0, 68, u"Ruv: home country code", 0x01A4, Size::Word, D::Countries},
-                                    {E::Text, 1, 69, u"Ruv: home city", 0x0190},
-                                    {E::Text, 2, 70, u"Ruv: home state", 0x019A},
-                                    {E::Zip, 3, 71, u"Ruv: home zip", 0x026C},
-                                    {E::Text, 4, 72, u"Ruv: home address", 0x0262}};
-constexpr RuvEditRow kEditWork[] = {{E::Code, 0, 68, u"Ruv: work country code", 0x02B2, Size::Word, D::Countries},
-                                    {E::Text, 1, 69, u"Ruv: work city", 0x029E},
-                                    {E::Text, 2, 70, u"Ruv: work state", 0x02A8},
-                                    {E::Zip, 3, 71, u"Ruv: work zip", 0x02BC},
-                                    {E::Text, 4, 72, u"Ruv: work address", 0x0294}};
+                                       {E::Text, 1, 64, N::NickName, 0x0154},
+                                       {E::Text, 2, 65, N::FirstName, 0x0140},
+                                       {E::Text, 3, 66, N::LastName, 0x014A},
+                                       {E::Email, 4, 67, N::Email, 0x015E}};
+constexpr RuvEditRow kEditHome[] = {{E::Code, 0, 68, N::HomeCountryCode, 0x01A4, Size::Word, D::Countries},
+                                    {E::Text, 1, 69, N::HomeCity, 0x0190},
+                                    {E::Text, 2, 70, N::HomeState, 0x019A},
+                                    {E::Zip, 3, 71, N::HomeZip, 0x026C},
+                                    {E::Text, 4, 72, N::HomeAddress, 0x0262}};
+constexpr RuvEditRow kEditWork[] = {{E::Code, 0, 68, N::WorkCountryCode, 0x02B2, Size::Word, D::Countries},
+                                    {E::Text, 1, 69, N::WorkCity, 0x029E},
+                                    {E::Text, 2, 70, N::WorkState, 0x02A8},
+                                    {E::Zip, 3, 71, N::WorkZip, 0x02BC},
+                                    {E::Text, 4, 72, N::WorkAddress, 0x0294}};
 constexpr RuvEditRow kEditCompany[] = {
-    {E::Text, 0, 73, u"Ruv: work company", 0x01AE},
-    {E::Text, 1, 74, u"Ruv: work department", 0x01B8},
-    {E::Code, 2, 75, u"Ruv: work ocupation code", 0x01CC, Size::Word, D::Occupations},
-    {E::Text, 3, 76, u"Ruv: work position", 0x01C2},
-    {E::Text, 4, 77, u"Ruv: work webpage", 0x02DA}};
-constexpr RuvEditRow kEditPhones[] = {{E::Text, 0, 78, u"Ruv: home phone", 0x0276},
-                                      {E::Text, 1, 79, u"Ruv: home fax", 0x0280},
-                                      {E::Text, 2, 80, u"Ruv: cell phone", 0x028A},
-                                      {E::Text, 3, 81, u"Ruv: work phone", 0x02C6},
-                                      {E::Text, 4, 82, u"Ruv: work fax", 0x02D0}};
+    {E::Text, 0, 73, N::WorkCompany, 0x01AE},
+    {E::Text, 1, 74, N::WorkDepartment, 0x01B8},
+    {E::Code, 2, 75, N::WorkOccupationCode, 0x01CC, Size::Word, D::Occupations},
+    {E::Text, 3, 76, N::WorkPosition, 0x01C2},
+    {E::Text, 4, 77, N::WorkWebpage, 0x02DA}};
+constexpr RuvEditRow kEditPhones[] = {{E::Text, 0, 78, N::HomePhone, 0x0276},
+                                      {E::Text, 1, 79, N::HomeFax, 0x0280},
+                                      {E::Text, 2, 80, N::CellPhone, 0x028A},
+                                      {E::Text, 3, 81, N::WorkPhone, 0x02C6},
+                                      {E::Text, 4, 82, N::WorkFax, 0x02D0}};
 constexpr RuvEditRow kEditPersonal[] = {
-    {E::Code, 0, 83, u"Ruv: gender", 0x017C, Size::Byte, D::Genders},
-    {E::Code, 1, 85, u"Ruv: marital status code", 0x033E, Size::Byte, D::MaritalStatuses},
-    {E::Text, 2, 86, u"Ruv: homepage", 0x0213},
+    {E::Code, 0, 83, N::Gender, 0x017C, Size::Byte, D::Genders},
+    {E::Code, 1, 85, N::MaritalStatusCode, 0x033E, Size::Byte, D::MaritalStatuses},
+    {E::Text, 2, 86, N::Homepage, 0x0213},
     {E::Birthday, 3, 87, nullptr, kBirthdayTlv},
-    {E::Code, 4, 88, u"Ruv: spoken language1", 0x0186, Size::Byte, D::Languages},
-    {E::Code, 5, 0, u"Ruv: spoken language2", 0x0186, Size::Byte, D::Languages},
-    {E::Code, 6, 0, u"Ruv: spoken language3", 0x0186, Size::Byte, D::Languages}};
-constexpr RuvEditRow kEditOrigin[] = {{E::Code, 0, 68, u"Ruv: country code", 0x0334, Size::Word, D::Countries},
-                                      {E::Text, 1, 69, u"Ruv: city", 0x0320},
-                                      {E::Text, 2, 70, u"Ruv: state", 0x032A}};
+    {E::Code, 4, 88, N::SpokenLanguage1, 0x0186, Size::Byte, D::Languages},
+    {E::Code, 5, 0, N::SpokenLanguage2, 0x0186, Size::Byte, D::Languages},
+    {E::Code, 6, 0, N::SpokenLanguage3, 0x0186, Size::Byte, D::Languages}};
+constexpr RuvEditRow kEditOrigin[] = {{E::Code, 0, 68, N::CountryCode, 0x0334, Size::Word, D::Countries},
+                                      {E::Text, 1, 69, N::City, 0x0320},
+                                      {E::Text, 2, 70, N::State, 0x032A}};
 constexpr RuvEditRow kEditInterests[] = {{E::Interests, 0, 0, nullptr, kInterestTlv}};
-constexpr RuvEditRow kEditAbout[] = {{E::Text, 0, 89, u"Ruv: about", 0x0258}, {E::Note, 1, 90, u"Ruv: notes"}};
+constexpr RuvEditRow kEditAbout[] = {{E::Text, 0, 89, N::About, 0x0258}, {E::Note, 1, 90, N::Notes}};
 
 std::span<const RuvViewRow> ViewRows(RuvPane pane) {
     switch (pane) {
@@ -254,24 +255,6 @@ private:
 
 bool ValidBirthday(unsigned int year, unsigned int month, unsigned int day) {
     return year >= 1 && year <= 2099 && month >= 1 && month <= 12 && day >= 1 && day <= 31;
-}
-
-// An unsigned decimal of at most ten digits within 32 bits; false for
-// anything else.
-bool DecimalText(const CYolString& text, unsigned int& out) {
-    if (text.Length() == 0 || text.Length() > 10)
-        return false;
-    unsigned long long value = 0;
-    for (int i = 0; i < text.Length(); ++i) {
-        const char16_t c = text.At(i);
-        if (c < u'0' || c > u'9')
-            return false;
-        value = value * 10 + static_cast<unsigned int>(c - u'0');
-    }
-    if (value > 0xFFFFFFFFull)
-        return false;
-    out = static_cast<unsigned int>(value);
-    return true;
 }
 
 void PutLE16(std::string& out, unsigned int value) {
@@ -487,8 +470,8 @@ int CRuvEditPan::DoDataExchange(int save) {
     for (const RuvEditRow& r : EditRows(Pane()))
         SaveRow(r, changes);
     if (changes.Count() > 0)
-        if (Protocols::CAccount* account = Account())
-            account->PostToSelf(RuvProtocolGuid, kSaveDetailsEvent, new Services::CEventArg_Data<CTLVCol>(changes));
+        if (auto* account = static_cast<CRuvAccount*>(Account()))
+            account->PostOwnDetailsSave(changes);
     return 1;
 }
 
@@ -566,8 +549,7 @@ bool CRuvEditPan::Check() {
             continue;
         const int control = Field(r.row);
         const CYolString typed = GetItemText(control, 11);
-        unsigned int zip = 0;
-        if (typed.IsEmpty() || DecimalText(typed, zip))
+        if (typed.IsEmpty() || RuvNumber(typed))
             continue;
         TellUser(PaneString(kStringZipNumber));
         if (HWND item = GetDlgItem(control))
@@ -600,12 +582,9 @@ void CRuvEditPan::SaveRow(const RuvEditRow& r, CTLVCol& changes) {
     }
     case EditKind::Zip: {
         const CYolString typed = GetItemText(control, 10);
-        unsigned int zip = 0;
-        DecimalText(typed, zip);
+        const unsigned int zip = RuvNumber(typed).value_or(0);
         CYolString stored;
-        unsigned int storedZip = 0;
-        if (values.Text(r.key, stored))
-            DecimalText(stored, storedZip);
+        const unsigned int storedZip = values.Text(r.key, stored) ? RuvNumber(stored).value_or(0) : 0;
         if (zip == storedZip)
             break;
         values.SetText(r.key, typed);
@@ -655,13 +634,9 @@ void CRuvEditPan::SaveBirthday(const RuvEditRow& r, CTLVCol& changes) {
         newMonth = date.wMonth;
         newDay = date.wDay;
     }
+    // The account stores the birthday the save carries.
     if (newYear == year && newMonth == month && newDay == day)
         return;
-    // Kept here too, so the page shows the new birthday before the server
-    // sends the details again.
-    values.SetNumber(kBirthYear, Size::Word, newYear);
-    values.SetNumber(kBirthMonth, Size::Byte, newMonth);
-    values.SetNumber(kBirthDay, Size::Byte, newDay);
     changes.Add(BirthdayTlv(newYear, newMonth, newDay));
 }
 

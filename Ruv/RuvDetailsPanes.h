@@ -105,9 +105,6 @@ struct RuvEditRow;
 
 class CRuvEditPan : public CRuvDetailsPan {
 public:
-    // The account's own event that carries a page's changes (a CTLVCol) to
-    // its queue.
-    static constexpr int kSaveDetailsEvent = 163;
     // What the records hold at most: text rows (in code page 1251, one
     // byte a character), the e-mail, interest keywords and the note.
     static constexpr int kTextChars = 255;
