@@ -6,6 +6,7 @@
 
 #include "CYolMenuInfo.h"
 #include "CYolWMUI_FindUserDlg.h"
+#include "NoFindUserHost.h"
 #include "Controls/ControlButton.h"
 #include "RuvSearchPanes.h"
 #include "WindowSystem/WindowFocus.h"
@@ -18,19 +19,6 @@ using UI::CYolWMUI_FindUserDlg;
 namespace E = Protocols::AccountEvent;
 
 enum : int { kByNumber = 0, kByEmail, kGlobal1, kGlobal2 };
-
-class NoHost final : public UI::MYolWMUI_FindUserHost {
-public:
-    void ShowWarning(const CYolString&) override {}
-    void OpenChat(unsigned int) override {}
-    void ShowContactDetails(HWND, unsigned int) override {}
-    bool AskAddContact(HWND, unsigned int, const CYolArray<unsigned int>&, unsigned int&, CYolString&,
-                       CYolString&) override {
-        return false;
-    }
-    int PopupMenu(HWND, const CYolMenuInfo&, const RECT&, POINT) override { return -1; }
-    void DrawImage(HDC, unsigned int, POINT) override {}
-};
 
 class RuvSearchPanes : public PanesTest {
 protected:
@@ -49,7 +37,7 @@ protected:
         a.DrainList();
         return a.account->Meta().SearchRequest();
     }
-    NoHost host;
+    dialogs_test::NoFindUserHost host;
 };
 
 TEST_F(RuvSearchPanes, EveryPageWritesItsFieldsAndThePageShownChoosesTheSearch) {
