@@ -5,8 +5,9 @@
 // servers only through the sockets service.
 //
 // It owns and wires its parts: the connection (socket and frame assembler),
-// the login, the own status, the reconnection wait, and the account's
-// settings and confirmed status. It is the packet sink of its parts and the
+// the login, the own status, the reconnection wait, the details of users
+// and the meta service's searches, and the account's settings and
+// confirmed status. It is the packet sink of its parts and the
 // owner the login asks for what touches the connection.
 //
 // Threads: everything here runs on the account's queue thread. The

@@ -1,5 +1,6 @@
 #include "RuvSession.h"
 
+#include "RuvPackets.h"
 #include "RuvPlugin.h"
 
 RuvSession::RuvSession(RuvPacketSink& sink, RuvListModel& model, Ports ports)
@@ -15,7 +16,7 @@ RuvSession::RuvSession(RuvPacketSink& sink, RuvListModel& model, Ports ports)
                {ports.status, ports.typingNotices,
                 [this](const CRuvListItem* item) { return privacy.IsVisibleTo(item); },
                 [](int id) { return RuvPlugin::UiString(id); }}),
-      commands(sink, list, model, ports.showText), ports(std::move(ports)) {}
+      commands(sink, list, model, ports.showText), ports(std::move(ports)), sink(sink) {}
 
 void RuvSession::OnFrame(std::string_view frame) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(frame.data());
@@ -28,6 +29,7 @@ void RuvSession::OnFrame(std::string_view frame) {
         uint16_t subtype;
         Handler handler;
     } kRoutes[] = {
+        {0x02, 0x03, [](RuvSession& s, const uint8_t*, size_t) { s.OnLocationRights(); }},
         {0x02, 0x06, [](RuvSession& s, const uint8_t* f, size_t n) { s.commands.OnUserInfo(f, n); }},
         {0x03, 0x0B, [](RuvSession& s, const uint8_t* f, size_t n) { s.presence.OnArrived(f, n); }},
         {0x03, 0x0C, [](RuvSession& s, const uint8_t* f, size_t n) { s.presence.OnDeparted(f, n); }},
@@ -68,6 +70,8 @@ void RuvSession::ListComplete() {
     if (ports.established())
         privacy.SetMode(privacy.Mode(), true);
 }
+
+void RuvSession::OnLocationRights() { sink.Send(CSetCapsPacket::FullList(sink.NextSequence(), 4)); }
 
 void RuvSession::Activated() {
     if (privacy.Mode() == RuvPrivacyMode::Unknown)

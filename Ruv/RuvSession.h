@@ -2,7 +2,8 @@
 // RuvSession: the features of a signed-on OSCAR account and the table that
 // routes each received SNAC to one of them by family and subtype: the
 // server-side list and its edits, privacy, presence, messages with
-// typing, and the contact menus' commands. The login keeps what it reads itself; everything else of a
+// typing, the contact menus' commands and the location service's rights;
+// the meta service's frames go on to the account. The login keeps what it reads itself; everything else of a
 // session comes here. Runs on the account's queue thread.
 
 #include "RuvContactCommands.h"
@@ -57,11 +58,15 @@ private:
     void OnListPart(const uint8_t* frame, size_t size);
     void OnListUnchanged(const uint8_t* frame, size_t size);
     void ListComplete();
+    // The location service's rights have come: the client announces its
+    // whole capability list (the activation later narrows it).
+    void OnLocationRights();
     void OnMeta(uint16_t subtype, const uint8_t* frame, size_t size) {
         if (metaHandler)
             metaHandler(subtype, frame, size);
     }
 
     Ports ports;
+    RuvPacketSink& sink;
     std::function<void(uint16_t subtype, const uint8_t* frame, size_t size)> metaHandler;
 };

@@ -46,6 +46,18 @@ Scenarios:
                   block it announced while signing on. Names after
                   --ignored are buddies of the first user, each also on
                   its ignore list.
+  meta            sign on with buddy --peer in the list (shown under its
+                  login), hand over one stored message and expect it
+                  deleted ("STORED DELETED"), then answer the meta service:
+                  full details in a series of replies (basic, more, work,
+                  about, interests, then a closing one), the saving of the
+                  own details (kept, and acknowledged), searches by number
+                  and by e-mail, and white-pages searches with a hit per
+                  match and the last hit marked. Reports one line per
+                  request: "INFO <number>", "SAVED <tlv types>",
+                  "SEARCH number|email|white <hits>"; an e-mail of
+                  "error@example.org" gets the service's error instead
+                  ("SEARCH email error"). Runs until the client leaves.
   big-list        sign-ons one after another, each given a list of
                   --contacts buddies (and their groups) in parts of at most
                   500 items; a client may also leave as soon as it has the
@@ -144,6 +156,21 @@ class Link:
             expect((fam, sub) == (family, subtype),
                    "%02x/%02x instead of %02x/%02x" % (fam, sub, family, subtype))
         return fam, sub, rid, data[10:]
+
+    async def snacs(self):
+        """The SNACs the client sends until it closes, as (family,
+        subtype, request id, payload); frames of other channels are
+        passed over."""
+        while True:
+            try:
+                channel, data = await self.frame()
+            except EOFError:
+                return
+            if channel != 2:
+                continue
+            expect(len(data) >= 10, "SNAC cut short")
+            family, subtype, _, rid = struct.unpack_from(">HHHI", data)
+            yield family, subtype, rid, data[10:]
 
     def send(self, channel, data):
         self.sequence += 1
@@ -280,6 +307,9 @@ class Server:
         if scenario == "chat":
             await Chat(self).run()
             return
+        if scenario == "meta":
+            await Meta(self).run()
+            return
         if scenario == "wrong-password":
             await self.login(code=5)
             return
@@ -383,18 +413,10 @@ class Chat:
 
     async def serve(self, user):
         link = self.links[user]
-        while True:
-            try:
-                channel, data = await link.frame()
-            except EOFError:
-                break
-            if channel != 2:
-                continue
-            expect(len(data) >= 10, "SNAC cut short")
-            family, subtype, _, rid = struct.unpack_from(">HHHI", data)
+        async for family, subtype, rid, payload in link.snacs():
             handler = self.HANDLERS.get((family, subtype))
             if handler:
-                handler(self, user, rid, data[10:])
+                handler(self, user, rid, payload)
         link.close()
         del self.links[user]
         peer = self.other(user)
@@ -471,6 +493,221 @@ class Chat:
     }
 
 
+def meta_text(text):
+    """A meta text: LE16 length with the NUL, code page 1251 bytes, NUL."""
+    data = text.encode("cp1251")
+    return struct.pack("<H", len(data) + 1) + data + b"\0"
+
+
+def le_tlvs(data):
+    """Little-endian TLVs, each type once (the first)."""
+    out = {}
+    at = 0
+    while at < len(data):
+        expect(at + 4 <= len(data), "meta TLV header cut short")
+        kind, length = struct.unpack_from("<HH", data, at)
+        expect(at + 4 + length <= len(data), "meta TLV %04x runs past its request" % kind)
+        out.setdefault(kind, data[at + 4:at + 4 + length])
+        at += 4 + length
+    return out
+
+
+def read_meta_text(value):
+    """The text of a text TLV value: LE16 length with NUL, bytes, NUL."""
+    expect(len(value) >= 3, "text TLV too short")
+    length = struct.unpack_from("<H", value)[0]
+    expect(length + 2 == len(value) and value[-1:] == b"\0", "text TLV length %d of %d" % (length, len(value)))
+    return value[2:-1].decode("cp1251")
+
+
+# The users the meta service knows, by number.
+DIRECTORY = {
+    100300: dict(nick="Боб", first="Robert", last="Smith", email="bob@example.org", city="Москва",
+                 country=7, zip="101000", age=30, gender=2, birth=(1994, 5, 31), languages=(1, 2, 0),
+                 company="Рога и копыта", position="Boss", occupation=3, web="http://bob.example.org",
+                 about="Привет всем", interests=[(100, "chess"), (101, "go")], status=1),
+    100400: dict(nick="Alice", first="Alice", last="Jones", email="alice@example.org", city="Москва",
+                 country=7, zip="", age=25, gender=1, birth=(1999, 1, 2), languages=(1, 0, 0),
+                 company="", position="", occupation=0, web="", about="", interests=[], status=0),
+    100500: dict(nick="Bobby", first="Bob", last="Brown", email="bobby@example.org", city="Москва",
+                 country=7, zip="", age=40, gender=2, birth=(1984, 12, 24), languages=(0, 0, 0),
+                 company="", position="", occupation=0, web="", about="", interests=[], status=2),
+    100200: dict(nick="Me", first="", last="", email="", city="", country=0, zip="", age=0, gender=0,
+                 birth=(0, 0, 0), languages=(0, 0, 0), company="", position="", occupation=0, web="",
+                 about="", interests=[], status=1),
+}
+
+# What a save-info request's text TLVs change.
+SAVED_TEXTS = {0x0154: "nick", 0x0140: "first", 0x014A: "last", 0x015E: "email", 0x0190: "city",
+               0x01AE: "company", 0x01C2: "position", 0x0258: "about"}
+
+
+class Meta:
+    """One signed-on client and the meta service."""
+
+    def __init__(self, server):
+        self.server = server
+        self.args = server.args
+        self.own = int(self.args.user)
+        self.link = None
+
+    async def run(self):
+        await self.server.login()
+        peer = self.args.peer
+        items = [(peer, 7, 1, 0, tlv(0x0131, peer.encode())), ("Friends", 7, 0, 1, b"")]
+        self.link = await self.server.session(items=items)
+        # One stored message, then the end of them: the client must ask for
+        # their deletion.
+        text = "Пока тебя не было".encode("cp1251") + b"\0"
+        stored = struct.pack("<IHBBBBBBH", int(peer), 2024, 2, 29, 23, 59, 1, 0, len(text)) + text
+        self.reply(0x0041, 0, stored)
+        self.reply(0x0042, 0, b"\0")
+        async for family, subtype, rid, payload in self.link.snacs():
+            if (family, subtype) == (0x15, 0x02):
+                self.on_meta(payload)
+            elif family == 0x13 and subtype in (0x08, 0x09, 0x0A):
+                self.link.send_snac(0x13, 0x0E, b"\0\0", rid=rid)
+        self.link.close()
+
+    def reply(self, kind, sequence, data, flags=0):
+        meta = struct.pack("<HIHH", len(data) + 8, self.own, kind, sequence) + data
+        self.link.send_snac(0x15, 0x03, tlv(1, meta), flags=flags)
+
+    def on_meta(self, payload):
+        fields = tlvs(payload)
+        expect(list(fields) == [1], "meta request with TLVs %s" % list(fields))
+        meta = fields[1]
+        expect(len(meta) >= 10, "meta request cut short")
+        length, own, kind, sequence = struct.unpack_from("<HIHH", meta)
+        expect(length == len(meta) - 2, "meta length %d for %d bytes" % (length, len(meta)))
+        expect(own == self.own, "meta request from %d" % own)
+        if kind == 0x003E:
+            expect(len(meta) == 10, "delete request with data")
+            print("STORED DELETED", flush=True)
+            return
+        expect(kind == 0x07D0 and len(meta) >= 12, "meta request type %04x" % kind)
+        subtype = struct.unpack_from("<H", meta, 10)[0]
+        data = meta[12:]
+        handler = {0x04D0: self.on_info, 0x0C3A: self.on_save, 0x0569: self.on_number, 0x0573: self.on_email,
+                   0x055F: self.on_white}.get(subtype)
+        expect(handler is not None, "meta subtype %04x" % subtype)
+        handler(sequence, data)
+
+    def on_info(self, sequence, data):
+        expect(len(data) == 4, "full-info request of %d bytes" % len(data))
+        number = struct.unpack("<I", data)[0]
+        print("INFO %d" % number, flush=True)
+        user = DIRECTORY.get(number)
+        if user is None:
+            self.reply(0x07DA, sequence, struct.pack("<HB", 0x00C8, 0x14))
+            return
+        basic = b"".join(meta_text(user[key]) for key in ("nick", "first", "last", "email", "city"))
+        basic += meta_text("") * 5 + meta_text(user["zip"]) + struct.pack("<HBBBBB", user["country"], 0xFD, 1, 0, 2, 1)
+        year, month, day = user["birth"]
+        more = struct.pack("<HB", user["age"], user["gender"]) + meta_text(user["web"])
+        more += struct.pack("<HBB", year, month, day) + bytes(user["languages"]) + b"\0\0"
+        more += meta_text(user["city"]) + meta_text("") + struct.pack("<HB", user["country"], 0) + bytes(4)
+        more += meta_text("ru") + bytes(8) + meta_text("")
+        work = meta_text("Тверь") + meta_text("") * 4 + meta_text("1700") + struct.pack("<H", 7)
+        work += meta_text(user["company"]) + meta_text("") + meta_text(user["position"])
+        work += struct.pack("<H", user["occupation"]) + meta_text(user["web"]) + meta_text("170001")
+        interests = bytes([len(user["interests"])]) + b"".join(
+            struct.pack("<H", code) + meta_text(words) for code, words in user["interests"])
+        series = [(0x00C8, basic), (0x00DC, more), (0x00D2, work), (0x00E6, meta_text(user["about"])),
+                  (0x00F0, interests)]
+        for subtype, fields in series:
+            self.reply(0x07DA, sequence, struct.pack("<HB", subtype, 0x0A) + fields, flags=1)
+        self.reply(0x07DA, sequence, struct.pack("<HB", 0x00FA, 0x0A))
+
+    def on_save(self, sequence, data):
+        fields = le_tlvs(data)
+        user = DIRECTORY[self.own]
+        for kind, value in fields.items():
+            if kind in SAVED_TEXTS:
+                user[SAVED_TEXTS[kind]] = read_meta_text(value)
+            elif kind == 0x023A:
+                expect(len(value) == 6, "birthday of %d bytes" % len(value))
+                user["birth"] = struct.unpack("<HHH", value)
+            elif kind == 0x017C:
+                expect(len(value) == 2, "gender of %d bytes" % len(value))
+                user["gender"] = struct.unpack("<H", value)[0]
+        print("SAVED %s" % " ".join("%04x" % kind for kind in fields), flush=True)
+        self.reply(0x07DA, sequence, struct.pack("<HB", 0x0C3F, 0x0A))
+
+    def hits(self, sequence, numbers):
+        """A hit per number, the last marked; none: the last result empty."""
+        if not numbers:
+            self.reply(0x07DA, sequence, struct.pack("<HB", 0x01AE, 0x32))
+            return
+        for at, number in enumerate(numbers):
+            user = DIRECTORY[number]
+            record = struct.pack("<I", number) + b"".join(
+                meta_text(user[key]) for key in ("nick", "first", "last", "email"))
+            record += struct.pack("<BHBH", 0, user["status"], user["gender"], user["age"])
+            last = at == len(numbers) - 1
+            body = struct.pack("<HBH", 0x01AE if last else 0x01A4, 0x0A, len(record)) + record
+            if last:
+                body += struct.pack("<I", 0)
+            self.reply(0x07DA, sequence, body)
+
+    def on_number(self, sequence, data):
+        fields = le_tlvs(data)
+        expect(list(fields) == [0x0136] and len(fields[0x0136]) == 4, "number search %s" % data.hex())
+        number = struct.unpack("<I", fields[0x0136])[0]
+        found = [number] if number in DIRECTORY else []
+        print("SEARCH number %d" % len(found), flush=True)
+        self.hits(sequence, found)
+
+    def on_email(self, sequence, data):
+        fields = le_tlvs(data)
+        expect(list(fields) == [0x015E], "e-mail search %s" % data.hex())
+        email = read_meta_text(fields[0x015E])
+        if email == "error@example.org":
+            print("SEARCH email error", flush=True)
+            self.link.send_snac(0x15, 0x01, struct.pack(">H", 2))
+            return
+        found = [number for number, user in DIRECTORY.items() if user["email"] == email]
+        print("SEARCH email %d" % len(found), flush=True)
+        self.hits(sequence, found)
+
+    def on_white(self, sequence, data):
+        fields = le_tlvs(data)
+        texts = {0x0154: "nick", 0x0140: "first", 0x014A: "last", 0x015E: "email", 0x0190: "city"}
+        wanted = {}
+        for kind, value in fields.items():
+            if kind in texts:
+                wanted[texts[kind]] = read_meta_text(value)
+            elif kind == 0x017C:
+                expect(len(value) == 1, "gender of %d bytes" % len(value))
+                wanted["gender"] = value[0]
+            elif kind == 0x0168:
+                expect(len(value) == 4, "age range of %d bytes" % len(value))
+                wanted["ages"] = struct.unpack("<HH", value)
+            elif kind == 0x0230:
+                expect(value == b"\1", "online-only %s" % value.hex())
+                wanted["online"] = True
+            else:
+                expect(kind in (0x0186, 0x033E, 0x01A4, 0x01CC, 0x01FE, 0x01D6, 0x01EA), "white-pages TLV %04x" % kind)
+
+        def matches(number, user):
+            if number == self.own:
+                return False
+            for key, value in wanted.items():
+                if key == "ages":
+                    if not value[0] <= user["age"] <= value[1]:
+                        return False
+                elif key == "online":
+                    if user["status"] == 0:
+                        return False
+                elif user[key] != value:
+                    return False
+            return True
+
+        found = [number for number, user in sorted(DIRECTORY.items()) if matches(number, user)]
+        print("SEARCH white %d" % len(found), flush=True)
+        self.hits(sequence, found)
+
+
 async def main(args):
     server = Server(args)
     login = await asyncio.start_server(server.accept, "127.0.0.1", 0)
@@ -494,7 +731,7 @@ async def main(args):
 if __name__ == "__main__":
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("scenario", choices=["login", "wrong-password", "rate-limit", "pause", "close-other", "chat",
-                                                 "big-list"])
+                                                 "big-list", "meta"])
     parser.add_argument("--peer", default="100300")
     parser.add_argument("--peer-password", default="secret2")
     parser.add_argument("--user", default="100200")

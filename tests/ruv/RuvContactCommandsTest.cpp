@@ -120,4 +120,13 @@ TEST_F(RuvContactCommands, TheExtendedStatusRequestGoesOnlyToAnOnlineContactThat
     EXPECT_EQ(Hex(frame.substr(frame.size() - 4)), "00030000");
 }
 
+TEST_F(RuvContactCommands, TheLocationRightsAreAnsweredWithTheWholeCapabilityList) {
+    rig.sink.Take();
+    rig.Receive(Snac(2, 3, Bytes("0001 0002 0400")));
+    const std::vector<std::string> sent = rig.sink.Take();
+    ASSERT_EQ(sent.size(), 1u);
+    // 02/04, request id 4, the twelve capabilities in one TLV 5.
+    EXPECT_EQ(Hex(sent[0].substr(0, 20)), "2a02000100ce" "00020004000000000004" "000500c0");
+}
+
 }  // namespace
