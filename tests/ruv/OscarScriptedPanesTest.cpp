@@ -59,22 +59,33 @@ protected:
 
     std::string Report(int timeoutMs = 30000) { return server->NextLine(timeoutMs).value_or("(nothing)"); }
     std::string Log() { return ReadText(log.PathOf("server.log")); }
-    // Waits for the account's event of that number.
+    // Waits for the account's event of that number; the events passed on
+    // the way are kept for later waits.
     std::optional<AccountEventRecord> WaitForEvent(int event) {
         std::optional<AccountEventRecord> found;
         a.Eventually([&] {
             for (auto& e : a.manager.TakeEvents())
-                if (!found && e.event == event)
-                    found = e;
-            return found.has_value();
+                seen.push_back(std::move(e));
+            for (auto it = seen.begin(); it != seen.end(); ++it) {
+                if (it->event == event) {
+                    found = *it;
+                    seen.erase(it);
+                    return true;
+                }
+            }
+            return false;
         });
         return found;
     }
 
     TempFolder log;
     std::unique_ptr<PeerProcess> server;
+    std::vector<AccountEventRecord> seen;
+    // The windows are made after the account, and go after it: the
+    // account's threads read the windows' clock until the account is gone.
+    std::unique_ptr<dialogs_test::DialogWindows> windowsHolder;
     LiveRuvAccount a;
-    dialogs_test::DialogWindows windows;
+    dialogs_test::DialogWindows& windows = *(windowsHolder = std::make_unique<dialogs_test::DialogWindows>());
 };
 
 TEST_F(OscarScriptedPanes, AContactsPagesShowItsDetailsOnceTheyArrive) {

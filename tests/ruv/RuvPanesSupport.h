@@ -13,6 +13,7 @@
 #include "RuvDictionaries.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,8 +69,11 @@ protected:
         return out;
     }
 
+    // The windows are made after the account, and go after it: the
+    // account's threads read the windows' clock until the account is gone.
+    std::unique_ptr<dialogs_test::DialogWindows> windowsHolder;
     LiveRuvAccount a;
-    dialogs_test::DialogWindows windows;
+    dialogs_test::DialogWindows& windows = *(windowsHolder = std::make_unique<dialogs_test::DialogWindows>());
 };
 
 }  // namespace RuvPanesTest
