@@ -190,6 +190,7 @@ void CRuvAccount::Disconnect() {
     StopTimer(&CRuvAccount::KeepAliveTimer, this);
     session.Ended();
     details.Forget();
+    meta.ConnectionEnded();
     ReportStatus(Protocols::Offline);
 }
 

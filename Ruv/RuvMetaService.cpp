@@ -63,7 +63,9 @@ void RuvMetaService::StartUserSearch() {
     }
     // The search window waits for its end; a search that never went out
     // must end too.
-    if (!sent)
+    if (sent)
+        searchRequestId = requestId;
+    else
         EndSearch();
 }
 
@@ -71,7 +73,9 @@ void RuvMetaService::OnError(const uint8_t* frame, size_t size) {
     CSnacPacket header;
     std::optional<CByteReader> payload = OscarSnacPayload(header, frame, size, 0x15, 0x01);
     unsigned short code = 0;
-    if (payload && payload->Read16(code) && code == kSearchFailed)
+    if (!payload || !payload->Read16(code))
+        return;
+    if (code == kSearchFailed || (searchRequestId && header.requestId == *searchRequestId))
         EndSearch();
 }
 

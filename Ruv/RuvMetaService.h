@@ -16,6 +16,7 @@
 #include "RuvPacketSink.h"
 
 #include <functional>
+#include <optional>
 
 class RuvMetaService {
 public:
@@ -41,6 +42,13 @@ public:
     // result.
     void StartUserSearch();
 
+    // The connection ended: a search under way gets no more hits, so it
+    // ends here.
+    void ConnectionEnded() {
+        if (searchRequestId)
+            EndSearch();
+    }
+
     // --- what the server sends (whole frames) ---
     void OnError(const uint8_t* frame, size_t size);
     void OnReply(const uint8_t* frame, size_t size);
@@ -53,11 +61,17 @@ public:
 private:
     void OnStoredMessage(const uint8_t* frame, size_t size);
     void OnSearchHit(const class CSnacSearchResult& hit);
-    void EndSearch() { ports.searchResult(nullptr); }
+    void EndSearch() {
+        searchRequestId.reset();
+        ports.searchResult(nullptr);
+    }
 
     RuvPacketSink& sink;
     RuvListModel& model;
     RuvDetails& details;
     Ports ports;
     TSearchRequest request;
+    // The SNAC request id of the search under way, whose error ends it
+    // whatever its code.
+    std::optional<uint32_t> searchRequestId;
 };

@@ -288,10 +288,22 @@ TEST_F(DetailsTest, HitsBecomeResultsOnTemporaryContactsUntilTheLast) {
     EXPECT_EQ(found.size(), 3u);
     EXPECT_EQ(searchEnds, 2);
 
-    // The service's error 2 ends a search; other codes do not.
+    // The service's error 2 ends a search; another code only when it
+    // answers the search under way.
     ReceiveMeta(RuvTest::Snac(0x15, 0x01, Bytes("0002")), true);
-    ReceiveMeta(RuvTest::Snac(0x15, 0x01, Bytes("0004")), true);
+    ReceiveMeta(RuvTest::Snac(0x15, 0x01, Bytes("0004"), 0, 0x55), true);
     EXPECT_EQ(searchEnds, 3);
+    meta.StartSearch(2);
+    ReceiveMeta(RuvTest::Snac(0x15, 0x01, Bytes("0004"), 0, 0x56), true);
+    EXPECT_EQ(searchEnds, 3);
+    ReceiveMeta(RuvTest::Snac(0x15, 0x01, Bytes("0004"), 0, 0x55), true);
+    EXPECT_EQ(searchEnds, 4);
+
+    // A search cut off by the end of the connection ends once.
+    meta.StartSearch(2);
+    meta.ConnectionEnded();
+    meta.ConnectionEnded();
+    EXPECT_EQ(searchEnds, 5);
 }
 
 TEST_F(DetailsTest, StoredMessagesAreDeliveredThenDeleted) {
