@@ -84,6 +84,10 @@ protected:
     int SetLanguage(const CYolString& language) override;
     int ReloadSettings() override;
     int CreateSettingsPanes(YolTabDlg::CDlgInfo* panes) override;
+    // The details and search pages (RuvDetailsSlots.cpp).
+    int CreateOwnDetailsPanes(YolTabDlg::CDlgInfo* panes) override;
+    int CreateContactDetailsPanes(unsigned int contact, YolTabDlg::CDlgInfo* panes) override;
+    int CreateSearchPanes(YolTabDlg::CDlgInfo* panes) override;
     int SetXStatus(unsigned int id, const CYolString& title, const CYolString& description) override;
     int OnSocketConnected(Sockets::CYolSocket* socket, int code) override;
     int OnSocketData(Sockets::CYolSocket* socket, int byteCount) override;

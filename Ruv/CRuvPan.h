@@ -35,6 +35,8 @@ public:
     CYolArray<unsigned int> GetImages() override;
     YolTabDlg::TDlgTemplate GetDlgTemplate() override;
 
+    RuvPane Pane() const { return row.pane; }
+
 protected:
     CYolString PaneString(int id) override;
 

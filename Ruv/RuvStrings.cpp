@@ -167,6 +167,8 @@ constexpr const char* kEnglish[] = {
     "The port must be a number from 1 to 65535",
     "The login must be a Ruv# or an e-mail address",
     "The host must not be empty",
+    "The Ruv# must be a number",
+    "The zip code must be a number",
 };
 
 }  // namespace
