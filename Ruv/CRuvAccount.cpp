@@ -187,6 +187,7 @@ void CRuvAccount::Disconnect() {
     status = Protocols::Offline;
     StopTimer(&CRuvAccount::KeepAliveTimer, this);
     session.Ended();
+    fileTransfer.EndSession();
     ReportStatus(Protocols::Offline);
 }
 
@@ -208,7 +209,8 @@ void CRuvAccount::StartReconnection() {
 }
 
 int CRuvAccount::OnSocketConnected(Sockets::CYolSocket* socket, int code) {
-    if (!connection.Owns(socket) || code == 0)
+    if (RouteTransferEvent(socket, Sockets::SocketEvent::ConnectResult, code) || !connection.Owns(socket) ||
+        code == 0)
         return 0;
     const int wanted = ownStatus.Wanted();
     Disconnect();
@@ -220,6 +222,8 @@ int CRuvAccount::OnSocketConnected(Sockets::CYolSocket* socket, int code) {
 int CRuvAccount::OnSocketData(Sockets::CYolSocket* socket, int byteCount) {
     if (!SocketsService())
         return -1;
+    if (RouteTransferEvent(socket, Sockets::SocketEvent::DataAvailable, byteCount))
+        return 0;
     if (!connection.Owns(socket) || status == Protocols::Offline)
         return 0;
     RuvConnection::ReadResult result = connection.OnData(byteCount);
@@ -230,11 +234,12 @@ int CRuvAccount::OnSocketData(Sockets::CYolSocket* socket, int byteCount) {
     return 0;
 }
 
-int CRuvAccount::OnSocketClosed(Sockets::CYolSocket* socket, int) {
+int CRuvAccount::OnSocketClosed(Sockets::CYolSocket* socket, int code) {
     // The login connection is dropped by the account itself when the
     // session server takes over, so a close of the socket in use is always
     // a lost connection.
-    if (connection.ReleaseDropped(socket) || !connection.Owns(socket))
+    if (RouteTransferEvent(socket, Sockets::SocketEvent::Closed, code) || connection.ReleaseDropped(socket) ||
+        !connection.Owns(socket))
         return 0;
     const int wanted = ownStatus.Wanted();
     Disconnect();
@@ -252,7 +257,8 @@ int CRuvAccount::OnSocketError(Sockets::CYolSocket* socket, const CYolString& te
 void CRuvAccount::OnFrame(std::string_view frame) {
     // The session's features see a frame first: the list that completes
     // the sign-on is mirrored before the login activates the session.
-    session.OnFrame(frame);
+    if (!fileTransfer.OnFrame(frame))
+        session.OnFrame(frame);
     login.OnFrame(frame);
 }
 
