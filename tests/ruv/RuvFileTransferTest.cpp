@@ -305,6 +305,28 @@ TEST_F(RuvTransferFlow, ReceiverWithoutProxyAddressCreatesASessionAndTellsThePee
               Hex(Payload(CDirectRedirectPacket(1, {kCookie, CYolString(u"100300"), 0x7F000001, 0x4321}).Serialize())));
 }
 
+TEST_F(RuvTransferFlow, SenderAskedWithoutAProxySessionMakesOne) {
+    const std::string path = Put("a.bin", "abc");
+    transfers.SendFile(peer, CYolString::FromUtf8(path));
+    const std::string offer = Payload(rig.sink.Take().at(0));
+    const RuvCookie cookie{static_cast<uint32_t>(std::stoul(Hex(offer.substr(0, 4)), nullptr, 16)),
+                           static_cast<uint32_t>(std::stoul(Hex(offer.substr(4, 4)), nullptr, 16))};
+    // A redirect without the proxy flag.
+    OscarWriter request;
+    request.Tlv16(0x000A, 2);
+    Deliver(RendezvousFrame("100300", cookie, RendezvousBlock(0, cookie, request.Data())));
+    ASSERT_EQ(ports.connects.size(), 1u);
+    EXPECT_EQ(ports.connects[0], (std::pair<std::string, uint32_t>{"proxy.test", 5190}));
+    transfers.OnSocketConnected(ports.last, 0);
+    EXPECT_EQ(ports.Sent(ports.last), std::vector<std::string>{BuildProxyCreate(CYolString(u"100200"), cookie)});
+    Data(ports.last, ProxyAnswer(3, 0x1234, 0x0A000001));
+    const std::vector<std::string> frames = rig.sink.Take();
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(Hex(frames[0]),
+              Hex(CProxyRedirectPacket(rig.sink.sequence, {cookie, CYolString(u"100300"), 0x0A000001, 0x1234})
+                      .Serialize()));
+}
+
 TEST_F(RuvTransferFlow, ReceivedHeadersAreFramedAndChecked) {
     Offered("x.txt", 10);
     const int socket = AcceptedAndReady("x.txt", PathOf("x.txt"));
