@@ -207,6 +207,7 @@ void CRuvAccount::Disconnect() {
     session.Ended();
     details.Forget();
     meta.ConnectionEnded();
+    fileTransfer.EndSession();
     ReportStatus(Protocols::Offline);
 }
 
@@ -230,7 +231,8 @@ void CRuvAccount::StartReconnection() {
 int CRuvAccount::OnSocketConnected(Sockets::CYolSocket* socket, int code) {
     if (icons.OnSocketConnected(socket, code))
         return 0;
-    if (!connection.Owns(socket) || code == 0)
+    if (RouteTransferEvent(socket, Sockets::SocketEvent::ConnectResult, code) || !connection.Owns(socket) ||
+        code == 0)
         return 0;
     const int wanted = ownStatus.Wanted();
     Disconnect();
@@ -242,7 +244,8 @@ int CRuvAccount::OnSocketConnected(Sockets::CYolSocket* socket, int code) {
 int CRuvAccount::OnSocketData(Sockets::CYolSocket* socket, int byteCount) {
     if (!SocketsService())
         return -1;
-    if (icons.OnSocketData(socket, byteCount))
+    if (icons.OnSocketData(socket, byteCount) ||
+        RouteTransferEvent(socket, Sockets::SocketEvent::DataAvailable, byteCount))
         return 0;
     if (!connection.Owns(socket) || status == Protocols::Offline)
         return 0;
@@ -254,13 +257,14 @@ int CRuvAccount::OnSocketData(Sockets::CYolSocket* socket, int byteCount) {
     return 0;
 }
 
-int CRuvAccount::OnSocketClosed(Sockets::CYolSocket* socket, int) {
+int CRuvAccount::OnSocketClosed(Sockets::CYolSocket* socket, int code) {
     if (icons.OnSocketClosed(socket))
         return 0;
     // The login connection is dropped by the account itself when the
     // session server takes over, so a close of the socket in use is always
     // a lost connection.
-    if (connection.ReleaseDropped(socket) || !connection.Owns(socket))
+    if (RouteTransferEvent(socket, Sockets::SocketEvent::Closed, code) || connection.ReleaseDropped(socket) ||
+        !connection.Owns(socket))
         return 0;
     const int wanted = ownStatus.Wanted();
     Disconnect();
@@ -278,7 +282,8 @@ int CRuvAccount::OnSocketError(Sockets::CYolSocket* socket, const CYolString& te
 void CRuvAccount::OnFrame(std::string_view frame) {
     // The session's features see a frame first: the list that completes
     // the sign-on is mirrored before the login activates the session.
-    session.OnFrame(frame);
+    if (!fileTransfer.OnFrame(frame))
+        session.OnFrame(frame);
     icons.OnFrame(frame);
     login.OnFrame(frame);
 }

@@ -21,7 +21,9 @@
 #include "CRuvSettings.h"
 #include "CSkinManager.h"
 #include "RuvBuddyIcons.h"
+#include "CTransferSockets.h"
 #include "RuvConnection.h"
+#include "RuvFileTransfer.h"
 #include "RuvLogin.h"
 #include "RuvMenus.h"
 #include "RuvOwnStatus.h"
@@ -47,7 +49,8 @@ class CRuvAccount : public Protocols::CAccount,
                     public RuvPacketSink,
                     private MRuvLoginOwner,
                     private MRuvFrameReader,
-                    private MRuvMenusOwner {
+                    private MRuvMenusOwner,
+                    private MRuvTransferPorts {
 public:
     CRuvAccount(Services::CServicesManager* servicesManager, unsigned int accountId, unsigned int managerClientId);
     ~CRuvAccount() override;
@@ -66,6 +69,7 @@ public:
     uint8_t PrivacyMode() const { return session.privacy.Mode(); }
     const CRuvServerList& ServerList() const { return session.list; }
     const RuvOwnStatus& OwnStatus() const { return ownStatus; }
+    const RuvFileTransfer& FileTransfers() const { return fileTransfer; }
 
     static unsigned int KeepAliveTimer(void* account);
     // The icon service's keep-alive: 60 s while its link is ready.
@@ -92,6 +96,11 @@ protected:
     int OnSocketConnected(Sockets::CYolSocket* socket, int code) override;
     int OnSocketData(Sockets::CYolSocket* socket, int byteCount) override;
     int OnSocketClosed(Sockets::CYolSocket* socket, int code) override;
+    int OnSocketSendError(Sockets::CYolSocket* socket, int code) override;
+    // File transfers (RuvTransferSlots.cpp).
+    int SendFile(unsigned int contact, CYolString path) override;
+    int AcceptFile(unsigned int contact, CYolString fileName, CYolString targetPath) override;
+    int RefuseFile(unsigned int contact, CYolString fileName) override;
     int OnSocketError(Sockets::CYolSocket* socket, const CYolString& text) override;
     // The contact list's commands (RuvAccountSlots.cpp).
     int AddGroup(const CYolString& name) override;
@@ -171,6 +180,17 @@ private:
         session.commands.RequestXStatus(contact, settings.login);
     }
     void MenuChangePrivacyList(unsigned int contact, RuvPrivacyList list, bool add) override;
+
+    // --- transfer ports (RuvTransferSlots.cpp) ---
+    void ReportProgress(const Protocols::FTProgress& progress) override;
+    int ConnectTransfer(const CYolString& host, uint32_t port) override;
+    bool SendTransfer(int socket, std::string_view bytes) override;
+    void CloseTransfer(int socket) override;
+    CYolString OwnScreenName() override { return settings.login; }
+    CYolString ProxyHost() override { return Store().GetTransferProxy(); }
+    uint32_t ProxyPort() override { return Store().GetTransferProxyPort(); }
+    // True when the socket is a transfer's (its event went there).
+    bool RouteTransferEvent(Sockets::CYolSocket* socket, int event, int value);
 
     // --- frame reader ---
     void OnFrame(std::string_view frame) override;
@@ -259,6 +279,10 @@ private:
                                    [this] { return settings.typingNotification; }}};
     RuvLogin login{*this, *this, ownStatus};
     RuvMenus menus{*this, servicesManager};
+    // Declared before the transfers, whose sessions close their sockets as
+    // they go.
+    CTransferSockets transferSockets{[this] { return SocketsService(); }};
+    RuvFileTransfer fileTransfer{*this, session.list, *this};
     CReconnectWait reconnectWait{[this] {
         PostToSelf(ProtocolsManagerGuid, Protocols::AccountCommand::SetStatus, NewStatusEventArg(reconnectTarget));
     }};

@@ -116,6 +116,21 @@ void CRuvSettingsStore::SetPort(unsigned int port) const {
         manager->SetAccountDword(accountId, CYolString(u"SrvConPort"), port);
 }
 
+CYolString CRuvSettingsStore::GetTransferProxy() const {
+    CYolString host;
+    if (!manager || !manager->GetAccountString(accountId, CYolString(u"SrvFTProxy"), host, false) || host.IsEmpty())
+        return CYolString(CRuvSettings::kDefaultTransferProxy);
+    return host;
+}
+
+unsigned int CRuvSettingsStore::GetTransferProxyPort() const {
+    unsigned int port = 0;
+    if (!manager || !manager->GetAccountDword(accountId, CYolString(u"SrvFTProxyPort"), port) || port == 0 ||
+        port > 65535)
+        return CRuvSettings::kDefaultPort;
+    return port;
+}
+
 unsigned char CRuvSettingsStore::GetByte(const char16_t* key, unsigned char fallback) const {
     unsigned char value = fallback;
     if (!manager || !manager->GetAccountByte(accountId, CYolString(key), value))

@@ -22,6 +22,8 @@ std::string ScramblePasswordText(std::string bytes);
 struct CRuvSettings {
     static constexpr const char16_t* kDefaultServer = u"login.ruv.example.net";
     static constexpr unsigned int kDefaultPort = 5190;
+    // The rendezvous proxy that file transfers meet at.
+    static constexpr const char16_t* kDefaultTransferProxy = u"ars.ruv.example.net";
 
     CYolString login;
     std::array<uint8_t, 16> passwordDigest{};
@@ -47,6 +49,10 @@ public:
     void SetServer(const CYolString& host) const;
     unsigned int GetPort() const;
     void SetPort(unsigned int port) const;
+    // The rendezvous proxy ("SrvFTProxy", "SrvFTProxyPort"); the defaults
+    // when none is stored.
+    CYolString GetTransferProxy() const;
+    unsigned int GetTransferProxyPort() const;
     unsigned char GetLastServerIndex() const { return GetByte(u"Last server index", 0); }
     void SetLastServerIndex(unsigned char value) const { SetByte(u"Last server index", value); }
     unsigned char GetKeepAlive() const { return GetByte(u"Keep alive", 1); }

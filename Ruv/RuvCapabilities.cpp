@@ -28,6 +28,7 @@ std::optional<RuvCapabilityGuid> Known(const CYolString& key) {
 RuvCapabilityGuid Typing() { return GuidOf(u"caTyping"); }
 RuvCapabilityGuid Relay() { return GuidOf(u"caRuvRelay"); }
 RuvCapabilityGuid Utf8Support() { return GuidOf(u"caUTF8support"); }
+RuvCapabilityGuid FileTransfer() { return GuidOf(u"caFTSend"); }
 
 std::vector<RuvCapabilityGuid> FullList() {
     std::vector<RuvCapabilityGuid> out;

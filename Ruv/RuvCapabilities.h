@@ -13,6 +13,8 @@ namespace RuvCapabilities {
 RuvCapabilityGuid Typing();
 RuvCapabilityGuid Relay();
 RuvCapabilityGuid Utf8Support();
+// "File Transfer": offers and the rendezvous that set a transfer up.
+RuvCapabilityGuid FileTransfer();
 
 // The twelve of the full list, in their order.
 std::vector<RuvCapabilityGuid> FullList();

@@ -1,5 +1,6 @@
 #include "RuvMessagePackets.h"
 
+#include "CPacker.h"
 #include "RuvCapabilities.h"
 #include "RuvText.h"
 
@@ -113,4 +114,75 @@ void CMessageAckPacket::WritePayload(OscarWriter& out) const {
     out.Bytes(std::string_view("\x0E\x00", 2)).U16(messageSequence);
     Zeros(out, 12);
     out.U8(1).U8(0).U16(0).U16(0).Bytes(std::string_view("\x01\x00", 2)).U8(0).U32(0).U32(0x00FFFFFF);
+}
+
+namespace {
+
+std::string_view GuidBytes(const RuvCapabilityGuid& guid) {
+    return {reinterpret_cast<const char*>(guid.data()), guid.size()};
+}
+
+// Status, cookie and the file-transfer capability: every rendezvous block
+// starts so.
+OscarWriter RendezvousStart(uint16_t status, RuvCookie cookie) {
+    OscarWriter block;
+    block.U16(status).U32(cookie.first).U32(cookie.second).Bytes(GuidBytes(RuvCapabilities::FileTransfer()));
+    return block;
+}
+
+// Where the peer finds the proxy session: address and port, each with its
+// complement beside it, and the proxy flag.
+void PackProxyTarget(OscarWriter& block, const RuvRendezvousTarget& target) {
+    block.Tlv32(0x0002, target.address).Tlv32(0x0016, ~target.address);
+    block.Tlv16(0x0005, target.port).Tlv16(0x0017, static_cast<uint16_t>(~target.port)).Tlv(0x0010, {});
+}
+
+}  // namespace
+
+void CFileOfferPacket::WritePayload(OscarWriter& out) const {
+    PackIcbmHeader(out);
+    const std::string name = OscarUtf8(fileName);
+    OscarWriter info;
+    info.U16(1).U16(1).U32(fileSize).Bytes(name).U8(0);
+    OscarWriter sizes;
+    sizes.U32(0).U32(fileSize);
+    OscarWriter block = RendezvousStart(0, cookie);
+    block.Tlv16(0x000A, requestNumber).Tlv(0x000F, {}).Tlv(0x2711, info.Data());
+    block.Tlv(0x2712, "utf-8").Tlv(0x2713, sizes.Data());
+    out.Tlv(0x0005, block.Data());
+}
+
+void CRendezvousReplyPacket::WritePayload(OscarWriter& out) const {
+    PackIcbmHeader(out);
+    out.Tlv(0x0005, RendezvousStart(type, cookie).Data());
+}
+
+void CRendezvousRefusePacket::WritePayload(OscarWriter& out) const {
+    PackIcbmHeader(out);
+    out.U16(3).U16(2).U16(1);
+}
+
+void CProxyRedirectPacket::WritePayload(OscarWriter& out) const {
+    PackIcbmHeader(out);
+    OscarWriter block = RendezvousStart(0, cookie);
+    block.Tlv16(0x000A, 4).Tlv16(0x0014, 0x000A);
+    PackProxyTarget(block, target);
+    out.Tlv(0x0005, block.Data());
+}
+
+void CDirectRedirectPacket::WritePayload(OscarWriter& out) const {
+    // The name goes through the library's screen-name packer here.
+    unsigned char name[257];
+    int length = 0;
+    if (!CPacker::PackSN(screenName, name, length)) {
+        // The usual header refuses the same name, and the frame with it.
+        PackIcbmHeader(out);
+        return;
+    }
+    out.U32(cookie.first).U32(cookie.second).U16(icbmChannel);
+    out.Bytes({reinterpret_cast<const char*>(name), static_cast<size_t>(length)});
+    OscarWriter block = RendezvousStart(0, cookie);
+    block.Tlv16(0x000A, 2);
+    PackProxyTarget(block, target);
+    out.Tlv(0x0005, block.Data());
 }

@@ -74,3 +74,79 @@ private:
     void WritePayload(OscarWriter& out) const override;
     uint16_t messageSequence;
 };
+
+// ---- file-transfer rendezvous (channel 2) ----
+
+// What the rendezvous packets name: the transfer's cookie and peer, and the
+// proxy session the peer is to join.
+struct RuvRendezvousTarget {
+    RuvCookie cookie;
+    CYolString screenName;
+    uint32_t address = 0;  // IPv4, as the wire holds it
+    uint16_t port = 0;
+};
+
+// Offers one file: its name (UTF-8 on the wire) and size, under the
+// rendezvous request number `requestNumber`.
+class CFileOfferPacket final : public CIcbmPacket {
+public:
+    CFileOfferPacket(uint16_t sequence, uint32_t requestId, RuvCookie cookie, const CYolString& screenName,
+                     const CYolString& fileName, uint32_t fileSize, uint16_t requestNumber)
+        : CIcbmPacket(sequence, 0x06, requestId, cookie, 2, screenName), fileName(fileName), fileSize(fileSize),
+          requestNumber(requestNumber) {}
+
+private:
+    void WritePayload(OscarWriter& out) const override;
+    CYolString fileName;
+    uint32_t fileSize;
+    uint16_t requestNumber;
+};
+
+// The bare rendezvous answer: 0 request, 1 cancel, 2 accept.
+class CRendezvousReplyPacket final : public CIcbmPacket {
+public:
+    static constexpr uint32_t kRequestId = 6;
+    CRendezvousReplyPacket(uint16_t sequence, RuvCookie cookie, const CYolString& screenName, uint16_t type)
+        : CIcbmPacket(sequence, 0x06, kRequestId, cookie, 2, screenName), type(type) {}
+
+private:
+    void WritePayload(OscarWriter& out) const override;
+    uint16_t type;
+};
+
+// Refuses (or cancels) a transfer: the client error answer with reason 3.
+class CRendezvousRefusePacket final : public CIcbmPacket {
+public:
+    static constexpr uint32_t kRequestId = 11;
+    CRendezvousRefusePacket(uint16_t sequence, RuvCookie cookie, const CYolString& screenName)
+        : CIcbmPacket(sequence, 0x0B, kRequestId, cookie, 2, screenName) {}
+
+private:
+    void WritePayload(OscarWriter& out) const override;
+};
+
+// The sending side tells the peer where its proxy session waits
+// (request number 4).
+class CProxyRedirectPacket final : public CIcbmPacket {
+public:
+    static constexpr uint32_t kRequestId = 0x00010006;
+    CProxyRedirectPacket(uint16_t sequence, const RuvRendezvousTarget& target)
+        : CIcbmPacket(sequence, 0x06, kRequestId, target.cookie, 2, target.screenName), target(target) {}
+
+private:
+    void WritePayload(OscarWriter& out) const override;
+    RuvRendezvousTarget target;
+};
+
+// The receiving side tells the peer where its proxy session waits
+// (request number 2).
+class CDirectRedirectPacket final : public CIcbmPacket {
+public:
+    static constexpr uint32_t kRequestId = 6;
+    CDirectRedirectPacket(uint16_t sequence, const RuvRendezvousTarget& target)
+        : CIcbmPacket(sequence, 0x06, kRequestId, target.cookie, 2, target.screenName), target(target) {}
+
+private:
+    void WritePayload(OscarWriter& out) const override;
+    RuvRendezvousTarget target;
+};

@@ -6,19 +6,14 @@
 
 #include "LiveXmppAccount.h"
 #include "ProsodyFixture.h"
+#include "TransferBench.h"
 
-#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -28,18 +23,6 @@ constexpr const char* kPassword = "secret";
 constexpr size_t kSocks5Bytes = 8u << 20;
 // In band every block is a base64 stanza waiting for its answer.
 constexpr size_t kInBandBytes = 1u << 20;
-
-std::string Content(size_t size) {
-    std::string out(size, '\0');
-    uint32_t state = 2463534242u;
-    for (char& c : out) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        c = static_cast<char>(state);
-    }
-    return out;
-}
 
 // alice sends, bob receives; both are our accounts, in each other's rosters.
 class TransferPair {
@@ -135,7 +118,7 @@ const std::string& SourceFile(const TempFolder& folder, size_t size) {
     static std::map<size_t, std::string> paths;
     auto& path = paths[size];
     if (path.empty())
-        path = folder.Put("source-" + std::to_string(size) + ".bin", Content(size));
+        path = folder.Put("source-" + std::to_string(size) + ".bin", TransferBench::Content(size));
     return path;
 }
 
@@ -173,46 +156,9 @@ void Transfer(benchmark::State& state, bool proxy, size_t size) {
 void BM_Socks5ThroughProxy(benchmark::State& state) { Transfer(state, true, kSocks5Bytes); }
 void BM_InBand(benchmark::State& state) { Transfer(state, false, kInBandBytes); }
 
-// The reference: the same file read, sent over a loopback TCP connection
-// and written to a file by the receiving thread.
+// The reference: the same file copied over a plain loopback connection.
 void LoopbackCopy(benchmark::State& state, size_t size) {
-    const std::string& source = SourceFile(Files(), size);
-    const std::string target = Files().PathOf("copied.bin");
-    for (auto _ : state) {
-        const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(listener, reinterpret_cast<sockaddr*>(&address), length);
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-        ::listen(listener, 1);
-        std::thread receiver([&] {
-            const int connection = ::accept(listener, nullptr, nullptr);
-            std::ofstream out(target, std::ios::binary | std::ios::trunc);
-            char block[64 << 10];
-            ssize_t got = 0;
-            while (connection >= 0 && (got = ::recv(connection, block, sizeof block, 0)) > 0)
-                out.write(block, got);
-            if (connection >= 0)
-                ::close(connection);
-        });
-        const int sender = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        ::connect(sender, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        std::ifstream in(source, std::ios::binary);
-        char block[64 << 10];
-        while (in.read(block, sizeof block) || in.gcount() > 0) {
-            for (ssize_t sent = 0, left = in.gcount(); left > 0; left -= sent) {
-                sent = ::send(sender, block + (in.gcount() - left), static_cast<size_t>(left), MSG_NOSIGNAL);
-                if (sent <= 0)
-                    break;
-            }
-        }
-        ::close(sender);
-        receiver.join();
-        ::close(listener);
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
+    TransferBench::LoopbackCopy(state, SourceFile(Files(), size), Files().PathOf("copied.bin"), size);
 }
 
 void BM_LoopbackCopySocks5Size(benchmark::State& state) { LoopbackCopy(state, kSocks5Bytes); }

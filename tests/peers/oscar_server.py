@@ -7,7 +7,7 @@ several parts), written from the wire layouts.
     oscar_server.py SCENARIO [--user U] [--password P] [--parts N]
                     [--timeout S] [--logins N] [--contacts N]
                     [--redirect-port N] [--own-caps]
-                    [--ignored NAME...]
+                    [--ignored NAME...] [--proxy] [--proxy-drop N]
 
 Listens on 127.0.0.1 at three ports of the kernel's choosing (login,
 session, icon service) and prints
@@ -47,6 +47,16 @@ Scenarios:
                   block it announced while signing on. Names after
                   --ignored are buddies of the first user, each also on
                   its ignore list.
+                  Channel-2 file-transfer rendezvous and their cancels
+                  are relayed as they are. With --proxy a rendezvous proxy
+                  listens on a port of its own, printed "PROXY <port>"
+                  right after "PORT": a client creates a proxy session
+                  there (command 2) and is told its number, which is also
+                  the port the peer joins it on (command 4); once both are
+                  in, each is told the session is ready and the proxy
+                  relays their bytes until either leaves. --proxy-drop N
+                  relays only the first N bytes that the creating side
+                  receives, dropping the rest (a transfer that stalls).
   icons           sign on with the buddy --peer in the list, then tell its
                   arrival with an icon hash and name the icon service
                   (a redirect to a third port, with a cookie of its own);
@@ -424,6 +434,93 @@ class Server:
 CAP_RELAY = bytes.fromhex("094613494c7f11d18222444553540000")
 CAP_UTF8 = bytes.fromhex("0946134e4c7f11d18222444553540000")
 CAP_TYPING = bytes.fromhex("563fc8090b6f41bd9f79422609dfa2f3")
+CAP_FILE = bytes.fromhex("094613434c7f11d18222444553540000")
+PROXY_VERSION = 0x044A
+
+
+class RendezvousProxy:
+    """The rendezvous proxy: sessions made by a create request on the main
+    port, joined on a port of their own, then relayed byte for byte."""
+
+    def __init__(self, timeout, drop_after):
+        self.timeout = timeout
+        self.drop_after = drop_after
+        self.tasks = set()
+
+    async def start(self):
+        self.server = await asyncio.start_server(self.create, "127.0.0.1", 0)
+        return self.server.sockets[0].getsockname()[1]
+
+    async def packet(self, reader):
+        length = struct.unpack(">H", await asyncio.wait_for(reader.readexactly(2), self.timeout))[0]
+        body = await asyncio.wait_for(reader.readexactly(length), self.timeout)
+        expect(len(body) >= 10, "proxy packet cut short")
+        version, command = struct.unpack_from(">HH", body)
+        expect(version == PROXY_VERSION, "proxy version %04x" % version)
+        name, at = read_name(body, 10)
+        return command, name, body, at
+
+    @staticmethod
+    def reply(command, extra=b""):
+        body = struct.pack(">HHIH", PROXY_VERSION, command, 0, 0) + extra
+        return struct.pack(">H", len(body)) + body
+
+    async def create(self, reader, writer):
+        try:
+            command, name, body, at = await self.packet(reader)
+            expect(command == 2, "proxy command %d where a create was due" % command)
+            cookie = body[at:at + 8]
+            expect(body[at + 8:] == tlv(1, CAP_FILE), "create without the file-transfer capability")
+            joined = asyncio.get_running_loop().create_future()
+
+            async def join(peer_reader, peer_writer):
+                try:
+                    command, _, body, at = await self.packet(peer_reader)
+                    expect(command == 4, "proxy command %d where a join was due" % command)
+                    expect(body[at:at + 2] == struct.pack(">H", port), "join names another session")
+                    expect(body[at + 2:at + 10] == cookie, "join with another cookie")
+                    expect(body[at + 10:] == tlv(1, CAP_FILE), "join without the file-transfer capability")
+                    if not joined.done():
+                        joined.set_result((peer_reader, peer_writer))
+                except (Mismatch, EOFError, asyncio.IncompleteReadError, asyncio.TimeoutError) as error:
+                    print("PROXY FAIL %s" % error, flush=True)
+                    peer_writer.close()
+
+            listener = await asyncio.start_server(join, "127.0.0.1", 0)
+            port = listener.sockets[0].getsockname()[1]
+            writer.write(self.reply(3, struct.pack(">HI", port, 0x7F000001)))
+            print("PROXY SESSION %s" % name, flush=True)
+            peer_reader, peer_writer = await asyncio.wait_for(joined, self.timeout)
+            listener.close()
+            ready = self.reply(5)
+            writer.write(ready)
+            peer_writer.write(ready)
+            await asyncio.gather(self.relay(reader, peer_writer, None), self.relay(peer_reader, writer, self.drop_after))
+            print("PROXY CLOSED %s" % name, flush=True)
+        except (Mismatch, EOFError, asyncio.IncompleteReadError, asyncio.TimeoutError) as error:
+            print("PROXY FAIL %s" % error, flush=True)
+        finally:
+            writer.close()
+
+    @staticmethod
+    async def relay(reader, writer, limit):
+        passed = 0
+        try:
+            while True:
+                data = await reader.read(1 << 16)
+                if not data:
+                    break
+                if limit is not None:
+                    data = data[:max(0, limit - passed)]
+                passed += len(data)
+                if data:
+                    writer.write(data)
+                    await writer.drain()
+        except (ConnectionError, OSError):
+            pass
+        finally:
+            # Whatever was written goes before the close.
+            writer.close()
 
 
 def user_info(user, capabilities, version, direct=None):
@@ -520,6 +617,11 @@ class Chat:
         if channel == 1:
             expect(fields.get(2, b"")[:8] == b"\x05\x01\x00\x02\x01\x06\x01\x01", "channel-1 fragments")
             body = tlv(2, fields[2])
+        elif channel == 2 and fields.get(5, b"")[10:26] == CAP_FILE:
+            # A file-transfer rendezvous goes on untouched.
+            if target in self.links:
+                self.send_message(target, user, channel, tlv(5, fields[5]), cookie)
+            return
         else:
             expect(channel == 2 and fields.get(5, b"")[10:26] == CAP_RELAY, "relay block")
             body = tlv(5, fields[5])
@@ -805,6 +907,9 @@ async def main(args):
     icons = await asyncio.start_server(server.accept_icons, "127.0.0.1", 0)
     server.icon_port = icons.sockets[0].getsockname()[1]
     print("PORT %d" % login.sockets[0].getsockname()[1], flush=True)
+    if args.proxy:
+        proxy = RendezvousProxy(args.timeout, args.proxy_drop)
+        print("PROXY %d" % await proxy.start(), flush=True)
     if args.redirect_port:
         print("SESSION %d" % server.session_port, flush=True)
     try:
@@ -835,4 +940,6 @@ if __name__ == "__main__":
     parser.add_argument("--own-caps", action="store_true")
     parser.add_argument("--ignored", nargs="*", default=[])
     parser.add_argument("--icon-kind", choices=sorted(ICONS), default="png")
+    parser.add_argument("--proxy", action="store_true")
+    parser.add_argument("--proxy-drop", type=int, default=None)
     sys.exit(asyncio.run(main(parser.parse_args())))

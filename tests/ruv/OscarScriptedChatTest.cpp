@@ -4,10 +4,7 @@
 // every encoding (with their acknowledgements) and typing notices; one of
 // them edits its list and meets every refusal the server can answer with.
 
-#include "LiveRuvAccount.h"
-#include "MissingPeer.h"
-#include "PeerProcess.h"
-#include "ProsodyFixture.h"
+#include "OscarChatFixture.h"
 
 #include "CYolPath.h"
 
@@ -18,54 +15,10 @@
 namespace {
 
 using namespace RuvPeers;
-using XmppPeers::HaveProgram;
-using XmppPeers::kPython;
 
-class OscarScriptedChat : public ::testing::Test {
+class OscarScriptedChat : public OscarChatFixture {
 protected:
     void SetUp() override { Start({}); }
-    // Starts the chat scenario with `extra` arguments and signs both on.
-    void Start(const std::vector<std::string>& extra) {
-        if (!HaveProgram(kPython))
-            YOL_SKIP_MISSING_PEER("/usr/bin/python3 is missing");
-        std::vector<std::string> command{kPython, std::string(YOL_PEERS_DIR) + "/oscar_server.py", "chat", "--user",
-                                         "100200", "--password", "secret", "--peer", "100300", "--peer-password",
-                                         "secret2", "--parts", "3", "--timeout", "60"};
-        command.insert(command.end(), extra.begin(), extra.end());
-        server = std::make_unique<PeerProcess>(command, log.PathOf("server.log"), true, true);
-        std::optional<std::string> port = server->NextLine(10000);
-        ASSERT_TRUE(port && port->rfind("PORT ", 0) == 0) << Log();
-        const auto number = static_cast<unsigned int>(std::stoul(port->substr(5)));
-        a.Setup("100200", "secret", number);
-        a.SetStatus(Protocols::Online);
-        ASSERT_EQ("SIGNED ON", Report()) << Log();
-        b.Setup("100300", "secret2", number);
-        b.SetStatus(Protocols::Online);
-        ASSERT_EQ("SIGNED ON", Report()) << Log();
-        ASSERT_EQ("READY", Report()) << Log();
-        ASSERT_TRUE(a.Eventually([&] { return a.ContactOf("100300") != 0; })) << Log();
-        ASSERT_TRUE(b.Eventually([&] { return b.ContactOf("100200") != 0; })) << Log();
-        aSeesB = a.ContactOf("100300");
-        bSeesA = b.ContactOf("100200");
-    }
-    std::string Report(int timeoutMs = 30000) { return server->NextLine(timeoutMs).value_or("(nothing)"); }
-    std::string Log() { return ReadText(log.PathOf("server.log")); }
-    static std::string Id(unsigned int id) { return std::to_string(id); }
-    void AddContact(LiveRuvAccount& account, const std::string& name, const std::string& nick, unsigned int group) {
-        account.Command(Protocols::AccountCommand::AddContact,
-                        new Services::CEventArg_Data<CYolPair<CYolString, CYolString>>(
-                            CYolPair<CYolString, CYolString>(CYolString::FromUtf8(name), CYolString::FromUtf8(nick))),
-                        LiveRuvAccount::Arg(group));
-    }
-
-    TempFolder log;
-    std::unique_ptr<PeerProcess> server;
-    // Outlives the accounts, which release their pictures as they stop.
-    RecordingSkins skins;
-    LiveRuvAccount a;
-    LiveRuvAccount b;
-    unsigned int aSeesB = 0;
-    unsigned int bSeesA = 0;
 };
 
 TEST_F(OscarScriptedChat, ListsPresenceMessagesInEveryEncodingAndTyping) {
