@@ -4,7 +4,9 @@
 #include "CYolMenuInfo.h"
 #include "MrimMail.h"
 #include "PluginMenuChoice.h"
+#include "CAuthReasonDlg.h"
 #include "YolGuids.h"
+#include "ZemPaneTemplates.h"
 #include "ZemPlugin.h"
 
 #include <atomic>
@@ -21,6 +23,28 @@ std::atomic<Services::CServicesManager*> menuServices{nullptr};
 
 int MenuPicked(unsigned int id, void* context) {
     PostMenuChoice(menuServices.load(), ZemProtocolGuid, ZemMenus::kMenuEvent, id, context);
+    return 0;
+}
+
+constexpr int kStringAuthText = 23;
+
+// The reason dialog, its texts in the plug-in's language.
+bool AskInDialog(Services::CServicesManager* services, CYolString& reason) {
+    EnsureZemPaneTemplates();
+    const CAuthReasonDlg::TTexts texts{ZemPlugin::UiString(21), ZemPlugin::UiString(22), ZemPlugin::UiString(218),
+                                       ZemPlugin::UiString(219)};
+    return CAuthReasonDlg::Run(services, kZemAuthRequestTemplate, texts, reason);
+}
+
+std::atomic<ZemMenus::ReasonPrompt> reasonPrompt{AskInDialog};
+
+// The authorization request entry asks for the reason here, on the window
+// thread, and posts the request with it; a cancelled one posts nothing.
+int AuthRequestPicked(unsigned int id, void* context) {
+    Services::CServicesManager* services = menuServices.load();
+    CYolString reason = ZemPlugin::UiString(kStringAuthText);
+    if (reasonPrompt.load()(services, reason))
+        PostMenuText(services, ZemProtocolGuid, ZemMenus::kAuthRequestEvent, id, context, reason);
     return 0;
 }
 
@@ -53,10 +77,13 @@ constexpr int kImageMailFull = 29;
 
 }  // namespace
 
+void ZemMenus::SetReasonPrompt(ReasonPrompt prompt) { reasonPrompt.store(prompt != nullptr ? prompt : AskInDialog); }
+
 void ZemMenus::AddItem(CYolMenuInfo& menu, unsigned int clientKey, int caption, int image, unsigned int choice) {
     menuServices.store(services);
     menu.Add(CYolMenuItemInfo(CYolMenuItemInfo::Item, static_cast<int>(ZemPlugin::ImageId(image)),
-                              CYolFormatString(ZemPlugin::UiString(caption)), 0, MenuPicked,
+                              CYolFormatString(ZemPlugin::UiString(caption)), 0,
+                              choice == kChoiceAuthRequest ? AuthRequestPicked : MenuPicked,
                               MenuChoiceContext(clientKey, choice), false));
 }
 
@@ -107,6 +134,12 @@ void ZemMenus::QuickMenu(unsigned int clientKey, unsigned int contact, CYolMenuI
         AddItem(menu, clientKey, kStringWakeup, kImageWakeup, kChoiceWakeup);
 }
 
+void ZemMenus::RequestAuthorization(unsigned int contact, const CYolString& reason) {
+    // The session may have ended, or the contact gone, while the user typed.
+    if (owner.MenuLoggedIn() && owner.MenuContactKnown(contact))
+        owner.MenuRequestAuthorization(contact, reason);
+}
+
 void ZemMenus::Choose(unsigned int id, unsigned int choice) {
     if (choice >= kChoiceStatus && choice <= kChoiceStatus + static_cast<unsigned int>(Protocols::DoNotDisturb)) {
         owner.MenuSetStatus(static_cast<Protocols::Status>(choice - kChoiceStatus));
@@ -121,8 +154,6 @@ void ZemMenus::Choose(unsigned int id, unsigned int choice) {
         return;
     if (choice == kChoiceWakeup) {
         owner.MenuWakeup(id);
-    } else if (choice == kChoiceAuthRequest) {
-        owner.MenuRequestAuthorization(id);
     } else if (choice >= kChoiceListSet && choice < kChoiceListSet + std::size(kListEntries)) {
         owner.MenuChangeList(id, kListEntries[choice - kChoiceListSet].mask, true);
     } else if (choice >= kChoiceListClear && choice < kChoiceListClear + std::size(kListEntries)) {

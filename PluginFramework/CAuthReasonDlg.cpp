@@ -1,0 +1,64 @@
+#include "CAuthReasonDlg.h"
+
+#include "CSkinManager.h"
+#include "Controls/ControlEdit.h"
+#include "PluginHelpers.h"
+#include "WindowSystem/Dialog.h"
+#include "WindowSystem/Window.h"
+#include "WindowSystem/WindowFocus.h"
+#include "YolGuids.h"
+
+#include <vector>
+
+bool CAuthReasonDlg::Run(Services::CServicesManager* services, unsigned int templateId, const TTexts& texts,
+                         CYolString& reason, HWND parent) {
+    CAuthReasonDlg dialog(services, texts, reason);
+    if (parent == nullptr)
+        parent = GetActiveWindow();
+    if (dialog.DoModal(static_cast<int>(templateId), Protocols::GetPluginModule(), parent) != 1)
+        return false;
+    reason = dialog.Reason();
+    return true;
+}
+
+HBRUSH CAuthReasonDlg::GetBkBrush() {
+    auto* skins = services != nullptr ? static_cast<Skins::CSkinManager*>(services->GetService(SkinManagerGuid))
+                                      : nullptr;
+    return skins != nullptr ? skins->GetBkBrush() : CYolWMUI_BigDlg::GetBkBrush();
+}
+
+void CAuthReasonDlg::OnInitDialog() {
+    CYolWMUI_BigDlg::OnInitDialog();
+    if (!texts.title.IsEmpty())
+        SetWindowText(m_hWnd, texts.title.c_str());
+    SetDlgItemText(m_hWnd, kPrompt, texts.prompt.c_str());
+    SendMessage(GetDlgItem(kReasonEdit), EM_LIMITTEXT, kReasonChars, 0);
+    SetDlgItemText(m_hWnd, kReasonEdit, reason.c_str());
+    SetFocus(GetDlgItem(kReasonEdit));
+}
+
+int CAuthReasonDlg::GetSoftKeyCap(TSoftKey key, CYolString& caption) {
+    caption = key == ELeft ? texts.ok : texts.cancel;
+    return 1;
+}
+
+void CAuthReasonDlg::OnSoftKey(TSoftKey key) {
+    if (key == ELeft)
+        Accept();
+    else
+        CYolWMUI_BigDlg::EndDialog(2);
+}
+
+void CAuthReasonDlg::OnCommand(unsigned short code, unsigned short id, HWND control) {
+    if (id == 1)
+        Accept();
+    else
+        CYolWMUI_BigDlg::OnCommand(code, id, control);
+}
+
+void CAuthReasonDlg::Accept() {
+    std::vector<char16_t> buffer(kReasonChars + 1, u'\0');
+    const int length = GetDlgItemText(m_hWnd, kReasonEdit, buffer.data(), kReasonChars + 1);
+    reason = length > 0 ? CYolString(buffer.data(), length) : CYolString();
+    CYolWMUI_BigDlg::EndDialog(1);
+}
