@@ -6,6 +6,7 @@
 
 #include "CYolMenuInfo.h"
 #include "CYolWMUI_FindUserDlg.h"
+#include "FindUserHostSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -17,19 +18,6 @@ using UI::CYolWMUI_FindUserDlg;
 namespace E = Protocols::AccountEvent;
 
 enum : int { kByJid = 0, kByEmail = 1, kGlobal = 2 };
-
-class NoHost final : public UI::MYolWMUI_FindUserHost {
-public:
-    void ShowWarning(const CYolString&) override {}
-    void OpenChat(unsigned int) override {}
-    void ShowContactDetails(HWND, unsigned int) override {}
-    bool AskAddContact(HWND, unsigned int, const CYolArray<unsigned int>&, unsigned int&, CYolString&,
-                       CYolString&) override {
-        return false;
-    }
-    int PopupMenu(HWND, const CYolMenuInfo&, const RECT&, POINT) override { return -1; }
-    void DrawImage(HDC, unsigned int, POINT) override {}
-};
 
 class XmppSearchPanes : public PanesTest {
 protected:
@@ -43,7 +31,7 @@ protected:
         for (const auto& record : h.Events(E::SearchResult))
             CYolWMUI_FindUserDlg::OnSearchResult(record.hasSecond ? &record.user : nullptr);
     }
-    NoHost host;
+    dialogs_test::DetailsHost host;
 };
 
 TEST_F(XmppSearchPanes, TheGlobalPageSendsOnlyItsFilledFieldsAndTheAnswerBecomesRows) {
