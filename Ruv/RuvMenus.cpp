@@ -15,15 +15,19 @@ namespace {
 
 std::atomic<Services::CServicesManager*> menuServices{nullptr};
 
+constexpr int kStringAuthPrompt = 31;
 constexpr int kStringDefaultAuthReason = 32;
+constexpr int kStringOk = 146;
+constexpr int kStringCancel = 147;
 
 // On the user-interface thread: the user writes the reason, and only an
 // accepted request reaches the account.
 void AskAuthorization(Services::CServicesManager* services, unsigned int contact, void* context) {
     CYolString reason = RuvPlugin::UiString(kStringDefaultAuthReason);
     EnsureRuvPaneTemplates();
-    const CAuthReasonDlg::TTexts texts{CYolString(), RuvPlugin::UiString(31), RuvPlugin::UiString(146),
-                                       RuvPlugin::UiString(147)};
+    // The template's own title stays.
+    const CAuthReasonDlg::TTexts texts{CYolString(), RuvPlugin::UiString(kStringAuthPrompt),
+                                       RuvPlugin::UiString(kStringOk), RuvPlugin::UiString(kStringCancel)};
     if (services != nullptr && CAuthReasonDlg::Run(services, kRuvAuthRequestTemplate, texts, reason))
         PostMenuText(services, RuvProtocolGuid, RuvMenus::kAuthReasonEvent, contact, context, reason);
 }

@@ -26,13 +26,18 @@ int MenuPicked(unsigned int id, void* context) {
     return 0;
 }
 
+// The menu entry's caption, and the reason dialog's title.
+constexpr int kStringAuthRequest = 21;
+constexpr int kStringAuthPrompt = 22;
 constexpr int kStringAuthText = 23;
+constexpr int kStringOk = 218;
+constexpr int kStringCancel = 219;
 
 // The reason dialog, its texts in the plug-in's language.
 bool AskInDialog(Services::CServicesManager* services, CYolString& reason) {
     EnsureZemPaneTemplates();
-    const CAuthReasonDlg::TTexts texts{ZemPlugin::UiString(21), ZemPlugin::UiString(22), ZemPlugin::UiString(218),
-                                       ZemPlugin::UiString(219)};
+    const CAuthReasonDlg::TTexts texts{ZemPlugin::UiString(kStringAuthRequest), ZemPlugin::UiString(kStringAuthPrompt),
+                                       ZemPlugin::UiString(kStringOk), ZemPlugin::UiString(kStringCancel)};
     return CAuthReasonDlg::Run(services, kZemAuthRequestTemplate, texts, reason);
 }
 
@@ -68,7 +73,6 @@ constexpr ListEntry kListEntries[] = {
     {u"In ignore list", 19, 18, 22, 0x10},
 };
 
-constexpr int kStringAuthRequest = 21;
 constexpr int kStringWakeup = 27;
 constexpr int kImageAuthRequest = 19;
 constexpr int kImageWakeup = 25;
