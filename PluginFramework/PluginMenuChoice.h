@@ -7,6 +7,7 @@
 // reused, so a choice made after the account went reaches nobody.
 
 #include "CServicesManager.h"
+#include "CYolString.h"
 #include "YOL_GUID.h"
 
 // The context word of an entry: the key in the low half, the choice above.
@@ -15,3 +16,8 @@ void* MenuChoiceContext(unsigned int clientKey, unsigned int choice);
 // nobody takes them.
 void PostMenuChoice(Services::CServicesManager* services, const YOL_GUID& channel, int event, unsigned int id,
                     void* context);
+// Posts what the user wrote for an entry (first argument: the id the menu
+// was opened for, second: the text) to the account the entry's context
+// names; the arguments are freed when nobody takes them.
+void PostMenuText(Services::CServicesManager* services, const YOL_GUID& channel, int event, unsigned int id,
+                  void* context, const CYolString& text);

@@ -1,9 +1,9 @@
 #include "RuvMenus.h"
 
-#include "CEventArgFactory.h"
-#include "CRuvAuthRequestDlg.h"
+#include "CAuthReasonDlg.h"
 #include "CYolMenuInfo.h"
 #include "PluginMenuChoice.h"
+#include "RuvPaneTemplates.h"
 #include "RuvPlugin.h"
 #include "YolGuids.h"
 
@@ -15,31 +15,27 @@ namespace {
 
 std::atomic<Services::CServicesManager*> menuServices{nullptr};
 
+constexpr int kStringAuthPrompt = 31;
 constexpr int kStringDefaultAuthReason = 32;
+constexpr int kStringOk = 146;
+constexpr int kStringCancel = 147;
 
 // On the user-interface thread: the user writes the reason, and only an
 // accepted request reaches the account.
-void AskAuthorization(Services::CServicesManager* services, unsigned int contact, unsigned int clientKey) {
+void AskAuthorization(Services::CServicesManager* services, unsigned int contact, void* context) {
     CYolString reason = RuvPlugin::UiString(kStringDefaultAuthReason);
-    if (services == nullptr || !CRuvAuthRequestDlg::Run(services, reason))
-        return;
-    auto* factory = static_cast<Protocols::CEventArgFactory*>(services->GetService(Protocols::EventArgFactoryGuid));
-    if (factory == nullptr)
-        return;
-    Services::CEventArg* first = factory->NewUInt(contact);
-    Services::CEventArg* second = factory->NewString(reason);
-    if (services->SendEvent(clientKey, RuvProtocolGuid, RuvMenus::kAuthReasonEvent, first, second, false) != 1) {
-        // Arguments nobody took are still ours: a count of 0 frees them.
-        for (Services::CEventArg* arg : {first, second})
-            if (arg != nullptr)
-                arg->AddRef(0);
-    }
+    EnsureRuvPaneTemplates();
+    // The template's own title stays.
+    const CAuthReasonDlg::TTexts texts{CYolString(), RuvPlugin::UiString(kStringAuthPrompt),
+                                       RuvPlugin::UiString(kStringOk), RuvPlugin::UiString(kStringCancel)};
+    if (services != nullptr && CAuthReasonDlg::Run(services, kRuvAuthRequestTemplate, texts, reason))
+        PostMenuText(services, RuvProtocolGuid, RuvMenus::kAuthReasonEvent, contact, context, reason);
 }
 
 int MenuPicked(unsigned int id, void* context) {
     const auto word = reinterpret_cast<std::uintptr_t>(context);
     if (word >> 32 == RuvMenus::kChoiceAuthRequest)
-        AskAuthorization(menuServices.load(), id, static_cast<unsigned int>(word & 0xFFFFFFFFu));
+        AskAuthorization(menuServices.load(), id, context);
     else
         PostMenuChoice(menuServices.load(), RuvProtocolGuid, RuvMenus::kMenuEvent, id, context);
     return 0;

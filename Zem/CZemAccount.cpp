@@ -155,6 +155,12 @@ void CZemAccount::ReportStatus(Protocols::Status value) {
     info.status = value;
     ZemPlugin::FindStatus(value, info);
     SendAccountEvent(Protocols::AccountEvent::StatusChanged, NewStatusInfoEventArg(info));
+    PublishOwnDetailsLink();
+}
+
+void CZemAccount::PublishOwnDetailsLink() {
+    const bool open = !mail.SessionKey().IsEmpty() && status > Protocols::Connecting;
+    ownDetailsLink->Set(open ? mail.OwnDetailsAddress() : CYolString());
 }
 
 void CZemAccount::ShowText(const CYolString& text) {
@@ -295,6 +301,9 @@ int CZemAccount::OnOtherEvent(const YOL_GUID& channel, int event, Services::CEve
         login.OnRedirect(redirectValid, redirectHost, redirectPort);
     if (event == kSearchQueryEvent && first != nullptr)
         directory.SetQuery(static_cast<Services::CEventArg_Data<ZemSearchQuery>*>(first)->data);
+    if (event == ZemMenus::kAuthRequestEvent && first != nullptr && second != nullptr)
+        menus.RequestAuthorization(static_cast<Services::CEventArg_Data<unsigned int>*>(first)->data,
+                                   static_cast<Services::CEventArg_Data<CYolString>*>(second)->data);
     if (event == ZemMenus::kMenuEvent && first != nullptr && second != nullptr)
         menus.Choose(static_cast<Services::CEventArg_Data<unsigned int>*>(first)->data,
                      static_cast<Services::CEventArg_Data<unsigned int>*>(second)->data);
@@ -327,7 +336,10 @@ void CZemAccount::OpenUrl(const CYolString& address) {
     SendAccountEvent(Protocols::AccountEvent::OpenUrl, NewStringEventArg(address));
 }
 
-void CZemAccount::OwnDetailsReady() { SendAccountEvent(Protocols::AccountEvent::OwnDetailsReady); }
+void CZemAccount::OwnDetailsReady() {
+    PublishOwnDetailsLink();
+    SendAccountEvent(Protocols::AccountEvent::OwnDetailsReady);
+}
 
 bool CZemAccount::OpenSession(const CYolString& host, unsigned int port) {
     return connection.Open(GetClientId(), host, port, false) == 0;

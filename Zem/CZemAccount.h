@@ -33,8 +33,10 @@
 #include "ZemMenus.h"
 #include "ZemFileTransfer.h"
 #include "ZemTyping.h"
+#include "ZemOwnDetailsPane.h"
 
 #include <atomic>
+#include <memory>
 #include <cstdint>
 
 namespace CL {
@@ -113,6 +115,7 @@ protected:
     int RequestContactInfo(unsigned int contact) override;
     int StartSearch(int page) override;
     int CreateSettingsPanes(YolTabDlg::CDlgInfo* panes) override;
+    int CreateOwnDetailsPanes(YolTabDlg::CDlgInfo* panes) override;
     int CreateContactDetailsPanes(unsigned int contact, YolTabDlg::CDlgInfo* panes) override;
     int CreateSearchPanes(YolTabDlg::CDlgInfo* panes) override;
     int SendMessage(Protocols::MessageInfo message) override;
@@ -170,7 +173,7 @@ private:
     void MenuSetStatus(Protocols::Status value) override { SetStatus(value); }
     void MenuOpenInbox() override { mail.RequestSession(MrimMail::Purpose::OpenInbox); }
     void MenuWakeup(unsigned int contact) override { messages.SendWakeup(contact); }
-    void MenuRequestAuthorization(unsigned int contact) override;
+    void MenuRequestAuthorization(unsigned int contact, const CYolString& reason) override;
     void MenuChangeList(unsigned int contact, uint32_t mask, bool set) override;
 
     // --- directory owner ---
@@ -199,6 +202,8 @@ private:
     void LoseConnection();
     void ReportStatus(Protocols::Status value);
     void ShowText(const CYolString& text);
+    // Tells the own-details pages what their button opens now.
+    void PublishOwnDetailsLink();
     void LoadSettings();
     void SaveSettings();
     // Sends a list change built with a reserved sequence (nothing when the
@@ -236,4 +241,6 @@ private:
         PostToSelf(ProtocolsManagerGuid, Protocols::AccountCommand::SetStatus, NewStatusEventArg(reconnectTarget));
     }};
     Protocols::Status reconnectTarget = Protocols::Offline;
+    // Shared with the own-details pages, which outlive neither it nor us.
+    std::shared_ptr<ZemOwnDetailsLink> ownDetailsLink = std::make_shared<ZemOwnDetailsLink>();
 };

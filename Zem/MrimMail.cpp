@@ -6,19 +6,24 @@ namespace {
 // page named after it.
 constexpr const char16_t* kWebAuth = u"https://win.mail.ru";
 constexpr const char16_t* kInboxPage = u"https://touch.mail.ru/messages/inbox";
+constexpr const char16_t* kUserInfoPage = u"https://win.mail.ru/cgi-bin/userinfo?zem=1";
 
 CYolString Decimal(unsigned int value) { return CYolString::FromUtf8(std::to_string(value)); }
 
 }  // namespace
 
-CYolString MrimMail::InboxAddress() const {
+CYolString MrimMail::InboxAddress() const { return SignedIn(kInboxPage); }
+
+CYolString MrimMail::OwnDetailsAddress() const { return SignedIn(kUserInfoPage); }
+
+CYolString MrimMail::SignedIn(const char16_t* page) const {
     CYolString address(kWebAuth);
     address += u"/cgi-bin/auth?Login=";
     address += owner.MailLogin();
     address += u"&agent=";
     address += sessionKey;
     address += u"&page=";
-    address += kInboxPage;
+    address += page;
     return address;
 }
 

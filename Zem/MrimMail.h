@@ -64,6 +64,8 @@ public:
     const std::map<std::string, CYolString>& Params() const { return params; }
     // The web mailbox behind the session key.
     CYolString InboxAddress() const;
+    // The user's own details page behind the session key.
+    CYolString OwnDetailsAddress() const;
 
     static constexpr int kNoticeUnread = 28;
     static constexpr int kNoticeNewMail = 29;
@@ -71,6 +73,8 @@ public:
     static constexpr int kOpenInbox = 216;
 
 private:
+    CYolString SignedIn(const char16_t* page) const;
+
     MrimPacketSink& sink;
     MMrimMailOwner& owner;
     unsigned int unread = 0;

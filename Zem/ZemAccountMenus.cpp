@@ -4,12 +4,6 @@
 
 #include "ZemPlugin.h"
 
-namespace {
-
-constexpr int kStringAuthText = 23;
-
-}  // namespace
-
 int CZemAccount::GetAccountMenu(unsigned int kind, CYolMenuInfo* menu) {
     if (menu == nullptr)
         return 0;
@@ -37,8 +31,8 @@ bool CZemAccount::MenuAuthorizationPending(unsigned int contact) const {
     return known != nullptr && (known->serverFlags & ZemFlags::kAuthPending) != 0;
 }
 
-void CZemAccount::MenuRequestAuthorization(unsigned int contact) {
-    messages.SendAuthorizationRequest(contact, ZemPlugin::UiString(kStringAuthText));
+void CZemAccount::MenuRequestAuthorization(unsigned int contact, const CYolString& reason) {
+    messages.SendAuthorizationRequest(contact, reason);
 }
 
 void CZemAccount::MenuChangeList(unsigned int contact, uint32_t mask, bool set) {

@@ -5,6 +5,7 @@
 
 #include "YolTabDlg.h"
 #include "ZemDetailsPanes.h"
+#include "ZemOwnDetailsPane.h"
 #include "ZemSearchPanes.h"
 #include "ZemSettingsPanes.h"
 
@@ -35,6 +36,15 @@ int CZemAccount::CreateSettingsPanes(YolTabDlg::CDlgInfo* panes) {
     }
     AddPage<CZemAccountPan>(panes, this, draft);
     AddPage<CZemAdvancedPan>(panes, this, draft);
+    return 0;
+}
+
+int CZemAccount::CreateOwnDetailsPanes(YolTabDlg::CDlgInfo* panes) {
+    // A fresh key each time: the page's button waits for it.
+    mail.RequestSession(MrimMail::Purpose::OwnDetails);
+    PublishOwnDetailsLink();
+    if (panes != nullptr)
+        AddPage<CZemOwnDetailsPan>(panes, this, ownDetailsLink);
     return 0;
 }
 

@@ -4,7 +4,9 @@
 #include "CYolMenuInfo.h"
 #include "MrimMail.h"
 #include "PluginMenuChoice.h"
+#include "CAuthReasonDlg.h"
 #include "YolGuids.h"
+#include "ZemPaneTemplates.h"
 #include "ZemPlugin.h"
 
 #include <atomic>
@@ -21,6 +23,33 @@ std::atomic<Services::CServicesManager*> menuServices{nullptr};
 
 int MenuPicked(unsigned int id, void* context) {
     PostMenuChoice(menuServices.load(), ZemProtocolGuid, ZemMenus::kMenuEvent, id, context);
+    return 0;
+}
+
+// The menu entry's caption, and the reason dialog's title.
+constexpr int kStringAuthRequest = 21;
+constexpr int kStringAuthPrompt = 22;
+constexpr int kStringAuthText = 23;
+constexpr int kStringOk = 218;
+constexpr int kStringCancel = 219;
+
+// The reason dialog, its texts in the plug-in's language.
+bool AskInDialog(Services::CServicesManager* services, CYolString& reason) {
+    EnsureZemPaneTemplates();
+    const CAuthReasonDlg::TTexts texts{ZemPlugin::UiString(kStringAuthRequest), ZemPlugin::UiString(kStringAuthPrompt),
+                                       ZemPlugin::UiString(kStringOk), ZemPlugin::UiString(kStringCancel)};
+    return CAuthReasonDlg::Run(services, kZemAuthRequestTemplate, texts, reason);
+}
+
+std::atomic<ZemMenus::ReasonPrompt> reasonPrompt{AskInDialog};
+
+// The authorization request entry asks for the reason here, on the window
+// thread, and posts the request with it; a cancelled one posts nothing.
+int AuthRequestPicked(unsigned int id, void* context) {
+    Services::CServicesManager* services = menuServices.load();
+    CYolString reason = ZemPlugin::UiString(kStringAuthText);
+    if (reasonPrompt.load()(services, reason))
+        PostMenuText(services, ZemProtocolGuid, ZemMenus::kAuthRequestEvent, id, context, reason);
     return 0;
 }
 
@@ -44,7 +73,6 @@ constexpr ListEntry kListEntries[] = {
     {u"In ignore list", 19, 18, 22, 0x10},
 };
 
-constexpr int kStringAuthRequest = 21;
 constexpr int kStringWakeup = 27;
 constexpr int kImageAuthRequest = 19;
 constexpr int kImageWakeup = 25;
@@ -53,10 +81,13 @@ constexpr int kImageMailFull = 29;
 
 }  // namespace
 
+void ZemMenus::SetReasonPrompt(ReasonPrompt prompt) { reasonPrompt.store(prompt != nullptr ? prompt : AskInDialog); }
+
 void ZemMenus::AddItem(CYolMenuInfo& menu, unsigned int clientKey, int caption, int image, unsigned int choice) {
     menuServices.store(services);
     menu.Add(CYolMenuItemInfo(CYolMenuItemInfo::Item, static_cast<int>(ZemPlugin::ImageId(image)),
-                              CYolFormatString(ZemPlugin::UiString(caption)), 0, MenuPicked,
+                              CYolFormatString(ZemPlugin::UiString(caption)), 0,
+                              choice == kChoiceAuthRequest ? AuthRequestPicked : MenuPicked,
                               MenuChoiceContext(clientKey, choice), false));
 }
 
@@ -107,6 +138,12 @@ void ZemMenus::QuickMenu(unsigned int clientKey, unsigned int contact, CYolMenuI
         AddItem(menu, clientKey, kStringWakeup, kImageWakeup, kChoiceWakeup);
 }
 
+void ZemMenus::RequestAuthorization(unsigned int contact, const CYolString& reason) {
+    // The session may have ended, or the contact gone, while the user typed.
+    if (owner.MenuLoggedIn() && owner.MenuContactKnown(contact))
+        owner.MenuRequestAuthorization(contact, reason);
+}
+
 void ZemMenus::Choose(unsigned int id, unsigned int choice) {
     if (choice >= kChoiceStatus && choice <= kChoiceStatus + static_cast<unsigned int>(Protocols::DoNotDisturb)) {
         owner.MenuSetStatus(static_cast<Protocols::Status>(choice - kChoiceStatus));
@@ -121,8 +158,6 @@ void ZemMenus::Choose(unsigned int id, unsigned int choice) {
         return;
     if (choice == kChoiceWakeup) {
         owner.MenuWakeup(id);
-    } else if (choice == kChoiceAuthRequest) {
-        owner.MenuRequestAuthorization(id);
     } else if (choice >= kChoiceListSet && choice < kChoiceListSet + std::size(kListEntries)) {
         owner.MenuChangeList(id, kListEntries[choice - kChoiceListSet].mask, true);
     } else if (choice >= kChoiceListClear && choice < kChoiceListClear + std::size(kListEntries)) {

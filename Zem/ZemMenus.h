@@ -37,7 +37,7 @@ public:
     virtual void MenuSetStatus(Protocols::Status status) = 0;
     virtual void MenuOpenInbox() = 0;
     virtual void MenuWakeup(unsigned int contact) = 0;
-    virtual void MenuRequestAuthorization(unsigned int contact) = 0;
+    virtual void MenuRequestAuthorization(unsigned int contact, const CYolString& reason) = 0;
     virtual void MenuChangeList(unsigned int contact, uint32_t mask, bool set) = 0;
 };
 
@@ -46,6 +46,13 @@ public:
     // The account's own event that carries a chosen entry (first: the id the
     // menu was opened for, second: the choice).
     static constexpr int kMenuEvent = 162;
+    // The account's own event that carries an authorization request the
+    // user confirmed (first: the contact, second: the reason text).
+    static constexpr int kAuthRequestEvent = 164;
+    // Asks the user for the reason of an authorization request, on the
+    // window thread; false when the user cancelled. The dialog by default.
+    using ReasonPrompt = bool (*)(Services::CServicesManager* services, CYolString& reason);
+    static void SetReasonPrompt(ReasonPrompt prompt);
     enum Choice : unsigned int {
         kChoiceStatus = 0x100,  // + the status
         kChoiceOpenInbox = 0x200,
@@ -65,6 +72,8 @@ public:
 
     // A posted choice, on the account's queue thread.
     void Choose(unsigned int id, unsigned int choice);
+    // A posted authorization request, on the account's queue thread.
+    void RequestAuthorization(unsigned int contact, const CYolString& reason);
 
 private:
     void AddItem(CYolMenuInfo& menu, unsigned int clientKey, int caption, int image, unsigned int choice);

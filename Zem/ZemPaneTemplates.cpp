@@ -77,6 +77,14 @@ DialogTemplate Page(std::initializer_list<Field> fields) {
     return t;
 }
 
+// The full-screen dialog that asks for the reason of an authorization request.
+DialogTemplate AuthRequest() {
+    DialogTemplate t = Page({{Kind::Text, 1097, 1098}});
+    t.style = WS_POPUP | DS_SETFONT;
+    t.caption = u"Authorization request";
+    return t;
+}
+
 struct Entry {
     unsigned int id;
     DialogTemplate (*make)();
@@ -88,6 +96,7 @@ const Entry kTemplates[] = {
          return Page({{Kind::Text, 1001, 1015}, {Kind::List, 1004, 1020}, {Kind::Password, 1002, 1016},
                       {Kind::Check, 1007, 1017}});
      }},
+    {kZemAuthRequestTemplate, AuthRequest},
     {kZemAdvancedTemplate, [] { return Page({{Kind::Check, 1062, 1061}, {Kind::Check, 1064, 1063}}); }},
     {kZemOwnDetailsTemplate, [] { return Page({{Kind::Note, 1005, 0}, {Kind::Button, 0, 1006}}); }},
     {kZemDetailsGeneralTemplate,

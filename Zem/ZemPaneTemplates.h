@@ -1,5 +1,5 @@
 #pragma once
-// The dialog templates of the MRIM plug-in's pages, registered under the
+// The dialog templates of the MRIM plug-in's pages and its own dialog, registered under the
 // plug-in's module while the library is loaded.
 
 enum ZemPaneTemplate : unsigned int {
@@ -11,6 +11,7 @@ enum ZemPaneTemplate : unsigned int {
     kZemSearchGlobalTemplate = 106,
     kZemOwnDetailsTemplate = 107,
     kZemAdvancedTemplate = 156,
+    kZemAuthRequestTemplate = 157,
 };
 
 // Registers the templates once; the library's teardown takes them out.

@@ -36,6 +36,9 @@ server:
     elsewhere LOGIN ADDRESS NICKHEX GROUP
                                      adds a contact from another client and
                                      sends LOGIN its new contact list
+    hold                             keeps the answers to directory requests
+                                     (they are still reported as they come)
+    release                          sends the kept answers and stops keeping
 """
 
 import argparse
@@ -187,6 +190,8 @@ class Server:
         self.next_offline_id = 1
         self.session_port = 0
         self.transfers = Transfers(self)
+        # Directory answers kept back while the test holds them: (session, sequence, body).
+        self.held = None
 
     def ack_code(self):
         return self.ack_codes.pop(0) if self.ack_codes else 0
@@ -446,7 +451,7 @@ class Session:
                      3: ("FirstName", "utf-16-le"), 4: ("LastName", "utf-16-le"), 5: ("Sex", "utf-16-le"),
                      7: (None, "utf-8"), 8: (None, "utf-8"), 9: (None, "utf-16-le"), 11: ("Country_ID", "utf-8")}
     ROW_FIELDS = ["Username", "Domain", "Nickname", "FirstName", "LastName", "Sex", "Birthday", "Location",
-                  "Country_ID", "Mrim_Status", "Status_URI"]
+                  "Country_ID", "Zodiac", "Mrim_Status", "Status_URI"]
     WIDE_FIELDS = {"Nickname", "FirstName", "LastName", "Location"}
 
     def on_search(self, sequence, body):
@@ -467,7 +472,7 @@ class Session:
             found = [u for u in self.server.users.values()
                      if all(str(u.details.get(f, "")).lower() == v.lower() for f, v in criteria.items())]
         if not found:
-            self.send(USER_DETAILS, sequence, ul(0) + ul(0) + ul(0) + ul(0))
+            self.answer_directory(sequence, ul(0) + ul(0) + ul(0) + ul(0))
             return
         rows = b""
         for user in found:
@@ -476,8 +481,14 @@ class Session:
             values.update(user.details)
             rows += b"".join(lps(utf16(values.get(n, ""))) if n in self.WIDE_FIELDS
                              else lps(str(values.get(n, "")).encode("cp1251")) for n in self.ROW_FIELDS)
-        self.send(USER_DETAILS, sequence, ul(1) + ul(len(self.ROW_FIELDS)) + ul(50) + ul(0) +
-                  b"".join(lps(n.encode()) for n in self.ROW_FIELDS) + rows)
+        self.answer_directory(sequence, ul(1) + ul(len(self.ROW_FIELDS)) + ul(50) + ul(0) +
+                              b"".join(lps(n.encode()) for n in self.ROW_FIELDS) + rows)
+
+    def answer_directory(self, sequence, body):
+        if self.server.held is not None:
+            self.server.held.append((self, sequence, body))
+        else:
+            self.send(USER_DETAILS, sequence, body)
 
 
 def wide_block(body, name):
@@ -657,6 +668,12 @@ class Control:
             user.contacts.append(Contact(args[1], bytes.fromhex(args[2]).decode(), int(args[3]), 0, 0,
                                          20 + len(user.contacts)))
             self.session(args[0]).send(CONTACT_LIST, 0, s.contact_list(user))
+        elif command == "hold":
+            s.held = []
+        elif command == "release":
+            held, s.held = s.held or [], None
+            for session, sequence, body in held:
+                session.send(USER_DETAILS, sequence, body)
         else:
             raise Mismatch("unknown command %s" % command)
 

@@ -9,7 +9,7 @@
 #include "CYolWMUI_DetailsDlg.h"
 #include "CYolWMUI_FindUserDlg.h"
 #include "MissingPeer.h"
-#include "NoFindUserHost.h"
+#include "FindUserHostSupport.h"
 #include "PeerProcess.h"
 #include "ProsodyFixture.h"
 #include "RuvPaneTemplates.h"
@@ -132,7 +132,7 @@ TEST_F(OscarScriptedPanes, OnlyTheChangedFieldOfTheOwnPagesGoesOut) {
 }
 
 TEST_F(OscarScriptedPanes, ASearchFromThePagesBringsItsHitIntoTheResults) {
-    dialogs_test::NoFindUserHost host;
+    dialogs_test::DetailsHost host;
     dialogs_test::Scripted<UI::CYolWMUI_FindUserDlg> dialog(&a.services, host, LiveRuvAccount::kAccountId);
     dialog.script = [&](auto& d) {
         SetText(Page(d, 0), 1107, "100400");

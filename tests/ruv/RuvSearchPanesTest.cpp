@@ -6,7 +6,7 @@
 
 #include "CYolMenuInfo.h"
 #include "CYolWMUI_FindUserDlg.h"
-#include "NoFindUserHost.h"
+#include "FindUserHostSupport.h"
 #include "Controls/ControlButton.h"
 #include "RuvSearchPanes.h"
 #include "WindowSystem/WindowFocus.h"
@@ -37,7 +37,7 @@ protected:
         a.DrainList();
         return a.account->Meta().SearchRequest();
     }
-    dialogs_test::NoFindUserHost host;
+    dialogs_test::DetailsHost host;
 };
 
 TEST_F(RuvSearchPanes, EveryPageWritesItsFieldsAndThePageShownChoosesTheSearch) {

@@ -1,5 +1,6 @@
 // The XMPP account's pages in the program's dialogs against a real server
-// (Prosody) and a real other party (slixmpp): the contact-details dialog
+// (Prosody) and a real other party (slixmpp): the account reconnects with
+// the login and password typed into its settings pages, the contact-details dialog
 // shows the vCard the peer published, the own details typed in the dialog
 // are published and come back from the server, and the find-user dialog
 // finds the peer by its JID and opens its details.
@@ -11,9 +12,10 @@
 #include "ProsodyFixture.h"
 #include "XmppPanesSupport.h"
 
-#include "CYolMenuInfo.h"
 #include "CYolWMUI_DetailsDlg.h"
 #include "CYolWMUI_FindUserDlg.h"
+#include "FindUserHostSupport.h"
+#include "CYolWMUI_SettingsControllerDlg.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +93,36 @@ protected:
     bool started = false;
 };
 
+// The account's settings pages, as the account-settings dialog asks for them.
+class AccountSettingsDialog : public UI::CYolWMUI_SettingsControllerDlg {
+public:
+    explicit AccountSettingsDialog(LiveXmppAccount& account) : account(account) {}
+    void GetPans(YolTabDlg::CDlgInfo& info) override {
+        account.manager.CreateSettingsPanes(LiveXmppAccount::kAccountId, &info);
+    }
+
+private:
+    LiveXmppAccount& account;
+};
+
+TEST_F(ProsodyPanes, TheAccountReconnectsWithTheLoginAndPasswordTypedIntoItsPages) {
+    account->SetStatus(Protocols::Offline);
+    ASSERT_TRUE(account->WaitForStatus(Protocols::Offline));
+    dialogs_test::Scripted<AccountSettingsDialog> dialog(*account);
+    dialog.script = [&](auto& d) {
+        HWND page = Page(d, 0);
+        EXPECT_EQ(Text(page, 1015), "alice");
+        SetText(page, 1015, "bob");
+        SetText(page, 1016, kBobPassword);
+        windows.SoftKey(d, CYolWMUI_BigDlg::ELeft);
+    };
+    ASSERT_EQ(dialog.Run(windows.Parent()), 1);
+    account->SetStatus(Protocols::Online);
+    ASSERT_TRUE(account->WaitForStatus(Protocols::Online)) << "status " << account->GetStatus();
+    // Signed in as bob: his roster holds alice.
+    EXPECT_TRUE(account->Eventually([&] { return account->ContactOf(rig->Jid("alice")) != 0; }));
+}
+
 TEST_F(ProsodyPanes, TheDetailsDialogShowsTheVCardThePeerPublished) {
     ASSERT_TRUE(bob->Do({"setvcard", "Борис Петров", "Боб"}));
     account->manager.TakeEvents();
@@ -144,24 +176,9 @@ TEST_F(ProsodyPanes, OwnDetailsTypedInTheDialogArePublishedAndComeBack) {
     EXPECT_EQ(UI::CYolWMUI_UserDetailsDlg::Run(windows.Parent(), again), 2);
 }
 
-// Opens the contact-details dialog of a result as the program does.
-class DetailsHost final : public UI::MYolWMUI_FindUserHost {
-public:
-    std::function<void(HWND, unsigned int)> details;
-    void ShowWarning(const CYolString&) override {}
-    void OpenChat(unsigned int) override {}
-    void ShowContactDetails(HWND owner, unsigned int contact) override { details(owner, contact); }
-    bool AskAddContact(HWND, unsigned int, const CYolArray<unsigned int>&, unsigned int&, CYolString&,
-                       CYolString&) override {
-        return false;
-    }
-    int PopupMenu(HWND, const CYolMenuInfo&, const RECT&, POINT) override { return -1; }
-    void DrawImage(HDC, unsigned int, POINT) override {}
-};
-
 TEST_F(ProsodyPanes, FindUserFindsThePeerByItsJidAndOpensItsDetails) {
     ASSERT_TRUE(bob->Do({"setvcard", "Борис Петров", "Боб"}));
-    DetailsHost host;
+    dialogs_test::DetailsHost host;
     bool opened = false;
     host.details = [&](HWND owner, unsigned int contact) {
         opened = true;

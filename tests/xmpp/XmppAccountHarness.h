@@ -295,6 +295,7 @@ private:
         case E::Notification: record.notification = Data<Protocols::NotificationInfo>(extra); break;
         case E::FileTransferProgress: record.progress = Data<Protocols::FTProgress>(extra); break;
         case E::SearchResult: record.user = Data<Protocols::UserInfo>(extra); break;
+        case E::ContactDetailsReady: record.number = Data<unsigned int>(extra); break;
         default: break;
         }
     }

@@ -104,6 +104,26 @@ TEST_F(XmppDetailsPanes, OwnPagesShowTheStoredValuesAndStoreWhatWasTyped) {
     EXPECT_EQ(Value("SrvLogName"), "alice@example.org");
 }
 
+TEST_F(XmppDetailsPanes, OwnTextsAreCutToWhatTheirValuesHold) {
+    const struct {
+        int page;
+        int id;
+        const char* key;
+        size_t typed;
+        size_t stored;
+    } cases[] = {{kGeneral, 1004, "Jabber: first name", 300, 255},
+                 {kPersonal, 1026, "Jabber: home page", 255, 255},
+                 {kAbout, 1028, "Jabber: about", 256, 255},
+                 {kAbout, 1029, "Jabber: notes", 1100, 1023}};
+    OpenOwn([&](auto& d) {
+        for (const auto& c : cases)
+            SetText(Page(d, c.page), c.id, std::string(c.typed, 'z'));
+        SendMessage(d.Handle(), WM_COMMAND, IDOK, 0);
+    });
+    for (const auto& c : cases)
+        EXPECT_EQ(Value(c.key), std::string(c.stored, 'z')) << c.key;
+}
+
 TEST_F(XmppDetailsPanes, OwnGenderAndBirthdayTakeOnlyWhatTheControlsHold) {
     const struct {
         const char* gender;
@@ -209,6 +229,25 @@ TEST_F(XmppContactPanes, TheNoteIsStoredAndFreshDetailsOfAnotherContactChangeNot
     // Details that come after the dialog closed find none open.
     UI::CYolWMUI_ContactDetailsDlg::Refresh(bob);
     EXPECT_EQ(UI::CYolWMUI_ContactDetailsDlg::Open(), nullptr);
+}
+
+TEST_F(XmppContactPanes, AVCardThatComesAfterTheDialogClosedIsKeptWithNoDialogToShowIt) {
+    OpenContact(bob, [&](auto& d) { windows.SoftKey(d, CYolWMUI_BigDlg::ERight); });
+    const int request = XmppTest::RequestNumber(h.TakeSent(), "vCard");
+    ASSERT_GT(request, 0);
+    h.Events();
+    h.Receive("<iq type='result' from='bob@example.org' id='yol_" + std::to_string(request) +
+              "'><vCard xmlns='vcard-temp'><NICKNAME>Bobby</NICKNAME></vCard></iq>");
+    DrainList();
+    std::vector<unsigned int> ready;
+    for (const XmppTest::AccountEventRecord& record : h.Events())
+        if (record.event == E::ContactDetailsReady)
+            ready.push_back(record.number);
+    EXPECT_EQ(ready, std::vector<unsigned int>{bob});
+    // What the application does with the event: there is no dialog to fill.
+    UI::CYolWMUI_ContactDetailsDlg::Refresh(bob);
+    EXPECT_EQ(UI::CYolWMUI_ContactDetailsDlg::Open(), nullptr);
+    EXPECT_EQ(ItemString(bob, "Jabber: nick name").ToUtf8(), "Bobby");
 }
 
 TEST_F(XmppContactPanes, BirthdaysShownOnlyWhenTheyAreDates) {

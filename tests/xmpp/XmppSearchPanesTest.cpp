@@ -6,7 +6,7 @@
 
 #include "CYolMenuInfo.h"
 #include "CYolWMUI_FindUserDlg.h"
-#include "NoFindUserHost.h"
+#include "FindUserHostSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ protected:
         for (const auto& record : h.Events(E::SearchResult))
             CYolWMUI_FindUserDlg::OnSearchResult(record.hasSecond ? &record.user : nullptr);
     }
-    dialogs_test::NoFindUserHost host;
+    dialogs_test::DetailsHost host;
 };
 
 TEST_F(XmppSearchPanes, TheGlobalPageSendsOnlyItsFilledFieldsAndTheAnswerBecomesRows) {

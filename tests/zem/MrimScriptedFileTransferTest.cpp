@@ -50,10 +50,8 @@ protected:
         ASSERT_TRUE(core->Eventually([&] { return (aliceAtBob = core->ContactOf(bob, "alice@mail.ru")) != 0; }));
     }
     void TearDown() override {
-        if (server) {
-            std::vector<std::string> failures = server->Failures();
-            EXPECT_TRUE(failures.empty()) << failures.front() << "\n" << server->Log();
-        }
+        if (server)
+            server->ExpectNoFailures();
         core.reset();
         server.reset();
     }

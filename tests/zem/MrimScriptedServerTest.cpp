@@ -52,10 +52,8 @@ protected:
         ASSERT_NE(bob, 0u);
     }
     void TearDown() override {
-        if (server) {
-            std::vector<std::string> failures = server->Failures();
-            EXPECT_TRUE(failures.empty()) << failures.front() << "\n" << server->Log();
-        }
+        if (server)
+            server->ExpectNoFailures();
         core.reset();
         server.reset();
     }

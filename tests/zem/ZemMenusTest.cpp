@@ -37,8 +37,8 @@ public:
     void MenuSetStatus(Protocols::Status status) override { done.push_back("status " + std::to_string(status)); }
     void MenuOpenInbox() override { done.push_back("inbox"); }
     void MenuWakeup(unsigned int contact) override { done.push_back("wakeup " + std::to_string(contact)); }
-    void MenuRequestAuthorization(unsigned int contact) override {
-        done.push_back("auth " + std::to_string(contact));
+    void MenuRequestAuthorization(unsigned int contact, const CYolString& reason) override {
+        done.push_back("auth " + std::to_string(contact) + " " + reason.ToUtf8());
     }
     void MenuChangeList(unsigned int contact, uint32_t mask, bool set) override {
         done.push_back("list " + std::to_string(contact) + " " + std::to_string(mask) + (set ? " set" : " clear"));
@@ -55,9 +55,28 @@ public:
     std::vector<std::string> done;
 };
 
+// Stands for the reason dialog: remembers what it was offered and, when
+// the user accepts, answers what the user wrote.
+struct ReasonPrompt {
+    static inline bool accepts = true;
+    static inline std::vector<std::string> offered;
+    static bool Ask(Services::CServicesManager*, CYolString& reason) {
+        offered.push_back(reason.ToUtf8());
+        if (accepts)
+            reason = U("let me in");
+        return accepts;
+    }
+};
+
 class ZemMenusTest : public ::testing::Test {
 protected:
-    void SetUp() override { services.RegisterService(Protocols::EventArgFactoryGuid, &factory); }
+    void SetUp() override {
+        services.RegisterService(Protocols::EventArgFactoryGuid, &factory);
+        ReasonPrompt::accepts = true;
+        ReasonPrompt::offered.clear();
+        ZemMenus::SetReasonPrompt(ReasonPrompt::Ask);
+    }
+    void TearDown() override { ZemMenus::SetReasonPrompt(nullptr); }
 
     // Captions in order, "-" for a separator.
     static std::vector<std::string> Captions(const CYolMenuInfo& menu) {
@@ -80,6 +99,11 @@ protected:
         const RecordedEvent& posted = events.back();
         EXPECT_EQ(posted.client, kAccountKey);
         EXPECT_TRUE(posted.channel == ZemProtocolGuid);
+        if (posted.event == ZemMenus::kAuthRequestEvent && posted.Arg<unsigned int>() != nullptr &&
+            posted.Extra<CYolString>() != nullptr) {
+            menus.RequestAuthorization(*posted.Arg<unsigned int>(), *posted.Extra<CYolString>());
+            return std::exchange(owner.done, {});
+        }
         EXPECT_EQ(posted.event, ZemMenus::kMenuEvent);
         if (posted.Arg<unsigned int>() == nullptr || posted.Extra<unsigned int>() == nullptr)
             return {};
@@ -128,7 +152,7 @@ TEST_F(ZemMenusTest, ContactMenuEntriesPostTheirChoiceAndActOnTheAccountsQueue) 
         int index;
         std::vector<std::string> done;
     } rows[] = {
-        {1, {"auth 42"}},          {3, {"wakeup 42"}},       {5, {"list 42 8 clear"}},
+        {1, {"auth 42 let me in"}}, {3, {"wakeup 42"}},       {5, {"list 42 8 clear"}},
         {6, {"list 42 4 set"}},    {7, {"list 42 16 set"}},
     };
     for (const auto& row : rows) {
@@ -139,6 +163,21 @@ TEST_F(ZemMenusTest, ContactMenuEntriesPostTheirChoiceAndActOnTheAccountsQueue) 
     owner.loggedIn = false;
     for (const auto& row : rows)
         EXPECT_TRUE(Pick(menu, row.index, 42).empty());
+}
+
+TEST_F(ZemMenusTest, TheAuthorizationRequestAsksForItsReasonAndACancelledOneSendsNothing) {
+    owner.authPending = true;
+    CYolMenuInfo menu;
+    menus.ContactMenu(kAccountKey, 42, menu);
+    ASSERT_EQ(Captions(menu).at(1), "Authorization request");
+    ReasonPrompt::accepts = false;
+    EXPECT_TRUE(menu[1].Invoke(42));
+    EXPECT_TRUE(services.Events().empty());
+    EXPECT_EQ(ReasonPrompt::offered, std::vector<std::string>{"Please authorize my request."});
+    // The contact left the list while the user wrote the reason.
+    ReasonPrompt::accepts = true;
+    owner.known = false;
+    EXPECT_TRUE(Pick(menu, 1, 42).empty());
 }
 
 TEST_F(ZemMenusTest, QuickMenuOffersTheWakeupOnlyToAKnownContactOfALiveSession) {

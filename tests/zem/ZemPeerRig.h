@@ -103,6 +103,11 @@ public:
             lines.push_back(*line);
         }
     }
+    // The server found every packet it received well formed.
+    void ExpectNoFailures() {
+        const std::vector<std::string> failed = Failures();
+        EXPECT_TRUE(failed.empty()) << failed.front() << "\n" << Log();
+    }
     // Every "FAIL" the server reported so far (it asserts every packet).
     std::vector<std::string> Failures() {
         while (std::optional<std::string> line = process->NextLine(0)) {
@@ -128,7 +133,8 @@ private:
 //   "notsent <contact>", "cstatus <contact> <status>",
 //   "typing <contact> <flag>", "details <account> <item>",
 //   "found <account> <login> <nick> <gender> <age> <icons>" (a search
-//   result), "searchend <account>", "ft <account> <state> <outgoing>
+//   result), "searchend <account>", "own <account>" (own details ready),
+//   "url <account> <address>" (a page to open), "ft <account> <state> <outgoing>
 //   <name> <done>/<total>" (a transfer report other than progress; the
 //   progress reports are counted per account instead).
 class BroadcastLog final : public Services::CEventsClient {
@@ -139,6 +145,7 @@ public:
         for (int event : {Protocols::ProtocolsManagerEvent::StatusChanged, Protocols::ProtocolsManagerEvent::ShowText,
                           Protocols::ProtocolsManagerEvent::ContactDetailsReady,
                           Protocols::ProtocolsManagerEvent::SearchResult,
+                          Protocols::ProtocolsManagerEvent::OwnDetailsReady, Protocols::ProtocolsManagerEvent::OpenUrl,
                           Protocols::ProtocolsManagerEvent::FileTransferProgress})
             manager.Subscribe(ProtocolsManagerGuid, event, key);
         // Every change of the list wakes a waiting test, so each is subscribed.
@@ -177,6 +184,11 @@ public:
         }
         if (channel == ProtocolsManagerGuid)
             line = ManagerLine(event, arg, extra);
+        if (channel == ProtocolsManagerGuid && event == Protocols::ProtocolsManagerEvent::SearchResult) {
+            std::lock_guard guard(lock);
+            // A record with contact id 0 ends the search, as the find-user dialog takes it.
+            results.push_back(extra != nullptr ? Data<Protocols::UserInfo>(extra) : Protocols::UserInfo{});
+        }
         else if (channel == ContactListGuid)
             line = ListLine(event, arg, extra);
         std::lock_guard guard(lock);
@@ -237,6 +249,14 @@ public:
         progress.clear();
     }
 
+    // The search results so far, in order, for the find-user dialog.
+    std::vector<Protocols::UserInfo> TakeResults() {
+        std::lock_guard guard(lock);
+        std::vector<Protocols::UserInfo> out(results.begin(), results.end());
+        results.clear();
+        return out;
+    }
+
     bool Has(const std::string& prefix) {
         std::lock_guard guard(lock);
         return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
@@ -265,6 +285,10 @@ private:
                    std::to_string(user.gender) + " " + std::to_string(user.age) + " " +
                    std::to_string(user.imageIds.Count());
         }
+        if (event == Protocols::ProtocolsManagerEvent::OwnDetailsReady)
+            return "own " + account;
+        if (event == Protocols::ProtocolsManagerEvent::OpenUrl && extra != nullptr)
+            return "url " + account + " " + Data<CYolString>(extra).ToUtf8();
         if (event == Protocols::ProtocolsManagerEvent::ShowText && extra != nullptr)
             return "text " + std::to_string(Data<unsigned int>(arg)) + " " + Data<CYolString>(extra).ToUtf8();
         return {};
@@ -298,6 +322,7 @@ private:
     std::mutex lock;
     std::condition_variable wake;
     std::deque<std::string> lines;
+    std::deque<Protocols::UserInfo> results;
     std::map<unsigned int, Progress> progress;
     uint64_t changes = 0;
 };

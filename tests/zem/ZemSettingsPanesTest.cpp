@@ -2,6 +2,7 @@
 // what they show of the stored settings, what an accepted dialog stores,
 // the password mask and the domain list.
 
+#include "CAuthReasonDlg.h"
 #include "CEventArgFactoryImpl.h"
 #include "CServicesManagerImpl.h"
 #include "CYolWMUI_SettingsControllerDlg.h"
@@ -13,6 +14,9 @@
 #include "NullProtocolsManager.h"
 #include "RecordingSockets.h"
 #include "TextDrawingSuppressions.h"
+#include "PluginHelpers.h"
+#include "ZemDetailsPanes.h"
+#include "ZemPaneTemplates.h"
 #include "ZemTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -189,12 +193,83 @@ TEST_F(ZemSettingsPanes, WhatTheUserTypedIsStored) {
     }
 }
 
+TEST_F(ZemSettingsPanes, TheAdvancedPageStoresBothFlags) {
+    const struct {
+        unsigned char notifyIn, hideIn;
+        bool clickNotify, clickHide;
+        unsigned char notifyOut, hideOut;
+    } cases[] = {{1, 0, false, false, 1, 0}, {1, 0, true, true, 0, 1}, {0, 1, true, false, 1, 1}};
+    for (const auto& c : cases) {
+        manager.bytes["EmailNotify"] = c.notifyIn;
+        manager.bytes["HideEmailBtn"] = c.hideIn;
+        Command(Protocols::AccountCommand::ReloadSettings);
+        Open([&](Dialog& d) {
+            d.SelectTab(d.TabIdAt(1));
+            HWND page = Page(d, 1);
+            EXPECT_EQ(IsDlgButtonChecked(page, 1061) == BST_CHECKED, c.notifyIn != 0);
+            EXPECT_EQ(IsDlgButtonChecked(page, 1063) == BST_CHECKED, c.hideIn != 0);
+            EXPECT_EQ(Text(page, 1062), "Display email notifications");
+            if (c.clickNotify)
+                SendMessage(GetDlgItem(page, 1061), BM_CLICK, 0, 0);
+            if (c.clickHide)
+                SendMessage(GetDlgItem(page, 1063), BM_CLICK, 0, 0);
+            windows.SoftKey(d, CYolWMUI_BigDlg::ELeft);
+        });
+        EXPECT_EQ(manager.bytes["EmailNotify"], c.notifyOut);
+        EXPECT_EQ(manager.bytes["HideEmailBtn"], c.hideOut);
+    }
+}
+
+// The reason of an authorization request, asked in the plug-in's dialog.
+TEST_F(ZemSettingsPanes, TheReasonDialogHandsBackWhatWasTypedOnlyWhenAccepted) {
+    EnsureZemPaneTemplates();
+    const CAuthReasonDlg::TTexts texts{U("Authorization request"), U("Enter request reason"), U("OK"), U("Cancel")};
+    const std::string tooLong(300, 'r');
+    const struct {
+        const char* typed;  // null: left as it was
+        UI::CYolWMUI_BigDlg::TSoftKey key;
+        std::intptr_t result;
+        std::string reason;
+    } cases[] = {
+        {nullptr, CYolWMUI_BigDlg::ELeft, 1, "Please authorize my request."},
+        {"it is me", CYolWMUI_BigDlg::ELeft, 1, "it is me"},
+        {"", CYolWMUI_BigDlg::ELeft, 1, ""},
+        {"never mind", CYolWMUI_BigDlg::ERight, 2, "Please authorize my request."},
+        {tooLong.c_str(), CYolWMUI_BigDlg::ELeft, 1, std::string(256, 'r')},
+    };
+    for (const auto& c : cases) {
+        dialogs_test::Scripted<CAuthReasonDlg> dialog(&services, texts, U("Please authorize my request."));
+        dialog.script = [&](auto& d) {
+            EXPECT_EQ(GetFocus(), d.GetDlgItem(CAuthReasonDlg::kReasonEdit));
+            EXPECT_EQ(Text(d.Handle(), CAuthReasonDlg::kPrompt), "Enter request reason");
+            EXPECT_EQ(Text(d.Handle(), CAuthReasonDlg::kReasonEdit), "Please authorize my request.");
+            if (c.typed != nullptr)
+                SetText(d.Handle(), CAuthReasonDlg::kReasonEdit, c.typed);
+            if (c.typed == nullptr)
+                windows.SaveGallery(d, "zem_auth_request");
+            windows.SoftKey(d, c.key);
+        };
+        EXPECT_EQ(dialog.DoModal(kZemAuthRequestTemplate, Protocols::GetPluginModule(), windows.Parent()), c.result);
+        EXPECT_EQ(dialog.Reason().ToUtf8(), c.reason);
+    }
+}
+
 TEST_F(ZemSettingsPanes, ATypedPasswordIsBoundedByTheStoredField) {
     Open([&](Dialog& d) {
         SetText(Page(d, 0), 1016, std::string(400, 'x'));
         windows.SoftKey(d, CYolWMUI_BigDlg::ELeft);
     });
     EXPECT_EQ(Stored("SrvLogPass"), std::string(256, 'x'));
+}
+
+TEST(ZemDetailsPages, ABirthdayShowsEachKnownPartPaddedAndKeepsBothSlashes) {
+    const struct {
+        unsigned int day, month, year;
+        const char* shown;
+    } cases[] = {{31, 12, 1990, "31/12/1990"}, {0, 0, 1990, "//1990"}, {5, 3, 0, "05/03/"},
+                 {0, 0, 0, "//"},            {1, 1, 99, "01/01/0099"}, {0, 7, 12345, "/07/12345"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CZemDetailsPersonalPan::BirthdayText(c.day, c.month, c.year).ToUtf8(), c.shown) << c.shown;
 }
 
 }  // namespace

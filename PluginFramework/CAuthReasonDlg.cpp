@@ -1,9 +1,8 @@
-#include "CRuvAuthRequestDlg.h"
+#include "CAuthReasonDlg.h"
 
 #include "CSkinManager.h"
+#include "Controls/ControlEdit.h"
 #include "PluginHelpers.h"
-#include "RuvPaneTemplates.h"
-#include "RuvPlugin.h"
 #include "WindowSystem/Dialog.h"
 #include "WindowSystem/Window.h"
 #include "WindowSystem/WindowFocus.h"
@@ -11,60 +10,53 @@
 
 #include <vector>
 
-namespace {
-
-constexpr int kPrompt = 1097;
-constexpr int kReasonEdit = 1098;
-constexpr int kStringPrompt = 31;
-constexpr int kStringOk = 146;
-constexpr int kStringCancel = 147;
-
-}  // namespace
-
-bool CRuvAuthRequestDlg::Run(Services::CServicesManager* services, CYolString& reason, HWND parent) {
-    EnsureRuvPaneTemplates();
-    CRuvAuthRequestDlg dialog(services, reason);
+bool CAuthReasonDlg::Run(Services::CServicesManager* services, unsigned int templateId, const TTexts& texts,
+                         CYolString& reason, HWND parent) {
+    CAuthReasonDlg dialog(services, texts, reason);
     if (parent == nullptr)
         parent = GetActiveWindow();
-    if (dialog.DoModal(kRuvAuthRequestTemplate, Protocols::GetPluginModule(), parent) != 1)
+    if (dialog.DoModal(static_cast<int>(templateId), Protocols::GetPluginModule(), parent) != 1)
         return false;
     reason = dialog.Reason();
     return true;
 }
 
-HBRUSH CRuvAuthRequestDlg::GetBkBrush() {
+HBRUSH CAuthReasonDlg::GetBkBrush() {
     auto* skins = services != nullptr ? static_cast<Skins::CSkinManager*>(services->GetService(SkinManagerGuid))
                                       : nullptr;
     return skins != nullptr ? skins->GetBkBrush() : CYolWMUI_BigDlg::GetBkBrush();
 }
 
-void CRuvAuthRequestDlg::OnInitDialog() {
+void CAuthReasonDlg::OnInitDialog() {
     CYolWMUI_BigDlg::OnInitDialog();
-    SetDlgItemText(m_hWnd, kPrompt, RuvPlugin::UiString(kStringPrompt).c_str());
+    if (!texts.title.IsEmpty())
+        SetWindowText(m_hWnd, texts.title.c_str());
+    SetDlgItemText(m_hWnd, kPrompt, texts.prompt.c_str());
+    SendMessage(GetDlgItem(kReasonEdit), EM_LIMITTEXT, kReasonChars, 0);
     SetDlgItemText(m_hWnd, kReasonEdit, reason.c_str());
     SetFocus(GetDlgItem(kReasonEdit));
 }
 
-int CRuvAuthRequestDlg::GetSoftKeyCap(TSoftKey key, CYolString& caption) {
-    caption = RuvPlugin::UiString(key == ELeft ? kStringOk : kStringCancel);
+int CAuthReasonDlg::GetSoftKeyCap(TSoftKey key, CYolString& caption) {
+    caption = key == ELeft ? texts.ok : texts.cancel;
     return 1;
 }
 
-void CRuvAuthRequestDlg::OnSoftKey(TSoftKey key) {
+void CAuthReasonDlg::OnSoftKey(TSoftKey key) {
     if (key == ELeft)
         Accept();
     else
         CYolWMUI_BigDlg::EndDialog(2);
 }
 
-void CRuvAuthRequestDlg::OnCommand(unsigned short code, unsigned short id, HWND control) {
+void CAuthReasonDlg::OnCommand(unsigned short code, unsigned short id, HWND control) {
     if (id == 1)
         Accept();
     else
         CYolWMUI_BigDlg::OnCommand(code, id, control);
 }
 
-void CRuvAuthRequestDlg::Accept() {
+void CAuthReasonDlg::Accept() {
     std::vector<char16_t> buffer(kReasonChars + 1, u'\0');
     const int length = GetDlgItemText(m_hWnd, kReasonEdit, buffer.data(), kReasonChars + 1);
     reason = length > 0 ? CYolString(buffer.data(), length) : CYolString();
