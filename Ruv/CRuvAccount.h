@@ -176,7 +176,11 @@ private:
                        {[this] { return static_cast<int>(status); }, [this](int value) { PrivacyStatus(value); },
                         [this](const CYolString& text) { ShowText(text); },
                         [this](int image) { ShowPrivacyMode(image); }, [this] { return settings.typingNotification; },
-                        [this] { return login.State() == RuvLogin::LoginState::Established; }}};
+                        [this] { return login.State() == RuvLogin::LoginState::Established; },
+                        [this] {
+                            return RuvOwnXStatus{ownStatus.XStatus(), settings.login, ownStatus.XStatusTitle(),
+                                                 ownStatus.XStatusDescription()};
+                        }}};
     RuvConnection connection{*this, [this] { return SocketsService(); }};
     RuvOwnStatus ownStatus{*this, {[this] { return static_cast<int>(status); },
                                    [this] { return settings.typingNotification; }}};
