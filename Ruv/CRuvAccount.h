@@ -21,7 +21,7 @@
 #include "RuvLogin.h"
 #include "RuvMenus.h"
 #include "RuvOwnStatus.h"
-#include "RuvContactListAdapter.h"
+#include "CPluginListAdapter.h"
 #include "RuvPacketSink.h"
 #include "RuvSession.h"
 #include "YolGuids.h"
@@ -171,7 +171,7 @@ private:
     // that failed before sign-on.
     std::vector<CYolString> serverList;
 
-    RuvContactListAdapter contactList{accountId, [this] { return ContactListService(); }};
+    CPluginListAdapter contactList{accountId, [this] { return ContactListService(); }};
     RuvSession session{*this, contactList,
                        {[this] { return static_cast<int>(status); }, [this](int value) { PrivacyStatus(value); },
                         [this](const CYolString& text) { ShowText(text); },
