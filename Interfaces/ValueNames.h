@@ -11,5 +11,9 @@ inline constexpr char16_t SrvLogName[] = u"SrvLogName";
 inline constexpr char16_t Alias[] = u"CL Alias";
 // Whether a group is shown opened.
 inline constexpr char16_t GroupOpened[] = u"Group opened";
+// A contact's place on the account's privacy lists (0 or 1 each).
+inline constexpr char16_t InVisibleList[] = u"In visible list";
+inline constexpr char16_t InInvisibleList[] = u"In invisible list";
+inline constexpr char16_t InIgnoreList[] = u"In ignore list";
 
 }  // namespace ValueName

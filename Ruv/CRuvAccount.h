@@ -27,8 +27,8 @@
 #include "RuvLogin.h"
 #include "RuvMenus.h"
 #include "RuvOwnStatus.h"
+#include "CPluginListAdapter.h"
 #include "RuvPlugin.h"
-#include "RuvContactListAdapter.h"
 #include "RuvDetails.h"
 #include "RuvMetaService.h"
 #include "RuvPacketSink.h"
@@ -230,12 +230,16 @@ private:
     // that failed before sign-on.
     std::vector<CYolString> serverList;
 
-    RuvContactListAdapter contactList{accountId, [this] { return ContactListService(); }};
+    CPluginListAdapter contactList{accountId, [this] { return ContactListService(); }};
     RuvSession session{*this, contactList,
                        {[this] { return static_cast<int>(status); }, [this](int value) { PrivacyStatus(value); },
                         [this](const CYolString& text) { ShowText(text); },
                         [this](int image) { ShowPrivacyMode(image); }, [this] { return settings.typingNotification; },
-                        [this] { return login.State() == RuvLogin::LoginState::Established; }}};
+                        [this] { return login.State() == RuvLogin::LoginState::Established; },
+                        [this] {
+                            return RuvOwnXStatus{ownStatus.XStatus(), settings.login, ownStatus.XStatusTitle(),
+                                                 ownStatus.XStatusDescription()};
+                        }}};
     RuvDetailStoreAdapter detailStore{accountId, [this] { return ContactListService(); },
                                       [this] { return ProtocolsManagerService(); }};
     RuvDetails details{*this, contactList, detailStore,

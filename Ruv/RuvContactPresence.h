@@ -39,6 +39,10 @@ struct RuvContactPresence {
     CYolString clientName;
     int clientPicture = -1;
     int xStatus = 0;
+    // The title and description of its last answer to an extended-status
+    // request.
+    CYolString xStatusTitle;
+    CYolString xStatusDescription;
 
     bool Has(const RuvCapabilityGuid& capability) const {
         for (const RuvCapabilityGuid& own : capabilities)

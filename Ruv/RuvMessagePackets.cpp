@@ -3,6 +3,7 @@
 #include "CPacker.h"
 #include "RuvCapabilities.h"
 #include "RuvText.h"
+#include "RuvXtraz.h"
 
 namespace {
 
@@ -20,15 +21,21 @@ void Zeros(OscarWriter& out, int count) {
 
 constexpr std::string_view kUtf8Capability = "{0946134E-4C7F-11D1-8222-444553540000}";
 
-// The script plug-in's header (length, identifier, function 8, name
-// length), its function name and the fixed tail after it.
-constexpr std::string_view kXtrazHeader{"\x4F\x00\x3B\x60\xB3\xEF\xD8\x2A\x6C\x45\xA4\xE0\x9C\x5A\x5E\x67"
-                                        "\xE8\x65\x08\x00\x2A\x00\x00\x00",
-                                        24};
-constexpr std::string_view kXtrazFunction = "Script Plug-in: Remote Notification Arrive";
-constexpr std::string_view kXtrazTail{"\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00", 15};
+// The plug-in header, function name and tail, then the script with its
+// two lengths.
+void PackXtrazScript(OscarWriter& out, const std::string& script) {
+    out.Bytes(RuvXtraz::kPluginStart).Bytes(RuvXtraz::kFunctionName).Bytes(RuvXtraz::kTail);
+    Le32(out, static_cast<uint32_t>(script.size() + 4));
+    Le32(out, static_cast<uint32_t>(script.size()));
+    out.Bytes(script);
+}
 
-void PackXtrazPreamble(OscarWriter& out) { out.Bytes(kXtrazHeader).Bytes(kXtrazFunction).Bytes(kXtrazTail); }
+// An answer's text inside the script: cut to its limit on a whole
+// character, then escaped, so that it can neither end its element early nor
+// outgrow the frame.
+std::string ScriptText(const CYolString& text, int limit) {
+    return OscarUtf8(CYolString::XmlEncode(RuvText::Truncated(text, limit)));
+}
 
 // The relay extension's fixed start, up to the message type.
 OscarWriter RelayExtension(uint16_t sequence) {
@@ -99,20 +106,23 @@ void CXStatusRequestPacket::WritePayload(OscarWriter& out) const {
         "&lt;/senderId&gt;&lt;/req&gt;&lt;/srv&gt;</NOTIFY></N>\r\n";
     OscarWriter extension = RelayExtension(static_cast<uint16_t>(cookie.second));
     extension.U8(0x1A).U16(0).U16(1).U16(1).U16(0);
-    PackXtrazPreamble(extension);
-    Le32(extension, static_cast<uint32_t>(script.size() + 4));
-    Le32(extension, static_cast<uint32_t>(script.size()));
-    extension.Bytes(script);
+    PackXtrazScript(extension, script);
     PackRelay(out, cookie, extension);
 }
 
-void CMessageAckPacket::WritePayload(OscarWriter& out) const {
+// An automatic answer up to its message type: the reason (channel data)
+// and the relay headers carrying the answered message's sequence.
+void CIcbmPacket::PackAnswerStart(OscarWriter& out, uint16_t messageSequence) const {
     PackIcbmHeader(out);
     out.U16(3).Bytes(std::string_view("\x1B\x00\x09\x00", 4));
     Zeros(out, 16);
     out.U16(0).Bytes(std::string_view("\x01\x00", 2)).U8(0).U16(0).U16(messageSequence);
     out.Bytes(std::string_view("\x0E\x00", 2)).U16(messageSequence);
     Zeros(out, 12);
+}
+
+void CMessageAckPacket::WritePayload(OscarWriter& out) const {
+    PackAnswerStart(out, messageSequence);
     out.U8(1).U8(0).U16(0).U16(0).Bytes(std::string_view("\x01\x00", 2)).U8(0).U32(0).U32(0x00FFFFFF);
 }
 
@@ -185,4 +195,20 @@ void CDirectRedirectPacket::WritePayload(OscarWriter& out) const {
     block.Tlv16(0x000A, 2);
     PackProxyTarget(block, target);
     out.Tlv(0x0005, block.Data());
+}
+
+void CXtrazResponsePacket::WritePayload(OscarWriter& out) const {
+    PackAnswerStart(out, messageSequence);
+    out.U8(0x1A).U8(0).U16(0).U16(0).Bytes(std::string_view("\x01\x00", 2)).U8(0);
+    const std::string script =
+        std::string("<NR><RES>&lt;ret event='OnRemoteNotification'&gt;&lt;srv&gt;&lt;id&gt;"
+                    "cAwaySrv&lt;/id&gt;&lt;val srv_id='cAwaySrv'&gt;&lt;Root&gt;&lt;"
+                    "CASXtraSetAwayMessage&gt;&lt;/CASXtraSetAwayMessage&gt;&lt;uin&gt;") +
+        OscarUtf8(numberText) + "&lt;/uin&gt;&lt;index&gt;" + std::to_string(number) + "&lt;/index&gt;&lt;title&gt;" +
+        ScriptText(title, RuvXtraz::kTitleLimit) + "&lt;/title&gt;&lt;desc&gt;" +
+        ScriptText(description, RuvXtraz::kDescriptionLimit) +
+        "&lt;/desc&gt;&lt;/Root&gt;\r\n&lt;/val&gt;&lt;/srv&gt;&lt;srv&gt;&lt;id&gt;"
+        "cRandomizerSrv&lt;/id&gt;&lt;val srv_id='cRandomizerSrv'&gt;undefined&lt;/val&gt;&lt;/"
+        "srv&gt;&lt;/ret&gt;</RES></NR>\r\n";
+    PackXtrazScript(out, script);
 }

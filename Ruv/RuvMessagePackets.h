@@ -2,8 +2,9 @@
 // The messaging packets the account sends: a message on channel 1 (plain,
 // UTF-16 or code page text), a message through the server relay on channel
 // 2 (UTF-8 or code page text), the request for a peer's extended status
-// (through the relay too), and the acknowledgement of a received message. Each starts with the message header: the two cookie words, the
-// channel and the peer's screen name.
+// (through the relay too), the acknowledgement of a received message and the
+// answer to a peer's extended-status request. Each starts with the message
+// header: the two cookie words, the channel and the peer's screen name.
 
 #include "CFlapPacket.h"
 #include "CYolString.h"
@@ -20,6 +21,7 @@ protected:
         : CSnacPacket(sequence, 0x04, subtype, requestId), cookie(cookie), icbmChannel(channel),
           screenName(screenName) {}
     void PackIcbmHeader(OscarWriter& out) const;
+    void PackAnswerStart(OscarWriter& out, uint16_t messageSequence) const;
 
     RuvCookie cookie;
     uint16_t icbmChannel;
@@ -149,4 +151,24 @@ public:
 private:
     void WritePayload(OscarWriter& out) const override;
     RuvRendezvousTarget target;
+};
+
+// Answers a peer's extended-status request with the own status `number`,
+// its title and description (cut to their limits and escaped); `numberText`
+// is the own login.
+class CXtrazResponsePacket final : public CIcbmPacket {
+public:
+    CXtrazResponsePacket(uint16_t sequence, uint32_t requestId, RuvCookie cookie, uint16_t channel,
+                         const CYolString& numberText, const CYolString& screenName, int number,
+                         const CYolString& title, const CYolString& description, uint16_t messageSequence)
+        : CIcbmPacket(sequence, 0x0B, requestId, cookie, channel, screenName), numberText(numberText),
+          number(number), title(title), description(description), messageSequence(messageSequence) {}
+
+private:
+    void WritePayload(OscarWriter& out) const override;
+    CYolString numberText;
+    int number;
+    CYolString title;
+    CYolString description;
+    uint16_t messageSequence;
 };

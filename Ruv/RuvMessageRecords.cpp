@@ -2,6 +2,7 @@
 
 #include "CByteReader.h"
 #include "RuvText.h"
+#include "RuvXtraz.h"
 
 #include <cstring>
 
@@ -93,6 +94,41 @@ bool ReadRelayBody(Reader& reader, RelayBody& out) {
     return true;
 }
 
+// The script of a plug-in message: what follows the script plug-in's start,
+// when the bytes after the text begin with it.
+std::optional<std::string_view> PluginScript(const Reader& body) {
+    const std::string_view rest = Rest(body);
+    if (!rest.starts_with(RuvXtraz::kPluginStart))
+        return std::nullopt;
+    return rest.substr(RuvXtraz::kPluginStart.size());
+}
+
+// The text between `open` and the next `close` of a script, its entities
+// decoded in one pass, cut to `limit`; empty when either mark is missing.
+CYolString ScriptElement(std::string_view script, std::string_view open, std::string_view close, int limit) {
+    const size_t start = script.find(open);
+    if (start == std::string_view::npos)
+        return {};
+    const size_t from = start + open.size();
+    const size_t end = script.find(close, from);
+    if (end == std::string_view::npos)
+        return {};
+    return RuvText::Truncated(CYolString::XmlDecode(RuvText::FromUtf8OrAnsi(script.substr(from, end - from))), limit);
+}
+
+struct XStatusTexts {
+    CYolString title;
+    CYolString description;
+};
+
+XStatusTexts ReadXStatusScript(std::string_view script) {
+    return {ScriptElement(script, "title&gt;", "&lt;/title", RuvXtraz::kTitleLimit),
+            ScriptElement(script, "desc&gt;", "&lt;/desc", RuvXtraz::kDescriptionLimit)};
+}
+
+constexpr std::string_view kPluginAnswerId{"\x81\x1A\x18\xBC\x0E\x6C\x18\x47\xA5\x91\x6F\x18\xDC\xC7\x6F\x1A", 16};
+constexpr std::string_view kAckPluginId{"\xBE\x6B\x73\x05\x0F\xC2\x10\x4F\xA6\xDE\x4D\xB1\xE3\x56\x4B\x0E", 16};
+
 }  // namespace
 
 size_t CSnacUserInfo::Unpack(const uint8_t* bytes, size_t size) {
@@ -183,25 +219,39 @@ CYolString CSnacIncomingMessage::PlainText() const {
     return RuvText::Unwrap(ansi ? RuvText::FromAnsi(Trimmed(text)) : RuvText::FromUcs2(text));
 }
 
-CYolString CSnacIncomingMessage::RelayText() {
+std::optional<std::string> CSnacIncomingMessage::RelayExtension() const {
     const std::string* block = messageTlvs.Find(0x0005);
     if (block == nullptr)
-        return {};
+        return std::nullopt;
     Reader reader = ReaderOf(*block);
     unsigned short type = 0;
     RuvCapabilityGuid capability{};
     if (!reader.Read16(type) || !reader.Skip(8) || !reader.ReadBytes(capability.data(), 16) ||
         capability != RuvCapabilities::Relay())
-        return {};
+        return std::nullopt;
     const OscarTlvs inner(Rest(reader));
     const std::string* extension = inner.Find(0x2711);
     if (extension == nullptr)
+        return std::nullopt;
+    return *extension;
+}
+
+CYolString CSnacIncomingMessage::RelayText() {
+    const std::optional<std::string> extension = RelayExtension();
+    if (!extension)
         return {};
     Reader body = ReaderOf(*extension);
     RelayBody relay;
     if (!ReadRelayBody(body, relay))
         return {};
     sequence = relay.sequence;
+    if (relay.type == 0x1A) {
+        const std::optional<std::string_view> script = PluginScript(body);
+        if (!script)
+            return {};
+        XStatusTexts texts = ReadXStatusScript(*script);
+        return texts.title += texts.description;
+    }
     if (relay.type != 1)
         return {};
     const std::string_view text = Trimmed(relay.text);
@@ -213,6 +263,20 @@ CYolString CSnacIncomingMessage::RelayText() {
     if (!ReadBytes(body, capabilityLength, capabilityText) || capabilityText == kRtfCapability)
         return {};
     return capabilityText == kUtf8Capability ? RuvText::FromUtf8(text) : RuvText::FromAnsi(text);
+}
+
+bool CSnacIncomingMessage::IsXStatusRequest() {
+    if (channel != 2)
+        return false;
+    const std::optional<std::string> extension = RelayExtension();
+    if (!extension)
+        return false;
+    Reader body = ReaderOf(*extension);
+    RelayBody relay;
+    if (!ReadRelayBody(body, relay))
+        return false;
+    sequence = relay.sequence;
+    return relay.type == 0x1A && PluginScript(body).has_value();
 }
 
 CYolString CSnacIncomingMessage::TypedText() const {
@@ -232,17 +296,42 @@ size_t CSnacClientResponse::Unpack(const uint8_t* bytes, size_t size) {
     unsigned short reason = 0;
     if (!payload || !ReadIcbmStart(*payload, cookieFirst, cookieSecond, channel, sender) || !payload->Read16(reason))
         return 0;
+    const auto reached = [&] { return static_cast<size_t>(payload->Current() - bytes); };
     RelayBody relay;
-    if (channel != 1 && channel != 2)
-        return static_cast<size_t>(payload->Current() - bytes);
-    if (!ReadRelayBody(*payload, relay))
-        return static_cast<size_t>(payload->Current() - bytes);
-    // An answer from a plug-in (a status script) names it in the first
-    // header; a bare answer to a message is its acknowledgement.
+    if ((channel != 1 && channel != 2) || !ReadRelayBody(*payload, relay))
+        return reached();
+    // Answers from a plug-in name it in the first header; only a bare
+    // answer (an all-zero identifier) is read further.
     const std::string_view plugin = relay.firstHeader.substr(std::min<size_t>(2, relay.firstHeader.size()), 16);
-    const bool bare = plugin.size() == 16 && plugin.find_first_not_of('\0') == std::string_view::npos;
-    delivered = bare && relay.type != 0x1A && cookieFirst != 0;
-    return static_cast<size_t>(payload->Current() - bytes);
+    if (plugin.size() != 16 || plugin.find_first_not_of('\0') != std::string_view::npos)
+        return reached();
+    int function = -1;
+    std::string_view script;
+    unsigned short headerLength = 0;
+    std::string_view header;
+    if (relay.type == 0x1A && payload->Read16LE(headerLength) && headerLength > 16 &&
+        ReadBytes(*payload, headerLength, header)) {
+        const std::string_view id = header.substr(0, 16);
+        kind = id == kPluginAnswerId ? ClientResponseKind::PluginAnswer
+             : id == kAckPluginId    ? ClientResponseKind::Delivered
+                                     : ClientResponseKind::None;
+        if (kind == ClientResponseKind::None)
+            function = static_cast<uint8_t>(header[16]);
+        unsigned int total = 0;
+        unsigned int length = 0;
+        if (payload->Read32LE(total) && payload->Read32LE(length))
+            ReadBytes(*payload, std::min<size_t>(length, static_cast<size_t>(payload->Remaining())), script);
+    }
+    if (function == RuvXtraz::kNotifyFunction) {
+        XStatusTexts texts = ReadXStatusScript(script);
+        xStatusTitle = std::move(texts.title);
+        xStatusDescription = std::move(texts.description);
+        if (!xStatusTitle.IsEmpty() || !xStatusDescription.IsEmpty())
+            kind = ClientResponseKind::XStatus;
+    } else if (cookieFirst != 0) {
+        kind = ClientResponseKind::Delivered;
+    }
+    return reached();
 }
 
 size_t CRuvTypingNotification::Unpack(const uint8_t* bytes, size_t size) {

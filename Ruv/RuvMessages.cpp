@@ -4,6 +4,7 @@
 #include "CYolRand.h"
 #include "RuvMessagePackets.h"
 #include "RuvMessageRecords.h"
+#include "RuvContactCommands.h"
 #include "RuvPackets.h"
 #include "RuvText.h"
 
@@ -14,6 +15,7 @@ namespace {
 constexpr uint32_t kMessageRequestId = 6;
 constexpr uint32_t kAckRequestId = 11;
 constexpr int kStringOfflineMessage = 35;
+constexpr unsigned int kXStatusAnswerKind = 2;
 // Relayed messages need a client of this protocol version or later.
 constexpr uint16_t kRelayVersion = 8;
 
@@ -109,8 +111,11 @@ void RuvMessages::OnMessage(const uint8_t* frame, size_t size) {
     if (message.Unpack(frame, size) == 0)
         return;
     CYolString text = message.GetMessageText();
-    if (text.IsEmpty())
+    if (text.IsEmpty()) {
+        if (message.IsXStatusRequest())
+            AnswerXStatusRequest(message);
         return;
+    }
     const bool stored = message.IsOfflineMessage();
     if (stored) {
         CYolString prefixed = ports.uiString(kStringOfflineMessage);
@@ -126,13 +131,35 @@ void RuvMessages::OnMessage(const uint8_t* frame, size_t size) {
                                     message.channel, message.sender, message.sequence));
 }
 
+void RuvMessages::AnswerXStatusRequest(const CSnacIncomingMessage& request) {
+    const RuvOwnXStatus own = ports.ownXStatus ? ports.ownXStatus() : RuvOwnXStatus{};
+    const CRuvListItem* item = list.FindBuddy(request.sender);
+    if (own.id <= 0 || item == nullptr || !ports.visibleTo(item))
+        return;
+    sink.Send(CXtrazResponsePacket(sink.NextSequence(), kAckRequestId, {request.cookieFirst, request.cookieSecond},
+                                   request.channel, own.login, request.sender, own.id, own.title, own.description,
+                                   request.sequence));
+}
+
 void RuvMessages::OnClientResponse(const uint8_t* frame, size_t size) {
     CSnacClientResponse response;
-    if (response.Unpack(frame, size) == 0 || !response.delivered)
+    if (response.Unpack(frame, size) == 0)
         return;
-    const CRuvListItem* item = list.FindBuddy(response.sender);
-    if (item != nullptr && item->contactId != 0)
+    CRuvListItem* item = list.FindBuddy(response.sender);
+    if (item == nullptr)
+        return;
+    if (response.kind == ClientResponseKind::Delivered && item->contactId != 0) {
         model.MessageAcknowledged(item->contactId, response.cookieFirst);
+    } else if (response.kind == ClientResponseKind::XStatus) {
+        // Shown with the picture of the status the contact announces.
+        const int number = RuvContactCommands::XStatusOf(*item);
+        if (number == 0)
+            return;
+        item->presence.xStatusTitle = response.xStatusTitle;
+        item->presence.xStatusDescription = response.xStatusDescription;
+        Deliver(response.sender, kXStatusAnswerKind, CRuvServerList::kXStatusImageBase + number,
+                response.xStatusTitle, response.xStatusDescription);
+    }
 }
 
 void RuvMessages::OnTyping(const uint8_t* frame, size_t size) {

@@ -6,13 +6,25 @@
 // contact list, strangers becoming contacts when the list admits them, and
 // acknowledged to senders allowed to see the account. Delivery
 // acknowledgements are matched on the cookie word that holds the message
-// id. Typing codes follow the wire: 0 finished, 1 typed, 2 begun.
+// id. A peer's request for the user's extended status is answered with it,
+// and a peer's answer is kept with the contact and shown to the user.
+// Typing codes follow the wire: 0 finished, 1 typed, 2 begun.
 // Runs on the account's queue thread.
 
 #include "RuvPacketSink.h"
 #include "RuvServerList.h"
 
 #include <functional>
+
+class CSnacIncomingMessage;
+
+// The user's own extended status as a request is answered with it.
+struct RuvOwnXStatus {
+    int id = 0;
+    CYolString login;
+    CYolString title;
+    CYolString description;
+};
 
 class RuvMessages {
 public:
@@ -23,6 +35,8 @@ public:
         // Whether a contact may see the account (privacy).
         std::function<bool(const CRuvListItem*)> visibleTo;
         std::function<CYolString(int)> uiString;
+        // Without it, extended-status requests go unanswered.
+        std::function<RuvOwnXStatus()> ownXStatus;
     };
     RuvMessages(RuvPacketSink& sink, CRuvServerList& list, RuvListModel& model, Ports ports)
         : sink(sink), list(list), model(model), ports(std::move(ports)) {}
@@ -45,6 +59,7 @@ public:
     void OnTyping(const uint8_t* frame, size_t size);
 
 private:
+    void AnswerXStatusRequest(const CSnacIncomingMessage& request);
     void SendChunk(const CRuvListItem& item, uint32_t messageId, const CYolString& text);
     // The contact a message from `sender` goes to; 0 when it is dropped.
     unsigned int Receiver(const CYolString& sender, const Protocols::MessageInfo& message);

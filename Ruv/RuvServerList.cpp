@@ -272,8 +272,6 @@ void CRuvServerList::BuildContactStatus(unsigned int contactId, Protocols::Conta
     }
     out.status = static_cast<unsigned int>(item->presence.status);
     AddBaseIcon(*item, out);
-    // The extended status's image lies 21 places after its number.
-    constexpr int kXStatusImageBase = 21;
     if (item->presence.status > 1 && item->presence.xStatus != 0)
         out.icons.Add(Icon({kXStatusImageBase + item->presence.xStatus}));
     // Pictures registered for this contact alone: its client's and its own

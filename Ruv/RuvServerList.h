@@ -54,6 +54,9 @@ struct RuvListMembership {
 
 class CRuvServerList {
 public:
+    // An extended status's image lies this many places after its number.
+    static constexpr int kXStatusImageBase = 21;
+
     explicit CRuvServerList(RuvListModel& model) : model(model) {}
 
     std::vector<CRuvListItem>& Items() { return items; }

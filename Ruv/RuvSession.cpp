@@ -15,7 +15,7 @@ RuvSession::RuvSession(RuvPacketSink& sink, RuvListModel& model, Ports ports)
       messages(sink, list, model,
                {ports.status, ports.typingNotices,
                 [this](const CRuvListItem* item) { return privacy.IsVisibleTo(item); },
-                [](int id) { return RuvPlugin::UiString(id); }}),
+                 [](int id) { return RuvPlugin::UiString(id); }, ports.ownXStatus}),
       commands(sink, list, model, ports.showText), ports(std::move(ports)), sink(sink) {}
 
 void RuvSession::OnFrame(std::string_view frame) {

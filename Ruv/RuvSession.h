@@ -26,6 +26,8 @@ public:
         std::function<bool()> typingNotices;
         // The session runs (the list that activated it has come).
         std::function<bool()> established;
+        // What a peer's extended-status request is answered with.
+        std::function<RuvOwnXStatus()> ownXStatus;
     };
     RuvSession(RuvPacketSink& sink, RuvListModel& model, Ports ports);
     RuvSession(const RuvSession&) = delete;

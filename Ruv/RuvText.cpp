@@ -2,7 +2,9 @@
 
 #include "YolTypes.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace RuvText {
 
@@ -12,6 +14,50 @@ constexpr std::u16string_view kHtmlStart = u"<HTML><BODY";
 constexpr std::u16string_view kHtmlEnd = u"</BODY></HTML>";
 
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+
+// How many of the `step` units from `at` make whole characters.
+size_t WholeUnits(std::u16string_view units, size_t at, size_t step) {
+    size_t count = std::min(step, units.size() - at);
+    if (at + count < units.size() && count > 1 && IsHighSurrogate(units[at + count - 1]))
+        --count;
+    return count;
+}
+
+// Well-formed UTF-8: shortest forms only, no surrogates, nothing past
+// U+10FFFF.
+bool IsUtf8(std::string_view bytes) {
+    size_t at = 0;
+    while (at < bytes.size()) {
+        const auto lead = static_cast<uint8_t>(bytes[at]);
+        size_t extra = 0;
+        uint32_t low = 0;
+        uint32_t code = 0;
+        if (lead < 0x80) {
+            ++at;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            extra = 1, low = 0x80, code = lead & 0x1Fu;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            extra = 2, low = 0x800, code = lead & 0x0Fu;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            extra = 3, low = 0x10000, code = lead & 0x07u;
+        } else {
+            return false;
+        }
+        if (bytes.size() - at <= extra)
+            return false;
+        for (size_t i = 1; i <= extra; ++i) {
+            const auto next = static_cast<uint8_t>(bytes[at + i]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = code << 6 | (next & 0x3Fu);
+        }
+        if (code < low || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        at += extra + 1;
+    }
+    return true;
+}
 
 CYolString Text(std::u16string_view units) {
     return units.empty() ? CYolString() : CYolString(units.data(), static_cast<int>(units.size()));
@@ -57,6 +103,8 @@ CYolString FromAnsi(std::string_view bytes) {
 }
 
 CYolString FromUtf8(std::string_view bytes) { return CYolString::FromUtf8(bytes); }
+
+CYolString FromUtf8OrAnsi(std::string_view bytes) { return IsUtf8(bytes) ? FromUtf8(bytes) : FromAnsi(bytes); }
 
 CYolString FromUcs2(std::string_view bytes) {
     std::u16string units;
@@ -137,13 +185,18 @@ std::vector<CYolString> Chunks(const CYolString& text, int limit) {
     const size_t step = static_cast<size_t>(limit > 1 ? limit : 2);
     size_t at = 0;
     while (at < units.size()) {
-        size_t count = std::min(step, units.size() - at);
-        if (at + count < units.size() && IsHighSurrogate(units[at + count - 1]))
-            --count;
+        const size_t count = WholeUnits(units, at, step);
         out.push_back(Text(std::u16string_view(units).substr(at, count)));
         at += count;
     }
     return out;
+}
+
+CYolString Truncated(const CYolString& text, int limit) {
+    if (text.Length() <= limit)
+        return text;
+    const std::u16string units = text.ToU16();
+    return Text(std::u16string_view(units).substr(0, WholeUnits(units, 0, static_cast<size_t>(limit > 1 ? limit : 2))));
 }
 
 }  // namespace RuvText

@@ -17,6 +17,8 @@ bool SameName(const CYolString& a, const CYolString& b);
 
 CYolString FromAnsi(std::string_view bytes);
 CYolString FromUtf8(std::string_view bytes);
+// UTF-8 when the bytes are well-formed UTF-8, else the code page.
+CYolString FromUtf8OrAnsi(std::string_view bytes);
 // UTF-16 big-endian; an odd last byte is dropped.
 CYolString FromUcs2(std::string_view bytes);
 // UTF-16 big-endian, paragraph separators written as line feeds.
@@ -34,5 +36,7 @@ std::u16string DecodeEntities(std::u16string_view text);
 // Pieces of at most `limit` UTF-16 units, in order, never cutting a
 // surrogate pair in two.
 std::vector<CYolString> Chunks(const CYolString& text, int limit);
+// The first piece Chunks would give: at most `limit` units, whole characters.
+CYolString Truncated(const CYolString& text, int limit);
 
 }  // namespace RuvText

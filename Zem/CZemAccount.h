@@ -28,7 +28,7 @@
 #include "MrimMessages.h"
 #include "MrimPacketSink.h"
 #include "ProtocolRecords.h"
-#include "ZemContactListAdapter.h"
+#include "CPluginListAdapter.h"
 #include "YolGuids.h"
 #include "ZemMenus.h"
 #include "ZemFileTransfer.h"
@@ -226,7 +226,7 @@ private:
 
     MrimConnection connection{*this, [this] { return SocketsService(); }};
     MrimLogin login{*this, *this};
-    ZemContactListAdapter model{accountId, [this] { return ContactListService(); }};
+    CPluginListAdapter model{accountId, [this] { return ContactListService(); }};
     CZemContactList contactList{model, [this](const CYolString& text) { ShowText(text); }};
     ZemTyping typing;
     MrimMessages messages;

@@ -1,9 +1,10 @@
 // The OSCAR session's received records on untrusted bytes: every whole
 // frame goes to the session's table (list parts, edit acknowledgements,
 // authorization messages, arrivals and departures, messages on every
-// channel, automatic answers, typing notices) against a fake contact list
-// and a recording sink, and is read by each record on its own; the input
-// is also taken as a cached list. The first byte chooses the chunk size.
+// channel, extended-status requests and answers, automatic answers, typing
+// notices) against a fake contact list and a recording sink, and is read by
+// each record on its own; the input is also taken as a cached list. The
+// first byte chooses the chunk size.
 
 #include "FlapAssembler.h"
 #include "RuvFakeListModel.h"
@@ -26,6 +27,7 @@ void ReadMessage(std::string_view frame) {
     CSnacIncomingMessage message;
     if (message.Unpack(reinterpret_cast<const uint8_t*>(frame.data()), frame.size()) != 0) {
         message.GetMessageText();
+        message.IsXStatusRequest();
         message.GetSentTime();
     }
 }
@@ -42,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool established = false;
     RuvSession session(sink, model,
                        {[] { return 2; }, [](int) {}, [](const CYolString&) {}, [](int) {}, [] { return true; },
-                        [&established] { return established; }});
+                        [&established] { return established; },
+                        [] { return RuvOwnXStatus{10, CYolString(u"100200"), CYolString(u"t"), CYolString(u"d")}; }});
     session.list.LoadCache(input);
     session.list.Items().clear();
     FlapAssembler assembler;

@@ -47,7 +47,10 @@ Scenarios:
                   presence carries the capabilities and direct-connection
                   block it announced while signing on. Names after
                   --ignored are buddies of the first user, each also on
-                  its ignore list.
+                  its ignore list. A client that announces new
+                  capabilities during the session (an extended status set)
+                  is shown to the other with them added, and "CAPS <user>"
+                  is reported.
                   Channel-2 file-transfer rendezvous and their cancels
                   are relayed as they are. With --proxy a rendezvous proxy
                   listens on a port of its own, printed "PROXY <port>"
@@ -639,6 +642,16 @@ class Chat:
             self.downgraded = True
             self.links[user].send_snac(0x03, 0x0B, user_info(self.users[0], [CAP_TYPING], 0))
 
+    def on_caps(self, user, rid, data):
+        caps = tlvs(data).get(5, b"")
+        own, version = self.seen[user]
+        added = [caps[at:at + 16] for at in range(0, len(caps) - 15, 16)]
+        self.seen[user] = (own + [cap for cap in added if cap not in own], version)
+        peer = self.other(user)
+        if peer in self.links:
+            self.links[peer].send_snac(0x03, 0x0B, user_info(user, *self.seen[user]))
+        print("CAPS %s" % user, flush=True)
+
     def on_answer(self, user, rid, data):
         target, at = read_name(data, 10)
         name = user.encode()
@@ -681,6 +694,7 @@ class Chat:
 
     HANDLERS = {
         (0x04, 0x06): on_message,
+        (0x02, 0x04): on_caps,
         (0x04, 0x0B): on_answer,
         (0x04, 0x14): on_typing,
         (0x13, 0x08): lambda self, user, rid, data: self.on_edit(user, rid, data, 0x08),

@@ -1,8 +1,9 @@
 // Two real accounts over real sockets through the scripted OSCAR server of
 // tests/peers: each receives a list in several parts into its contact
 // list, sees the other arrive and leave, and they exchange messages in
-// every encoding (with their acknowledgements) and typing notices; one of
-// them edits its list and meets every refusal the server can answer with.
+// every encoding (with their acknowledgements), typing notices and
+// extended-status requests answered automatically; one of them edits its
+// list and meets every refusal the server can answer with.
 
 #include "OscarChatFixture.h"
 
@@ -50,6 +51,30 @@ TEST_F(OscarScriptedChat, ListsPresenceMessagesInEveryEncodingAndTyping) {
 
     b.SetStatus(Protocols::Offline);
     EXPECT_EQ(a.log.WaitFor("status " + Id(aSeesB) + " 0"), "status " + Id(aSeesB) + " 0 ");
+    a.SetStatus(Protocols::Offline);
+    EXPECT_EQ(Report(), "DONE") << Log();
+}
+
+TEST_F(OscarScriptedChat, AnExtendedStatusIsAskedForAndAnsweredAutomatically) {
+    EXPECT_EQ(a.log.WaitFor("status " + Id(aSeesB) + " 2"), "status " + Id(aSeesB) + " 2 ");
+    b.Command(Protocols::AccountCommand::SetXStatus, LiveRuvAccount::Arg(10u),
+              new Services::CEventArg_Data<CYolPair<CYolString, CYolString>>(CYolPair<CYolString, CYolString>(
+                  CYolString::FromUtf8("Кофе & <чай>"), CYolString::FromUtf8("С молоком 😀"))));
+    EXPECT_EQ(Report(), "CAPS 100300") << Log();
+    // The peer's new capabilities have come: it names an extended status.
+    EXPECT_EQ(a.log.WaitFor("status " + Id(aSeesB) + " 2"), "status " + Id(aSeesB) + " 2 ");
+
+    a.Choose(aSeesB, RuvMenus::kChoiceXStatus);
+    EXPECT_EQ(Report(), "MESSAGE 100200 ch2") << Log();
+    EXPECT_EQ(a.log.WaitFor("message " + Id(aSeesB) + " 2"), "message " + Id(aSeesB) + " 2 Кофе & <чай>");
+    bool shown = false;
+    for (const Protocols::MessageInfo& message : a.log.TakeMessages())
+        if (message.kind == 2) {
+            shown = true;
+            EXPECT_EQ(message.extra.ToUtf8(), "С молоком 😀");
+        }
+    EXPECT_TRUE(shown);
+    b.SetStatus(Protocols::Offline);
     a.SetStatus(Protocols::Offline);
     EXPECT_EQ(Report(), "DONE") << Log();
 }

@@ -86,6 +86,9 @@ public:
     void SetFlag(unsigned int contact, const char16_t* name, unsigned char value) override {
         items[contact].flags[name] = value;
     }
+    // The OSCAR features keep no directory values in the list.
+    void SetValue(unsigned int, const char16_t*, const CYolString&) override {}
+    void SetNumber(unsigned int, const char16_t*, unsigned int) override {}
     void SetContactStatus(unsigned int contact, const Protocols::ContactStatusInfo& status) override {
         items[contact].status = status;
         Note("status", contact, CYolString(status.status, false));

@@ -42,7 +42,7 @@ struct SessionRig {
         : session(sink, model,
                   {[this] { return status; }, [this](int value) { status = value; },
                    [this](const CYolString& text) { texts.push_back(text.ToUtf8()); }, [](int) {},
-                   [this] { return typingNotices; }, [this] { return established; }}) {}
+                   [this] { return typingNotices; }, [this] { return established; }, [this] { return ownXStatus; }}) {}
 
     void Receive(const std::string& frame) { session.OnFrame(frame); }
     // The SNAC kinds sent since the last call.
@@ -53,6 +53,7 @@ struct SessionRig {
     int status = 2;
     bool typingNotices = true;
     bool established = false;
+    RuvOwnXStatus ownXStatus;
     std::vector<std::string> texts;
     RuvSession session;
 };

@@ -4,8 +4,10 @@
 // acknowledgements, strangers, and typing notices with their throttle.
 
 #include "RuvListTestSupport.h"
+#include "RuvMessagePackets.h"
 #include "RuvMessageRecords.h"
 #include "RuvText.h"
+#include "RuvXtraz.h"
 #include "WatchedClock.h"
 
 #include <gtest/gtest.h>
@@ -31,16 +33,67 @@ std::string Channel1(uint16_t charset, const std::string& text) {
     return Tlv(2, fragment.Data());
 }
 
-std::string Relay(uint8_t type, const std::string& text, const std::string& capabilityText, bool withTail = true) {
+// A relay extension up to its text (first header ending in the sequence
+// 0x1234), and the rendezvous block around an extension.
+std::string RelayHeaders(uint8_t type, const std::string& text) {
     std::string body = Le16(27) + Le16(10) + std::string(16, '\0') + Le16(0) + Le32(3) + '\0' + Bytes("1234");
     body += Le16(14) + std::string(14, '\0') + std::string(1, static_cast<char>(type)) + '\0' + Bytes("0000 0004");
-    body += Le16(static_cast<uint16_t>(text.size() + 1)) + text + '\0';
-    if (withTail)
-        body += Le32(0) + Le32(0xFFFFFF) + Le32(static_cast<uint32_t>(capabilityText.size())) + capabilityText;
+    return body + Le16(static_cast<uint16_t>(text.size() + 1)) + text + '\0';
+}
+
+std::string RelayBlock(const std::string& extension) {
     const RuvCapabilityGuid relay = RuvCapabilities::Relay();
     std::string block = Bytes("0000 0102030405060708") + std::string(reinterpret_cast<const char*>(relay.data()), 16) +
-                        Tlv(0x0A, Bytes("0001")) + Tlv(0x2711, body);
+                        Tlv(0x0A, Bytes("0001")) + Tlv(0x2711, extension);
     return Tlv(5, block);
+}
+
+std::string Relay(uint8_t type, const std::string& text, const std::string& capabilityText, bool withTail = true) {
+    std::string body = RelayHeaders(type, text);
+    if (withTail)
+        body += Le32(0) + Le32(0xFFFFFF) + Le32(static_cast<uint32_t>(capabilityText.size())) + capabilityText;
+    return RelayBlock(body);
+}
+
+// The script plug-in's header (identifier `id`, function `function`), its
+// name and tail, and the script with its two lengths, `length` the second.
+std::string Xtraz(const std::string& script, uint8_t function = 8,
+                  const std::string& id = std::string(RuvXtraz::kPluginId), uint32_t length = 0xFFFFFFFF) {
+    const std::string header = id + Le16(function) + Le32(42) + std::string(RuvXtraz::kFunctionName) +
+                               std::string(RuvXtraz::kTail);
+    if (length == 0xFFFFFFFF)
+        length = static_cast<uint32_t>(script.size());
+    return Le16(static_cast<uint16_t>(header.size())) + header + Le32(length + 4) + Le32(length) + script;
+}
+
+std::string Script(const std::string& title, const std::string& description) {
+    return "<NR><RES>&lt;ret&gt;&lt;Root&gt;&lt;title&gt;" + title + "&lt;/title&gt;&lt;desc&gt;" + description +
+           "&lt;/desc&gt;&lt;/Root&gt;&lt;/ret&gt;</RES></NR>";
+}
+
+// Another client's automatic answer (04/0B) from 100300: the relay headers
+// (plug-in `firstId` in the first), message type `type`, an empty text and
+// what follows it.
+std::string Answer(uint32_t first, uint8_t type, const std::string& after,
+                   const std::string& firstId = std::string(16, '\0')) {
+    const std::string body = OscarWriter().U32(first).U32(0).U16(2).ByteString("100300").U16(3).Take() + Le16(27) +
+                             Le16(9) + firstId + std::string(9, '\0') + Le16(14) + std::string(14, '\0') +
+                             std::string(1, static_cast<char>(type)) + '\0' + Bytes("0000 0000") + Le16(1) + '\0';
+    return Snac(4, 0x0B, body + after);
+}
+
+// What the server hands on for a packet the account sent: the message
+// (04/06 as 04/07) or the answer (04/0B) with `sender` in the place of the
+// addressee.
+std::string Forwarded(const std::string& sent, const std::string& sender) {
+    const std::string payload = sent.substr(16);
+    const size_t nameEnd = 11 + static_cast<uint8_t>(payload[10]);
+    const bool message = sent[9] == 0x06;
+    OscarWriter out;
+    out.Bytes(payload.substr(0, 10)).ByteString(sender);
+    if (message)
+        out.U16(0).U16(0);
+    return Snac(4, message ? 0x07 : 0x0B, out.Take() + payload.substr(nameEnd));
 }
 
 CYolString TextOf(const std::string& frame) {
@@ -112,6 +165,88 @@ TEST(RuvMessageText, ChunksNeverSplitASurrogatePair) {
     EXPECT_TRUE(RuvText::SameName(CYolString(u"Ж Ы"), CYolString(u"жы")));
     EXPECT_FALSE(RuvText::SameName(CYolString(u"abc"), CYolString(u"ab")));
     EXPECT_EQ(RuvText::NormalName(CYolString(u" Ab C ")).ToUtf8(), "abc");
+}
+
+TEST(RuvMessageText, ScriptMessagesAskForOrCarryAnExtendedStatus) {
+    const std::string start(RuvXtraz::kPluginStart);
+    std::string wrongStart = start;
+    wrongStart[5] ^= 1;
+    const std::string request =
+        CXStatusRequestPacket(1, 6, {5, 0x00010002}, CYolString(u"100200"), CYolString(u"100300"), 10).Serialize();
+    const struct {
+        const char* name;
+        std::string frame;
+        std::string text;
+        bool asks;  // a script message; it is answered only when it has no text
+    } cases[] = {
+        {"a request as the account sends it", Forwarded(request, "100300"), "", true},
+        {"an answer sent as a message", Icbm(2, "100300", RelayBlock(RelayHeaders(0x1A, "") + start +
+                                                                     Script("Кофе", "с молоком"))),
+         "Кофес молоком", true},
+        {"another plug-in", Icbm(2, "100300", RelayBlock(RelayHeaders(0x1A, "") + wrongStart + "title&gt;x")), "",
+         false},
+        {"plug-in start cut short", Icbm(2, "100300", RelayBlock(RelayHeaders(0x1A, "") + start.substr(0, 23))), "",
+         false},
+        {"not through the relay", Icbm(1, "100300", Channel1(0, "x")), "x", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CSnacIncomingMessage message;
+        ASSERT_NE(message.Unpack(reinterpret_cast<const uint8_t*>(c.frame.data()), c.frame.size()), 0u);
+        EXPECT_EQ(message.GetMessageText().ToUtf8(), c.text);
+        EXPECT_EQ(message.IsXStatusRequest(), c.asks);
+    }
+    // The sequence of the request's first header, read high byte first.
+    CSnacIncomingMessage message;
+    const std::string frame = Forwarded(request, "100300");
+    ASSERT_NE(message.Unpack(reinterpret_cast<const uint8_t*>(frame.data()), frame.size()), 0u);
+    ASSERT_TRUE(message.IsXStatusRequest());
+    EXPECT_EQ(message.sequence, 0x0200);
+}
+
+TEST(RuvMessageText, AutomaticAnswersAreClassifiedAndTheirTextsBounded) {
+    using Kind = ClientResponseKind;
+    const std::string answerId = Bytes("811A18BC0E6C1847A5916F18DCC76F1A");
+    const std::string ackId = Bytes("BE6B73050FC2104FA6DE4DB1E3564B0E");
+    const std::string script = Script("Кофе", "x");
+    const struct {
+        const char* name;
+        std::string frame;
+        Kind kind;
+        std::string title;
+        std::string description;
+    } cases[] = {
+        {"answer, UTF-8, one-character description", Answer(0x42, 0x1A, Xtraz(script)), Kind::XStatus, "Кофе", "x"},
+        {"answer in the code page", Answer(0x42, 0x1A, Xtraz(Script("\xca\xee\xf4\xe5", ""))), Kind::XStatus,
+         "Кофе", ""},
+        {"entities decoded once", Answer(0, 0x1A, Xtraz(Script("a &amp;lt; b &quot;c&quot;", "&#1046;&amp;"))),
+         Kind::XStatus, "a &lt; b \"c\"", "Ж&"},
+        {"description only", Answer(0x42, 0x1A, Xtraz(Script("", "d"))), Kind::XStatus, "", "d"},
+        {"script length past the data", Answer(0x42, 0x1A, Xtraz(script, 8, std::string(RuvXtraz::kPluginId), 60000)),
+         Kind::XStatus, "Кофе", "x"},
+        {"script cut inside the title", Answer(0x42, 0x1A, Xtraz(script).substr(0, 140)), Kind::None, "", ""},
+        {"neither text", Answer(0x42, 0x1A, Xtraz(Script("", ""))), Kind::None, "", ""},
+        {"header length past the data", Answer(0x42, 0x1A, Le16(0x4000) + answerId), Kind::Delivered, "", ""},
+        {"another function", Answer(0x42, 0x1A, Xtraz(script, 9)), Kind::Delivered, "", ""},
+        {"plug-in answer", Answer(0, 0x1A, Xtraz(script, 8, answerId)), Kind::PluginAnswer, "", ""},
+        {"acknowledging plug-in", Answer(0, 0x1A, Xtraz(script, 8, ackId)), Kind::Delivered, "", ""},
+        {"plain answer without a message id", Answer(0, 1, ""), Kind::None, "", ""},
+        {"answer of a plug-in named in the header", Answer(0x42, 0x1A, Xtraz(script), ackId), Kind::None, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CSnacClientResponse response;
+        ASSERT_NE(response.Unpack(reinterpret_cast<const uint8_t*>(c.frame.data()), c.frame.size()), 0u);
+        EXPECT_EQ(response.kind, c.kind);
+        EXPECT_EQ(response.xStatusTitle.ToUtf8(), c.title);
+        EXPECT_EQ(response.xStatusDescription.ToUtf8(), c.description);
+    }
+    // Oversized texts are kept to their limits.
+    const std::string frame = Answer(0x42, 0x1A, Xtraz(Script(std::string(1000, 't'), std::string(9000, 'd'))));
+    CSnacClientResponse response;
+    ASSERT_NE(response.Unpack(reinterpret_cast<const uint8_t*>(frame.data()), frame.size()), 0u);
+    EXPECT_EQ(response.xStatusTitle.Length(), RuvXtraz::kTitleLimit);
+    EXPECT_EQ(response.xStatusDescription.Length(), RuvXtraz::kDescriptionLimit);
 }
 
 class RuvMessaging : public ::testing::Test {
@@ -249,6 +384,52 @@ TEST_F(RuvMessaging, DeliveryAcknowledgementsMatchTheMessageIdWord) {
     plugin[8 + 2 + 7 + 2 + 2 + 2] = 'X';  // first byte of the plug-in id
     rig.Receive(Snac(4, 0x0B, plugin));
     EXPECT_TRUE(rig.model.Take().empty());
+}
+
+TEST_F(RuvMessaging, ExtendedStatusRequestsAreAnsweredAndAnswersShown) {
+    Online({*RuvCapabilities::ForXStatus(10)}, 9);
+    const std::string request = Forwarded(
+        CXStatusRequestPacket(1, 6, {5, 0x00010002}, CYolString(u"100200"), CYolString(u"100300"), 10).Serialize(),
+        "100300");
+    // Without an own extended status, nothing is answered.
+    rig.Receive(request);
+    EXPECT_TRUE(rig.sink.Take().empty());
+    EXPECT_TRUE(rig.model.messages.empty());
+
+    rig.ownXStatus = {10, CYolString(u"100200"), CYolString(u"a<b"), CYolString(u"Кофе")};
+    rig.Receive(request);
+    std::vector<std::string> sent = rig.sink.Take();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(Hex(sent[0].substr(6, 4)), "0004000b");
+    EXPECT_EQ(Hex(sent[0].substr(16, 10)), "00000005000100020002");
+    EXPECT_NE(Hex(sent[0]).find("02000e000200"), std::string::npos);
+    EXPECT_TRUE(rig.model.messages.empty());
+
+    // The answer, as the peer receives it, is shown with the picture of
+    // the status the contact announces, and kept with the contact.
+    rig.Receive(Forwarded(sent[0], "100300"));
+    ASSERT_EQ(rig.model.messages.size(), 1u);
+    const Protocols::MessageInfo& shown = rig.model.messages[0];
+    EXPECT_EQ(shown.contactId, buddy);
+    EXPECT_EQ(shown.kind, 2u);
+    EXPECT_EQ(shown.flags, 21 + 10);
+    EXPECT_EQ(shown.text.ToUtf8(), "a<b");
+    EXPECT_EQ(shown.extra.ToUtf8(), "Кофе");
+    EXPECT_EQ(Buddy().presence.xStatusTitle.ToUtf8(), "a<b");
+    EXPECT_EQ(Buddy().presence.xStatusDescription.ToUtf8(), "Кофе");
+
+    // Strangers and those the account hides from get no answer; an answer
+    // from a contact that announces no extended status is not shown.
+    rig.Receive(Forwarded(
+        CXStatusRequestPacket(1, 6, {5, 6}, CYolString(u"100200"), CYolString(u"100999"), 10).Serialize(), "100999"));
+    EXPECT_TRUE(rig.sink.Take().empty());
+    rig.session.privacy.SetMode(RuvPrivacyMode::InvisibleForAll, false);
+    rig.sink.Take();
+    rig.Receive(request);
+    EXPECT_TRUE(rig.sink.Take().empty());
+    Online({}, 9);
+    rig.Receive(Forwarded(sent[0], "100300"));
+    EXPECT_EQ(rig.model.messages.size(), 1u);
 }
 
 TEST_F(RuvMessaging, TypingFollowsTheWireCodesBothWays) {

@@ -111,6 +111,40 @@ TEST(RuvPackets, EveryOutgoingClassWritesItsLayout) {
     }
 }
 
+TEST(RuvPackets, XtrazAnswerCarriesTheStatusTextsEscapedAndBounded) {
+    const std::string script =
+        "<NR><RES>&lt;ret event='OnRemoteNotification'&gt;&lt;srv&gt;&lt;id&gt;cAwaySrv&lt;/id&gt;&lt;val "
+        "srv_id='cAwaySrv'&gt;&lt;Root&gt;&lt;CASXtraSetAwayMessage&gt;&lt;/CASXtraSetAwayMessage&gt;&lt;uin&gt;"
+        "100200&lt;/uin&gt;&lt;index&gt;10&lt;/index&gt;&lt;title&gt;a&amp;lt;/title&lt;/title&gt;&lt;desc&gt;"
+        "\xd0\x96 &amp;amp;&lt;/desc&gt;&lt;/Root&gt;\r\n&lt;/val&gt;&lt;/srv&gt;&lt;srv&gt;&lt;id&gt;cRandomizerSrv"
+        "&lt;/id&gt;&lt;val srv_id='cRandomizerSrv'&gt;undefined&lt;/val&gt;&lt;/srv&gt;&lt;/ret&gt;</RES></NR>\r\n";
+    // A title that tries to end its element early stays inside it.
+    const std::string bytes = CXtrazResponsePacket(30, 11, {7, 8}, 2, CYolString(u"100200"), CYolString(u"ab"), 10,
+                                                   CYolString(u"a&lt;/title"), CYolString(u"Ж &amp;"), 0x1234)
+                                  .Serialize();
+    const std::string start = "2a02001e" + Hex(OscarWriter().U16(static_cast<uint16_t>(bytes.size() - 6)).Take()) +
+                              "0004000b00000000000b" "00000007" "00000008" "0002" "026162"
+                              "0003" "1b000900" "00000000000000000000000000000000" "0000" "0100" "00" "0000" "1234"
+                              "0e00" "1234" "000000000000000000000000" "1a" "00" "0000" "0000" "0100" "00"
+                              "4f003b60b3efd82a6c45a4e09c5a5e67e8650800" "2a000000" +
+                              Hex("Script Plug-in: Remote Notification Arrive") + "000001" "000000000000000000000000";
+    const std::string lengths = Hex(std::string{static_cast<char>((script.size() + 4) & 0xFF),
+                                                static_cast<char>((script.size() + 4) >> 8), 0, 0,
+                                                static_cast<char>(script.size() & 0xFF),
+                                                static_cast<char>(script.size() >> 8), 0, 0});
+    EXPECT_EQ(Hex(bytes), start + lengths + Hex(script));
+
+    // Texts past their limits are cut on whole characters.
+    std::u16string title(255, u'x');
+    title += u"😀";
+    const std::string bounded = CXtrazResponsePacket(31, 11, {7, 8}, 2, CYolString(u"1"), CYolString(u"ab"), 1,
+                                                     CYolString(title.c_str()),
+                                                     CYolString(std::u16string(5000, u'y').c_str()), 1)
+                                    .Serialize();
+    EXPECT_NE(bounded.find("&lt;title&gt;" + std::string(255, 'x') + "&lt;/title&gt;"), std::string::npos);
+    EXPECT_NE(bounded.find("&lt;desc&gt;" + std::string(2048, 'y') + "&lt;/desc&gt;"), std::string::npos);
+}
+
 TEST(RuvPackets, ClientReadyNamesElevenFamiliesWithTheToolVersion) {
     std::string bytes = CClientReadyPacket(1, 2).Serialize();
     ASSERT_EQ(bytes.size(), 6u + 98u);

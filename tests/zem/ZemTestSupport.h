@@ -97,6 +97,10 @@ public:
         auto it = items.find(item);
         return it == items.end() ? 0 : it->second.parent;
     }
+    CYolString Key(unsigned int item) override {
+        auto it = items.find(item);
+        return it == items.end() ? CYolString() : it->second.key;
+    }
     CYolString Alias(unsigned int contact) override { return items[contact].alias; }
     void SetAlias(unsigned int contact, const CYolString& alias) override {
         items[contact].alias = alias;
@@ -129,6 +133,11 @@ public:
         log.push_back("temp " + address.ToUtf8());
         return last;
     }
+    // Strangers are admitted through TemporaryContact alone.
+    bool AcceptsStrangers() override { return true; }
+    bool IsTemporary(unsigned int) override { return false; }
+    void RemoveTemporary(unsigned int contact) override { items.erase(contact); }
+    bool PassesAntispam(unsigned int, const Protocols::MessageInfo&) override { return true; }
     void ReceiveMessage(unsigned int contact, const Protocols::MessageInfo& message) override {
         messages.push_back(message);
         log.push_back("message " + std::to_string(contact) + " " + std::to_string(message.kind) + " " +

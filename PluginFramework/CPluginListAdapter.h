@@ -1,20 +1,20 @@
 #pragma once
-// RuvContactListAdapter: RuvListModel over the program's contact list,
+// CPluginListAdapter: PluginListModel over the program's contact list,
 // found through the services manager at every call (null: nothing
 // happens). Runs on the account's queue thread.
 
 #include "CContactList.h"
-#include "RuvContactListPorts.h"
+#include "PluginListPorts.h"
 
 #include <functional>
 
-class RuvContactListAdapter final : public RuvListModel {
+class CPluginListAdapter final : public PluginListModel {
 public:
-    RuvContactListAdapter(unsigned int accountId, std::function<CL::CContactList*()> lookup)
+    CPluginListAdapter(unsigned int accountId, std::function<CL::CContactList*()> lookup)
         : accountId(accountId), lookup(std::move(lookup)) {}
 
     bool Available() override { return lookup() != nullptr; }
-    bool ReadAccountItems(std::vector<RuvListedItem>& items) override;
+    bool ReadAccountItems(std::vector<PluginListedItem>& items) override;
     void BeginUpdate() override;
     void EndUpdate() override;
     unsigned int CreateGroup(const CYolString& name) override;
@@ -30,6 +30,8 @@ public:
     void SetAlias(unsigned int contact, const CYolString& alias) override;
     unsigned char Flag(unsigned int contact, const char16_t* name) override;
     void SetFlag(unsigned int contact, const char16_t* name, unsigned char value) override;
+    void SetValue(unsigned int item, const char16_t* name, const CYolString& value) override;
+    void SetNumber(unsigned int item, const char16_t* name, unsigned int value) override;
     void SetContactStatus(unsigned int contact, const Protocols::ContactStatusInfo& status) override;
     void SetTyping(unsigned int contact, bool typing) override;
     bool AcceptsStrangers() override;

@@ -1,14 +1,14 @@
-#include "RuvContactListAdapter.h"
+#include "CPluginListAdapter.h"
 
 #include "ValueNames.h"
 
-bool RuvContactListAdapter::ReadAccountItems(std::vector<RuvListedItem>& items) {
+bool CPluginListAdapter::ReadAccountItems(std::vector<PluginListedItem>& items) {
     CL::CContactList* list = lookup();
     CYolArray<CL::CLItemInfo> rows;
     if (list == nullptr || !list->GetAccountItems(accountId, rows))
         return false;
     for (int i = 0; i < rows.Count(); ++i) {
-        RuvListedItem item{rows[i].parentId, rows[i].itemId, {}};
+        PluginListedItem item{rows[i].parentId, rows[i].itemId, {}};
         list->GetItemString(item.contact != 0 ? item.contact : item.group, CYolString(ValueName::SrvLogName),
                             item.key);
         items.push_back(item);
@@ -16,15 +16,15 @@ bool RuvContactListAdapter::ReadAccountItems(std::vector<RuvListedItem>& items) 
     return true;
 }
 
-void RuvContactListAdapter::BeginUpdate() {
+void CPluginListAdapter::BeginUpdate() {
     Run([](CL::CContactList& list) { list.BeginUpdate(); });
 }
 
-void RuvContactListAdapter::EndUpdate() {
+void CPluginListAdapter::EndUpdate() {
     Run([](CL::CContactList& list) { list.EndUpdate(); });
 }
 
-unsigned int RuvContactListAdapter::CreateGroup(const CYolString& name) {
+unsigned int CPluginListAdapter::CreateGroup(const CYolString& name) {
     unsigned int group = 0;
     Run([&](CL::CContactList& list) {
         group = list.AddGroup(accountId);
@@ -37,7 +37,7 @@ unsigned int RuvContactListAdapter::CreateGroup(const CYolString& name) {
     return group;
 }
 
-void RuvContactListAdapter::RenameGroup(unsigned int group, const CYolString& name) {
+void CPluginListAdapter::RenameGroup(unsigned int group, const CYolString& name) {
     Run([&](CL::CContactList& list) {
         list.SetItemString(group, CYolString(ValueName::SrvLogName), name);
         list.SetItemString(group, CYolString(ValueName::Alias), name);
@@ -45,11 +45,11 @@ void RuvContactListAdapter::RenameGroup(unsigned int group, const CYolString& na
     });
 }
 
-void RuvContactListAdapter::RemoveGroup(unsigned int group) {
+void CPluginListAdapter::RemoveGroup(unsigned int group) {
     Run([&](CL::CContactList& list) { list.RemoveGroup(group); });
 }
 
-unsigned int RuvContactListAdapter::AddContact(unsigned int group, const CYolString& name, const CYolString& alias) {
+unsigned int CPluginListAdapter::AddContact(unsigned int group, const CYolString& name, const CYolString& alias) {
     unsigned int contact = 0;
     Run([&](CL::CContactList& list) {
         contact = list.AddContact(accountId, group);
@@ -61,38 +61,38 @@ unsigned int RuvContactListAdapter::AddContact(unsigned int group, const CYolStr
     return contact;
 }
 
-void RuvContactListAdapter::ShowContact(unsigned int contact, const Protocols::ContactStatusInfo& status) {
+void CPluginListAdapter::ShowContact(unsigned int contact, const Protocols::ContactStatusInfo& status) {
     Run([&](CL::CContactList& list) { list.NotifyContactAdded(contact, status); });
 }
 
-void RuvContactListAdapter::RemoveContact(unsigned int contact) {
+void CPluginListAdapter::RemoveContact(unsigned int contact) {
     Run([&](CL::CContactList& list) { list.RemoveContact(contact); });
 }
 
-void RuvContactListAdapter::MoveContact(unsigned int contact, unsigned int group) {
+void CPluginListAdapter::MoveContact(unsigned int contact, unsigned int group) {
     Run([&](CL::CContactList& list) { list.MoveContact(contact, group); });
 }
 
-unsigned int RuvContactListAdapter::ParentOf(unsigned int item) {
+unsigned int CPluginListAdapter::ParentOf(unsigned int item) {
     unsigned int parent = 0;
     Run([&](CL::CContactList& list) { parent = list.GetParentId(item); });
     return parent;
 }
 
-CYolString RuvContactListAdapter::Text(unsigned int item, const char16_t* name) {
+CYolString CPluginListAdapter::Text(unsigned int item, const char16_t* name) {
     CYolString value;
     Run([&](CL::CContactList& list) { list.GetItemString(item, CYolString(name), value); });
     return value;
 }
 
-void RuvContactListAdapter::SetAlias(unsigned int contact, const CYolString& alias) {
+void CPluginListAdapter::SetAlias(unsigned int contact, const CYolString& alias) {
     Run([&](CL::CContactList& list) {
         list.SetItemString(contact, CYolString(ValueName::Alias), alias);
         list.NotifyContactChanged(contact);
     });
 }
 
-unsigned char RuvContactListAdapter::Flag(unsigned int contact, const char16_t* name) {
+unsigned char CPluginListAdapter::Flag(unsigned int contact, const char16_t* name) {
     unsigned char value = 0;
     Run([&](CL::CContactList& list) {
         if (!list.GetItemByte(contact, CYolString(name), &value))
@@ -101,51 +101,60 @@ unsigned char RuvContactListAdapter::Flag(unsigned int contact, const char16_t* 
     return value;
 }
 
-void RuvContactListAdapter::SetFlag(unsigned int contact, const char16_t* name, unsigned char value) {
+void CPluginListAdapter::SetFlag(unsigned int contact, const char16_t* name, unsigned char value) {
     Run([&](CL::CContactList& list) { list.SetItemByte(contact, CYolString(name), &value); });
 }
 
-void RuvContactListAdapter::SetContactStatus(unsigned int contact, const Protocols::ContactStatusInfo& status) {
+void CPluginListAdapter::SetValue(unsigned int item, const char16_t* name, const CYolString& value) {
+    Run([&](CL::CContactList& list) { list.SetItemString(item, CYolString(name), value); });
+}
+
+void CPluginListAdapter::SetNumber(unsigned int item, const char16_t* name, unsigned int value) {
+    Run([&](CL::CContactList& list) { list.SetItemDword(item, CYolString(name), &value); });
+}
+
+void CPluginListAdapter::SetContactStatus(unsigned int contact, const Protocols::ContactStatusInfo& status) {
     Run([&](CL::CContactList& list) { list.SetContactStatus(contact, status); });
 }
 
-void RuvContactListAdapter::SetTyping(unsigned int contact, bool typing) {
-    // The list's flag says whether typing is over.
-    Run([&](CL::CContactList& list) { list.SetContactTyping(contact, !typing); });
+void CPluginListAdapter::SetTyping(unsigned int contact, bool typing) {
+    // The list's flag says whether typing is over: 0 while the contact types.
+    if (contact != 0)
+        Run([&](CL::CContactList& list) { list.SetContactTyping(contact, !typing); });
 }
 
-bool RuvContactListAdapter::AcceptsStrangers() {
+bool CPluginListAdapter::AcceptsStrangers() {
     bool accepts = false;
     Run([&](CL::CContactList& list) { accepts = list.GetAntispamMsgsFromNIL(); });
     return accepts;
 }
 
-unsigned int RuvContactListAdapter::TemporaryContact(const CYolString& name) {
+unsigned int CPluginListAdapter::TemporaryContact(const CYolString& name) {
     unsigned int contact = 0;
     Run([&](CL::CContactList& list) { contact = list.FindOrAddTempContact(accountId, name); });
     return contact;
 }
 
-bool RuvContactListAdapter::IsTemporary(unsigned int contact) {
+bool CPluginListAdapter::IsTemporary(unsigned int contact) {
     bool temporary = false;
     Run([&](CL::CContactList& list) { temporary = list.IsTempContact(contact); });
     return temporary;
 }
 
-void RuvContactListAdapter::RemoveTemporary(unsigned int contact) {
+void CPluginListAdapter::RemoveTemporary(unsigned int contact) {
     Run([&](CL::CContactList& list) { list.RemoveTempContact(contact); });
 }
 
-bool RuvContactListAdapter::PassesAntispam(unsigned int contact, const Protocols::MessageInfo& message) {
+bool CPluginListAdapter::PassesAntispam(unsigned int contact, const Protocols::MessageInfo& message) {
     bool passes = false;
     Run([&](CL::CContactList& list) { passes = list.CheckAntispam(contact, message) != 0; });
     return passes;
 }
 
-void RuvContactListAdapter::ReceiveMessage(unsigned int contact, const Protocols::MessageInfo& message) {
+void CPluginListAdapter::ReceiveMessage(unsigned int contact, const Protocols::MessageInfo& message) {
     Run([&](CL::CContactList& list) { list.ReceiveMessage(contact, message); });
 }
 
-void RuvContactListAdapter::MessageAcknowledged(unsigned int contact, unsigned int messageId) {
+void CPluginListAdapter::MessageAcknowledged(unsigned int contact, unsigned int messageId) {
     Run([&](CL::CContactList& list) { list.NotifyMessageAck(contact, messageId); });
 }
