@@ -8,6 +8,7 @@ several parts), written from the wire layouts.
                     [--timeout S] [--logins N] [--contacts N]
                     [--redirect-port N] [--own-caps]
                     [--ignored NAME...] [--proxy] [--proxy-drop N]
+                    [--refused NAME] [--control]
 
 Listens on 127.0.0.1 at three ports of the kernel's choosing (login,
 session, icon service) and prints
@@ -79,6 +80,12 @@ Scenarios:
                   "SEARCH number|email|white <hits>"; an e-mail of
                   "error@example.org" gets the service's error instead
                   ("SEARCH email error"). Runs until the client leaves.
+                  With --refused NAME the first sign-on must come as NAME
+                  and is refused as a wrong password ("REFUSED NAME");
+                  the client signs on again as --user. With --control
+                  the server reads commands on standard input, answering
+                  "OK <command>" to each: "hold" keeps the details replies
+                  back, "release" sends the kept ones and stops keeping.
   big-list        sign-ons one after another, each given a list of
                   --contacts buddies (and their groups) in parts of at most
                   500 items; a client may also leave as soon as it has the
@@ -755,8 +762,35 @@ class Meta:
         self.args = server.args
         self.own = int(self.args.user)
         self.link = None
+        # Details replies kept back while the test holds them.
+        self.held = None
+
+    async def control(self):
+        loop = asyncio.get_running_loop()
+        reader = asyncio.StreamReader()
+        await loop.connect_read_pipe(lambda: asyncio.StreamReaderProtocol(reader), sys.stdin)
+        while True:
+            line = await reader.readline()
+            if not line:
+                return
+            command = line.decode().strip()
+            if command == "hold":
+                self.held = []
+            elif command == "release":
+                held, self.held = self.held or [], None
+                for reply in held:
+                    self.reply(*reply)
+            else:
+                print("FAIL command %s" % command, flush=True)
+                continue
+            print("OK %s" % command, flush=True)
 
     async def run(self):
+        if self.args.control:
+            self.controller = asyncio.ensure_future(self.control())
+        if self.args.refused:
+            await self.server.login(code=5, user=self.args.refused)
+            print("REFUSED %s" % self.args.refused, flush=True)
         await self.server.login()
         peer = self.args.peer
         items = [(peer, 7, 1, 0, tlv(0x0131, peer.encode())), ("Friends", 7, 0, 1, b"")]
@@ -820,9 +854,13 @@ class Meta:
             struct.pack("<H", code) + meta_text(words) for code, words in user["interests"])
         series = [(0x00C8, basic), (0x00DC, more), (0x00D2, work), (0x00E6, meta_text(user["about"])),
                   (0x00F0, interests)]
-        for subtype, fields in series:
-            self.reply(0x07DA, sequence, struct.pack("<HB", subtype, 0x0A) + fields, flags=1)
-        self.reply(0x07DA, sequence, struct.pack("<HB", 0x00FA, 0x0A))
+        replies = [(0x07DA, sequence, struct.pack("<HB", subtype, 0x0A) + fields, 1) for subtype, fields in series]
+        replies.append((0x07DA, sequence, struct.pack("<HB", 0x00FA, 0x0A), 0))
+        if self.held is not None:
+            self.held.extend(replies)
+            return
+        for reply in replies:
+            self.reply(*reply)
 
     def on_save(self, sequence, data):
         fields = le_tlvs(data)
@@ -956,4 +994,6 @@ if __name__ == "__main__":
     parser.add_argument("--icon-kind", choices=sorted(ICONS), default="png")
     parser.add_argument("--proxy", action="store_true")
     parser.add_argument("--proxy-drop", type=int, default=None)
+    parser.add_argument("--refused", default=None)
+    parser.add_argument("--control", action="store_true")
     sys.exit(asyncio.run(main(parser.parse_args())))

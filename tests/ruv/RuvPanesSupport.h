@@ -7,6 +7,7 @@
 #include "DialogsTestSupport.h"
 #include "LiveRuvAccount.h"
 
+#include "CYolWMUI_SettingsControllerDlg.h"
 #include "CYolWMUI_TabDlg.h"
 #include "CYolWMUI_TabPan.h"
 #include "Controls/ControlCombo.h"
@@ -41,6 +42,16 @@ inline void Select(HWND page, int id, const std::string& text) {
     ASSERT_GE(at, 0) << text;
     SendMessage(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
 }
+
+// The account's settings pages in the program's account-settings dialog.
+class SettingsDialog : public UI::CYolWMUI_SettingsControllerDlg {
+public:
+    explicit SettingsDialog(LiveRuvAccount& a) : a(a) {}
+    void GetPans(YolTabDlg::CDlgInfo& info) override { a.manager.CreateSettingsPanes(LiveRuvAccount::kAccountId, &info); }
+
+private:
+    LiveRuvAccount& a;
+};
 
 class PanesTest : public ::testing::Test {
 protected:

@@ -2,18 +2,17 @@
 // what they show of the stored settings, what an accepted dialog stores,
 // the login's normal form, the password digest and the refusals.
 
-#include "DialogsTestSupport.h"
-#include "LiveRuvAccount.h"
+#include "RuvPanesSupport.h"
 
 #include "CMD5.h"
-#include "CYolWMUI_SettingsControllerDlg.h"
-#include "CYolWMUI_TabPan.h"
 #include "Controls/ControlButton.h"
 #include "WindowSystem/WindowFocus.h"
 // This program draws text: the sanitizers are told about the font libraries.
 #include "TextDrawingSuppressions.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -22,22 +21,12 @@ using UI::CYolWMUI_BigDlg;
 using XmppTest::U;
 namespace E = Protocols::AccountEvent;
 
-class SettingsDialog : public UI::CYolWMUI_SettingsControllerDlg {
-public:
-    explicit SettingsDialog(LiveRuvAccount& a) : a(a) {}
-    void GetPans(YolTabDlg::CDlgInfo& info) override { a.manager.CreateSettingsPanes(LiveRuvAccount::kAccountId, &info); }
+using RuvPanesTest::Page;
+using RuvPanesTest::SetText;
+using RuvPanesTest::SettingsDialog;
+using RuvPanesTest::Text;
 
-private:
-    LiveRuvAccount& a;
-};
-
-HWND Page(UI::CYolWMUI_TabDlg& d, int index) { return d.GetTab(d.TabIdAt(index))->pan->Handle(); }
-std::string Text(HWND page, int id) { return UI::GetDlgItemString(page, id).ToUtf8(); }
 bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
-void SetText(HWND page, int id, const std::string& text) {
-    SetDlgItemText(page, id, U(text).c_str());
-    Platform::PumpMessages();
-}
 
 enum : int { kAccountPage = 0, kConnectionPage = 1, kAdditionalPage = 2 };
 
@@ -72,8 +61,11 @@ protected:
         return out;
     }
 
+    // The windows are made after the account, and go after it: the
+    // account's threads read the windows' clock until the account is gone.
+    std::unique_ptr<dialogs_test::DialogWindows> windowsHolder;
     LiveRuvAccount a;
-    dialogs_test::DialogWindows windows;
+    dialogs_test::DialogWindows& windows = *(windowsHolder = std::make_unique<dialogs_test::DialogWindows>());
 };
 
 TEST_F(RuvSettingsPanes, ThePagesShowTheStoredSettings) {
