@@ -70,7 +70,7 @@ inline constexpr int Last = RefuseFile;
 // Numbers 110-112 are not used.
 namespace AccountEvent {
 enum : int {
-    ClearContacts = 97,          // a account id, -
+    ClearContacts = 97,          // a account id, b unsigned int clear generation (or none: everything)
     StatusChanged = 98,          // a account id, b Protocols::StatusInfo
     OwnDetailsReady = 99,        // a account id, b Protocols::UserInfo (or none)
     ContactDetailsReady = 100,   // a account id, b Protocols::UserInfo (or unsigned int contact item id)

@@ -158,9 +158,22 @@ public:
     // they expect it.
     virtual void NotifyMessageNotSent(unsigned int contactId, const Protocols::MessageInfo& message) = 0;
 
+    // --- an account's list cleared -------------------------------------------------------
+    // Every group and contact the account has at this moment is retired at
+    // once: the account's enumerations and look-ups no longer show them, no
+    // contact may be added or moved into a retired group, and they are
+    // removed, with their events, when the ClearContacts notification that
+    // carries the answer reaches the model. What the account adds after this
+    // call is kept, whatever order that notification arrives in. Answers the
+    // clear's generation (1 or more), or 0 when the model does not know the
+    // account; a ClearContacts without a generation removes everything. An
+    // account calls it through CAccount::RaiseClearContacts. Kept last, as
+    // the slot above.
+    virtual unsigned int RetireAccountItems(unsigned int accountId) = 0;
+
 protected:
     // The model is destroyed by the core, never through this interface; the
-    // interface holds its 62 slots and nothing else.
+    // interface holds its 63 slots and nothing else.
     ~CContactList() = default;
 };
 

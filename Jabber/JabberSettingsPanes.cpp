@@ -209,7 +209,7 @@ void CommitSettingsDraft(CAccountSetsPan& pane, XmppSettingsDraft& draft) {
     if (account == nullptr)
         return;
     if (draft.settings.userName != draft.storedUserName || draft.settings.server != draft.storedServer)
-        account->SendAccountEvent(Protocols::AccountEvent::ClearContacts);
+        account->RaiseClearContacts();
     draft.storedUserName = draft.settings.userName;
     draft.storedServer = draft.settings.server;
     account->PostToSelf(ProtocolsManagerGuid, Protocols::AccountCommand::ReloadSettings);

@@ -385,6 +385,14 @@ int CAccount::SendAccountEvent(int event, Services::CEventArg* second) {
     return servicesManager->SendEvent(managerClientId, protocolId, event, id, second, false);
 }
 
+int CAccount::RaiseClearContacts() {
+    unsigned int generation = 0;
+    if (servicesManager != nullptr)
+        if (auto* list = static_cast<CL::CContactList*>(servicesManager->GetService(ContactListGuid)))
+            generation = list->RetireAccountItems(accountId);
+    return SendAccountEvent(AccountEvent::ClearContacts, generation != 0 ? NewUIntEventArg(generation) : nullptr);
+}
+
 void CAccount::ReportMessageNotSent(const MessageInfo& message) const {
     if (servicesManager == nullptr || message.contactId == 0)
         return;

@@ -119,6 +119,14 @@ public:
     // result: 1 when queued, 0 or negative when not.
     int SendAccountEvent(int event, Services::CEventArg* second = nullptr);
 
+    // The account's login changed: every group and contact the contact list
+    // holds for it now goes, and nothing the account adds from here on does,
+    // even when the new login's list arrives before the removal is carried
+    // out. Retires the items in the contact list at once and posts
+    // ClearContacts with the clear's generation. Any thread. The result of
+    // SendAccountEvent.
+    int RaiseClearContacts();
+
     // A message of the user that did not reach the network (the connection
     // was down or went down, or the contact cannot be written to): the
     // contact list hands the whole record back to the message windows and

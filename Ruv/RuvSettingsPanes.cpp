@@ -205,7 +205,7 @@ int CRuvAdditionalPan::DoDataExchange(int save) {
     Store().Save(s);
     if (Protocols::CAccount* account = Account()) {
         if (s.login != draft->storedLogin)
-            account->SendAccountEvent(Protocols::AccountEvent::ClearContacts);
+            account->RaiseClearContacts();
         account->PostToSelf(ProtocolsManagerGuid, Protocols::AccountCommand::ReloadSettings);
     }
     draft->storedLogin = s.login;

@@ -101,7 +101,7 @@ void CZemAccountPan::Apply() {
         manager->SetAccountString(AccountId(), CYolString(u"SrvLogName"), s.login, false);
         draft->storedLogin = s.login;
         if (Protocols::CAccount* account = Account())
-            account->SendAccountEvent(Protocols::AccountEvent::ClearContacts);
+            account->RaiseClearContacts();
     }
     Reload(*this);
 }

@@ -256,10 +256,12 @@ protected:
     }
 
     // A protocols-manager broadcast as the manager sends it: AccountRemoved
-    // waits, the others are posted.
-    void ManagerEvent(int event, unsigned int account) {
+    // waits, the others are posted. `second`: the unsigned int second
+    // argument, 0 for none.
+    void ManagerEvent(int event, unsigned int account, unsigned int second = 0) {
         bool wait = event == Protocols::ProtocolsManagerEvent::AccountRemoved;
-        services.BroadcastEvent(managerEvents[event], new CEventArg_Data<unsigned int>(account), nullptr, wait);
+        CEventArg* extra = second != 0 ? new CEventArg_Data<unsigned int>(second) : nullptr;
+        services.BroadcastEvent(managerEvents[event], new CEventArg_Data<unsigned int>(account), extra, wait);
         Flush();
     }
 

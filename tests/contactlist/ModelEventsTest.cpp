@@ -106,6 +106,70 @@ TEST_F(AccountRemovalTest, ClearContactsRemovesTheSameButKeepsTheAccount) {
     EXPECT_NE(model->AddGroup(kAccountA), 0u);
 }
 
+std::vector<std::pair<unsigned int, unsigned int>> Rows(CL::CContactListImpl& model, unsigned int account) {
+    CYolArray<CL::CLItemInfo> items;
+    EXPECT_TRUE(model.GetAccountItems(account, items));
+    std::vector<std::pair<unsigned int, unsigned int>> out;
+    for (const CL::CLItemInfo& row : items)
+        out.emplace_back(row.parentId, row.itemId);
+    return out;
+}
+
+// A new login's list may reach the model before the clear of the old one:
+// the clear still takes exactly the old list.
+TEST_F(AccountRemovalTest, WhatTheAccountAddsAfterRetiringItsListOutlivesTheClear) {
+    const CYolString oldKey = model->GetItemKey(c1);
+    const unsigned int generation = model->RetireAccountItems(kAccountA);
+    ASSERT_NE(generation, 0u);
+    // From here on the account sees none of the old items and cannot use them.
+    EXPECT_TRUE(Rows(*model, kAccountA).empty());
+    CYolArray<unsigned int> groups;
+    EXPECT_TRUE(model->GetGroupIds(kAccountA, groups));
+    EXPECT_EQ(groups.Count(), 0);
+    EXPECT_EQ(model->FindItemByKey(oldKey), 0u);
+    EXPECT_EQ(model->AddContact(kAccountA, g1), 0u);
+
+    // The new login brings a group of an old name and a contact of an old login.
+    unsigned int group = Group(kAccountA, "G1");
+    unsigned int n1 = Contact(kAccountA, group, "1");
+    unsigned int n5 = Contact(kAccountA, 0, "5");
+    model->MoveContact(n5, g2);
+    EXPECT_EQ(model->FindItemByKey(oldKey), n1);
+    CL::CContactListImpl::Snapshot snapshot;
+    model->TakeSnapshot(snapshot);
+    ASSERT_GE(snapshot.accounts.Count(), 1);
+    ASSERT_EQ(snapshot.accounts[0].items.Count(), 2);
+    EXPECT_EQ(snapshot.accounts[0].items[0].contacts.Count(), 1);
+    Events();
+
+    ManagerEvent(ClearContacts, kAccountA, generation);
+    EXPECT_EQ(Events(), RemovalEvents());
+    using Row = std::pair<unsigned int, unsigned int>;
+    EXPECT_EQ(Rows(*model, kAccountA), (std::vector<Row>{{group, 0}, {group, n1}, {0, n5}}));
+    EXPECT_EQ(model->GetItemAccount(c1), 0u);
+    EXPECT_EQ(model->GetMetaContactOf(c1), 0u);
+    EXPECT_NE(model->GetMetaContactOf(n1), 0u);
+}
+
+TEST_F(AccountRemovalTest, EachClearTakesOnlyWhatWasRetiredBeforeIt) {
+    const unsigned int first = model->RetireAccountItems(kAccountA);
+    unsigned int between = Contact(kAccountA, 0, "between");
+    const unsigned int second = model->RetireAccountItems(kAccountA);
+    unsigned int after = Contact(kAccountA, 0, "after");
+    EXPECT_GT(second, first);
+    EXPECT_EQ(model->RetireAccountItems(0x10000099), 0u);
+
+    ManagerEvent(ClearContacts, kAccountA, first);
+    EXPECT_EQ(model->GetItemAccount(c4), 0u);
+    EXPECT_EQ(model->GetItemAccount(between), kAccountA);
+    ManagerEvent(ClearContacts, kAccountA, second);
+    EXPECT_EQ(model->GetItemAccount(between), 0u);
+    EXPECT_EQ(Rows(*model, kAccountA), (std::vector<std::pair<unsigned int, unsigned int>>{{0, after}}));
+    // A clear without a generation takes everything there is.
+    ManagerEvent(ClearContacts, kAccountA);
+    EXPECT_TRUE(Rows(*model, kAccountA).empty());
+}
+
 TEST_F(AccountRemovalTest, AMetaContactSharedWithAnotherAccountStaysWithItsOtherContact) {
     unsigned int shared = Contact(kAccountB, 0, "x");
     unsigned int sharedMeta = model->GetMetaContactOf(shared);

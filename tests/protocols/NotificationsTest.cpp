@@ -177,8 +177,8 @@ TEST_F(Notifications, AccountEventsAreHandedOnAsCopiesOfTheirOwn) {
         std::function<void(CEventArg*)> check;
     };
     const Row rows[] = {
-        {AccountEvent::ClearContacts, ProtocolsManagerEvent::ClearContacts, nullptr,
-         [](CEventArg* b) { EXPECT_EQ(b, nullptr); }},
+        {AccountEvent::ClearContacts, ProtocolsManagerEvent::ClearContacts, new CEventArg_Data<unsigned int>(7),
+         [](CEventArg* b) { EXPECT_EQ(Value<unsigned int>(b), 7u); }},
         {AccountEvent::OwnDetailsReady, ProtocolsManagerEvent::OwnDetailsReady, nullptr,
          [](CEventArg* b) { EXPECT_EQ(b, nullptr); }},
         {AccountEvent::ContactDetailsReady, ProtocolsManagerEvent::ContactDetailsReady,

@@ -117,7 +117,7 @@ struct AccountEventRecord {
     Protocols::NotificationInfo notification;
     Protocols::FTProgress progress;
     Protocols::UserInfo user;
-    unsigned int number = 0;                 // ContactDetailsReady (item id)
+    unsigned int number = 0;                 // ContactDetailsReady (item id), ClearContacts (generation)
 };
 
 class XmppFakeProtocolsManager final : public YolTest::NullProtocolsManager, public Services::CEventsClient {
@@ -295,6 +295,7 @@ private:
         case E::Notification: record.notification = Data<Protocols::NotificationInfo>(extra); break;
         case E::FileTransferProgress: record.progress = Data<Protocols::FTProgress>(extra); break;
         case E::SearchResult: record.user = Data<Protocols::UserInfo>(extra); break;
+        case E::ClearContacts:
         case E::ContactDetailsReady: record.number = Data<unsigned int>(extra); break;
         default: break;
         }
@@ -425,6 +426,17 @@ private:
 inline void AnnounceAccount(Services::CServicesManager& services, CL::CContactListImpl& list, unsigned int account) {
     services.SendEvent(list.GetEventsClientId(), ProtocolsManagerGuid, Protocols::ProtocolsManagerEvent::AccountAdded,
                        new CEventArg_Data<unsigned int>(account), nullptr, true);
+}
+
+// Whether the model still shows the item among the account's own: an item
+// its account retired (a login change) is no longer shown.
+inline bool ShownToAccount(CL::CContactList& list, unsigned int account, unsigned int item) {
+    CYolArray<CL::CLItemInfo> rows;
+    list.GetAccountItems(account, rows);
+    for (const CL::CLItemInfo& row : rows)
+        if (row.itemId == item || (row.itemId == 0 && row.parentId == item))
+            return true;
+    return false;
 }
 
 class XmppAccountHarness : public TempFolder {

@@ -204,6 +204,7 @@ public:
     bool GetShowBirthdayBalloon() override;
     void SetShowBirthdayBalloon(bool show) override;
     void NotifyMessageNotSent(unsigned int contactId, const Protocols::MessageInfo& message) override;
+    unsigned int RetireAccountItems(unsigned int accountId) override;
 
     // --- settings of the preferences ---------------------------------------------------
     bool GetAntispamEnable();
@@ -266,11 +267,18 @@ private:
     struct ItemEntry {
         unsigned int accountId = 0;
         std::unique_ptr<CLItem> item;
+        // The account's clear generation when the item was made; below the
+        // account's current one the item is retired (see RetireAccountItems).
+        unsigned int generation = 0;
     };
     struct AccountEntry {
         // Its groups and its contacts outside groups.
         CYolMap<unsigned int, bool> topLevel;
+        // Raised by every RetireAccountItems; new items are stamped with it.
+        unsigned int generation = 0;
     };
+    // A clear of everything an account holds, whatever its generation.
+    static constexpr unsigned int kClearEverything = ~0u;
     // The status list the application fills in place (FillStatusList),
     // shared with the argument that carries it.
     struct StatusListBox;
@@ -342,6 +350,11 @@ private:
     Contact* FindListedContact(unsigned int id);
     Group* FindGroup(unsigned int id, unsigned int* accountId = nullptr);
     ItemEntry* FindContactByLogin(unsigned int accountId, const CYolString& login, bool withTemporary);
+    // A group or listed contact made before its account's latest
+    // RetireAccountItems: it waits for its removal and the account no longer
+    // sees it.
+    bool IsRetired(const ItemEntry& entry);
+    bool IsRetiredItem(unsigned int id);  // groups and listed contacts
     unsigned int AddGroupLocked(unsigned int accountId);
     unsigned int AddContactLocked(unsigned int accountId, unsigned int groupId);
     void SetValues(unsigned int id, const CYolArray<Database::CRecord>& values);
@@ -408,7 +421,12 @@ private:
     int OnEvent(const YOL_GUID& channel, int event, Services::CEventArg* arg, Services::CEventArg* extra);
     void OnServicesStarted();
     void OnAccountAdded(unsigned int accountId);
-    void OnAccountCleared(unsigned int accountId, bool removeEntry);
+    // Removes the account's groups and contacts stamped below `below`
+    // (kClearEverything: all of them), and with removeEntry the account.
+    void OnAccountCleared(unsigned int accountId, unsigned int below, bool removeEntry);
+    // The account's groups and contacts stamped below `below`, lowest id
+    // first, and the ids of its top level whose item is gone.
+    std::vector<unsigned int> ItemsToClear(unsigned int accountId, unsigned int below);
     void OnRequest(int request, Services::CEventArg* arg, Services::CEventArg* extra);
     // Raises a message event for a listed contact, the record's meta contact
     // filled in; a temporary or unknown contact gets nothing.

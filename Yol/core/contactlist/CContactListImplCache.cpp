@@ -125,16 +125,18 @@ void CContactListImpl::TakeSnapshot(Snapshot& out) {
             continue;
         CachedAccountList cached;
         cached.accountText = texts[i];
+        // Retired items are on their way out: the caches already go without them.
         for (auto [id, unused] : account->topLevel) {
             (void)unused;
+            if (IsRetiredItem(id))
+                continue;
             CachedListItem item;
             if (Group* group = FindGroup(id)) {
                 item.isGroup = true;
                 item.values = group->values;
-                for (auto [contactId, contact] : group->contacts) {
-                    (void)contactId;
-                    item.contacts.Add(contact->values);
-                }
+                for (auto [contactId, contact] : group->contacts)
+                    if (!IsRetiredItem(contactId))
+                        item.contacts.Add(contact->values);
             } else if (Contact* contact = FindListedContact(id)) {
                 item.values = contact->values;
             } else {

@@ -9,6 +9,10 @@
 #include "ProtocolsManagerEvents.h"
 #include "YolGuids.h"
 
+#include <algorithm>
+#include <set>
+#include <vector>
+
 namespace CL {
 
 using namespace Detail;
@@ -55,11 +59,15 @@ int CContactListImpl::OnEvent(const YOL_GUID& channel, int event, Services::CEve
                 OnAccountAdded(IdArg(arg));
                 break;
             case Protocols::ProtocolsManagerEvent::AccountRemoved:
-                OnAccountCleared(IdArg(arg), true);
+                OnAccountCleared(IdArg(arg), kClearEverything, true);
                 break;
-            case Protocols::ProtocolsManagerEvent::ClearContacts:
-                OnAccountCleared(IdArg(arg), false);
+            case Protocols::ProtocolsManagerEvent::ClearContacts: {
+                // Without a generation (an account that does not retire its
+                // items first) the clear takes everything there is.
+                const unsigned int generation = IdArg(extra);
+                OnAccountCleared(IdArg(arg), generation != 0 ? generation : kClearEverything, false);
                 break;
+            }
             default:
                 break;
         }
@@ -102,29 +110,69 @@ void CContactListImpl::OnAccountAdded(unsigned int accountId) {
     LoadAccountList(accountId);
 }
 
-void CContactListImpl::OnAccountCleared(unsigned int accountId, bool removeEntry) {
+unsigned int CContactListImpl::RetireAccountItems(unsigned int accountId) {
+    Locked held(*this);
+    AccountEntry* account = accounts.Find(accountId);
+    if (account == nullptr || account->generation + 1 >= kClearEverything)
+        return 0;
+    // The retired items leave the caches at once.
+    MarkChanged();
+    return ++account->generation;
+}
+
+void CContactListImpl::OnAccountCleared(unsigned int accountId, unsigned int below, bool removeEntry) {
     Locked held(*this);
     if (accounts.Find(accountId) == nullptr)
         return;
     BeginUpdateLocked();
-    for (;;) {
-        AccountEntry* account = accounts.Find(accountId);
-        if (account == nullptr || account->topLevel.IsEmpty())
-            break;
-        unsigned int first = FirstKey(account->topLevel);
-        if (IsGroupId(first))
-            RemoveGroupNow(first);
-        else
-            RemoveContactNow(first);
-        // An id whose item was already gone would otherwise come round for ever.
-        if ((account = accounts.Find(accountId)) != nullptr)
-            account->topLevel.Erase(first);
+    // Every removal gives the lock up, so the ids are gathered again after
+    // each round: clearing everything takes what the account added meanwhile
+    // as well. Each id is tried once, so an item that will not go cannot
+    // hold the loop.
+    std::set<unsigned int> tried;
+    for (bool more = true; more;) {
+        more = false;
+        for (unsigned int id : ItemsToClear(accountId, below)) {
+            if (!tried.insert(id).second)
+                continue;
+            more = true;
+            if (IsGroupId(id))
+                RemoveGroupNow(id);
+            else
+                RemoveContactNow(id);
+            if (AccountEntry* account = accounts.Find(accountId); account != nullptr && !items.Contains(id))
+                account->topLevel.Erase(id);
+        }
     }
     EndUpdateLocked();
     if (removeEntry) {
         accounts.Erase(accountId);
         MarkChanged();
     }
+}
+
+std::vector<unsigned int> CContactListImpl::ItemsToClear(unsigned int accountId, unsigned int below) {
+    std::vector<unsigned int> out;
+    AccountEntry* account = accounts.Find(accountId);
+    if (account == nullptr)
+        return out;
+    for (auto [id, unused] : account->topLevel) {
+        (void)unused;
+        const ItemEntry* entry = items.Find(id);
+        if (entry == nullptr || entry->generation < below) {
+            out.push_back(id);  // a group goes with every contact in it
+            continue;
+        }
+        if (Group* group = FindGroup(id))
+            for (auto [contactId, contact] : group->contacts) {
+                (void)contact;
+                const ItemEntry* member = items.Find(contactId);
+                if (member != nullptr && member->generation < below)
+                    out.push_back(contactId);
+            }
+    }
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
 void CContactListImpl::OnRequest(int request, Services::CEventArg* arg, Services::CEventArg* extra) {
@@ -250,10 +298,10 @@ void CContactListImpl::MoveContactNow(unsigned int contactId, unsigned int group
         return;
     unsigned int accountId = items.Find(contactId)->accountId;
     unsigned int targetAccount = 0;
-    // Only into a group of the contact's own account; anything else moves
-    // nothing and announces nothing.
+    // Only into a live group of the contact's own account; anything else
+    // moves nothing and announces nothing.
     if (accounts.Find(accountId) == nullptr || FindGroup(groupId, &targetAccount) == nullptr ||
-        targetAccount != accountId)
+        targetAccount != accountId || IsRetiredItem(groupId))
         return;
 
     unsigned int formerGroup = contact->groupId;

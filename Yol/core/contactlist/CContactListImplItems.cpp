@@ -62,17 +62,19 @@ CContactListImpl::ItemEntry* CContactListImpl::FindContactByLogin(unsigned int a
         for (auto [id, unused] : account->topLevel) {
             (void)unused;
             ItemEntry* entry = IsContactId(id) ? items.Find(id) : nullptr;
-            if (entry != nullptr && ValueString(*entry->item, kLoginName) == login)
+            if (entry != nullptr && !IsRetired(*entry) && ValueString(*entry->item, kLoginName) == login)
                 found = entry;
         }
         for (auto [id, unused] : account->topLevel) {
             (void)unused;
             Group* group = FindGroup(id);
-            if (group == nullptr)
+            if (group == nullptr || IsRetiredItem(id))
                 continue;
-            for (auto [contactId, contact] : group->contacts)
-                if (ValueString(*contact, kLoginName) == login)
-                    found = items.Find(contactId);
+            for (auto [contactId, contact] : group->contacts) {
+                ItemEntry* entry = items.Find(contactId);
+                if (entry != nullptr && !IsRetired(*entry) && ValueString(*contact, kLoginName) == login)
+                    found = entry;
+            }
         }
     }
     if (found != nullptr || !withTemporary)
@@ -86,6 +88,16 @@ CContactListImpl::ItemEntry* CContactListImpl::FindContactByLogin(unsigned int a
             found = &entry;
     }
     return found;
+}
+
+bool CContactListImpl::IsRetired(const ItemEntry& entry) {
+    const AccountEntry* account = accounts.Find(entry.accountId);
+    return account != nullptr && entry.generation < account->generation;
+}
+
+bool CContactListImpl::IsRetiredItem(unsigned int id) {
+    const ItemEntry* entry = items.Find(id);
+    return entry != nullptr && IsRetired(*entry);
 }
 
 // ------------------------------------------------------------- creation
@@ -102,7 +114,7 @@ unsigned int CContactListImpl::AddGroupLocked(unsigned int accountId) {
     try {
         auto group = std::make_unique<Group>();
         unsigned int id = group->id = nextGroupId;
-        if (!items.Insert(id, ItemEntry{accountId, std::move(group)}).second)
+        if (!items.Insert(id, ItemEntry{accountId, std::move(group), account->generation}).second)
             return 0;
         ++nextGroupId;
         account->topLevel.Insert(id, true);
@@ -125,23 +137,26 @@ unsigned int CContactListImpl::AddContactLocked(unsigned int accountId, unsigned
         // group of another account would be cached, removed and counted with
         // that account.
         unsigned int groupAccount = 0;
+        // A retired group is on its way out and would take the contact along.
         group = FindGroup(groupId, &groupAccount);
-        if (group == nullptr || groupAccount == 0 || groupAccount != accountId)
+        if (group == nullptr || groupAccount == 0 || groupAccount != accountId || IsRetiredItem(groupId))
             return 0;
     }
     if (!IsContactId(nextContactId))
         return 0;
     try {
+        AccountEntry* account = accounts.Find(accountId);
         auto contact = std::make_unique<Contact>();
         Contact* raw = contact.get();
         unsigned int id = contact->id = nextContactId;
         contact->groupId = groupId;
-        if (!items.Insert(id, ItemEntry{accountId, std::move(contact)}).second)
+        const unsigned int generation = account != nullptr ? account->generation : 0;
+        if (!items.Insert(id, ItemEntry{accountId, std::move(contact), generation}).second)
             return 0;
         ++nextContactId;
         if (group != nullptr)
             group->contacts.Insert(id, raw);
-        else if (AccountEntry* account = accounts.Find(accountId))
+        else if (account != nullptr)
             account->topLevel.Insert(id, true);
         MarkChanged();
         return id;
@@ -469,8 +484,11 @@ bool CContactListImpl::GetAccountItems(unsigned int accountId, CYolArray<CLItemI
     AccountEntry* account = accounts.Find(accountId);
     if (account == nullptr)
         return false;
+    // Retired items are gone as far as the account is concerned.
     for (auto [id, unused] : account->topLevel) {
         (void)unused;
+        if (IsRetiredItem(id))
+            continue;
         if (IsContactId(id)) {
             out.Add(CLItemInfo{0, id});
             continue;
@@ -479,7 +497,8 @@ bool CContactListImpl::GetAccountItems(unsigned int accountId, CYolArray<CLItemI
         if (Group* group = FindGroup(id))
             for (auto [contactId, contact] : group->contacts) {
                 (void)contact;
-                out.Add(CLItemInfo{id, contactId});
+                if (!IsRetiredItem(contactId))
+                    out.Add(CLItemInfo{id, contactId});
             }
     }
     return true;
@@ -500,7 +519,7 @@ bool CContactListImpl::GetGroupIds(unsigned int accountId, CYolArray<unsigned in
         return false;
     for (auto [id, unused] : account->topLevel) {
         (void)unused;
-        if (IsGroupId(id))
+        if (IsGroupId(id) && !IsRetiredItem(id))
             out.Add(id);
     }
     return true;

@@ -43,10 +43,6 @@ CEventArg* CopyAs(CEventArg* arg) {
     return value != nullptr ? NewArg(*value) : nullptr;
 }
 
-CEventArg* Nothing(CEventArg*) {
-    return nullptr;
-}
-
 struct AccountEventRow {
     int event;
     int broadcast;
@@ -56,7 +52,7 @@ struct AccountEventRow {
 
 // StatusChanged and KillTimer are handled on their own below.
 const AccountEventRow kAccountEvents[] = {
-    {AccountEvent::ClearContacts, ProtocolsManagerEvent::ClearContacts, &Nothing, false},
+    {AccountEvent::ClearContacts, ProtocolsManagerEvent::ClearContacts, &CopyAs<unsigned int>, false},
     {AccountEvent::OwnDetailsReady, ProtocolsManagerEvent::OwnDetailsReady, &CopyAs<UserInfo>, false},
     {AccountEvent::ContactDetailsReady, ProtocolsManagerEvent::ContactDetailsReady, &CopyAs<unsigned int>, false},
     {AccountEvent::ShowText, ProtocolsManagerEvent::ShowText, &CopyAs<CYolString>, true},
