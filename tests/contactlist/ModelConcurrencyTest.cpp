@@ -5,6 +5,7 @@
 
 #include "ClTestSupport.h"
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -104,6 +105,42 @@ TEST_F(ConcurrencyTest, PluginWindowModelAndSubscriberThreadsKeepTheModelWhole) 
             EXPECT_EQ(model->GetMetaContactOf(sub), row.itemId);
         }
     }
+}
+
+// A login change: the old list is retired and its clear carried out on the
+// model's thread while the plug-in fills in the new login's list.
+TEST_F(ConcurrencyTest, TheNewLoginsListFilledDuringTheClearKeepsEveryItemAndNoneOfTheOld) {
+    std::vector<unsigned int> old;
+    for (int i = 0; i < 12; ++i) {
+        unsigned int group = i % 3 == 0 ? Group(kAccountB, "old" + std::to_string(i)) : 0;
+        if (group != 0)
+            old.push_back(group);
+        old.push_back(Contact(kAccountB, group, "L" + std::to_string(i)));
+    }
+    const unsigned int generation = model->RetireAccountItems(kAccountB);
+    std::vector<unsigned int> added;
+    std::thread plugin([&] {
+        for (int i = 0; i < 12; ++i) {
+            unsigned int group = Group(kAccountB, "G" + std::to_string(i % 3));
+            added.push_back(group);
+            added.push_back(Contact(kAccountB, group, "L" + std::to_string(i)));
+            added.push_back(Contact(kAccountB, 0, "M" + std::to_string(i)));
+        }
+    });
+    ManagerEvent(Protocols::ProtocolsManagerEvent::ClearContacts, kAccountB, generation);
+    plugin.join();
+    Flush();
+
+    CYolArray<CL::CLItemInfo> rows;
+    ASSERT_TRUE(model->GetAccountItems(kAccountB, rows));
+    std::vector<unsigned int> shown;
+    for (const CL::CLItemInfo& row : rows)
+        shown.push_back(row.itemId != 0 ? row.itemId : row.parentId);
+    std::sort(shown.begin(), shown.end());
+    std::sort(added.begin(), added.end());
+    EXPECT_EQ(shown, added);
+    for (unsigned int id : old)
+        EXPECT_EQ(model->GetItemAccount(id), 0u) << id;
 }
 
 }  // namespace
