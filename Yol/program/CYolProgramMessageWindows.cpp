@@ -235,6 +235,9 @@ std::string CYolProgramMessageWindows::DescribeTabs() {
 // open-unread          the chat of the first message not yet shown opens,
 //                      as when its notification is answered  -> OK id | ERR none
 // tab-text ID          -> OK the history's text, line breaks as "\n"
+// wait-tab-text ID TEXT -> OK when the history holds TEXT (with "wait": the
+//                      history is written when the model's event arrives, which
+//                      may be after the peer already has the message)
 // type ID TEXT         the text typed into the tab's editor   -> OK
 // send ID TEXT         typed and sent                         -> OK | ERR not sent
 // close-tab ID         -> OK
@@ -263,7 +266,7 @@ std::string CYolProgramMessageWindows::Command(const std::string& line) {
         PaintPending(*c);
         return !path.empty() && Platform::SaveWindowPng(*c, path.c_str()) ? "OK" : "ERR not saved";
     }
-    const bool known = command == "tab-text" || command == "type" || command == "send" || command == "close-tab" ||
+    const bool known = command == "tab-text" || command == "wait-tab-text" || command == "type" || command == "send" || command == "close-tab" ||
                        command == "wait-tab-icons";
     if (!known)
         return {};
@@ -274,9 +277,12 @@ std::string CYolProgramMessageWindows::Command(const std::string& line) {
     MW::CYolWMMW_DlgCtrl* pane = c->Pane(id);
     if (pane == nullptr)
         return "ERR no tab";
-    if (command == "tab-text") {
+    if (command == "tab-text" || command == "wait-tab-text") {
         std::unique_ptr<char16_t[]> all(pane->History()->GetAllText(false));
-        return "OK " + (all ? OneLine(CYolString(all.get())) : std::string());
+        const std::string history = all ? OneLine(CYolString(all.get())) : std::string();
+        if (command == "tab-text")
+            return "OK " + history;
+        return history.find(text) != std::string::npos ? "OK" : "ERR text not shown";
     }
     if (command == "wait-tab-icons") {
         // "N": the icons are N alone; "!N": N is not among them.

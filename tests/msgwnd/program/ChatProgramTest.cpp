@@ -106,7 +106,7 @@ TEST_F(ChatWithPeer, MessagesTypingAndSmileysBothWaysThenHistoryAfterARestart) {
     auto reply = bob->WaitFor([&](const PeerLine& l) { return l[0] == "MESSAGE" && l.size() > 4; }, kWaitMs);
     ASSERT_TRUE(reply.has_value()) << bob->Log();
     EXPECT_EQ((*reply)[4], "hi bob, see you");
-    EXPECT_NE(Ask("tab-text " + tab).find("hi bob, see you"), std::string::npos);
+    EXPECT_EQ(WaitFor("wait-tab-text " + tab + " hi bob, see you"), "OK") << Ask("tab-text " + tab);
 
     // Typing there shows here as the typing picture on the tab, and ends.
     ASSERT_TRUE(bob->Do({"chatstate", aliceJid, "composing"}));
