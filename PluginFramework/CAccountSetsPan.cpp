@@ -70,14 +70,7 @@ void CAccountSetsPan::OnLanguageChanged() {
     const std::map<int, int> now = remembered;
     for (const auto& [control, stringId] : now)
         SetDlgItemText(m_hWnd, control, PaneString(stringId).c_str());
-    std::vector<UI::TComboLabel> entries;
-    entries.swap(comboLabels);
-    std::vector<UI::TComboLabel> kept;
-    for (UI::TComboLabel& entry : entries)
-        if (IsWindow(entry.combo) && UI::RelabelComboEntry(entry, PaneString(entry.stringId)))
-            kept.push_back(std::move(entry));
-    kept.insert(kept.end(), comboLabels.begin(), comboLabels.end());
-    comboLabels = std::move(kept);
+    UI::RelabelComboEntries(comboLabels, [this](int stringId) { return PaneString(stringId); });
     const HWND dialog = GetTopLevelWindow(m_hWnd);
     if (dialog != nullptr && dialog != m_hWnd)
         PostMessage(dialog, UI::kLanguageChangedMessage, 0, 0);
@@ -103,7 +96,8 @@ int CAccountSetsPan::AddComboString(int control, int stringId) {
     if (at < 0)
         return CB_ERR;
     const int index = static_cast<int>(at);
-    std::erase_if(comboLabels, [&](const UI::TComboLabel& entry) { return entry.combo == combo && entry.index == index; });
+    std::erase_if(comboLabels,
+                  [&](const UI::TComboLabel& entry) { return entry.combo == combo && entry.index == index; });
     comboLabels.push_back({combo, index, stringId, text});
     return index;
 }

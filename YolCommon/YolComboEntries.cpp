@@ -2,11 +2,14 @@
 
 #include "Controls/ControlCombo.h"
 #include "WindowSystem/MessageQueue.h"
+#include "WindowSystem/Window.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace UI {
+
+namespace {
 
 CYolString ComboEntryText(HWND combo, int index)
 {
@@ -19,6 +22,7 @@ CYolString ComboEntryText(HWND combo, int index)
     return got > 0 ? CYolString(buffer.data(), static_cast<int>(std::min(got, length))) : CYolString();
 }
 
+// False when the entry is no longer the one set.
 bool RelabelComboEntry(TComboLabel& entry, const CYolString& text)
 {
     if (!(ComboEntryText(entry.combo, entry.index) == entry.text))
@@ -36,6 +40,20 @@ bool RelabelComboEntry(TComboLabel& entry, const CYolString& text)
         SendMessage(entry.combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
     entry.text = text;
     return true;
+}
+
+} // namespace
+
+void RelabelComboEntries(std::vector<TComboLabel>& entries, const std::function<CYolString(int)>& text)
+{
+    std::vector<TComboLabel> walked;
+    walked.swap(entries);
+    std::vector<TComboLabel> kept;
+    for (TComboLabel& entry : walked)
+        if (IsWindow(entry.combo) && RelabelComboEntry(entry, text(entry.stringId)))
+            kept.push_back(std::move(entry));
+    kept.insert(kept.end(), entries.begin(), entries.end());
+    entries = std::move(kept);
 }
 
 } // namespace UI

@@ -6,6 +6,9 @@
 #include "PlatformTypes.h"
 #include "YolTypes.h"
 
+#include <functional>
+#include <vector>
+
 namespace UI {
 
 // An entry set from a string id, with the text it was given.
@@ -16,11 +19,11 @@ struct TComboLabel {
     CYolString text;
 };
 
-// The text of a combo box's entry; empty when there is none.
-YOL_API CYolString ComboEntryText(HWND combo, int index);
-// Gives the entry `text` where it stands, its item data and the box's
-// selection kept. False, leaving it alone, when the entry no longer shows
-// the text it was given (the list was refilled): it is no label now.
-YOL_API bool RelabelComboEntry(TComboLabel& entry, const CYolString& text);
+// Every entry takes `text` of its string id where it stands, its item data
+// and the box's selection kept. An entry that no longer shows the text it
+// was given (the list was refilled), or whose box is gone, is no label now
+// and is dropped. Renaming runs the box's handlers: an entry they add
+// meanwhile is kept as it is.
+YOL_API void RelabelComboEntries(std::vector<TComboLabel>& entries, const std::function<CYolString(int)>& text);
 
 } // namespace UI

@@ -99,14 +99,7 @@ void RelabelWindows()
     const std::unordered_map<HWND, int> labels = g_labels;
     for (const auto& [window, stringId] : labels)
         SetWindowTextString(window, DialogString(stringId));
-    std::vector<TComboLabel> entries;
-    entries.swap(g_comboEntries);
-    std::vector<TComboLabel> kept;
-    for (TComboLabel& entry : entries)
-        if (RelabelComboEntry(entry, DialogString(entry.stringId)))
-            kept.push_back(std::move(entry));
-    kept.insert(kept.end(), g_comboEntries.begin(), g_comboEntries.end());
-    g_comboEntries = std::move(kept);
+    RelabelComboEntries(g_comboEntries, &DialogString);
     // Posted, not sent: a window of another thread is told without this
     // thread waiting for it.
     std::vector<HWND> topLevels;
