@@ -122,13 +122,13 @@ int CViewPersonalPan::DoDataExchange(int save) {
     if (save != 0 || CViewTextPan::DoDataExchange(save) == 0 || ContactList() == nullptr)
         return 1;
     CYolString gender;
-    if (ReadText(Gender, gender)) {
-        if (gender == u"Female")
-            gender = PaneString(JabberStrFemale);
-        else if (gender == u"Male")
-            gender = PaneString(JabberStrMale);
-    }
-    SetItemText(kGender, gender);
+    ReadText(Gender, gender);
+    if (gender == u"Female")
+        SetItemString(kGender, JabberStrFemale);
+    else if (gender == u"Male")
+        SetItemString(kGender, JabberStrMale);
+    else
+        SetItemText(kGender, gender);
     unsigned int age = 0;
     SetItemText(kAge, ReadNumber(Age, true, age) ? CYolString(age, false, 0) : CYolString());
     unsigned int year = 0, month = 0, day = 0;

@@ -105,11 +105,9 @@ int CEditPersonalPan::DoDataExchange(int save) {
     }
     SetLabels(kPersonalLabels, std::size(kPersonalLabels));
     if (SendMessage(combo, CB_GETCOUNT, 0, 0) == 0) {
-        const int texts[] = {-1, JabberStrFemale, JabberStrMale};
-        for (int id : texts) {
-            const CYolString text = id < 0 ? CYolString() : PaneString(id);
-            SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        }
+        SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u""));
+        AddComboString(kGender, JabberStrFemale);
+        AddComboString(kGender, JabberStrMale);
     }
     CYolString gender;
     if (!store.ReadText(Gender, gender))

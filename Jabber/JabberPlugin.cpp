@@ -6,6 +6,7 @@
 #include "JabberProtocolInfo.h"
 #include "JabberSkinImages.h"
 #include "JabberStrings.h"
+#include "PluginLanguage.h"
 #include "YolGuids.h"
 #include "YolWMMUI_Controller.h"
 
@@ -106,10 +107,13 @@ unsigned int ImageId(int index) {
 }
 
 void ChangeLanguage(const CYolString& language) {
-    Shared& s = State();
-    std::lock_guard guard(s.lock);
-    if (s.language)
-        s.language->ChangeLang(language);
+    {
+        Shared& s = State();
+        std::lock_guard guard(s.lock);
+        if (s.language)
+            s.language->ChangeLang(language);
+    }
+    Protocols::TellLanguageChanged();
 }
 
 void RebuildStatusList(int kind) {

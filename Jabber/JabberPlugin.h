@@ -35,7 +35,8 @@ CYolArray<unsigned int> ImageIds();
 // empty table 0.
 unsigned int ImageId(int index);
 
-// Switches the plug-in's language (one for all accounts).
+// Switches the plug-in's language (one for all accounts); every open page
+// and dialog of the plug-in then takes its texts again.
 void ChangeLanguage(const CYolString& language);
 
 // A copy of a flavour's status list, built on first use.

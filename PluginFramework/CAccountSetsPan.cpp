@@ -3,8 +3,11 @@
 #include "CSkinManager.h"
 #include "Controls/ControlButton.h"
 #include "Controls/ControlEdit.h"
+#include "Controls/ControlCombo.h"
 #include "PluginHelpers.h"
+#include "PluginLanguage.h"
 #include "WindowSystem/Dialog.h"
+#include "WindowSystem/MessageQueue.h"
 #include "WindowSystem/Window.h"
 #include "WindowSystem/WindowFocus.h"
 #include "WindowSystem/WindowPaint.h"
@@ -24,6 +27,7 @@ CAccountSetsPan::CAccountSetsPan(Protocols::CAccount* account)
 CAccountSetsPan::~CAccountSetsPan() {
     // The window is detached and destroyed by the base afterwards, so no
     // message reaches the page once the account may be gone.
+    Protocols::UnwatchLanguage(watched);
     if (account != nullptr)
         account->ReleasePane();
 }
@@ -47,9 +51,55 @@ YolTabDlg::TDlgTemplate CAccountSetsPan::PluginTemplate(unsigned int id) {
     return YolTabDlg::TDlgTemplate{Protocols::GetPluginModule(), id};
 }
 
+void CAccountSetsPan::OnCreate() {
+    watched = m_hWnd;
+    Protocols::WatchLanguage(watched);
+    UI::CYolWMUI_SettingsPan::OnCreate();
+}
+
+int CAccountSetsPan::OnMessage(unsigned int msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != UI::kLanguageChangedMessage)
+        return UI::CYolWMUI_SettingsPan::OnMessage(msg, wParam, lParam);
+    OnLanguageChanged();
+    return 0;
+}
+
+void CAccountSetsPan::OnLanguageChanged() {
+    // Setting a text runs the page's own handlers, which may set texts
+    // themselves: walk copies.
+    const std::map<int, int> now = remembered;
+    for (const auto& [control, stringId] : now)
+        SetDlgItemText(m_hWnd, control, PaneString(stringId).c_str());
+    UI::RelabelComboEntries(comboLabels, [this](int stringId) { return PaneString(stringId); });
+    const HWND dialog = GetTopLevelWindow(m_hWnd);
+    if (dialog != nullptr && dialog != m_hWnd)
+        PostMessage(dialog, UI::kLanguageChangedMessage, 0, 0);
+}
+
 void CAccountSetsPan::SetLabels(const TLabel* labels, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i)
-        SetItemText(labels[i].control, PaneString(labels[i].stringId));
+        SetItemString(labels[i].control, labels[i].stringId);
+}
+
+void CAccountSetsPan::SetItemString(int control, int stringId) {
+    SetDlgItemText(m_hWnd, control, PaneString(stringId).c_str());
+    remembered[control] = stringId;
+}
+
+int CAccountSetsPan::AddComboString(int control, int stringId) {
+    const HWND combo = GetDlgItem(control);
+    if (combo == nullptr)
+        return CB_ERR;
+    const CYolString text = PaneString(stringId);
+    const LRESULT at =
+        SendMessage(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    if (at < 0)
+        return CB_ERR;
+    const int index = static_cast<int>(at);
+    std::erase_if(comboLabels,
+                  [&](const UI::TComboLabel& entry) { return entry.combo == combo && entry.index == index; });
+    comboLabels.push_back({combo, index, stringId, text});
+    return index;
 }
 
 CYolString CAccountSetsPan::GetItemText(int control, int maxChars) const {
@@ -61,6 +111,7 @@ CYolString CAccountSetsPan::GetItemText(int control, int maxChars) const {
 }
 
 void CAccountSetsPan::SetItemText(int control, const CYolString& text) {
+    remembered.erase(control);
     SetDlgItemText(m_hWnd, control, text.c_str());
 }
 

@@ -18,14 +18,22 @@
 // A page talks to its account only through what it was given when it was
 // made (the account's ids and its services manager), never through the
 // account's state, which belongs to the account's queue thread.
+//
+// Texts set from string ids (SetItemString, SetLabels, AddComboString) are
+// remembered: when the plug-in switches its language the page is posted
+// UI::kLanguageChangedMessage and sets them again in the new language, on
+// its own thread, and asks its dialog for the tab's caption again.
 
 #include "CAccount.h"
 #include "CYolArray.h"
 #include "CYolString.h"
 #include "CYolWMUI_TabPan.h"
+#include "YolComboEntries.h"
 #include "YolTabDlg.h"
 
 #include <cstddef>
+#include <map>
+#include <vector>
 
 class CAccountSetsPan : public UI::CYolWMUI_SettingsPan {
 public:
@@ -57,6 +65,10 @@ public:
     unsigned int AccountId() const { return accountId; }
     Services::CServicesManager* ServicesManager() const { return services; }
 
+    // Watches the plug-in's language from the moment the window exists.
+    void OnCreate() override;
+    int OnMessage(unsigned int msg, WPARAM wParam, LPARAM lParam) override;
+
 protected:
     // The plug-in's text of a string id (its language pack, else English).
     virtual CYolString PaneString(int id) = 0;
@@ -64,10 +76,18 @@ protected:
     // {this plug-in's module, id}.
     static YolTabDlg::TDlgTemplate PluginTemplate(unsigned int id);
 
+    // Each control shows its string id's text from now on, in the language
+    // in force.
     void SetLabels(const TLabel* labels, std::size_t count);
+    void SetItemString(int control, int stringId);
+    // Appends string id's text to a combo box's list; the entry follows the
+    // language while it keeps that text. Answers its index (CB_ERR when
+    // there is no such combo box).
+    int AddComboString(int control, int stringId);
     // At most maxChars characters of the control's text: what a record of
     // that size can hold.
     CYolString GetItemText(int control, int maxChars) const;
+    // A text of the page's own (a value): a switch of language leaves it.
     void SetItemText(int control, const CYolString& text);
     bool IsChecked(int control) const;
     void SetChecked(int control, bool checked);
@@ -94,8 +114,17 @@ protected:
     // "Show password" choice.
     bool TypedPassword(const TPasswordControls& controls, int maxChars, CYolString& typed);
 
+    // The plug-in's language changed: the remembered texts are set again
+    // and the dialog is asked for the tab captions again.
+    virtual void OnLanguageChanged();
+
 private:
     void ShowPasswordText(int password, bool plain);
+
+    // Control to string id, and the combo box entries set from string ids.
+    std::map<int, int> remembered;
+    std::vector<UI::TComboLabel> comboLabels;
+    HWND watched = nullptr;
 
     Protocols::CAccount* account;
     Services::CServicesManager* services;

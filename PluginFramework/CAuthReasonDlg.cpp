@@ -3,6 +3,7 @@
 #include "CSkinManager.h"
 #include "Controls/ControlEdit.h"
 #include "PluginHelpers.h"
+#include "PluginLanguage.h"
 #include "WindowSystem/Dialog.h"
 #include "WindowSystem/Window.h"
 #include "WindowSystem/WindowFocus.h"
@@ -27,18 +28,31 @@ HBRUSH CAuthReasonDlg::GetBkBrush() {
     return skins != nullptr ? skins->GetBkBrush() : CYolWMUI_BigDlg::GetBkBrush();
 }
 
+CAuthReasonDlg::~CAuthReasonDlg() { Protocols::UnwatchLanguage(watched); }
+
 void CAuthReasonDlg::OnInitDialog() {
+    watched = m_hWnd;
+    Protocols::WatchLanguage(watched);
     CYolWMUI_BigDlg::OnInitDialog();
-    if (!texts.title.IsEmpty())
-        SetWindowText(m_hWnd, texts.title.c_str());
-    SetDlgItemText(m_hWnd, kPrompt, texts.prompt.c_str());
+    SetTexts();
     SendMessage(GetDlgItem(kReasonEdit), EM_LIMITTEXT, kReasonChars, 0);
     SetDlgItemText(m_hWnd, kReasonEdit, reason.c_str());
     SetFocus(GetDlgItem(kReasonEdit));
 }
 
+void CAuthReasonDlg::SetTexts() {
+    if (texts.title != kOwnTitle)
+        SetWindowText(m_hWnd, texts.text(texts.title).c_str());
+    SetDlgItemText(m_hWnd, kPrompt, texts.text(texts.prompt).c_str());
+}
+
+void CAuthReasonDlg::OnLanguageChanged() {
+    SetTexts();
+    CYolWMUI_BigDlg::OnLanguageChanged();
+}
+
 int CAuthReasonDlg::GetSoftKeyCap(TSoftKey key, CYolString& caption) {
-    caption = key == ELeft ? texts.ok : texts.cancel;
+    caption = texts.text(key == ELeft ? texts.ok : texts.cancel);
     return 1;
 }
 

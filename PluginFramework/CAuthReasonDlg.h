@@ -6,7 +6,8 @@
 // edit under the ids below. It runs modally on the user-interface thread,
 // inside a menu entry's call-back, and reaches the skin only through the
 // services manager, never an account, whose state belongs to its own queue
-// thread.
+// thread. Its texts are the plug-in's string ids: they follow a switch of
+// the plug-in's language while the dialog is open.
 
 #include "CServicesManager.h"
 #include "CYolString.h"
@@ -19,13 +20,17 @@ public:
     // The longest reason the dialog hands back.
     static constexpr int kReasonChars = 256;
 
-    // The texts the plug-in shows, in its language.
+    // The string ids of the texts shown, and the plug-in's look-up of a
+    // string id in its language in force.
     struct TTexts {
-        CYolString title;
-        CYolString prompt;
-        CYolString ok;
-        CYolString cancel;
+        CYolString (*text)(int id);
+        // kOwnTitle keeps the template's title.
+        int title;
+        int prompt;
+        int ok;
+        int cancel;
     };
+    static constexpr int kOwnTitle = -1;
 
     // Shows the dialog of template `templateId` of this plug-in with
     // `reason` in its edit, focused; when the user accepts, `reason` takes
@@ -36,6 +41,9 @@ public:
 
     CAuthReasonDlg(Services::CServicesManager* services, const TTexts& texts, const CYolString& reason)
         : services(services), texts(texts), reason(reason) {}
+    ~CAuthReasonDlg() override;
+    CAuthReasonDlg(const CAuthReasonDlg&) = delete;
+    CAuthReasonDlg& operator=(const CAuthReasonDlg&) = delete;
 
     const CYolString& Reason() const { return reason; }
 
@@ -44,11 +52,14 @@ public:
     void OnInitDialog() override;
     int GetSoftKeyCap(TSoftKey key, CYolString& caption) override;
     void OnSoftKey(TSoftKey key) override;
+    void OnLanguageChanged() override;
 
 private:
     void Accept();
+    void SetTexts();
 
     Services::CServicesManager* services;
     TTexts texts;
     CYolString reason;
+    HWND watched = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "CSkinManager.h"
 #include "CYolPath.h"
+#include "PluginLanguage.h"
 #include "YolGuids.h"
 
 namespace {
@@ -65,7 +66,10 @@ CYolArray<unsigned int> CPluginShared::ImageIds() {
 }
 
 void CPluginShared::ChangeLanguage(const CYolString& language) {
-    std::lock_guard guard(lock);
-    if (this->language)
-        this->language->ChangeLang(language);
+    {
+        std::lock_guard guard(lock);
+        if (this->language)
+            this->language->ChangeLang(language);
+    }
+    Protocols::TellLanguageChanged();
 }

@@ -31,6 +31,7 @@ public:
     // 0 for an index outside the images or before they are registered.
     unsigned int ImageId(int index);
     CYolArray<unsigned int> ImageIds();
+    // Then every open page and dialog of the plug-in takes its texts again.
     void ChangeLanguage(const CYolString& language);
 
     std::recursive_mutex& Lock() { return lock; }

@@ -359,7 +359,7 @@ void CRuvViewPan::Load() {
     int row = 0;
     for (const RuvViewRow& r : ViewRows(Pane())) {
         if (r.label != 0)
-            SetItemText(kRuvDetailsLabel + row, PaneString(r.label));
+            SetItemString(kRuvDetailsLabel + row, r.label);
         ++row;
     }
     const Values values(ServicesManager(), AccountId(), contact);
@@ -478,7 +478,7 @@ int CRuvEditPan::DoDataExchange(int save) {
 void CRuvEditPan::Load() {
     for (const RuvEditRow& r : EditRows(Pane())) {
         if (r.label != 0)
-            SetItemText(kRuvDetailsLabel + r.row, PaneString(r.label));
+            SetItemString(kRuvDetailsLabel + r.row, r.label);
         if (r.kind == EditKind::Code)
             FillCombo(Field(r.row), r.list);
         if (r.kind == EditKind::Interests)

@@ -26,8 +26,8 @@ void AskAuthorization(Services::CServicesManager* services, unsigned int contact
     CYolString reason = RuvPlugin::UiString(kStringDefaultAuthReason);
     EnsureRuvPaneTemplates();
     // The template's own title stays.
-    const CAuthReasonDlg::TTexts texts{CYolString(), RuvPlugin::UiString(kStringAuthPrompt),
-                                       RuvPlugin::UiString(kStringOk), RuvPlugin::UiString(kStringCancel)};
+    const CAuthReasonDlg::TTexts texts{&RuvPlugin::UiString, CAuthReasonDlg::kOwnTitle, kStringAuthPrompt, kStringOk,
+                                       kStringCancel};
     if (services != nullptr && CAuthReasonDlg::Run(services, kRuvAuthRequestTemplate, texts, reason))
         PostMenuText(services, RuvProtocolGuid, RuvMenus::kAuthReasonEvent, contact, context, reason);
 }

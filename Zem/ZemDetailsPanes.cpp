@@ -104,7 +104,7 @@ void CZemDetailsPersonalPan::Fill() {
         unsigned int id = 0;
         unsigned int stringId = 0;
         if (ReadNumber(n.key, id) && ZemIdMaps::Lookup(n.map, id, stringId))
-            SetItemText(n.control, PaneString(static_cast<int>(stringId)));
+            SetItemString(n.control, static_cast<int>(stringId));
     }
     unsigned int day = 0;
     unsigned int month = 0;

@@ -36,8 +36,8 @@ constexpr int kStringCancel = 219;
 // The reason dialog, its texts in the plug-in's language.
 bool AskInDialog(Services::CServicesManager* services, CYolString& reason) {
     EnsureZemPaneTemplates();
-    const CAuthReasonDlg::TTexts texts{ZemPlugin::UiString(kStringAuthRequest), ZemPlugin::UiString(kStringAuthPrompt),
-                                       ZemPlugin::UiString(kStringOk), ZemPlugin::UiString(kStringCancel)};
+    const CAuthReasonDlg::TTexts texts{&ZemPlugin::UiString, kStringAuthRequest, kStringAuthPrompt, kStringOk,
+                                       kStringCancel};
     return CAuthReasonDlg::Run(services, kZemAuthRequestTemplate, texts, reason);
 }
 

@@ -51,14 +51,12 @@ void CZemSearchGlobalPan::FillList(int control, const std::map<unsigned int, uns
     HWND list = GetDlgItem(control);
     if (SendMessage(list, CB_GETCOUNT, 0, 0) > 0)
         return;
-    auto add = [&](const CYolString& text, unsigned int value) {
-        const LRESULT at = SendMessage(list, CB_INSERTSTRING, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(text.c_str()));
-        SendMessage(list, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(value));
-    };
-    add(CYolString(), 0);
-    for (const auto& [id, stringId] : map)
-        add(PaneString(static_cast<int>(stringId)), id);
+    const LRESULT none = SendMessage(list, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u""));
+    SendMessage(list, CB_SETITEMDATA, static_cast<WPARAM>(none), 0);
+    for (const auto& [id, stringId] : map) {
+        const int at = AddComboString(control, static_cast<int>(stringId));
+        SendMessage(list, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(id));
+    }
     SendMessage(list, CB_SETCURSEL, 0, 0);
 }
 

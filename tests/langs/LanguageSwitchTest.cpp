@@ -4,21 +4,31 @@
 // dialog and an open chat tab re-label, and switching back restores
 // English. Screenshots of the contact list, the open main menu, a chat tab
 // and the preferences dialog in Russian land in tests/screenshots/ of the
-// build.
+// build. The pages a plug-in adds to an open dialog, and a plug-in's own
+// dialog, follow the plug-in's switch in the texts of its pack.
 
 #include "AppTestSupport.h"
+#include "CAuthReasonDlg.h"
 #include "CContactList.h"
 #include "CProtocolsManagerImpl.h"
 #include "CYolClock.h"
 #include "CoreServices.h"
 #include "CYolProgramMessageWindows.h"
 #include "CYolProgramPrefsHost.h"
+#include "CYolWMUI_AccountSettingsDlg.h"
+#include "CYolWMUI_DetailsDlg.h"
 #include "CYolWMUI_PrefsDlg.h"
 #include "CYolWMUI_Tools.h"
 #include "DialogStrings.h"
+#include "JabberStrings.h"
+#include "LangPackSupport.h"
+#include "PluginHelpers.h"
 #include "PrefsDialogTemplates.h"
 #include "UiHelpers.h"
 #include "YolWMUI_Dialogs.h"
+#include "ZemPaneTemplates.h"
+#include "ZemPlugin.h"
+#include "ZemStrings.h"
 
 #include "Backends/Backend.h"
 #include "Controls/ControlCombo.h"
@@ -77,6 +87,7 @@ protected:
         fs::create_directory_symlink(build / "Langs", PathOf("Langs"));
         fs::create_directory_symlink(build / "Skins", PathOf("Skins"));
         fs::create_directory_symlink(build / "Protos" / "Jabber", PathOf("Protos/Jabber"));
+        fs::create_directory_symlink(build / "Protos" / "Zem", PathOf("Protos/Zem"));
         fs::create_directories(kShots);
     }
 
@@ -371,6 +382,154 @@ TEST_F(OpenChat, ScreenshotOfAChatTabInRussian) {
     ChooseLanguage(u"Russian");
     ASSERT_EQ(Texts()[0], "Сообщения");
     ScreenScreenshot(windows->Window(), kShots + "langs-russian-chat.png");
+}
+
+// An XMPP account's pages open in the program's dialogs while the language
+// changes: the plug-in switches on its account's thread and its pages take
+// its pack's texts, their tab captions too.
+class OpenPluginPages : public LanguageSwitch {
+protected:
+    void SetUp() override {
+        LanguageSwitch::SetUp();
+        Start();
+        account = Core::g_protocolsManager->AddAccount(JabberProtocolGuid);
+        ASSERT_NE(account, 0u);
+        ASSERT_TRUE(russian.Loaded()) << "the XMPP plug-in's Russian pack is not built";
+    }
+    void TearDown() override {
+        if (dialog && IsWindow(dialog->Handle()))
+            DestroyWindow(dialog->Handle());
+        dialog.reset();
+        LanguageSwitch::TearDown();
+    }
+    void Open(std::unique_ptr<UI::CYolWMUI_SettingsControllerDlg> made) {
+        dialog = std::move(made);
+        ASSERT_TRUE(dialog->CreateModeless(app->GetWindow())) << "the dialog did not open";
+        Platform::PumpMessages();
+        ASSERT_GT(dialog->TabCount(), 0);
+    }
+    HWND Page(int index) { return dialog->GetTab(dialog->TabIdAt(index))->pan->Handle(); }
+    std::string Caption(int index) { return dialog->GetTab(dialog->TabIdAt(index))->caption.ToUtf8(); }
+
+    // The plug-in's text of `id` in the language named.
+    std::string Xmpp(int id, bool inRussian) {
+        CYolString text;
+        if (inRussian)
+            return russian.Get(id).value_or("<none>");
+        return JabberDefaultUiString(id, text) ? text.ToUtf8() : "<none>";
+    }
+
+    // Switches and waits until `texts` shows what `expected` says.
+    bool SwitchTo(const char16_t* language, const std::function<std::vector<std::string>()>& texts,
+                  const std::vector<std::string>& expected) {
+        ChooseLanguage(language);
+        return PumpUntil([&] { return texts() == expected; });
+    }
+
+    unsigned int account = 0;
+    LangTest::LoadedPack russian{LangTest::kPacks[2]};
+    UI::CYolProgramPrefsHost host{nullptr};
+    std::unique_ptr<UI::CYolWMUI_SettingsControllerDlg> dialog;
+};
+
+TEST_F(OpenPluginPages, AccountSettingsPagesRelabelBothWays) {
+    Open(std::make_unique<UI::CYolWMUI_AccountSettingsDlg>(account, host));
+    // Labels and a check box of the account page, by control and string id.
+    constexpr struct {
+        int control;
+        int stringId;
+    } kLabels[] = {{1002, 17}, {1007, 18}, {1009, 23}};
+    constexpr int kUserName = 1015;
+    auto texts = [&] {
+        std::vector<std::string> all{Caption(0)};
+        for (const auto& label : kLabels)
+            all.push_back(TextOf(GetDlgItem(Page(0), label.control)));
+        all.push_back(TextOf(GetDlgItem(Page(0), kUserName)));
+        return all;
+    };
+    auto expected = [&](bool inRussian) {
+        std::vector<std::string> all{Xmpp(JabberStrAccount, inRussian)};
+        for (const auto& label : kLabels)
+            all.push_back(Xmpp(label.stringId, inRussian));
+        // What the user typed is theirs: no switch touches it.
+        all.push_back("anna");
+        return all;
+    };
+    SetWindowTextString(GetDlgItem(Page(0), kUserName), CYolString(u"anna"));
+    ASSERT_EQ(texts(), expected(false));
+    ASSERT_NE(expected(true), expected(false));
+
+    EXPECT_TRUE(SwitchTo(u"Russian", texts, expected(true))) << ::testing::PrintToString(texts());
+    // The program's own soft keys switched as well.
+    EXPECT_EQ(SoftKey(dialog->Handle(), 0), "ОК");
+    EXPECT_TRUE(SwitchTo(u"English", texts, expected(false))) << ::testing::PrintToString(texts());
+}
+
+TEST_F(OpenPluginPages, OwnDetailsGenderChoicesRelabelAndKeepTheChoice) {
+    Open(std::make_unique<UI::CYolWMUI_UserDetailsDlg>(&services, account));
+    // The personal page: the one whose gender box lists none, female, male.
+    constexpr int kGender = 1024;
+    HWND gender = nullptr;
+    for (int i = 0; i < dialog->TabCount() && gender == nullptr; ++i) {
+        const HWND box = GetDlgItem(Page(i), kGender);
+        if (box != nullptr && SendMessage(box, CB_GETCOUNT, 0, 0) == 3)
+            gender = box;
+    }
+    ASSERT_NE(gender, nullptr) << "no page offers a gender";
+    SendMessage(gender, CB_SETCURSEL, 2, 0);
+    auto texts = [&] {
+        return std::vector<std::string>{UI::GetComboText(gender, 0).ToUtf8(), UI::GetComboText(gender, 1).ToUtf8(),
+                                        UI::GetComboText(gender, 2).ToUtf8(),
+                                        std::to_string(SendMessage(gender, CB_GETCURSEL, 0, 0))};
+    };
+    auto expected = [&](bool inRussian) {
+        return std::vector<std::string>{"", Xmpp(JabberStrFemale, inRussian), Xmpp(JabberStrMale, inRussian), "2"};
+    };
+    ASSERT_EQ(texts(), expected(false));
+
+    EXPECT_TRUE(SwitchTo(u"Russian", texts, expected(true))) << ::testing::PrintToString(texts());
+    EXPECT_EQ(SendMessage(gender, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_TRUE(SwitchTo(u"English", texts, expected(false))) << ::testing::PrintToString(texts());
+}
+
+// The MRIM plug-in's request dialog open while the plug-in switches: its
+// title, prompt and soft keys take the pack's texts; what the user wrote
+// stays.
+TEST_F(LanguageSwitch, APluginDialogRelabelsWithItsPlugin) {
+    const LangTest::LoadedPack pack(LangTest::kPacks[3]);
+    ASSERT_TRUE(pack.Loaded()) << "the MRIM plug-in's Russian pack is not built";
+    // The ids the plug-in's menu gives the dialog.
+    constexpr int kTitle = 21, kPrompt = 22, kOk = 218, kCancel = 219;
+    ASSERT_EQ(ZemPlugin::Join(nullptr), 1);
+    EnsureZemPaneTemplates();
+    CAuthReasonDlg dialog(nullptr, {&ZemPlugin::UiString, kTitle, kPrompt, kOk, kCancel}, CYolString(u"it is me"));
+    ASSERT_TRUE(dialog.Create(kZemAuthRequestTemplate, Protocols::GetPluginModule(), nullptr));
+    auto texts = [&] {
+        return std::vector<std::string>{TextOf(dialog.Handle()),
+                                        TextOf(dialog.GetDlgItem(CAuthReasonDlg::kPrompt)),
+                                        SoftKey(dialog.Handle(), 0), SoftKey(dialog.Handle(), 1),
+                                        TextOf(dialog.GetDlgItem(CAuthReasonDlg::kReasonEdit))};
+    };
+    auto expected = [&](bool inRussian) {
+        std::vector<std::string> all;
+        for (int id : {kTitle, kPrompt, kOk, kCancel}) {
+            CYolString text;
+            all.push_back(inRussian ? pack.Get(id).value_or("<none>")
+                                    : (ZemDefaultUiString(id, text) ? text.ToUtf8() : "<none>"));
+        }
+        all.push_back("it is me");
+        return all;
+    };
+    EXPECT_EQ(texts(), expected(false));
+    EXPECT_NE(expected(true), expected(false));
+
+    ZemPlugin::ChangeLanguage(CYolString(u"Russian"));
+    EXPECT_TRUE(PumpUntil([&] { return texts() == expected(true); })) << ::testing::PrintToString(texts());
+    ZemPlugin::ChangeLanguage(CYolString(u"English"));
+    EXPECT_TRUE(PumpUntil([&] { return texts() == expected(false); })) << ::testing::PrintToString(texts());
+
+    DestroyWindow(dialog.Handle());
+    EXPECT_EQ(ZemPlugin::Leave(nullptr), 0);
 }
 
 }  // namespace

@@ -220,10 +220,16 @@ TEST_F(ZemSettingsPanes, TheAdvancedPageStoresBothFlags) {
     }
 }
 
+// The reason dialog's texts by string id.
+CYolString ReasonText(int id) {
+    static const char* const kTexts[] = {"Authorization request", "Enter request reason", "OK", "Cancel"};
+    return id >= 0 && id < 4 ? U(kTexts[id]) : CYolString();
+}
+
 // The reason of an authorization request, asked in the plug-in's dialog.
 TEST_F(ZemSettingsPanes, TheReasonDialogHandsBackWhatWasTypedOnlyWhenAccepted) {
     EnsureZemPaneTemplates();
-    const CAuthReasonDlg::TTexts texts{U("Authorization request"), U("Enter request reason"), U("OK"), U("Cancel")};
+    const CAuthReasonDlg::TTexts texts{&ReasonText, 0, 1, 2, 3};
     const std::string tooLong(300, 'r');
     const struct {
         const char* typed;  // null: left as it was

@@ -5,6 +5,7 @@
 #include "DefaultUiStrings.h"
 #include "WindowSystem/MessageQueue.h"
 #include "WindowSystem/Window.h"
+#include "YolComboEntries.h"
 
 #include <algorithm>
 #include <atomic>
@@ -22,56 +23,16 @@ std::atomic<UiStringSource> g_source{&GetDefaultUiString};
 std::unordered_map<HWND, int> g_labels;
 size_t g_cleanUpAt = 64;
 
-// Combo box entries set from a string id, with the text they were given: an
-// entry whose text has changed since (the list was refilled) is no longer
-// one of them.
-struct TComboEntry {
-    HWND combo;
-    int index;
-    int stringId;
-    CYolString text;
-};
-std::vector<TComboEntry> g_comboEntries;
+// Combo box entries set from a string id: one whose text has changed since
+// (the list was refilled) is no longer one of them.
+std::vector<TComboLabel> g_comboEntries;
 
 void DropDestroyedLabels()
 {
     for (auto it = g_labels.begin(); it != g_labels.end();)
         it = IsWindow(it->first) ? std::next(it) : g_labels.erase(it);
-    std::erase_if(g_comboEntries, [](const TComboEntry& entry) { return !IsWindow(entry.combo); });
+    std::erase_if(g_comboEntries, [](const TComboLabel& entry) { return !IsWindow(entry.combo); });
     g_cleanUpAt = std::max<size_t>(64, (g_labels.size() + g_comboEntries.size()) * 2);
-}
-
-CYolString EntryText(HWND combo, int index)
-{
-    const LRESULT length = SendMessage(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length < 0)
-        return CYolString();
-    std::vector<char16_t> buffer(static_cast<size_t>(length) + 1);
-    const LRESULT got =
-        SendMessage(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
-    return got > 0 ? CYolString(buffer.data(), static_cast<int>(std::min(got, length))) : CYolString();
-}
-
-// Answers whether the entry is still the one remembered (then it is
-// renamed).
-bool RelabelComboEntry(TComboEntry& entry)
-{
-    if (!(EntryText(entry.combo, entry.index) == entry.text))
-        return false;
-    const CYolString text = DialogString(entry.stringId);
-    if (text == entry.text)
-        return true;
-    const WPARAM index = static_cast<WPARAM>(entry.index);
-    const LRESULT selected = SendMessage(entry.combo, CB_GETCURSEL, 0, 0);
-    const LRESULT data = SendMessage(entry.combo, CB_GETITEMDATA, index, 0);
-    SendMessage(entry.combo, CB_DELETESTRING, index, 0);
-    if (SendMessage(entry.combo, CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str())) != entry.index)
-        return false;
-    SendMessage(entry.combo, CB_SETITEMDATA, index, data);
-    if (selected != CB_ERR)
-        SendMessage(entry.combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
-    entry.text = text;
-    return true;
 }
 
 } // namespace
@@ -117,7 +78,7 @@ int AddComboString(HWND combo, int stringId)
         return CB_ERR;
     if (g_labels.size() + g_comboEntries.size() >= g_cleanUpAt)
         DropDestroyedLabels();
-    std::erase_if(g_comboEntries, [&](const TComboEntry& entry) {
+    std::erase_if(g_comboEntries, [&](const TComboLabel& entry) {
         return entry.combo == combo && entry.index == static_cast<int>(index);
     });
     g_comboEntries.push_back({combo, static_cast<int>(index), stringId, text});
@@ -138,14 +99,7 @@ void RelabelWindows()
     const std::unordered_map<HWND, int> labels = g_labels;
     for (const auto& [window, stringId] : labels)
         SetWindowTextString(window, DialogString(stringId));
-    std::vector<TComboEntry> entries;
-    entries.swap(g_comboEntries);
-    std::vector<TComboEntry> kept;
-    for (TComboEntry& entry : entries)
-        if (RelabelComboEntry(entry))
-            kept.push_back(std::move(entry));
-    kept.insert(kept.end(), g_comboEntries.begin(), g_comboEntries.end());
-    g_comboEntries = std::move(kept);
+    RelabelComboEntries(g_comboEntries, &DialogString);
     // Posted, not sent: a window of another thread is told without this
     // thread waiting for it.
     std::vector<HWND> topLevels;
