@@ -99,6 +99,20 @@ TEST_F(CacheTest, AnAccountComesBackAsItWasCached) {
     EXPECT_EQ(events.back(), "UpdateEnd -");
 }
 
+TEST_F(CacheTest, DeletingTheLastAccountTakesItsListOutOfTheFile) {
+    unsigned int group = Group(kAccountA, "G");
+    Contact(kAccountA, group, "1", 0, "One");
+    Flush();
+    ASSERT_FALSE(Stored(SettingsPath(), "CL data").empty());
+
+    for (unsigned int account : {kAccountA, kAccountB, kAccountC})
+        ManagerEvent(Protocols::ProtocolsManagerEvent::AccountRemoved, account);
+    Flush();
+    EXPECT_TRUE(Stored(SettingsPath(), "CL data").empty());
+    model.reset();  // the last save on the way out keeps it so
+    EXPECT_TRUE(Stored(SettingsPath(), "CL data").empty());
+}
+
 TEST_F(CacheTest, AnAccountWithNothingCachedStartsEmpty) {
     manager.AddAccount(kAccountD, "dave", "a");
     ManagerEvent(AccountAdded, kAccountD);

@@ -225,7 +225,7 @@ TEST_F(AccountsPaneWithPeer, AddsAnXmppAccountThatConnectsAndDeletingItLeavesThe
 
     const std::string settings = ReadText(PathOf("settings.yol"));
     ASSERT_FALSE(settings.empty());
-    EXPECT_EQ(settings.find(jid), std::string::npos);
+    EXPECT_EQ(settings.find(jid), std::string::npos) << settings.substr(settings.find(jid) > 300 ? settings.find(jid) - 300 : 0, 600);
     const std::u16string wide = W(jid).ToU16();
     const std::string wideBytes(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
     EXPECT_EQ(settings.find(wideBytes), std::string::npos);

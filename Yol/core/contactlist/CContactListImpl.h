@@ -474,6 +474,7 @@ private:
 
     std::atomic<bool> savePending{false};
     bool changed = false;       // lists changed since the caches were last written
+    bool accountRemoved = false;  // an account was deleted since the model started
     bool batchOpen = false;     // the store's batch was opened by the outermost bracket
     // ClearMetaContacts requests posted and not yet carried out, and those
     // that a meta list parsed meanwhile already carried out.

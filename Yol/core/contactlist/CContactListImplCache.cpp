@@ -75,20 +75,24 @@ void CContactListImpl::SaveCaches(bool final) {
     if (db == nullptr)
         return;
     std::lock_guard<std::mutex> serial(saveLock);
+    bool removed = false;
     {
         Locked held(*this);
         if (!final && !changed)
             return;
         changed = false;
+        removed = accountRemoved;
     }
     Snapshot snapshot;
     TakeSnapshot(snapshot);
 
     bool wrote = false;
     // With no account known the stored list is kept: it is all there is of
-    // accounts that did not come up this time.
+    // accounts that did not come up this time. Once an account was deleted,
+    // though, no account left means no list: the deleted account's contacts
+    // must not stay behind in the file.
     CAutoBuf list;
-    if (snapshot.accounts.Count() > 0 && ProtocolsManager() != nullptr &&
+    if ((snapshot.accounts.Count() > 0 || removed) && ProtocolsManager() != nullptr &&
         CContactListCache::BuildContactListData(snapshot.accounts, list))
         wrote = WriteBlob(*db, kListKey, list) || wrote;
     CYolString opened = CContactListCache::BuildMetagroupData(snapshot.openedLines);

@@ -147,6 +147,7 @@ void CContactListImpl::OnAccountCleared(unsigned int accountId, unsigned int bel
     EndUpdateLocked();
     if (removeEntry) {
         accounts.Erase(accountId);
+        accountRemoved = true;
         MarkChanged();
     }
 }
