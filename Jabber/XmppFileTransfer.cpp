@@ -379,17 +379,13 @@ void XmppFileTransfer::OnSiAnswer(const XmlNode& iq) {
 // ---- the sending pump ----
 
 void XmppFileTransfer::SendTransferChunk(Session& session) {
-    if (session.doneSize >= session.totalSize) {
-        Report(session, FTState::Completed, false);
-        if (session.ibbOpen)
-            SendIbbClose(session);
-        DropSession(&session);
+    if (session.Whole()) {
+        SendingDone(session);
         return;
     }
-    const size_t size = static_cast<size_t>(
-        std::min<int64_t>(session.totalSize - session.doneSize, static_cast<int64_t>(kChunkSize)));
+    const bool first = session.doneSize == 0;
     std::string chunk;
-    if (!session.ReadChunk(size, chunk)) {
+    if (!session.TakeChunk(kChunkSize, chunk)) {
         FailSession(&session);
         return;
     }
@@ -399,7 +395,12 @@ void XmppFileTransfer::SendTransferChunk(Session& session) {
         FailSession(&session);
         return;
     }
-    const bool first = session.doneSize == 0;
-    session.doneSize += static_cast<int64_t>(size);
     Report(session, FTState::Progress, first);
+}
+
+void XmppFileTransfer::SendingDone(Session& session) {
+    Report(session, FTState::Completed, false);
+    if (session.ibbOpen)
+        SendIbbClose(session);
+    DropSession(&session);
 }

@@ -112,6 +112,8 @@ private:
 
     // The sending pump both methods share.
     void SendTransferChunk(Session& session);
+    // Every byte of the file went out: reported complete, session dropped.
+    void SendingDone(Session& session);
 
     // SOCKS5 bytestreams.
     void QueryProxyStreamHost(Session& session);

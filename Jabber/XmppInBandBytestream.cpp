@@ -115,7 +115,7 @@ void XmppFileTransfer::OnIbbRequest(const XmlNode& iq, const IqRequest& request)
         AnswerRequest(sink, request, nullptr);
     } else if (name == "close") {
         session->ibbOpen = false;
-        const bool whole = session->doneSize >= session->totalSize;
+        const bool whole = session->Whole();
         AnswerRequest(sink, request, whole ? nullptr : "item-not-found");
         if (!whole) {
             FailSession(session);

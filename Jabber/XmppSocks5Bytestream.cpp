@@ -136,7 +136,7 @@ void XmppFileTransfer::ReceiveBytes(Session& session, const uint8_t* data, size_
     }
     Report(session, FTState::Progress, first);
     // A SOCKS5 stream ends with its last byte; an in-band one with its close.
-    if (session.method == TransferMethod::Socks5Bytestreams && session.doneSize >= session.totalSize) {
+    if (session.method == TransferMethod::Socks5Bytestreams && session.Whole()) {
         session.KeepFile();
         Report(session, FTState::Completed, false);
         DropSession(&session);
@@ -234,7 +234,16 @@ void XmppFileTransfer::OnSocketSendResult(int socket, int result) {
 
 void XmppFileTransfer::OnSocketClosed(int socket, int) {
     Lock guard(lock);
-    // A stream that is still in the list did not finish: whatever came is not the file.
-    if (Session* session = FindBySocket(socket))
-        FailSession(session);
+    Session* session = FindBySocket(socket);
+    if (session == nullptr)
+        return;
+    // The receiver hangs up once it has every byte, and that may be told
+    // before the result of the last send: a stream that had the whole file
+    // handed over is done.
+    if (session->outgoing && session->socksState == Session::Sending && session->activated && session->Whole()) {
+        SendingDone(*session);
+        return;
+    }
+    // Any other stream still in the list did not finish: whatever came is not the file.
+    FailSession(session);
 }

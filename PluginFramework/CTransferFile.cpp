@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 bool CTransferFile::AppendToFile(const uint8_t* data, size_t size) {
@@ -61,6 +62,14 @@ bool CTransferFile::ReadChunk(size_t size, std::string& out) const {
     }
     ::close(file);
     return got == size;
+}
+
+bool CTransferFile::TakeChunk(size_t limit, std::string& out) {
+    const size_t size = static_cast<size_t>(std::min<int64_t>(totalSize - doneSize, static_cast<int64_t>(limit)));
+    if (size == 0 || !ReadChunk(size, out))
+        return false;
+    doneSize += static_cast<int64_t>(size);
+    return true;
 }
 
 CYolString TransferBaseName(const CYolString& offered) {

@@ -27,15 +27,22 @@ public:
     void KeepFile();
     // Removes what was received so far.
     void DiscardFile();
-    // Up to `size` bytes of the sent file from doneSize on; false when the
-    // file cannot be read there.
-    bool ReadChunk(size_t size, std::string& out) const;
+    // The next chunk to send, at most `limit` bytes from doneSize on, counted
+    // as handed over at once; false (nothing counted) when it cannot be read.
+    bool TakeChunk(size_t limit, std::string& out);
+    // Every byte is counted: received whole, or all handed over to be sent.
+    // A sender's connection that closes from here on closed after the file.
+    bool Whole() const { return doneSize >= totalSize; }
 
     CYolString fileName;  // incoming: offered base name, then the target path; outgoing: the path
     int64_t totalSize = 0;
     int64_t doneSize = 0;
 
 private:
+    // Exactly `size` bytes of the sent file from doneSize on; false when the
+    // file cannot be read there.
+    bool ReadChunk(size_t size, std::string& out) const;
+
     int fd = -1;
     bool created = false;  // we made the target file: ours to remove on failure
 };

@@ -2,7 +2,7 @@
 
 #include "RuvTransferWire.h"
 
-#include <algorithm>
+#include <utility>
 #include <string>
 
 using namespace RuvTransferWire;
@@ -172,20 +172,23 @@ RuvTransferStep CRuvFileTransfer::OnHeader(std::string_view bytes) {
 }
 
 RuvTransferStep CRuvFileTransfer::SendNextChunk() {
-    if (file.doneSize >= file.totalSize) {
-        Set(kFinished);
-        state = Headers;
-        Report(RuvFTState::Progress);
-        return RuvTransferStep::Going;
+    if (!file.Whole()) {
+        const bool first = file.doneSize == 0;
+        std::string chunk;
+        if (!file.TakeChunk(kChunkSize, chunk))
+            return RuvTransferStep::Failed;
+        Report(RuvFTState::Progress, first);
+        if (!Send(chunk))
+            return RuvTransferStep::Failed;
+        if (!file.Whole())
+            return RuvTransferStep::Going;
     }
-    const size_t n = static_cast<size_t>(std::min<int64_t>(file.totalSize - file.doneSize, kChunkSize));
-    std::string chunk;
-    if (!file.ReadChunk(n, chunk))
-        return RuvTransferStep::Failed;
-    const bool first = file.doneSize == 0;
-    file.doneSize += static_cast<int64_t>(n);
-    Report(RuvFTState::Progress, first);
-    return Send(chunk) ? RuvTransferStep::Going : RuvTransferStep::Failed;
+    // Every byte is handed over: from now on the peer's done header is
+    // read, even when it comes before the last chunk's send result.
+    Set(kFinished);
+    state = Headers;
+    Report(RuvFTState::Progress);
+    return RuvTransferStep::Going;
 }
 
 RuvTransferStep CRuvFileTransfer::OnSendResult(int result) {
@@ -200,7 +203,7 @@ RuvTransferStep CRuvFileTransfer::WriteReceived(std::string_view bytes) {
     if (!file.AppendToFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
         return RuvTransferStep::Failed;
     Report(RuvFTState::Progress, first);
-    if (file.doneSize < file.totalSize)
+    if (!file.Whole())
         return RuvTransferStep::Going;
     file.KeepFile();
     Set(kFinished);

@@ -185,20 +185,21 @@ TransferStep CZemTransfer::HandleGetFile(std::string_view name) {
 
 TransferStep CZemTransfer::SendNextChunk() {
     File& file = *files[currentFile];
-    if (file.data.doneSize >= file.data.totalSize) {
-        Report(ZemFTState::Completed);
-        connState = TransferConnState::Idle;
-        CloseSocket();
-        return TransferStep::Over;
-    }
-    const size_t n = static_cast<size_t>(std::min<int64_t>(file.data.totalSize - file.data.doneSize, kChunkSize));
-    std::string chunk;
-    if (!file.data.ReadChunk(n, chunk))
-        return TransferStep::Failed;
+    if (file.data.Whole())
+        return SendingDone();
     const bool first = file.data.doneSize == 0;
-    file.data.doneSize += static_cast<int64_t>(n);
+    std::string chunk;
+    if (!file.data.TakeChunk(kChunkSize, chunk))
+        return TransferStep::Failed;
     Report(ZemFTState::Progress, first);
     return ports.SendTransfer(socket, chunk) ? TransferStep::Going : TransferStep::Failed;
+}
+
+TransferStep CZemTransfer::SendingDone() {
+    Report(ZemFTState::Completed);
+    connState = TransferConnState::Idle;
+    CloseSocket();
+    return TransferStep::Over;
 }
 
 TransferStep CZemTransfer::OnSendResult(int result) {
@@ -215,7 +216,7 @@ TransferStep CZemTransfer::ReceiveData(std::string_view bytes) {
         return TransferStep::Failed;
     const bool first = file->data.doneSize == static_cast<int64_t>(bytes.size());
     Report(ZemFTState::Progress, first);
-    if (file->data.doneSize < file->data.totalSize)
+    if (!file->data.Whole())
         return TransferStep::Going;
     file->data.KeepFile();
     Report(ZemFTState::Completed);
@@ -234,9 +235,15 @@ TransferStep CZemTransfer::OnClosed() {
     // address, the same way.
     case TransferConnState::Greeting:
     case TransferConnState::ProxyWait: return ConnectNext(connectMode);
+    // The receiver hangs up once it has every byte, and that may be told
+    // before the result of the last send: with the whole file handed over,
+    // the close ends the transfer as done.
+    case TransferConnState::Sending: {
+        const File* file = Current();
+        return file != nullptr && file->data.Whole() ? SendingDone() : TransferStep::Failed;
+    }
     // The file was under way: the close cut it short.
-    case TransferConnState::Receiving:
-    case TransferConnState::Sending: return TransferStep::Failed;
+    case TransferConnState::Receiving: return TransferStep::Failed;
     default: return TransferStep::Going;
     }
 }

@@ -108,6 +108,8 @@ private:
     TransferStep RequestNextFile();
     TransferStep HandleGetFile(std::string_view name);
     TransferStep SendNextChunk();
+    // Every byte of the file went out: reported complete, connection closed.
+    TransferStep SendingDone();
     TransferStep ReceiveData(std::string_view bytes);
     bool IsPeersHello(std::string_view text) const;
     File* Current() { return currentFile < files.size() ? files[currentFile].get() : nullptr; }

@@ -25,6 +25,13 @@ constexpr RuvCookie kCookie{0x01020304, 0x05060708};
 // The bytes of a frame after its FLAP and SNAC headers.
 std::string Payload(const std::string& frame) { return frame.substr(16); }
 
+// The cookie our offer frame chose.
+RuvCookie OfferCookie(const std::string& frame) {
+    const std::string offer = Payload(frame);
+    return {static_cast<uint32_t>(std::stoul(Hex(offer.substr(0, 4)), nullptr, 16)),
+            static_cast<uint32_t>(std::stoul(Hex(offer.substr(4, 4)), nullptr, 16))};
+}
+
 std::string IcbmHeader(RuvCookie cookie, const std::string& name) {
     OscarWriter out;
     out.U32(cookie.first).U32(cookie.second).U16(2).ByteString(name);
@@ -195,8 +202,7 @@ TEST_F(RuvTransferFlow, SendingSideRunsTheWholeExchange) {
     // The proposal names the file by its last component, under a cookie
     // of its own.
     const std::string offer = Payload(frames[0]);
-    const RuvCookie cookie{static_cast<uint32_t>(std::stoul(Hex(offer.substr(0, 4)), nullptr, 16)),
-                           static_cast<uint32_t>(std::stoul(Hex(offer.substr(4, 4)), nullptr, 16))};
+    const RuvCookie cookie = OfferCookie(frames[0]);
     EXPECT_NE(offer.find("report.bin"), std::string::npos);
     EXPECT_EQ(offer.find(folder), std::string::npos);
     EXPECT_TRUE(ports.connects.empty());
@@ -240,6 +246,48 @@ TEST_F(RuvTransferFlow, SendingSideRunsTheWholeExchange) {
     EXPECT_EQ(ports.reports.back().outgoing, 1u);
     EXPECT_EQ(ports.reports.back().doneSize, 10000u);
     EXPECT_EQ(ports.reports.back().fileName.ToUtf8(), path);
+}
+
+TEST_F(RuvTransferFlow, TheSendingSideIsDoneOnTheDoneHeaderEvenBeforeTheLastSendResult) {
+    // 10000 bytes go in three chunks, each after the last one's send result.
+    const std::string content(10000, 'c');
+    const std::string path = Put("report.bin", content);
+    const struct Case {
+        const char* name;
+        int sendResults;  // after the acknowledge, before the peer's end
+        bool doneHeader;  // the peer's done header comes before its close
+        unsigned int state;
+    } cases[] = {
+        // The peer had it all: its done header and close outran the send result.
+        {"the done header and close before the last chunk's send result", 2, true, 2},
+        {"the close alone after every chunk was handed over", 2, false, 4},
+        {"the done header with a chunk still to go", 1, true, 4},
+        {"the close with a chunk still to go", 1, false, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ports.reports.clear();
+        transfers.SendFile(peer, CYolString::FromUtf8(path));
+        const RuvCookie cookie = OfferCookie(rig.sink.Take().at(0));
+        Deliver(RendezvousFrame("100300", cookie, RendezvousBlock(0, cookie, RedirectTlvs(2, 0x7F000001, 0x4321))));
+        const int socket = ports.last;
+        transfers.OnSocketConnected(socket, 0);
+        Data(socket, ProxyAnswer(5) + BuildOft2Header(Oft2Acknowledge, cookie, 10000, 0, CYolString(u"report.bin")));
+        for (int i = 0; i < c.sendResults; ++i)
+            transfers.OnSocketSendResult(socket, 0);
+        EXPECT_EQ(ports.Sent(socket).size(), 3u + c.sendResults);  // the join, the prompt and the chunks
+        if (c.doneHeader)
+            Data(socket, BuildOft2Header(Oft2Done, cookie, 10000, 10000, CYolString(u"report.bin")));
+        transfers.OnSocketClosed(socket, 0);
+        // The send result that comes after it finds nothing to go on with.
+        transfers.OnSocketSendResult(socket, 0);
+        EXPECT_TRUE(ports.Sent(socket).empty());
+        EXPECT_EQ(transfers.Count(), 0u);
+        ASSERT_FALSE(ports.reports.empty());
+        EXPECT_EQ(ports.reports.back().state, c.state);
+        rig.Sent();
+    }
+    EXPECT_EQ(ReadText(path), content);
 }
 
 TEST_F(RuvTransferFlow, ReceivingSideWaitsForTheUserAndNeverOverwrites) {
@@ -308,9 +356,7 @@ TEST_F(RuvTransferFlow, ReceiverWithoutProxyAddressCreatesASessionAndTellsThePee
 TEST_F(RuvTransferFlow, SenderAskedWithoutAProxySessionMakesOne) {
     const std::string path = Put("a.bin", "abc");
     transfers.SendFile(peer, CYolString::FromUtf8(path));
-    const std::string offer = Payload(rig.sink.Take().at(0));
-    const RuvCookie cookie{static_cast<uint32_t>(std::stoul(Hex(offer.substr(0, 4)), nullptr, 16)),
-                           static_cast<uint32_t>(std::stoul(Hex(offer.substr(4, 4)), nullptr, 16))};
+    const RuvCookie cookie = OfferCookie(rig.sink.Take().at(0));
     // A redirect without the proxy flag.
     OscarWriter request;
     request.Tlv16(0x000A, 2);

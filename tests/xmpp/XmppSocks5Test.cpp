@@ -128,39 +128,48 @@ TEST_F(IncomingSocks5, FailuresOfTheStreamEndTheTransferAndLeaveNoFile) {
     }, "a.bin");
 }
 
-TEST_F(TransferFixture, SendingThroughTheProxyActivatesTheStreamAndPumpsOnSendResults) {
-    ports.proxy = "proxy.example.org";
+// Our offer of a.bin over a SOCKS5 stream through the proxy.
+struct OutgoingSocks5 : TransferFixture {
+    // Offers `content` and answers every step up to the proxy's activation,
+    // which hands the first chunk over.
+    void Activated(const std::string& content) {
+        ports.proxy = "proxy.example.org";
+        transfers.SendFile(bob, U(Put("a.bin", content)));
+        const std::string offer = sink.Take().at(0);
+        const size_t sidAt = offer.find(" id='", offer.find("<si ")) + 5;
+        const std::string sid = offer.substr(sidAt, 8);
+        Answer(1, "<iq type='result' from='bob@example.org' id='yol_1'><si xmlns='http://jabber.org/protocol/si'><feature "
+                  "xmlns='http://jabber.org/protocol/feature-neg'><x xmlns='jabber:x:data' type='submit'><field "
+                  "var='stream-method'><value>" + std::string(kSocks5) + "</value></field></x></feature></si></iq>");
+        EXPECT_EQ(sink.Take(), Lines{"<iq type='get' to='proxy.example.org' id='yol_2'><query "
+                                     "xmlns='http://jabber.org/protocol/bytestreams'/></iq>"});
+        Answer(2, "<iq type='result' from='proxy.example.org' id='yol_2'><query xmlns='http://jabber.org/protocol/"
+                  "bytestreams'><streamhost jid='proxy.example.org' host='127.0.0.1' port='7777'/></query></iq>");
+        EXPECT_EQ(sink.Take(), Lines{"<iq type='set' to='bob@example.org' id='yol_3'><query xmlns='http://jabber.org/"
+                                     "protocol/bytestreams' sid='" + sid + "'><streamhost jid='proxy.example.org' "
+                                     "host='127.0.0.1' port='7777'/></query></iq>"});
+        Answer(3, "<iq type='result' from='bob@example.org' id='yol_3'/>");
+        EXPECT_EQ(sockets.TakeLog(), Lines{"connect 127.0.0.1:7777"});
+        transfers.OnSocketConnected(1, 0);
+        const std::string greetingReply = Bytes({5, 0});
+        transfers.OnSocketData(1, reinterpret_cast<const uint8_t*>(greetingReply.data()), greetingReply.size());
+        // We initiate: our bound JID first.
+        const std::string expectedName = XmppSocks5::ConnectRequest(U(sid), U("me@example.org/Yol"), U("bob@example.org"));
+        EXPECT_EQ(sockets.TakeSent(1), Bytes({5, 1, 0}) + expectedName);
+        const std::string connectReply = Bytes({5, 0, 0, 1, 127, 0, 0, 1, 0, 0});
+        transfers.OnSocketData(1, reinterpret_cast<const uint8_t*>(connectReply.data()), connectReply.size());
+        EXPECT_EQ(sink.Take(), Lines{"<iq type='set' to='proxy.example.org' id='yol_4'><query xmlns='http://jabber.org/"
+                                     "protocol/bytestreams' sid='" + sid + "'><activate>bob@example.org</activate></query></iq>"});
+        // Send results before activation move nothing.
+        transfers.OnSocketSendResult(1, 0);
+        EXPECT_TRUE(sockets.TakeSent(1).empty());
+        Answer(4, "<iq type='result' from='proxy.example.org' id='yol_4'/>");
+    }
+};
+
+TEST_F(OutgoingSocks5, SendingThroughTheProxyActivatesTheStreamAndPumpsOnSendResults) {
     const std::string content = Pattern(5000);
-    transfers.SendFile(bob, U(Put("a.bin", content)));
-    const std::string offer = sink.Take().at(0);
-    const size_t sidAt = offer.find(" id='", offer.find("<si ")) + 5;
-    const std::string sid = offer.substr(sidAt, 8);
-    Answer(1, "<iq type='result' from='bob@example.org' id='yol_1'><si xmlns='http://jabber.org/protocol/si'><feature "
-              "xmlns='http://jabber.org/protocol/feature-neg'><x xmlns='jabber:x:data' type='submit'><field "
-              "var='stream-method'><value>" + std::string(kSocks5) + "</value></field></x></feature></si></iq>");
-    EXPECT_EQ(sink.Take(), Lines{"<iq type='get' to='proxy.example.org' id='yol_2'><query "
-                                 "xmlns='http://jabber.org/protocol/bytestreams'/></iq>"});
-    Answer(2, "<iq type='result' from='proxy.example.org' id='yol_2'><query xmlns='http://jabber.org/protocol/"
-              "bytestreams'><streamhost jid='proxy.example.org' host='127.0.0.1' port='7777'/></query></iq>");
-    EXPECT_EQ(sink.Take(), Lines{"<iq type='set' to='bob@example.org' id='yol_3'><query xmlns='http://jabber.org/"
-                                 "protocol/bytestreams' sid='" + sid + "'><streamhost jid='proxy.example.org' "
-                                 "host='127.0.0.1' port='7777'/></query></iq>"});
-    Answer(3, "<iq type='result' from='bob@example.org' id='yol_3'/>");
-    EXPECT_EQ(sockets.TakeLog(), Lines{"connect 127.0.0.1:7777"});
-    transfers.OnSocketConnected(1, 0);
-    const std::string greetingReply = Bytes({5, 0});
-    transfers.OnSocketData(1, reinterpret_cast<const uint8_t*>(greetingReply.data()), greetingReply.size());
-    // We initiate: our bound JID first.
-    const std::string expectedName = XmppSocks5::ConnectRequest(U(sid), U("me@example.org/Yol"), U("bob@example.org"));
-    EXPECT_EQ(sockets.TakeSent(1), Bytes({5, 1, 0}) + expectedName);
-    const std::string connectReply = Bytes({5, 0, 0, 1, 127, 0, 0, 1, 0, 0});
-    transfers.OnSocketData(1, reinterpret_cast<const uint8_t*>(connectReply.data()), connectReply.size());
-    EXPECT_EQ(sink.Take(), Lines{"<iq type='set' to='proxy.example.org' id='yol_4'><query xmlns='http://jabber.org/"
-                                 "protocol/bytestreams' sid='" + sid + "'><activate>bob@example.org</activate></query></iq>"});
-    // Send results before activation move nothing.
-    transfers.OnSocketSendResult(1, 0);
-    EXPECT_TRUE(sockets.TakeSent(1).empty());
-    Answer(4, "<iq type='result' from='proxy.example.org' id='yol_4'/>");
+    Activated(content);
     for (int i = 0; i < 3; ++i)
         transfers.OnSocketSendResult(1, 0);
     EXPECT_EQ(sockets.TakeSent(1), content);
@@ -168,6 +177,37 @@ TEST_F(TransferFixture, SendingThroughTheProxyActivatesTheStreamAndPumpsOnSendRe
                                           "1 a.bin 5000/5000 out", "2 a.bin 5000/5000 out"}));
     EXPECT_EQ(sockets.TakeLog(), Lines{"close 1"});
     EXPECT_EQ(transfers.SessionCount(), 0u);
+}
+
+TEST(OutgoingSocks5Close, TheReceiversCloseEndsTheSendingAsDoneOnlyOnceEveryByteWasHandedOver) {
+    // 5000 bytes go in three chunks, each after the last one's send result.
+    const std::string content = Pattern(5000);
+    const struct {
+        const char* name;
+        int sendResults;  // after the activation, before the close
+        std::string lastReport;
+    } cases[] = {
+        // The receiver had it all and hung up; the close outran the send result.
+        {"the close before the last chunk's send result", 2, "2 a.bin 5000/5000 out"},
+        {"the close with a chunk still to go", 1, "4 a.bin 4096/5000 out"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fresh<OutgoingSocks5> t;
+        t.Activated(content);
+        for (int i = 0; i < c.sendResults; ++i)
+            t.transfers.OnSocketSendResult(1, 0);
+        EXPECT_EQ(t.sockets.TakeSent(1), content.substr(0, 2048 * (c.sendResults + 1)));
+        t.transfers.OnSocketClosed(1, 0);
+        // The send result that comes after it finds nothing to go on with.
+        t.transfers.OnSocketSendResult(1, 0);
+        EXPECT_TRUE(t.sockets.TakeSent(1).empty());
+        EXPECT_EQ(t.transfers.SessionCount(), 0u);
+        const Lines reports = t.ports.TakeReports();
+        ASSERT_FALSE(reports.empty());
+        EXPECT_EQ(reports.back(), c.lastReport);
+        EXPECT_EQ(ReadText(t.PathOf("a.bin")), content);
+    }
 }
 
 TEST_F(TransferFixture, AProxyWithoutAStreamHostOrAFailedSendEndsTheTransferWithAReport) {

@@ -2,8 +2,8 @@
 // threads: the offer with two files asked for in turn, the lists and the
 // answers from the wrong peer, and the transfer connection's readers: the
 // proxy's answer split and followed by the greeting, a stranger's hello, a
-// request for a name that only contains the file's, and data past the
-// offered size.
+// request for a name that only contains the file's, data past the offered
+// size, and the receiver's close outrunning the last send result.
 
 #include "ZemFileTransfer.h"
 #include "TestSupport.h"
@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -67,6 +68,21 @@ protected:
     }
     void Arrive(std::string_view bytes, int socket = 1) {
         transfers.OnSocketData(socket, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    }
+    // We offer the file at `path` to bob; the proxy pairs us, bob greets us
+    // and sends `request`. Answers the transfer's socket.
+    int Asked(const std::string& path, const std::string& request) {
+        if (transfers.SendFile(bob, U(path)) != 0)
+            return 0;
+        const uint32_t session = ParseTransferOffer(std::string_view(sink.Take().back()).substr(44))->sessionId;
+        transfers.OnProxyAck(Packet(MrimBodyWriter().UL(1).LPS("bob@mail.ru").UL(session).UL(2).LPS("")
+                                        .LPS("127.0.0.1:1;").Raw(std::string(16, 'q')).Take()));
+        const int socket = static_cast<int>(ports.connects.size());
+        transfers.OnSocketConnected(socket, 0);
+        EXPECT_EQ(ports.Sent(), BuildProxyHello(std::string(16, 'q')));
+        Arrive(ProxyHelloAck() + std::string("Zem_FT_HELLO bob@mail.ru\0", 25) + request + std::string(1, '\0'),
+               socket);
+        return socket;
     }
 
     TempFolder folder;
@@ -132,17 +148,7 @@ TEST_F(ZemFileTransferFlow, TheSenderServesOnlyTheExactNameAsked) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.request);
         ports.reports.clear();
-        ASSERT_EQ(transfers.SendFile(bob, U(path)), 0);
-        // One transfer of a file to a contact at a time.
-        EXPECT_EQ(transfers.SendFile(bob, U(path)), -1);
-        const uint32_t session = ParseTransferOffer(std::string_view(sink.Take().back()).substr(44))->sessionId;
-        transfers.OnProxyAck(Packet(MrimBodyWriter().UL(1).LPS("bob@mail.ru").UL(session).UL(2).LPS("")
-                                        .LPS("127.0.0.1:1;").Raw(std::string(16, 'q')).Take()));
-        const int socket = static_cast<int>(ports.connects.size());
-        transfers.OnSocketConnected(socket, 0);
-        EXPECT_EQ(ports.Sent(), BuildProxyHello(std::string(16, 'q')));
-        Arrive(ProxyHelloAck() + std::string("Zem_FT_HELLO bob@mail.ru\0", 25) + c.request + std::string(1, '\0'),
-               socket);
+        ASSERT_NE(Asked(path, c.request), 0);
         ASSERT_FALSE(ports.reports.empty());
         EXPECT_EQ(ports.reports.front(), c.firstReport);
     }
@@ -150,6 +156,41 @@ TEST_F(ZemFileTransferFlow, TheSenderServesOnlyTheExactNameAsked) {
     transfers.OnSocketSendResult(static_cast<int>(ports.connects.size()), 0);
     EXPECT_EQ(ports.reports.back(), "2 report.txt 3/3");
     EXPECT_EQ(transfers.Count(), 0u);
+}
+
+TEST_F(ZemFileTransferFlow, TheReceiversCloseEndsTheSendingAsDoneOnlyOnceEveryByteWasHandedOver) {
+    // 5000 bytes go in three chunks, each after the last one's send result.
+    const std::string content(5000, 'c');
+    const std::string path = folder.Put("big.bin", content);
+    const struct Case {
+        const char* name;
+        int sendResults;  // before the close
+        std::string lastReport;
+    } cases[] = {
+        // The receiver had it all and hung up; the close outran the send result.
+        {"the close before the last chunk's send result", 2, "2 big.bin 5000/5000"},
+        {"the close with a chunk still to go", 1, "4 big.bin 4096/5000"},
+        {"the close before the first chunk's send result", 0, "4 big.bin 2048/5000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ports.reports.clear();
+        const int socket = Asked(path, "Zem_FT_GET_FILE big.bin");
+        ASSERT_NE(socket, 0);
+        // One transfer of a file to a contact at a time.
+        EXPECT_EQ(transfers.SendFile(bob, U(path)), -1);
+        for (int i = 0; i < c.sendResults; ++i)
+            transfers.OnSocketSendResult(socket, 0);
+        EXPECT_EQ(ports.Sent(), content.substr(0, std::min<size_t>(content.size(), 2048 * (c.sendResults + 1))));
+        transfers.OnSocketClosed(socket, 0);
+        EXPECT_EQ(ports.reports.back(), c.lastReport);
+        EXPECT_EQ(transfers.Count(), 0u);
+        // The send result that comes after it finds nothing to go on with.
+        transfers.OnSocketSendResult(socket, 0);
+        EXPECT_EQ(ports.Sent(), "");
+        EXPECT_EQ(ports.reports.back(), c.lastReport);
+    }
+    EXPECT_EQ(ReadText(path), content);
 }
 
 TEST_F(ZemFileTransferFlow, AnswersOnlyCountFromThePeerAndARefusalIsACancel) {
