@@ -141,10 +141,11 @@ void XmppFileTransfer::DropSession(Session* session) {
 }
 
 void XmppFileTransfer::FailSession(Session* session) {
+    // The partial file goes before anyone hears that the transfer ended.
+    session->DiscardFile();
     Report(*session, FTState::Failed, false);
     if (session->ibbOpen)
         SendIbbClose(*session);
-    session->DiscardFile();
     DropSession(session);
 }
 
@@ -175,8 +176,8 @@ void XmppFileTransfer::EndSession() {
         Session* session = sessions.front().get();
         // Nothing can be sent any more: the stream is gone.
         session->ibbOpen = false;
-        Report(*session, FTState::Failed, false);
         session->DiscardFile();
+        Report(*session, FTState::Failed, false);
         DropSession(session);
     }
 }

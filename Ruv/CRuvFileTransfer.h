@@ -78,6 +78,8 @@ public:
     // kJoinPeer, else to the network's proxy for a new one.
     RuvTransferStep Connect();
     void Disconnect();
+    // A transfer that ends short: the partial file it received goes.
+    void DiscardFile() { file.DiscardFile(); }
 
     RuvTransferStep OnConnected(int code);
     RuvTransferStep OnData(std::string_view bytes);

@@ -72,6 +72,8 @@ void RuvFileTransfer::Remove(CRuvFileTransfer* session) {
 
 void RuvFileTransfer::End(CRuvFileTransfer* session, RuvFTState report) {
     session->Disconnect();
+    // The partial file goes before anyone hears that the transfer ended.
+    session->DiscardFile();
     session->Report(report);
     Remove(session);
 }

@@ -43,8 +43,9 @@ void ZemFileTransfer::Drop(CZemTransfer* transfer) {
 
 void ZemFileTransfer::Fail(CZemTransfer* transfer, ZemFTState report) {
     transfer->CloseSocket();
-    transfer->Report(report);
+    // The partial file goes before anyone hears that the transfer ended.
     transfer->DiscardCurrent();
+    transfer->Report(report);
     Drop(transfer);
 }
 

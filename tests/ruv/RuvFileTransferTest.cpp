@@ -434,6 +434,7 @@ TEST_F(RuvTransferFlow, TransfersThatEndEarlyLeaveNoFile) {
         SCOPED_TRACE(c.name);
         ports.sendWorks = true;
         const std::string target = PathOf(std::string("got-") + c.name);
+        ports.watched = target;
         Offered("x.txt", 16);
         const int socket = AcceptedAndReady("x.txt", target);
         if (std::string(c.name) != "a send failed") {
@@ -443,6 +444,7 @@ TEST_F(RuvTransferFlow, TransfersThatEndEarlyLeaveNoFile) {
         c.end(socket);
         EXPECT_EQ(transfers.Count(), 0u);
         EXPECT_EQ(ports.reports.back().state, c.state);
+        EXPECT_FALSE(ports.watchedAtReport) << "the partial file was still there when the end was reported";
         EXPECT_FALSE(std::filesystem::exists(target));
     }
 }

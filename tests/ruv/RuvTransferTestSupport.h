@@ -8,6 +8,7 @@
 #include "RuvCapabilities.h"
 #include "RuvTestSupport.h"
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <utility>
@@ -17,7 +18,11 @@ namespace RuvTest {
 
 class FakeTransferPorts final : public MRuvTransferPorts {
 public:
-    void ReportProgress(const Protocols::FTProgress& progress) override { reports.push_back(progress); }
+    void ReportProgress(const Protocols::FTProgress& progress) override {
+        reports.push_back(progress);
+        // Whoever hears the report may look for the file at once.
+        watchedAtReport = !watched.empty() && std::filesystem::exists(watched);
+    }
     int ConnectTransfer(const CYolString& host, uint32_t port) override {
         connects.emplace_back(host.ToUtf8(), port);
         return refuseConnects ? 0 : ++last;
@@ -48,6 +53,8 @@ public:
     int last = 0;
     bool refuseConnects = false;
     bool sendWorks = true;
+    std::string watched;  // a file whose presence each report notes
+    bool watchedAtReport = false;
 };
 
 inline std::string FileTransferGuid() {

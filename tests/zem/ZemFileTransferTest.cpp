@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -23,6 +24,8 @@ public:
     void ReportProgress(const Protocols::FTProgress& p) override {
         reports.push_back(std::to_string(p.state) + " " + p.fileName.ToUtf8() + " " + std::to_string(p.doneSize) +
                           "/" + std::to_string(p.totalSize));
+        // Whoever hears the report may look for the file at once.
+        watchedAtReport = !watched.empty() && std::filesystem::exists(watched);
     }
     CYolString OwnAddress() override { return U("alice@mail.ru"); }
     int ConnectTransfer(const CYolString& host, uint32_t port) override {
@@ -40,6 +43,8 @@ public:
     std::vector<std::string> connects;
     std::vector<int> closed;
     std::string sent;
+    std::string watched;  // a file whose presence each report notes
+    bool watchedAtReport = false;
 };
 
 std::string ProxyHelloAck() { return BuildMrimPacket(MrimPacketType::ProxyHelloAck, 0, {}, Mrim::kProxyVersion); }
@@ -113,6 +118,31 @@ TEST_F(ZemFileTransferFlow, TwoOfferedFilesAreAskedForInTurnAfterTheSplitProxyAn
     EXPECT_EQ(ports.reports, (std::vector<std::string>{"0 a.txt 0/10", "1 a.txt 10/10", "2 a.txt 10/10",
                                                         "1 b.txt 20/20", "2 b.txt 20/20"}));
     EXPECT_EQ(transfers.Count(), 0u);
+}
+
+TEST_F(ZemFileTransferFlow, AFileCutShortIsGoneBeforeTheEndIsReported) {
+    const struct Case {
+        const char* name;
+        std::function<void()> end;
+        const char* state;
+    } cases[] = {
+        {"the user cancels", [this] { transfers.RefuseFile(bob, U("a.txt")); }, "3 "},
+        {"the connection closes", [this] { transfers.OnSocketClosed(1, 0); }, "4 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ports.watched = folder.PathOf("a.txt");
+        OfferThroughProxy("a.txt;10;");
+        Arrive(ProxyHelloAck() + std::string("Zem_FT_HELLO bob@mail.ru\0", 25) + "01234");
+        ASSERT_TRUE(std::filesystem::exists(ports.watched));
+        c.end();
+        ASSERT_FALSE(ports.reports.empty());
+        EXPECT_EQ(ports.reports.back().substr(0, 2), c.state);
+        EXPECT_FALSE(ports.watchedAtReport) << "the partial file was still there when the end was reported";
+        EXPECT_FALSE(std::filesystem::exists(ports.watched));
+        EXPECT_EQ(transfers.Count(), 0u);
+        ports.connects.clear();
+    }
 }
 
 TEST_F(ZemFileTransferFlow, BrokenGreetingsAndExcessDataFailTheTransferAndLeaveNoFile) {
