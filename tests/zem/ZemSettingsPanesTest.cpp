@@ -174,8 +174,11 @@ TEST_F(ZemSettingsPanes, WhatTheUserTypedIsStored) {
         {0, nullptr, -1, "SrvLogPass", "secret", 0},
     };
     for (const auto& c : cases) {
-        manager.strings["SrvLogName"] = "alice@bk.ru";
-        manager.strings["SrvLogPass"] = "secret";
+        {
+            std::lock_guard guard(manager.lock);  // the account's thread reads them
+            manager.strings["SrvLogName"] = "alice@bk.ru";
+            manager.strings["SrvLogPass"] = "secret";
+        }
         Command(Protocols::AccountCommand::ReloadSettings);
         const int before = manager.Events(Protocols::AccountEvent::ClearContacts);
         EXPECT_EQ(Open([&](Dialog& d) {
@@ -200,8 +203,11 @@ TEST_F(ZemSettingsPanes, TheAdvancedPageStoresBothFlags) {
         unsigned char notifyOut, hideOut;
     } cases[] = {{1, 0, false, false, 1, 0}, {1, 0, true, true, 0, 1}, {0, 1, true, false, 1, 1}};
     for (const auto& c : cases) {
-        manager.bytes["EmailNotify"] = c.notifyIn;
-        manager.bytes["HideEmailBtn"] = c.hideIn;
+        {
+            std::lock_guard guard(manager.lock);  // the account's thread reads them
+            manager.bytes["EmailNotify"] = c.notifyIn;
+            manager.bytes["HideEmailBtn"] = c.hideIn;
+        }
         Command(Protocols::AccountCommand::ReloadSettings);
         Open([&](Dialog& d) {
             d.SelectTab(d.TabIdAt(1));
@@ -215,6 +221,7 @@ TEST_F(ZemSettingsPanes, TheAdvancedPageStoresBothFlags) {
                 SendMessage(GetDlgItem(page, 1063), BM_CLICK, 0, 0);
             windows.SoftKey(d, CYolWMUI_BigDlg::ELeft);
         });
+        std::lock_guard guard(manager.lock);
         EXPECT_EQ(manager.bytes["EmailNotify"], c.notifyOut);
         EXPECT_EQ(manager.bytes["HideEmailBtn"], c.hideOut);
     }
