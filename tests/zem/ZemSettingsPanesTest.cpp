@@ -131,6 +131,10 @@ protected:
         std::lock_guard guard(manager.lock);
         return manager.strings[key];
     }
+    unsigned char StoredByte(const char* key) {
+        std::lock_guard guard(manager.lock);
+        return manager.bytes[key];
+    }
 
     dialogs_test::DialogWindows windows;
     Services::CServicesManagerImpl services;
@@ -174,8 +178,8 @@ TEST_F(ZemSettingsPanes, WhatTheUserTypedIsStored) {
         {0, nullptr, -1, "SrvLogPass", "secret", 0},
     };
     for (const auto& c : cases) {
-        manager.strings["SrvLogName"] = "alice@bk.ru";
-        manager.strings["SrvLogPass"] = "secret";
+        manager.SetAccountString(kAccountId, U("SrvLogName"), U("alice@bk.ru"), false);
+        manager.SetAccountString(kAccountId, U("SrvLogPass"), U("secret"), false);
         Command(Protocols::AccountCommand::ReloadSettings);
         const int before = manager.Events(Protocols::AccountEvent::ClearContacts);
         EXPECT_EQ(Open([&](Dialog& d) {
@@ -200,8 +204,8 @@ TEST_F(ZemSettingsPanes, TheAdvancedPageStoresBothFlags) {
         unsigned char notifyOut, hideOut;
     } cases[] = {{1, 0, false, false, 1, 0}, {1, 0, true, true, 0, 1}, {0, 1, true, false, 1, 1}};
     for (const auto& c : cases) {
-        manager.bytes["EmailNotify"] = c.notifyIn;
-        manager.bytes["HideEmailBtn"] = c.hideIn;
+        manager.SetAccountByte(kAccountId, U("EmailNotify"), c.notifyIn);
+        manager.SetAccountByte(kAccountId, U("HideEmailBtn"), c.hideIn);
         Command(Protocols::AccountCommand::ReloadSettings);
         Open([&](Dialog& d) {
             d.SelectTab(d.TabIdAt(1));
@@ -215,8 +219,8 @@ TEST_F(ZemSettingsPanes, TheAdvancedPageStoresBothFlags) {
                 SendMessage(GetDlgItem(page, 1063), BM_CLICK, 0, 0);
             windows.SoftKey(d, CYolWMUI_BigDlg::ELeft);
         });
-        EXPECT_EQ(manager.bytes["EmailNotify"], c.notifyOut);
-        EXPECT_EQ(manager.bytes["HideEmailBtn"], c.hideOut);
+        EXPECT_EQ(StoredByte("EmailNotify"), c.notifyOut);
+        EXPECT_EQ(StoredByte("HideEmailBtn"), c.hideOut);
     }
 }
 
