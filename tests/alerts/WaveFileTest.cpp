@@ -7,7 +7,7 @@ using namespace alerts_test;
 
 namespace {
 
-const Bytes kStereo = Tone16(40, 2, 440);
+const Bytes kStereoWave = Tone16(40, 2, 440);
 const Bytes kMono8 = Tone8(33, 300);
 
 struct Case {
@@ -19,26 +19,26 @@ struct Case {
 
 std::vector<Case> Cases() {
     const Bytes fmt = Fmt(2, 22050, 16);
-    const Bytes data = Chunk("data", kStereo);
+    const Bytes data = Chunk("data", kStereoWave);
     const Bytes list = Chunk("LIST", Bytes{'I', 'N', 'F', 'O', 'x'}); // odd: a pad byte follows
-    Bytes truncated = Riff({fmt, Chunk("data", kStereo, kStereo.size() + 4)});
+    Bytes truncated = Riff({fmt, Chunk("data", kStereoWave, kStereoWave.size() + 4)});
     Bytes badAlign = Fmt(2, 22050, 16);
     badAlign[8 + 12] = 3; // block alignment 3 for 2 x 16 bits
-    Bytes halfFrame = kStereo;
+    Bytes halfFrame = kStereoWave;
     halfFrame.resize(halfFrame.size() - 2);
     return {
-        {"canonical", Riff({fmt, data}), true, kStereo},
+        {"canonical", Riff({fmt, data}), true, kStereoWave},
         {"8-bit mono", Riff({Fmt(1, 11025, 8), Chunk("data", kMono8)}), true, kMono8},
         {"chunks before the format and the data", Riff({list, Chunk("fact", Bytes(4, 9)), fmt, list, data}), true,
-         kStereo},
-        {"format after the data", Riff({data, fmt}), true, kStereo},
+         kStereoWave},
+        {"format after the data", Riff({data, fmt}), true, kStereoWave},
         {"odd chunk last without its pad byte", [&] {
              Bytes f = Riff({fmt, data});
              Bytes tail = Chunk("junk", Bytes{1});
              tail.pop_back();
              f.insert(f.end(), tail.begin(), tail.end());
              return f;
-         }(), true, kStereo},
+         }(), true, kStereoWave},
         {"data longer than the file", truncated, false, {}},
         {"chunk longer than the file", Riff({Chunk("LIST", Bytes(8, 0), 1000), fmt, data}), false, {}},
         {"not PCM", Riff({Fmt(2, 22050, 16, 3), data}), false, {}},
@@ -79,10 +79,10 @@ TEST(WaveFile, ReportsTheFormatOfTheFile) {
 
 TEST(WaveFile, LoadsFromDiskAndRefusesAMissingFile) {
     TempFolder folder;
-    WriteBytes(folder / "a.wav", Riff({Fmt(2, 22050, 16), Chunk("data", kStereo)}));
+    WriteBytes(folder / "a.wav", Riff({Fmt(2, 22050, 16), Chunk("data", kStereoWave)}));
     CYolWaveFile wave;
     EXPECT_TRUE(wave.Load(Wide(folder / "a.wav")));
-    EXPECT_EQ(wave.Samples(), kStereo);
+    EXPECT_EQ(wave.Samples(), kStereoWave);
     EXPECT_FALSE(wave.Load(Wide(folder / "missing.wav")));
     EXPECT_TRUE(wave.Samples().empty());
 }

@@ -1,5 +1,7 @@
 #include "CAutoBuf.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -7,10 +9,6 @@
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
-
-Bytes Content(const CAutoBuf& b) { return Bytes(b.Data(), b.Data() + b.Length()); }
 
 TEST(CAutoBuf, SizedBufferHasRoomButNoBytes) {
     CAutoBuf b(32);
@@ -26,7 +24,7 @@ TEST(CAutoBuf, SizedBufferHasRoomButNoBytes) {
 TEST(CAutoBuf, CopiesOwnTheirBytes) {
     const unsigned char src[] = {0x01, 0x02, 0x03};
     CAutoBuf a(src, 3);
-    EXPECT_EQ((Bytes{0x01, 0x02, 0x03}), Content(a));
+    EXPECT_EQ((Bytes{0x01, 0x02, 0x03}), BytesOf(a));
 
     CAutoBuf copy(a);
     copy.Data()[0] = 0xFF;
@@ -34,18 +32,18 @@ TEST(CAutoBuf, CopiesOwnTheirBytes) {
 
     CAutoBuf assigned(8);
     assigned = a;
-    EXPECT_EQ((Bytes{0x01, 0x02, 0x03}), Content(assigned));
+    EXPECT_EQ((Bytes{0x01, 0x02, 0x03}), BytesOf(assigned));
     EXPECT_NE(a.Data(), assigned.Data());
     const CAutoBuf& same = assigned;
     assigned = same;
-    EXPECT_EQ((Bytes{0x01, 0x02, 0x03}), Content(assigned));
+    EXPECT_EQ((Bytes{0x01, 0x02, 0x03}), BytesOf(assigned));
 }
 
 TEST(CAutoBuf, CopyDataReplacesTheBytes) {
     const unsigned char src[] = {0xAA, 0xBB, 0xCC, 0xDD};
     CAutoBuf b(src, 4);
     EXPECT_TRUE(b.copyData(b.Data() + 2, 2)); // from its own bytes
-    EXPECT_EQ((Bytes{0xCC, 0xDD}), Content(b));
+    EXPECT_EQ((Bytes{0xCC, 0xDD}), BytesOf(b));
     EXPECT_TRUE(b.copyData(nullptr, 5));
     EXPECT_EQ(0, b.Length());
     EXPECT_EQ(nullptr, b.Data());
@@ -71,7 +69,7 @@ TEST(CAutoBuf, AppendingGrowsGeometricallyPastTheCapacity) {
     }
     EXPECT_EQ(10000, b.Length());
     EXPECT_LE(reallocations, 10);
-    EXPECT_EQ(Bytes(10000, 0x5A), Content(b));
+    EXPECT_EQ(Bytes(10000, 0x5A), BytesOf(b));
 }
 
 TEST(CAutoBuf, AppendsASliceOfItself) {
@@ -79,7 +77,7 @@ TEST(CAutoBuf, AppendsASliceOfItself) {
     CAutoBuf b(src, 4); // full: the append must grow and move the bytes
     ASSERT_EQ(b.Length(), b.Capacity());
     EXPECT_TRUE(b.Append(b.Data() + 1, 3));
-    EXPECT_EQ((Bytes{0x01, 0x02, 0x03, 0x04, 0x02, 0x03, 0x04}), Content(b));
+    EXPECT_EQ((Bytes{0x01, 0x02, 0x03, 0x04, 0x02, 0x03, 0x04}), BytesOf(b));
 }
 
 TEST(CAutoBuf, RefusesLengthsBeyondItsRoom) {
@@ -100,7 +98,7 @@ TEST(CAutoBuf, RemoveFrontKeepsTheRest) {
     const unsigned char src[] = {0x01, 0x02, 0x03, 0x04};
     CAutoBuf b(src, 4);
     b.RemoveFront(1);
-    EXPECT_EQ((Bytes{0x02, 0x03, 0x04}), Content(b));
+    EXPECT_EQ((Bytes{0x02, 0x03, 0x04}), BytesOf(b));
     b.RemoveFront(10);
     EXPECT_EQ(0, b.Length());
     EXPECT_EQ(4, b.Capacity());

@@ -3,6 +3,8 @@
 #include "CPacker.h"
 #include "CYolString.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,11 +16,6 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-Bytes Content(const CAutoBuf& b) { return Bytes(b.Data(), b.Data() + b.Length()); }
-
-CYolString Text(const char* utf8) { return CYolString::FromUtf8(utf8); }
 
 // Each writer's three forms: at a pointer, at a position, appending.
 struct WriteCase {
@@ -65,7 +62,7 @@ TEST(CPacker, WritesEachIntegerLayout) {
         EXPECT_TRUE(c.appending(grown)) << c.name;
         Bytes expected{0x99};
         expected.insert(expected.end(), c.expected.begin(), c.expected.end());
-        EXPECT_EQ(expected, Content(grown)) << c.name;
+        EXPECT_EQ(expected, BytesOf(grown)) << c.name;
     }
 }
 
@@ -87,7 +84,7 @@ TEST(CPacker, WritesTlvRecords) {
     CAutoBuf inner(value, 2);
     EXPECT_TRUE(CPacker::PackBufferTLV(out, 0x0007, inner));
     EXPECT_TRUE(CPacker::PackBufferTLV(out, 0x0008, value, 1));
-    EXPECT_EQ((Bytes{0x00, 0x07, 0x00, 0x02, 0xCA, 0xFE, 0x00, 0x08, 0x00, 0x01, 0xCA}), Content(out));
+    EXPECT_EQ((Bytes{0x00, 0x07, 0x00, 0x02, 0xCA, 0xFE, 0x00, 0x08, 0x00, 0x01, 0xCA}), BytesOf(out));
 }
 
 TEST(CPacker, RefusesTlvValuesTheLengthFieldCannotHold) {
@@ -117,36 +114,36 @@ TEST(CPacker, WritesCountedTexts) {
     for (const Case& c : cases) {
         unsigned char buf[16];
         int pos = 1;
-        ASSERT_TRUE(CPacker::PackSN(Text(c.text), buf, pos)) << c.text;
+        ASSERT_TRUE(CPacker::PackSN(W(c.text), buf, pos)) << c.text;
         EXPECT_EQ(c.sn, Bytes(buf + 1, buf + pos)) << c.text;
         pos = 1;
-        ASSERT_TRUE(CPacker::PackEMail(Text(c.text), buf, pos)) << c.text;
+        ASSERT_TRUE(CPacker::PackEMail(W(c.text), buf, pos)) << c.text;
         EXPECT_EQ(c.email, Bytes(buf + 1, buf + pos)) << c.text;
 
         CAutoBuf out;
-        ASSERT_TRUE(CPacker::PackSN(Text(c.text), out));
-        ASSERT_TRUE(CPacker::PackEMail(Text(c.text), out));
+        ASSERT_TRUE(CPacker::PackSN(W(c.text), out));
+        ASSERT_TRUE(CPacker::PackEMail(W(c.text), out));
         Bytes both = c.sn;
         both.insert(both.end(), c.email.begin(), c.email.end());
-        EXPECT_EQ(both, Content(out)) << c.text;
+        EXPECT_EQ(both, BytesOf(out)) << c.text;
     }
 }
 
 TEST(CPacker, PackSNRefusesTextsOf256CharactersOrMore) {
     Bytes buf(300, 0xEE);
     int pos = 0;
-    EXPECT_TRUE(CPacker::PackSN(Text(std::string(255, 'x').c_str()), buf.data(), pos));
+    EXPECT_TRUE(CPacker::PackSN(W(std::string(255, 'x').c_str()), buf.data(), pos));
     EXPECT_EQ(256, pos);
     EXPECT_EQ(0xFF, buf[0]);
 
     std::fill(buf.begin(), buf.end(), 0xEE);
     pos = 0;
-    EXPECT_FALSE(CPacker::PackSN(Text(std::string(256, 'x').c_str()), buf.data(), pos));
+    EXPECT_FALSE(CPacker::PackSN(W(std::string(256, 'x').c_str()), buf.data(), pos));
     EXPECT_EQ(0, pos);
     EXPECT_EQ(Bytes(300, 0xEE), buf);
 
     CAutoBuf out;
-    EXPECT_FALSE(CPacker::PackSN(Text(std::string(300, 'x').c_str()), out));
+    EXPECT_FALSE(CPacker::PackSN(W(std::string(300, 'x').c_str()), out));
     EXPECT_EQ(0, out.Length());
 }
 
@@ -226,7 +223,7 @@ TEST(CPacker, BoundedTextReadsCheckTheirCount) {
         {"email short count", {0x01, 0x00, 0x00}, true, false, ""},
     };
     for (const Case& c : cases) {
-        CYolString text = Text("unchanged");
+        CYolString text = W("unchanged");
         int pos = 0;
         const int n = int(c.data.size());
         bool ok = c.email ? CPacker::UnpackEMail(c.data.data(), n, pos, text)

@@ -1,6 +1,8 @@
 #include "CAutoBuf.h"
 #include "CTLV.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -10,8 +12,6 @@
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
 
 struct Record {
     unsigned short type;

@@ -2,6 +2,8 @@
 
 #include "CYolString.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -19,8 +21,6 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
@@ -33,11 +33,11 @@ std::u16string Units(const CYolString& s) { return s.ToU16(); }
 
 Bytes ToBytes(const char* p, int n) { return p ? Bytes(p, p + n) : Bytes(); }
 
-CYolString Decode(const Bytes& bytes, unsigned int codePage) {
+CYolString DecodeCodePage(const Bytes& bytes, unsigned int codePage) {
     return CYolString(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()), codePage);
 }
 
-Bytes Encode(const std::u16string& text, unsigned int codePage) {
+Bytes EncodeCodePage(const std::u16string& text, unsigned int codePage) {
     int n = 0;
     Owned<char> out(CYolString::Convert(text.data(), static_cast<int>(text.size()), codePage, &n));
     return ToBytes(out.get(), n);
@@ -459,7 +459,7 @@ TEST(CYolStringCodePage, DecodesEachCodePage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(Units(Decode(c.bytes, c.codePage)), c.expected);
+        EXPECT_EQ(Units(DecodeCodePage(c.bytes, c.codePage)), c.expected);
     }
 }
 
@@ -497,7 +497,7 @@ TEST(CYolStringCodePage, EncodesEachCodePage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(Encode(c.text, c.codePage), c.expected);
+        EXPECT_EQ(EncodeCodePage(c.text, c.codePage), c.expected);
     }
 }
 
@@ -557,9 +557,9 @@ TEST(CYolStringCodePage, Table1251MatchesTheSystemConverter) {
         SCOPED_TRACE(b);
         Bytes one{static_cast<unsigned char>(b)};
         std::u16string expected = b == 0x98 ? u"\uFFFD" : IconvToUnits(one, "CP1251");
-        EXPECT_EQ(Units(Decode(one, YOL_CP_1251)), expected);
+        EXPECT_EQ(Units(DecodeCodePage(one, YOL_CP_1251)), expected);
         if (b != 0x98) {
-            EXPECT_EQ(Encode(expected, YOL_CP_1251), one);
+            EXPECT_EQ(EncodeCodePage(expected, YOL_CP_1251), one);
         }
     }
 }
@@ -576,9 +576,9 @@ TEST(CYolStringCodePage, Utf8MatchesTheSystemConverterForEveryCodePoint) {
             all.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
         }
     }
-    Bytes utf8 = Encode(all, YOL_CP_UTF8);
+    Bytes utf8 = EncodeCodePage(all, YOL_CP_UTF8);
     EXPECT_EQ(IconvToUnits(utf8, "UTF-8"), all);
-    EXPECT_EQ(Units(Decode(utf8, YOL_CP_UTF8)), all);
+    EXPECT_EQ(Units(DecodeCodePage(utf8, YOL_CP_UTF8)), all);
 }
 
 // -------------------------------------------------------------- Base64

@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kPacks = YOL_TEST_PACKS_DIR;
+const std::string kMuiPacks = YOL_TEST_PACKS_DIR;
 
 // The module's own English table: ids 0 and 1 are also in the packs, id 2
 // only here.
@@ -37,7 +37,7 @@ struct PackFolder {
     explicit PackFolder(std::initializer_list<const char*> files) {
         fs::create_directories(langs);
         for (const char* file : files)
-            fs::copy_file(kPacks + file, langs + file);
+            fs::copy_file(kMuiPacks + file, langs + file);
     }
     TempFolder root;
     std::string langs = root.PathOf("Langs/");
@@ -45,7 +45,7 @@ struct PackFolder {
 
 class MuiControllerTest : public ::testing::Test {
 protected:
-    MUI::CYolWMMUI_Controller mui{W(kPacks), W("Yol_"), W("English"), BuiltIn};
+    MUI::CYolWMMUI_Controller mui{W(kMuiPacks), W("Yol_"), W("English"), BuiltIn};
 };
 
 TEST_F(MuiControllerTest, StartsWithTheBuiltInTable) {
@@ -62,7 +62,7 @@ TEST_F(MuiControllerTest, PackAnswersAndTheBuiltInTableFillsItsGaps) {
     mui.ChangeLang(W("Russian"));
     EXPECT_EQ(mui.GetCurLang().ToUtf8(), "Russian");
     EXPECT_TRUE(mui.HasPack());
-    EXPECT_TRUE(IsResident(kPacks + "Yol_Russian.so"));
+    EXPECT_TRUE(IsResident(kMuiPacks + "Yol_Russian.so"));
     EXPECT_EQ(Text(mui, 0), u"Не в сети");
     EXPECT_EQ(Text(mui, 1), u"Общие");
     EXPECT_EQ(Text(mui, 2), u"Only built in");
@@ -75,7 +75,7 @@ TEST_F(MuiControllerTest, TheDefaultLanguageFreesThePack) {
     mui.ChangeLang(W("English"));
     EXPECT_EQ(mui.GetCurLang().ToUtf8(), "English");
     EXPECT_FALSE(mui.HasPack());
-    EXPECT_FALSE(IsResident(kPacks + "Yol_Russian.so"));
+    EXPECT_FALSE(IsResident(kMuiPacks + "Yol_Russian.so"));
     EXPECT_EQ(Text(mui, 0), u"Offline");
 }
 
@@ -84,7 +84,7 @@ TEST_F(MuiControllerTest, SwitchingPacksReleasesTheOldOne) {
     mui.ChangeLang(W("German"));
     EXPECT_EQ(mui.GetCurLang().ToUtf8(), "German");
     EXPECT_EQ(Text(mui, 1), u"Allgemein");
-    EXPECT_FALSE(IsResident(kPacks + "Yol_Russian.so"));
+    EXPECT_FALSE(IsResident(kMuiPacks + "Yol_Russian.so"));
 }
 
 TEST(MuiControllerFilesTest, AFailedSwitchKeepsThePreviousPackWorking) {
@@ -122,7 +122,7 @@ TEST_F(MuiControllerTest, LanguageNamesCompareExactlyWhileFileNamesMayDifferInCa
 
 TEST(MuiControllerFilesTest, TheExactFileNameWinsOverOneDifferingInCase) {
     PackFolder packs({"Yol_Russian.so"});
-    fs::copy_file(kPacks + "Yol_German.so", packs.langs + "Yol_russian.so");
+    fs::copy_file(kMuiPacks + "Yol_German.so", packs.langs + "Yol_russian.so");
     {
         MUI::CYolWMMUI_Controller mui(W(packs.langs), W("Yol_"), W("English"), BuiltIn);
         mui.ChangeLang(W("russian"));
@@ -137,15 +137,15 @@ TEST(MuiControllerFilesTest, TheExactFileNameWinsOverOneDifferingInCase) {
 
 TEST(MuiControllerFilesTest, DestructionFreesThePack) {
     {
-        MUI::CYolWMMUI_Controller mui(W(kPacks), W("Yol_"), W("English"), BuiltIn);
+        MUI::CYolWMMUI_Controller mui(W(kMuiPacks), W("Yol_"), W("English"), BuiltIn);
         mui.ChangeLang(W("German"));
-        ASSERT_TRUE(IsResident(kPacks + "Yol_German.so"));
+        ASSERT_TRUE(IsResident(kMuiPacks + "Yol_German.so"));
     }
-    EXPECT_FALSE(IsResident(kPacks + "Yol_German.so"));
+    EXPECT_FALSE(IsResident(kMuiPacks + "Yol_German.so"));
 }
 
 TEST(MuiControllerFilesTest, WorksWithoutABuiltInTable) {
-    MUI::CYolWMMUI_Controller mui(W(kPacks), W("Yol_"), W("English"), nullptr);
+    MUI::CYolWMMUI_Controller mui(W(kMuiPacks), W("Yol_"), W("English"), nullptr);
     CYolString text;
     EXPECT_FALSE(mui.GetString(0, text));
     mui.ChangeLang(W("German"));

@@ -15,17 +15,10 @@ using Protocols::ProtocolsManagerEvent::AccountAdded;
 
 // "x" (number 3) in meta group "y", one sub-contact: login "1" on the
 // account whose "SrvFileName" is "a".
-const char* const kGoldenRecord = "00 00 00 1C 01 00 04 00 00 00 03 02 00 01 79 03 00 01 78 04 00 00 00 08"
-                                  " 01 00 01 31 02 00 01 61";
-const char* const kMarker = "4630383842414446414435353435433438464339394332314343344137333533";
+const char* const kGoldenRecordHex = "00 00 00 1C 01 00 04 00 00 00 03 02 00 01 79 03 00 01 78 04 00 00 00 08"
+                                     " 01 00 01 31 02 00 01 61";
+const char* const kMarkerHex = "4630383842414446414435353435433438464339394332314343344137333533";
 constexpr unsigned int kAccountD = 0x10000004;
-
-Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& part : parts)
-        out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
 
 Bytes Stored(const std::string& settingsPath, const char* key) {
     Database::CYolDatabaseImpl file(nullptr, W(settingsPath));
@@ -123,7 +116,7 @@ TEST_F(CacheTest, AnAccountWithNothingCachedStartsEmpty) {
 }
 
 TEST_F(CacheTest, StoredMetaRecordBecomesAMetaContactThatResolvesAndIsWrittenBackByteForByte) {
-    Bytes stored = Concat({::Hex(kGoldenRecord), ::Hex(kMarker), ::Hex("79 0D 0A")});
+    Bytes stored = Concat({::Hex(kGoldenRecordHex), ::Hex(kMarkerHex), ::Hex("79 0D 0A")});
     model->ParseMetaList(stored.data(), stored.size());
     unsigned int meta = model->FindItemByKey(W("|3"));
     ASSERT_NE(meta, 0u);
@@ -149,7 +142,7 @@ TEST_F(ModelTest, AnEmptyModelWritesTheMarkerAloneAndLeavesTheStoredListAsItWas)
     unsigned long size = sizeof kept;
     database->SetData(ContactListGuid, W("CL data"), kept, size);
     model->SaveAccountLists();
-    EXPECT_EQ(Stored(SettingsPath(), "MetaCL data"), ::Hex(kMarker));
+    EXPECT_EQ(Stored(SettingsPath(), "MetaCL data"), ::Hex(kMarkerHex));
     EXPECT_EQ(Stored(SettingsPath(), "CL data"), (Bytes{1, 2, 3}));
 }
 
@@ -159,7 +152,7 @@ protected:
 };
 
 TEST_F(OpenedGroupsTest, ExpandedMetaGroupsAreKeptBesideTheMetaList) {
-    Bytes stored = Concat({::Hex(kMarker), ::Hex("79 0D 0A 7A 0D 0A")});
+    Bytes stored = Concat({::Hex(kMarkerHex), ::Hex("79 0D 0A 7A 0D 0A")});
     model->ParseMetaList(stored.data(), stored.size());
     CYolArray<unsigned int> groups;
     model->GetGroupIds(0, groups);
@@ -197,7 +190,7 @@ TEST_F(CacheTest, AClearAskedForBeforeAMetaListArrivesNeverWipesTheList) {
         wake.wait(guard, [&] { return busy; });
     }
     model->PostClearMetaContacts();
-    Bytes stored = Concat({::Hex(kGoldenRecord), ::Hex(kMarker), ::Hex("79 0D 0A")});
+    Bytes stored = Concat({::Hex(kGoldenRecordHex), ::Hex(kMarkerHex), ::Hex("79 0D 0A")});
     model->ParseMetaList(stored.data(), stored.size());
     {
         std::lock_guard<std::mutex> guard(mutex);

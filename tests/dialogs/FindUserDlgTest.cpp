@@ -86,7 +86,7 @@ public:
     }
 };
 
-class RecordingHost final : public UI::MYolWMUI_FindUserHost {
+class RecordingFindUserHost final : public UI::MYolWMUI_FindUserHost {
 public:
     std::vector<std::string> log;
     std::vector<int> menuCommands;  // of the last menu shown
@@ -164,7 +164,7 @@ protected:
     SearchManager manager;
     Services::CServicesManagerImpl services;
     std::unique_ptr<CL::CContactListImpl> model;
-    RecordingHost host;
+    RecordingFindUserHost host;
 };
 
 TEST(FindUserText, GenderAndAgeColumn) {

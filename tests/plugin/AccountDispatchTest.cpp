@@ -35,11 +35,6 @@ std::string N(long long value) { return std::to_string(value); }
 std::string B(bool value) { return value ? "true" : "false"; }
 
 template <typename T>
-CEventArg* Arg(const T& value) {
-    return new CEventArg_Data<T>(value);
-}
-
-template <typename T>
 T& HeldBy(CEventArg* arg) {
     return static_cast<CEventArg_Data<T>*>(arg)->data;
 }

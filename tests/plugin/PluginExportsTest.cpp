@@ -19,11 +19,6 @@ namespace C = Protocols::AccountCommand;
 
 namespace {
 
-template <typename T>
-CEventArg* Arg(const T& value) {
-    return new CEventArg_Data<T>(value);
-}
-
 size_t ThisThread() { return std::hash<std::thread::id>()(std::this_thread::get_id()); }
 
 // The library, loaded fresh for each test so that its counters start at 0.

@@ -18,6 +18,12 @@
 #include <optional>
 #include <vector>
 
+// A value wrapped as an event argument.
+template <typename T>
+Services::CEventArg* Arg(const T& value) {
+    return new Services::CEventArg_Data<T>(value);
+}
+
 // One account event as the stand-in manager saw it.
 struct ReceivedEvent {
     YOL_GUID channel;

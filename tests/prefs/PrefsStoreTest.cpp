@@ -28,7 +28,7 @@ const char* const kKeys[] = {
     "HardVibraLed",
 };
 
-const char kBuiltInConfirm[] = "Thank you. Now you can send messages directly to my contact list.";
+const char kDefaultConfirm[] = "Thank you. Now you can send messages directly to my contact list.";
 
 using Stored = std::map<std::string, Bytes>;
 
@@ -189,7 +189,7 @@ TEST_F(PrefsStoreTest, EmptyOrMissingSettingsGiveTheDefaults) {
         {"Colors", SkinColours()}, {"UseSmile", Hex("01")}, {"ScaleSmile", Hex("01")},
         {"SmilePack", Text("Yol PDA smilies")}, {"Lang", Text("English")}, {"HistSaveHist", Hex("01")},
         {"HistSaveNotInList", Hex("01")}, {"HistShowInMW", Hex("01")}, {"HistMsgCountForShow", Hex("04000000")},
-        {"AntispamEnable", Hex("00")}, {"AntispamAnswer", Text("Plumo")}, {"AntispamConfirm", Text(kBuiltInConfirm)},
+        {"AntispamEnable", Hex("00")}, {"AntispamAnswer", Text("Plumo")}, {"AntispamConfirm", Text(kDefaultConfirm)},
         {"GlobDontSleep", Hex("00")}, {"HardBlinkLed", Hex("FF")}, {"HardVibraLed", Hex("FF")},
     };
     for (bool withDatabase : {true, false}) {

@@ -28,7 +28,6 @@ using XmppPeers::kPython;
 using XmppTest::AccountEventRecord;
 namespace E = Protocols::AccountEvent;
 
-constexpr int F(int row) { return kRuvDetailsField + row; }
 
 class OscarScriptedPanes : public ::testing::Test {
 protected:

@@ -21,8 +21,6 @@ using RuvTest::Flap;
 using RuvTest::Hex;
 using RuvTest::Snac;
 
-CYolString U(const std::string& text) { return CYolString::FromUtf8(text); }
-
 // An icon reply as the service sends it: the name, icon id and flags, the
 // hash asked for with its four trailing bytes, the hash and the icon.
 std::string IconReply(const std::string& name, const std::string& hash, const std::string& icon,

@@ -20,7 +20,6 @@ enum : int { kGeneral = 0, kHome, kWork, kCompany, kPhones, kPersonal, kOrigin, 
 constexpr const char* kPageNames[] = {"general", "home",   "work",      "company", "phones",
                                       "personal", "origin", "interests", "about"};
 
-constexpr int F(int row) { return kRuvDetailsField + row; }
 constexpr int L(int row) { return kRuvDetailsLabel + row; }
 constexpr int K(int row) { return kRuvDetailsKeywords + row; }
 
@@ -399,7 +398,7 @@ TEST_F(RuvDetailsPanes, AZipThatIsNotANumberIsRefusedOnItsField) {
 
 // --- the records the edit pages send ---
 
-std::string Hex(const CTLV& tlv) {
+std::string TlvHex(const CTLV& tlv) {
     static const char* digits = "0123456789ABCDEF";
     std::string out;
     std::vector<unsigned char> wire(static_cast<std::size_t>(tlv.WireSize()));
@@ -428,7 +427,7 @@ TEST(RuvDetailsRecords, ChangesBecomeTheirTlvs) {
         {CRuvEditPan::InterestTlv(100, CYolString(u"go")), "EA01" "0700" "6400" "0300" "676F00"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Hex(c.tlv), c.hex);
+        EXPECT_EQ(TlvHex(c.tlv), c.hex);
     // A text record holds at most 255 bytes of text.
     const CTLV longest = CRuvEditPan::TextTlv(0x0154, CYolString::FromUtf8(std::string(300, 'x')), false);
     EXPECT_EQ(longest.GetLength(), 255 + 3);

@@ -13,7 +13,7 @@ using RuvTest::Bytes;
 using RuvTest::Hex;
 using RuvTest::Snac;
 
-const uint8_t* U8(const std::string& bytes) { return reinterpret_cast<const uint8_t*>(bytes.data()); }
+using RuvTest::U8;
 
 // "name group/item type tlvs" per item.
 std::vector<std::string> Items(const SsiListBody& list) {

@@ -11,7 +11,7 @@
 
 namespace {
 
-class RecordingOwner final : public MRuvMenusOwner {
+class RecordingMenusOwner final : public MRuvMenusOwner {
 public:
     bool MenuOnline() const override { return online; }
     const CYolString& MenuLogin() const override { return login; }
@@ -71,7 +71,7 @@ unsigned int ChoiceOf(const CYolMenuItemInfo& item) {
 
 class RuvMenusTest : public ::testing::Test {
 protected:
-    RecordingOwner owner;
+    RecordingMenusOwner owner;
     RuvMenus menus{owner, nullptr};
 };
 

@@ -12,6 +12,7 @@
 #include "CYolWMUI_TabPan.h"
 #include "Controls/ControlCombo.h"
 #include "RuvDictionaries.h"
+#include "RuvPaneTemplates.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -19,6 +20,9 @@
 #include <vector>
 
 namespace RuvPanesTest {
+
+// The control of a details row.
+constexpr int F(int row) { return kRuvDetailsField + row; }
 
 using RuvPeers::LiveRuvAccount;
 using XmppTest::U;

@@ -15,7 +15,7 @@ using RuvTest::Flap;
 using RuvTest::Hex;
 using RuvTest::Snac;
 
-const uint8_t* U8(const std::string& bytes) { return reinterpret_cast<const uint8_t*>(bytes.data()); }
+using RuvTest::U8;
 
 std::vector<std::string> Feed(FlapAssembler& assembler, const std::vector<std::string>& reads, bool* broken) {
     std::vector<std::string> frames;

@@ -40,6 +40,9 @@ inline std::string Bytes(std::string_view hex) {
     return out;
 }
 
+// The bytes of a frame as the parsers take them.
+inline const uint8_t* U8(const std::string& bytes) { return reinterpret_cast<const uint8_t*>(bytes.data()); }
+
 inline std::string Flap(uint8_t channel, std::string_view data, uint16_t sequence = 1) {
     OscarWriter out;
     out.U8(0x2A).U8(channel).U16(sequence).U16(static_cast<uint16_t>(data.size())).Bytes(data);

@@ -26,18 +26,6 @@
 #include <thread>
 #include <vector>
 
-// The bytes in hexadecimal, lower case, without blanks.
-inline std::string ToHex(const std::string& bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
 // The full path of a program on PATH or in the system folders; "" when
 // there is none.
 inline std::string FindProgram(const std::string& name)

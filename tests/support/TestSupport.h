@@ -2,6 +2,7 @@
 // Helpers the suites share: text and byte literals, whole-file reads, a
 // temporary folder per test and a look at what the loader holds.
 
+#include "CAutoBuf.h"
 #include "CYolString.h"
 
 #include <gtest/gtest.h>
@@ -22,15 +23,22 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+// Written "::Bytes" below: the suites of one program are compiled together,
+// and a using-directive in an earlier one may bring another Bytes into view.
 using Bytes = std::vector<unsigned char>;
 
 // Text written in UTF-8 in the test source.
 inline CYolString W(std::string_view utf8) { return CYolString::FromUtf8(utf8); }
+// The text as UTF-8, to compare with a literal.
+inline std::string Utf8Of(const CYolString& text) { return text.ToUtf8(); }
+// The same under the name the protocol suites use: one function, so that
+// suites compiled together never see two of them.
+inline constexpr auto& U = W;
 
 // Bytes written out in hexadecimal, two digits each, blanks anywhere between
 // them: Hex("02 6162 03000000"). A typo in a fixture throws.
-inline Bytes Hex(std::string_view text) {
-    Bytes out;
+inline ::Bytes Hex(std::string_view text) {
+    ::Bytes out;
     for (size_t i = 0; i < text.size();) {
         if (std::isspace(static_cast<unsigned char>(text[i]))) {
             ++i;
@@ -45,17 +53,31 @@ inline Bytes Hex(std::string_view text) {
     return out;
 }
 
+// The bytes written out in hexadecimal, lower case, without blanks.
+inline std::string ToHex(std::string_view bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
 // The parts one after another: Concat({Hex("26"), name, body}).
-inline Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& part : parts)
+inline ::Bytes Concat(std::initializer_list<::Bytes> parts) {
+    ::Bytes out;
+    for (const ::Bytes& part : parts)
         out.insert(out.end(), part.begin(), part.end());
     return out;
 }
 
-inline Bytes ReadBytes(const std::string& path) {
+// What a buffer holds, to compare with a literal.
+inline ::Bytes BytesOf(const CAutoBuf& b) { return ::Bytes(b.Data(), b.Data() + b.Length()); }
+
+inline ::Bytes ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return ::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 inline std::string ReadText(const std::string& path) {
@@ -105,7 +127,7 @@ public:
             std::filesystem::permissions(full, *perms);
         return full;
     }
-    std::string Put(const std::string& name, const Bytes& bytes) const {
+    std::string Put(const std::string& name, const ::Bytes& bytes) const {
         return Put(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     }
 

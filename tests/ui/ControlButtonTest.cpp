@@ -109,7 +109,7 @@ TEST_F(Buttons, AutoRadioButtonChecksItselfAndUnchecksOnlyItsGroup) {
     EXPECT_EQ(SendMessage(c, BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
 
-Platform::Module g_module{"control-button-test"};
+Platform::Module g_buttonModule{"control-button-test"};
 
 INT_PTR PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM) {
     return msg == WM_INITDIALOG ? 1 : 0;
@@ -125,8 +125,8 @@ TEST_F(Buttons, ArrowKeysInADialogMoveThroughARadioGroupCheckingAsTheyGo) {
         {WC_BUTTON, 2, 4, 16, 100, 10, WS_VISIBLE | BS_AUTORADIOBUTTON, u"Two"},
         {WC_BUTTON, 3, 4, 28, 100, 10, WS_VISIBLE | BS_AUTORADIOBUTTON, u"Three"},
     };
-    RegisterDialogTemplate(&g_module, 1, t);
-    HWND dlg = CreateDialogParam(&g_module, 1, nullptr, &PlainDialogProc, 0);
+    RegisterDialogTemplate(&g_buttonModule, 1, t);
+    HWND dlg = CreateDialogParam(&g_buttonModule, 1, nullptr, &PlainDialogProc, 0);
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(GetFocus(), GetDlgItem(dlg, 1));
     auto press = [&](unsigned vk) {
@@ -145,7 +145,7 @@ TEST_F(Buttons, ArrowKeysInADialogMoveThroughARadioGroupCheckingAsTheyGo) {
     EXPECT_EQ(IsDlgButtonChecked(dlg, 3), 1u);
     EXPECT_EQ(IsDlgButtonChecked(dlg, 2), 0u);
     DestroyWindow(dlg);
-    UnregisterDialogTemplate(&g_module, 1);
+    UnregisterDialogTemplate(&g_buttonModule, 1);
 }
 
 TEST_F(Buttons, PaintsTheCheckMarkOnlyWhenChecked) {

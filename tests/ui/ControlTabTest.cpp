@@ -3,6 +3,7 @@
 // tabs do not fit, and the picture.
 
 #include "ControlTestSupport.h"
+#include "GdiTestSupport.h"
 
 #include "Controls/ControlTab.h"
 #include "Drawing/GdiSurface.h"
@@ -14,7 +15,6 @@ using namespace ui_test;
 
 namespace {
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
 
 class TabStrips : public ControlTest {
 protected:

@@ -3,6 +3,7 @@
 // the parent is told.
 
 #include "ControlTestSupport.h"
+#include "GdiTestSupport.h"
 
 #include "Controls/ControlScrollBar.h"
 #include "Controls/ControlTreeView.h"
@@ -17,7 +18,7 @@ using namespace ui_test;
 
 namespace {
 
-struct Notice {
+struct TreeNotice {
     UINT code;
     UINT action;
     HTREEITEM oldItem;
@@ -27,8 +28,6 @@ struct Notice {
     unsigned key;
 };
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
 
 class TreeViews : public ControlTest {
 protected:
@@ -38,12 +37,12 @@ protected:
             if (msg != WM_NOTIFY)
                 return std::nullopt;
             const auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
-            Notice n{hdr->code, 0, nullptr, nullptr, 0, 0, 0};
+            TreeNotice n{hdr->code, 0, nullptr, nullptr, 0, 0, 0};
             if (hdr->code == TVN_KEYDOWN) {
                 n.key = reinterpret_cast<const NMTVKEYDOWN*>(lParam)->wVKey;
             } else if (hdr->code <= TVN_SELCHANGING && hdr->code >= TVN_KEYDOWN) {
                 const auto* nm = reinterpret_cast<const NMTREEVIEW*>(lParam);
-                n = Notice{hdr->code, nm->action, nm->itemOld.hItem, nm->itemNew.hItem,
+                n = TreeNotice{hdr->code, nm->action, nm->itemOld.hItem, nm->itemNew.hItem,
                            nm->itemOld.lParam, nm->itemNew.lParam, 0};
             }
             notices.push_back(n);
@@ -86,7 +85,7 @@ protected:
     }
     std::vector<UINT> Codes() const {
         std::vector<UINT> out;
-        for (const Notice& n : notices)
+        for (const TreeNotice& n : notices)
             out.push_back(n.code);
         return out;
     }
@@ -116,9 +115,9 @@ protected:
         return list;
     }
 
-    std::vector<Notice> notices;
+    std::vector<TreeNotice> notices;
     std::map<UINT, LRESULT> answers;
-    std::function<void(const Notice&)> onNotice;
+    std::function<void(const TreeNotice&)> onNotice;
 };
 
 TEST_F(TreeViews, InsertsItemsInTheirPlacesAndWalksTheLinks) {
@@ -246,14 +245,14 @@ TEST_F(TreeViews, DeletionTellsEveryItemOfTheBranchChildrenFirstWhileItCanStillB
     HTREEITEM c = Add(tree, TVI_ROOT, u"c", 3);
     TreeView_SelectItem(tree, b1);
     std::vector<std::u16string> readBack;
-    onNotice = [&](const Notice& n) {
+    onNotice = [&](const TreeNotice& n) {
         if (n.code == TVN_DELETEITEM)
             readBack.push_back(TextOf(tree, n.oldItem));
     };
     notices.clear();
     ASSERT_TRUE(SendMessage(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(b)));
     std::vector<LPARAM> told;
-    for (const Notice& n : notices)
+    for (const TreeNotice& n : notices)
         if (n.code == TVN_DELETEITEM)
             told.push_back(n.oldParam);
     EXPECT_EQ(told, (std::vector<LPARAM>{22, 211, 21, 2}));
@@ -266,7 +265,7 @@ TEST_F(TreeViews, DeletionTellsEveryItemOfTheBranchChildrenFirstWhileItCanStillB
     EXPECT_EQ(Next(tree, a, TVGN_NEXT), c);
 
     // The parent may delete other items while it hears of one.
-    onNotice = [&](const Notice& n) {
+    onNotice = [&](const TreeNotice& n) {
         if (n.code == TVN_DELETEITEM && n.oldItem == a)
             SendMessage(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(c));
     };
@@ -321,7 +320,7 @@ TEST_F(TreeViews, ExpandingAsksTheParentWhichMayRefuseOrFillTheBranch) {
     in.item.cChildren = 1;
     HTREEITEM lazy = TreeView_InsertItem(tree, &in);
     HTREEITEM leaf = Add(tree, TVI_ROOT, u"leaf");
-    onNotice = [&](const Notice& n) {
+    onNotice = [&](const TreeNotice& n) {
         if (n.code == TVN_ITEMEXPANDING && n.action == TVE_EXPAND)
             Add(tree, n.newItem, u"filled");
     };
@@ -372,7 +371,7 @@ TEST_F(TreeViews, SelectionNoticesCarryBothItemsAndMayBeRefused) {
     notices.clear();
     ASSERT_TRUE(TreeView_SelectItem(tree, b));
     ASSERT_EQ(Codes(), (std::vector<UINT>{TVN_SELCHANGING, TVN_SELCHANGED}));
-    for (const Notice& n : notices) {
+    for (const TreeNotice& n : notices) {
         EXPECT_EQ(n.action, TVC_UNKNOWN);
         EXPECT_EQ(n.oldItem, a);
         EXPECT_EQ(n.oldParam, 10);
@@ -421,7 +420,7 @@ TEST_F(TreeViews, KeysMoveTheSelectionAndOpenAndCloseBranches) {
         SendMessage(tree, TVM_GETITEM, 0, reinterpret_cast<LPARAM>(&it));
         EXPECT_EQ((it.state & TVIS_EXPANDED) != 0, s.open) << "key " << s.vk;
     }
-    for (const Notice& n : notices) {
+    for (const TreeNotice& n : notices) {
         if (n.code == TVN_SELCHANGED) {
             EXPECT_EQ(n.action, TVC_BYKEYBOARD);
         }

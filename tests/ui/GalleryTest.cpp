@@ -24,7 +24,7 @@ using namespace ui_test;
 
 namespace {
 
-Platform::Module g_module{"gallery-test"};
+Platform::Module g_galleryModule{"gallery-test"};
 
 INT_PTR GalleryProc(HWND dlg, UINT msg, WPARAM, LPARAM) {
     if (msg != WM_INITDIALOG)
@@ -113,8 +113,8 @@ TEST_F(Gallery, EveryControlFromATemplatePaintsItsPlace) {
         {DATETIMEPICK_CLASS, 63, 6, 306, 96, 14, WS_VISIBLE | WS_TABSTOP | WS_BORDER, u""},
         {WC_TABCONTROL, 62, 110, 306, 96, 16, WS_VISIBLE | WS_TABSTOP, u""},
     };
-    RegisterDialogTemplate(&g_module, 1, t);
-    HWND dlg = CreateDialogParam(&g_module, 1, nullptr, &GalleryProc, 0);
+    RegisterDialogTemplate(&g_galleryModule, 1, t);
+    HWND dlg = CreateDialogParam(&g_galleryModule, 1, nullptr, &GalleryProc, 0);
     ASSERT_NE(dlg, nullptr);
     Platform::PumpMessages();
     ASSERT_TRUE(Platform::SaveWindowPng(dlg, "gallery.png"));
@@ -143,7 +143,7 @@ TEST_F(Gallery, EveryControlFromATemplatePaintsItsPlace) {
     cairo_surface_destroy(picture);
     EXPECT_TRUE(IsScrollBarShown(GetDlgItem(dlg, 23)));
     DestroyWindow(dlg);
-    UnregisterDialogTemplate(&g_module, 1);
+    UnregisterDialogTemplate(&g_galleryModule, 1);
 }
 
 } // namespace

@@ -10,9 +10,6 @@ using namespace GdiTest;
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
 
 class GdiBlit : public GdiFixture {};
 

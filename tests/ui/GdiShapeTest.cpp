@@ -6,7 +6,6 @@ using namespace GdiTest;
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kInk = RGB(20, 40, 200);
 constexpr COLORREF kPaint = RGB(250, 200, 10);
 

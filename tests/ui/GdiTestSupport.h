@@ -8,6 +8,11 @@
 
 #include <string>
 
+// Colours the drawing and control tests paint with and look for.
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+
 namespace GdiTest {
 
 // Brushes and pens made for one test and deleted with it.

@@ -16,7 +16,7 @@ using namespace ui_test;
 
 namespace {
 
-Platform::Module g_module{"shell-test"};
+Platform::Module g_shellModule{"shell-test"};
 constexpr int kLeft = 40002;
 constexpr int kRight = 40004;
 
@@ -24,7 +24,7 @@ class Shell : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        RegisterMenuBarResource(&g_module, 101, {{kLeft, u"L"}, {kRight, u"R"}});
+        RegisterMenuBarResource(&g_shellModule, 101, {{kLeft, u"L"}, {kRight, u"R"}});
     }
 
     HWND WithBar(Recorder& rec, HWND* bar) {
@@ -33,7 +33,7 @@ protected:
         mb.hwndParent = w;
         mb.dwFlags = SHCMBF_HMENU;
         mb.nToolBarId = 101;
-        mb.hInstRes = &g_module;
+        mb.hInstRes = &g_shellModule;
         EXPECT_TRUE(SHCreateMenuBar(&mb));
         *bar = mb.hwndMB;
         return w;
@@ -48,7 +48,7 @@ protected:
     }
 };
 
-using Ids = std::vector<unsigned>;
+using IdList = std::vector<unsigned>;
 
 TEST_F(Shell, MenuBarSitsAtTheBottomWithItsButtons) {
     Recorder rec;
@@ -76,7 +76,7 @@ TEST_F(Shell, MissingMenuResourceMakesNoBar) {
     SHMENUBARINFO mb;
     mb.hwndParent = w;
     mb.nToolBarId = 999;
-    mb.hInstRes = &g_module;
+    mb.hInstRes = &g_shellModule;
     EXPECT_FALSE(SHCreateMenuBar(&mb));
     EXPECT_EQ(Platform::GetMenuBar(w), nullptr);
 }
@@ -96,7 +96,7 @@ TEST_F(Shell, SoftKeysAndTapsOnTheBarGiveTheButtonsCommands) {
     Platform::InjectPenDown(POINT{100, y});
     Platform::InjectPenUp(POINT{400, y});
     Platform::PumpMessages();
-    EXPECT_EQ(Commands(rec, w), (Ids{kLeft, kRight, kLeft, kRight}));
+    EXPECT_EQ(Commands(rec, w), (IdList{kLeft, kRight, kLeft, kRight}));
     EXPECT_EQ(rec.Count(WM_KEYDOWN), 0) << "soft keys do not reach the focus";
     EXPECT_EQ(rec.Count(WM_KEYUP), 0);
 }
@@ -109,11 +109,11 @@ TEST_F(Shell, DisabledSoftKeyDoesNothing) {
     EXPECT_FALSE(Platform::IsSoftKeyEnabled(bar, 0));
     Platform::InjectKey(VK_F1);
     Platform::PumpMessages();
-    EXPECT_EQ(Commands(rec, w), Ids{});
+    EXPECT_EQ(Commands(rec, w), IdList{});
     SHEnableSoftkey(bar, kLeft, false, true);
     Platform::InjectKey(VK_F1);
     Platform::PumpMessages();
-    EXPECT_EQ(Commands(rec, w), Ids{kLeft});
+    EXPECT_EQ(Commands(rec, w), IdList{kLeft});
 }
 
 TEST_F(Shell, OnlyTheActiveWindowsBarShowsAndAnswers) {
@@ -125,8 +125,8 @@ TEST_F(Shell, OnlyTheActiveWindowsBarShowsAndAnswers) {
     EXPECT_TRUE(IsWindowVisible(secondBar));
     Platform::InjectKey(VK_F1);
     Platform::PumpMessages();
-    EXPECT_EQ(Commands(first, a), Ids{});
-    EXPECT_EQ(Commands(second, b), Ids{kLeft});
+    EXPECT_EQ(Commands(first, a), IdList{});
+    EXPECT_EQ(Commands(second, b), IdList{kLeft});
 
     SetActiveWindow(a);
     EXPECT_TRUE(IsWindowVisible(firstBar));
@@ -243,7 +243,7 @@ TEST_F(Shell, FullScreenDialogFillsTheScreenAboveTheBarAndFollowsScreenChanges) 
     t.style = WS_POPUP | WS_VISIBLE;
     t.cx = 20;
     t.cy = 20;
-    RegisterDialogTemplate(&g_module, 7, t);
+    RegisterDialogTemplate(&g_shellModule, 7, t);
     static SHACTIVATEINFO sai;
     DLGPROC proc = [](HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) -> INT_PTR {
         if (msg == WM_INITDIALOG) {
@@ -259,7 +259,7 @@ TEST_F(Shell, FullScreenDialogFillsTheScreenAboveTheBarAndFollowsScreenChanges) 
         }
         return 0;
     };
-    HWND dlg = CreateDialogParam(&g_module, 7, nullptr, proc, 0);
+    HWND dlg = CreateDialogParam(&g_shellModule, 7, nullptr, proc, 0);
     RECT r;
     GetWindowRect(dlg, &r);
     EXPECT_EQ(r.right, 480);
@@ -272,7 +272,7 @@ TEST_F(Shell, FullScreenDialogFillsTheScreenAboveTheBarAndFollowsScreenChanges) 
     GetWindowRect(dlg, &r);
     EXPECT_EQ(r.right, 320);
     EXPECT_EQ(r.bottom, 240 - GetSystemMetrics(SM_CYMENU));
-    UnregisterDialogTemplate(&g_module, 7);
+    UnregisterDialogTemplate(&g_shellModule, 7);
 }
 
 TEST_F(Shell, ScreenChangeReachesEveryTopLevelWindowAndMovesTheBar) {
@@ -410,14 +410,14 @@ TEST_F(Notifications, BubbleShowsAndItsSoftKeysGoToTheSink) {
     const int y = 640 - GetSystemMetrics(SM_CYMENU) / 2;
     Platform::InjectTap(POINT{400, y});
     Platform::PumpMessages();
-    EXPECT_EQ(Commands(sinkRec, sink), (Ids{1125, 1126}));
-    EXPECT_EQ(Commands(appRec, app), Ids{}) << "the bubble's keys come first";
+    EXPECT_EQ(Commands(sinkRec, sink), (IdList{1125, 1126}));
+    EXPECT_EQ(Commands(appRec, app), IdList{}) << "the bubble's keys come first";
 
     EXPECT_EQ(SHNotificationRemove(&kClass, 1001), SHN_OK);
     EXPECT_EQ(Platform::GetNotificationBubble(), nullptr);
     Platform::InjectKey(VK_F1);
     Platform::PumpMessages();
-    EXPECT_EQ(Commands(appRec, app), Ids{kLeft}) << "back to the menu bar";
+    EXPECT_EQ(Commands(appRec, app), IdList{kLeft}) << "back to the menu bar";
 }
 
 TEST_F(Notifications, StraightToTrayMakesNoBubble) {
@@ -483,7 +483,7 @@ TEST_F(Notifications, DismissingKeyRemovesTheNotification) {
     Platform::InjectKey(VK_F1);
     Platform::PumpMessages();
     EXPECT_EQ(Platform::GetShellNotifications().size(), 1u) << "dismissed";
-    EXPECT_EQ(Commands(rec, sink), (Ids{1126, 1125}));
+    EXPECT_EQ(Commands(rec, sink), (IdList{1126, 1125}));
 }
 
 TEST_F(Notifications, BubbleBodyIsShownAsText) {
@@ -506,7 +506,7 @@ TEST_F(Shell, OwnedWindowWithoutABarKeepsItsOwnersBarUnlessTheOwnerIsDisabled) {
     EXPECT_TRUE(IsWindowVisible(bar));
     Platform::InjectKey(VK_F2);
     Platform::PumpMessages();
-    EXPECT_EQ(Commands(rec, w), Ids{kRight});
+    EXPECT_EQ(Commands(rec, w), IdList{kRight});
 
     DestroyWindow(menu);
     EnableWindow(w, false);
@@ -515,7 +515,7 @@ TEST_F(Shell, OwnedWindowWithoutABarKeepsItsOwnersBarUnlessTheOwnerIsDisabled) {
     SetFocus(dialog);
     Platform::InjectKey(VK_F2);
     Platform::PumpMessages();
-    EXPECT_EQ(Commands(rec, w), Ids{kRight}) << "no command for a disabled window";
+    EXPECT_EQ(Commands(rec, w), IdList{kRight}) << "no command for a disabled window";
     EXPECT_EQ(rec.Count(WM_KEYDOWN, dialog), 1);
 }
 

@@ -12,8 +12,7 @@ using namespace GdiTest;
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kInk = RGB(0, 0, 160);
+constexpr COLORREF kTextInk = RGB(0, 0, 160);
 
 // Ink bounds of a drawing: the smallest rectangle holding every pixel that
 // is not the background.
@@ -48,7 +47,7 @@ protected:
     struct Page : Canvas {
         Page(HFONT font, int width, int height) : Canvas(width, height) {
             previous = SelectObject(dc, font);
-            SetTextColor(dc, kInk);
+            SetTextColor(dc, kTextInk);
             SetBkMode(dc, TRANSPARENT);
         }
         ~Page() { SelectObject(dc, previous); }
@@ -282,13 +281,13 @@ TEST_F(GdiText, TextColourAndOpaqueBackground) {
     DrawText(page.dc, u"\u2588 x", -1, &rect, DT_SINGLELINE | DT_NOPREFIX);
     TEXTMETRICW metrics;
     GetTextMetrics(page.dc, &metrics);
-    EXPECT_EQ(page.Pixel(2, metrics.tmAscent - 3), kInk);
+    EXPECT_EQ(page.Pixel(2, metrics.tmAscent - 3), kTextInk);
     const int width = Width(page.dc, u"\u2588 x");
     EXPECT_EQ(page.Pixel(width - 1, 0), RGB(255, 255, 0));
     EXPECT_EQ(page.Pixel(width + 1, 0), kWhite);
     EXPECT_EQ(page.Pixel(1, metrics.tmHeight), kWhite);
     EXPECT_EQ(GetBkColor(page.dc), RGB(255, 255, 0));
-    EXPECT_EQ(GetTextColor(page.dc), kInk);
+    EXPECT_EQ(GetTextColor(page.dc), kTextInk);
     EXPECT_EQ(SetBkMode(page.dc, TRANSPARENT), OPAQUE);
 }
 
@@ -319,20 +318,20 @@ TEST_F(GdiText, ExtTextOutDrawsAtThePointWithOptionalSpacing) {
     GetTextMetrics(page.dc, &metrics);
     const int row = 5 + metrics.tmAscent - 3;
     EXPECT_EQ(page.Pixel(119, 29), RGB(200, 200, 200));
-    EXPECT_EQ(page.Pixel(10 + 1, row), kInk);
-    EXPECT_EQ(page.Pixel(10 + 2 * block - 2, row), kInk);
+    EXPECT_EQ(page.Pixel(10 + 1, row), kTextInk);
+    EXPECT_EQ(page.Pixel(10 + 2 * block - 2, row), kTextInk);
 
     const int spacing[] = {block + 20, block};
     page.Fill({0, 0, 120, 30}, kWhite);
     ExtTextOut(page.dc, 10, 5, 0, nullptr, u"\u2588\u2588", 2, spacing);
     EXPECT_EQ(page.Pixel(10 + block + 10, row), kWhite);
-    EXPECT_EQ(page.Pixel(10 + block + 21, row), kInk);
+    EXPECT_EQ(page.Pixel(10 + block + 21, row), kTextInk);
 
     // Clipped to the rectangle.
     page.Fill({0, 0, 120, 30}, kWhite);
     RECT clip{0, 0, 10 + block / 2, 30};
     ExtTextOut(page.dc, 10, 5, ETO_CLIPPED, &clip, u"\u2588", 1, nullptr);
-    EXPECT_EQ(page.Pixel(10 + block / 2 - 1, row), kInk);
+    EXPECT_EQ(page.Pixel(10 + block / 2 - 1, row), kTextInk);
     EXPECT_EQ(page.Pixel(10 + block / 2 + 1, row), kWhite);
 }
 

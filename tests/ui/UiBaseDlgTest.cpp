@@ -18,7 +18,7 @@ using namespace ui_test;
 
 namespace {
 
-Platform::Module g_module{"ui-base-dialog-test"};
+Platform::Module g_baseDialogModule{"ui-base-dialog-test"};
 constexpr int kDialogId = 300;
 constexpr int kEditId = 1001;
 constexpr UINT kScript = WM_USER + 50;
@@ -31,7 +31,7 @@ void RegisterTemplates()
     t.cy = 60;
     t.items.push_back(DialogItemTemplate{u"UiTestRecording", kEditId, 4, 4, 40, 12, WS_VISIBLE | WS_TABSTOP, u"",
                                          0});
-    RegisterDialogTemplate(&g_module, kDialogId, t);
+    RegisterDialogTemplate(&g_baseDialogModule, kDialogId, t);
 }
 
 // Runs the test's script once the dialog's loop is running.
@@ -100,7 +100,7 @@ TEST_F(UiBaseDlg, CreationFillsTheControlsAfterInit)
 {
     ScriptedDlg<UI::CYolWMUI_Dlg> dlg;
     dlg.script = [](auto& d) { d.EndDialog(2); };
-    EXPECT_EQ(dlg.DoModal(kDialogId, &g_module, owner), 2);
+    EXPECT_EQ(dlg.DoModal(kDialogId, &g_baseDialogModule, owner), 2);
     EXPECT_EQ(dlg.log, "init;ddx0;");
     EXPECT_EQ(static_cast<HWND>(dlg), nullptr);
 }
@@ -117,7 +117,7 @@ TEST_F(UiBaseDlg, RefusedSaveKeepsTheDialogOpen)
         d.acceptSave = 1;
         EXPECT_EQ(d.EndDialog(1), 1);
     };
-    EXPECT_EQ(dlg.DoModal(kDialogId, &g_module, owner), 1);
+    EXPECT_EQ(dlg.DoModal(kDialogId, &g_baseDialogModule, owner), 1);
     EXPECT_EQ(firstTry, 0);
     EXPECT_EQ(dlg.log, "init;ddx0;ddx1;ddx1;");
 }
@@ -126,14 +126,14 @@ TEST_F(UiBaseDlg, ClosingEndsWithTwoWithoutSaving)
 {
     ScriptedDlg<UI::CYolWMUI_Dlg> dlg;
     dlg.script = [](auto& d) { SendMessage(d, WM_CLOSE, 0, 0); };
-    EXPECT_EQ(dlg.DoModal(kDialogId, &g_module, owner), 2);
+    EXPECT_EQ(dlg.DoModal(kDialogId, &g_baseDialogModule, owner), 2);
     EXPECT_EQ(dlg.log, "init;ddx0;");
 }
 
 TEST_F(UiBaseDlg, ModelessDialogKeepsItsObjectUntilDestroyed)
 {
     ScriptedDlg<UI::CYolWMUI_Dlg> dlg;
-    ASSERT_TRUE(dlg.Create(kDialogId, &g_module, owner));
+    ASSERT_TRUE(dlg.Create(kDialogId, &g_baseDialogModule, owner));
     EXPECT_TRUE(IsWindow(dlg));
     EXPECT_EQ(dlg.log, "init;ddx0;");
     EXPECT_EQ(SendMessage(dlg, WM_GETDLGCODE, 0, 0), 0);
@@ -180,7 +180,7 @@ TEST_F(UiBaseDlg, BigDialogRoutesCommandsByItsCommandButton)
             PostMessage(d, kScript, 0, 0);
             SendMessage(d, WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(c.command), 0), 0);
         };
-        EXPECT_EQ(dlg.DoModal(kDialogId, &g_module, owner), c.result) << c.button << " " << c.command;
+        EXPECT_EQ(dlg.DoModal(kDialogId, &g_baseDialogModule, owner), c.result) << c.button << " " << c.command;
         EXPECT_EQ(dlg.log, c.log) << c.button << " " << c.command;
     }
 }
@@ -214,7 +214,7 @@ TEST_F(UiBaseDlg, BigDialogIsFullScreenWithItsSoftKeys)
         EXPECT_EQ(d.log, "screen;screen;activate1;");
         d.EndDialog(2);
     };
-    EXPECT_EQ(dlg.DoModal(kDialogId, &g_module, owner), 2);
+    EXPECT_EQ(dlg.DoModal(kDialogId, &g_baseDialogModule, owner), 2);
 }
 
 TEST_F(UiBaseDlg, EmptyPaneIsAHiddenChildOfTheLibraryTemplate)
@@ -243,7 +243,7 @@ public:
         images.Add(7);
         return images;
     }
-    YolTabDlg::TDlgTemplate GetDlgTemplate() override { return YolTabDlg::TDlgTemplate{&g_module, kDialogId}; }
+    YolTabDlg::TDlgTemplate GetDlgTemplate() override { return YolTabDlg::TDlgTemplate{&g_baseDialogModule, kDialogId}; }
 };
 
 TEST_F(UiBaseDlg, SettingsPaneIsMadeFromItsOwnTemplateAndGoesWithItsObject)
@@ -272,7 +272,7 @@ TEST_F(UiBaseDlg, LanguageControllerSetsWindowAndControlTexts)
     MUI::CYolWMMUI_Controller mui(CYolString(u"/nonexistent/"), CYolString(u"Ui_"), CYolString(u"English"),
                                   &BuiltInTexts);
     ScriptedDlg<UI::CYolWMUI_Dlg> dlg;
-    ASSERT_TRUE(dlg.Create(kDialogId, &g_module, owner));
+    ASSERT_TRUE(dlg.Create(kDialogId, &g_baseDialogModule, owner));
     char16_t text[32];
 
     EXPECT_TRUE(MUI::CYolWMMUI_Controller::SetWinText(mui, dlg, 5));

@@ -1,6 +1,7 @@
 // Entity capabilities: the feature table, the cache, the disco#info answer
 // for our own node, and client recognition from "clients.ini".
 
+#include "TestSupport.h"
 #include "JabberCaps.h"
 #include "JabberNamespaces.h"
 #include "XmlTestSupport.h"
@@ -17,9 +18,7 @@
 
 namespace {
 
-CYolString U(const char* text) { return CYolString::FromUtf8(text); }
-
-std::vector<std::string> Features(uint64_t value) {
+std::vector<std::string> CapsFeatures(uint64_t value) {
     std::vector<std::string> out;
     for (const char* ns : FeatureNamespaces(value))
         out.emplace_back(ns);
@@ -36,7 +35,7 @@ const std::vector<std::string> kServed = {"http://jabber.org/protocol/disco#info
                                           "urn:xmpp:receipts"};
 
 TEST(CapsFeatureTable, OwnFeaturesAreWhatTheAccountServesInTableOrder) {
-    EXPECT_EQ(Features(OwnFeatures()), kServed);
+    EXPECT_EQ(CapsFeatures(OwnFeatures()), kServed);
 }
 
 TEST(CapsFeatureTable, RowsTheMessagesUseSitWhereTheirFlagsSay) {
@@ -64,7 +63,7 @@ TEST_P(CapsDiscoInfo, AnswersOwnNodeAndItsExtNamesOnly) {
     uint64_t features = 0;
     ASSERT_EQ(OwnCapsFeaturesForNode(c.node ? &node : nullptr, features), c.answered);
     if (c.answered) {
-        EXPECT_EQ(Features(features), c.features);
+        EXPECT_EQ(CapsFeatures(features), c.features);
     }
 }
 

@@ -2,6 +2,7 @@
 // for sending, and the merged status of several resources.
 
 #include "JabberContacts.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,12 +16,11 @@ using namespace std::literals;
 namespace {
 
 CYolString S(const char* utf8) { return CYolString::FromUtf8(utf8); }
-std::string U(const CYolString& text) { return text.ToUtf8(); }
 
 std::vector<std::string> ResourceNames(const ContactRecord& record) {
     std::vector<std::string> names;
     for (const auto& resource : record.resources)
-        names.push_back(U(resource.name));
+        names.push_back(Utf8Of(resource.name));
     return names;
 }
 
@@ -47,9 +47,9 @@ TEST(JabberJidTest, SplitsNodeBareJidAndResource) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.jid);
-        EXPECT_EQ(U(JidNode(S(c.jid))), c.node);
-        EXPECT_EQ(U(BareJidCopy(S(c.jid))), c.bare);
-        EXPECT_EQ(U(JidResource(S(c.jid))), c.resource);
+        EXPECT_EQ(Utf8Of(JidNode(S(c.jid))), c.node);
+        EXPECT_EQ(Utf8Of(BareJidCopy(S(c.jid))), c.bare);
+        EXPECT_EQ(Utf8Of(JidResource(S(c.jid))), c.resource);
     }
 }
 
@@ -101,7 +101,7 @@ TEST_F(JabberContactMapTest, StoresBareJidsOfUsersAndWholeAddressesOfServers) {
     for (const auto& c : cases) {
         ContactRecord* record = map.FindOrAddContact(c.kind, S(c.jid));
         ASSERT_NE(record, nullptr);
-        EXPECT_EQ(U(record->jid), c.stored) << c.jid;
+        EXPECT_EQ(Utf8Of(record->jid), c.stored) << c.jid;
         EXPECT_EQ(record->kind, c.kind);
     }
     EXPECT_EQ(map.FindContact(ContactKindRoster, S("bob@example.org"))->flags, ContactFlagChatStates);
@@ -132,7 +132,7 @@ TEST_F(JabberContactMapTest, ARoomMakesRosterEntriesOfItsJidKeepTheirResource) {
     ContactRecord* bob = map.FindOrAddContact(ContactKindRoster, S("room@conf.example.org/bob"));
     EXPECT_NE(alice, bob);
     EXPECT_TRUE(alice->fullJidKey);
-    EXPECT_EQ(U(alice->jid), "room@conf.example.org/alice");
+    EXPECT_EQ(Utf8Of(alice->jid), "room@conf.example.org/alice");
     EXPECT_EQ(map.FindContact(ContactKindRoster, S("room@conf.example.org/BOB")), bob);
 }
 
@@ -145,7 +145,7 @@ TEST_F(JabberContactMapTest, FindsByKindFromAStartIndex) {
     EXPECT_EQ(map.FindContactByKind(ContactKindRoom, 2), 3);
     EXPECT_EQ(map.FindContactByKind(ContactKindRoom, 4), -1);
     EXPECT_EQ(map.FindContactByKind(ContactKindStranger, 0), -1);
-    EXPECT_EQ(U(map.GetContactAt(2)->jid), "b@x");
+    EXPECT_EQ(Utf8Of(map.GetContactAt(2)->jid), "b@x");
     EXPECT_EQ(map.GetContactAt(4), nullptr);
     EXPECT_EQ(map.GetContactAt(-1), nullptr);
 }
@@ -193,14 +193,14 @@ TEST_F(JabberContactMapTest, UpdatingAResourceMarksChangedTextAndClearsItsExtend
 
     map.UpdateResource(ContactKindRoster, S("bob@example.org/x"), Away, S("lunch"), -3);
     EXPECT_TRUE(x.statusTextChanged);
-    EXPECT_EQ(U(x.statusText), "lunch");
+    EXPECT_EQ(Utf8Of(x.statusText), "lunch");
 }
 
 TEST_F(JabberContactMapTest, APresenceWithoutResourceSetsTheSummary) {
     ContactRecord* gw = map.FindOrAddContact(ContactKindRoster, S("gw.example.org"));
     EXPECT_FALSE(map.UpdateResource(ContactKindRoster, S("gw.example.org"), Online, S("ready"), 0));
     EXPECT_EQ(gw->summary.status, Online);
-    EXPECT_EQ(U(gw->summary.statusText), "ready");
+    EXPECT_EQ(Utf8Of(gw->summary.statusText), "ready");
     EXPECT_TRUE(gw->summary.statusTextChanged);
     EXPECT_TRUE(gw->resources.empty());
     // An empty resource names nothing; an unknown contact has nothing.
@@ -219,7 +219,7 @@ TEST_F(JabberContactMapTest, BestResourceFollowsPriorityFirstOfEqualsWinning) {
         map.FindOrAddContact(ContactKindRoster, S("bob@x"));
         map.UpdateResource(ContactKindRoster, S("bob@x/one"), Online, S(""), static_cast<int8_t>(c.first));
         map.UpdateResource(ContactKindRoster, S("bob@x/two"), Online, S(""), static_cast<int8_t>(c.second));
-        EXPECT_EQ(U(map.BestResource(S("bob@x"))), c.best) << c.first << " vs " << c.second;
+        EXPECT_EQ(Utf8Of(map.BestResource(S("bob@x"))), c.best) << c.first << " vs " << c.second;
     }
 }
 
@@ -227,17 +227,17 @@ TEST_F(JabberContactMapTest, BestResourcePrefersTheOneThatLastWrote) {
     ContactRecord* bob = map.FindOrAddContact(ContactKindRoster, S("bob@x"));
     EXPECT_TRUE(map.BestResource(S("bob@x")).IsEmpty());
     map.UpdateResource(ContactKindRoster, S("bob@x/a"), Online, S(""), 0);
-    EXPECT_EQ(U(map.BestResource(S("bob@x"))), "a");
+    EXPECT_EQ(Utf8Of(map.BestResource(S("bob@x"))), "a");
     map.UpdateResource(ContactKindRoster, S("bob@x/b"), Online, S(""), 9);
     map.UpdateResource(ContactKindRoster, S("bob@x/c"), Online, S(""), 0);
     bob->lastMessageResource = 2;
-    EXPECT_EQ(U(map.BestResource(S("bob@x"))), "c");
+    EXPECT_EQ(Utf8Of(map.BestResource(S("bob@x"))), "c");
 
     bob->resourceMode = ResourceModeChosen;
     bob->chosenResource = 0;
-    EXPECT_EQ(U(map.BestResource(S("bob@x"))), "a");
+    EXPECT_EQ(Utf8Of(map.BestResource(S("bob@x"))), "a");
     bob->chosenResource = 7;  // out of range: priority decides
-    EXPECT_EQ(U(map.BestResource(S("bob@x"))), "b");
+    EXPECT_EQ(Utf8Of(map.BestResource(S("bob@x"))), "b");
 }
 
 TEST_F(JabberContactMapTest, RemovingAResourceKeepsTheIndicesOnTheirResources) {
@@ -251,13 +251,13 @@ TEST_F(JabberContactMapTest, RemovingAResourceKeepsTheIndicesOnTheirResources) {
     map.RemoveResource(ContactKindRoster, S("bob@x/A"));
     EXPECT_EQ(bob->lastMessageResource, 2);
     EXPECT_EQ(bob->chosenResource, 1);
-    EXPECT_EQ(U(map.BestResource(S("bob@x"))), "c");
+    EXPECT_EQ(Utf8Of(map.BestResource(S("bob@x"))), "c");
 
     map.RemoveResource(ContactKindRoster, S("bob@x/c"));
     EXPECT_EQ(bob->chosenResource, -1);
     EXPECT_EQ(bob->resourceMode, ResourceModeLastMessage);
     EXPECT_EQ(bob->lastMessageResource, 1);
-    EXPECT_EQ(U(map.BestResource(S("bob@x"))), "d");
+    EXPECT_EQ(Utf8Of(map.BestResource(S("bob@x"))), "d");
 
     map.RemoveResource(ContactKindRoster, S("bob@x/d"));
     EXPECT_EQ(bob->lastMessageResource, -1);
@@ -268,11 +268,11 @@ TEST_F(JabberContactMapTest, RemovingAResourceKeepsTheIndicesOnTheirResources) {
 
 TEST_F(JabberContactMapTest, FullJidForSendCompletesOnlyBareJids) {
     map.FindOrAddContact(ContactKindRoster, S("bob@x"));
-    EXPECT_EQ(U(map.FullJidForSend(S("bob@x"))), "bob@x");
+    EXPECT_EQ(Utf8Of(map.FullJidForSend(S("bob@x"))), "bob@x");
     map.UpdateResource(ContactKindRoster, S("bob@x/Phone"), Online, S(""), 0);
-    EXPECT_EQ(U(map.FullJidForSend(S("bob@x"))), "bob@x/Phone");
-    EXPECT_EQ(U(map.FullJidForSend(S("bob@x/Desk"))), "bob@x/Desk");
-    EXPECT_EQ(U(map.FullJidForSend(S("stranger@x"))), "stranger@x");
+    EXPECT_EQ(Utf8Of(map.FullJidForSend(S("bob@x"))), "bob@x/Phone");
+    EXPECT_EQ(Utf8Of(map.FullJidForSend(S("bob@x/Desk"))), "bob@x/Desk");
+    EXPECT_EQ(Utf8Of(map.FullJidForSend(S("stranger@x"))), "stranger@x");
 }
 
 namespace {
@@ -322,7 +322,7 @@ TEST_F(JabberContactMapTest, IndexedLookupsAgreeWithTheLinearRules) {
         for (int kind : kinds)
             for (const CYolString& probe : probes) {
                 const int linear = LinearIndex(map, kind, probe);
-                ASSERT_EQ(map.FindContactIndex(kind, probe), linear) << "kind " << kind << " " << U(probe);
+                ASSERT_EQ(map.FindContactIndex(kind, probe), linear) << "kind " << kind << " " << Utf8Of(probe);
                 EXPECT_EQ(map.FindContact(kind, probe), linear == 0 ? nullptr : map.GetContactAt(linear - 1));
             }
     };

@@ -10,9 +10,7 @@
 
 namespace {
 
-CYolString U(const char* text) { return CYolString::FromUtf8(text); }
-
-std::string Hex(const unsigned char* digest) {
+std::string DigestHex(const unsigned char* digest) {
     static const char digits[] = "0123456789abcdef";
     std::string out;
     for (int i = 0; i < 16; ++i) {
@@ -56,25 +54,25 @@ TEST(MailUrlEncode, LoneSurrogateBecomesReplacementCharacter) {
     EXPECT_EQ(WebmailUrlEncode(CYolString(lone, 3)).ToUtf8(), "a%ef%bf%bdb");
 }
 
-struct DigestCase {
+struct MailDigestCase {
     const char* jid;
     const char* password;
     const char* md5;  // computed independently over key, JID, "|" and password
 };
 
-class MailWebmailDigest : public testing::TestWithParam<DigestCase> {};
+class MailWebmailDigest : public testing::TestWithParam<MailDigestCase> {};
 
 TEST_P(MailWebmailDigest, HashesKeyJidBarAndPasswordAsUtf8) {
     unsigned char digest[16];
     WebmailDigest(U(GetParam().jid), U(GetParam().password), digest);
-    EXPECT_EQ(Hex(digest), GetParam().md5);
+    EXPECT_EQ(DigestHex(digest), GetParam().md5);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Accounts, MailWebmailDigest,
-    testing::Values(DigestCase{"user@yol.im", "secret", "8486e04d65b764ca29257faa0b15b3af"},
-                    DigestCase{"user@yol.im", "", "e979edc194087e60d5e9b0ae5f8ed1b4"},
-                    DigestCase{"\xD0\xB8\xD0\xB2\xD0\xB0\xD0\xBD@yol.im",
+    testing::Values(MailDigestCase{"user@yol.im", "secret", "8486e04d65b764ca29257faa0b15b3af"},
+                    MailDigestCase{"user@yol.im", "", "e979edc194087e60d5e9b0ae5f8ed1b4"},
+                    MailDigestCase{"\xD0\xB8\xD0\xB2\xD0\xB0\xD0\xBD@yol.im",
                                "\xD0\xBF\xD0\xB0\xD1\x80\xD0\xBE\xD0\xBB\xD1\x8C", "cb5fa98dc37e82d26cb4f2c30389d9d1"}));
 
 TEST(MailWebmailLink, CarriesUserHashProjectAndReturnPath) {
@@ -85,7 +83,7 @@ TEST(MailWebmailLink, CarriesUserHashProjectAndReturnPath) {
               "&project=yolvantum&retpath=http%3a%2f%2fmail.yol.im%2f");
 }
 
-XmlNode Parse(const std::string& xml) {
+XmlNode ParseMail(const std::string& xml) {
     XmlNode out;
     XmlStreamParser parser;
     parser.SetCallback(2, XmlStreamParser::End,
@@ -104,7 +102,7 @@ std::string Notices(const MailNotify& notify) {
 }
 
 TEST(MailNotifyReader, ReadsEachMessageWithItsLastSender) {
-    const MailNotify notify = ParseMailNotify(Parse(
+    const MailNotify notify = ParseMailNotify(ParseMail(
         "<x xmlns='yol:mail:notify'>"
         "<message date='1'><senders><sender address='first@a' name='F'/><sender address='last@a'/></senders>"
         "<subject>Hi &amp; bye</subject><snippet>...</snippet></message>"
@@ -117,13 +115,13 @@ TEST(MailNotifyReader, ReadsEachMessageWithItsLastSender) {
 }
 
 TEST(MailNotifyReader, UnreadEndsTheReading) {
-    MailNotify notify = ParseMailNotify(Parse(
+    MailNotify notify = ParseMailNotify(ParseMail(
         "<x xmlns='yol:mail:notify'><unread count='7'/>"
         "<message><senders><sender address='a@b'/></senders></message></x>"));
     EXPECT_TRUE(notify.unread);
     EXPECT_EQ(notify.unreadCount, 7u);
     EXPECT_EQ(Notices(notify), "");
-    notify = ParseMailNotify(Parse("<x xmlns='yol:mail:notify'><unread count='zero'/></x>"));
+    notify = ParseMailNotify(ParseMail("<x xmlns='yol:mail:notify'><unread count='zero'/></x>"));
     EXPECT_TRUE(notify.unread);
     EXPECT_EQ(notify.unreadCount, 0u);
 }

@@ -20,8 +20,6 @@ namespace {
 using Protocols::ProtocolInfo;
 using Protocols::StatusInfo;
 
-std::string U8(const CYolString& text) { return text.ToUtf8(); }
-
 std::string BuiltIn(int id) {
     CYolString text;
     JabberDefaultUiString(id, text);
@@ -72,21 +70,21 @@ TEST(JabberProtocolInfo, DescriptionsComeInListingOrderAfterWhatTheCallerHad) {
         {JabberProtocolGuid, "XMPP(Jabber)", "xmpxmpp_stconnect.png", {}},
     };
     ASSERT_EQ(out.Count(), 7);
-    EXPECT_EQ(U8(out[0].displayName), "Other plug-in");
+    EXPECT_EQ(Utf8Of(out[0].displayName), "Other plug-in");
     for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE(rows[i].displayName);
         const ProtocolInfo& info = out[i + 1];
         EXPECT_EQ(info.id, rows[i].id);
-        EXPECT_EQ(U8(info.displayName), rows[i].displayName);
-        EXPECT_EQ(U8(info.iconFile), rows[i].iconFile);
-        EXPECT_EQ(U8(info.name), "Jabber");
-        EXPECT_EQ(U8(info.pluginName), "Jabber");
+        EXPECT_EQ(Utf8Of(info.displayName), rows[i].displayName);
+        EXPECT_EQ(Utf8Of(info.iconFile), rows[i].iconFile);
+        EXPECT_EQ(Utf8Of(info.name), "Jabber");
+        EXPECT_EQ(Utf8Of(info.pluginName), "Jabber");
         EXPECT_TRUE(info.description.IsEmpty());
         EXPECT_FALSE(info.authors.IsEmpty());
         EXPECT_EQ(info.imageId, -1);
         std::vector<std::string> suffixes;
         for (int s = 0; s < info.loginSuffixes.Count(); ++s)
-            suffixes.push_back(U8(info.loginSuffixes[s]));
+            suffixes.push_back(Utf8Of(info.loginSuffixes[s]));
         EXPECT_EQ(suffixes, rows[i].suffixes);
     }
 }
@@ -113,7 +111,7 @@ TEST(JabberProtocolInfo, EveryUnknownProtocolMakesAPlainXmppAccount) {
         SCOPED_TRACE(row.protocolName);
         const int kind = JabberKindOf(row.id);
         EXPECT_EQ(kind, row.kind);
-        EXPECT_EQ(U8(CYolString(GetJabberFlavour(kind).protocolName)), row.protocolName);
+        EXPECT_EQ(Utf8Of(CYolString(GetJabberFlavour(kind).protocolName)), row.protocolName);
         EXPECT_EQ(GetJabberFlavour(kind).firstStatusImage, row.firstStatusImage);
     }
     EXPECT_EQ(&GetJabberFlavour(-1), &GetJabberFlavour(JabberKindXmpp));
@@ -131,13 +129,13 @@ TEST(JabberProtocolInfo, ImageTableHoldsEightySixDistinctNamesInItsFixedOrder) {
         {51, "xstatus_angry.png"},      {72, "xstatus_@.png"},          {85, "xstatus_ru_journal.png"},
     };
     for (const auto& [index, name] : spots)
-        EXPECT_EQ(U8(GetStatusImageName(index)), name) << index;
+        EXPECT_EQ(Utf8Of(GetStatusImageName(index)), name) << index;
     EXPECT_TRUE(GetStatusImageName(-1).IsEmpty());
     EXPECT_TRUE(GetStatusImageName(kJabberImageCount).IsEmpty());
 
     std::set<std::string> names;
     for (int i = 0; i < kJabberImageCount; ++i)
-        names.insert(U8(GetStatusImageName(i)));
+        names.insert(Utf8Of(GetStatusImageName(i)));
     EXPECT_EQ(names.size(), size_t(kJabberImageCount));
 }
 
@@ -146,7 +144,7 @@ TEST(JabberProtocolInfo, EachFlavoursFiveStatusImagesStartAtItsFirstIndex) {
     const char* const tails[] = {"stoffline.png", "stconnect.png", "stonline.png", "stifa.png", "stnotinlist.png"};
     for (int kind = 0; kind < kJabberKindCount; ++kind)
         for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(U8(GetStatusImageName(GetJabberFlavour(kind).firstStatusImage + i)),
+            EXPECT_EQ(Utf8Of(GetStatusImageName(GetJabberFlavour(kind).firstStatusImage + i)),
                       std::string(prefixes[kind]) + tails[i]);
 }
 
@@ -171,7 +169,7 @@ TEST(JabberProtocolInfo, StatusListNamesEveryStatusAndStacksItsOverlay) {
         for (int status = 0; status < Protocols::StatusCount; ++status) {
             SCOPED_TRACE(testing::Message() << "kind " << kind << " status " << status);
             EXPECT_EQ(list[status].status, status);
-            EXPECT_EQ(U8(list[status].name), rows[status].name);
+            EXPECT_EQ(Utf8Of(list[status].name), rows[status].name);
             std::vector<unsigned int> expected = {1000u + unsigned(first + rows[status].image)};
             if (rows[status].overlay >= 0)
                 expected.push_back(1000u + unsigned(rows[status].overlay));
@@ -190,13 +188,13 @@ TEST(JabberProtocolInfo, StatusIconsPastTheRegisteredImagesTakeTheLastOne) {
     CYolArray<StatusInfo> bare = BuildJabberStatusList(JabberKindYol, CYolArray<unsigned int>(), BuiltInText);
     ASSERT_EQ(bare.Count(), Protocols::StatusCount);
     EXPECT_EQ(bare[Protocols::Online].icon.Count(), 0);
-    EXPECT_EQ(U8(bare[Protocols::Online].name), "Online");
+    EXPECT_EQ(Utf8Of(bare[Protocols::Online].name), "Online");
 }
 
 TEST(JabberProtocolInfo, StatusListTakesItsNamesFromTheGivenLanguage) {
     auto russian = [](int id) { return id == JabberStrOnline ? W("В сети") : CYolString(); };
     CYolArray<StatusInfo> list = BuildJabberStatusList(JabberKindXmpp, ImageIds(), russian);
-    EXPECT_EQ(U8(list[Protocols::Online].name), "В сети");
+    EXPECT_EQ(Utf8Of(list[Protocols::Online].name), "В сети");
     EXPECT_TRUE(list[Protocols::Away].name.IsEmpty());
 }
 
@@ -205,7 +203,7 @@ TEST(JabberProtocolInfo, StatusMenuListsFourteenStatusesInGroupsAndChecksTheWant
     CYolMenuInfo menu;
     FillJabberStatusMenu(menu, list, W("Yol user@yol.im"), 7, Protocols::Away);
 
-    EXPECT_EQ(U8(menu.title.GetLocalized()), "Yol user@yol.im");
+    EXPECT_EQ(Utf8Of(menu.title.GetLocalized()), "Yol user@yol.im");
     const int order[] = {5, 6, 7, 8, 9, -1, 10, 11, 12, 13, 14, -1, 2, 3, 4, -1, 0};
     ASSERT_EQ(menu.Count(), 17);
     for (int i = 0; i < 17; ++i) {
@@ -219,7 +217,7 @@ TEST(JabberProtocolInfo, StatusMenuListsFourteenStatusesInGroupsAndChecksTheWant
         EXPECT_EQ(item.commandId, order[i]);
         EXPECT_EQ(YolMenuContextValue(item.context), static_cast<unsigned int>(order[i]));
         EXPECT_EQ(item.callback, &Protocols::StatusMenuCallback);
-        EXPECT_EQ(U8(item.caption.GetLocalized()), U8(list[order[i]].name));
+        EXPECT_EQ(Utf8Of(item.caption.GetLocalized()), Utf8Of(list[order[i]].name));
         EXPECT_EQ(item.images.Count(), list[order[i]].icon.Count());
         EXPECT_EQ(item.marked, order[i] == Protocols::Away);
     }
@@ -235,9 +233,9 @@ int RecordOpen(unsigned int id, void* context) {
 TEST(JabberProtocolInfo, MailboxMenuOpensTheInboxThroughTheGivenCallback) {
     CYolMenuInfo menu;
     FillJabberMailboxMenu(menu, W(BuiltIn(JabberStrMailbox)), W(BuiltIn(JabberStrOpenInbox)), 1018, RecordOpen, 42);
-    EXPECT_EQ(U8(menu.title.GetLocalized()), "Mailbox");
+    EXPECT_EQ(Utf8Of(menu.title.GetLocalized()), "Mailbox");
     ASSERT_EQ(menu.Count(), 1);
-    EXPECT_EQ(U8(menu[0].caption.GetLocalized()), "Open Inbox");
+    EXPECT_EQ(Utf8Of(menu[0].caption.GetLocalized()), "Open Inbox");
     ASSERT_EQ(menu[0].images.Count(), 1);
     EXPECT_EQ(menu[0].images[0], 1018u);
     EXPECT_FALSE(menu[0].marked);
@@ -269,7 +267,7 @@ TEST(JabberStrings, IdsOutsideTheTableOrWithoutTextLeaveTheOutputAlone) {
     for (int id : {-1, 15, 80, 81, kJabberStringCount, 1000}) {
         CYolString text = W("kept");
         EXPECT_FALSE(JabberDefaultUiString(id, text)) << id;
-        EXPECT_EQ(U8(text), "kept");
+        EXPECT_EQ(Utf8Of(text), "kept");
     }
 }
 
@@ -277,10 +275,10 @@ TEST(JabberStrings, ControllerWithoutAPackFallsBackToTheBuiltInTable) {
     TempFolder folder;
     MUI::CYolWMMUI_Controller controller(W(folder.Root() + "/"), W("Xmp_"), W("English"), JabberDefaultUiString);
     controller.ChangeLang(W("Russian"));
-    EXPECT_EQ(U8(controller.GetCurLang()), "English");
+    EXPECT_EQ(Utf8Of(controller.GetCurLang()), "English");
     CYolString text;
     ASSERT_TRUE(controller.GetString(JabberStrInvalidLogin, text));
-    EXPECT_EQ(U8(text), "Invalid account name or password");
+    EXPECT_EQ(Utf8Of(text), "Invalid account name or password");
 }
 
 }  // namespace

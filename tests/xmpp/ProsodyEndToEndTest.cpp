@@ -7,6 +7,7 @@
 
 #include "LiveXmppAccount.h"
 #include "ProsodyFixture.h"
+#include "ProsodyWithBob.h"
 
 #include "CYolMenuInfo.h"
 #include "JabberCaps.h"
@@ -20,8 +21,7 @@ namespace {
 using namespace XmppPeers;
 namespace AccountCommand = Protocols::AccountCommand;
 
-constexpr const char* kAlicePassword = "секрет";
-constexpr const char* kBobPassword = "bob-pw";
+constexpr const char* kAliceNonAsciiPassword = "секрет";
 
 class ProsodyEndToEnd : public testing::Test {
 protected:
@@ -33,7 +33,7 @@ protected:
     // The server with alice (our account) and bob (the peer); alice's
     // roster holds `rosterSize` generated contacts.
     void StartServer(int rosterSize = 0) {
-        ProsodyRig::Options options{{{"alice", kAlicePassword}, {"bob", kBobPassword}}, {}};
+        ProsodyRig::Options options{{{"alice", kAliceNonAsciiPassword}, {"bob", kBobPassword}}, {}};
         if (rosterSize > 0)
             options.rosters.push_back({"alice", rosterSize});
         rig = std::make_unique<ProsodyRig>(options);
@@ -41,7 +41,7 @@ protected:
     }
     void LogIn(bool tls = false) {
         account = std::make_unique<LiveXmppAccount>();
-        account->Setup(rig->Jid("alice"), kAlicePassword, tls ? rig->TlsPort() : rig->PlainPort(), tls);
+        account->Setup(rig->Jid("alice"), kAliceNonAsciiPassword, tls ? rig->TlsPort() : rig->PlainPort(), tls);
         account->SetStatus(Protocols::Online);
         ASSERT_TRUE(account->WaitForStatus(Protocols::Online)) << "status " << account->GetStatus();
     }
@@ -52,7 +52,7 @@ protected:
     }
     // alice's roster as the server keeps it, read by another session of hers.
     std::vector<PeerLine> ServerRoster() {
-        XmppPeer check(*rig, "alice", kAlicePassword, false, "check");
+        XmppPeer check(*rig, "alice", kAliceNonAsciiPassword, false, "check");
         EXPECT_TRUE(check.Ready()) << check.Log();
         return check.Roster();
     }

@@ -7,6 +7,7 @@
 #include "MissingPeer.h"
 #include "PeerProcess.h"
 #include "ProsodyFixture.h"
+#include "ProsodyWithBob.h"
 
 #include <gtest/gtest.h>
 
@@ -26,8 +27,6 @@ namespace {
 using namespace XmppPeers;
 namespace AccountCommand = Protocols::AccountCommand;
 
-constexpr const char* kAlicePassword = "alice-pw";
-constexpr const char* kBobPassword = "bob-pw";
 
 // A relay between the account and the server that hangs up on the account
 // the way a server going away does: the account reads the end of the

@@ -10,6 +10,7 @@
 #include "TextDrawingSuppressions.h"
 #include "LiveXmppAccount.h"
 #include "ProsodyFixture.h"
+#include "ProsodyWithBob.h"
 #include "XmppPanesSupport.h"
 
 #include "CYolWMUI_DetailsDlg.h"
@@ -28,8 +29,6 @@ using XmppPanesTest::Text;
 using UI::CYolWMUI_BigDlg;
 namespace E = Protocols::AccountEvent;
 
-constexpr const char* kAlicePassword = "alice-pw";
-constexpr const char* kBobPassword = "bob-pw";
 
 class ProsodyPanes : public testing::Test {
 protected:

@@ -7,6 +7,7 @@
 
 #include "LiveXmppAccount.h"
 #include "ProsodyFixture.h"
+#include "ProsodyWithBob.h"
 
 #include "YolTabDlg.h"
 
@@ -17,7 +18,6 @@ namespace {
 using namespace XmppPeers;
 namespace AccountCommand = Protocols::AccountCommand;
 
-constexpr const char* kPassword = "alice-pw";
 
 const DirectoryComponent::User kDirectory[] = {
     {"ivan@localhost", "Ваня", "Иван", "Петров", "ivan@example.org", "Россия"},
@@ -54,14 +54,14 @@ protected:
     void SetUp() override {
         if (!RigAvailable())
             YOL_SKIP_MISSING_PEER("prosody, openssl or /usr/bin/python3 is missing");
-        rig = std::make_unique<ProsodyRig>(ProsodyRig::Options{{{"alice", kPassword}}, {}});
+        rig = std::make_unique<ProsodyRig>(ProsodyRig::Options{{{"alice", kAlicePassword}}, {}});
         ASSERT_TRUE(rig->Ready()) << rig->Failure();
         directory = std::make_unique<DirectoryComponent>(*rig);
         ASSERT_TRUE(directory->Ready()) << directory->Log();
         for (const DirectoryComponent::User& user : kDirectory)
             ASSERT_TRUE(directory->Add(user)) << directory->Log();
         account = std::make_unique<LiveXmppAccount>();
-        account->Setup(rig->Jid("alice"), kPassword, rig->PlainPort(), false);
+        account->Setup(rig->Jid("alice"), kAlicePassword, rig->PlainPort(), false);
         account->SetStatus(Protocols::Online);
         ASSERT_TRUE(account->WaitForStatus(Protocols::Online)) << "status " << account->GetStatus();
     }

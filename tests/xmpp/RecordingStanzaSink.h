@@ -7,10 +7,16 @@
 #include "XmppStanzaSink.h"
 
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
 namespace XmppTest {
+
+// Stanza ids replaced by "yol_N", so sent stanzas can be compared whole.
+inline std::string WithoutIds(const std::string& sent) {
+    return std::regex_replace(sent, std::regex("yol_[0-9]+"), "yol_N");
+}
 
 class RecordingStanzaSink final : public XmppStanzaSink {
 public:

@@ -59,7 +59,7 @@ namespace XmppTest {
 using Services::CEventArg;
 using Services::CEventArg_Data;
 
-inline CYolString U(std::string_view utf8) { return CYolString::FromUtf8(utf8); }
+using ::U;
 
 // ------------------------------------------------------------------ sockets
 

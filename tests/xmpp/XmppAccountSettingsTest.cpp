@@ -67,8 +67,6 @@ public:
     }
 };
 
-std::string U8(const CYolString& text) { return text.ToUtf8(); }
-
 Bytes HashBytes(const uint8_t (&hash)[16]) { return Bytes(hash, hash + 16); }
 
 // The hash 0123456789abcdeffedcba9876543210 as stored: its hex digits, each
@@ -115,15 +113,15 @@ TEST(XmppAccountSettings, EmptyStoreLoadsEachFlavoursDefaults) {
         s.Load(storage, row.kind);
         EXPECT_TRUE(s.loaded);
         EXPECT_TRUE(s.userName.IsEmpty());
-        EXPECT_EQ(U8(s.server), row.server);
+        EXPECT_EQ(Utf8Of(s.server), row.server);
         EXPECT_EQ(s.port, row.port);
         EXPECT_EQ(s.hostPort, row.port);
         EXPECT_EQ(s.useSsl, row.ssl);
         EXPECT_EQ(s.fileTransferProxyEnabled, row.proxyEnabled);
-        EXPECT_EQ(U8(s.fileTransferProxy), row.proxy);
+        EXPECT_EQ(Utf8Of(s.fileTransferProxy), row.proxy);
         EXPECT_EQ(s.manualHost, row.manualHost);
-        EXPECT_EQ(U8(s.host), row.host);
-        EXPECT_EQ(U8(s.resource), "Yol PDA");
+        EXPECT_EQ(Utf8Of(s.host), row.host);
+        EXPECT_EQ(Utf8Of(s.resource), "Yol PDA");
         EXPECT_TRUE(s.keepAlive && s.emailNotify && s.showEmailButton && s.showClientIcons);
         EXPECT_FALSE(s.compression);
         EXPECT_EQ(s.passwordHashed, 0);
@@ -152,8 +150,8 @@ TEST(XmppAccountSettings, LoginSplitsAtTheFirstAt) {
         storage.store.SetString(W("SrvLogName"), W(row.stored), false);
         XmppAccountSettings s;
         s.Load(storage, row.kind);
-        EXPECT_EQ(U8(s.userName), row.user);
-        EXPECT_EQ(U8(s.server), row.server);
+        EXPECT_EQ(Utf8Of(s.userName), row.user);
+        EXPECT_EQ(Utf8Of(s.server), row.server);
     }
 }
 
@@ -164,7 +162,7 @@ TEST(XmppAccountSettings, LoginWithoutAtKeepsTheServerOfAnEarlierLoad) {
     s.Load(storage, JabberKindXmpp);
     storage.store.SetString(W("SrvLogName"), W("bob"), false);
     s.Load(storage, JabberKindXmpp);
-    EXPECT_EQ(U8(s.Login()), "bob@example.org");
+    EXPECT_EQ(Utf8Of(s.Login()), "bob@example.org");
 }
 
 TEST(XmppAccountSettings, GoogleTalkLoginWithoutDomainGetsTheSecurePort) {
@@ -172,7 +170,7 @@ TEST(XmppAccountSettings, GoogleTalkLoginWithoutDomainGetsTheSecurePort) {
     storage.store.SetString(W("SrvLogName"), W("alice"), false);
     XmppAccountSettings s;
     s.Load(storage, JabberKindGoogleTalk);
-    EXPECT_EQ(U8(s.Login()), "alice@gmail.com");
+    EXPECT_EQ(Utf8Of(s.Login()), "alice@gmail.com");
     EXPECT_EQ(s.port, 5223u);
     EXPECT_TRUE(s.useSsl);
 }
@@ -198,15 +196,15 @@ TEST(XmppAccountSettings, StoredValuesOverrideTheFlavoursDefaults) {
     XmppAccountSettings s;
     s.Load(storage, JabberKindGoogleTalk);
     EXPECT_EQ(s.port, 15222u);
-    EXPECT_EQ(U8(s.resource), "Кухня");
+    EXPECT_EQ(Utf8Of(s.resource), "Кухня");
     EXPECT_EQ(s.priority, -5);
     EXPECT_FALSE(s.useSsl);
     EXPECT_TRUE(s.compression);
     EXPECT_TRUE(s.fileTransferProxyEnabled);
-    EXPECT_EQ(U8(s.fileTransferProxy), "proxy.example.org");
+    EXPECT_EQ(Utf8Of(s.fileTransferProxy), "proxy.example.org");
     EXPECT_FALSE(s.keepAlive);
     EXPECT_FALSE(s.manualHost);
-    EXPECT_EQ(U8(s.host), "relay.example.org");
+    EXPECT_EQ(Utf8Of(s.host), "relay.example.org");
     EXPECT_EQ(s.hostPort, 5290u);
     EXPECT_FALSE(s.emailNotify);
     EXPECT_FALSE(s.showEmailButton);
@@ -241,9 +239,9 @@ TEST(XmppAccountSettings, EmptyHostAndZeroHostPortFallBack) {
         storage.store.SetString(W("Account resource"), CYolString(), false);
         XmppAccountSettings s;
         s.Load(storage, row.kind);
-        EXPECT_EQ(U8(s.host), row.host);
+        EXPECT_EQ(Utf8Of(s.host), row.host);
         EXPECT_EQ(s.hostPort, row.hostPort);
-        EXPECT_EQ(U8(s.resource), "Yol PDA");
+        EXPECT_EQ(Utf8Of(s.resource), "Yol PDA");
     }
 }
 
@@ -253,7 +251,7 @@ TEST(XmppAccountSettings, PlainPasswordIsAProtectedString) {
     XmppAccountSettings s;
     s.Load(storage, JabberKindXmpp);
     EXPECT_EQ(s.passwordHashed, 0);
-    EXPECT_EQ(U8(s.password), "пароль secret");
+    EXPECT_EQ(Utf8Of(s.password), "пароль secret");
 
     StoreStorage saved;
     s.Save(saved, JabberKindXmpp);
@@ -442,18 +440,18 @@ TEST(XmppAccountSettings, EveryFieldSurvivesSaveAndLoad) {
     ASSERT_TRUE(reread.store.Unpack(packed.data(), packed.size()));
     XmppAccountSettings t;
     t.Load(reread, JabberKindXmpp);
-    EXPECT_EQ(U8(t.userName), "алиса");
-    EXPECT_EQ(U8(t.server), "example.org");
+    EXPECT_EQ(Utf8Of(t.userName), "алиса");
+    EXPECT_EQ(Utf8Of(t.server), "example.org");
     EXPECT_EQ(t.passwordHashed, 1);
     EXPECT_EQ(HashBytes(t.passwordHash), kHash);
     EXPECT_EQ(HashBytes(t.mailPasswordHash), Bytes(16, 0xA5));
     EXPECT_EQ(t.port, 5223u);
-    EXPECT_EQ(U8(t.resource), "Телефон");
+    EXPECT_EQ(Utf8Of(t.resource), "Телефон");
     EXPECT_EQ(t.priority, -128);
     EXPECT_TRUE(t.useSsl && t.compression && t.fileTransferProxyEnabled && t.manualHost);
-    EXPECT_EQ(U8(t.fileTransferProxy), "proxy.example.org");
+    EXPECT_EQ(Utf8Of(t.fileTransferProxy), "proxy.example.org");
     EXPECT_FALSE(t.keepAlive || t.emailNotify || t.showEmailButton || t.showClientIcons);
-    EXPECT_EQ(U8(t.host), "relay.example.org");
+    EXPECT_EQ(Utf8Of(t.host), "relay.example.org");
     EXPECT_EQ(t.hostPort, 443u);
 }
 

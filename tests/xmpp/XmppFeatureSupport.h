@@ -4,6 +4,7 @@
 // interfaces. The fake keeps the account's groups and contacts as plain
 // rows and logs every change as one readable line.
 
+#include "TestSupport.h"
 #include "CYolString.h"
 #include "XmlNode.h"
 #include "XmlStreamParser.h"
@@ -19,7 +20,7 @@
 
 namespace XmppFeatureTest {
 
-inline CYolString U(std::string_view utf8) { return CYolString::FromUtf8(utf8); }
+using ::U;
 
 // The one top-level element of `text`, as the stream parser hands it over.
 inline XmlNode Stanza(std::string_view text) {

@@ -50,8 +50,6 @@ XmlNode ServerHeader(bool version) {
     return header;
 }
 
-std::string WithoutIds(const std::string& text) { return std::regex_replace(text, std::regex("yol_[0-9]+"), "yol_N"); }
-
 class LoginOwner final : public MXmppLoginOwner {
 public:
     const XmppAccountSettings& LoginSettings() const override { return settings; }

@@ -94,7 +94,7 @@ TEST_F(ZemAccountHarness, TheRedirectSocketLivesUntilItsCloseAndItsLateEventsTou
     EXPECT_FALSE(sockets.IsValidSocket(redirect));
     EXPECT_EQ(account->CurrentStatus(), Protocols::Connecting);
     SocketEvent(session, Sockets::SocketEvent::ConnectResult, 0);
-    EXPECT_EQ(ZemTest::Hex(sockets.TakeSent().substr(12, 4)), "01100000");
+    EXPECT_EQ(ToHex(sockets.TakeSent().substr(12, 4)), "01100000");
     EXPECT_EQ(account->CurrentLoginState(), LoginState::Greeting);
     EXPECT_TRUE(sockets.IsValidSocket(session));
 }

@@ -70,7 +70,7 @@ std::string Parameters(std::string_view body) {
         std::string_view value = reader.LPS();
         if (reader.Failed())
             return out + "broken";
-        out += (out.empty() ? "" : ",") + std::to_string(number) + "=" + Hex(value);
+        out += (out.empty() ? "" : ",") + std::to_string(number) + "=" + ToHex(value);
     }
     return out;
 }
@@ -103,12 +103,12 @@ TEST_F(MrimDirectoryTest, DetailsRequestCarriesTheAddressPartsUnderTheDetailsBit
     directory.RequestDetails(bob);
     directory.RequestDetails(bob + 1000);
     ASSERT_EQ(sink.packets.size(), 1u);
-    EXPECT_EQ(Hex(sink.packets[0]), "efbeadde1300010005000090291000001a000000" + std::string(48, '0') +
+    EXPECT_EQ(ToHex(sink.packets[0]), "efbeadde1300010005000090291000001a000000" + std::string(48, '0') +
                                     "00000000" "03000000" "626f62" "01000000" "07000000" "6d61696c2e7275");
 }
 
 TEST_F(MrimDirectoryTest, SearchSendsTheCriteriaThatAreSetInTheirEncodings) {
-    const std::string utf16Nick = Hex(ToUtf16Bytes(U("Ёж")));
+    const std::string utf16Nick = ToHex(ToUtf16Bytes(U("Ёж")));
     using Fill = std::function<void(ZemSearchQuery&)>;
     const struct {
         const char* name;
@@ -117,11 +117,11 @@ TEST_F(MrimDirectoryTest, SearchSendsTheCriteriaThatAreSetInTheirEncodings) {
         std::string sent;  // parameters, "" when nothing went
     } rows[] = {
         {"by address", [](ZemSearchQuery& q) { q.email = U("bob@mail.ru"); }, 0,
-         "0=" + Hex("bob") + ",1=" + Hex("mail.ru")},
+         "0=" + ToHex("bob") + ",1=" + ToHex("mail.ru")},
         {"address without a user", [](ZemSearchQuery& q) { q.email = U("@mail.ru"); }, 0, ""},
         {"no criteria", [](ZemSearchQuery&) {}, 1, ""},
-        {"lower age only", [](ZemSearchQuery& q) { q.ageFrom = 18; }, 1, "7=" + Hex("18") + ",8=" + Hex("120")},
-        {"upper age only", [](ZemSearchQuery& q) { q.ageTo = 30; }, 1, "7=" + Hex("1") + ",8=" + Hex("30")},
+        {"lower age only", [](ZemSearchQuery& q) { q.ageFrom = 18; }, 1, "7=" + ToHex("18") + ",8=" + ToHex("120")},
+        {"upper age only", [](ZemSearchQuery& q) { q.ageTo = 30; }, 1, "7=" + ToHex("1") + ",8=" + ToHex("30")},
         {"everything",
          [](ZemSearchQuery& q) {
              q.onlineOnly = 1;
@@ -134,7 +134,7 @@ TEST_F(MrimDirectoryTest, SearchSendsTheCriteriaThatAreSetInTheirEncodings) {
              q.countryId = 24;
          },
          1,
-         "2=" + utf16Nick + ",3=4100,4=4200,5=3200,7=" + Hex("20") + ",8=" + Hex("25") + ",11=" + Hex("24") +
+         "2=" + utf16Nick + ",3=4100,4=4200,5=3200,7=" + ToHex("20") + ",8=" + ToHex("25") + ",11=" + ToHex("24") +
              ",9=3100"},
         // A page out of range keeps the stored one.
         {"stored page",

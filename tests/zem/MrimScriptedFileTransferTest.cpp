@@ -5,6 +5,7 @@
 // the receiver refuses and a transfer it cancels half-way, which end with
 // their reports on both sides and leave no partial file.
 
+#include "TestSupport.h"
 #include "ZemPeerRig.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,7 @@ namespace {
 
 using namespace ZemPeers;
 
-constexpr const char* kConfig = R"({"users": {
+constexpr const char* kTransferConfig = R"({"users": {
   "alice@mail.ru": {"password": "a", "contacts": [{"address": "bob@mail.ru", "nick": "Bob"}]},
   "bob@mail.ru": {"password": "b", "contacts": [{"address": "alice@mail.ru", "nick": "Alice"}]}
 }})";
@@ -30,14 +31,12 @@ std::string Content(size_t size) {
     return out;
 }
 
-CYolString U(const std::string& text) { return CYolString::FromUtf8(text); }
-
 class MrimScriptedFileTransfer : public ::testing::Test {
 protected:
     void SetUp() override {
         if (::access(kPython, X_OK) != 0)
             YOL_SKIP_MISSING_PEER("/usr/bin/python3 is missing");
-        server = std::make_unique<MrimServer>(folder, kConfig);
+        server = std::make_unique<MrimServer>(folder, kTransferConfig);
         ASSERT_TRUE(server->Ready()) << server->Log();
         core = std::make_unique<ZemCore>(folder);
         alice = core->AddAccount("alice@mail.ru", "a", server->RedirectPort());

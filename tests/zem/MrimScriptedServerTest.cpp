@@ -24,7 +24,7 @@ namespace {
 
 using namespace ZemPeers;
 
-constexpr const char* kConfig = R"({"users": {
+constexpr const char* kServerConfig = R"({"users": {
   "alice@mail.ru": {"password": "секрет", "groups": ["Друзья", "Work"],
     "contacts": [{"address": "bob@mail.ru", "nick": "Боб", "group": 0, "serverFlags": 1},
                  {"address": "carol@mail.ru", "nick": "", "group": 1}]},
@@ -35,15 +35,12 @@ constexpr const char* kConfig = R"({"users": {
   "dave@bk.ru": {"password": "dave-pw", "details": {"Nickname": "Дэйв", "FirstName": "Боб", "Sex": "2"}}
 }})";
 
-constexpr const char* kAlice = "alice@mail.ru";
-constexpr const char* kBob = "bob@mail.ru";
-
 class MrimScriptedServer : public ::testing::Test {
 protected:
     void SetUp() override {
         if (::access(kPython, X_OK) != 0)
             YOL_SKIP_MISSING_PEER("/usr/bin/python3 is missing");
-        server = std::make_unique<MrimServer>(folder, kConfig);
+        server = std::make_unique<MrimServer>(folder, kServerConfig);
         ASSERT_TRUE(server->Ready()) << server->Log();
         core = std::make_unique<ZemCore>(folder);
         alice = core->AddAccount(kAlice, "секрет", server->RedirectPort());

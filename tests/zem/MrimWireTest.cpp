@@ -73,7 +73,7 @@ TEST(MrimWire, OutgoingPacketsMatchTheirGoldenBytes) {
         c.send();
         std::vector<std::string> sent = sink.Take();
         ASSERT_EQ(sent.size(), 1u);
-        EXPECT_EQ(Hex(sent[0]), c.hex);
+        EXPECT_EQ(ToHex(sent[0]), c.hex);
     }
 }
 
@@ -104,7 +104,7 @@ TEST(MrimWire, LoginBodyCarriesCredentialsStatusAndClientDescription) {
                                      .Raw(std::string("\x02\0\0\0ru", 6))
                                      .LPS(description)
                                      .Take();
-    EXPECT_EQ(Hex(login.LoginBody()), Hex(expected));
+    EXPECT_EQ(ToHex(login.LoginBody()), ToHex(expected));
 }
 
 TEST(MrimWire, ReaderFailsACountPastTheBodyAndEveryReadAfterIt) {

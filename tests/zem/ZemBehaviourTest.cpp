@@ -150,7 +150,7 @@ TEST_F(ZemBehaviour, RefusedChangesLeaveTheListAsItWasAndShowTheServersText) {
 
 TEST_F(ZemBehaviour, GroupAdditionCarriesTheGroupCountAndTakesTheServersIndex) {
     const std::string request = list.AddGroup(60, U("New"));
-    EXPECT_EQ(Hex(request.substr(0, 4)), "02000002");
+    EXPECT_EQ(ToHex(request.substr(0, 4)), "02000002");
     list.OnAddAck(61, MrimBodyWriter().UL(6).UL(0).Take());
     EXPECT_EQ(shown, (std::vector<std::string>{"Groups limit (max 20)"}));
     list.OnAddAck(60, MrimBodyWriter().UL(0).UL(7).Take());

@@ -264,13 +264,13 @@ TEST_F(ZemWakeup, GoesAsARichMessageWithTheFixedRichPart) {
     const std::string& packet = sink.packets[0];
     const std::string rich = MrimMessages::WakeupRichPart();
     ASSERT_EQ(rich.back(), '\0');
-    const std::string body = "80400000" "0b000000" + Hex("bob@mail.ru") + "01000000" "20" +
-                             Hex(std::string(MrimBodyWriter().UL(static_cast<uint32_t>(rich.size())).Bytes())) +
-                             Hex(rich);
-    EXPECT_EQ(Hex(packet.substr(0, 44)), "efbeadde" "13000100" "05000000" "08100000" +
-                                             Hex(MrimBodyWriter().UL(static_cast<uint32_t>(body.size() / 2)).Bytes()) +
+    const std::string body = "80400000" "0b000000" + ToHex("bob@mail.ru") + "01000000" "20" +
+                             ToHex(std::string(MrimBodyWriter().UL(static_cast<uint32_t>(rich.size())).Bytes())) +
+                             ToHex(rich);
+    EXPECT_EQ(ToHex(packet.substr(0, 44)), "efbeadde" "13000100" "05000000" "08100000" +
+                                             ToHex(MrimBodyWriter().UL(static_cast<uint32_t>(body.size() / 2)).Bytes()) +
                                              std::string(48, '0'));
-    EXPECT_EQ(Hex(packet.substr(44)), body);
+    EXPECT_EQ(ToHex(packet.substr(44)), body);
 }
 
 TEST_F(ZemWakeup, NeedsALiveSessionAndAKnownContact) {

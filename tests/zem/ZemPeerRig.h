@@ -41,6 +41,10 @@ namespace ZemPeers {
 
 inline constexpr const char* kPython = "/usr/bin/python3";
 
+// The addresses the scripted server's users go by in the suites.
+inline constexpr const char* kAlice = "alice@mail.ru";
+inline constexpr const char* kBob = "bob@mail.ru";
+
 inline std::string PeersDir() { return YOL_PEERS_DIR; }
 
 // The scripted server. Its report lines are kept until a test takes them.

@@ -3,6 +3,7 @@
 // keeps every packet whole (as the wire would carry it) and a contact-list
 // model that keeps items in memory and logs what it was told.
 
+#include "TestSupport.h"
 #include "CZemContactList.h"
 #include "MrimPacketSink.h"
 #include "MrimWire.h"
@@ -14,17 +15,7 @@
 
 namespace ZemTest {
 
-inline CYolString U(std::string_view utf8) { return CYolString::FromUtf8(utf8); }
-
-inline std::string Hex(std::string_view bytes) {
-    static const char* digits = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out.push_back(digits[c >> 4]);
-        out.push_back(digits[c & 15]);
-    }
-    return out;
-}
+using ::U;
 
 inline std::string Packet(MrimPacketType type, uint32_t sequence, std::string_view body) {
     return BuildMrimPacket(type, sequence, body);

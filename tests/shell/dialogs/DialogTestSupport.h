@@ -8,12 +8,20 @@
 
 #include "Controls/Control.h"
 #include "Shell/ShellScreen.h"
+#include "UiHelpers.h"
 #include "WindowSystem/Dialog.h"
 
 #include <functional>
 #include <utility>
 
 namespace dialog_test {
+
+// A window's text as UTF-8.
+inline std::string Text(HWND window) {
+    CYolString text;
+    GetWindowTextString(window, text);
+    return text.ToUtf8();
+}
 
 constexpr UINT kScript = WM_USER + 50;
 

@@ -32,12 +32,6 @@ namespace {
 
 using FileDlg = Scripted<CYolWMUI_FileDlg>;
 
-std::string Text(HWND window) {
-    CYolString text;
-    GetWindowTextString(window, text);
-    return text.ToUtf8();
-}
-
 // Column `sub` of every row of the file list.
 std::vector<std::string> Column(CYolWMUI_FileDlg& d, int sub = 0) {
     const HWND list = d.GetDlgItem(UI::kFileListId);

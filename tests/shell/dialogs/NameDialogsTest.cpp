@@ -26,12 +26,6 @@ using UI_CL::CYolWMCL_NewGroupDlg;
 
 namespace {
 
-std::string Text(HWND window) {
-    CYolString text;
-    GetWindowTextString(window, text);
-    return text.ToUtf8();
-}
-
 class NameDlg : public DialogTest {
 protected:
     menu_test::Script steps;

@@ -6,6 +6,7 @@
 
 #include "Backends/Backend.h"
 #include "Drawing/Gdi.h"
+#include "GdiTestSupport.h"
 #include "Shell/ShellScreen.h"
 #include "SkinFixture.h"
 #include "SkinImages.h"
@@ -18,9 +19,6 @@
 #include <vector>
 
 namespace splash_test {
-
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 // A rectangle as gtest prints and compares it.
 inline std::tuple<int, int, int, int> Box(const RECT& r) {

@@ -19,7 +19,6 @@ using UI::CYolWMUI_TrayIcon;
 namespace {
 
 constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr unsigned int kNone = static_cast<unsigned int>(-1);
 // Two skin pictures of 16 x 16: all red, and green on the right half only
 // (the left half see-through).
