@@ -131,10 +131,6 @@ protected:
         std::lock_guard guard(manager.lock);
         return manager.strings[key];
     }
-    unsigned char StoredByte(const char* key) {
-        std::lock_guard guard(manager.lock);
-        return manager.bytes[key];
-    }
 
     dialogs_test::DialogWindows windows;
     Services::CServicesManagerImpl services;
@@ -178,8 +174,11 @@ TEST_F(ZemSettingsPanes, WhatTheUserTypedIsStored) {
         {0, nullptr, -1, "SrvLogPass", "secret", 0},
     };
     for (const auto& c : cases) {
-        manager.SetAccountString(kAccountId, U("SrvLogName"), U("alice@bk.ru"), false);
-        manager.SetAccountString(kAccountId, U("SrvLogPass"), U("secret"), false);
+        {
+            std::lock_guard guard(manager.lock);  // the account's thread reads them
+            manager.strings["SrvLogName"] = "alice@bk.ru";
+            manager.strings["SrvLogPass"] = "secret";
+        }
         Command(Protocols::AccountCommand::ReloadSettings);
         const int before = manager.Events(Protocols::AccountEvent::ClearContacts);
         EXPECT_EQ(Open([&](Dialog& d) {
@@ -204,8 +203,11 @@ TEST_F(ZemSettingsPanes, TheAdvancedPageStoresBothFlags) {
         unsigned char notifyOut, hideOut;
     } cases[] = {{1, 0, false, false, 1, 0}, {1, 0, true, true, 0, 1}, {0, 1, true, false, 1, 1}};
     for (const auto& c : cases) {
-        manager.SetAccountByte(kAccountId, U("EmailNotify"), c.notifyIn);
-        manager.SetAccountByte(kAccountId, U("HideEmailBtn"), c.hideIn);
+        {
+            std::lock_guard guard(manager.lock);  // the account's thread reads them
+            manager.bytes["EmailNotify"] = c.notifyIn;
+            manager.bytes["HideEmailBtn"] = c.hideIn;
+        }
         Command(Protocols::AccountCommand::ReloadSettings);
         Open([&](Dialog& d) {
             d.SelectTab(d.TabIdAt(1));
@@ -219,15 +221,22 @@ TEST_F(ZemSettingsPanes, TheAdvancedPageStoresBothFlags) {
                 SendMessage(GetDlgItem(page, 1063), BM_CLICK, 0, 0);
             windows.SoftKey(d, CYolWMUI_BigDlg::ELeft);
         });
-        EXPECT_EQ(StoredByte("EmailNotify"), c.notifyOut);
-        EXPECT_EQ(StoredByte("HideEmailBtn"), c.hideOut);
+        std::lock_guard guard(manager.lock);
+        EXPECT_EQ(manager.bytes["EmailNotify"], c.notifyOut);
+        EXPECT_EQ(manager.bytes["HideEmailBtn"], c.hideOut);
     }
+}
+
+// The reason dialog's texts by string id.
+CYolString ReasonText(int id) {
+    static const char* const kTexts[] = {"Authorization request", "Enter request reason", "OK", "Cancel"};
+    return id >= 0 && id < 4 ? U(kTexts[id]) : CYolString();
 }
 
 // The reason of an authorization request, asked in the plug-in's dialog.
 TEST_F(ZemSettingsPanes, TheReasonDialogHandsBackWhatWasTypedOnlyWhenAccepted) {
     EnsureZemPaneTemplates();
-    const CAuthReasonDlg::TTexts texts{U("Authorization request"), U("Enter request reason"), U("OK"), U("Cancel")};
+    const CAuthReasonDlg::TTexts texts{&ReasonText, 0, 1, 2, 3};
     const std::string tooLong(300, 'r');
     const struct {
         const char* typed;  // null: left as it was
