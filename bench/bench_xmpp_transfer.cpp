@@ -39,12 +39,13 @@ public:
         }
         alice = Login("alice", proxy);
         bob = Login("bob", proxy);
-        aliceSeesBob = alice->ContactOf(rig->Jid("bob"));
-        bobSeesAlice = bob->ContactOf(rig->Jid("alice"));
-        // Offers go to the resource the other side is online with.
-        const bool online = aliceSeesBob != 0 && bobSeesAlice != 0 &&
-                            alice->Eventually([&] { return alice->Shown(aliceSeesBob).status == Protocols::Online; }) &&
-                            bob->Eventually([&] { return bob->Shown(bobSeesAlice).status == Protocols::Online; });
+        // The rosters may come after the own status; offers go to the
+        // resource the other side is online with.
+        const bool online =
+            alice->Eventually([&] { return (aliceSeesBob = alice->ContactOf(rig->Jid("bob"))) != 0; }) &&
+            bob->Eventually([&] { return (bobSeesAlice = bob->ContactOf(rig->Jid("alice"))) != 0; }) &&
+            alice->Eventually([&] { return alice->Shown(aliceSeesBob).status == Protocols::Online; }) &&
+            bob->Eventually([&] { return bob->Shown(bobSeesAlice).status == Protocols::Online; });
         if (!online)
             failure = "the two accounts do not see each other online";
     }
