@@ -1,8 +1,13 @@
 #pragma once
 // What the file-transfer measurements share: the bytes of the file they
-// send, and the reference every transfer is measured against in the same
-// run, the same file read, sent over a plain loopback TCP connection and
-// written to a file by a receiving thread.
+// send, the timed loop that sends it between two accounts of the test
+// harness and the wait for the transfer's reports, and the reference every
+// transfer is measured against in the same run, the same file read, sent
+// over a plain loopback TCP connection and written to a file by a receiving
+// thread.
+
+#include "TestSupport.h"
+#include "XmppAccountHarness.h"
 
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
@@ -11,6 +16,8 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -28,6 +35,58 @@ inline std::string Content(size_t size) {
         c = static_cast<char>(state);
     }
     return out;
+}
+
+// Whether a transfer report of `state` came to `account`, a live account
+// of the test harness (a failure or cancel ends the wait).
+template <typename Account>
+bool WaitForState(Account& account, unsigned int state, int timeoutMs = 120000) {
+    bool reached = false;
+    account.Eventually(
+        [&] {
+            for (const XmppTest::AccountEventRecord& record : account.manager.TakeEvents()) {
+                if (record.event != Protocols::AccountEvent::FileTransferProgress)
+                    continue;
+                if (record.progress.state == state)
+                    reached = true;
+                else if (record.progress.state > 2)
+                    return true;
+            }
+            return reached;
+        },
+        timeoutMs);
+    return reached;
+}
+
+// Sends `source` (of `size` bytes) once per iteration through `pair`, whose
+// Send(path, name, target) answers whether the transfer completed, into a
+// new file of `files`, and checks that the received file is whole. A pair
+// that did not come up skips the measurement with its Failure().
+template <typename Pair>
+void SendEachIteration(benchmark::State& state, Pair& pair, const std::string& source, const TempFolder& files,
+                       size_t size) {
+    if (!pair.Failure().empty()) {
+        state.SkipWithError(pair.Failure().c_str());
+        return;
+    }
+    const std::string name = std::filesystem::path(source).filename().string();
+    int round = 0;
+    for (auto _ : state) {
+        const std::string target = files.PathOf("received-" + std::to_string(++round) + ".bin");
+        if (!pair.Send(source, name, target)) {
+            state.SkipWithError("the transfer did not complete");
+            break;
+        }
+        state.PauseTiming();
+        const bool whole = ReadText(target) == ReadText(source);
+        std::remove(target.c_str());
+        state.ResumeTiming();
+        if (!whole) {
+            state.SkipWithError("the received file differs");
+            break;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
 }
 
 // Copies `source` (of `size` bytes) to `target` over loopback once per

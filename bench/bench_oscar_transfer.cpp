@@ -12,7 +12,6 @@
 
 #include <unistd.h>
 
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -85,35 +84,15 @@ public:
         sender.manager.TakeEvents();
         receiver.manager.TakeEvents();
         sender.Command(Protocols::AccountCommand::SendFile, LiveRuvAccount::Arg(senderSees), LiveRuvAccount::Arg(path));
-        if (!WaitForState(receiver, 0))
+        if (!TransferBench::WaitForState(receiver, 0))
             return false;
         receiver.Command(Protocols::AccountCommand::AcceptFile, LiveRuvAccount::Arg(receiverSees),
                          new Services::CEventArg_Data<Protocols::StringPair>(
                              Protocols::StringPair(CYolString::FromUtf8(name), CYolString::FromUtf8(target))));
-        return WaitForState(receiver, 2) && WaitForState(sender, 2);
+        return TransferBench::WaitForState(receiver, 2) && TransferBench::WaitForState(sender, 2);
     }
 
 private:
-    // Whether a transfer report of `state` came (a failure or cancel ends
-    // the wait).
-    static bool WaitForState(LiveRuvAccount& account, unsigned int state) {
-        bool reached = false;
-        account.Eventually(
-            [&] {
-                for (const XmppTest::AccountEventRecord& record : account.manager.TakeEvents()) {
-                    if (record.event != Protocols::AccountEvent::FileTransferProgress)
-                        continue;
-                    if (record.progress.state == state)
-                        reached = true;
-                    else if (record.progress.state > 2)
-                        return true;
-                }
-                return reached;
-            },
-            kTimeoutMs);
-        return reached;
-    }
-
     std::string failure;
     std::unique_ptr<PeerProcess> server;
     LiveRuvAccount sender;
@@ -128,29 +107,7 @@ TransferPair& Pair() {
 }
 
 void BM_ThroughTheProxy(benchmark::State& state) {
-    TransferPair& pair = Pair();
-    if (!pair.Failure().empty()) {
-        state.SkipWithError(pair.Failure().c_str());
-        return;
-    }
-    const std::string& source = SourceFile();
-    int round = 0;
-    for (auto _ : state) {
-        const std::string target = Files().PathOf("received-" + std::to_string(++round) + ".bin");
-        if (!pair.Send(source, "source.bin", target)) {
-            state.SkipWithError("the transfer did not complete");
-            break;
-        }
-        state.PauseTiming();
-        const bool whole = ReadText(target) == ReadText(source);
-        std::remove(target.c_str());
-        state.ResumeTiming();
-        if (!whole) {
-            state.SkipWithError("the received file differs");
-            break;
-        }
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(kBytes));
+    TransferBench::SendEachIteration(state, Pair(), SourceFile(), Files(), kBytes);
 }
 
 // The reference: the same file copied over a plain loopback connection.

@@ -10,7 +10,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -40,12 +39,13 @@ public:
         }
         alice = Login("alice", proxy);
         bob = Login("bob", proxy);
-        aliceSeesBob = alice->ContactOf(rig->Jid("bob"));
-        bobSeesAlice = bob->ContactOf(rig->Jid("alice"));
-        // Offers go to the resource the other side is online with.
-        const bool online = aliceSeesBob != 0 && bobSeesAlice != 0 &&
-                            alice->Eventually([&] { return alice->Shown(aliceSeesBob).status == Protocols::Online; }) &&
-                            bob->Eventually([&] { return bob->Shown(bobSeesAlice).status == Protocols::Online; });
+        // The rosters may come after the own status; offers go to the
+        // resource the other side is online with.
+        const bool online =
+            alice->Eventually([&] { return (aliceSeesBob = alice->ContactOf(rig->Jid("bob"))) != 0; }) &&
+            bob->Eventually([&] { return (bobSeesAlice = bob->ContactOf(rig->Jid("alice"))) != 0; }) &&
+            alice->Eventually([&] { return alice->Shown(aliceSeesBob).status == Protocols::Online; }) &&
+            bob->Eventually([&] { return bob->Shown(bobSeesAlice).status == Protocols::Online; });
         if (!online)
             failure = "the two accounts do not see each other online";
     }
@@ -59,12 +59,12 @@ public:
         alice->manager.TakeEvents();
         alice->Command(Protocols::AccountCommand::SendFile, LiveXmppAccount::Arg(aliceSeesBob),
                        LiveXmppAccount::Arg(path));
-        if (!WaitForState(*bob, 0))
+        if (!TransferBench::WaitForState(*bob, 0))
             return false;
         bob->Command(Protocols::AccountCommand::AcceptFile, LiveXmppAccount::Arg(bobSeesAlice),
                      new Services::CEventArg_Data<Protocols::StringPair>(
                          Protocols::StringPair(CYolString::FromUtf8(name), CYolString::FromUtf8(target))));
-        return WaitForState(*bob, 2) && WaitForState(*alice, 2);
+        return TransferBench::WaitForState(*bob, 2) && TransferBench::WaitForState(*alice, 2);
     }
 
 private:
@@ -77,24 +77,6 @@ private:
         account->SetStatus(Protocols::Online);
         account->WaitForStatus(Protocols::Online);
         return account;
-    }
-    // Whether a transfer report of `state` came (a failure or cancel ends the wait).
-    static bool WaitForState(LiveXmppAccount& account, unsigned int state) {
-        bool reached = false;
-        account.Eventually(
-            [&] {
-                for (const XmppTest::AccountEventRecord& record : account.manager.TakeEvents()) {
-                    if (record.event != Protocols::AccountEvent::FileTransferProgress)
-                        continue;
-                    if (record.progress.state == state)
-                        reached = true;
-                    else if (record.progress.state > 2)
-                        return true;
-                }
-                return reached;
-            },
-            120000);
-        return reached;
     }
 
     std::string failure;
@@ -128,29 +110,7 @@ TempFolder& Files() {
 }
 
 void Transfer(benchmark::State& state, bool proxy, size_t size) {
-    TransferPair& pair = PairFor(proxy);
-    if (!pair.Failure().empty()) {
-        state.SkipWithError(pair.Failure().c_str());
-        return;
-    }
-    const std::string& source = SourceFile(Files(), size);
-    int round = 0;
-    for (auto _ : state) {
-        const std::string target = Files().PathOf("received-" + std::to_string(++round) + ".bin");
-        if (!pair.Send(source, std::filesystem::path(source).filename().string(), target)) {
-            state.SkipWithError("the transfer did not complete");
-            break;
-        }
-        state.PauseTiming();
-        const bool whole = ReadText(target) == ReadText(source);
-        std::remove(target.c_str());
-        state.ResumeTiming();
-        if (!whole) {
-            state.SkipWithError("the received file differs");
-            break;
-        }
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
+    TransferBench::SendEachIteration(state, PairFor(proxy), SourceFile(Files(), size), Files(), size);
 }
 
 void BM_Socks5ThroughProxy(benchmark::State& state) { Transfer(state, true, kSocks5Bytes); }

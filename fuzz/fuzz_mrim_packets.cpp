@@ -5,6 +5,7 @@
 // would hand it on, against in-memory doubles.
 
 #include "CZemContactList.h"
+#include "FuzzSupport.h"
 #include "MrimDirectory.h"
 #include "MrimMessages.h"
 #include "MrimOfflineMessage.h"
@@ -29,8 +30,7 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
-    const size_t chunk = size_t{1} + data[0] % 64;
-    std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
+    const Fuzz::ChunkedInput input(data, size);
     ZemTest::RecordingPacketSink sink;
     ZemTest::RecordingListModel model;
     CZemContactList list(model, [](const CYolString&) {});
@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DirectoryOwner directoryOwner;
     MrimDirectory directory(sink, list, model, directoryOwner);
     MrimPacketAssembler assembler;
-    for (size_t at = 0; at < input.size(); at += chunk) {
-        assembler.Append(input.substr(at, chunk));
+    for (std::string_view piece : input.Pieces()) {
+        assembler.Append(piece);
         MrimPacket packet;
         MrimPacketAssembler::Result result;
         while ((result = assembler.Next(packet)) == MrimPacketAssembler::Result::Packet) {

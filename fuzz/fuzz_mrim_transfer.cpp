@@ -6,6 +6,7 @@
 // receiving and of a sending transfer that wait for the proxy's answer, as
 // the proxy and the peer would send them.
 
+#include "FuzzSupport.h"
 #include "MrimPacketAssembler.h"
 #include "ZemFileTransfer.h"
 #include "ZemTestSupport.h"
@@ -54,8 +55,8 @@ struct Files {
 void Feed(CZemTransfer& transfer, std::string_view input, size_t chunk) {
     transfer.connState = TransferConnState::ProxyWait;
     transfer.socket = 1;
-    for (size_t at = 0; at < input.size(); at += chunk)
-        if (transfer.OnData(input.substr(at, chunk)) != TransferStep::Going)
+    for (std::string_view piece : Fuzz::Chunks(input, chunk))
+        if (transfer.OnData(piece) != TransferStep::Going)
             break;
     transfer.OnSendResult(0);
     transfer.DiscardCurrent();
@@ -71,8 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Files files;
     if (size == 0)
         return 0;
-    const size_t chunk = size_t{1} + data[0] % 64;
-    std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
+    const Fuzz::ChunkedInput input(data, size);
     ZemTest::RecordingPacketSink sink;
     ZemTest::RecordingListModel model;
     CZemContactList list(model, [](const CYolString&) {});
@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Ports ports;
     ZemFileTransfer transfers(sink, list, ports);
     MrimPacketAssembler assembler;
-    assembler.Append(input);
+    assembler.Append(input.rest);
     MrimPacket packet;
     while (assembler.Next(packet) == MrimPacketAssembler::Result::Packet) {
         transfers.OnOffer(packet);
@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (outgoing)
             file.data.fileName = CYolString::FromUtf8(files.sent);
         transfer.AddFile("second.bin", 10);
-        Feed(transfer, input, chunk);
+        Feed(transfer, input.rest, input.chunk);
     }
     transfers.EndSession();
     return 0;

@@ -4,6 +4,7 @@
 // a login that restarts whenever a frame ends it, against a recording sink.
 
 #include "FlapAssembler.h"
+#include "FuzzSupport.h"
 #include "RuvListRecords.h"
 #include "RuvLogin.h"
 #include "RuvRecords.h"
@@ -24,19 +25,12 @@ public:
     CRuvSettings settings;
 };
 
-template <typename Record>
-void Read(std::string_view frame) {
-    Record record;
-    record.Unpack(reinterpret_cast<const uint8_t*>(frame.data()), frame.size());
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
-    const size_t chunk = size_t{1} + data[0] % 64;
-    std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
+    const Fuzz::ChunkedInput input(data, size);
     RuvTest::RecordingPacketSink sink;
     Owner owner;
     owner.settings.login = CYolString(u"100200");
@@ -45,22 +39,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RuvLogin login(sink, owner, own);
     login.Begin();
     FlapAssembler assembler;
-    for (size_t at = 0; at < input.size(); at += chunk) {
-        assembler.Append(input.substr(at, chunk));
+    for (std::string_view piece : input.Pieces()) {
+        assembler.Append(piece);
         std::string_view frame;
         FlapAssembler::Result result;
         while ((result = assembler.Next(frame)) == FlapAssembler::Result::Frame) {
-            Read<CRuvClosePacket>(frame);
-            Read<CSnacLoginReply>(frame);
-            Read<CSnacAuthKeyReply>(frame);
-            Read<CSnacServerFamilies>(frame);
-            Read<CSnacServiceVersions>(frame);
-            Read<CSnacRateInfo>(frame);
-            Read<CSnacOwnInfo>(frame);
-            Read<CSnacRoster>(frame);
-            Read<CSnacSsiAck>(frame);
-            Read<CSnacAuthRequest>(frame);
-            Read<CSnacAuthReply>(frame);
+            Fuzz::Read<CRuvClosePacket>(frame);
+            Fuzz::Read<CSnacLoginReply>(frame);
+            Fuzz::Read<CSnacAuthKeyReply>(frame);
+            Fuzz::Read<CSnacServerFamilies>(frame);
+            Fuzz::Read<CSnacServiceVersions>(frame);
+            Fuzz::Read<CSnacRateInfo>(frame);
+            Fuzz::Read<CSnacOwnInfo>(frame);
+            Fuzz::Read<CSnacRoster>(frame);
+            Fuzz::Read<CSnacSsiAck>(frame);
+            Fuzz::Read<CSnacAuthRequest>(frame);
+            Fuzz::Read<CSnacAuthReply>(frame);
             const bool toSession = login.State() == RuvLogin::LoginState::Reply;
             login.OnFrame(frame);
             if (toSession && login.State() == RuvLogin::LoginState::SessionHello)

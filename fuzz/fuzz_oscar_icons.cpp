@@ -4,6 +4,7 @@
 // as an icon reply, and each icon is named as its file would be.
 
 #include "CRuvAvatarConnection.h"
+#include "FuzzSupport.h"
 #include "RecordingSockets.h"
 #include "RuvIconFiles.h"
 #include "RuvIconPackets.h"
@@ -23,19 +24,12 @@ public:
     }
 };
 
-template <typename Record>
-void Read(std::string_view frame) {
-    Record record;
-    record.Unpack(reinterpret_cast<const uint8_t*>(frame.data()), frame.size());
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
-    const size_t chunk = size_t{1} + data[0] % 64;
-    std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
+    const Fuzz::ChunkedInput input(data, size);
     YolTest::RecordingSockets sockets;
     Owner owner;
     CRuvAvatarConnection link(owner, [&sockets] { return &sockets; }, 1);
@@ -45,10 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (link.Connect() != 0)
         return 0;
     Sockets::CYolSocket* socket = sockets.connects.back().socket;
-    for (size_t at = 0; at < input.size(); at += chunk) {
-        const std::string_view piece = input.substr(at, chunk);
-        Read<CServiceRedirectParser>(piece);
-        Read<CSnacIconReply>(piece);
+    for (std::string_view piece : input.Pieces()) {
+        Fuzz::Read<CServiceRedirectParser>(piece);
+        Fuzz::Read<CSnacIconReply>(piece);
         sockets.Queue(std::string(piece));
         link.OnSocketData(socket, static_cast<int>(piece.size()));
         link.AddRequest(std::string(piece.substr(0, 16)), CYolString(u"100400"));

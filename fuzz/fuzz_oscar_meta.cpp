@@ -4,6 +4,7 @@
 // an open details series for the own details, a contact's and a search
 // under way, against the doubles of the tests.
 
+#include "FuzzSupport.h"
 #include "RuvDetails.h"
 #include "RuvFakeListModel.h"
 #include "RuvMetaRecords.h"
@@ -23,12 +24,6 @@ public:
     int stored = 0;
 };
 
-template <typename Record>
-void Read(std::string_view frame) {
-    Record record;
-    record.Unpack(reinterpret_cast<const uint8_t*>(frame.data()), frame.size());
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -38,15 +33,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint16_t flags = data[0] & 0x01;
     const std::string frame = RuvTest::Snac(0x15, error ? 0x01 : 0x03,
                                             std::string_view(reinterpret_cast<const char*>(data + 1), size - 1), flags);
-    Read<CSnacMetaReply>(frame);
-    Read<CSnacMetaInfoReply>(frame);
-    Read<CSnacBasicInfoReply>(frame);
-    Read<CSnacWorkInfoReply>(frame);
-    Read<CSnacMoreInfoReply>(frame);
-    Read<CSnacAboutReply>(frame);
-    Read<CSnacInterestsReply>(frame);
-    Read<CSnacOfflineMessage>(frame);
-    Read<CSnacSearchResult>(frame);
+    Fuzz::Read<CSnacMetaReply>(frame);
+    Fuzz::Read<CSnacMetaInfoReply>(frame);
+    Fuzz::Read<CSnacBasicInfoReply>(frame);
+    Fuzz::Read<CSnacWorkInfoReply>(frame);
+    Fuzz::Read<CSnacMoreInfoReply>(frame);
+    Fuzz::Read<CSnacAboutReply>(frame);
+    Fuzz::Read<CSnacInterestsReply>(frame);
+    Fuzz::Read<CSnacOfflineMessage>(frame);
+    Fuzz::Read<CSnacSearchResult>(frame);
 
     RuvTest::RecordingPacketSink sink;
     RuvTest::FakeListModel model;

@@ -5,6 +5,7 @@
 // as one header, as a rendezvous block and as an offer, as they arrive
 // through the server.
 
+#include "FuzzSupport.h"
 #include "RuvTransferFuzzRig.h"
 #include "RuvTransferWire.h"
 
@@ -16,22 +17,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
     using namespace RuvTransferWire;
-    const size_t chunk = size_t{1} + data[0] % 64;
-    const std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
-    ReadOft2Header(input);
-    if (const std::optional<Rendezvous> block = ReadRendezvous(input))
+    const Fuzz::ChunkedInput input(data, size);
+    ReadOft2Header(input.rest);
+    if (const std::optional<Rendezvous> block = ReadRendezvous(input.rest))
         if (const std::string* info = block->tlvs.Find(0x2711))
             if (const std::optional<OfferedFile> file = ReadOfferedFile(*info))
                 DecodeFileName(file->name, "utf-8");
 
     RuvTest::TransferFuzzRig rig;
     // Through the server: the input as the rendezvous block of a message.
-    rig.transfers.OnFrame(RuvTest::RendezvousFrame("100300", rig.kCookie, std::string(input)));
+    rig.transfers.OnFrame(RuvTest::RendezvousFrame("100300", rig.kCookie, std::string(input.rest)));
     rig.transfers.OnFrame(RuvTest::RendezvousFrame(
-        "100300", rig.kSentCookie, RuvTest::RendezvousBlock(0, rig.kSentCookie, std::string(input))));
+        "100300", rig.kSentCookie, RuvTest::RendezvousBlock(0, rig.kSentCookie, std::string(input.rest))));
     const auto [receiving, sending] = rig.Connected();
     const std::string ready = RuvTest::ProxyAnswer(5);
-    rig.Feed(receiving, ready + std::string(input), chunk);
-    rig.Feed(sending, ready + std::string(input), chunk);
+    rig.Feed(receiving, ready + std::string(input.rest), input.chunk);
+    rig.Feed(sending, ready + std::string(input.rest), input.chunk);
     return 0;
 }

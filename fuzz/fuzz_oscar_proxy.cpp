@@ -4,6 +4,7 @@
 // on a receiving session that created a proxy session and on a sending one
 // that joined one. Each packet is also read on its own.
 
+#include "FuzzSupport.h"
 #include "RuvTransferFuzzRig.h"
 #include "RuvTransferWire.h"
 
@@ -13,9 +14,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
-    const size_t chunk = size_t{1} + data[0] % 64;
-    const std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
-    for (std::string_view rest = input; !rest.empty();) {
+    const Fuzz::ChunkedInput input(data, size);
+    for (std::string_view rest = input.rest; !rest.empty();) {
         const size_t packet = RuvTransferWire::ProxyPacketSize(rest);
         if (packet == 0 || packet > rest.size())
             break;
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     RuvTest::TransferFuzzRig rig;
     const auto [receiving, sending] = rig.Connected();
-    rig.Feed(receiving, input, chunk);
-    rig.Feed(sending, input, chunk);
+    rig.Feed(receiving, input.rest, input.chunk);
+    rig.Feed(sending, input.rest, input.chunk);
     return 0;
 }

@@ -7,6 +7,7 @@
 // first byte chooses the chunk size.
 
 #include "FlapAssembler.h"
+#include "FuzzSupport.h"
 #include "RuvFakeListModel.h"
 #include "RuvMessageRecords.h"
 #include "RuvSession.h"
@@ -16,12 +17,6 @@
 #include <string_view>
 
 namespace {
-
-template <typename Record>
-void Read(std::string_view frame) {
-    Record record;
-    record.Unpack(reinterpret_cast<const uint8_t*>(frame.data()), frame.size());
-}
 
 void ReadMessage(std::string_view frame) {
     CSnacIncomingMessage message;
@@ -37,8 +32,7 @@ void ReadMessage(std::string_view frame) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
-    const size_t chunk = size_t{1} + data[0] % 64;
-    std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
+    const Fuzz::ChunkedInput input(data, size);
     RuvTest::RecordingPacketSink sink;
     RuvTest::FakeListModel model;
     bool established = false;
@@ -46,17 +40,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                        {[] { return 2; }, [](int) {}, [](const CYolString&) {}, [](int) {}, [] { return true; },
                         [&established] { return established; },
                         [] { return RuvOwnXStatus{10, CYolString(u"100200"), CYolString(u"t"), CYolString(u"d")}; }});
-    session.list.LoadCache(input);
+    session.list.LoadCache(input.rest);
     session.list.Items().clear();
     FlapAssembler assembler;
-    for (size_t at = 0; at < input.size(); at += chunk) {
-        assembler.Append(input.substr(at, chunk));
+    for (std::string_view piece : input.Pieces()) {
+        assembler.Append(piece);
         std::string_view frame;
         FlapAssembler::Result result;
         while ((result = assembler.Next(frame)) == FlapAssembler::Result::Frame) {
-            Read<CSnacUserInfo>(frame);
-            Read<CSnacClientResponse>(frame);
-            Read<CRuvTypingNotification>(frame);
+            Fuzz::Read<CSnacUserInfo>(frame);
+            Fuzz::Read<CSnacClientResponse>(frame);
+            Fuzz::Read<CRuvTypingNotification>(frame);
             ReadMessage(frame);
             session.OnFrame(frame);
             established = !session.list.Items().empty();

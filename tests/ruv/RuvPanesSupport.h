@@ -1,8 +1,9 @@
 #pragma once
-// The OSCAR account's details and search pages inside the program's
-// dialogs, headless: a live account offline (its pages post to its own
-// queue), the code lists we ship held for the whole test, the windows of
-// the dialog suites, and helpers over the pages' controls.
+// The OSCAR account's settings, details and search pages inside the
+// program's dialogs, headless: a live account offline (its pages post to its
+// own queue), the windows of the dialog suites, the code lists we ship held
+// for the whole of a details or search test, and helpers over the pages'
+// controls.
 
 #include "DialogsTestSupport.h"
 #include "LiveRuvAccount.h"
@@ -57,21 +58,17 @@ private:
     LiveRuvAccount& a;
 };
 
-class PanesTest : public ::testing::Test {
+// A live account offline whose pages the dialogs show.
+class AccountPagesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // The account's own loading then finds the lists filled.
-        CRuvDictionaries::LoadFrom(CYolString::FromUtf8(YOL_ASSETS_DIR "/Ruv/"));
         windows.Start();
         a.manager.pagesServices = &a.services;
         a.manager.pagesClient = a.account->GetClientId();
         a.Setup("123456", "secret", 5190);
         a.manager.TakeEvents();
     }
-    void TearDown() override {
-        windows.Stop();
-        CRuvDictionaries::Clear();
-    }
+    void TearDown() override { windows.Stop(); }
 
     // The account's events of that number, once its queue (and the
     // manager's) carried out what the pages posted.
@@ -89,6 +86,20 @@ protected:
     std::unique_ptr<dialogs_test::DialogWindows> windowsHolder;
     LiveRuvAccount a;
     dialogs_test::DialogWindows& windows = *(windowsHolder = std::make_unique<dialogs_test::DialogWindows>());
+};
+
+// The details and search pages, with the code lists loaded.
+class PanesTest : public AccountPagesTest {
+protected:
+    void SetUp() override {
+        // The account's own loading then finds the lists filled.
+        CRuvDictionaries::LoadFrom(CYolString::FromUtf8(YOL_ASSETS_DIR "/Ruv/"));
+        AccountPagesTest::SetUp();
+    }
+    void TearDown() override {
+        AccountPagesTest::TearDown();
+        CRuvDictionaries::Clear();
+    }
 };
 
 }  // namespace RuvPanesTest

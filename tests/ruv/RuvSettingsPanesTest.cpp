@@ -30,17 +30,8 @@ bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHE
 
 enum : int { kAccountPage = 0, kConnectionPage = 1, kAdditionalPage = 2 };
 
-class RuvSettingsPanes : public ::testing::Test {
+class RuvSettingsPanes : public RuvPanesTest::AccountPagesTest {
 protected:
-    void SetUp() override {
-        windows.Start();
-        a.manager.pagesServices = &a.services;
-        a.manager.pagesClient = a.account->GetClientId();
-        a.Setup("123456", "secret", 5190);
-        a.manager.TakeEvents();
-    }
-    void TearDown() override { windows.Stop(); }
-
     std::intptr_t Open(const std::function<void(SettingsDialog&)>& script) {
         dialogs_test::Scripted<SettingsDialog> dialog(a);
         dialog.script = [&](auto& d) { script(d); };
@@ -51,21 +42,6 @@ protected:
         a.manager.GetAccountString(LiveRuvAccount::kAccountId, U(key), value, false);
         return value.ToUtf8();
     }
-    std::vector<XmppTest::AccountEventRecord> Events(int event) {
-        // The account's own queue has carried out what the pages posted.
-        a.DrainList();
-        std::vector<XmppTest::AccountEventRecord> out;
-        for (auto& e : a.manager.TakeEvents())
-            if (e.event == event)
-                out.push_back(e);
-        return out;
-    }
-
-    // The windows are made after the account, and go after it: the
-    // account's threads read the windows' clock until the account is gone.
-    std::unique_ptr<dialogs_test::DialogWindows> windowsHolder;
-    LiveRuvAccount a;
-    dialogs_test::DialogWindows& windows = *(windowsHolder = std::make_unique<dialogs_test::DialogWindows>());
 };
 
 TEST_F(RuvSettingsPanes, ThePagesShowTheStoredSettings) {
