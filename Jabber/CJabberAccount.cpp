@@ -85,7 +85,13 @@ int CJabberAccount::AddGroup(const CYolString& name) {
 }
 
 int CJabberAccount::ReloadSettings() {
+    const CYolString userName = settings.userName;
+    const CYolString server = settings.server;
     LoadSettings();
+    // Another login: what the map knows is the old roster's, whose list
+    // items are gone. A message from one of them is a stranger's now.
+    if (settings.userName != userName || settings.server != server)
+        contacts.ClearContacts();
     return 0;
 }
 

@@ -96,6 +96,7 @@ TEST_F(XmppSettingsPanes, WhatTheUserTypedIsStored) {
         Reload();
         h.Events();
         const unsigned int listed = h.contactList->AddContact(kAccount, 0);
+        h.account->Contacts().FindOrAddContact(ContactKindRoster, U("bob@example.org"))->contactId = listed;
         EXPECT_EQ(Open([&](SettingsDialog& d) {
                       SetText(Page(d, c.page), c.id, c.typed);
                       windows.SoftKey(d, CYolWMUI_BigDlg::ELeft);
@@ -110,6 +111,11 @@ TEST_F(XmppSettingsPanes, WhatTheUserTypedIsStored) {
             EXPECT_NE(clears[0].number, 0u);
         }
         EXPECT_EQ(XmppTest::ShownToAccount(*h.contactList, kAccount, listed), !c.clearsContacts) << c.typed;
+        // The account forgets the old login's roster as it takes the new settings.
+        h.Drain();
+        EXPECT_EQ(h.account->Contacts().FindContact(ContactKindRoster, U("bob@example.org")) != nullptr,
+                  !c.clearsContacts)
+            << c.typed;
     }
 }
 
