@@ -1,5 +1,6 @@
 #include "RuvDetails.h"
 
+#include "YolAsciiText.h"
 #include "CContactList.h"
 #include "CProtocolsManager.h"
 #include "RuvMetaPackets.h"
@@ -106,20 +107,7 @@ bool ReadDetailsReply(const uint8_t* frame, size_t size, RuvDetailsReply& out) {
     }
 }
 
-std::optional<uint32_t> RuvNumber(const CYolString& text) {
-    const std::string digits = text.ToUtf8();
-    if (digits.empty() || digits.size() > 10)
-        return std::nullopt;
-    uint64_t value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (value > UINT32_MAX)
-        return std::nullopt;
-    return static_cast<uint32_t>(value);
-}
+std::optional<uint32_t> RuvNumber(const CYolString& text) { return YolAsciiNumber(text.ToUtf8()); }
 
 uint16_t RuvDetails::FreeSequence() {
     uint16_t sequence = static_cast<uint16_t>(sink.RandomRequestId());

@@ -1,5 +1,6 @@
 #include "MrimTransferPackets.h"
 
+#include "YolAsciiText.h"
 #include "CTransferFile.h"
 
 #include <algorithm>
@@ -40,18 +41,6 @@ std::vector<std::string_view> Items(std::string_view list, char separator, size_
         seen = 0;
     }
     return out;
-}
-
-std::optional<uint32_t> Number(std::string_view digits, uint32_t max) {
-    if (digits.empty() || digits.size() > 10)
-        return std::nullopt;
-    uint64_t value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-    }
-    return value <= max ? std::optional<uint32_t>(static_cast<uint32_t>(value)) : std::nullopt;
 }
 
 }  // namespace
@@ -118,7 +107,7 @@ std::vector<MrimOfferedFile> ParseFileList(std::string_view list) {
     std::vector<MrimOfferedFile> files;
     for (std::string_view item : Items(list, ';', 2)) {
         const size_t cut = item.find(';');
-        std::optional<uint32_t> size = Number(item.substr(cut + 1), UINT32_MAX);
+        std::optional<uint32_t> size = YolAsciiNumber(item.substr(cut + 1));
         const std::string_view name = item.substr(0, cut);
         if (!size || name.empty() || TransferBaseName(From1251Bytes(name)) != From1251Bytes(name))
             continue;
@@ -135,7 +124,7 @@ std::vector<MrimTransferAddress> ParseAddressList(std::string_view list) {
         const size_t colon = item.rfind(':');
         if (colon == std::string_view::npos || colon == 0)
             continue;
-        std::optional<uint32_t> port = Number(item.substr(colon + 1), 65535);
+        std::optional<uint32_t> port = YolAsciiNumber(item.substr(colon + 1), 65535);
         if (!port || *port == 0)
             continue;
         if (addresses.size() == MrimTransfer::kMaxAddresses)
