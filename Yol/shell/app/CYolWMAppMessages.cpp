@@ -122,6 +122,7 @@ void CYolWMApp::MsgMessageSent(WPARAM, LPARAM lParam) {
     MW::TYolWMMWMsg line{MW::TYolWMMWMsg::EOutgoing, message->messageId, static_cast<unsigned int>(message->flags),
                          ports.messageWindows->GetOwnName(tab), TimeText(message->time), message->text};
     ports.messageWindows->AddMessage(tab, line);
+    NotifyCommandWaiters();
 }
 
 void CYolWMApp::MsgMessageReceived(WPARAM wParam, LPARAM lParam) {
