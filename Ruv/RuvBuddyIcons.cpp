@@ -4,6 +4,10 @@
 #include "CYolPath.h"
 #include "RuvIconPackets.h"
 
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+
 namespace {
 
 // The skin service reads a picture by its name inside the current skin's
@@ -65,10 +69,13 @@ void RuvBuddyIcons::IconReceived(const CYolString& screenName, std::string_view 
 int RuvBuddyIcons::Picture(const CYolString& path) {
     Skins::CSkinManager* skins = ports.skins ? ports.skins() : nullptr;
     const CYolString name = CYolPath::ExtractFileNameFromPath(path);
-    if (skins == nullptr || path.IsEmpty() || name.ToUtf8().size() < 4 ||
-        name.ToUtf8().compare(name.ToUtf8().size() - 4, 4, ".png") != 0)
-        return -1;
     const std::string key = name.ToUtf8();
+    // The kinds of picture the skins draw, as the icon store names them.
+    static constexpr std::string_view kDrawn[] = {".png", ".gif", ".jpg", ".bmp"};
+    const bool drawn = key.size() >= 4 && std::find(std::begin(kDrawn), std::end(kDrawn),
+                                                    std::string_view(key).substr(key.size() - 4)) != std::end(kDrawn);
+    if (skins == nullptr || path.IsEmpty() || !drawn)
+        return -1;
     if (const auto found = pictures.find(key); found != pictures.end())
         return found->second;
     const int id = skins->RegisterImage(CYolString(kFromSkinFolder) + name);

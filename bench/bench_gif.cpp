@@ -2,7 +2,7 @@
 // same run: the default smiley pack and a large 256-colour picture.
 // Reported as frames per second of each; the ratio is read across the rows.
 
-#include "YolWMSmile_GifLoad.h"
+#include "Drawing/GifDecode.h"
 
 #include "CYolFile.h"
 #include "CYolFileSystem.h"

@@ -4,7 +4,7 @@
 // the transparent entry is inside it.
 
 #include "FuzzSupport.h"
-#include "YolWMSmile_GifLoad.h"
+#include "Drawing/GifDecode.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -141,4 +141,8 @@ void FillPixels(cairo_t* cr, int left, int top, int right, int bottom);
 // Frees the context's text layout (Text.cpp).
 void ReleaseTextState(DeviceContext* dc);
 
+// Turns straight blue, green, red, alpha pixels of an ARGB32 surface into
+// cairo's premultiplied form (GdiSurface.cpp).
+void PremultiplyRows(cairo_surface_t* surface);
+
 } // namespace Platform

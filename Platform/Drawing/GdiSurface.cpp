@@ -20,7 +20,7 @@ std::atomic<int> g_screenDpiY{192};
 
 // Pictures larger than this on either side are refused rather than decoded
 // (skin pictures are at most a few screens wide).
-constexpr png_uint_32 kMaxPngSide = 4096;
+constexpr png_uint_32 kMaxPngSide = Platform::kMaxPictureSide;
 
 bool IsImageSurface(cairo_surface_t* surface) {
     return surface && cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS &&
@@ -37,7 +37,9 @@ const std::uint32_t* PixelAt(cairo_surface_t* surface, int x, int y) {
     return reinterpret_cast<const std::uint32_t*>(row) + x;
 }
 
-void PremultiplyRows(cairo_surface_t* surface) {
+}  // namespace
+
+void Platform::PremultiplyRows(cairo_surface_t* surface) {
     unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     const int width = cairo_image_surface_get_width(surface);
@@ -54,6 +56,8 @@ void PremultiplyRows(cairo_surface_t* surface) {
         }
     }
 }
+
+namespace {
 
 // Decodes with libpng's long-jump error handling; everything that must be
 // freed after an error lives in the caller's variables.
@@ -201,17 +205,13 @@ bool Platform::SaveSurfacePng(cairo_surface_t* surface, const char* path) {
     return cairo_surface_write_to_png(surface, path) == CAIRO_STATUS_SUCCESS;
 }
 
-cairo_surface_t* Platform::LoadSurfacePng(const char* path) {
-    if (!path)
-        return nullptr;
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return nullptr;
+namespace {
+
+// Reads a PNG picture from the open file; the caller closes it.
+cairo_surface_t* ReadPng(std::FILE* file) {
     png_byte signature[8];
-    if (std::fread(signature, 1, sizeof signature, file) != sizeof signature || png_sig_cmp(signature, 0, 8) != 0) {
-        std::fclose(file);
+    if (std::fread(signature, 1, sizeof signature, file) != sizeof signature || png_sig_cmp(signature, 0, 8) != 0)
         return nullptr;
-    }
     PngRead read;
     // A broken picture is simply not drawn: no messages on the way out.
     read.png = png_create_read_struct(
@@ -222,13 +222,36 @@ cairo_surface_t* Platform::LoadSurfacePng(const char* path) {
     const bool decoded = read.png && read.info && DecodePng(read, file);
     png_destroy_read_struct(read.png ? &read.png : nullptr, read.info ? &read.info : nullptr, nullptr);
     std::free(read.rows);
-    std::fclose(file);
     if (!decoded) {
         if (read.surface)
             cairo_surface_destroy(read.surface);
         return nullptr;
     }
-    PremultiplyRows(read.surface);
+    Platform::PremultiplyRows(read.surface);
     cairo_surface_mark_dirty(read.surface);
     return read.surface;
+}
+
+}  // namespace
+
+cairo_surface_t* Platform::LoadSurfacePng(const char* path) {
+    if (!path)
+        return nullptr;
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return nullptr;
+    cairo_surface_t* surface = ReadPng(file);
+    std::fclose(file);
+    return surface;
+}
+
+cairo_surface_t* Platform::DecodeSurfacePng(const std::uint8_t* data, std::size_t size) {
+    if (!data || size == 0)
+        return nullptr;
+    std::FILE* file = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
+    if (!file)
+        return nullptr;
+    cairo_surface_t* surface = ReadPng(file);
+    std::fclose(file);
+    return surface;
 }

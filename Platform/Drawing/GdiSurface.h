@@ -6,6 +6,9 @@
 #include "PlatformTypes.h"
 #include "YolTypes.h"
 
+#include <cstddef>
+#include <cstdint>
+
 // cairo's own declaration, so that users of this header need not see cairo.
 typedef struct _cairo_surface cairo_surface_t;
 
@@ -48,6 +51,20 @@ YOL_API bool SaveSurfacePng(cairo_surface_t* surface, const char* path);
 // Reads a PNG file of any colour type into a new ARGB32 surface with
 // premultiplied alpha; null when the file cannot be read or decoded.
 YOL_API cairo_surface_t* LoadSurfacePng(const char* path);
+
+// Pictures of any kind the program draws, known by their first bytes and not
+// by their names: PNG, GIF (its first frame, transparent pixels kept), BMP
+// (uncompressed, 1, 4, 8, 16, 24 or 32 bits a pixel) and JPEG, each at most
+// kMaxPictureSide pixels a side. The result is an ARGB32 surface with
+// premultiplied alpha; null for anything unreadable, broken or refused.
+constexpr int kMaxPictureSide = 4096;
+YOL_API cairo_surface_t* LoadSurfacePicture(const char* path);
+YOL_API cairo_surface_t* DecodeSurfacePicture(const std::uint8_t* data, std::size_t size);
+// The decoders behind it, over bytes in memory.
+YOL_API cairo_surface_t* DecodeSurfacePng(const std::uint8_t* data, std::size_t size);
+YOL_API cairo_surface_t* DecodeSurfaceGif(const std::uint8_t* data, std::size_t size);
+YOL_API cairo_surface_t* DecodeSurfaceBmp(const std::uint8_t* data, std::size_t size);
+YOL_API cairo_surface_t* DecodeSurfaceJpeg(const std::uint8_t* data, std::size_t size);
 
 // A bitmap over (a new reference to) the surface: drawing into the bitmap
 // changes the surface. Delete it with DeleteObject.

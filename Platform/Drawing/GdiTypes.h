@@ -50,6 +50,8 @@ struct BITMAPINFO {
 };
 
 constexpr std::uint32_t BI_RGB = 0;
+// 16- and 32-bit pixels whose channels are given by masks.
+constexpr std::uint32_t BI_BITFIELDS = 3;
 // Colour-table usage of the DIB calls: the palette holds colours.
 constexpr UINT DIB_RGB_COLORS = 0;
 

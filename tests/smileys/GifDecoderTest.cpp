@@ -3,7 +3,7 @@
 
 #include "GifTestSupport.h"
 
-#include "YolWMSmile_GifLzw.h"
+#include "Drawing/GifLzw.h"
 
 #include <gtest/gtest.h>
 

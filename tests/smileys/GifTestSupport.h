@@ -3,7 +3,7 @@
 // can use any minimum code size, defer the clear code, end early or never
 // clear), and giflib as the independent reader of the same bytes.
 
-#include "YolWMSmile_GifLoad.h"
+#include "Drawing/GifDecode.h"
 
 #include <gif_lib.h>
 

@@ -1,6 +1,6 @@
 #include "CYolWMSmile.h"
 
-#include "YolWMSmile_GifLoad.h"
+#include "Drawing/GifDecode.h"
 
 #include "CYolPath.h"
 #include "Shell/ShellScreen.h"

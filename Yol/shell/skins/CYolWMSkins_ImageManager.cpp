@@ -53,7 +53,7 @@ void BlendInto(HDC dc, int x, int y, int width, int height, const CYolWMSkins_Im
 }  // namespace
 
 CYolWMSkins_ImageManager::CBitmap::CBitmap(const CYolString& path) {
-    cairo_surface_t* surface = Platform::LoadSurfacePng(CYolPath::ToNative(path).c_str());
+    cairo_surface_t* surface = Platform::LoadSurfacePicture(CYolPath::ToNative(path).c_str());
     if (surface == nullptr)
         return;
     handle = Platform::CreateBitmapFromSurface(surface);

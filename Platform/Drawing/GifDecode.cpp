@@ -1,6 +1,6 @@
-#include "YolWMSmile_GifLoad.h"
+#include "Drawing/GifDecode.h"
 
-#include "YolWMSmile_GifLzw.h"
+#include "Drawing/GifLzw.h"
 
 #include "CByteReader.h"
 #include "CYolFile.h"
@@ -39,7 +39,7 @@ void Report(TGifImage& decoded, int line) {
     decoded.failures.push_back(line);
     // The handheld's debug print: only asked for when chasing a bad pack.
     if (std::getenv("YOL_DEBUG_GIF") != nullptr)
-        std::fprintf(stderr, "ERROR: %s line %d: \n", "YolWMSmile_GifLoad", line);
+        std::fprintf(stderr, "ERROR: %s line %d: \n", "GifDecode", line);
 }
 
 // 3-byte red, green, blue entries stored blue, green, red, 0; false when

@@ -1,4 +1,4 @@
-#include "YolWMSmile_GifLzw.h"
+#include "Drawing/GifLzw.h"
 
 #include <algorithm>
 

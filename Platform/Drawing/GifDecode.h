@@ -1,8 +1,9 @@
 #pragma once
-// The smileys' own GIF decoder (GIF87a and GIF89a): a file becomes a list of
-// frames, each an 8-bit top-down device-independent bitmap with its own
-// palette, position, delay, disposal and transparent index, ready for
-// SetDIBitsToDevice. It keeps no state between calls.
+// The program's GIF decoder (GIF87a and GIF89a), shared by the smileys and
+// the picture loader: a file becomes a list of frames, each an 8-bit
+// top-down device-independent bitmap with its own palette, position,
+// delay, disposal and transparent index, ready for SetDIBitsToDevice. It
+// keeps no state between calls.
 //
 // Every read is bounded by the bytes at hand: a file that ends inside a
 // block ends the file there, a frame whose data runs out keeps the pixels
@@ -11,6 +12,7 @@
 // beyond what the screen holds.
 
 #include "Drawing/GdiTypes.h"
+#include "YolTypes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -71,8 +73,8 @@ constexpr std::int64_t kMaxGifFileBytes = 16 * 1024 * 1024;
 
 // Decodes the file at `path` (file-system form) into `decoded` (emptied
 // first); answers the number of frames, 0 on failure.
-int LoadGif(TGifImage& decoded, const char* path);
+YOL_API int LoadGif(TGifImage& decoded, const char* path);
 // The same over bytes in memory.
-int DecodeGif(TGifImage& decoded, const std::uint8_t* data, std::size_t size);
+YOL_API int DecodeGif(TGifImage& decoded, const std::uint8_t* data, std::size_t size);
 
 } // namespace Smile

@@ -3,6 +3,8 @@
 // palette indices. Bounded by the data length: a code is read only when all
 // its bits lie inside the data.
 
+#include "YolTypes.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -25,6 +27,6 @@ struct TGifRaster {
 // when it ran out first), 0 when the code stream is broken: a code beyond the next free
 // code, a first code that is no literal, a minimum code size outside 2..8,
 // or an empty image. Pixels never reached keep their value.
-std::uint64_t DecodeGifLzw(const std::uint8_t* data, std::size_t length, int minCodeSize, const TGifRaster& raster);
+YOL_API std::uint64_t DecodeGifLzw(const std::uint8_t* data, std::size_t length, int minCodeSize, const TGifRaster& raster);
 
 } // namespace Smile
