@@ -257,6 +257,10 @@ cairo_surface_t* Platform::DecodeSurfaceGif(const std::uint8_t* data, std::size_
 
 namespace {
 
+// What libjpeg may allocate for one picture: the coefficients of a
+// progressive 4096 x 4096 picture with full-resolution colour, and room to spare.
+constexpr long kMaxJpegMemory = 256L * 1024 * 1024;
+
 struct TJpegError {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
@@ -274,6 +278,9 @@ bool DecodeJpeg(TJpegRead& read, const std::uint8_t* data, std::size_t size) {
     if (setjmp(read.error.jump))
         return false;
     jpeg_create_decompress(&read.info);
+    // A small progressive file can ask for the coefficients of a whole
+    // 4096 x 4096 picture: more than that is refused rather than allocated.
+    read.info.mem->max_memory_to_use = kMaxJpegMemory;
     jpeg_mem_src(&read.info, data, static_cast<unsigned long>(size));
     if (jpeg_read_header(&read.info, TRUE) != JPEG_HEADER_OK)
         return false;

@@ -7,6 +7,7 @@
 #include "SkinFixture.h"
 #include "SkinImages.h"
 
+#include <fstream>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -81,14 +82,26 @@ TEST_F(ImageManager, APictureBesideTheSkinsFolderIsReachedFromTheSkinAndDrawnAsA
     // How the OSCAR plug-in shows a contact's buddy icon from the program
     // folder's "BuddyIcons/".
     PutPng("yol_stna.png", PngFixture::Solid(4, 4, 255, 0, 0, 255));
-    const std::string path = Put("BuddyIcons/01ab.png");
-    ASSERT_TRUE(PngFixture::Write(path, PngFixture::Solid(48, 48, 0, 255, 0, 255)));
-    const int id = images.Register(W("../../BuddyIcons/01ab.png"));
-    EXPECT_EQ(images.GetImageSize(id).cx, 48);
-    GdiTest::Canvas canvas(64, 64, RGB(255, 255, 255));
-    images.Draw(id, canvas.dc, {0, 0}, 255);
-    EXPECT_EQ(canvas.Pixel(kIcon - 1, kIcon - 1), RGB(0, 255, 0));
-    EXPECT_EQ(canvas.Pixel(kIcon, kIcon), RGB(255, 255, 255));
+    ASSERT_TRUE(PngFixture::Write(Put("BuddyIcons/01ab.png"), PngFixture::Solid(48, 48, 0, 255, 0, 255)));
+    // The icon store names a picture by its kind; the loader goes by its bytes.
+    // A 1 x 1 uncompressed BMP of 24 bits, green.
+    const unsigned char bmp[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0,
+                                 0,   0,   1,  0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                 0,   0,   0,  0, 0,  0, 0, 0xFF, 0, 0};
+    std::ofstream(Put("BuddyIcons/01cd.bmp"), std::ios::binary).write(reinterpret_cast<const char*>(bmp), sizeof bmp);
+    const struct {
+        const char* name;
+        int width;
+    } cases[] = {{"../../BuddyIcons/01ab.png", 48}, {"../../BuddyIcons/01cd.bmp", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int id = images.Register(W(c.name));
+        EXPECT_EQ(images.GetImageSize(id).cx, c.width);
+        GdiTest::Canvas canvas(64, 64, RGB(255, 255, 255));
+        images.Draw(id, canvas.dc, {0, 0}, 255);
+        EXPECT_EQ(canvas.Pixel(kIcon - 1, kIcon - 1), RGB(0, 255, 0));
+        EXPECT_EQ(canvas.Pixel(kIcon, kIcon), RGB(255, 255, 255));
+    }
 }
 
 TEST_F(ImageManager, MissingPictureIsRememberedUntilTheImagesAreUnloaded) {
