@@ -72,6 +72,18 @@ namespace {
 
 // Waits until the file holds at least `size` bytes, woken by the kernel each
 // time something in its folder is written.
+// What the downloads told, for a failure's message.
+std::string DescribeTold(const std::vector<Told>& told) {
+    std::string out;
+    for (const Told& t : told) {
+        out += " event " + std::to_string(t.event);
+        if (t.update != nullptr)
+            out += " (outcome " + std::to_string(static_cast<int>(t.update->Outcome())) + ": " +
+                   t.update->Report().ToUtf8() + ")";
+    }
+    return out.empty() ? " nothing" : out;
+}
+
 bool WaitForFileSize(const std::string& path, int64_t size, int timeoutMs) {
     const int fd = inotify_init1(IN_CLOEXEC);
     if (fd < 0)
@@ -131,7 +143,9 @@ TEST_F(UpdateNginx, ADownloadCutOffHalfwayResumesAndEndsByteIdentical) {
     ASSERT_NE(UI::CYolProgramUpdate::Start(&services, requesterKey, 2200), nullptr);
     // Cut the connection once part of the package is on disk.
     const auto cab = UI::CYolProgramUpdate::GetCabPath();
-    ASSERT_TRUE(WaitForFileSize(cab.ToUtf8(), 300 * 1024, 20000));
+    ASSERT_TRUE(WaitForFileSize(cab.ToUtf8(), 300 * 1024, 20000))
+        << "on disk: " << UI::CYolUpdateSettings::FileSize(cab) << " bytes; told: " << DescribeTold(requester.Items())
+        << "\n" << nginx.Log();
     nginx.Stop();
     const auto cut = requester.UntilDone(Ev::ProgramUpdateDone);
     ASSERT_EQ(cut.size(), 1u) << "not ready";
