@@ -5,6 +5,7 @@
 
 #include "CContactList.h"
 #include "PluginListPorts.h"
+#include "ValueNames.h"
 
 #include <functional>
 
@@ -25,8 +26,8 @@ public:
     void RemoveContact(unsigned int contact) override;
     void MoveContact(unsigned int contact, unsigned int group) override;
     unsigned int ParentOf(unsigned int item) override;
-    CYolString Key(unsigned int item) override { return Text(item, u"SrvLogName"); }
-    CYolString Alias(unsigned int contact) override { return Text(contact, u"CL Alias"); }
+    CYolString Key(unsigned int item) override { return Text(item, ValueName::SrvLogName); }
+    CYolString Alias(unsigned int contact) override { return Text(contact, ValueName::Alias); }
     void SetAlias(unsigned int contact, const CYolString& alias) override;
     unsigned char Flag(unsigned int contact, const char16_t* name) override;
     void SetFlag(unsigned int contact, const char16_t* name, unsigned char value) override;

@@ -92,6 +92,7 @@ public:
 
     bool Has(Flag flag) const { return (flags & flag) != 0; }
     void Set(uint8_t flag) { flags |= flag; }
+    void Clear(uint8_t flag) { flags = static_cast<uint8_t>(flags & ~flag); }
     // The data phase is under way (headers or bytes).
     bool Carrying() const { return state == Headers || state == SendingData || state == ReceivingData; }
 

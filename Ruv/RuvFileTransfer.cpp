@@ -22,6 +22,18 @@ uint32_t Word32(const std::string* value) {
            b[3];
 }
 
+// Where the message says the peer's proxy session waits; without that, we
+// make a session of our own, whatever an earlier message said.
+void TakeProxyTarget(CRuvFileTransfer& session, const OscarTlvs& tlvs, bool proxied) {
+    if (!proxied) {
+        session.Clear(CRuvFileTransfer::kJoinPeer);
+        return;
+    }
+    session.Set(CRuvFileTransfer::kJoinPeer);
+    session.address = Word32(tlvs.Find(0x0002));
+    session.port = tlvs.Word(0x0005);
+}
+
 }  // namespace
 
 // ---- the list ----
@@ -163,11 +175,7 @@ bool RuvFileTransfer::OnRendezvous(const uint8_t* frame, size_t size) {
         // to make one. It never restarts a transfer under way.
         if (session->Carrying())
             return true;
-        if (proxied) {
-            session->Set(CRuvFileTransfer::kJoinPeer);
-            session->address = Word32(tlvs.Find(0x0002));
-            session->port = tlvs.Word(0x0005);
-        }
+        TakeProxyTarget(*session, tlvs, proxied);
         // A received offer connects only once the user accepted it.
         if (session->Has(CRuvFileTransfer::kSending) || session->Has(CRuvFileTransfer::kConnectAsked)) {
             session->Set(CRuvFileTransfer::kRedirected);
@@ -191,11 +199,8 @@ bool RuvFileTransfer::OnRendezvous(const uint8_t* frame, size_t size) {
         return true;
     }
     CRuvFileTransfer* created = Create(*peer, rendezvous->cookie, name, offered->size, CRuvFileTransfer::kOffered);
-    if (created != nullptr && proxied) {
-        created->Set(CRuvFileTransfer::kJoinPeer);
-        created->address = Word32(tlvs.Find(0x0002));
-        created->port = tlvs.Word(0x0005);
-    }
+    if (created != nullptr)
+        TakeProxyTarget(*created, tlvs, proxied);
     return true;
 }
 

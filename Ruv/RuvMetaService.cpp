@@ -117,11 +117,11 @@ void RuvMetaService::OnStoredMessage(const uint8_t* frame, size_t size) {
 }
 
 void RuvMetaService::OnSearchHit(const CSnacSearchResult& hit) {
-    if (!model.Available())
-        return;
     const TFoundUser& found = hit.user;
-    // A result that found nobody carries no number: no user to show.
-    if (found.number != 0) {
+    // A result that found nobody carries no number: no user to show. With
+    // no list to hold a found user there is none either, but the last
+    // result still ends the search the window waits on.
+    if (found.number != 0 && model.Available()) {
         Protocols::UserInfo user;
         user.login = CYolString::FromUtf8(std::to_string(found.number));
         user.contactId = model.TemporaryContact(user.login);

@@ -98,9 +98,13 @@ inline void LoopbackCopy(benchmark::State& state, const std::string& source, con
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        ::bind(listener, reinterpret_cast<sockaddr*>(&address), length);
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-        ::listen(listener, 1);
+        if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+            ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0 || ::listen(listener, 1) != 0) {
+            if (listener >= 0)
+                ::close(listener);
+            state.SkipWithError("no loopback listener");
+            break;
+        }
         std::thread receiver([&] {
             const int connection = ::accept(listener, nullptr, nullptr);
             std::ofstream out(target, std::ios::binary | std::ios::trunc);
@@ -112,7 +116,16 @@ inline void LoopbackCopy(benchmark::State& state, const std::string& source, con
                 ::close(connection);
         });
         const int sender = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        ::connect(sender, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        if (sender < 0 || ::connect(sender, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            // The receiver waits in accept until the listener is shut.
+            if (sender >= 0)
+                ::close(sender);
+            ::shutdown(listener, SHUT_RDWR);
+            receiver.join();
+            ::close(listener);
+            state.SkipWithError("no loopback connection");
+            break;
+        }
         std::ifstream in(source, std::ios::binary);
         char block[64 << 10];
         while (in.read(block, sizeof block) || in.gcount() > 0) {

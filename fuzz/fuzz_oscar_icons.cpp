@@ -18,8 +18,7 @@ class Owner final : public MRuvIconLinkOwner {
 public:
     void IconLinkReady(bool) override {}
     void IconReceived(const CYolString& name, std::string_view hash, std::string_view icon) override {
-        if (name.IsEmpty())
-            __builtin_trap();
+        Fuzz::Check(!name.IsEmpty());
         RuvIconStore::FileName(hash, SniffIconType(icon));
     }
 };

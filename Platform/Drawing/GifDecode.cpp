@@ -125,8 +125,8 @@ void FillBitmapInfo(TGifFrame& frame) {
 
 class GifParser {
 public:
-    GifParser(TGifImage& out, const std::uint8_t* data, std::size_t size)
-        : decoded(out), in(data, static_cast<int>(size)) {}
+    GifParser(TGifImage& out, const std::uint8_t* data, std::size_t size, std::size_t maxFrames)
+        : decoded(out), in(data, static_cast<int>(size)), maxFrames(maxFrames) {}
 
     int Run();
 
@@ -137,6 +137,7 @@ private:
 
     TGifImage& decoded;
     CByteReader in;
+    std::size_t maxFrames;
     int globalBits = 1;
     RGBQUAD global[256];
     TGraphicControl pending;
@@ -243,7 +244,7 @@ int GifParser::Run() {
     if (!ReadHeader())
         return 0;
     std::uint8_t block = 0;
-    while (in.Read8(block) && block != kTrailer) {
+    while (decoded.frames.size() < maxFrames && in.Read8(block) && block != kTrailer) {
         if (block == kExtension) {
             std::uint8_t label = 0;
             if (!in.Read8(label))
@@ -262,11 +263,11 @@ int GifParser::Run() {
 
 } // namespace
 
-int DecodeGif(TGifImage& decoded, const std::uint8_t* data, std::size_t size) {
+int DecodeGif(TGifImage& decoded, const std::uint8_t* data, std::size_t size, std::size_t maxFrames) {
     decoded = TGifImage{};
     if (size > static_cast<std::size_t>(kMaxGifFileBytes))
         size = static_cast<std::size_t>(kMaxGifFileBytes);
-    GifParser parser(decoded, data, size);
+    GifParser parser(decoded, data, size, maxFrames);
     const int frames = parser.Run();
     if (frames == 0 && (decoded.failures.empty() || decoded.failures.back() != EGifSignature))
         Report(decoded, EGifNoFrame);

@@ -74,7 +74,9 @@ constexpr std::int64_t kMaxGifFileBytes = 16 * 1024 * 1024;
 // Decodes the file at `path` (file-system form) into `decoded` (emptied
 // first); answers the number of frames, 0 on failure.
 YOL_API int LoadGif(TGifImage& decoded, const char* path);
-// The same over bytes in memory.
-YOL_API int DecodeGif(TGifImage& decoded, const std::uint8_t* data, std::size_t size);
+// The same over bytes in memory; decoding stops after `maxFrames` frames
+// (a still picture needs only the first).
+YOL_API int DecodeGif(TGifImage& decoded, const std::uint8_t* data, std::size_t size,
+                      std::size_t maxFrames = SIZE_MAX);
 
 } // namespace Smile

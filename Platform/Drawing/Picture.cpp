@@ -229,7 +229,8 @@ cairo_surface_t* Platform::DecodeSurfaceGif(const std::uint8_t* data, std::size_
     if (!data || size == 0)
         return nullptr;
     Smile::TGifImage gif;
-    if (Smile::DecodeGif(gif, data, size) == 0 || gif.frames.empty())
+    // A still picture: the first frame is all that is drawn.
+    if (Smile::DecodeGif(gif, data, size, 1) == 0 || gif.frames.empty())
         return nullptr;
     cairo_surface_t* surface = NewPicture(gif.width, gif.height);
     if (!surface)

@@ -373,6 +373,21 @@ TEST_F(RuvTransferFlow, SenderAskedWithoutAProxySessionMakesOne) {
                       .Serialize()));
 }
 
+TEST_F(RuvTransferFlow, ARedirectWithoutTheProxyFlagForgetsThePeersEarlierSession) {
+    const std::string path = Put("a.bin", "abc");
+    transfers.SendFile(peer, CYolString::FromUtf8(path));
+    const RuvCookie cookie = OfferCookie(rig.sink.Take().at(0));
+    Deliver(RendezvousFrame("100300", cookie, RendezvousBlock(0, cookie, RedirectTlvs(2, 0x7F000001, 0x4321))));
+    // The peer's session did not work out: now it asks us to make one.
+    OscarWriter request;
+    request.Tlv16(0x000A, 3);
+    Deliver(RendezvousFrame("100300", cookie, RendezvousBlock(0, cookie, request.Data())));
+    ASSERT_EQ(ports.connects.size(), 2u);
+    EXPECT_EQ(ports.connects[1], (std::pair<std::string, uint32_t>{"proxy.test", 5190}));
+    transfers.OnSocketConnected(ports.last, 0);
+    EXPECT_EQ(ports.Sent(ports.last), std::vector<std::string>{BuildProxyCreate(CYolString(u"100200"), cookie)});
+}
+
 TEST_F(RuvTransferFlow, ReceivedHeadersAreFramedAndChecked) {
     Offered("x.txt", 10);
     const int socket = AcceptedAndReady("x.txt", PathOf("x.txt"));

@@ -37,7 +37,7 @@ void CYolWMCL_NewGroupDlg::OnInitDialog()
 {
     UI::CYolWMUI_BigDlg::OnInitDialog();
     const int label = m_mode == kContactNameMode ? kContactNameString : kGroupNameString;
-    SetDlgItemText(m_hWnd, UI::kNameLabelId, UI::DialogString(label).c_str());
+    UI::SetWindowString(GetDlgItem(UI::kNameLabelId), label);
     SetDlgItemText(m_hWnd, UI::kNameEditId, m_name.c_str());
     SetFocus(GetDlgItem(UI::kNameEditId));
 }
